@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test under a virtual X server.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build-test"
+"$top/scripts/setup.sh" "$build" Debug -DCADDORA_SANITIZE=ON -DCADDORA_TESTS=ON -DCADDORA_BENCH=OFF
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/tests/lsan.supp}
+export LIBGL_ALWAYS_SOFTWARE=1
+cd "$build"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// The data folder holds the database, caddora.conf, caddora.ini and the print
+// files: $CADDORA_HOME when set, else $XDG_DATA_HOME/caddora
+// (~/.local/share/caddora). It is created when missing. Paths end without "/".
+std::string DataFolder();
+// DataFolder() + "/" + name.
+std::string DataPath(const std::string& name);
+
+// Folder of the program's resources (stylesheets, help, pictures, schema):
+// $CADDORA_RESOURCES, else "resources" beside the executable, else
+// <prefix>/share/caddora, else the build tree's resource folder.
+std::string ResourceFolder();
+std::string ResourcePath(const std::string& name);
+
+// Folder of the running executable.
+std::string ProgramFolder();

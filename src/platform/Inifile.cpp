@@ -1,0 +1,137 @@
+#include "platform/Inifile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return "";
+    size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+} // namespace
+
+TIniFile::TIniFile(std::string path, bool ownerOnly) : path_(std::move(path)), ownerOnly_(ownerOnly) {}
+
+void TIniFile::Load() const {
+    sections_.clear();
+    std::ifstream in(path_);
+    if (!in) return;
+    std::string line;
+    Section* current = nullptr;
+    while (std::getline(in, line)) {
+        std::string t = Trim(line);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        if (t.front() == '[' && t.back() == ']') {
+            sections_.push_back({t.substr(1, t.size() - 2), {}});
+            current = &sections_.back();
+            continue;
+        }
+        size_t eq = t.find('=');
+        if (eq == std::string::npos || !current) continue;
+        current->entries.emplace_back(Trim(t.substr(0, eq)), t.substr(eq + 1));
+    }
+}
+
+bool TIniFile::Save() const {
+    std::string tmp = path_ + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, ownerOnly_ ? 0600 : 0644);
+    if (fd < 0) return false;
+    if (ownerOnly_) fchmod(fd, 0600);
+    std::string text;
+    for (const Section& s : sections_) {
+        text += "[" + s.name + "]\n";
+        for (const auto& [k, v] : s.entries) text += k + "=" + v + "\n";
+        text += "\n";
+    }
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || std::rename(tmp.c_str(), path_.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+const TIniFile::Section* TIniFile::Find(const std::string& section) const {
+    for (const Section& s : sections_)
+        if (SameName(s.name, section)) return &s;
+    return nullptr;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) const {
+    std::lock_guard lock(mutex_);
+    Load();
+    if (const Section* s = Find(section))
+        for (const auto& [k, v] : s->entries)
+            if (SameName(k, key)) return v;
+    return def;
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    std::string v = Trim(ReadString(section, key, ""));
+    if (v.empty()) return def;
+    char* end = nullptr;
+    long n = std::strtol(v.c_str(), &end, 0);
+    if (end == v.c_str() || *end != '\0') return def;
+    return static_cast<int>(n);
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    Load();
+    if (const Section* s = Find(section))
+        for (const auto& e : s->entries)
+            if (SameName(e.first, key)) return true;
+    return false;
+}
+
+bool TIniFile::SectionExists(const std::string& section) const {
+    std::lock_guard lock(mutex_);
+    Load();
+    return Find(section) != nullptr;
+}
+
+bool TIniFile::WriteString(const std::string& section, const std::string& key,
+                           const std::string& value) {
+    std::lock_guard lock(mutex_);
+    Load();
+    Section* s = const_cast<Section*>(Find(section));
+    if (!s) {
+        sections_.push_back({section, {}});
+        s = &sections_.back();
+    }
+    bool found = false;
+    for (auto& e : s->entries)
+        if (SameName(e.first, key)) {
+            e.second = value;
+            found = true;
+            break;
+        }
+    if (!found) s->entries.emplace_back(key, value);
+    return Save();
+}
+
+bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
+    std::lock_guard lock(mutex_);
+    Load();
+    Section* s = const_cast<Section*>(Find(section));
+    if (!s) return true;
+    std::erase_if(s->entries, [&](const auto& e) { return SameName(e.first, key); });
+    return Save();
+}

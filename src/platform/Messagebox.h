@@ -1,0 +1,27 @@
+#pragma once
+#include <functional>
+#include <string>
+
+// Buttons and answers as the Windows message box had them.
+enum MessageButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4 };
+enum MessageIcon { MB_ICONNONE = 0, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20,
+                   MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40 };
+enum MessageAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct MessageRequest {
+    std::string text;
+    std::string caption;
+    int buttons = MB_OK;
+    int icon = MB_ICONNONE;
+};
+
+// Shows a modal message box and returns the answer (IDOK, IDYES, ...).
+// With a responder installed, the responder answers instead and nothing is shown.
+int MessageBox(const std::string& text, const std::string& caption, int buttons = MB_OK,
+               int icon = MB_ICONNONE);
+// A message box with the application title as caption and an OK button.
+void ShowMessage(const std::string& text);
+
+using MessageResponder = std::function<int(const MessageRequest&)>;
+// Installs a responder (tests); an empty function restores the real dialog.
+void SetMessageResponder(MessageResponder responder);

@@ -1,0 +1,22 @@
+// Test main: one QApplication per test program (offscreen when there is no
+// display), a data folder of its own, and a message-box responder that answers
+// OK, so that no test ever blocks on a dialog.
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "support/Testsupport.h"
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Caddora");
+    std::setlocale(LC_NUMERIC, "C");
+    TempHome home;
+    MessageLog fallback;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

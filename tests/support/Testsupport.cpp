@@ -1,0 +1,70 @@
+#include "support/Testsupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+TempHome::TempHome() {
+    char tmpl[] = "/tmp/caddora-test-XXXXXX";
+    const char* dir = mkdtemp(tmpl);
+    path_ = dir ? dir : "/tmp";
+    if (const char* prev = std::getenv("CADDORA_HOME")) {
+        previous_ = prev;
+        hadPrevious_ = true;
+    }
+    setenv("CADDORA_HOME", path_.c_str(), 1);
+}
+
+TempHome::~TempHome() {
+    if (hadPrevious_)
+        setenv("CADDORA_HOME", previous_.c_str(), 1);
+    else
+        unsetenv("CADDORA_HOME");
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+MessageLog::MessageLog(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
+    SetMessageResponder([this](const MessageRequest& r) {
+        messages_.push_back(r);
+        if (!answers_.empty()) {
+            int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        }
+        return defaultAnswer_;
+    });
+}
+
+MessageLog::~MessageLog() { SetMessageResponder(nullptr); }
+
+std::vector<std::string> MessageLog::Texts() const {
+    std::vector<std::string> out;
+    for (const auto& m : messages_) out.push_back(m.text);
+    return out;
+}
+
+void ProcessEventsOnce() { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }
+
+void ProcessEventsFor(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+bool WaitUntilMs(const std::function<bool()>& pred, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}

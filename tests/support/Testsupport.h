@@ -1,0 +1,48 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Messagebox.h"
+
+// A fresh data folder for one test: CADDORA_HOME points at a new temp folder
+// while the object lives; the folder is removed afterwards.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+// Records every message box and answers it: queued answers first, else the
+// default answer. Installed while the object lives.
+class MessageLog {
+public:
+    explicit MessageLog(int defaultAnswer = IDOK);
+    ~MessageLog();
+    void QueueAnswer(int answer) { answers_.push_back(answer); }
+    const std::vector<MessageRequest>& Messages() const { return messages_; }
+    std::vector<std::string> Texts() const;
+    bool Empty() const { return messages_.empty(); }
+    void Clear() { messages_.clear(); }
+
+private:
+    std::vector<MessageRequest> messages_;
+    std::deque<int> answers_;
+    int defaultAnswer_;
+};
+
+// Runs the event loop for about ms milliseconds.
+void ProcessEventsFor(int ms);
+// Runs the event loop until pred() is true or ms milliseconds pass.
+template <class Pred> bool WaitFor(Pred pred, int ms);
+void ProcessEventsOnce();
+bool WaitUntilMs(const std::function<bool()>& pred, int ms);
+template <class Pred> bool WaitFor(Pred pred, int ms) { return WaitUntilMs(pred, ms); }
