@@ -1,0 +1,159 @@
+#include "shell/Calculations.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "db/Table.h"
+
+namespace {
+std::function<std::string()>& UnitSource() {
+    static std::function<std::string()> source;
+    return source;
+}
+
+std::string CurrentUnit() {
+    auto& source = UnitSource();
+    return source ? source() : std::string("true");
+}
+
+constexpr double kMetresToYards = 1.0936111111154856;  // 1 / 0.9144018288
+constexpr double kYardsToMetres = 0.9144018288;
+constexpr double kPi = 3.14159265358979323846;
+} // namespace
+
+double ParseCoordinate(char hemisphere, double magnitude) {
+    double m = std::fabs(magnitude);
+    return hemisphere == 'W' || hemisphere == 'S' ? -m : m;
+}
+
+THemisphereCoordinate SplitCoordinate(double degrees, unsigned char isLatitude) {
+    THemisphereCoordinate c;
+    if (!(degrees >= 0)) {
+        c.Hemisphere = isLatitude ? 'S' : 'W';
+        c.Degrees = -degrees;
+    } else {
+        c.Hemisphere = isLatitude ? 'N' : 'E';
+        c.Degrees = degrees;
+    }
+    return c;
+}
+
+std::string FormatCoordinate(double degrees, unsigned char isLatitude) {
+    THemisphereCoordinate c = SplitCoordinate(degrees, isLatitude);
+    // Sized for any magnitude, not only those up to 180 degrees.
+    int n = std::snprintf(nullptr, 0, "%c %.7f", c.Hemisphere, c.Degrees);
+    std::string text(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, "%c %.7f", c.Hemisphere, c.Degrees);
+    return text;
+}
+
+int StablefordPoints(int h, int s, int i, int p) {
+    if (h < 0 || s < 1) return 0;
+    int r = 0;
+    const bool indexed = i >= 1;
+    if (h == 0)
+        r = 0;
+    else if (h <= 18)
+        r = indexed && i <= h ? 1 : 0;
+    else if (h <= 36)
+        r = indexed && i <= h - 18 ? 2 : 1;
+    else if (h <= 54)
+        r = indexed && i <= h - 36 ? 3 : 2;
+    else
+        r = indexed && i <= h - 54 ? 4 : 3;
+    int q = p - (s - r) + 2;
+    return q > 0 ? q : 0;
+}
+
+int MetresToDisplay(int metres, const std::string& isMeter) {
+    if (isMeter != "false") return metres;
+    return static_cast<int>(metres * kMetresToYards + 0.5);
+}
+
+int DisplayToMetres(int distance, const std::string& isMeter) {
+    if (isMeter != "false") return distance;
+    return static_cast<int>(distance * kYardsToMetres + 0.5);
+}
+
+int MetresToDisplay(int metres) { return MetresToDisplay(metres, CurrentUnit()); }
+int DisplayToMetres(int distance) { return DisplayToMetres(distance, CurrentUnit()); }
+
+void SetDisplayUnitSource(std::function<std::string()> source) { UnitSource() = std::move(source); }
+
+int GeodesicDistance(double lat1, double lon1, double lat2, double lon2, double h1, double h2) {
+    const double a = 6378137.0;
+    const double b = 6356752.3142;
+    const double d = h2 - h1;
+    const double k = (b * b) / (a * a);
+    const double rad = kPi / 180.0;
+
+    auto point = [&](double lat, double& x, double& z) {
+        double psi = std::atan(k * std::tan(lat * rad));
+        double c = std::cos(psi), s = std::sin(psi);
+        double r = 1.0 / std::sqrt(c * c / (a * a) + s * s / (b * b)) + d;
+        x = r * c;
+        z = r * s;
+    };
+    double x1, z1, x2, z2;
+    point(lat1, x1, z1);
+    point(lat2, x2, z2);
+    double m = std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
+
+    // The shorter way round: two points either side of the date line are close.
+    double dlon = std::fmod(lon1 - lon2, 360.0);
+    if (dlon > 180.0) dlon -= 360.0;
+    if (dlon < -180.0) dlon += 360.0;
+    double e = ((x1 + x2) / 2.0) * dlon * 2.0 * kPi / 360.0;
+    double dist = std::sqrt(m * m + e * e);
+    return static_cast<int>(dist);
+}
+
+int ShotStrokes(int penId) {
+    int c = 0;
+    if (penId != 9) c += 1;
+    if (penId > 0 && penId < 9) c += 1;
+    if (penId > 9) c += 2 * penId - 20;
+    return c;
+}
+
+void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundShotsTable,
+                   int roundId) {
+    const std::string round = std::to_string(roundId);
+    if (!roundTable.Active()) roundTable.Open();
+    if (!roundHolesTable.Active()) roundHolesTable.Open();
+    if (!roundShotsTable.Active()) roundShotsTable.Open();
+
+    TTransaction tx(*roundTable.Database());
+    roundTable.SetFilter("RoundId = " + round);
+    // A round number without a row: nothing to mark (an edit would append).
+    const bool haveRound = !roundTable.IsEmpty();
+    if (haveRound) {
+        roundTable.First();
+        roundTable.Edit();
+        roundTable.FieldByName("Invalid").SetAsBoolean(false);
+    }
+
+    roundHolesTable.SetFilter("RoundId = " + round);
+    roundHolesTable.First();
+    while (!roundHolesTable.Eof()) {
+        roundHolesTable.Edit();
+        roundHolesTable.FieldByName("Invalid").SetAsBoolean(false);
+        const std::string hole = std::to_string(roundHolesTable.FieldByName("HoleId").AsInteger());
+
+        roundShotsTable.SetFilter("RoundId = " + round + " and HoleId = " + hole);
+        int count = 0;
+        for (roundShotsTable.First(); !roundShotsTable.Eof(); roundShotsTable.Next())
+            count += ShotStrokes(roundShotsTable.FieldByName("PenId").AsInteger());
+
+        TField total = roundHolesTable.FieldByName("HoleShotsTotal");
+        // A missing total never matches the shots.
+        if (total.IsNull() || total.AsInteger() != count) {
+            if (haveRound) roundTable.FieldByName("Invalid").SetAsBoolean(true);
+            roundHolesTable.FieldByName("Invalid").SetAsBoolean(true);
+        }
+        roundHolesTable.Post();
+        roundHolesTable.Next();
+    }
+    if (haveRound) roundTable.Post();
+    tx.Commit();
+}
