@@ -163,10 +163,10 @@ private:
     };
 
     void DoOpenPort();
-    void DoClosePort();
+    void Teardown();
+    static int OpenDevice(const std::string& path);
     void ApplyState(const std::function<void(TCommState&)>& change);
     bool EscapeLine(int bit, bool on);
-    void ReadModemStatus();
     void WakeStatusThread();
     void ReportError(const char* operation, const std::exception& e);
 
@@ -201,8 +201,12 @@ private:
     TPortEvent writeTrigger_{true};
     TPortEvent dataReceived_{false};
     int wakeFd_ = -1;                      // eventfd that wakes the status thread
+    int closeFd_ = -1;                     // eventfd, readable once close begins
+    unsigned outGeneration_ = 0;           // counts output flushes (under outLock_)
+    unsigned inGeneration_ = 0;            // counts input flushes (under inLock_)
     std::atomic<bool> lineLost_{false};    // the other end hung up
     std::atomic<bool> rxArmed_{true};      // status thread may wait for input
+    std::atomic<bool> hwFlow_{false};      // ComControl is 2 (for the threads)
     int lastError_ = 0;
 
     bool open_ = false;
@@ -213,7 +217,7 @@ private:
     // Shared with callbacks queued onto the user-interface thread, so that one
     // arriving after close finds the port gone.
     struct Liveness {
-        std::mutex mutex;
+        std::recursive_mutex mutex;
         TCommPort* port = nullptr;
     };
     std::shared_ptr<Liveness> alive_;
