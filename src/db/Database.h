@@ -1,8 +1,10 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 struct sqlite3;
+class TTable;
 
 // The database layer's error: its text reaches the user through the
 // application's one exception handler.
@@ -40,12 +42,21 @@ public:
     void Rollback();
     int TransactionLevel() const { return txLevel_; }
 
+    // The fourteen tables of a Caddora database.
+    static const std::vector<std::string>& TableNames();
+
 private:
+    friend class TTable;
     void CreateSchema();
     void CheckSchema();
+    void Exec(const char* sql, const char* what);
+    void Register(TTable* table);
+    void Unregister(TTable* table);
+    void ReloadTables();  // open tables re-read after a rollback
     std::string path_;
     sqlite3* db_ = nullptr;
     int txLevel_ = 0;
+    std::vector<TTable*> tables_;  // tables that hold statements or rows of this connection
 };
 
 // Commits on Commit(); rolls back when left without it (an exception halfway

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <variant>
 #include <vector>
@@ -45,6 +46,7 @@ private:
 std::string QuotedStr(const std::string& value);
 
 class TTable;
+struct sqlite3_stmt;
 
 // One column of the current row (or of the edit buffer while editing).
 class TField {
@@ -87,7 +89,7 @@ public:
     TTable(const TTable&) = delete;
     TTable& operator=(const TTable&) = delete;
 
-    void SetDatabase(TDatabase* db) { db_ = db; }
+    void SetDatabase(TDatabase* db);
     TDatabase* Database() const { return db_; }
     void SetTableName(const std::string& name);
     const std::string& TableName() const { return tableName_; }
@@ -161,6 +163,8 @@ public:
 
 private:
     friend class TField;
+    friend class TDatabase;
+    enum class Kind { Other, Integer, Float, Bool, DateTime, Text };
     struct Row {
         long long rowid = 0;
         std::vector<TVariant> values;
@@ -176,6 +180,31 @@ private:
     std::string SelectSql(std::vector<TVariant>* params) const;
     void SetFieldValue(int index, const TVariant& v);
     TVariant FieldValue(int index) const;
+    TVariant Convert(int index, const TVariant& v) const;
+    void CheckBrowse();  // posts a pending edit
+    void Prepare(sqlite3_stmt** stmt, const std::string& sql);
+    void ReleaseStatements();
+    void Detach();         // the connection closes
+    void AfterRollback();  // rows re-read after a rolled-back transaction
+    Row ReadRow(long long rowid);
+    void MoveTo(int index);
+
+    // Column facts from the schema (or the SELECT's result columns).
+    std::vector<Kind> kinds_;
+    std::vector<bool> notNull_;
+    std::vector<TVariant> defaults_;
+    int keyIndex_ = -1;  // the AutoInc column
+    bool readOnly_ = false;
+    bool registered_ = false;
+    std::vector<bool> dirty_;
+    int insertFrom_ = -1;  // cursor before Append
+    // Prepared statements, kept while the table lives on one connection.
+    sqlite3_stmt* select_ = nullptr;
+    std::string selectSql_;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* reread_ = nullptr;
+    sqlite3_stmt* delete_ = nullptr;
+    std::map<std::vector<bool>, sqlite3_stmt*> updates_;
 
     TDatabase* db_;
     std::string tableName_;

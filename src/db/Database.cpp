@@ -1,0 +1,245 @@
+#include "db/Database.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "db/Table.h"
+#include "platform/Datafolder.h"
+
+namespace {
+
+bool ReadFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+const std::vector<std::string>& TDatabase::TableNames() {
+    static const std::vector<std::string> names = {
+        "PlayerDetail", "GolfBag",   "Clubs",     "ClubDetail", "Country",    "States",     "Datum",
+        "Course_General", "Holes",   "ScoreCard", "Waypoints",  "Round",      "RoundHoles", "RoundShots"};
+    return names;
+}
+
+TDatabase::~TDatabase() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+sqlite3* TDatabase::Handle() const {
+    if (!db_) throw EDatabaseError("The database is not open.");
+    return db_;
+}
+
+void TDatabase::Exec(const char* sql, const char* what) {
+    char* err = nullptr;
+    if (sqlite3_exec(Handle(), sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string text = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        throw EDatabaseError(std::string(what) + ": " + text);
+    }
+}
+
+void TDatabase::Execute(const std::string& sql) { Exec(sql.c_str(), "SQL error"); }
+
+void TDatabase::Open() {
+    if (db_) return;
+    if (path_.empty()) throw EDatabaseError("No database file name is set.");
+
+    struct stat st;
+    const bool exists = ::stat(path_.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        throw EDatabaseError("Cannot open the database " + path_ + ": " + std::strerror(errno));
+
+    if (!exists) {
+        CreateSchema();
+        return;
+    }
+    if (S_ISDIR(st.st_mode))
+        throw EDatabaseError("Cannot open the database " + path_ + ": it is a folder.");
+    if (::access(path_.c_str(), R_OK) != 0)
+        throw EDatabaseError("Cannot open the database " + path_ + ": " + std::strerror(errno));
+
+    // An existing file is opened without CREATE and checked before anything
+    // could write to it.
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw EDatabaseError("Cannot open the database " + path_ + ": " + reason);
+    }
+    db_ = db;
+    try {
+        CheckSchema();
+        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_extended_result_codes(db_, 1);
+        Exec("PRAGMA synchronous = NORMAL", "Cannot set up the database");
+        Exec("PRAGMA foreign_keys = OFF", "Cannot set up the database");
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+void TDatabase::CheckSchema() {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &stmt,
+                                nullptr);
+    std::set<std::string> found;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const unsigned char* name = sqlite3_column_text(stmt, 0);
+            if (name) found.insert(Lower(reinterpret_cast<const char*>(name)));
+        }
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK) {
+        const int primary = rc & 0xff;
+        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+            throw EDatabaseError(path_ + " is not a Caddora database.");
+        throw EDatabaseError("Cannot open the database " + path_ + ": " + sqlite3_errmsg(db_));
+    }
+    std::vector<std::string> missing;
+    for (const std::string& t : TableNames())
+        if (!found.count(Lower(t))) missing.push_back(t);
+    if (!missing.empty()) {
+        std::string list;
+        for (const std::string& m : missing) list += (list.empty() ? "" : ", ") + m;
+        throw EDatabaseError(path_ + " is not a Caddora database (missing tables: " + list + ").");
+    }
+}
+
+void TDatabase::CreateSchema() {
+    std::string schema, reference;
+    const std::string schemaPath = ResourcePath("schema.sql");
+    const std::string referencePath = ResourcePath("reference.sql");
+    if (!ReadFile(schemaPath, schema))
+        throw EDatabaseError("Cannot create the database " + path_ + ": " + schemaPath + " not found.");
+    if (!ReadFile(referencePath, reference))
+        throw EDatabaseError("Cannot create the database " + path_ + ": " + referencePath +
+                             " not found.");
+
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw EDatabaseError("Cannot create the database " + path_ + ": " + reason);
+    }
+    db_ = db;
+    try {
+        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_extended_result_codes(db_, 1);
+        // Write-ahead logging: a post outside a transaction costs no fsync.
+        Exec("PRAGMA journal_mode = WAL", "Cannot create the database");
+        Exec("PRAGMA synchronous = NORMAL", "Cannot create the database");
+        Exec("BEGIN IMMEDIATE", "Cannot create the database");
+        try {
+            Exec(schema.c_str(), ("Cannot create the database " + path_ + " (schema)").c_str());
+            Exec(reference.c_str(),
+                 ("Cannot create the database " + path_ + " (reference rows)").c_str());
+            Exec("COMMIT", "Cannot create the database");
+        } catch (...) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        // The file is ours and half made: remove it so the next start tries again.
+        std::remove(path_.c_str());
+        std::remove((path_ + "-wal").c_str());
+        std::remove((path_ + "-shm").c_str());
+        std::remove((path_ + "-journal").c_str());
+        throw;
+    }
+}
+
+void TDatabase::Close() {
+    if (!db_) return;
+    // Tables close with their connection; their statements are released first.
+    std::vector<TTable*> tables = tables_;
+    for (TTable* t : tables) t->Detach();
+    tables_.clear();
+    if (txLevel_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    txLevel_ = 0;
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void TDatabase::StartTransaction() {
+    if (txLevel_ == 0) {
+        Exec("BEGIN IMMEDIATE", "Cannot start a transaction");
+    } else {
+        const std::string sql = "SAVEPOINT level" + std::to_string(txLevel_);
+        Exec(sql.c_str(), "Cannot start a transaction");
+    }
+    ++txLevel_;
+}
+
+void TDatabase::Commit() {
+    if (txLevel_ == 0) throw EDatabaseError("No transaction is active.");
+    if (txLevel_ == 1) {
+        Exec("COMMIT", "Cannot commit the transaction");
+    } else {
+        const std::string sql = "RELEASE level" + std::to_string(txLevel_ - 1);
+        Exec(sql.c_str(), "Cannot commit the transaction");
+    }
+    --txLevel_;
+}
+
+void TDatabase::Rollback() {
+    if (txLevel_ == 0) throw EDatabaseError("No transaction is active.");
+    --txLevel_;
+    if (txLevel_ == 0) {
+        // Also succeeds when SQLite has already rolled back after an error.
+        if (sqlite3_get_autocommit(Handle()) == 0) Exec("ROLLBACK", "Cannot roll back the transaction");
+    } else {
+        const std::string name = "level" + std::to_string(txLevel_);
+        const std::string sql = "ROLLBACK TO " + name + "; RELEASE " + name;
+        Exec(sql.c_str(), "Cannot roll back the transaction");
+    }
+    ReloadTables();
+}
+
+void TDatabase::Register(TTable* table) {
+    if (std::find(tables_.begin(), tables_.end(), table) == tables_.end()) tables_.push_back(table);
+}
+
+void TDatabase::Unregister(TTable* table) {
+    tables_.erase(std::remove(tables_.begin(), tables_.end(), table), tables_.end());
+}
+
+void TDatabase::ReloadTables() {
+    std::vector<TTable*> tables = tables_;
+    for (TTable* t : tables) {
+        try {
+            t->AfterRollback();
+        } catch (...) {
+        }
+    }
+}
