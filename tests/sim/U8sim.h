@@ -31,6 +31,7 @@ struct Frame {
     uint16_t dataWords2 = 0;   // offsets 20-21
     std::vector<uint8_t> data; // padded to even length
     uint16_t checksum = 0;     // as received (or as built)
+    std::vector<uint8_t> raw;  // the frame's bytes as they came over the line
 };
 
 // Bytes of a frame with the given payload (padded with 0 to even length).
