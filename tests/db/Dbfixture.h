@@ -1,0 +1,44 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "db/Table.h"
+#include "platform/Datafolder.h"
+#include "support/Testsupport.h"
+
+// A fresh data folder with a newly created database in it.
+class DbTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = std::make_unique<TempHome>();
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+    }
+    void TearDown() override {
+        db.Close();
+        home_.reset();
+    }
+
+    // Appends one row, setting the given columns from their text forms.
+    long long AppendRow(const std::string& table,
+                        std::initializer_list<std::pair<const char*, TVariant>> values) {
+        TTable t(&db, table);
+        t.Open();
+        t.Append();
+        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+        t.Post();
+        return t.Fields(0).Value().AsInteger();
+    }
+
+    int Count(const std::string& table, const std::string& filter = "") {
+        TTable t(&db, table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+
+    std::unique_ptr<TempHome> home_;
+    TDatabase db;
+};
