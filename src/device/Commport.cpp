@@ -346,6 +346,17 @@ void TCommPort::Teardown() {
     open_ = false;
 }
 
+void TCommPort::NotifyInput() {
+    { std::lock_guard<std::mutex> lock(inputWaitMutex_); }
+    inputArrived_.notify_all();
+}
+
+bool TCommPort::WaitForInput(unsigned count, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(inputWaitMutex_);
+    return inputArrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0),
+                                  [&] { return inUsed_.load() >= count; });
+}
+
 void TCommPort::SetComNumber(int n) {
     try {
         ClosePort();

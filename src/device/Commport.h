@@ -92,6 +92,9 @@ public:
     char GetChar();
     unsigned GetInBuffUsed() const { return inUsed_.load(); }
     unsigned GetOutBuffUsed() const { return outUsed_.load(); }
+    // Waits at most timeoutMs for the input ring to hold count bytes (without
+    // spinning); true when it does.
+    bool WaitForInput(unsigned count, int timeoutMs);
     void FlushInBuffer();
     void FlushOutBuffer();
 
@@ -213,6 +216,10 @@ private:
     Ring out_, in_;
     std::atomic<unsigned> outUsed_{0}, inUsed_{0};
     std::recursive_mutex outLock_, inLock_, portLock_;
+    // Wakes WaitForInput when the read thread adds bytes or the port closes.
+    std::mutex inputWaitMutex_;
+    std::condition_variable inputArrived_;
+    void NotifyInput();
 
     // Shared with callbacks queued onto the user-interface thread, so that one
     // arriving after close finds the port gone.

@@ -119,5 +119,6 @@ void TReadThread::ReadPass() {
             p.inUsed_.fetch_add(unsigned(n));
         }
         p.dataReceived_.Set();
+        p.NotifyInput();
     }
 }

@@ -1,0 +1,800 @@
+#include "sim/U8sim_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace u8sim {
+
+namespace {
+
+// Memory map of the device.
+constexpr int kSettings = 0;
+constexpr int kModelCode = 23;
+constexpr int kHeader = 8192;
+constexpr int kDatumName = 8203;
+constexpr int kCourseDir = 9000;
+constexpr int kCourseSize = 159;
+constexpr int kBags = 9477;
+constexpr int kBagSize = 294;
+constexpr int kGames = 10065;
+constexpr int kGameSize = 5355;
+constexpr int kGameHeader = 30;
+constexpr int kHoleSize = 17;
+constexpr int kShotSize = 14;
+constexpr int kCommit = 31008;
+
+void PutBe16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
+    v[at] = uint8_t(x >> 8);
+    v[at + 1] = uint8_t(x);
+}
+uint16_t GetBe16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+
+// 32-bit values travel as two big-endian words, low word first.
+void PutWire32(uint8_t* p, int32_t value) {
+    uint32_t x = uint32_t(value);
+    p[0] = uint8_t(x >> 8);
+    p[1] = uint8_t(x);
+    p[2] = uint8_t(x >> 24);
+    p[3] = uint8_t(x >> 16);
+}
+int32_t GetWire32(const uint8_t* p) {
+    uint32_t low = uint32_t(p[0]) << 8 | p[1];
+    uint32_t high = uint32_t(p[2]) << 8 | p[3];
+    return int32_t(high << 16 | low);
+}
+
+// Text travels as words with the first character in the low byte.
+void PutWireText(uint8_t* p, const std::string& text, size_t field) {
+    std::vector<uint8_t> plain(field, 0);
+    for (size_t i = 0; i < text.size() && i < field; ++i) plain[i] = uint8_t(text[i]);
+    for (size_t i = 0; i + 1 < field; i += 2) {
+        p[i] = plain[i + 1];
+        p[i + 1] = plain[i];
+    }
+}
+std::string GetWireText(const uint8_t* p, size_t field) {
+    std::string out;
+    for (size_t i = 0; i + 1 < field; i += 2) {
+        char pair[2] = {char(p[i + 1]), char(p[i])};
+        for (char c : pair) {
+            if (c == 0) return out;
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+uint8_t Xor(const uint8_t* p, size_t n) {
+    uint8_t x = 0;
+    for (size_t i = 0; i < n; ++i) x ^= p[i];
+    return x;
+}
+
+std::vector<uint8_t> CspPacket(uint8_t command, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> p(3 + data.size() + 1);
+    p[0] = command;
+    PutBe16(p, 1, uint16_t(data.size()));
+    std::copy(data.begin(), data.end(), p.begin() + 3);
+    p.back() = Xor(p.data(), p.size() - 1);
+    return p;
+}
+
+void PutLe16(std::vector<uint8_t>& m, int at, uint16_t x) {
+    m[at] = uint8_t(x);
+    m[at + 1] = uint8_t(x >> 8);
+}
+void PutLe32(std::vector<uint8_t>& m, int at, uint32_t x) {
+    for (int i = 0; i < 4; ++i) m[at + i] = uint8_t(x >> (8 * i));
+}
+void PutText(std::vector<uint8_t>& m, int at, const std::string& s, int field) {
+    for (int i = 0; i < field; ++i) m[at + i] = i < int(s.size()) ? uint8_t(s[i]) : 0;
+}
+
+const char* kCourseNames[3] = {"Oak Hill", "Pine Vly", "Sea Links"};
+const int kCourseHoles[3] = {18, 9, 18};
+int HolePar(int h) { return h % 3 == 0 ? 4 : h % 3 == 1 ? 3 : 5; }
+
+} // namespace
+
+U8SimDevice::U8SimDevice() { LoadEmpty(); }
+
+std::vector<uint8_t> U8SimDevice::BuildFrame(uint8_t command, uint16_t packageId,
+                                             const std::vector<uint8_t>& data, bool badChecksum) {
+    size_t len = (data.size() + 1) & ~size_t(1);
+    std::vector<uint8_t> f(25 + len, 0);
+    f[0] = '<';
+    f[1] = '*';
+    PutBe16(f, 2, uint16_t((len + 18) / 2));
+    f[10] = 0x03;
+    f[11] = command;
+    PutBe16(f, 12, uint16_t(len / 2));
+    PutBe16(f, 14, 0x020C);
+    PutBe16(f, 16, 0x0107);
+    PutBe16(f, 18, packageId);
+    PutBe16(f, 20, uint16_t(len / 2));
+    std::copy(data.begin(), data.end(), f.begin() + 22);
+    uint16_t sum = 0;
+    for (size_t i = 0; i < len; i += 2) sum = uint16_t(sum + GetBe16(&f[22 + i]));
+    if (badChecksum) sum = uint16_t(sum + 1);
+    PutBe16(f, 22 + len, sum);
+    f[24 + len] = '>';
+    return f;
+}
+
+void U8SimDevice::LoadEmpty() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mem_.assign(MemorySize, 0xFF);
+    // Settings: recognisable bytes, valid choices where the program reads them.
+    for (int i = 0; i < 103; ++i) mem_[kSettings + i] = uint8_t((i * 7 + 1) & 0x7F);
+    const std::pair<int, uint8_t> choices[] = {{6, 1},  {7, 0},  {8, 0},  {9, 0},  {10, 1},
+                                               {11, 0}, {12, 3}, {13, 0}, {70, 5}, {71, 1},
+                                               {72, 3}, {73, 1}, {74, 0}, {75, 1}, {78, 4}};
+    for (auto [at, v] : choices) mem_[kSettings + at] = v;
+    mem_[kModelCode] = 92;
+    const uint8_t header[12] = {0x00, 0xFF, 0x01, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x05, 0x02, 0x04, 'W'};
+    std::copy(header, header + 12, mem_.begin() + kHeader);
+    PutText(mem_, kDatumName, "WGS84", 6);
+    points_.clear();
+    positions_.clear();
+    lists_.clear();
+}
+
+void U8SimDevice::LoadFull() {
+    LoadEmpty();
+    std::lock_guard<std::mutex> lock(mutex_);
+    mem_[kHeader + 1] = 0x01;
+    mem_[kHeader + 3] = 0x10;
+    mem_[kHeader + 4] = 0x02;
+
+    // Courses and their points.
+    for (int s = 0; s < 3; ++s) {
+        int at = kCourseDir + kCourseSize * s;
+        PutLe16(mem_, at, uint16_t(101 + s));
+        PutText(mem_, at + 2, kCourseNames[s], 11);
+        mem_[at + 13] = uint8_t(kCourseHoles[s]);
+        int total = 0;
+        for (int h = 0; h < 18; ++h) {
+            int e = at + 15 + 8 * h;
+            if (h >= kCourseHoles[s]) continue;  // stays 0xFF
+            PutLe16(mem_, e, uint16_t(300 + 10 * h + s));
+            mem_[e + 2] = 2;
+            mem_[e + 3] = uint8_t(HolePar(h));
+            mem_[e + 4] = 1;
+            mem_[e + 5] = 1;
+            mem_[e + 6] = 0;
+            mem_[e + 7] = 0x07;
+            total += HolePar(h);
+            const std::pair<int, const char*> kinds[] = {
+                {1, "TEE 1"}, {2, "PIN"}, {3, "GREEN"}, {5, "WATER"}, {6, "BUNKER"}};
+            int sign = s == 2 ? -1 : 1;
+            for (auto [k, name] : kinds) {
+                uint16_t id = uint16_t(162 * s + 9 * h + k);
+                Point p;
+                p.id = id;
+                p.name = name;
+                p.latitude = sign * (600000000 + s * 1000000 + h * 5000 + k * 100);
+                p.longitude = sign * (245000000 + s * 1000000 + h * 5000 + k * 50);
+                p.wire.fill(0);
+                p.wire[0] = uint8_t(id >> 8);
+                p.wire[1] = uint8_t(id);
+                PutWireText(&p.wire[2], p.name, 20);
+                p.wire[22] = p.wire[23] = 0xFF;
+                PutWire32(&p.wire[24], p.latitude);
+                PutWire32(&p.wire[28], p.longitude);
+                points_[id] = p;
+            }
+        }
+        mem_[at + 14] = uint8_t(total);
+    }
+
+    // Bags.
+    const char* clubNames[14] = {"Driver", "3Wood", "5Wood", "3Iron", "4Iron", "5Iron", "6Iron",
+                                 "7Iron",  "8Iron", "9Iron", "PWedge", "SWedge", "LWedge", "Putter"};
+    const int bagIds[2] = {1, 7};
+    const int bagClubs[2] = {14, 5};
+    const char* bagNames[2] = {"Default", "Travel"};
+    for (int b = 0; b < 2; ++b) {
+        int at = kBags + kBagSize * b;
+        int n = bagClubs[b];
+        PutLe16(mem_, at, uint16_t(bagIds[b]));
+        mem_[at + 2] = uint8_t(n);
+        mem_[at + 3] = uint8_t(std::min(n - 1, 5));
+        mem_[at + 4] = uint8_t(std::min(n - 1, 11));
+        mem_[at + 5] = uint8_t(std::min(n - 1, 12));
+        PutText(mem_, at + 6, bagNames[b], 8);
+        for (int c = 0; c < n; ++c) {
+            int item = at + 14 + 20 * c;
+            int club = b == 0 ? c : c * 3 % 14;
+            PutLe16(mem_, item, uint16_t(99 + club + 20 * b));
+            PutText(mem_, item + 2, std::string(clubNames[club]).substr(0, 7), 8);
+            PutLe16(mem_, item + 10, uint16_t(10 + c));
+            PutLe32(mem_, item + 12, club == 13 ? 0x8000u : uint32_t(1000 * (c + 1)));
+            PutLe32(mem_, item + 16, uint32_t(200 + c));
+        }
+    }
+
+    // Rounds: an 18-hole game in area 1 and a 9-hole game in area 2.
+    uint16_t nextPosition = 1000;
+    for (int g = 0; g < 2; ++g) {
+        int area = kGames + kGameSize * g;
+        int holes = g == 0 ? 18 : 9;
+        int shotAt = area + kGameHeader + 18 * kHoleSize;
+        int par = 0, score = 0, drivers = 0, putts = 0, penalties = 0;
+        for (int h = 0; h < holes; ++h) {
+            int hp = HolePar(h);
+            int shots = hp + (h % 3 == 0 ? 1 : 0) - g;
+            int pen = h == 4 ? 1 : 0;
+            int hole = area + kGameHeader + kHoleSize * h;
+            uint16_t startId = uint16_t(2000 + 100 * g + h);
+            StorePosition(startId, 601000000 + h * 7000, 246000000 - h * 3000);
+            mem_[hole] = uint8_t(h + 1);
+            mem_[hole + 1] = uint8_t(shots);
+            mem_[hole + 2] = hp > 3 ? 1 : 0;
+            mem_[hole + 3] = 2;
+            mem_[hole + 4] = uint8_t(pen);
+            mem_[hole + 5] = mem_[hole + 6] = mem_[hole + 7] = 0;
+            PutLe16(mem_, hole + 8, uint16_t(shotAt));
+            PutLe16(mem_, hole + 10, startId);
+            mem_[hole + 12] = uint8_t(shots);
+            mem_[hole + 13] = shots <= hp ? 1 : 0;
+            mem_[hole + 14] = hp > 3 ? 1 : 0;
+            mem_[hole + 15] = h % 5 == 0 ? 1 : 0;
+            mem_[hole + 16] = 0;
+            for (int p = 0; p < shots; ++p) {
+                int shot = shotAt + kShotSize * p;
+                std::fill(mem_.begin() + shot, mem_.begin() + shot + kShotSize, 0);
+                mem_[shot] = uint8_t(p + 1);
+                uint16_t club = p == 0 && hp > 3 ? 99 : p >= shots - 2 ? 112 : uint16_t(104 + p);
+                PutLe16(mem_, shot + 5, club);
+                mem_[shot + 11] = uint8_t(pen && p == 1 ? 1 : 0);
+                if (p == shots - 1) {
+                    PutLe16(mem_, shot + 12, 0);
+                } else {
+                    uint16_t id = nextPosition++;
+                    StorePosition(id, 601000000 + h * 7000 + (p + 1) * 900, 246000000 - h * 3000 + (p + 1) * 400);
+                    PutLe16(mem_, shot + 12, id);
+                }
+            }
+            shotAt += kShotSize * shots;
+            par += hp;
+            score += shots;
+            drivers += hp > 3 ? 1 : 0;
+            putts += 2;
+            penalties += pen;
+        }
+        mem_[area] = uint8_t(par);
+        mem_[area + 1] = uint8_t(score);
+        mem_[area + 2] = uint8_t(drivers);
+        mem_[area + 3] = uint8_t(putts);
+        mem_[area + 4] = uint8_t(penalties);
+        mem_[area + 5] = mem_[area + 6] = mem_[area + 7] = 0;
+        PutLe16(mem_, area + 8, uint16_t(101 + g));
+        mem_[area + 10] = 24;
+        mem_[area + 11] = uint8_t(5 + g);
+        mem_[area + 12] = 17;
+        mem_[area + 13] = 9;
+        mem_[area + 14] = 30;
+        PutText(mem_, area + 15, kCourseNames[g], 11);
+        PutLe16(mem_, area + 26, uint16_t(g == 0 ? 1 : 7));
+        mem_[area + 28] = uint8_t(4 - 2 * g);
+        mem_[area + 29] = 15;
+    }
+}
+
+void U8SimDevice::AddFault(const FaultRule& rule) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.push_back(rule);
+}
+
+void U8SimDevice::ClearFaults() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.clear();
+}
+
+void U8SimDevice::SetModelCode(uint8_t code) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mem_[kModelCode] = code;
+}
+
+std::vector<uint8_t> U8SimDevice::Read(int address, int count) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (address < 0 || count < 0 || address + count > MemorySize) return {};
+    return std::vector<uint8_t>(mem_.begin() + address, mem_.begin() + address + count);
+}
+
+void U8SimDevice::Write(int address, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (size_t i = 0; i < bytes.size() && address + int(i) < MemorySize; ++i)
+        mem_[address + i] = bytes[i];
+}
+
+uint8_t U8SimDevice::Byte(int address) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return mem_.at(size_t(address));
+}
+
+void U8SimDevice::Fill(int address, int count, uint8_t value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (int i = 0; i < count && address + i < MemorySize; ++i) mem_[address + i] = value;
+}
+
+bool U8SimDevice::HasPoint(uint16_t id) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return points_.count(id) != 0;
+}
+
+U8SimDevice::Point U8SimDevice::GetPoint(uint16_t id) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = points_.find(id);
+    return it == points_.end() ? Point{} : it->second;
+}
+
+void U8SimDevice::PutPoint(uint16_t id, const std::string& name, int32_t lat, int32_t lon) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Point p;
+    p.id = id;
+    p.name = name.substr(0, 20);
+    p.latitude = lat;
+    p.longitude = lon;
+    p.wire[0] = uint8_t(id >> 8);
+    p.wire[1] = uint8_t(id);
+    PutWireText(&p.wire[2], p.name, 20);
+    PutWire32(&p.wire[24], lat);
+    PutWire32(&p.wire[28], lon);
+    points_[id] = p;
+}
+
+size_t U8SimDevice::PointCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return points_.size();
+}
+
+std::vector<uint16_t> U8SimDevice::PointIds() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<uint16_t> ids;
+    for (auto& [id, p] : points_) ids.push_back(id);
+    return ids;
+}
+
+void U8SimDevice::PutPosition(uint16_t id, int32_t lat, int32_t lon) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    StorePosition(id, lat, lon);
+}
+
+void U8SimDevice::StorePosition(uint16_t id, int32_t lat, int32_t lon) {
+    std::array<uint8_t, 30> r{};
+    r[0] = uint8_t(id >> 8);
+    r[1] = uint8_t(id);
+    for (int i = 2; i < 8; ++i) r[i] = uint8_t(0xA0 + i);
+    r[8] = 0x12;
+    r[9] = 0x34;
+    PutWire32(&r[10], lat);
+    PutWire32(&r[14], lon);
+    for (int i = 18; i < 30; i += 2) {
+        r[i] = 0;
+        r[i + 1] = uint8_t(i);
+    }
+    positions_[id] = r;
+}
+
+void U8SimDevice::SetPointCapacity(size_t n) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    capacity_ = n;
+}
+
+void U8SimDevice::SetVersionText(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    versionText_ = text;
+}
+
+void U8SimDevice::SetTraxVersions(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    trax_[0] = a;
+    trax_[1] = b;
+    trax_[2] = c;
+    trax_[3] = d;
+}
+
+std::vector<DeviceRequest> U8SimDevice::Requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+}
+
+std::vector<MemoryAccess> U8SimDevice::MemoryLog() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return memLog_;
+}
+
+void U8SimDevice::ClearLogs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests_.clear();
+    memLog_.clear();
+}
+
+int U8SimDevice::Resets() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return resets_;
+}
+
+int U8SimDevice::Commits() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return commits_;
+}
+
+std::vector<std::string> U8SimDevice::PointLists() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lists_;
+}
+
+U8SimDevice::Reply U8SimDevice::Error(uint8_t command, uint16_t id, uint8_t code) const {
+    Reply r;
+    r.command = command;
+    r.packageId = id;
+    r.data = {0x80, code};
+    return r;
+}
+
+U8SimDevice::Reply U8SimDevice::Passthrough(const std::vector<uint8_t>& csp) {
+    if (csp.size() < 3) return Error(0xF3, 0, 0x14);
+    uint8_t cmd = csp[0];
+    size_t n = GetBe16(&csp[1]);
+    if (csp.size() < 3 + n) return Error(0xF3, 0, 0x14);
+    const uint8_t* d = csp.data() + 3;
+    Reply r;
+    r.command = 0xF3;
+    r.packageId = 0;
+    r.isCsp = true;
+    switch (cmd) {
+    case 5: {
+        if (n != 3) return Error(0xF3, 0, 0x14);
+        int address = GetBe16(d);
+        int count = d[2];
+        if (address + count > MemorySize) return Error(0xF3, 0, 0x27);
+        memLog_.push_back({false, address, count});
+        std::vector<uint8_t> body(d, d + 3);
+        body.insert(body.end(), mem_.begin() + address, mem_.begin() + address + count);
+        r.data = CspPacket(5, body);
+        return r;
+    }
+    case 6: {
+        if (n < 3) return Error(0xF3, 0, 0x14);
+        int address = GetBe16(d);
+        int count = d[2];
+        if (n != size_t(3 + count)) return Error(0xF3, 0, 0x14);
+        if (address + count > MemorySize) return Error(0xF3, 0, 0x27);
+        memLog_.push_back({true, address, count});
+        std::copy(d + 3, d + 3 + count, mem_.begin() + address);
+        if (address <= kCommit && kCommit < address + count && mem_[kCommit] == 0) ++commits_;
+        r.data = CspPacket(6, std::vector<uint8_t>(d, d + 3));
+        return r;
+    }
+    case 7:
+        ++resets_;
+        r.data = CspPacket(7, {});
+        return r;
+    case 15:
+        r.data = CspPacket(15, std::vector<uint8_t>(versionText_.begin(), versionText_.end()));
+        return r;
+    default:
+        return Error(0xF3, 0, 0x11);
+    }
+}
+
+U8SimDevice::Reply U8SimDevice::Dispatch(const DeviceRequest& q) {
+    const uint16_t rid = uint16_t(-int(q.packageId));
+    if (q.command == 0xF3) return Passthrough(q.data);
+    Reply r;
+    r.command = q.command;
+    r.packageId = rid;
+    const std::vector<uint8_t>& d = q.data;
+    auto success = [&] { return Error(q.command, rid, 0x00); };
+    switch (q.command) {
+    case 33: {  // point list
+        if (d.size() < 8) return Error(q.command, rid, 0x27);
+        uint16_t list = GetBe16(&d[4]);
+        size_t first = size_t(d[6] | d[7] << 8);
+        std::vector<uint16_t> ids;
+        if (list == 0) {
+            for (auto& [id, p] : points_) ids.push_back(id);
+        } else if (list > lists_.size()) {
+            return Error(q.command, rid, 0x22);
+        }
+        r.data.assign(106, 0);
+        size_t count = first < ids.size() ? std::min<size_t>(50, ids.size() - first) : 0;
+        PutBe16(r.data, 0, list);
+        PutBe16(r.data, 2, uint16_t(count));
+        PutBe16(r.data, 4, uint16_t(ids.size()));
+        for (size_t i = 0; i < count; ++i) PutBe16(r.data, 6 + 2 * i, ids[first + i]);
+        return r;
+    }
+    case 35: {  // read point
+        if (d.size() < 2) return Error(q.command, rid, 0x27);
+        auto it = points_.find(GetBe16(d.data()));
+        if (it == points_.end()) return Error(q.command, rid, 0x21);
+        r.data.assign(it->second.wire.begin(), it->second.wire.end());
+        return r;
+    }
+    case 39: {  // delete point
+        if (d.size() != 2) return Error(q.command, rid, 0x27);
+        if (points_.erase(GetBe16(d.data())) == 0) return Error(q.command, rid, 0x21);
+        return success();
+    }
+    case 41: {  // write point
+        if (d.size() != 56) return Error(q.command, rid, 0x27);
+        uint16_t id = GetBe16(d.data());
+        bool replace = id != 0 && id != 0xFFFF && points_.count(id);
+        if (!replace && points_.size() >= capacity_) return Error(q.command, rid, 0x24);
+        if (id == 0 || id == 0xFFFF) {
+            id = 1;
+            while (points_.count(id)) ++id;
+        }
+        Point p;
+        p.id = id;
+        std::copy(d.begin(), d.end(), p.wire.begin());
+        p.wire[0] = uint8_t(id >> 8);
+        p.wire[1] = uint8_t(id);
+        p.name = GetWireText(&d[2], 20);
+        p.latitude = GetWire32(&d[24]);
+        p.longitude = GetWire32(&d[28]);
+        points_[id] = p;
+        r.data = {uint8_t(id >> 8), uint8_t(id)};
+        return r;
+    }
+    case 43: {  // create point list
+        if (d.size() != 24) return Error(q.command, rid, 0x27);
+        lists_.push_back(GetWireText(&d[2], 20));
+        uint16_t id = uint16_t(lists_.size());
+        r.data = {uint8_t(id >> 8), uint8_t(id)};
+        return r;
+    }
+    case 45:  // clear the point store
+        points_.clear();
+        return success();
+    case 68: {  // read position
+        if (d.size() < 2) return Error(q.command, rid, 0x27);
+        auto it = positions_.find(GetBe16(d.data()));
+        if (it == positions_.end()) return Error(q.command, rid, 0x29);
+        r.data.assign(it->second.begin(), it->second.end());
+        return r;
+    }
+    case 241: {  // versions
+        r.data.assign(24, 0);
+        PutBe16(r.data, 0, 1);
+        for (int i = 0; i < 4; ++i) PutBe16(r.data, 4 + 2 * i, trax_[i]);
+        return r;
+    }
+    default:
+        return Error(q.command, rid, 0x11);
+    }
+}
+
+std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply) {
+    int cspCommand = q.command == 0xF3 && !q.data.empty() ? q.data[0] : -1;
+    std::vector<FaultRule> active;
+    for (FaultRule& f : faults_) {
+        if (f.times == 0) continue;
+        if (f.command != -1 && f.command != q.command) continue;
+        if (f.csp != -1 && f.csp != cspCommand) continue;
+        if (f.skip > 0) {
+            --f.skip;
+            continue;
+        }
+        if (f.times > 0) --f.times;
+        active.push_back(f);
+    }
+    auto has = [&](Fault k) -> const FaultRule* {
+        for (auto& f : active)
+            if (f.kind == k) return &f;
+        return nullptr;
+    };
+    if (has(Fault::Silence)) return {};
+
+    if (auto f = has(Fault::ErrorCode)) reply.data = {0x80, uint8_t(f->param)};
+    if (has(Fault::WrongEcho) && reply.isCsp && reply.data.size() >= 6 &&
+                                          (reply.data[0] == 5 || reply.data[0] == 6)) {
+        PutBe16(reply.data, 3, uint16_t(GetBe16(&reply.data[3]) + 1));
+        reply.data.back() = Xor(reply.data.data(), reply.data.size() - 1);
+    }
+    if (auto f = has(Fault::ListCount); f && reply.data.size() >= 4) PutBe16(reply.data, 2, uint16_t(f->param));
+    if (auto f = has(Fault::LongReply)) {
+        if (reply.isCsp && reply.data.size() >= 4) {
+            reply.data.insert(reply.data.end() - 1, size_t(f->param), uint8_t('x'));
+            PutBe16(reply.data, 1, uint16_t(reply.data.size() - 4));
+            reply.data.back() = Xor(reply.data.data(), reply.data.size() - 1);
+        } else {
+            reply.data.insert(reply.data.end(), size_t(f->param), uint8_t('x'));
+        }
+    }
+    if (auto f = has(Fault::ShortReply))
+        reply.data.resize(reply.data.size() > size_t(f->param) ? reply.data.size() - f->param : 0);
+    if (has(Fault::OtherCommand)) reply.command = uint8_t(reply.command == 0xF3 ? 0xF2 : reply.command + 1);
+
+    std::vector<uint8_t> bytes;
+    if (has(Fault::Echo)) {
+        bytes = BuildFrame(q.command, q.packageId, q.data);
+    } else {
+        uint16_t id = reply.packageId;
+        if (has(Fault::StaleId) || has(Fault::StaleThenGood)) id = uint16_t(id + 1);
+        bytes = BuildFrame(reply.command, id, reply.data, has(Fault::BadChecksum) != nullptr);
+        if (has(Fault::StaleThenGood)) {
+            auto good = BuildFrame(reply.command, reply.packageId, reply.data);
+            bytes.insert(bytes.end(), good.begin(), good.end());
+        }
+    }
+    if (auto f = has(Fault::Garbage)) {
+        static const char junk[] = "garbage!#";
+        std::vector<uint8_t> pre;
+        for (int i = 0; i < f->param; ++i) pre.push_back(uint8_t(junk[i % 9]));
+        bytes.insert(bytes.begin(), pre.begin(), pre.end());
+    }
+    if (has(Fault::TrailingByte)) bytes.push_back(0);
+
+    std::vector<ReplyPart> parts;
+    if (auto f = has(Fault::Split); f && f->param > 1) {
+        size_t n = size_t(f->param);
+        size_t step = (bytes.size() + n - 1) / n;
+        for (size_t at = 0; at < bytes.size(); at += step) {
+            ReplyPart part;
+            part.bytes.assign(bytes.begin() + at, bytes.begin() + std::min(bytes.size(), at + step));
+            part.delayMs = at == 0 ? 0 : f->param2;
+            parts.push_back(std::move(part));
+        }
+    } else {
+        parts.push_back({std::move(bytes), 0});
+    }
+    if (auto f = has(Fault::Delay)) parts.front().delayMs += f->param;
+    return parts;
+}
+
+std::vector<ReplyPart> U8SimDevice::OnFrame(const DeviceRequest& request) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests_.push_back(request);
+    Reply reply = Dispatch(request);
+    return Deliver(request, std::move(reply));
+}
+
+size_t U8SimDevice::RawPacketLength(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < 3) return 0;
+    size_t n = 4 + GetBe16(&bytes[1]);
+    return bytes.size() >= n ? n : 0;
+}
+
+std::vector<ReplyPart> U8SimDevice::OnRawPacket(const std::vector<uint8_t>& packet) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    DeviceRequest logged;
+    logged.command = 0;
+    logged.data = packet;
+    requests_.push_back(logged);
+    size_t n = packet.size() >= 3 ? GetBe16(&packet[1]) : 0;
+    if (packet.size() != n + 4 || Xor(packet.data() + 3, n) != packet.back()) return {};
+    const uint8_t* d = packet.data() + 3;
+    std::vector<uint8_t> body;
+    uint8_t cmd = packet[0];
+    if (cmd == 5 && n == 3) {
+        int address = d[0] | d[1] << 8;
+        int count = d[2];
+        if (address + count > MemorySize) return {};
+        memLog_.push_back({false, address, count});
+        body.assign(d, d + 3);
+        body.insert(body.end(), mem_.begin() + address, mem_.begin() + address + count);
+    } else if (cmd == 6 && n >= 3 && n == size_t(3 + d[2])) {
+        int address = d[0] | d[1] << 8;
+        int count = d[2];
+        if (address + count > MemorySize) return {};
+        memLog_.push_back({true, address, count});
+        std::copy(d + 3, d + 3 + count, mem_.begin() + address);
+        body.assign(d, d + 3);
+    } else {
+        return {};
+    }
+    std::vector<uint8_t> reply(3 + body.size() + 1);
+    reply[0] = cmd;
+    PutBe16(reply, 1, uint16_t(body.size()));
+    std::copy(body.begin(), body.end(), reply.begin() + 3);
+    reply.back() = Xor(body.data(), body.size());
+
+    // The line faults that make sense without frames.
+    std::vector<FaultRule> active;
+    for (FaultRule& f : faults_) {
+        if (f.times == 0 || (f.command != -1 && f.command != 0) || (f.csp != -1 && f.csp != cmd)) continue;
+        if (f.skip > 0) {
+            --f.skip;
+            continue;
+        }
+        if (f.times > 0) --f.times;
+        active.push_back(f);
+    }
+    int delay = 0;
+    for (auto& f : active) {
+        switch (f.kind) {
+        case Fault::Silence: return {};
+        case Fault::BadChecksum: reply.back() ^= 0x01; break;
+        case Fault::Echo: reply = packet; break;
+        case Fault::WrongEcho: reply[3] = uint8_t(reply[3] + 1); reply.back() ^= 0x01; break;
+        case Fault::ShortReply: reply.resize(reply.size() > size_t(f.param) ? reply.size() - f.param : 0); break;
+        case Fault::Delay: delay += f.param; break;
+        default: break;
+        }
+    }
+    return {{reply, delay}};
+}
+
+SimulatedU8::SimulatedU8() = default;
+
+SimulatedU8::~SimulatedU8() { Stop(); }
+
+bool SimulatedU8::Start() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = false;
+    }
+    line_.SetResponder([this](U8Sim& sim, const std::vector<uint8_t>& request) { Respond(sim, request); });
+    if (!line_.Start()) return false;
+    if (!sender_.joinable()) sender_ = std::thread([this] { SenderLoop(); });
+    return true;
+}
+
+void SimulatedU8::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        pending_.clear();
+    }
+    wake_.notify_all();
+    if (sender_.joinable()) sender_.join();
+    line_.Stop();
+}
+
+void SimulatedU8::Respond(U8Sim& sim, const std::vector<uint8_t>& request) {
+    std::vector<ReplyPart> parts;
+    if (sim.GetMode() == U8Sim::Mode::Csp) {
+        parts = device_.OnRawPacket(request);
+    } else {
+        // The frame as it came: command at 11, id at 18-19, data words at 20-21.
+        if (request.size() < 25) return;
+        DeviceRequest q;
+        q.command = request[11];
+        q.packageId = GetBe16(&request[18]);
+        size_t len = size_t(GetBe16(&request[20])) * 2;
+        if (22 + len > request.size()) return;
+        q.data.assign(request.begin() + 22, request.begin() + 22 + long(len));
+        parts = device_.OnFrame(q);
+    }
+    bool delayed = false;
+    for (auto& p : parts) delayed = delayed || p.delayMs > 0;
+    if (!delayed) {
+        for (auto& p : parts) sim.Send(p.bytes);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto due = std::chrono::steady_clock::now();
+        for (auto& p : parts) {
+            due += std::chrono::milliseconds(p.delayMs);
+            pending_.emplace_back(due, std::move(p.bytes));
+        }
+    }
+    wake_.notify_all();
+}
+
+void SimulatedU8::SenderLoop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+        if (pending_.empty()) {
+            wake_.wait(lock);
+            continue;
+        }
+        auto due = pending_.front().first;
+        if (std::chrono::steady_clock::now() < due) {
+            wake_.wait_until(lock, due);
+            continue;
+        }
+        std::vector<uint8_t> bytes = std::move(pending_.front().second);
+        pending_.pop_front();
+        lock.unlock();
+        line_.Send(bytes);
+        lock.lock();
+    }
+}
+
+} // namespace u8sim
