@@ -11,6 +11,7 @@ packages=(
   fp-utils libchm-dev qt6-image-formats-plugins iso-codes
   googletest libgtest-dev libgmock-dev xvfb xauth
   libcpp-httplib-dev libgeographiclib-dev libbenchmark-dev
+  poppler-utils
 )
 
 missing=()

@@ -1,15 +1,23 @@
-// Program entry: the application object, the numeric locale, the main window.
-#include <QApplication>
-#include <QMainWindow>
+// Program entry: the application object, the windows of the program, the
+// message loop.
+#include <QTimer>
 #include <clocale>
+#include <cstdlib>
+
+#include "shell/Application.h"
+#include "shell/Mainform.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    TCaddoraApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     // Numbers are written with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
-    QMainWindow w;
-    w.setWindowTitle("Caddora");
-    w.show();
-    return app.exec();
+    if (!CreateApplicationWindows()) return 1;
+    // Start-up timing: quit as soon as the main window has painted once.
+    if (const char* v = std::getenv("CADDORA_EXIT_AFTER_FIRST_PAINT"); v && *v == '1')
+        QObject::connect(MainForm, &TMainForm::FirstPainted, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+    const int result = app.exec();
+    DestroyApplicationWindows();
+    return result;
 }

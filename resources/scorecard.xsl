@@ -1,0 +1,101 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!-- Round card: the round's header, one table per nine holes with lengths,
+     par, stroke index, strokes and points, then the totals. -->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:output method="html" encoding="UTF-8"/>
+
+<xsl:template match="/course">
+<html>
+<head><title><xsl:value-of select="title"/></title></head>
+<body bgcolor="#FFFFFF">
+<h2><xsl:value-of select="name"/></h2>
+<table cellspacing="0" cellpadding="2">
+<tr><td><b>Title:</b></td><td><xsl:value-of select="title"/></td>
+    <td><b>Date:</b></td><td><xsl:value-of select="datum"/></td></tr>
+<tr><td><b>Player:</b></td><td><xsl:value-of select="player"/></td>
+    <td><b>Handicap:</b></td><td><xsl:value-of select="hcp"/></td></tr>
+<tr><td><b>Marker:</b></td><td><xsl:value-of select="marker"/></td>
+    <td><b>Bag:</b></td><td><xsl:value-of select="bag"/></td></tr>
+<tr><td><b>Tee:</b></td><td><xsl:value-of select="tee"/></td><td></td><td></td></tr>
+</table>
+<br/>
+<xsl:apply-templates select="holes-a"/>
+<xsl:apply-templates select="holes-b"/>
+<xsl:apply-templates select="totals"/>
+<br/>
+<table border="1" cellspacing="0" cellpadding="3">
+<tr bgcolor="#E8F5E9"><th>Fairways</th><th>Greens</th><th>Putts</th><th>Bunker hits</th></tr>
+<tr>
+<td align="center"><xsl:value-of select="fir"/></td>
+<td align="center"><xsl:value-of select="gir"/></td>
+<td align="center"><xsl:value-of select="puts"/></td>
+<td align="center"><xsl:value-of select="bir"/></td>
+</tr>
+</table>
+</body>
+</html>
+</xsl:template>
+
+<xsl:template match="holes-a|holes-b">
+<xsl:variable name="last" select="self::holes-b"/>
+<table border="1" cellspacing="0" cellpadding="3" width="100%">
+<tr bgcolor="#2E7D32">
+<th><font color="#FFFFFF">Hole</font></th>
+<xsl:for-each select="hole"><th><font color="#FFFFFF"><xsl:value-of select="@number"/></font></th></xsl:for-each>
+<th><font color="#FFFFFF"><xsl:choose><xsl:when test="$last">In</xsl:when><xsl:otherwise>Out</xsl:otherwise></xsl:choose></font></th>
+<xsl:if test="$last"><th><font color="#FFFFFF">Total</font></th></xsl:if>
+</tr>
+<xsl:for-each select="tees/tee">
+<tr>
+<td bgcolor="#{color}"><b><xsl:value-of select="name"/></b></td>
+<xsl:for-each select="len"><td align="right"><xsl:value-of select="."/></td></xsl:for-each>
+<td align="right"><b><xsl:value-of select="totlen"/></b></td>
+<xsl:if test="$last"><td align="right"><b><xsl:value-of select="totlenboth"/></b></td></xsl:if>
+</tr>
+</xsl:for-each>
+<tr bgcolor="#E8F5E9">
+<td><b>Par</b></td>
+<xsl:for-each select="hole"><td align="center"><xsl:value-of select="par"/></td></xsl:for-each>
+<td align="center"><b><xsl:value-of select="details/par"/></b></td>
+<xsl:if test="$last"><td align="center"><b><xsl:value-of select="/course/totals/par"/></b></td></xsl:if>
+</tr>
+<tr>
+<td><b>Handicap</b></td>
+<xsl:for-each select="hole"><td align="center"><xsl:value-of select="handicap"/></td></xsl:for-each>
+<td></td>
+<xsl:if test="$last"><td></td></xsl:if>
+</tr>
+<tr bgcolor="#FFFDE7">
+<td><b>Strokes</b></td>
+<xsl:for-each select="hole">
+<td align="center"><xsl:choose>
+<xsl:when test="changed='true'"><b><xsl:value-of select="shots"/></b></xsl:when>
+<xsl:otherwise><xsl:value-of select="shots"/></xsl:otherwise>
+</xsl:choose></td>
+</xsl:for-each>
+<td align="center"><b><xsl:value-of select="details/shots"/></b></td>
+<xsl:if test="$last"><td align="center"><b><xsl:value-of select="/course/totals/shots"/></b></td></xsl:if>
+</tr>
+<tr>
+<td><b>Points</b></td>
+<xsl:for-each select="hole"><td align="center"><xsl:value-of select="points"/></td></xsl:for-each>
+<td align="center"><b><xsl:value-of select="details/points"/></b></td>
+<xsl:if test="$last"><td align="center"><b><xsl:value-of select="/course/totals/points"/></b></td></xsl:if>
+</tr>
+</table>
+<br/>
+</xsl:template>
+
+<xsl:template match="totals">
+<table border="1" cellspacing="0" cellpadding="3">
+<tr bgcolor="#E8F5E9"><th>Par</th><th>Strokes</th><th>Points</th><th>Playing hcp</th><th>Net</th></tr>
+<tr>
+<td align="center"><xsl:value-of select="par"/></td>
+<td align="center"><xsl:value-of select="shots"/></td>
+<td align="center"><xsl:value-of select="points"/></td>
+<td align="center"><xsl:value-of select="hcp"/></td>
+<td align="center"><xsl:value-of select="net"/></td>
+</tr>
+</table>
+</xsl:template>
+</xsl:stylesheet>

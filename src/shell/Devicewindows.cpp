@@ -1,0 +1,22 @@
+#include "shell/Devicewindows.h"
+
+#include <QMdiSubWindow>
+
+#include "shell/Helpwindow.h"
+#include "shell/Mainform.h"
+
+TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
+    setObjectName("SettingsForm");
+    setWindowTitle("Settings");
+    SetHelpContext(this, 7);
+    resize(500, 400);
+    if (MainForm) MainForm->AddMdiChild(this)->show();
+}
+
+TMemoryManagerForm::TMemoryManagerForm(QWidget* owner) : QWidget(owner) {
+    setObjectName("MemoryManagerForm");
+    setWindowTitle("U8 Memory Manager");
+    SetHelpContext(this, 8);
+    resize(500, 400);
+    if (MainForm) MainForm->AddMdiChild(this)->show();
+}

@@ -1,0 +1,154 @@
+#pragma once
+#include <QMainWindow>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "db/Database.h"
+#include "db/Table.h"
+#include "players/Bagclub.h"
+
+class QAction;
+class QActionGroup;
+class QMdiArea;
+class QMdiSubWindow;
+class QToolButton;
+class TMDIChild;
+class TNewPlayerForm;
+class THelpWindow;
+
+// A text that is not an integer where one was expected.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text as an integer: optional sign and decimal digits, nothing else.
+int StrToInt(const std::string& text);
+
+// The program's multiple-document frame. It owns the database connection and
+// the state every window shares: the current player, the distance unit and
+// the open player editor's clubs and bags.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Shared state.
+    void SetUserId(int userId) { UserId = userId; }
+    int GetUserId() const { return UserId; }
+    std::string GetIsMeter() const { return IsMeter; }
+    void SetIsMeter(const std::string& isMeter) { IsMeter = isMeter; }
+    void RefreshListWindows();
+    void ValidateRound(int roundId);
+
+    // False when the database could not be opened; the program must stop.
+    bool DatabaseOpen() const { return databaseOpen_; }
+    bool FirstPaintDone() const { return FirstPaint == 0; }
+    // Screens this small get a maximised main window.
+    static bool IsSmallScreen(QSize screen);
+
+    // Commands of the menu and the tool bar.
+    void Player1Click();
+    void PlayerTBClick();
+    void Rounds1Click();
+    void RoundsTBClick();
+    void Course1Click();
+    void CourseTBClick();
+    void MetersClick();
+    void YardsClick();
+    void MetersTBClick();
+    void YardsTBClick();
+    void TransferWizard1Click();
+    void TransferTBClick();
+    void Settigs1Click();
+    void SettingsTBClick();
+    void U8MemoryManager1Click();
+    void MemoryManagerTBClick();
+    void CaddoraHelp1Click();
+    void HelpAbout1Execute();
+    void FileExit1Execute();
+    void FileOpen1Execute();
+    void FileNew1Execute();
+
+    // The player file: its first line "userid=" + number selects that player.
+    // Returns true when the player was selected.
+    bool OpenPlayerFile(const std::string& path);
+    void OpenPlayerWindow(const std::string& caption);
+
+    // Help requests of the whole application; always handled.
+    bool ApplicationEventsHelp(int command, int data);
+    // Help on a context number (the Help buttons of other windows).
+    void ShowHelp(int context);
+    // Context of the active window (F1).
+    int ActiveHelpContext() const;
+
+    // Children of the frame, in creation order.
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    QMdiSubWindow* AddMdiChild(QWidget* child);
+    std::vector<QWidget*> MdiChildren() const;
+    // Closes every child with the caption; false when one refused to close.
+    bool CloseChildrenCaptioned(const QString& caption);
+
+    TDatabase Database;
+    TTable PlayerTable;
+    TTable RoundTable;
+    TTable RoundHolesTable;
+    TTable RoundShotsTable;
+
+    std::string HelpFile;
+    std::string FileVersion;
+    MClub* ClubList[MaxClubs] = {};
+    MBag* BagList[MaxBags] = {};
+    int ClubCount = 0;
+    int BagCount = 0;
+    unsigned char FirstPlayer = 0;
+    TMDIChild* PlayerWindow = nullptr;
+    TNewPlayerForm* NewPlayerWindow = nullptr;
+
+    // Menu items, actions and tool buttons.
+    QAction *Player1, *Rounds1, *Course1, *Meters, *Yards, *TransferWizard1, *Settigs1,
+        *U8MemoryManager1, *Scandatabase1, *CaddoraHelp1, *HelpAboutItem, *FileExitItem;
+    QAction *FileOpen1, *FileNew1, *FileExit1, *HelpAbout1, *EditCut1, *EditCopy1, *EditPaste1;
+    QAction *WindowCascade1, *WindowTileHorizontal1, *WindowTileVertical1, *WindowMinimizeAll1,
+        *WindowArrangeAll1, *WindowClose1;
+    QToolButton *PlayerTB, *RoundsTB, *CourseTB, *MetersTB, *YardsTB, *TransferTB, *SettingsTB,
+        *MemoryManagerTB;
+
+signals:
+    // Emitted once the first paint's work is done.
+    void FirstPainted();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildMenusAndTools();
+    void FormCreate();
+    void FormPaint();
+    void FirstPaintStep();
+    void ReadUnitSetting();
+    void ShowUnit();
+    void WriteUnit(const std::string& isMeter);
+    bool ClosePlayerWindows();
+
+    int UserId = 0;
+    std::string IsMeter;
+    unsigned char FirstPaint = 0;
+    bool firstPaintQueued_ = false;
+    bool databaseOpen_ = false;
+    QMdiArea* mdiArea_ = nullptr;
+    QActionGroup* unitGroup_ = nullptr;
+};
+
+// The main window, for every other window.
+extern TMainForm* MainForm;
+
+// Creates the windows of the program in their fixed order, the main window
+// first; all but the main window stay hidden. Returns false (after telling
+// the user) when the database cannot be opened.
+bool CreateApplicationWindows();
+// Destroys them again (the end of the run).
+void DestroyApplicationWindows();

@@ -1,0 +1,81 @@
+#include "shell/Progresswin.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "shell/Mainform.h"
+
+TProgressForm* ProgressForm = nullptr;
+
+TProgressForm::TProgressForm(QWidget* owner) : QDialog(owner) {
+    setObjectName("ProgressForm");
+    setWindowTitle("Working...");
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setModal(false);
+    ProgressLabel = new QLabel("Working...", this);
+    ProgressLabel->setObjectName("ProgressLabel");
+    ProgressLabel->setAlignment(Qt::AlignCenter);
+    ProgressLabel->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ProgressLabel, 0, Qt::AlignCenter);
+    const int dpi = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
+    ProgressLabel->setFixedWidth(233 * dpi / 96);
+    const QSize size = SizeForDpi(dpi);
+    setFixedSize(size);
+}
+
+TProgressForm::~TProgressForm() {
+    if (ProgressForm == this) ProgressForm = nullptr;
+}
+
+QSize TProgressForm::SizeForDpi(int pixelsPerInch) {
+    return QSize(294 * pixelsPerInch / 90, 69 * pixelsPerInch / 90);
+}
+
+void TProgressForm::SetMessage(const std::string& text) {
+    ProgressLabel->setText(QString::fromStdString(text));
+    // Paint now: the caller keeps the interface thread busy.
+    if (isVisible()) repaint();
+}
+
+std::string TProgressForm::Message() const { return ProgressLabel->text().toStdString(); }
+
+void TProgressForm::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormShow();
+}
+
+void TProgressForm::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    FormHide();
+}
+
+void TProgressForm::FormShow() {
+    if (TMainForm* main = MainForm) {
+        main->setCursor(Qt::WaitCursor);
+        // Centre on the main window.
+        const QRect r = main->frameGeometry();
+        move(r.center() - QPoint(width() / 2, height() / 2));
+    }
+    repaint();
+}
+
+void TProgressForm::FormHide() {
+    if (TMainForm* main = MainForm) main->setCursor(Qt::ArrowCursor);
+}
+
+TProgressScope::TProgressScope(const std::string& message) {
+    if (!ProgressForm) return;
+    ProgressForm->show();
+    ProgressForm->SetMessage(message);
+}
+
+TProgressScope::~TProgressScope() {
+    if (ProgressForm) ProgressForm->hide();
+}
+
+void TProgressScope::SetMessage(const std::string& message) {
+    if (ProgressForm) ProgressForm->SetMessage(message);
+}

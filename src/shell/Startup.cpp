@@ -1,0 +1,58 @@
+// The windows created at start-up, in their fixed order.
+#include "courses/Newpoint.h"
+#include "players/Clubbrowse.h"
+#include "players/Clubstats.h"
+#include "players/Editclub.h"
+#include "players/Newbag.h"
+#include "players/Newclub.h"
+#include "rounds/Shotedit.h"
+#include "shell/About.h"
+#include "shell/Mainform.h"
+#include "shell/Printform.h"
+#include "shell/Progresswin.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw21.h"
+#include "transfer/Transw3.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw33.h"
+#include "transfer/Transw34.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw36.h"
+#include "transfer/Transw4.h"
+
+bool CreateApplicationWindows() {
+    auto* main = new TMainForm();
+    if (!main->DatabaseOpen()) {
+        delete main;
+        return false;
+    }
+    main->show();
+    AboutBox = new TAboutBox(main);
+    NewBagFrm = new TNewBagFrm(main);
+    NewClubFrm = new TNewClubFrm(main);
+    NewCoursePointFrm = new TNewCoursePointFrm(main);
+    TransWiz1 = new TTransWiz1(main);
+    TransWiz2 = new TTransWiz2(main);
+    TransWiz21 = new TTransWiz21(main);
+    TransWiz3 = new TTransWiz3(main);
+    TransWiz31 = new TTransWiz31(main);
+    TransWiz32 = new TTransWiz32(main);
+    TransWiz33 = new TTransWiz33(main);
+    TransWiz34 = new TTransWiz34(main);
+    TransWiz35 = new TTransWiz35(main);
+    TransWiz36 = new TTransWiz36(main);
+    TransWiz4 = new TTransWiz4(main);
+    ShotEditForm = new TShotEditForm(main);
+    EditClubForm = new TEditClubForm(main);
+    StartWiz = new TStartWiz(main);
+    ProgressForm = new TProgressForm(main);
+    ClubBrowseForm = new TClubBrowseForm(main);
+    ClubStatsForm = new TClubStatsForm(main);
+    PrintingForm = new TPrintingForm(main);
+    return true;
+}
+
+void DestroyApplicationWindows() { delete MainForm; }

@@ -1,0 +1,41 @@
+#include "shell/Tablegrid.h"
+
+#include "db/Table.h"
+
+TTableGridModel::TTableGridModel(TTable* table, std::vector<Column> columns, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {}
+
+void TTableGridModel::Reopen() {
+    beginResetModel();
+    try {
+        table_->Close();
+        table_->Open();
+    } catch (...) {
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+int TTableGridModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !table_->Active()) return 0;
+    return table_->RecordCount();
+}
+
+int TTableGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant TTableGridModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || !table_->Active()) return {};
+    const int column = table_->FieldIndex(columns_.at(index.column()).field);
+    if (column < 0 || index.row() >= table_->RecordCount()) return {};
+    return QString::fromStdString(table_->CellValue(index.row(), column).AsString());
+}
+
+QVariant TTableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal && section >= 0 && section < columnCount())
+        return QString::fromStdString(columns_[section].title);
+    return {};
+}

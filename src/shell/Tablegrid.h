@@ -1,0 +1,29 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <string>
+#include <vector>
+
+class TTable;
+
+// Read-only grid model over the rows of a table component. Reopen() closes
+// and opens the table again, so the grid shows what the table reads now.
+class TTableGridModel : public QAbstractTableModel {
+public:
+    struct Column {
+        std::string field;
+        std::string title;
+    };
+    TTableGridModel(TTable* table, std::vector<Column> columns, QObject* parent = nullptr);
+
+    void Reopen();
+    TTable* Table() const { return table_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    TTable* table_;
+    std::vector<Column> columns_;
+};
