@@ -66,6 +66,17 @@ std::string FormatFloat(double v) {
     return buf;
 }
 
+// Whole number nearest to v, halves to the even neighbour (as the dataset
+// fields rounded: 2.5 gives 2, 3.5 gives 4).
+long long RoundHalfEven(double v) {
+    if (!std::isfinite(v) || std::fabs(v) > 9.2e18)
+        throw EDatabaseError(FormatFloat(v) + " is out of the integer range.");
+    const double r = std::nearbyint(v);
+    const double f = std::floor(v);
+    if (v - f == 0.5) return static_cast<long long>(std::fmod(f, 2.0) == 0.0 ? f : f + 1.0);
+    return static_cast<long long>(r);
+}
+
 std::string FieldLabel(const std::string& table, const std::string& field) {
     return table.empty() ? "'" + field + "'" : "'" + field + "' of " + table;
 }
@@ -147,12 +158,12 @@ std::string TVariant::AsString() const {
 long long TVariant::AsInteger() const {
     if (IsNull()) return 0;
     if (IsInteger()) return std::get<long long>(v_);
-    if (IsFloat()) return std::llround(std::get<double>(v_));
+    if (IsFloat()) return RoundHalfEven(std::get<double>(v_));
     const std::string& s = std::get<std::string>(v_);
     long long i;
     if (ParseInteger(s, i)) return i;
     double d;
-    if (ParseFloat(s, d)) return std::llround(d);
+    if (ParseFloat(s, d)) return RoundHalfEven(d);
     throw EDatabaseError("'" + s + "' is not a valid integer value.");
 }
 
@@ -730,7 +741,7 @@ TVariant TTable::Convert(int index, const TVariant& v) const {
             if (v.IsFloat()) {
                 const double d = std::get<double>(v.Raw());
                 if (!std::isfinite(d) || std::fabs(d) > 9.2e18) throw bad("integer");
-                return TVariant(static_cast<long long>(std::llround(d)));
+                return TVariant(RoundHalfEven(d));
             }
             {
                 const std::string& s = std::get<std::string>(v.Raw());
@@ -738,7 +749,7 @@ TVariant TTable::Convert(int index, const TVariant& v) const {
                 long long i;
                 if (ParseInteger(s, i)) return TVariant(i);
                 double d;
-                if (ParseFloat(s, d) && std::fabs(d) < 9.2e18) return TVariant(static_cast<long long>(std::llround(d)));
+                if (ParseFloat(s, d) && std::fabs(d) < 9.2e18) return TVariant(RoundHalfEven(d));
                 throw bad("integer");
             }
         case Kind::Float:

@@ -221,8 +221,13 @@ TEST(Variant, Conversions) {
     EXPECT_EQ(TVariant().AsString(), "");
     EXPECT_EQ(TVariant().AsInteger(), 0);
     EXPECT_FALSE(TVariant().AsBoolean());
-    EXPECT_EQ(TVariant(2.5).AsInteger(), 3);
-    EXPECT_EQ(TVariant(-2.5).AsInteger(), -3);
+    // Halves go to the even neighbour.
+    EXPECT_EQ(TVariant(2.5).AsInteger(), 2);
+    EXPECT_EQ(TVariant(3.5).AsInteger(), 4);
+    EXPECT_EQ(TVariant(-2.5).AsInteger(), -2);
+    EXPECT_EQ(TVariant(2.51).AsInteger(), 3);
+    EXPECT_EQ(TVariant("18.5").AsInteger(), 18);
+    EXPECT_THROW(TVariant(1e300).AsInteger(), EDatabaseError);
     EXPECT_EQ(TVariant("42").AsInteger(), 42);
     EXPECT_EQ(TVariant(" 7.6").AsInteger(), 8);
     EXPECT_THROW(TVariant("4x").AsInteger(), EDatabaseError);
