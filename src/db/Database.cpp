@@ -92,9 +92,9 @@ void TDatabase::Open() {
     }
     db_ = db;
     try {
-        CheckSchema();
         sqlite3_busy_timeout(db_, 5000);
         sqlite3_extended_result_codes(db_, 1);
+        CheckSchema();
         Exec("PRAGMA synchronous = NORMAL", "Cannot set up the database");
         Exec("PRAGMA foreign_keys = OFF", "Cannot set up the database");
     } catch (...) {

@@ -296,3 +296,25 @@ TEST_F(DbTest, ClosingTheDatabaseClosesItsTables) {
     t.Open();
     EXPECT_EQ(t.FieldByName("ClubName").AsString(), "Driver");  // the edit was never posted
 }
+
+TEST(DbFiles, TableOutlivingItsDatabase) {
+    TempHome home;
+    auto db = std::make_unique<TDatabase>();
+    db->SetDatabaseName(home.File("kx.mdb"));
+    db->Open();
+    TTable t(db.get(), "GolfBag");
+    t.Open();
+    t.Append();
+    db.reset();  // statements are released with the connection
+    EXPECT_FALSE(t.Active());
+    EXPECT_THROW(t.First(), EDatabaseError);
+}
+
+TEST(DbFiles, ClosedDatabaseIsReported) {
+    TDatabase db;
+    EXPECT_THROW(db.Open(), EDatabaseError);  // no name
+    TTable t(&db, "GolfBag");
+    EXPECT_THROW(t.Open(), EDatabaseError);
+    EXPECT_THROW(db.StartTransaction(), EDatabaseError);
+    EXPECT_EQ(db.TransactionLevel(), 0);
+}

@@ -266,3 +266,16 @@ TEST(FilterText, TranslationIsParameterised) {
     params.clear();
     EXPECT_EQ(TTable::TranslateFilter("[Odd\"Name] = 1", &params), "\"Odd\"\"Name\" = ?");
 }
+
+TEST_F(FilterTest, FilterOfAClosedTableIsCheckedAtOnce) {
+    TTable t(&db, "Round");
+    EXPECT_THROW(t.SetFilter("UserId = (1"), EDatabaseError);
+    EXPECT_EQ(t.Filter(), "");
+    t.SetFilter("UserId = 2");
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 1);
+    t.Close();
+    EXPECT_THROW(t.SetFilter("Nobody = 2"), EDatabaseError);  // columns are known by now
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 1);
+}
