@@ -175,6 +175,7 @@ struct RoundFixture : ::testing::Test {
     }
     bool RoundInvalid(int round) {
         TTable t(&db, "Round");
+        t.Open();
         return t.Lookup("RoundId", {round}, "Invalid").AsBoolean();
     }
 };
