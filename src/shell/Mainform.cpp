@@ -535,14 +535,18 @@ bool TMainForm::ApplicationEventsHelp(int command, int data) {
 void TMainForm::ShowHelp(int context) { ApplicationEventsHelp(HELP_CONTEXT, context); }
 
 int TMainForm::ActiveHelpContext() const {
-    const QWidget* window = QApplication::activeWindow();
+    return HelpContextFor(QApplication::activeWindow());
+}
+
+int TMainForm::HelpContextFor(const QWidget* window) const {
     if (!window || window == this) {
-        if (QMdiSubWindow* sub = mdiArea_->activeSubWindow())
+        if (QMdiSubWindow* sub = mdiArea_->currentSubWindow())
             if (int context = GetHelpContext(sub->widget())) return context;
         return GetHelpContext(this);
     }
-    for (const QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
-        if (int context = GetHelpContext(w)) return context;
+    if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == window)
+        for (const QWidget* w = focus; w; w = w->parentWidget())
+            if (int context = GetHelpContext(w)) return context;
     if (int context = GetHelpContext(window)) return context;
     return GetHelpContext(this);
 }

@@ -81,8 +81,10 @@ public:
     bool ApplicationEventsHelp(int command, int data);
     // Help on a context number (the Help buttons of other windows).
     void ShowHelp(int context);
-    // Context of the active window (F1).
+    // Context of the active window (F1): the window's own, or, for the
+    // frame, that of its current child; the frame's when there is none.
     int ActiveHelpContext() const;
+    int HelpContextFor(const QWidget* activeWindow) const;
 
     // Children of the frame, in creation order.
     QMdiArea* MdiArea() const { return mdiArea_; }

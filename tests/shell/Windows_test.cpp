@@ -1,0 +1,149 @@
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTextBrowser>
+#include <stdexcept>
+
+#include "Shellfixture.h"
+#include "platform/Version.h"
+#include "shell/About.h"
+#include "shell/Application.h"
+#include "shell/Devicewindows.h"
+#include "shell/Progresswin.h"
+
+namespace {
+TSplash* FindSplash() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = dynamic_cast<TSplash*>(w)) return s;
+    return nullptr;
+}
+} // namespace
+
+TEST_F(ShellTest, AboutShowsTheVersionInBrackets) {
+    Start();
+    EXPECT_EQ(MainForm->FileVersion, FileVersionString());
+    AboutBox->show();
+    auto* build = AboutBox->findChild<QLabel*>("Build");
+    ASSERT_NE(build, nullptr);
+    EXPECT_EQ(build->text().toStdString(), "(" + FileVersionString() + ")");
+    AboutBox->hide();
+    MainForm->FileVersion.clear();
+    AboutBox->show();
+    EXPECT_EQ(build->text(), "()");
+    AboutBox->hide();
+}
+
+TEST_F(ShellTest, SplashFreesItselfAfterThreeSeconds) {
+    ASSERT_TRUE(CreateApplicationWindows());
+    QPointer<TSplash> splash(FindSplash());
+    ASSERT_FALSE(splash.isNull());
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_EQ(splash->size(), QSize(594, 367));
+    ProcessEventsFor(2000);
+    EXPECT_FALSE(splash.isNull());
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return splash.isNull();
+        },
+        3000));
+}
+
+TEST(ProgressFormTest, SizeFollowsScreenResolution) {
+    EXPECT_EQ(TProgressForm::SizeForDpi(96), QSize(313, 73));
+    EXPECT_EQ(TProgressForm::SizeForDpi(120), QSize(392, 92));
+}
+
+TEST_F(ShellTest, ProgressScopeShowsMessageAndRestoresTheArrowEvenOnError) {
+    Start();
+    MainForm->setCursor(Qt::CrossCursor);
+    {
+        TProgressScope progress("Receiving course data");
+        EXPECT_TRUE(ProgressForm->isVisible());
+        EXPECT_EQ(ProgressForm->windowTitle(), "Working...");
+        EXPECT_EQ(ProgressForm->Message(), "Receiving course data");
+        EXPECT_EQ(MainForm->cursor().shape(), Qt::WaitCursor);
+        progress.SetMessage("Updating settings");
+        EXPECT_EQ(ProgressForm->Message(), "Updating settings");
+    }
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_EQ(MainForm->cursor().shape(), Qt::ArrowCursor);
+
+    MainForm->setCursor(Qt::CrossCursor);
+    try {
+        TProgressScope progress("Connecting...");
+        throw std::runtime_error("port gone");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(ProgressForm->isVisible());
+    EXPECT_EQ(MainForm->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(ShellTest, ExceptionsAreReportedAndTheProgramGoesOn) {
+    EXPECT_FALSE(DeliverGuarded([]() -> bool { throw std::runtime_error("Key violation"); }));
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "Key violation");
+    EXPECT_TRUE(DeliverGuarded([] { return true; }));
+    EXPECT_EQ(log.Messages().size(), 1u);
+}
+
+TEST_F(ShellTest, HelpWindowOpensTheTopicOfAContext) {
+    Start();
+    THelpWindow* help = HtmlHelp(MainForm->HelpFile, HH_HELP_CONTEXT, 3);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->CurrentTopic(), "/player.html");
+    EXPECT_TRUE(help->toPlainText().contains("bags")) << help->toPlainText().toStdString();
+    EXPECT_TRUE(help->isVisible());
+
+    // Every context number of the program has its topic.
+    for (int context : {1, 2, 3, 4, 5, 7, 8}) {
+        SCOPED_TRACE(context);
+        EXPECT_TRUE(help->ShowContext(context));
+    }
+    EXPECT_FALSE(help->ShowContext(6));
+
+    // The Help menu opens the main window's topic in the same window.
+    MainForm->CaddoraHelp1Click();
+    EXPECT_EQ(help->CurrentTopic(), "/main.html");
+    EXPECT_TRUE(log.Empty());
+
+    // The active child's context is the one F1 opens.
+    EXPECT_EQ(MainForm->HelpContextFor(MainForm), 1);
+    MainForm->U8MemoryManager1Click();
+    MainForm->Settigs1Click();
+    auto subs = MainForm->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    MainForm->MdiArea()->setActiveSubWindow(subs[0]);
+    EXPECT_EQ(MainForm->HelpContextFor(MainForm), 8);
+    EXPECT_EQ(MainForm->HelpContextFor(AboutBox), 1);  // a window without a context
+    MainForm->ApplicationEventsHelp(HELP_CONTEXT, MainForm->HelpContextFor(MainForm));
+    EXPECT_EQ(help->CurrentTopic(), "/memory.html");
+
+    // Closing the main window closes the help windows.
+    QPointer<THelpWindow> guard(help);
+    MainForm->close();
+    EXPECT_FALSE(guard && guard->isVisible());
+}
+
+TEST_F(ShellTest, HelpFileWithoutTheTopicSaysSo) {
+    THelpWindow* help = HtmlHelp(home.File("nothing.chm"), HH_HELP_CONTEXT, 3);
+    EXPECT_EQ(help, nullptr);
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_NE(log.Messages()[0].text.find("nothing.chm"), std::string::npos);
+    TChmFile missing(home.File("nothing.chm"));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_EQ(missing.TopicOfContext(1), "");
+}
+
+TEST_F(ShellTest, DeviceWindowsOpenAsChildrenWithTheirContexts) {
+    Start();
+    MainForm->Settigs1Click();
+    MainForm->MemoryManagerTBClick();
+    ProcessEventsFor(20);
+    std::vector<std::pair<std::string, int>> seen;
+    for (QWidget* w : MainForm->MdiChildren())
+        seen.emplace_back(w->windowTitle().toStdString(), GetHelpContext(w));
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"Settings", 7},
+                                                             {"U8 Memory Manager", 8}}));
+}
