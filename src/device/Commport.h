@@ -216,7 +216,7 @@ private:
     Ring out_, in_;
     std::atomic<unsigned> outUsed_{0}, inUsed_{0};
     std::recursive_mutex outLock_, inLock_, portLock_;
-    // Wakes WaitForInput when the read thread adds bytes or the port closes.
+    // Wakes WaitForInput when the read thread adds bytes.
     std::mutex inputWaitMutex_;
     std::condition_variable inputArrived_;
     void NotifyInput();
