@@ -2,7 +2,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QAction>
 #include <stdexcept>
 
 #include "Shellfixture.h"
@@ -11,6 +14,7 @@
 #include "shell/Application.h"
 #include "shell/Devicewindows.h"
 #include "shell/Progresswin.h"
+#include "transfer/Startwizard.h"
 
 namespace {
 TSplash* FindSplash() {
@@ -146,4 +150,25 @@ TEST_F(ShellTest, DeviceWindowsOpenAsChildrenWithTheirContexts) {
         seen.emplace_back(w->windowTitle().toStdString(), GetHelpContext(w));
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"Settings", 7},
                                                              {"U8 Memory Manager", 8}}));
+}
+
+TEST_F(ShellTest, TransferAndAboutCommandsShowTheirWindowsModally) {
+    Start();
+    bool wizardShown = false;
+    QTimer::singleShot(50, [&] {
+        wizardShown = StartWiz->isVisible() && StartWiz->isModal();
+        StartWiz->CancelButton->click();
+    });
+    MainForm->TransferTBClick();
+    EXPECT_TRUE(wizardShown);
+    EXPECT_FALSE(StartWiz->isVisible());
+
+    std::string build;
+    QTimer::singleShot(50, [&] {
+        if (auto* label = AboutBox->findChild<QLabel*>("Build")) build = label->text().toStdString();
+        AboutBox->findChild<QPushButton*>("Button1")->click();
+    });
+    MainForm->HelpAboutItem->trigger();
+    EXPECT_EQ(build, "(" + FileVersionString() + ")");
+    EXPECT_FALSE(AboutBox->isVisible());
 }
