@@ -468,9 +468,13 @@ void TCommPort::FlushInBuffer() {
             std::lock_guard<std::recursive_mutex> lock(portLock_);
             ::tcflush(fd_, TCIFLUSH);
         }
-        std::lock_guard<std::recursive_mutex> lock(inLock_);
-        inUsed_.store(0);
-        ++inGeneration_;
+        {
+            std::lock_guard<std::recursive_mutex> lock(inLock_);
+            inUsed_.store(0);
+            ++inGeneration_;
+        }
+        // A full ring had stopped the read thread; now there is room again.
+        readTrigger_.Set();
     } catch (const std::exception& e) {
         ReportError("FlushInBuffer", e);
     }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -352,6 +353,30 @@ TEST_F(SimPort, FullInputRingIsRefilledWithNothingLost) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(port.GetInBuffUsed(), 4096u);  // never more than the ring
     EXPECT_EQ(Read(flood.size(), 10000), flood);
+}
+
+TEST_F(SimPort, FlushOfAFullRingKeepsTheLineReading) {
+    Open();
+    sim.Send(Pattern(100000, 10));
+    ASSERT_TRUE(WaitInUsed(4096, 3000));
+    port.FlushInBuffer();
+    EXPECT_EQ(port.GetInBuffUsed(), 0u);
+    const Bytes marker = {'E', 'N', 'D', '!'};
+    sim.Send(marker);
+    // Whatever of the flood was still on its way comes first (GetBlock alone
+    // must get the line moving again); the marker arrives at the end.
+    Bytes got;
+    auto until = Clock::now() + std::chrono::seconds(5);
+    char buf[4096];
+    while (Clock::now() < until &&
+           (got.size() < 4 || !std::equal(marker.begin(), marker.end(), got.end() - 4))) {
+        unsigned k = port.GetBlock(buf, sizeof buf);
+        got.insert(got.end(), buf, buf + k);
+        if (k == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_TRUE(std::equal(marker.begin(), marker.end(), got.end() - 4));
 }
 
 TEST_F(SimPort, MegabyteRoundTripThroughThePty) {
