@@ -58,6 +58,13 @@ int StrToInt(const std::string& text) {
     return static_cast<int>(value);
 }
 
+bool CheckHelpFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) return true;
+    MessageBox("Help file not found\n" + path, QApplication::applicationName().toStdString(), MB_OK);
+    return false;
+}
+
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent),
       PlayerTable(&Database, "PlayerDetail"),
@@ -257,10 +264,7 @@ void TMainForm::FormCreate() {
     splash->repaint();
 
     HelpFile = ResourcePath("Caddora_Help.chm");
-    std::error_code ec;
-    if (!std::filesystem::exists(HelpFile, ec))
-        MessageBox("Help file not found\n" + HelpFile, QApplication::applicationName().toStdString(),
-                   MB_OK);
+    CheckHelpFile(HelpFile);
 
     Database.Close();
     Database.SetDatabaseName(DataPath("kx.mdb"));

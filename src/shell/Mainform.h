@@ -23,6 +23,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Tells the user when the help file is missing; true when it is there.
+bool CheckHelpFile(const std::string& path);
+
 // The text as an integer: optional sign and decimal digits, nothing else.
 int StrToInt(const std::string& text);
 

@@ -177,7 +177,9 @@ TEST_F(PrintTest, PrintButtonPrintsThenClosesAndResets) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(Exists(DataPath("scorecard.xml")));
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, MainKey, "Print_Background"), "no");
-    if (HavePdfToText()) EXPECT_NE(PdfText(pdf).find("Dunes"), std::string::npos);
+    if (HavePdfToText()) {
+        EXPECT_NE(PdfText(pdf).find("Dunes"), std::string::npos);
+    }
 
     // A cancelled print dialog prints nothing but still resets and closes.
     std::filesystem::remove(pdf);

@@ -6,6 +6,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QAction>
+#include <fstream>
 #include <stdexcept>
 
 #include "Shellfixture.h"
@@ -171,4 +172,14 @@ TEST_F(ShellTest, TransferAndAboutCommandsShowTheirWindowsModally) {
     MainForm->HelpAboutItem->trigger();
     EXPECT_EQ(build, "(" + FileVersionString() + ")");
     EXPECT_FALSE(AboutBox->isVisible());
+}
+
+TEST_F(ShellTest, MissingHelpFileIsReportedWithItsPath) {
+    const std::string path = home.File("Caddora_Help.chm");
+    EXPECT_FALSE(CheckHelpFile(path));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Help file not found\n" + path});
+    log.Clear();
+    std::ofstream(path) << "x";
+    EXPECT_TRUE(CheckHelpFile(path));
+    EXPECT_TRUE(log.Empty());
 }
