@@ -328,3 +328,48 @@ TEST_F(ShellTest, CourseListFollowsRefresh) {
     MainForm->CourseTBClick();
     EXPECT_EQ(GetHelpContext(CourseForm), 0);
 }
+
+TEST_F(ShellTest, ValidateRoundWorksOnTheMainWindowsTables) {
+    Start();
+    TDatabase& db = MainForm->Database;
+    TTable round(&db, "Round");
+    round.Open();
+    round.Append();
+    round.FieldByName("UserId").SetAsInteger(1);
+    round.Post();
+    const int roundId = round.FieldByName("RoundId").AsInteger();
+    round.Close();
+    TTable holes(&db, "RoundHoles");
+    holes.Open();
+    for (int hole : {1, 2}) {
+        holes.Append();
+        holes.FieldByName("RoundId").SetAsInteger(roundId);
+        holes.FieldByName("HoleId").SetAsInteger(hole);
+        holes.FieldByName("HoleShotsTotal").SetAsInteger(hole == 1 ? 2 : 5);
+        holes.Post();
+    }
+    holes.Close();
+    TTable shots(&db, "RoundShots");
+    shots.Open();
+    for (int hole : {1, 2})
+        for (int n = 1; n <= 2; ++n) {
+            shots.Append();
+            shots.FieldByName("RoundId").SetAsInteger(roundId);
+            shots.FieldByName("HoleId").SetAsInteger(hole);
+            shots.FieldByName("ShotNumber").SetAsInteger(n);
+            shots.FieldByName("PenId").SetAsInteger(0);
+            shots.Post();
+        }
+    shots.Close();
+
+    MainForm->ValidateRound(roundId);
+    round.SetFilter("RoundId = " + std::to_string(roundId));
+    round.Open();
+    EXPECT_TRUE(round.FieldByName("Invalid").AsBoolean());
+    holes.SetFilter("RoundId = " + std::to_string(roundId));
+    holes.AddSort("[HoleId] ASC");
+    holes.Open();
+    EXPECT_FALSE(holes.FieldByName("Invalid").AsBoolean());  // hole 1: 2 of 2
+    holes.Next();
+    EXPECT_TRUE(holes.FieldByName("Invalid").AsBoolean());  // hole 2: 2 of 5
+}
