@@ -47,7 +47,8 @@ TEST(Stopwatch, DelayWaitsAndStopFreezesElapsed) {
     auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
                     std::chrono::steady_clock::now() - before).count();
     EXPECT_GE(waited, 30u);
-    EXPECT_GE(real, 30);
+    // The stopwatch rounds to the millisecond; the clock here truncates.
+    EXPECT_GE(real, 29);
 
     w.Start();
     w.Delay(20);
