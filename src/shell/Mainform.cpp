@@ -260,8 +260,8 @@ void TMainForm::FormCreate() {
     BagCount = 0;
     for (QAction* a : {Rounds1, Player1, TransferWizard1, Settigs1}) a->setEnabled(true);
 
-    auto* splash = new TSplash(nullptr);
-    splash->repaint();
+    splash_ = new TSplash(nullptr);
+    splash_->repaint();
 
     HelpFile = ResourcePath("Caddora_Help.chm");
     CheckHelpFile(HelpFile);
@@ -316,6 +316,9 @@ void TMainForm::FirstPaintStep() {
         }
     }
     ReadUnitSetting();
+    // The splash stays above the windows shown so far, also without a
+    // window manager that honours its stay-on-top flag.
+    if (splash_) splash_->raise();
     emit FirstPainted();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -146,6 +147,7 @@ private:
     bool databaseOpen_ = false;
     QMdiArea* mdiArea_ = nullptr;
     QActionGroup* unitGroup_ = nullptr;
+    QPointer<QWidget> splash_;  // until its timer frees it
 };
 
 // The main window, for every other window.
