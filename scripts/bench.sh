@@ -5,6 +5,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh" "$top/build-bench" Release -DCADDORA_TESTS=ON -DCADDORA_BENCH=ON
 cd "$top/build-bench"
 for b in bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   xvfb-run -a "$b" "$@"
 done
