@@ -62,7 +62,7 @@ int TU8Device::CheckDevice() {
         }
         return -1;
     } catch (const std::exception& e) {
-        ShowError("TU8Device::CheckDevice (this):", e);
+        ShowError("Class::Function (this):", e);
         return -1;
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "device/U8fixture.h"
 
@@ -351,4 +352,22 @@ TEST_F(U8Check, FindsTheU8AndRefusesOtherModels) {
     EXPECT_EQ(messages.Texts()[0], "Device on port is unknown armdeck");
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_FALSE(IniHas("LastGoodPort"));
+}
+
+TEST_F(U8Check, AnExceptionInTheCheckShowsItsLabel) {
+    sim.Device().SetModelCode(5);
+    std::vector<std::string> shown;
+    SetMessageResponder([&shown](const MessageRequest& r) -> int {
+        shown.push_back(r.text);
+        if (shown.size() == 1) throw std::runtime_error("no dialog");
+        return IDOK;
+    });
+    TSerialPort port;
+    TU8Device device(&port);
+    int result = device.CheckDevice();
+    SetMessageResponder(nullptr);
+    EXPECT_EQ(result, -1);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "Device on port is unknown armdeck");
+    EXPECT_EQ(shown[1], "Class::Function (this):no dialog");
 }
