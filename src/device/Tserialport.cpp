@@ -787,9 +787,8 @@ int TSerialPort::GetDeviceModel(int port, uint8_t family, int& modelCode, int wa
         ResponseTimeout = connectTimeout;
         SetPort(port);
         OpenPort();
-        // A port that does not open fails at once.
-        if (!GetPortOpen()) return -1;
         SleepMs(openDelay);
+        if (!GetPortOpen()) return -1;
         SleepMs(readDelay);
         uint8_t code = 0;
         bool ok = CSP_ReadMem(address, 1, &code);

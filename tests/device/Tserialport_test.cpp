@@ -375,6 +375,21 @@ TEST_F(SerialPortLink, SearchTriesForcedPortOnly) {
     EXPECT_EQ(IniValue("ForcePortNr"), SimPort);
 }
 
+TEST_F(SerialPortLink, APortThatDoesNotOpenStillWaitsTheOpenDelay) {
+    TIniFile ini(DataPath("caddora.ini"));
+    ini.WriteInteger("Port Settings", "ForcePortNr", 4);
+    ini.WriteInteger("Port Settings", "OpenDelayMS", 300);
+    TSerialPort port;
+    int model = -1;
+    TStopwatch watch;
+    watch.Start();
+    EXPECT_EQ(port.SearchArmdeck(1, model, -1), -1);
+    EXPECT_GE(watch.ElapsedNow(), 290u);
+    EXPECT_FALSE(port.GetPortOpen());
+    // The time-out stays at the connect time-out.
+    EXPECT_EQ(port.ResponseTimeout, 300);
+}
+
 TEST_F(SerialPortLink, SearchGoesOnFromAFailingLastGoodPortAndWritesTheFileBack) {
     TIniFile ini(DataPath("caddora.ini"));
     ini.DeleteKey("Port Settings", "OpenDelayMS");
