@@ -52,10 +52,12 @@ TEST(CspPackets, PurgeChecksLengthAndChecksum) {
     EXPECT_EQ(Bytes(data, data + 3), (Bytes{0x17, 0x00, 0x01}));
     delete[] data;
 
+    // A checksum that does not match: the package is freed all the same.
     package = new uint8_t[7]{0x05, 0x00, 0x03, 0x17, 0x00, 0x01, 0x17};
     EXPECT_FALSE(port.CSP_PurgePackage(package, 7, data));
     EXPECT_EQ(data, nullptr);
-    delete[] package;  // freed only on success
+    EXPECT_EQ(package, nullptr);
+    delete[] package;
 }
 
 TEST(ItalkErrors, EveryCodeHasItsText) {
@@ -107,6 +109,21 @@ TEST_F(SerialPortLink, ModelReadSendsTheExactPassthroughFrame) {
     EXPECT_EQ(IniValue("LastGoodPort"), SimPort);
     auto line = sim.Line().CheckLine(115200);
     EXPECT_TRUE(line.ok) << line.problems;
+}
+
+TEST_F(SerialPortLink, MemoryWriteFrameCarriesThePacketWithoutItsCheckByte) {
+    TSerialPort port;
+    TU8Device device(&port);
+    Connect(port, device);
+    ASSERT_EQ(device.Commit(), 0);
+    auto requests = sim.Line().Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    // 06 0004 7920 01 00, padded to 8 bytes; the packet's XOR byte (0x5A) stays out.
+    const Bytes expected = {'<', '*', 0x00, 0x0D, 0, 0, 0, 0, 0, 0, 0x03, 0xF3, 0x00, 0x04,
+                            0x02, 0x0C, 0x01, 0x07, 0x00, 0x01, 0x00, 0x04,
+                            0x06, 0x00, 0x04, 0x79, 0x20, 0x01, 0x00, 0x00, 0x2A, 0x7A, '>'};
+    EXPECT_EQ(requests[0].bytes, expected);
+    EXPECT_EQ(sim.Device().Byte(31008), 0);
 }
 
 TEST_F(SerialPortLink, RawCspModeReadsAndWritesWithLowByteFirstAddresses) {
