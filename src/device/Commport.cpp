@@ -312,9 +312,11 @@ void TCommPort::Teardown() {
     dataReceived_.Reset();
 
     {
+        // Drop what is still queued both ways: output held back by flow
+        // control would otherwise keep close() waiting for the line to drain.
         std::lock_guard<std::recursive_mutex> lock(portLock_);
         if (fd_ >= 0)
-            ::tcflush(fd_, TCIFLUSH);
+            ::tcflush(fd_, TCIOFLUSH);
     }
     CTS.store(false);
     DSR.store(false);
