@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -58,6 +59,30 @@ TEST(CspPackets, PurgeChecksLengthAndChecksum) {
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(package, nullptr);
     delete[] package;
+}
+
+TEST(ProtocolLog, SettingsLineAndHexDump) {
+    TSerialPort port;
+    port.Log.PlainMode = true;
+    port.Log.CacheMode = true;
+    port.SetPortSettings(115200, 0, 8, 1, 0);
+    port.SetPortSettings(2400, 2, 8, 2, 1);
+    EXPECT_EQ(port.CommPort->GetParity(), 1);  // odd
+    // An invalid parity changes nothing and leaves its part out.
+    port.SetPortSettings(115200, 3, 8, 1, 0);
+    EXPECT_EQ(port.CommPort->GetParity(), 1);
+    const uint8_t bytes[2] = {'A', 0};
+    port.DumpBytes(bytes, 2);
+    EXPECT_EQ(port.Log.Cache(), (std::vector<std::string>{
+                                    "Port settings: 115200,pNone,8,1,hNone",
+                                    "Port settings: 2400,pOdd,8,2,hHardware",
+                                    "Invalid parity value",
+                                    "Port settings: 115200,8,1,hNone",
+                                    "---Start---",
+                                    "    0 :     A : 0x41 : d65",
+                                    "    1 :       : 0x00 : d0",
+                                    "---End---",
+                                }));
 }
 
 TEST(ItalkErrors, EveryCodeHasItsText) {
@@ -338,7 +363,12 @@ TEST_F(SerialPortLink, RepliesThatStillArriveWholeAreTaken) {
     ASSERT_EQ(device.ReadBytes(100, 50, buf), 0);
     EXPECT_EQ(Bytes(buf, buf + 50), sim.Device().Read(100, 50));
     sim.Device().AddFault(Rule(Fault::Garbage, -1, 1, 13));
+    port.Log.PlainMode = true;
+    port.Log.CacheMode = true;
     ASSERT_EQ(device.ReadBytes(100, 50, buf), 0);
+    const auto& lines = port.Log.Cache();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Dumped bytes in begin of data (13):"), lines.end());
+    port.Log.CacheMode = false;
     sim.Device().AddFault(Rule(Fault::StaleThenGood, 241));
     ASSERT_EQ(device.GetTraxVersion(v), 0);
     EXPECT_EQ(v[1], 15);
