@@ -249,6 +249,19 @@ TEST_F(U8Device, ReadsPointListsPointsAndPositions) {
     EXPECT_EQ(device->ReadPoint(500, &point, 0), -1);
     EXPECT_EQ(port.LastError, 0x8021);
 
+    // List id and selector travel high byte first, the first position low byte first.
+    port.ShowErrors = false;
+    sim.Device().ClearLogs();
+    EXPECT_EQ(device->ReadPointList(0x0102, &list, 0x0304), -1);
+    ASSERT_EQ(device->ReadPoint(163, &point, 0x0506), 0);
+    requests = sim.Device().Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(Bytes(requests[0].data.begin(), requests[0].data.begin() + 8),
+              (Bytes{0, 0, 0x32, 0, 0x01, 0x02, 0x04, 0x03}));
+    EXPECT_EQ(requests[1].data[36], 0x05);
+    EXPECT_EQ(requests[1].data[37], 0x06);
+    port.ShowErrors = true;
+
     PositionRecord pos;
     Bytes shot = sim.Device().Read(10095 + 8, 2);
     int shotAt = shot[0] | shot[1] << 8;
@@ -339,7 +352,10 @@ TEST_F(U8Check, FindsTheU8AndRefusesOtherModels) {
         EXPECT_EQ(device.CheckDevice(), SimPort);
         EXPECT_TRUE(port.GetPortOpen());
         EXPECT_EQ(port.ResponseTimeout, 5000);
+        TStopwatch watch;
+        watch.Start();
         EXPECT_EQ(device.ClosePort(), 0);
+        EXPECT_GE(watch.ElapsedNow(), 495u);
         EXPECT_FALSE(port.GetPortOpen());
         EXPECT_TRUE(messages.Empty());
     }
