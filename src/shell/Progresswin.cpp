@@ -11,8 +11,10 @@ TProgressForm* ProgressForm = nullptr;
 TProgressForm::TProgressForm(QWidget* owner) : QDialog(owner) {
     setObjectName("ProgressForm");
     setWindowTitle("Working...");
+    // System menu (with its close box) and minimise; no maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
     setModal(false);
     ProgressLabel = new QLabel("Working...", this);
     ProgressLabel->setObjectName("ProgressLabel");

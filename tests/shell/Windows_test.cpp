@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QAction>
@@ -62,6 +63,25 @@ TEST(ProgressFormTest, SizeFollowsScreenResolution) {
 
 TEST_F(ShellTest, ProgressScopeShowsMessageAndRestoresTheArrowEvenOnError) {
     Start();
+    // Title bar: the system menu with its close box and minimise, no maximise.
+    const Qt::WindowFlags flags = ProgressForm->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(ProgressForm->size(), TProgressForm::SizeForDpi(qRound(
+                                         ProgressForm->screen()->logicalDotsPerInch())));
+    // Closed by its close box while the work goes on: hidden, arrow back.
+    MainForm->setCursor(Qt::CrossCursor);
+    {
+        TProgressScope progress("Generating form");
+        ProgressForm->close();
+        EXPECT_FALSE(ProgressForm->isVisible());
+        EXPECT_EQ(MainForm->cursor().shape(), Qt::ArrowCursor);
+        progress.SetMessage("Storing course");
+        EXPECT_EQ(ProgressForm->Message(), "Storing course");
+    }
+    EXPECT_NE(ProgressForm, nullptr);
     MainForm->setCursor(Qt::CrossCursor);
     {
         TProgressScope progress("Receiving course data");
