@@ -97,6 +97,57 @@ TEST_F(DbTest, NewDatabaseHasEveryTableAndColumn) {
     }
 }
 
+// Required columns and automatic keys as the tables define them; yes/no
+// columns are never null and are left out of the required sets.
+TEST_F(DbTest, RequiredColumnsAndAutomaticKeys) {
+    const std::map<std::string, std::set<std::string>> required = {
+        {"PlayerDetail", {"UserId"}},
+        {"GolfBag", {"BagName"}},
+        {"Clubs", {}},
+        {"ClubDetail", {}},
+        {"Country", {"CountryId"}},
+        {"States", {"CountryId", "StateId"}},
+        {"Datum", {}},
+        {"Course_General", {"Course_Name", "U8_Name", "Tees"}},
+        {"Holes", {"CourseId", "HoleNumber", "HoleHCP1"}},
+        {"ScoreCard", {"CourseId"}},
+        {"Waypoints", {"CourseId"}},
+        {"Round", {}},
+        {"RoundHoles", {}},
+        {"RoundShots", {}},
+    };
+    const std::map<std::string, std::string> keys = {
+        {"GolfBag", "BagId"},         {"ClubDetail", "ClubId"},  {"Datum", "DatumID"},
+        {"Course_General", "CourseId"}, {"Holes", "HoleId"},     {"ScoreCard", "ScoreCardId"},
+        {"Waypoints", "PointId"},     {"Round", "RoundId"},      {"RoundHoles", "RoundHoleId"},
+        {"RoundShots", "ShotId"},
+    };
+    for (const std::string& table : TDatabase::TableNames()) {
+        SCOPED_TRACE(table);
+        sqlite3_stmt* stmt = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db.Handle(), ("PRAGMA table_info(\"" + table + "\")").c_str(), -1,
+                                     &stmt, nullptr),
+                  SQLITE_OK);
+        std::set<std::string> notNull;
+        std::string key;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+            if (sqlite3_column_int(stmt, 5) == 1) key = name;
+            if (sqlite3_column_int(stmt, 3) != 0 && type.find("BOOLEAN") == std::string::npos &&
+                name != key)
+                notNull.insert(name);
+        }
+        sqlite3_finalize(stmt);
+        EXPECT_EQ(notNull, required.at(table));
+        EXPECT_EQ(key, keys.count(table) ? keys.at(table) : std::string());
+    }
+    // A key is assigned on post; a required column left empty is refused.
+    const long long first = AppendRow("Datum", {{"Name", "Test"}});
+    EXPECT_GT(first, 0);
+    EXPECT_THROW(AppendRow("Holes", {{"CourseId", 1}, {"HoleNumber", 1}}), EDatabaseError);
+}
+
 TEST_F(DbTest, ReferenceRows) {
     TTable country(&db, "Country");
     country.Open();
