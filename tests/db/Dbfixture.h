@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,3 +43,13 @@ protected:
     std::unique_ptr<TempHome> home_;
     TDatabase db;
 };
+
+// The text of the database error f raises; "" when it raises none.
+inline std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDatabaseError& e) {
+        return e.what();
+    }
+    return "";
+}

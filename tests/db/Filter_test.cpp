@@ -9,15 +9,6 @@ std::vector<long long> Ids(TTable& t) {
     return r;
 }
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.what();
-    }
-    return "";
-}
-
 }  // namespace
 
 class FilterTest : public DbTest {

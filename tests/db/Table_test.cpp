@@ -1,18 +1,5 @@
 #include "db/Dbfixture.h"
 
-namespace {
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.what();
-    }
-    return "";
-}
-
-}  // namespace
-
 TEST_F(DbTest, AutoIncKeyAfterPostAndNeverReused) {
     TTable bags(&db, "GolfBag");
     bags.Open();
