@@ -14,7 +14,8 @@
 #include "platform/Version.h"
 #include "shell/About.h"
 #include "shell/Application.h"
-#include "shell/Devicewindows.h"
+#include "devicetools/Memorymanager.h"
+#include "devicetools/Settings.h"
 #include "shell/Progresswin.h"
 #include "transfer/Startwizard.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Devicewindows.h"
+#include "devicetools/Settings.h"
 
 #include <QMdiSubWindow>
 
@@ -9,14 +9,6 @@ TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
     setObjectName("SettingsForm");
     setWindowTitle("Settings");
     SetHelpContext(this, 7);
-    resize(500, 400);
-    if (MainForm) MainForm->AddMdiChild(this)->show();
-}
-
-TMemoryManagerForm::TMemoryManagerForm(QWidget* owner) : QWidget(owner) {
-    setObjectName("MemoryManagerForm");
-    setWindowTitle("U8 Memory Manager");
-    SetHelpContext(this, 8);
     resize(500, 400);
     if (MainForm) MainForm->AddMdiChild(this)->show();
 }
