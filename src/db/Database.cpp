@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,12 @@ bool ReadFile(const std::string& path, std::string& text) {
     s << in.rdbuf();
     text = s.str();
     return true;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 std::string Lower(std::string s) {
@@ -60,6 +68,8 @@ void TDatabase::Exec(const char* sql, const char* what) {
         throw EDatabaseError(std::string(what) + ": " + text);
     }
 }
+
+bool TDatabase::ReadOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
 
 void TDatabase::Execute(const std::string& sql) { Exec(sql.c_str(), "SQL error"); }
 
@@ -133,6 +143,26 @@ void TDatabase::CheckSchema() {
     }
 }
 
+namespace {
+
+// Moves from to to unless to exists; false (errno EEXIST) when it does.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // File systems without renameat2: a hard link fails when to exists.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+void RemoveDatabaseFiles(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
+}
+
+}  // namespace
+
 void TDatabase::CreateSchema() {
     std::string schema, reference;
     const std::string schemaPath = ResourcePath("schema.sql");
@@ -143,19 +173,26 @@ void TDatabase::CreateSchema() {
         throw EDatabaseError("Cannot create the database " + path_ + ": " + referencePath +
                              " not found.");
 
+    // The new database is made whole in a file of our own beside it and moved
+    // into place only when no other program has put one there meanwhile; no
+    // file that another program made is ever removed.
+    std::string temp = path_ + ".new-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        throw EDatabaseError("Cannot create the database " + path_ + ": " + std::strerror(errno));
+    ::close(fd);
+
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
+        RemoveDatabaseFiles(temp);
         throw EDatabaseError("Cannot create the database " + path_ + ": " + reason);
     }
     db_ = db;
     try {
-        sqlite3_busy_timeout(db_, 5000);
         sqlite3_extended_result_codes(db_, 1);
-        // Write-ahead logging: a post outside a transaction costs no fsync.
-        Exec("PRAGMA journal_mode = WAL", "Cannot create the database");
         Exec("PRAGMA synchronous = NORMAL", "Cannot create the database");
         Exec("BEGIN IMMEDIATE", "Cannot create the database");
         try {
@@ -167,16 +204,26 @@ void TDatabase::CreateSchema() {
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             throw;
         }
+        // Write-ahead logging: a post outside a transaction costs no fsync.
+        // Closing the last connection folds the log back into the file.
+        Exec("PRAGMA journal_mode = WAL", "Cannot create the database");
     } catch (...) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
-        // The file is ours and half made: remove it so the next start tries again.
-        std::remove(path_.c_str());
-        std::remove((path_ + "-wal").c_str());
-        std::remove((path_ + "-shm").c_str());
-        std::remove((path_ + "-journal").c_str());
+        RemoveDatabaseFiles(temp);
         throw;
     }
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    ::chmod(temp.c_str(), 0644 & ~CurrentUmask());
+    if (!RenameNoReplace(temp, path_)) {
+        const int err = errno;
+        RemoveDatabaseFiles(temp);
+        if (err != EEXIST)
+            throw EDatabaseError("Cannot create the database " + path_ + ": " + std::strerror(err));
+        // Another program created it first: use that one.
+    }
+    Open();
 }
 
 void TDatabase::Close() {

@@ -31,6 +31,8 @@ public:
     void Open();
     void Close();
     bool Connected() const { return db_ != nullptr; }
+    // True when the file could only be opened for reading.
+    bool ReadOnly() const;
 
     sqlite3* Handle() const;  // throws when closed
     // Runs SQL with no result rows (schema, pragmas). Throws EDatabaseError.

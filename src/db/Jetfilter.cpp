@@ -6,6 +6,9 @@
 
 namespace {
 
+constexpr int kMaxFilterDepth = 100;
+constexpr size_t kMaxFilterLength = 65536;
+
 bool IsIdentStart(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
@@ -195,6 +198,19 @@ public:
     }
 
 private:
+    // Nesting of brackets and "Not" is bounded, so hostile text cannot
+    // exhaust the stack (SQLite's own expression depth is 1000).
+    struct DepthGuard {
+        explicit DepthGuard(int& depth) : depth_(depth) {
+            if (++depth_ > kMaxFilterDepth) {
+                --depth_;
+                throw ParseError("nested too deeply");
+            }
+        }
+        ~DepthGuard() { --depth_; }
+        int& depth_;
+    };
+
     void Advance() { tok_ = lex_.Next(); }
     bool IsWord(const char* w) const { return tok_.kind == Tok::Word && tok_.text == w; }
 
@@ -231,6 +247,7 @@ private:
     std::string Not() {
         if (IsWord("not")) {
             Advance();
+            DepthGuard guard(depth_);
             return "NOT " + Not();
         }
         return Predicate();
@@ -279,6 +296,7 @@ private:
         switch (tok_.kind) {
             case Tok::LParen: {
                 Advance();
+                DepthGuard guard(depth_);
                 std::string inner = Or();
                 if (tok_.kind != Tok::RParen) throw ParseError("')' expected");
                 Advance();
@@ -362,6 +380,7 @@ private:
     const std::vector<std::string>* columns_;
     const std::string& table_;
     std::vector<TVariant>* params_;
+    int depth_ = 0;
 };
 
 }  // namespace
@@ -378,6 +397,9 @@ std::string QuoteIdentifier(const std::string& name) {
 std::string JetConditionToSql(const std::string& condition, const std::vector<std::string>* columns,
                               const std::string& tableName, std::vector<TVariant>* params) {
     std::vector<TVariant> local;
+    if (condition.size() > kMaxFilterLength)
+        throw EDatabaseError("Invalid filter \"" + condition.substr(0, 60) + "...\": longer than " +
+                             std::to_string(kMaxFilterLength) + " characters.");
     try {
         Parser p(condition, columns, tableName, &local);
         std::string sql = p.Parse();

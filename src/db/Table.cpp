@@ -81,6 +81,24 @@ std::string FieldLabel(const std::string& table, const std::string& field) {
     return table.empty() ? "'" + field + "'" : "'" + field + "' of " + table;
 }
 
+// Characters of a UTF-8 text (continuation bytes not counted).
+size_t CharacterCount(const std::string& s) {
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// The length in "VARCHAR(50)", "TEXT(8)", ...; 0 when the type gives none.
+int DeclaredLength(const std::string& type) {
+    const size_t open = type.find('(');
+    if (open == std::string::npos) return 0;
+    int n = 0;
+    for (size_t i = open + 1; i < type.size() && std::isdigit(static_cast<unsigned char>(type[i])); ++i)
+        n = std::min(n * 10 + (type[i] - '0'), 1 << 30);
+    return n;
+}
+
 TVariant ColumnValue(sqlite3_stmt* stmt, int col) {
     switch (sqlite3_column_type(stmt, col)) {
         case SQLITE_INTEGER: return TVariant(static_cast<long long>(sqlite3_column_int64(stmt, col)));
@@ -371,6 +389,23 @@ void TTable::LoadColumns() {
             kinds.push_back(Kind::Text);
         else kinds.push_back(Kind::Other);
     }
+    // Limits of a table's columns: texts by their declared length, SMALLINT
+    // as 16 bits, other integers but the key as 32 bits.
+    limits_.assign(cols.size(), Limit());
+    if (sql_.empty()) {
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const std::string u = Lower(types[i]);
+            if (kinds[i] == Kind::Text) {
+                limits_[i].length = DeclaredLength(u);
+            } else if (kinds[i] == Kind::Integer && static_cast<int>(i) != key &&
+                       u.find("bigint") == std::string::npos) {
+                const bool small = u.find("smallint") != std::string::npos;
+                limits_[i].min = small ? -32768 : -2147483648LL;
+                limits_[i].max = small ? 32767 : 2147483647LL;
+                limits_[i].ranged = true;
+            }
+        }
+    }
     columns_ = std::move(cols);
     columnTypes_ = std::move(types);
     notNull_ = std::move(notNull);
@@ -382,7 +417,28 @@ void TTable::LoadColumns() {
 int TTable::FieldIndex(const std::string& name) const {
     for (size_t i = 0; i < columns_.size(); ++i)
         if (SameText(columns_[i], name)) return static_cast<int>(i);
+    for (size_t i = 0; i < calcNames_.size(); ++i)
+        if (SameText(calcNames_[i], name)) return static_cast<int>(columns_.size() + i);
     return -1;
+}
+
+void TTable::AddCalcField(const std::string& name) {
+    if (Active()) throw EDatabaseError("Cannot add a calculated field to an open table.");
+    calcNames_.push_back(name);
+}
+
+void TTable::CalcRow(Row& row) {
+    if (calcNames_.empty()) return;
+    row.values.resize(columns_.size() + calcNames_.size());
+    if (!OnCalcFields) return;
+    calcRow_ = &row;
+    try {
+        OnCalcFields(*this);
+    } catch (...) {
+        calcRow_ = nullptr;
+        throw;
+    }
+    calcRow_ = nullptr;
 }
 
 TField TTable::FieldByName(const std::string& name) {
@@ -479,6 +535,7 @@ void TTable::Load() {
         throw EDatabaseError((tableName_.empty() ? std::string("Query") : tableName_) + ": " + err);
     }
     sqlite3_reset(select_);
+    for (Row& r : rows) CalcRow(r);
     rows_ = std::move(rows);
 }
 
@@ -643,7 +700,7 @@ bool TTable::RowMatches(const std::vector<TVariant>& values, const std::vector<i
             if (key.IsNull() != cell.IsNull()) return false;
             continue;
         }
-        if (kinds_[cols[k]] == Kind::DateTime) {
+        if (cols[k] < static_cast<int>(kinds_.size()) && kinds_[cols[k]] == Kind::DateTime) {
             // Compared as stored text, seconds included.
             auto iso = [](const TVariant& v) -> std::string {
                 if (v.IsText()) {
@@ -699,6 +756,7 @@ TVariant TTable::Lookup(const std::string& keyColumns, const std::vector<TVarian
 }
 
 const std::vector<TVariant>& TTable::CurrentValues() const {
+    if (calcRow_) return calcRow_->values;
     if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert) return buffer_.values;
     CheckActive();
     static const std::vector<TVariant> none;
@@ -708,8 +766,9 @@ const std::vector<TVariant>& TTable::CurrentValues() const {
 
 TVariant TTable::FieldValue(int index) const {
     const std::vector<TVariant>& v = CurrentValues();
-    if (index < 0 || index >= FieldCount()) throw EDatabaseError("Field index out of range.");
-    if (v.empty()) return TVariant();  // no current row
+    if (index < 0 || index >= FieldCount() + static_cast<int>(calcNames_.size()))
+        throw EDatabaseError("Field index out of range.");
+    if (index >= static_cast<int>(v.size())) return TVariant();  // no current row, or no calc yet
     return v[index];
 }
 
@@ -720,9 +779,11 @@ std::vector<TVariant> TTable::FieldValues(const std::string& names) {
 }
 
 TVariant TTable::CellValue(int row, int column) const {
-    if (row < 0 || row >= RecordCount() || column < 0 || column >= FieldCount())
+    if (row < 0 || row >= RecordCount() || column < 0 ||
+        column >= FieldCount() + static_cast<int>(calcNames_.size()))
         throw EDatabaseError("Cell out of range.");
-    return rows_[row].values[column];
+    const std::vector<TVariant>& values = rows_[row].values;
+    return column < static_cast<int>(values.size()) ? values[column] : TVariant();
 }
 
 // ---------------------------------------------------------------------------
@@ -788,6 +849,11 @@ TVariant TTable::Convert(int index, const TVariant& v) const {
 }
 
 void TTable::SetFieldValue(int index, const TVariant& v) {
+    if (index >= FieldCount() && index < FieldCount() + static_cast<int>(calcNames_.size())) {
+        if (!calcRow_) throw EDatabaseError("Field '" + FieldName(index) + "' is calculated.");
+        calcRow_->values[index] = v;
+        return;
+    }
     if (index < 0 || index >= FieldCount()) throw EDatabaseError("Field index out of range.");
     if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) {
         CheckWritable();
@@ -851,9 +917,45 @@ TTable::Row TTable::ReadRow(long long rowid) {
     return r;
 }
 
+void TTable::CheckLimits() const {
+    for (int i = 0; i < FieldCount() && i < static_cast<int>(limits_.size()); ++i) {
+        if (state_ == TDataSetState::Edit && !dirty_[i]) continue;
+        const TVariant& v = buffer_.values[i];
+        const Limit& lim = limits_[i];
+        if (lim.length > 0 && v.IsText() &&
+            CharacterCount(std::get<std::string>(v.Raw())) > static_cast<size_t>(lim.length))
+            throw EDatabaseError("The text of field " + FieldLabel(tableName_, columns_[i]) +
+                                 " is longer than " + std::to_string(lim.length) + " characters.");
+        if (lim.ranged && v.IsInteger()) {
+            const long long n = std::get<long long>(v.Raw());
+            if (n < lim.min || n > lim.max)
+                throw EDatabaseError("The value " + std::to_string(n) + " of field " +
+                                     FieldLabel(tableName_, columns_[i]) + " is out of range (" +
+                                     std::to_string(lim.min) + " to " + std::to_string(lim.max) + ").");
+        }
+    }
+}
+
+int TTable::FieldSize(const std::string& name) {
+    const int i = FieldByName(name).Index();
+    return i < static_cast<int>(limits_.size()) ? limits_[i].length : 0;
+}
+
+std::string TTable::FitToField(const std::string& name, const std::string& text) {
+    const int size = FieldSize(name);
+    if (size <= 0 || CharacterCount(text) <= static_cast<size_t>(size)) return text;
+    size_t chars = 0, i = 0;
+    for (; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && chars++ == static_cast<size_t>(size))
+            break;
+    }
+    return text.substr(0, i);
+}
+
 void TTable::Post() {
     if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
     CheckWritable();
+    CheckLimits();
     for (int i = 0; i < FieldCount(); ++i) {
         if (i != keyIndex_ && notNull_[i] && buffer_.values[i].IsNull() &&
             (state_ == TDataSetState::Insert || dirty_[i]))
@@ -882,6 +984,7 @@ void TTable::Post() {
         if (rc != SQLITE_DONE)
             throw EDatabaseError("Cannot post to " + tableName_ + ": " + sqlite3_errmsg(h));
         Row r = ReadRow(sqlite3_last_insert_rowid(h));
+        CalcRow(r);
         rows_.push_back(std::move(r));
         state_ = TDataSetState::Browse;
         buffer_ = Row();
@@ -915,6 +1018,7 @@ void TTable::Post() {
     rows_[cur_] = std::move(buffer_);
     buffer_ = Row();
     state_ = TDataSetState::Browse;
+    CalcRow(rows_[cur_]);
 }
 
 void TTable::Delete() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <variant>
@@ -52,6 +53,7 @@ struct sqlite3_stmt;
 class TField {
 public:
     TField(TTable* table, int index) : table_(table), index_(index) {}
+    int Index() const { return index_; }
 
     const std::string& FieldName() const;
     TVariant Value() const;
@@ -139,7 +141,9 @@ public:
 
     // Columns.
     int FieldCount() const { return static_cast<int>(columns_.size()); }
-    const std::string& FieldName(int index) const { return columns_.at(index); }
+    const std::string& FieldName(int index) const {
+        return index >= FieldCount() ? calcNames_.at(index - FieldCount()) : columns_.at(index);
+    }
     int FieldIndex(const std::string& name) const;  // -1 when missing (case-insensitive)
     TField FieldByName(const std::string& name);  // throws EDatabaseError naming a missing field
     TField Fields(int index);
@@ -148,6 +152,13 @@ public:
     // A value of any loaded row, for grids.
     TVariant CellValue(int row, int column) const;
 
+    // Calculated fields: declared before the table opens, never stored. For
+    // every row read, OnCalcFields runs with that row current and sets them
+    // through FieldByName(...).SetValue; they read like columns (FieldIndex
+    // gives them the numbers after the real columns) but cannot be filtered on.
+    void AddCalcField(const std::string& name);
+    std::function<void(TTable&)> OnCalcFields;
+
     // Changes. Edit on an empty set appends. Post writes the row at once; after
     // posting an appended row its AutoInc key is readable.
     void Edit();
@@ -155,6 +166,13 @@ public:
     void Post();
     void Cancel();
     void Delete();  // the cursor moves to the next row (or the new last one)
+
+    // Post refuses a text longer than its column's declared length and an
+    // integer outside its column's range (SMALLINT 16 bits, INTEGER 32 bits),
+    // before anything is written. FieldSize is the declared text length (0 when
+    // none); FitToField cuts a text from outside (device, web) to it.
+    int FieldSize(const std::string& name);
+    std::string FitToField(const std::string& name, const std::string& text);
 
     // Filter text as SQL, for tests and the benchmark: the WHERE clause and its
     // parameters. Throws EDatabaseError on a syntax error.
@@ -182,6 +200,8 @@ private:
     TVariant FieldValue(int index) const;
     TVariant Convert(int index, const TVariant& v) const;
     void CheckBrowse();  // posts a pending edit
+    void CalcRow(Row& row);
+    void CheckLimits() const;
     void Prepare(sqlite3_stmt** stmt, const std::string& sql);
     void ReleaseStatements();
     void Detach();         // the connection closes
@@ -191,6 +211,12 @@ private:
 
     // Column facts from the schema (or the SELECT's result columns).
     std::vector<Kind> kinds_;
+    struct Limit {
+        int length = 0;  // characters; 0 = none
+        bool ranged = false;
+        long long min = 0, max = 0;
+    };
+    std::vector<Limit> limits_;
     std::vector<bool> notNull_;
     std::vector<TVariant> defaults_;
     int keyIndex_ = -1;  // the AutoInc column
@@ -218,5 +244,7 @@ private:
     bool eof_ = true;
     bool bof_ = true;
     TDataSetState state_ = TDataSetState::Inactive;
+    std::vector<std::string> calcNames_;
+    Row* calcRow_ = nullptr;  // the row OnCalcFields is filling
     Row buffer_;  // edit/insert buffer
 };
