@@ -1,14 +1,691 @@
 #include "devicetools/Settings.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
+#include "db/Table.h"
+#include "device/Tserialport.h"
+#include "device/Tu8device.h"
+#include "devicetools/Memorymanager.h"
+#include "platform/Messagebox.h"
+#include "platform/Registry.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Progresswin.h"
+
+namespace {
+
+// A radio group shows a byte as its item when the group has that item.
+int Item(uint8_t byte, int count) { return byte < count ? byte : -1; }
+// Encodes an item index as the device byte (no selection: 0xFF).
+uint8_t Byte(int index) { return uint8_t(index); }
+
+void HideProgress() {
+    if (ProgressForm) ProgressForm->hide();
+}
+
+} // namespace
+
+// ---- rules ---------------------------------------------------------------
+
+std::vector<std::string> TimeZoneNames() {
+    std::vector<std::string> names;
+    for (int i = 0; i < TimeZoneCount; ++i) {
+        int hours = i - 12;
+        if (hours == 0) {
+            names.push_back("GMT");
+        } else {
+            char text[16];
+            std::snprintf(text, sizeof text, "GMT %c%02d:00", hours < 0 ? '-' : '+', hours < 0 ? -hours : hours);
+            names.push_back(text);
+        }
+    }
+    return names;
+}
+
+int TimeZoneIndex(uint8_t byte) {
+    int quarters = byte >= 101 ? int(byte) - 256 : int(byte);
+    int index = quarters / 4 + 12;  // division rounds toward zero
+    return index >= 0 && index < TimeZoneCount ? index : -1;
+}
+
+uint8_t TimeZoneByte(int index) { return uint8_t(int8_t(index * 4 - 48)); }
+
+DeviceControls ControlsFromRecords(const U8Settings& s, const DeviceHeader& h) {
+    DeviceControls c;
+    c.Clockformat = Item(s.Clockformat, 2);
+    c.DateFormat = Item(s.DateFormat, 2);
+    c.Distance = Item(s.Distance, 2);
+    c.Pressure = Item(s.Pressure, 2);
+    c.Temperature = Item(s.Temperature, 2);
+    c.Contrast = std::min<int>(s.Contrast, 9);
+    c.Backlight = Item(s.Backlight, 3);
+    c.Brightness = std::clamp<int>(s.Brightness, 1, 7);
+    c.Tones = Item(s.Tones, 2);
+    c.DisplayInfo = Item(s.DisplayInfo, 2);
+    c.TimeSync = Item(s.TimeSync, 3);
+    c.TimeZone = TimeZoneIndex(s.TimeZone);
+    c.ClubUsage = Item(h.ClubUsage, 2);
+    c.GolfStatistics = Item(h.GolfStatisticsGroup, 2);
+    c.AltitudeOffset = Item(h.AltitudeOffsetGroup, 2);
+    c.DatumNumber = h.Datum;
+    c.SleepMergeTee = std::min(h.SleepMergeTee * 30, 300);
+    c.SleepEndHole = std::min(h.SleepEndHole * 30, 300);
+    return c;
+}
+
+void PutControls(const DeviceControls& now, const DeviceControls& asRead, U8Settings& s, DeviceHeader& h) {
+    auto put = [](int DeviceControls::*field, const DeviceControls& now, const DeviceControls& asRead,
+                  uint8_t& byte, uint8_t value) {
+        if (now.*field != asRead.*field) byte = value;
+    };
+    put(&DeviceControls::Clockformat, now, asRead, s.Clockformat, Byte(now.Clockformat));
+    put(&DeviceControls::DateFormat, now, asRead, s.DateFormat, Byte(now.DateFormat));
+    if (now.Distance != asRead.Distance) {
+        s.Distance = s.Distance2 = s.Distance4 = Byte(now.Distance);
+        s.Distance3 = uint8_t(now.Distance * 2 + 3);
+    }
+    put(&DeviceControls::Pressure, now, asRead, s.Pressure, Byte(now.Pressure));
+    put(&DeviceControls::Temperature, now, asRead, s.Temperature, Byte(now.Temperature));
+    put(&DeviceControls::Contrast, now, asRead, s.Contrast, Byte(now.Contrast));
+    put(&DeviceControls::Backlight, now, asRead, s.Backlight, Byte(now.Backlight));
+    put(&DeviceControls::Brightness, now, asRead, s.Brightness, Byte(now.Brightness));
+    put(&DeviceControls::Tones, now, asRead, s.Tones, Byte(now.Tones));
+    put(&DeviceControls::DisplayInfo, now, asRead, s.DisplayInfo, Byte(now.DisplayInfo));
+    put(&DeviceControls::TimeSync, now, asRead, s.TimeSync, Byte(now.TimeSync));
+    put(&DeviceControls::TimeZone, now, asRead, s.TimeZone, TimeZoneByte(now.TimeZone));
+    put(&DeviceControls::ClubUsage, now, asRead, h.ClubUsage, Byte(now.ClubUsage));
+    put(&DeviceControls::GolfStatistics, now, asRead, h.GolfStatisticsGroup, Byte(now.GolfStatistics));
+    put(&DeviceControls::AltitudeOffset, now, asRead, h.AltitudeOffsetGroup, Byte(now.AltitudeOffset));
+    put(&DeviceControls::DatumNumber, now, asRead, h.Datum, Byte(now.DatumNumber));
+    put(&DeviceControls::SleepMergeTee, now, asRead, h.SleepMergeTee, Byte(now.SleepMergeTee / 30));
+    put(&DeviceControls::SleepEndHole, now, asRead, h.SleepEndHole, Byte(now.SleepEndHole / 30));
+}
+
+std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name) {
+    std::array<uint8_t, u8::DatumNameSize> bytes{};
+    std::memcpy(bytes.data(), name.data(), std::min(name.size(), bytes.size()));
+    return bytes;
+}
+
+std::string IsMeterText(int distance) { return distance == 0 ? "true" : "false"; }
+
+WebAccount LoadWebAccount(int userId) {
+    TRegistry reg(RegRoot::LocalMachine);
+    reg.OpenKey(PlayerKey(userId), true);
+    WebAccount a;
+    a.UserName = reg.ReadString("UserName");
+    a.Password = reg.ReadString("Password");
+    a.FirewallAddress = reg.ReadString("FirewallAdress");
+    a.Firewall = !a.FirewallAddress.empty();
+    a.PortNumber = reg.ReadString("Portnumber");
+    reg.CloseKey();
+    return a;
+}
+
+void SaveWebAccount(int userId, const WebAccount& a, const std::string& isMeter) {
+    TRegistry reg(RegRoot::LocalMachine);
+    reg.OpenKey(PlayerKey(userId), true);
+    reg.WriteString("UserName", a.UserName);
+    reg.WriteString("Password", a.Password);
+    if (!isMeter.empty()) reg.WriteString("IsMeter", isMeter);
+    reg.WriteString("FirewallAdress", a.Firewall ? a.FirewallAddress : "");
+    reg.WriteString("Portnumber", a.Firewall ? a.PortNumber : "");
+    reg.CloseKey();
+}
+
+std::vector<DatumRow> ReadDatums(TTable& table) {
+    std::vector<DatumRow> rows;
+    if (!table.Active()) table.Open();
+    for (table.First(); !table.Eof(); table.Next()) {
+        DatumRow row;
+        row.Number = int(table.FieldByName("Number").AsFloat());
+        row.Name = table.FieldByName("Name").AsString();
+        row.Description = table.FieldByName("Description").AsString();
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int FindDatumByNumber(const std::vector<DatumRow>& rows, int number) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Number == number) return int(i);
+    return -1;
+}
+
+int FindDatumByName(const std::vector<DatumRow>& rows, const std::string& name) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Name == name) return int(i);
+    return -1;
+}
+
+int FindDatumByDescription(const std::vector<DatumRow>& rows, const std::string& description) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Description == description) return int(i);
+    return -1;
+}
+
+// ---- radio group -----------------------------------------------------------
+
+TRadioGroup::TRadioGroup(const char* name, const QString& caption, const QStringList& items,
+                         QWidget* parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
+    setObjectName(name);
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        button->setObjectName(QString(name) + QString::number(i));
+        group_->addButton(button, i);
+        layout->addWidget(button);
+    }
+    connect(group_, &QButtonGroup::idClicked, this, [this](int) {
+        if (OnClick) OnClick();
+    });
+}
+
+int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+
+int TRadioGroup::Count() const { return int(group_->buttons().size()); }
+
+void TRadioGroup::SetItemIndex(int index) {
+    if (index >= 0 && index < Count()) {
+        group_->button(index)->setChecked(true);
+        return;
+    }
+    group_->setExclusive(false);
+    for (QAbstractButton* b : group_->buttons()) b->setChecked(false);
+    group_->setExclusive(true);
+}
+
+// ---- window --------------------------------------------------------------
 
 TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
     setObjectName("SettingsForm");
     setWindowTitle("Settings");
     SetHelpContext(this, 7);
-    resize(500, 400);
-    if (MainForm) MainForm->AddMdiChild(this)->show();
+    BuildControls();
+    FormCreate();
+    if (MainForm) {
+        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+        // A single border: no resizing, no maximising.
+        sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                            Qt::WindowCloseButtonHint);
+        const QSize size = sizeHint().expandedTo(QSize(560, 460));
+        sub->resize(size + (sub->size() - sub->contentsRect().size()));
+        sub->setFixedSize(sub->size());
+        const QRect area = MainForm->MdiArea()->viewport()->rect();
+        sub->move(std::max(0, (area.width() - sub->width()) / 2), std::max(0, (area.height() - sub->height()) / 2));
+        sub->show();
+    } else {
+        setAttribute(Qt::WA_DeleteOnClose);
+        show();
+    }
+    FormShow();
+}
+
+TSettingsForm::~TSettingsForm() {
+    if (device_) device_->ClosePort();
+    device_.reset();
+    port_.reset();
+}
+
+void TSettingsForm::BuildControls() {
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName("PageControl");
+
+    auto* devicePage = new QWidget;
+    devicePage->setObjectName("U8Sheet");
+    PageControl->addTab(devicePage, "U8 settings");
+
+    Clockformat = new TRadioGroup("Clockformat", "Clock format", {"12H", "24H"}, devicePage);
+    DateFormat = new TRadioGroup("DateFormat", "Date Format", {"mm.dd", "dd.mm"}, devicePage);
+    Distance = new TRadioGroup("Distance", "Distance", {"Meters", "Yards/feet"}, devicePage);
+    Pressure = new TRadioGroup("Pressure", "Pressure", {"hPa", "inHg"}, devicePage);
+    Temperature = new TRadioGroup("Temperature", "Temperature", {"Celsius", "Fahrenheit"}, devicePage);
+    Backlight = new TRadioGroup("Backlight", "Backlight", {"Normal", "Off", "Night use"}, devicePage);
+    Tones = new TRadioGroup("Tones", "Tones", {"Off", "On"}, devicePage);
+    DisplayInfo = new TRadioGroup("DisplayInfo", "Display info", {"Off", "On"}, devicePage);
+    DisplayInfo->setVisible(false);
+    TimeSync = new TRadioGroup("TimeSync", "Time Sync", {"Off", "On", "Auto"}, devicePage);
+    TimeSync->OnClick = [this] { TimeSyncClick(); };
+    ClubUsage = new TRadioGroup("ClubUsage", "Club usage", {"Manual", "Prompt"}, devicePage);
+    GolfStatisticsGroup = new TRadioGroup("GolfStatisticsGroup", "Golf Statistics", {"Off", "On"}, devicePage);
+    AltitudeOffsetGroup = new TRadioGroup("AltitudeOffsetGroup", "Altitude Sync", {"Off", "On"}, devicePage);
+
+    auto slider = [devicePage](const char* name, const char* accessible, int low, int high, int start) {
+        auto* s = new QSlider(Qt::Horizontal, devicePage);
+        s->setObjectName(name);
+        s->setAccessibleName(accessible);
+        s->setRange(low, high);
+        s->setValue(start);
+        s->setTickPosition(QSlider::TicksBelow);
+        s->setPageStep(1);
+        return s;
+    };
+    Contrast = slider("Contrast", "Contrast", 0, 9, 5);
+    Brightness = slider("Brightness", "Brightness", 1, 7, 4);
+    auto boxed = [devicePage](const char* caption, QWidget* inner) {
+        auto* box = new QGroupBox(caption, devicePage);
+        auto* l = new QVBoxLayout(box);
+        l->addWidget(inner);
+        return box;
+    };
+
+    TimeZone = new QComboBox(devicePage);
+    TimeZone->setObjectName("TimeZone");
+    TimeZone->setAccessibleName("Time zone");
+    for (const std::string& name : TimeZoneNames()) TimeZone->addItem(QString::fromStdString(name));
+    TimeZone->setCurrentIndex(-1);
+
+    auto spin = [devicePage](const char* name, int high, int step) {
+        auto* s = new QSpinBox(devicePage);
+        s->setObjectName(name);
+        s->setRange(0, high);
+        s->setSingleStep(step);
+        return s;
+    };
+    NumberEdit = spin("NumberEdit", 254, 1);
+    SleepMergeTee = spin("SleepMergeTee", 300, 30);
+    SleepEndHole = spin("SleepEndHole", 300, 30);
+    connect(NumberEdit, &QSpinBox::valueChanged, this, [this](int) { NumberEditChange(); });
+
+    DatumCombo = new QComboBox(devicePage);
+    DatumCombo->setObjectName("DatumCombo");
+    CountryCombo = new QComboBox(devicePage);
+    CountryCombo->setObjectName("CountryCombo");
+    connect(DatumCombo, &QComboBox::activated, this, [this](int) { DatumComboChange(); });
+    connect(CountryCombo, &QComboBox::activated, this, [this](int) { CountryComboChange(); });
+
+    auto* power = new QGroupBox("GPS power save", devicePage);
+    auto* powerForm = new QFormLayout(power);
+    powerForm->addRow("Sleep after mark tee", SleepMergeTee);
+    powerForm->addRow("Sleep after end hole", SleepEndHole);
+
+    auto* datum = new QGroupBox("Datum settings", devicePage);
+    auto* datumForm = new QFormLayout(datum);
+    datumForm->addRow("Datum number", NumberEdit);
+    datumForm->addRow("Datum name", DatumCombo);
+    datumForm->addRow("Datum description", CountryCombo);
+
+    status = new QLabel("Not connected to U8", devicePage);
+    status->setObjectName("status");
+    status->setStyleSheet("color: red");
+    Version = new QLabel(devicePage);
+    Version->setObjectName("Version");
+
+    auto* grid = new QGridLayout(devicePage);
+    grid->addWidget(Clockformat, 0, 0);
+    grid->addWidget(DateFormat, 0, 1);
+    grid->addWidget(Distance, 0, 2);
+    grid->addWidget(Pressure, 0, 3);
+    grid->addWidget(Temperature, 1, 0);
+    grid->addWidget(Backlight, 1, 1);
+    grid->addWidget(Tones, 1, 2);
+    grid->addWidget(TimeSync, 1, 3);
+    grid->addWidget(ClubUsage, 2, 0);
+    grid->addWidget(GolfStatisticsGroup, 2, 1);
+    grid->addWidget(AltitudeOffsetGroup, 2, 2);
+    grid->addWidget(DisplayInfo, 2, 3);
+    grid->addWidget(boxed("Contrast", Contrast), 3, 0);
+    grid->addWidget(boxed("Brightness", Brightness), 3, 1);
+    grid->addWidget(boxed("Time zone", TimeZone), 3, 2, 1, 2);
+    grid->addWidget(power, 4, 0, 1, 2);
+    grid->addWidget(datum, 4, 2, 1, 2);
+    grid->addWidget(status, 5, 0, 1, 2);
+    grid->addWidget(Version, 5, 2, 1, 2);
+
+    auto* webPage = new QWidget;
+    webPage->setObjectName("WebSheet");
+    PageControl->addTab(webPage, QString(WebServiceName) + " settings");
+    UserNameEdit = new QLineEdit(webPage);
+    UserNameEdit->setObjectName("UserNameEdit");
+    PassWordEdit = new QLineEdit(webPage);
+    PassWordEdit->setObjectName("PassWordEdit");
+    PassWordEdit->setEchoMode(QLineEdit::Password);
+    FirewallCheckBox = new QCheckBox("Firewall", webPage);
+    FirewallCheckBox->setObjectName("FirewallCheckBox");
+    FirewallCheckBox->setChecked(true);
+    FirewallAddressEdit = new QLineEdit(webPage);
+    FirewallAddressEdit->setObjectName("FirewallAddressEdit");
+    PortNumberEdit = new QLineEdit(webPage);
+    PortNumberEdit->setObjectName("PortNumberEdit");
+    auto* ask = new QLabel(QString("Please fill in your ") + WebServiceName + " user name and password.", webPage);
+    auto* notMember = new QLabel("If you're not a member of ", webPage);
+    linklabel = new QLabel(QString("<a href=\"home\">") + WebServiceName + "</a>", webPage);
+    linklabel->setObjectName("linklabel");
+    linklabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(linklabel, &QLabel::linkActivated, this, [this](const QString&) { linklabelClick(); });
+    auto* register_ = new QLabel(",please register.", webPage);
+    auto* memberLine = new QHBoxLayout;
+    memberLine->setSpacing(0);
+    memberLine->addWidget(notMember);
+    memberLine->addWidget(linklabel);
+    memberLine->addWidget(register_);
+    memberLine->addStretch();
+    auto* webForm = new QFormLayout;
+    webForm->addRow("Username:", UserNameEdit);
+    webForm->addRow("Password:", PassWordEdit);
+    webForm->addRow(FirewallCheckBox);
+    webForm->addRow("Firewall address:", FirewallAddressEdit);
+    webForm->addRow("Port number:", PortNumberEdit);
+    auto* webLayout = new QVBoxLayout(webPage);
+    webLayout->addWidget(ask);
+    webLayout->addLayout(webForm);
+    webLayout->addLayout(memberLine);
+    webLayout->addStretch();
+
+    auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        return b;
+    };
+    OKBtn = button("OKBtn", "OK");
+    CancelBtn = button("CancelBtn", "Cancel");
+    HelpBtn = button("HelpBtn", "Help");
+    Connect = button("Connect", "Connect");
+    OKBtn->setDefault(true);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
+    connect(Connect, &QPushButton::clicked, this, [this] { ConnectClick(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Connect);
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addWidget(HelpBtn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl);
+    layout->addLayout(buttons);
+}
+
+std::vector<QWidget*> TSettingsForm::DeviceWidgets() const {
+    return {Clockformat, DateFormat,   Distance,      Pressure,           Temperature,
+            Contrast,    Backlight,    Brightness,    Tones,              DisplayInfo,
+            TimeSync,    TimeZone,     ClubUsage,     GolfStatisticsGroup, AltitudeOffsetGroup,
+            NumberEdit,  SleepMergeTee, SleepEndHole, DatumCombo,         CountryCombo};
+}
+
+void TSettingsForm::SetDeviceControlsEnabled(bool enabled) {
+    for (QWidget* w : DeviceWidgets()) w->setEnabled(enabled);
+    connected_ = enabled;
+}
+
+void TSettingsForm::FormCreate() {
+    port_ = std::make_unique<TSerialPort>();
+    device_ = std::make_unique<TU8Device>(port_.get());
+    LoadRegistry();
+    if (!MainForm) return;
+    if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    TTable table(&MainForm->Database, "Datum");
+    datums_ = ReadDatums(table);
+    for (const DatumRow& row : datums_) {
+        CountryCombo->addItem(QString::fromStdString(row.Description));
+        DatumCombo->addItem(QString::fromStdString(row.Name));
+    }
+    CountryCombo->setCurrentIndex(-1);
+    DatumCombo->setCurrentIndex(-1);
+}
+
+void TSettingsForm::FormShow() {
+    SetDeviceControlsEnabled(false);
+    if (MainForm) {
+        MainForm->Settigs1->setEnabled(false);
+        MainForm->SettingsTB->setEnabled(false);
+    }
+}
+
+void TSettingsForm::closeEvent(QCloseEvent* e) {
+    if (MainForm) {
+        MainForm->SettingsTB->setEnabled(true);
+        MainForm->Settigs1->setEnabled(true);
+    }
+    if (device_) device_->ClosePort();
+    QWidget::closeEvent(e);
+}
+
+void TSettingsForm::CloseWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+DeviceControls TSettingsForm::ReadControls() const {
+    DeviceControls c;
+    c.Clockformat = Clockformat->ItemIndex();
+    c.DateFormat = DateFormat->ItemIndex();
+    c.Distance = Distance->ItemIndex();
+    c.Pressure = Pressure->ItemIndex();
+    c.Temperature = Temperature->ItemIndex();
+    c.Contrast = Contrast->value();
+    c.Backlight = Backlight->ItemIndex();
+    c.Brightness = Brightness->value();
+    c.Tones = Tones->ItemIndex();
+    c.DisplayInfo = DisplayInfo->ItemIndex();
+    c.TimeSync = TimeSync->ItemIndex();
+    c.TimeZone = TimeZone->currentIndex();
+    c.ClubUsage = ClubUsage->ItemIndex();
+    c.GolfStatistics = GolfStatisticsGroup->ItemIndex();
+    c.AltitudeOffset = AltitudeOffsetGroup->ItemIndex();
+    c.DatumNumber = datumNumber_;
+    c.SleepMergeTee = SleepMergeTee->value();
+    c.SleepEndHole = SleepEndHole->value();
+    return c;
+}
+
+void TSettingsForm::ShowControls(const DeviceControls& c) {
+    Clockformat->SetItemIndex(c.Clockformat);
+    DateFormat->SetItemIndex(c.DateFormat);
+    Distance->SetItemIndex(c.Distance);
+    Pressure->SetItemIndex(c.Pressure);
+    Temperature->SetItemIndex(c.Temperature);
+    Contrast->setValue(c.Contrast);
+    Backlight->SetItemIndex(c.Backlight);
+    Brightness->setValue(c.Brightness);
+    Tones->SetItemIndex(c.Tones);
+    DisplayInfo->SetItemIndex(c.DisplayInfo);
+    TimeSync->SetItemIndex(c.TimeSync);
+    TimeZone->setCurrentIndex(c.TimeZone);
+}
+
+void TSettingsForm::ConnectClick() {
+    bool found = false;
+    std::string error;
+    {
+        TProgressScope progress("Connecting...");
+        found = device_->CheckDevice() != -1;
+        if (!found) {
+            HideProgress();
+            SetDeviceControlsEnabled(false);
+        } else {
+            progress.SetMessage("Receiving setting data");
+            // Nothing is shown, and nothing can be written back, unless the record was read.
+            U8Settings settings{};
+            if (device_->ReadBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0) {
+                error = "Error in receiving settings.";
+            } else {
+                settings_ = settings;
+                char version[21] = {};
+                device_->GetU8Version(version);
+                uint16_t trax[4] = {0, 0, 0, 0};
+                device_->GetTraxVersion(trax);
+                Version->setText(QString("Version: %1 TraxVersion: %2.%3.%4")
+                                     .arg(QString::fromLatin1(version))
+                                     .arg(trax[1])
+                                     .arg(trax[2])
+                                     .arg(trax[3]));
+                ShowControls(ControlsFromRecords(settings_, DeviceHeader{}));
+
+                progress.SetMessage("Receiving settings...");
+                DeviceHeader header{};
+                if (device_->ReadHeader(&header) != 0) {
+                    error = "Error in receiving settings.";
+                } else {
+                    header_ = header;
+                    const DeviceControls c = ControlsFromRecords(settings_, header_);
+                    GolfStatisticsGroup->SetItemIndex(c.GolfStatistics);
+                    AltitudeOffsetGroup->SetItemIndex(c.AltitudeOffset);
+                    NumberEdit->setValue(std::min<int>(header_.Datum, NumberEdit->maximum()));
+                    NumberEditChange();
+                    datumNumber_ = header_.Datum;
+                    ClubUsage->SetItemIndex(c.ClubUsage);
+                    SleepMergeTee->setValue(c.SleepMergeTee);
+                    SleepEndHole->setValue(c.SleepEndHole);
+                    status->hide();
+                    SetDeviceControlsEnabled(true);
+                    Connect->setEnabled(false);
+                    deviceRead_ = true;
+                    asRead_ = ReadControls();
+                }
+            }
+        }
+    }
+    if (!found) MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+    if (!error.empty()) {
+        MessageBox(error, "Error", MB_OK, MB_ICONERROR);
+        device_->ClosePort();
+    }
+    TimeSyncClick();
+}
+
+void TSettingsForm::OKBtnClick() {
+    SaveRegistry();
+    if (connected_) {
+        if (WriteDeviceSettings() == 0) CloseWindow();
+    } else {
+        CloseWindow();
+    }
+}
+
+int TSettingsForm::WriteDeviceSettings() {
+    if (device_->CheckDevice() == -1) {
+        HideProgress();
+        SetDeviceControlsEnabled(false);
+        Connect->setEnabled(true);
+        MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+        return 1;
+    }
+    std::string error;
+    {
+        TProgressScope progress("Updating settings");
+        U8Settings settings = settings_;
+        DeviceHeader header = header_;
+        PutControls(ReadControls(), asRead_, settings, header);
+        // The name follows the header, whose last byte is the name's first.
+        const std::string name = DatumCombo->currentIndex() >= 0 ? DatumCombo->currentText().toStdString() : "";
+        const auto nameBytes = DatumNameBytes(name);
+        if (device_->WriteBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0 ||
+            device_->WriteHeader(&header) != 0 ||
+            // Without a chosen datum the device keeps its own name.
+            (!name.empty() && device_->WriteBytes(u8::DatumNameAddress, u8::DatumNameSize, nameBytes.data()) != 0)) {
+            error = "Error in updating settings.";
+        } else {
+            progress.SetMessage("Resetting U8");
+            device_->ResetU8();
+            if (deviceRead_ && MainForm) MainForm->SetIsMeter(IsMeterText(Distance->ItemIndex()));
+        }
+    }
+    if (!error.empty()) {
+        MessageBox(error, "Error", MB_OK, MB_ICONERROR);
+        device_->ClosePort();
+        return 1;
+    }
+    return 0;
+}
+
+void TSettingsForm::SaveRegistry() {
+    WebAccount a;
+    a.UserName = UserNameEdit->text().toStdString();
+    a.Password = PassWordEdit->text().toStdString();
+    a.Firewall = FirewallCheckBox->isChecked();
+    a.FirewallAddress = FirewallAddressEdit->text().toStdString();
+    a.PortNumber = PortNumberEdit->text().toStdString();
+    // Without a device read the unit setting stays as it is.
+    SaveWebAccount(MainForm ? MainForm->GetUserId() : 0, a,
+                   deviceRead_ ? IsMeterText(Distance->ItemIndex()) : "");
+}
+
+void TSettingsForm::LoadRegistry() {
+    const WebAccount a = LoadWebAccount(MainForm ? MainForm->GetUserId() : 0);
+    UserNameEdit->setText(QString::fromStdString(a.UserName));
+    PassWordEdit->setText(QString::fromStdString(a.Password));
+    if (a.Firewall)
+        FirewallAddressEdit->setText(QString::fromStdString(a.FirewallAddress));
+    else
+        FirewallCheckBox->setChecked(false);
+    PortNumberEdit->setText(QString::fromStdString(a.PortNumber));
+}
+
+void TSettingsForm::CancelBtnClick() { CloseWindow(); }
+
+void TSettingsForm::HelpBtnClick() {
+    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+}
+
+void TSettingsForm::linklabelClick() { QDesktopServices::openUrl(QUrl(WebServiceHome)); }
+
+void TSettingsForm::TimeSyncClick() { TimeZone->setEnabled(connected_ && TimeSync->ItemIndex() == 1); }
+
+void TSettingsForm::SelectDatum(int row) {
+    DatumCombo->setCurrentIndex(row);
+    CountryCombo->setCurrentIndex(row);
+}
+
+void TSettingsForm::CountryComboChange() {
+    int row = FindDatumByDescription(datums_, CountryCombo->currentText().toStdString());
+    if (row >= 0) {
+        DatumCombo->setCurrentIndex(row);
+        NumberEdit->setValue(datums_[size_t(row)].Number);
+    } else {
+        DatumCombo->setCurrentIndex(-1);
+        NumberEdit->setValue(0);
+    }
+    NumberEditChange();
+}
+
+void TSettingsForm::DatumComboChange() {
+    int row = FindDatumByName(datums_, DatumCombo->currentText().toStdString());
+    if (row >= 0) {
+        CountryCombo->setCurrentIndex(row);
+        NumberEdit->setValue(datums_[size_t(row)].Number);
+    } else {
+        CountryCombo->setCurrentIndex(-1);
+        NumberEdit->setValue(0);
+    }
+    NumberEditChange();
+}
+
+void TSettingsForm::NumberEditChange() {
+    int row = FindDatumByNumber(datums_, NumberEdit->value());
+    if (row >= 0) {
+        SelectDatum(row);
+        datumNumber_ = uint8_t(NumberEdit->value());
+    } else {
+        SelectDatum(-1);
+        datumNumber_ = 0;
+    }
 }
