@@ -199,6 +199,7 @@ CREATE TABLE Round (
   Invalid BOOLEAN INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX Round_UserId ON Round (UserId);
+CREATE INDEX Round_UserId_RoundStartDate ON Round (UserId, RoundStartDate);
 CREATE INDEX Round_CourseId ON Round (CourseId);
 CREATE INDEX Round_BagId ON Round (BagId);
 

@@ -5,13 +5,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "transfer/Transw1.h"
+
 TStartWiz* StartWiz = nullptr;
 
-TStartWiz::TStartWiz(QWidget* owner) : QDialog(owner) {
+TStartWiz::TStartWiz(QWidget* owner) : TWizardPage(owner) {
     setObjectName("StartWiz");
     setWindowTitle("Transfer Wizard");
-    setFixedSize(495, 358);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
     auto* heading = new QLabel("Transfer Wizard", this);
+    heading->setObjectName("Heading");
     QFont f = heading->font();
     f.setBold(true);
     f.setPointSize(f.pointSize() + 4);
@@ -24,10 +31,10 @@ TStartWiz::TStartWiz(QWidget* owner) : QDialog(owner) {
     NextButton = new QPushButton("Next >", this);
     NextButton->setObjectName("NextButton");
     NextButton->setDefault(true);
-    NextButton->setEnabled(false);  // the pages behind it come with the transfers
     CancelButton = new QPushButton("Cancel", this);
     CancelButton->setObjectName("CancelButton");
-    connect(CancelButton, &QPushButton::clicked, this, [this] { done(2); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { done(wizard::Cancelled); });
+    connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addWidget(text);
@@ -42,4 +49,17 @@ TStartWiz::TStartWiz(QWidget* owner) : QDialog(owner) {
 
 TStartWiz::~TStartWiz() {
     if (StartWiz == this) StartWiz = nullptr;
+}
+
+void TStartWiz::FormShow() {
+    // The only page centred on the main window.
+    if (QWidget* owner = parentWidget())
+        move(owner->frameGeometry().center() - rect().center());
+    NextButton->setDefault(true);
+}
+
+void TStartWiz::NextButtonClick() {
+    if (!TransWiz1) return;
+    TransWiz1->Visited = 0;
+    OpenNext(TransWiz1);
 }

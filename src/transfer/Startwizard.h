@@ -1,13 +1,16 @@
 #pragma once
-#include <QDialog>
+#include "transfer/Wizardpage.h"
 
 class QPushButton;
 
 // The welcome page of the transfer wizard.
-class TStartWiz : public QDialog {
+class TStartWiz : public TWizardPage {
 public:
     explicit TStartWiz(QWidget* owner = nullptr);
     ~TStartWiz() override;
+
+    void FormShow() override;
+    void NextButtonClick();
 
     QPushButton* NextButton;
     QPushButton* CancelButton;

@@ -1,11 +1,24 @@
 #pragma once
-#include <QDialog>
+#include "transfer/Wizardpage.h"
 
-// Created hidden at start-up and kept until the program ends.
-class TTransWiz2 : public QDialog {
+class QPushButton;
+class QRadioButton;
+
+// Step 2 of the sending roads: the destination of the files.
+class TTransWiz2 : public TWizardPage {
 public:
     explicit TTransWiz2(QWidget* owner = nullptr);
     ~TTransWiz2() override;
+
+    void FormShow() override;
+    void NextButtonClick();
+
+    unsigned char Visited = 0;
+    QRadioButton* U8Button;
+    QRadioButton* WebButton;
+    QPushButton* BackButton;
+    QPushButton* NextButton;
+    QPushButton* CancelButton;
 };
 
 extern TTransWiz2* TransWiz2;

@@ -1,12 +1,53 @@
 #include "transfer/Transw3.h"
 
+#include <QFrame>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw35.h"
+
 TTransWiz3* TransWiz3 = nullptr;
 
-TTransWiz3::TTransWiz3(QWidget* owner) : QDialog(owner) {
+TTransWiz3::TTransWiz3(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz3");
     setWindowTitle("Transfer Wizard - step 3");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 8);
+    layout->addWidget(HeaderPanel(this, "Select file type", "Select the type of files to be transferred. "));
+    auto* choices = new QVBoxLayout;
+    choices->setContentsMargins(40, 12, 12, 0);
+    CoursesButton = Choice(choices, "CoursesButton", "Courses");
+    RoundsButton = Choice(choices, "RoundsButton", "Rounds");
+    BagsButton = Choice(choices, "BagsButton", "Bags && Clubs");
+    layout->addLayout(choices);
+    layout->addStretch();
+    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    CoursesButton->setChecked(true);
+    connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
 }
 
 TTransWiz3::~TTransWiz3() {
     if (TransWiz3 == this) TransWiz3 = nullptr;
+}
+
+void TTransWiz3::FormShow() {
+    if (Visited == 0) CoursesButton->setChecked(true);
+    NextButton->setDefault(true);
+}
+
+void TTransWiz3::NextButtonClick() {
+    Visited = 1;
+    if (CoursesButton->isChecked()) {
+        TransWiz31->ShowTeeChoice(false);
+        OpenNext(TransWiz31);
+    } else if (!RoundsButton->isChecked()) {
+        OpenNext(TransWiz32);
+    } else {
+        TransWiz35->SortColumn = 0;
+        TransWiz35->SortAscending = 1;
+        OpenNext(TransWiz35);
+    }
 }

@@ -1,11 +1,114 @@
 #pragma once
-#include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
 
-// Created hidden at start-up and kept until the program ends.
-class TTransWiz31 : public QDialog {
+#include "device/U8records.h"
+#include "transfer/Transw4.h"
+#include "transfer/Wizardpage.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class TDatabase;
+class TSerialPort;
+class TU8Device;
+
+// Step 4 of the course roads. With the U8 as the source it lists the device's
+// courses and imports the chosen ones; with the database as the source it
+// copies the chosen courses (and, for the U8, one tee) into the send page.
+class TTransWiz31 : public TWizardPage {
 public:
     explicit TTransWiz31(QWidget* owner = nullptr);
     ~TTransWiz31() override;
+
+    void FormShow() override;
+    void CourseListBoxSelectItem();
+    void CourseListBoxChange();
+    void NextButtonClick();
+    // Set by the page that opens this one: tee box shown and one course, or
+    // tee box hidden and several courses.
+    void ShowTeeChoice(bool show);
+    bool DeviceMode() const;
+
+    // Device objects of this page, alive as long as the page.
+    TSerialPort* SerialPort = nullptr;
+    TU8Device* U8Device = nullptr;
+    CourseEntry CourseDirectory[u8::CourseSlots] = {};
+    GameHeader GameHeaders[u8::GameAreas] = {};
+    bool GameHeaderRead[u8::GameAreas] = {};
+    unsigned char LengthWarningShown = 0;
+
+    QTreeWidget* CourseListBox;  // item data: the device slot or the CourseId
+    QLabel* Label5;
+    QLabel* TeeLabel;
+    QComboBox* TeeComboBox;
+    QPushButton* BackButton;
+    QPushButton* NextButton;
+    QPushButton* CancelButton;
+
+protected:
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    void ShowDevice();
+    void ShowDatabase();
+    void NextDevice();
+    void NextDatabase();
+    void FillTees(int courseId);
+    std::vector<int> SelectedKeys() const;
+    bool tee_ = false;
 };
 
 extern TTransWiz31* TransWiz31;
+
+// The tee names of a course for the tee box: the ScoreCard's names of tees 1
+// to Tees, "Tee number: " + t where a name is empty.
+std::vector<std::string> CourseTeeNames(TDatabase& db, int courseId);
+
+// A course of the database as the send page keeps it. Hole j is the row whose
+// HoleNumber is j + 1, or an empty record when there is none.
+void FillCourse(TDatabase& db, int courseId, const std::string& listName,
+                TTransWiz4::CourseHeader& course);
+
+// The import of the device's courses: each directory entry becomes a course
+// with its scorecard, holes and points (or, when its number is a CourseId
+// already, only its new points are merged). The entry and the game headers
+// then carry the new CourseId on the device.
+class TCourseImport {
+public:
+    TCourseImport(TU8Device& device, TDatabase& db, int userId);
+
+    // The directory and the game headers read from the device in this
+    // connection; a header whose read failed is never written back.
+    CourseEntry CourseDirectory[u8::CourseSlots] = {};
+    GameHeader GameHeaders[u8::GameAreas] = {};
+    bool GameHeaderRead[u8::GameAreas] = {};
+    // Tee number given to "tee" points: the tee box's index + 1 when shown.
+    int TeeIndex = -1;
+    // The once-per-run warning about default information.
+    unsigned char* LengthWarningShown = &ownWarning_;
+
+    // 0 stored or merged, 1 refused or failed (the user has been told).
+    int StoreCourse(int slot);
+
+    // Point type from a device point name: 1 tee ... 7 rough, 0 none.
+    static int PointType(const std::string& name);
+
+private:
+    struct Point {
+        int id;
+        std::string name;
+        int32_t lat, lon;
+    };
+    std::vector<Point> ReadPoints(int slot, int firstId, int lastId);
+    int UpdateWaypoints(int slot, int courseId);
+    int Failed(const std::string& name);
+
+    TU8Device& device_;
+    TDatabase& db_;
+    int userId_;
+    PointListBlock CoursePoints{};
+    unsigned char ownWarning_ = 0;
+};

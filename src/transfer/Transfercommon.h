@@ -1,0 +1,31 @@
+#pragma once
+// Small helpers the transfer pages and their store and upload routines share.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "shell/Progresswin.h"
+
+namespace transfer {
+
+inline const char* const CannotConnectText =
+    "Cannot connect to U8!\n\nCheck that the U8 is connected\nand ensure no other software\n"
+    "is using the serial port.";
+
+// Text of the progress window; shows nothing when it is hidden.
+inline void Progress(const std::string& text) {
+    if (ProgressForm) ProgressForm->SetMessage(text);
+}
+inline void HideProgress() {
+    if (ProgressForm) ProgressForm->hide();
+}
+
+// A device name field: up to the first NUL, or the whole field when none comes.
+inline std::string DeviceText(const char* field, size_t size) {
+    const void* nul = std::memchr(field, 0, size);
+    return std::string(field, nul ? static_cast<const char*>(nul) - field : size);
+}
+
+inline uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+
+}  // namespace transfer

@@ -1,0 +1,47 @@
+#pragma once
+// What the wizard pages share: nested modal runs that survive hiding the
+// page, the white header band, the button row and the step to the next page
+// (hide, place, show modally, come back on "< Back").
+#include <QDialog>
+#include <QString>
+
+class QBoxLayout;
+class QFrame;
+class QPushButton;
+class QRadioButton;
+
+namespace wizard {
+// Modal results of the pages.
+constexpr int Finished = 1;
+constexpr int Cancelled = 2;
+constexpr int Back = 3;
+}  // namespace wizard
+
+class TWizardPage : public QDialog {
+public:
+    explicit TWizardPage(QWidget* owner = nullptr);
+
+    // Shows the page modally until done() is called; hiding the page (while a
+    // later page is shown) does not end the run. FormShow runs on every show.
+    int exec() override;
+    void done(int r) override;
+    // The page's show handler.
+    virtual void FormShow() {}
+    // Shows the page again (after "< Back" on a later page).
+    void ShowAgain();
+
+    // Shows next modally at this page's place, this page hidden (hideFirst).
+    // "< Back" there brings this page back where next was left; any other
+    // result closes this page too, so the wizard unwinds. Returns next's result.
+    int OpenNext(QDialog* next, bool hideFirst = true);
+
+protected:
+    static QFrame* HeaderPanel(QWidget* page, const QString& heading, const QString& line);
+    // "< Back" (result 3), the forward button and "Cancel" (result 2).
+    void ButtonRow(QBoxLayout* layout, QPushButton*& back, QPushButton*& next,
+                   QPushButton*& cancel, const QString& nextCaption = "Next >");
+    QRadioButton* Choice(QBoxLayout* layout, const char* name, const QString& text);
+
+private:
+    bool closed_ = false;
+};
