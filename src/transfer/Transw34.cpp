@@ -1,12 +1,141 @@
 #include "transfer/Transw34.h"
 
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "db/Table.h"
+#include "shell/Mainform.h"
+#include "transfer/Transw33.h"
+
 TTransWiz34* TransWiz34 = nullptr;
 
-TTransWiz34::TTransWiz34(QWidget* owner) : QDialog(owner) {
+namespace {
+std::string Trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return "";
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> CountryList(TDatabase& db) {
+    std::vector<std::pair<std::string, std::string>> out;
+    TTable t(&db, "Country");
+    t.Open();
+    for (t.First(); !t.Eof(); t.Next())
+        out.emplace_back(Trim(t.FieldByName("CountryId").AsString()),
+                         Trim(t.FieldByName("Country").AsString()));
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> StateList(TDatabase& db,
+                                                           const std::string& countryId) {
+    std::vector<std::pair<std::string, std::string>> out;
+    TTable t(&db, "States");
+    t.SetFilter("CountryId = " + QuotedStr(countryId));
+    t.Open();
+    for (t.First(); !t.Eof(); t.Next())
+        out.emplace_back(Trim(t.FieldByName("StateId").AsString()),
+                         t.FieldByName("StateName").AsString());
+    return out;
+}
+
+TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz34");
     setWindowTitle("Transfer Wizard - step 2");
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel("Course query", this);
+    heading->setObjectName("Heading");
+    QFont f = heading->font();
+    f.setBold(true);
+    heading->setFont(f);
+    layout->addWidget(heading);
+    layout->addWidget(new QLabel("Please fill in query criteries", this));
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel("Country", this), 0, 0);
+    grid->addWidget(new QLabel("State", this), 0, 1);
+    CountryComboBox = new QComboBox(this);
+    CountryComboBox->setObjectName("CountryComboBox");
+    CountryComboBox->setAccessibleName("Country");
+    StateComboBox = new QComboBox(this);
+    StateComboBox->setObjectName("StateComboBox");
+    StateComboBox->setAccessibleName("State");
+    grid->addWidget(CountryComboBox, 1, 0);
+    grid->addWidget(StateComboBox, 1, 1);
+    grid->addWidget(new QLabel("Course name", this), 2, 0);
+    CourseEdit = new QLineEdit(this);
+    CourseEdit->setObjectName("CourseEdit");
+    CourseEdit->setAccessibleName("Course name");
+    grid->addWidget(CourseEdit, 3, 0, 1, 2);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addWidget(new QLabel("To submit query, click Next.", this));
+    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
+    connect(CountryComboBox, &QComboBox::currentIndexChanged, this, [this] { LoadStates(); });
+    FormCreate();
 }
 
 TTransWiz34::~TTransWiz34() {
     if (TransWiz34 == this) TransWiz34 = nullptr;
+}
+
+void TTransWiz34::FormCreate() {
+    if (!MainForm || !MainForm->DatabaseOpen()) return;
+    const QSignalBlocker block(CountryComboBox);
+    for (const auto& [id, name] : CountryList(MainForm->Database))
+        CountryComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+    CountryComboBox->setCurrentIndex(-1);
+}
+
+void TTransWiz34::FormShow() {
+    if (Visited != 0) return;
+    {
+        const QSignalBlocker block(CountryComboBox);
+        CountryComboBox->setCurrentIndex(-1);
+    }
+    StateComboBox->setCurrentIndex(-1);
+    CourseEdit->clear();
+    LoadStates();
+}
+
+void TTransWiz34::LoadStates() {
+    if (CountryComboBox->currentIndex() < 0) {
+        StateComboBox->setEnabled(false);
+        return;
+    }
+    StateComboBox->clear();
+    if (MainForm && MainForm->DatabaseOpen()) {
+        const std::string countryId = CountryComboBox->currentData().toString().toStdString();
+        for (const auto& [id, name] : StateList(MainForm->Database, countryId))
+            StateComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+    }
+    StateComboBox->setEnabled(StateComboBox->count() > 0);
+    StateComboBox->setCurrentIndex(-1);
+}
+
+void TTransWiz34::NextButtonClick() {
+    if (!TransWiz33) return;
+    TransWiz33->QueryCountryId.clear();
+    TransWiz33->QueryCourseName.clear();
+    TransWiz33->QueryStateId.clear();
+    TransWiz33->SortColumn = 0;
+    TransWiz33->SortAscending = 1;
+    TransWiz33->PreviousSortColumn = 0;
+    if (CountryComboBox->currentIndex() >= 0)
+        TransWiz33->QueryCountryId = Trim(CountryComboBox->currentData().toString().toStdString());
+    if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
+        TransWiz33->QueryStateId = Trim(StateComboBox->currentData().toString().toStdString());
+    TransWiz33->QueryCourseName = CourseEdit->text().toStdString();
+    Visited = 1;
+    // The list page opens on top of this one, at its own place.
+    OpenNext(TransWiz33, false);
 }
