@@ -1,6 +1,8 @@
 #pragma once
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "db/Table.h"
@@ -21,7 +23,7 @@ class QTreeWidget;
 // BuildScorecardGrid and FillCoursepointList in this order before showing it;
 // OpenCourseWindow below does all of that.
 class TCourseFrm : public QWidget {
-public:
+  public:
     explicit TCourseFrm(QWidget* owner = nullptr);
     ~TCourseFrm() override;
 
@@ -77,7 +79,7 @@ public:
     QLineEdit* ScorecardEdit[22][10] = {};
     QLineEdit* SlopeEdit[12] = {};
     QLineEdit* RatingEdit[12] = {};
-    int Tag = 0;  // the course's CourseId
+    int Tag = 0; // the course's CourseId
     // The list window that opened this one with its View or Edit command:
     // the course window goes when that window goes.
     QPointer<QWidget> OwnerList;
@@ -106,19 +108,32 @@ public:
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3;
     QPushButton *OKBtn, *CancelBtn, *HelpBtn, *AdvancedButton, *PrintButton;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     void FormCreate();
     void DestroyGrid();
     void ShowDetailsMode();
-    QLineEdit* MakeBox(const std::string& name, int left, int top);
+    QLineEdit* MakeBox(const QString& name, int left, int top, int kind, unsigned colour);
+    void RunIndexRule(QLineEdit* box, bool stroke);
+    void ExitBox(QLineEdit* box);
+    bool SaveAll();
+    void ShowPointDialog(int pointId);
+    int SelectedPointId() const;
     int gridRows_ = 0;
     int gridTees_ = 0;
     bool closing_ = false;
+    std::string courseName_;
 };
+
+// The address a link label opens: http(s) for the web link (a bare host gets
+// "http://"), "mailto:" for the e-mail label; an empty URL for anything else,
+// so a label never starts a local program.
+QUrl CourseLinkUrl(const std::string& text, bool email);
+// Opens a URL in the desktop's browser or mail program; tests replace it.
+void SetLinkOpener(std::function<bool(const QUrl&)> opener);
 
 // The open course window of a course, not yet closing; nullptr when none.
 TCourseFrm* FindCourseWindow(int courseId);

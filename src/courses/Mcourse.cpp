@@ -1,38 +1,219 @@
 #include "courses/Mcourse.h"
 
+#include <QAction>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
+#include "courses/Coursechild.h"
+#include "courses/Coursestore.h"
+#include "courses/Createcourse.h"
+#include "platform/Messagebox.h"
+#include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Progresswin.h"
 #include "shell/Tablegrid.h"
 
 TCourseForm* CourseForm = nullptr;
 
-TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nullptr, "Course_General") {
+namespace {
+void EnableCourseCommands(bool enable) {
+    if (!MainForm) return;
+    MainForm->Course1->setEnabled(enable);
+    MainForm->CourseTB->setEnabled(enable);
+}
+} // namespace
+
+TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nullptr) {
     setObjectName("CourseForm");
     setWindowTitle("Courses");
+    TableCourseGeneral.SetSQL(CourseListSql());
     TableCourseGeneral.AddSort("[Course_Name] ASC");
+
+    const auto speedButton = [this](const char* name, const char* hint, const char* text) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setToolTip(hint);
+        b->setText(text);
+        b->setAccessibleName(hint);
+        b->setAutoRaise(true);
+        return b;
+    };
+    SpeedButton1 = speedButton("SpeedButton1", "View course", "View");
+    SpeedButton4 = speedButton("SpeedButton4", "New course", "New");
+    SpeedButton2 = speedButton("SpeedButton2", "Edit course", "Edit");
+    SpeedButton3 = speedButton("SpeedButton3", "Delete course", "Del");
+    CoursePopup = new QMenu(this);
+    CoursePopup->setObjectName("CoursePopup");
+    const auto item = [this](const char* name, const char* text, void (TCourseForm::*handler)()) {
+        QAction* a = CoursePopup->addAction(text);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    item("Viewcourse1", "View course", &TCourseForm::Viewcourse1Click);
+    item("Newcourse1", "New course", &TCourseForm::Newcourse1Click);
+    item("Editcourse1", "Edit course", &TCourseForm::Editcourse1Click);
+    item("Deletecourse1", "Delete course", &TCourseForm::Deletecourse1Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { Viewcourse1Click(); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { Newcourse1Click(); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { Editcourse1Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { Deletecourse1Click(); });
+
     CourseGrid = new QTableView(this);
     CourseGrid->setObjectName("CourseGrid");
+    CourseGrid->setAccessibleName("Courses");
     CourseGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    CourseGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     CourseGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CourseGrid->verticalHeader()->hide();
-    model_ = new TTableGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}}, this);
+    CourseGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(CourseGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        CoursePopup->popup(CourseGrid->viewport()->mapToGlobal(at));
+    });
+    connect(CourseGrid, &QAbstractItemView::doubleClicked, this, [this] { CourseGridDblClick(); });
+    model_ =
+        new TTableGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
+    Filter = new QLineEdit(this);
+    Filter->setObjectName("Filter");
+    connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(CourseGrid);
-    resize(260, 400);
+    layout->setSpacing(2);
+    auto* tools = new QHBoxLayout;
+    tools->setSpacing(0);
+    for (QToolButton* b : {SpeedButton1, SpeedButton4, SpeedButton2, SpeedButton3})
+        tools->addWidget(b);
+    tools->addStretch();
+    layout->addLayout(tools);
+    layout->addWidget(CourseGrid, 1);
+    layout->addWidget(Filter);
     if (!MainForm) return;
     TableCourseGeneral.SetDatabase(&MainForm->Database);
     model_->Reopen();
     CourseGrid->setModel(model_);
-    MainForm->AddMdiChild(this)->show();
+    CourseGrid->setColumnWidth(0, 116);
+    CourseGrid->setColumnWidth(1, 54);
+    QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint);
+    sub->show();
+    sub->resize(sub->size() - size() + QSize(169, 503));
+    sub->move(0, 0);
 }
 
 TCourseForm::~TCourseForm() {
     if (CourseForm == this) CourseForm = nullptr;
 }
 
-void TCourseForm::ReopenTable() { model_->Reopen(); }
+void TCourseForm::showEvent(QShowEvent* e) {
+    EnableCourseCommands(false);
+    QWidget::showEvent(e);
+}
+
+void TCourseForm::closeEvent(QCloseEvent* e) {
+    EnableCourseCommands(true);
+    // Course windows opened by the View and Edit commands go with the list.
+    if (MainForm)
+        for (QWidget* w : MainForm->MdiChildren())
+            if (auto* f = dynamic_cast<TCourseFrm*>(w);
+                f && f->OwnerList == this && f->parentWidget())
+                f->parentWidget()->close();
+    QWidget::closeEvent(e);
+}
+
+void TCourseForm::ReopenTable() {
+    const int id = SelectedCourseId();
+    model_->Reopen();
+    if (id >= 0 && TableCourseGeneral.Locate("CourseId", TVariant(id)))
+        CourseGrid->selectRow(TableCourseGeneral.RecNo());
+}
+
+void TCourseForm::FilterChange() {
+    TableCourseGeneral.SetFilter("Course_Name Like " +
+                                 QuotedStr(Filter->text().toStdString() + "*"));
+    model_->Reopen();
+}
+
+int TCourseForm::SelectedCourseId() const {
+    if (!TableCourseGeneral.Active() || TableCourseGeneral.IsEmpty()) return -1;
+    const QModelIndex current = CourseGrid->currentIndex();
+    const int row = current.isValid() ? current.row() : 0;
+    if (row >= TableCourseGeneral.RecordCount()) return -1;
+    const int column = TableCourseGeneral.FieldIndex("CourseId");
+    try {
+        return static_cast<int>(TableCourseGeneral.CellValue(row, column).AsInteger());
+    } catch (const EDatabaseError&) {
+        return -1;
+    }
+}
+
+void TCourseForm::OpenCourse(unsigned char editMode, bool byDoubleClick) {
+    const int id = SelectedCourseId();
+    if (id < 0) {
+        MessageBox("No course selected!", "Error!", MB_OK, MB_ICONERROR);
+        return;
+    }
+    repaint();
+    if (TCourseFrm* open = FindCourseWindow(id)) {
+        (void)open;
+        return; // one window per course
+    }
+    TProgressScope progress("Generating form");
+    TCourseFrm* frm =
+        OpenCourseWindow(byDoubleClick ? static_cast<QWidget*>(MainForm) : this, id, editMode);
+    if (frm && byDoubleClick) SetHelpContext(frm, 5);
+}
+
+void TCourseForm::CourseGridDblClick() {
+    OpenCourse(0, true);
+}
+void TCourseForm::Viewcourse1Click() {
+    OpenCourse(0, false);
+}
+void TCourseForm::Editcourse1Click() {
+    OpenCourse(1, false);
+}
+
+void TCourseForm::Deletecourse1Click() {
+    const int id = SelectedCourseId();
+    if (id < 0 || !MainForm) {
+        MessageBox("No course selected!", "Error!", MB_OK, MB_ICONERROR);
+        return;
+    }
+    if (CourseHasRounds(MainForm->Database, id)) {
+        MessageBox("You can't delete a course where you have played rounds!", "Error!", MB_OK,
+                   MB_ICONERROR);
+        return;
+    }
+    const int row = CourseGrid->currentIndex().isValid() ? CourseGrid->currentIndex().row() : 0;
+    const std::string name =
+        TableCourseGeneral.CellValue(row, TableCourseGeneral.FieldIndex("Course_Name")).AsString();
+    if (MessageBox("Are you sure you want to delete " + name + "?", "Delete shot", MB_YESNO,
+                   MB_ICONQUESTION) != IDYES)
+        return;
+    // An open window of the course goes first: it must not write the course back.
+    if (TCourseFrm* open = FindCourseWindow(id); open && open->parentWidget())
+        open->parentWidget()->close();
+    DeleteCourse(MainForm->Database, id);
+    ReopenTable();
+}
+
+void TCourseForm::Newcourse1Click() {
+    if (!MainForm) return;
+    auto* dialog = new TCreateCourseForm(this);
+    dialog->Mode = 0;
+    QMdiSubWindow* sub = MainForm->AddMdiChild(dialog);
+    sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    sub->show();
+    sub->adjustSize();
+    const QRect area = MainForm->MdiArea()->viewport()->rect();
+    sub->move(std::max(0, (area.width() - sub->width()) / 2),
+              std::max(0, (area.height() - sub->height()) / 2));
+}
