@@ -147,13 +147,19 @@ std::string TCommPort::PortPath(int n) {
 }
 
 // Opens a terminal for reading and writing, non-blocking and exclusive;
-// -1 when it is missing, not a terminal or in use.
-int TCommPort::OpenDevice(const std::string& path) {
+// -1 when it is missing, not a terminal or in use. error receives the errno
+// of a failed open (0 when the open itself worked).
+int TCommPort::OpenDevice(const std::string& path, int* error) {
+    if (error)
+        *error = path.empty() ? ENOENT : 0;
     if (path.empty())
         return -1;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return -1;
+    }
     // TIOCEXCL keeps others out (but not root); the lock also stops a second
     // open of ours.
     if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
@@ -163,8 +169,8 @@ int TCommPort::OpenDevice(const std::string& path) {
     return fd;
 }
 
-bool TCommPort::ProbePort(int n) {
-    int fd = OpenDevice(PortPath(n));
+bool TCommPort::ProbePort(int n, int* error) {
+    int fd = OpenDevice(PortPath(n), error);
     if (fd < 0)
         return false;
     ::ioctl(fd, TIOCNXCL);
@@ -198,12 +204,13 @@ void TCommPort::DoOpenPort() {
         return;
     inUsed_.store(0);
     outUsed_.store(0);
+    openErrno_ = 0;
     errno = 0;
     lastError_ = 0;
     const std::string path = PortPath(ComNumber);
     {
         std::lock_guard<std::recursive_mutex> lock(portLock_);
-        fd_ = OpenDevice(path);
+        fd_ = OpenDevice(path, &openErrno_);
     }
     if (!IsEnabled()) {
         if (OnError)
@@ -374,14 +381,15 @@ void TCommPort::WakeStatusThread() { SignalEventFd(wakeFd_); }
 
 unsigned TCommPort::PutBlock(const char* data, unsigned count) {
     try {
-        if (!IsEnabled() || !data || count == 0 || !out_.buffer)
+        if (!IsEnabled() || !data || count == 0)
             return 0;
-        unsigned s, u;
-        {
-            std::lock_guard<std::recursive_mutex> lock(outLock_);
-            s = out_.start;
-            u = outUsed_.load();
-        }
+        // The ring is filled under its lock: a flush or the write thread's
+        // step never sees half of a block.
+        std::lock_guard<std::recursive_mutex> lock(outLock_);
+        if (!out_.buffer)
+            return 0;
+        const unsigned s = out_.start;
+        const unsigned u = outUsed_.load();
         const unsigned size = out_.size;
         unsigned w = s + u, first, second = 0;
         if (w >= size) {
@@ -398,10 +406,7 @@ unsigned TCommPort::PutBlock(const char* data, unsigned count) {
         if (second)
             std::memcpy(out_.buffer.get(), data + first, second);
         const unsigned stored = first + second;
-        {
-            std::lock_guard<std::recursive_mutex> lock(outLock_);
-            outUsed_.fetch_add(stored);
-        }
+        outUsed_.fetch_add(stored);
         if (stored)
             writeTrigger_.Set();
         return stored;
@@ -413,14 +418,15 @@ unsigned TCommPort::PutBlock(const char* data, unsigned count) {
 
 unsigned TCommPort::GetBlock(char* dest, unsigned count) {
     try {
-        if (!IsEnabled() || inUsed_.load() == 0 || !dest || count == 0 || !in_.buffer)
+        if (!IsEnabled() || inUsed_.load() == 0 || !dest || count == 0)
             return 0;
-        unsigned s, u;
-        {
-            std::lock_guard<std::recursive_mutex> lock(inLock_);
-            u = inUsed_.load();
-            s = in_.start;
-        }
+        // Taken under the ring's lock, so that a flush cannot empty the ring
+        // between the count and the copy.
+        std::lock_guard<std::recursive_mutex> lock(inLock_);
+        if (!in_.buffer)
+            return 0;
+        const unsigned s = in_.start;
+        const unsigned u = inUsed_.load();
         const unsigned size = in_.size;
         unsigned first, second = 0;
         if (s + u >= size) {
@@ -436,14 +442,11 @@ unsigned TCommPort::GetBlock(char* dest, unsigned count) {
         if (second)
             std::memcpy(dest + first, in_.buffer.get(), second);
         const unsigned taken = first + second;
-        {
-            std::lock_guard<std::recursive_mutex> lock(inLock_);
-            inUsed_.fetch_sub(taken);
-            unsigned start = s + taken;
-            if (start >= size)
-                start -= size;
-            in_.start = start;
-        }
+        inUsed_.fetch_sub(taken);
+        unsigned start = s + taken;
+        if (start >= size)
+            start -= size;
+        in_.start = start;
         readTrigger_.Set();
         return taken;
     } catch (const std::exception& e) {
@@ -466,14 +469,16 @@ char TCommPort::GetChar() {
 
 void TCommPort::FlushInBuffer() {
     try {
-        if (IsEnabled()) {
-            std::lock_guard<std::recursive_mutex> lock(portLock_);
-            ::tcflush(fd_, TCIFLUSH);
-        }
         {
-            std::lock_guard<std::recursive_mutex> lock(inLock_);
+            // The line's queue and the ring are emptied together, while the
+            // read thread is between two of its steps: nothing that arrives
+            // after the flush is dropped with what came before it.
+            std::lock_guard<std::recursive_mutex> ring(inLock_);
+            if (IsEnabled()) {
+                std::lock_guard<std::recursive_mutex> lock(portLock_);
+                ::tcflush(fd_, TCIFLUSH);
+            }
             inUsed_.store(0);
-            ++inGeneration_;
         }
         // A full ring had stopped the read thread; now there is room again.
         readTrigger_.Set();
@@ -484,14 +489,15 @@ void TCommPort::FlushInBuffer() {
 
 void TCommPort::FlushOutBuffer() {
     try {
+        // Under the ring's lock: the write thread is never mid-step with a
+        // length taken before the flush.
+        std::lock_guard<std::recursive_mutex> ring(outLock_);
         if (IsEnabled()) {
             std::lock_guard<std::recursive_mutex> lock(portLock_);
             ::tcflush(fd_, TCOFLUSH);
         }
-        std::lock_guard<std::recursive_mutex> lock(outLock_);
         writeTrigger_.Reset();
         outUsed_.store(0);
-        ++outGeneration_;
     } catch (const std::exception& e) {
         ReportError("FlushOutBuffer", e);
     }

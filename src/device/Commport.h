@@ -150,8 +150,11 @@ public:
     static std::string PortPath(int n);
     // The ttyUSB, ttyACM and ttyS devices in port order.
     static std::vector<std::string> CandidateDevices();
-    // Whether port n can be opened now (opened as OpenPort does, then closed).
-    static bool ProbePort(int n);
+    // Whether port n can be opened now (opened as OpenPort does, then closed);
+    // error receives the errno of a refused open, 0 otherwise.
+    static bool ProbePort(int n, int* error = nullptr);
+    // errno of the last OpenPort's open of the device; 0 when it opened.
+    int LastOpenError() const { return openErrno_; }
 
 private:
     friend class TStatusThread;
@@ -167,7 +170,7 @@ private:
 
     void DoOpenPort();
     void Teardown();
-    static int OpenDevice(const std::string& path);
+    static int OpenDevice(const std::string& path, int* error = nullptr);
     void ApplyState(const std::function<void(TCommState&)>& change);
     bool EscapeLine(int bit, bool on);
     void WakeStatusThread();
@@ -205,8 +208,7 @@ private:
     TPortEvent dataReceived_{false};
     int wakeFd_ = -1;                      // eventfd that wakes the status thread
     int closeFd_ = -1;                     // eventfd, readable once close begins
-    unsigned outGeneration_ = 0;           // counts output flushes (under outLock_)
-    unsigned inGeneration_ = 0;            // counts input flushes (under inLock_)
+    int openErrno_ = 0;                    // errno of the last failed open
     std::atomic<bool> lineLost_{false};    // the other end hung up
     std::atomic<bool> rxArmed_{true};      // status thread may wait for input
     std::atomic<bool> hwFlow_{false};      // ComControl is 2 (for the threads)

@@ -56,67 +56,64 @@ void TReadThread::Execute() {
     }
 }
 
-// Reads while the line has bytes queued and the ring has room.
+// Reads while the line has bytes queued and the ring has room. Each step
+// (count, read, account) holds the input ring's lock, so a flush falls between
+// two steps and never drops bytes that came after it.
 void TReadThread::ReadPass() {
     TCommPort& p = *port_;
     const unsigned size = p.in_.size;
     while (!Terminated()) {
-        int queued = 0;
-        bool lineOk;
-        {
-            std::lock_guard<std::recursive_mutex> lock(p.portLock_);
-            lineOk = ioctl(fd_, FIONREAD, &queued) == 0;
-        }
-        if (!lineOk || queued < 0)
-            queued = 0;
-        unsigned s, u, generation;
-        {
-            std::lock_guard<std::recursive_mutex> lock(p.inLock_);
-            s = p.in_.start;
-            u = p.inUsed_.load();
-            generation = p.inGeneration_;
-        }
-        unsigned w = s + u, space;
-        if (w < size) {
-            space = size - w;
-        } else {
-            w -= size;
-            space = s - w;
-        }
-        if (space > unsigned(queued))
-            space = unsigned(queued);
-        if (space == 0) {
-            // Line drained: let the status thread wait for input again. With a
-            // full ring the next GetBlock wakes this thread instead.
-            if (queued == 0 && !p.lineLost_.load()) {
-                p.rxArmed_.store(true);
-                p.WakeStatusThread();
-            }
-            return;
-        }
+        bool wake = false;
         ssize_t n;
         {
-            std::lock_guard<std::recursive_mutex> lock(p.portLock_);
-            n = ::read(fd_, p.in_.buffer.get() + w, space);
+            std::lock_guard<std::recursive_mutex> ring(p.inLock_);
+            int queued = 0;
+            bool lineOk;
+            {
+                std::lock_guard<std::recursive_mutex> lock(p.portLock_);
+                lineOk = ioctl(fd_, FIONREAD, &queued) == 0;
+            }
+            if (!lineOk || queued < 0)
+                queued = 0;
+            const unsigned s = p.in_.start;
+            const unsigned u = p.inUsed_.load();
+            unsigned w = s + u, space;
+            if (w < size) {
+                space = size - w;
+            } else {
+                w -= size;
+                space = s - w;
+            }
+            if (space > unsigned(queued))
+                space = unsigned(queued);
+            if (space == 0) {
+                // Line drained: let the status thread wait for input again.
+                // With a full ring the next GetBlock wakes this thread instead.
+                if (queued == 0 && !p.lineLost_.load()) {
+                    p.rxArmed_.store(true);
+                    p.WakeStatusThread();
+                }
+                return;
+            }
+            {
+                std::lock_guard<std::recursive_mutex> lock(p.portLock_);
+                n = ::read(fd_, p.in_.buffer.get() + w, space);
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                p.lineLost_.store(true);
+                return;
+            }
+            if (n > 0)
+                p.inUsed_.fetch_add(unsigned(n));
+            else
+                wake = true;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            p.lineLost_.store(true);
-            return;
-        }
-        if (n <= 0) {
+        if (wake) {
             // Nothing after all: pause, then let the status thread watch again.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             p.rxArmed_.store(true);
             p.WakeStatusThread();
             return;
-        }
-        {
-            std::lock_guard<std::recursive_mutex> lock(p.inLock_);
-            // A flush meanwhile dropped what was waiting; these bytes were
-            // read to a place that no longer follows the ring's content.
-            if (p.inGeneration_ != generation)
-                continue;
-            p.inUsed_.fetch_add(unsigned(n));
         }
         p.dataReceived_.Set();
         p.NotifyInput();

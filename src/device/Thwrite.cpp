@@ -53,42 +53,41 @@ void TWriteThread::Execute() {
                 continue;
             }
             while (!Terminated() && p.outUsed_.load() != 0) {
-                unsigned s, u, generation;
-                {
-                    std::lock_guard<std::recursive_mutex> lock(p.outLock_);
-                    s = p.out_.start;
-                    u = p.outUsed_.load();
-                    generation = p.outGeneration_;
-                }
-                if (u == 0)
-                    break;
-                unsigned run = (s + u >= size) ? size - s : u;
                 ssize_t n;
+                int error = 0;
                 {
-                    std::lock_guard<std::recursive_mutex> lock(p.portLock_);
-                    n = ::write(fd_, p.out_.buffer.get() + s, run);
+                    // One step (length, write, account) under the ring's
+                    // lock: a flush or a new block falls between two steps.
+                    std::lock_guard<std::recursive_mutex> ring(p.outLock_);
+                    const unsigned s = p.out_.start;
+                    const unsigned u = p.outUsed_.load();
+                    if (u == 0)
+                        break;
+                    const unsigned run = (s + u >= size) ? size - s : u;
+                    {
+                        std::lock_guard<std::recursive_mutex> lock(p.portLock_);
+                        n = ::write(fd_, p.out_.buffer.get() + s, run);
+                        if (n < 0)
+                            error = errno;
+                    }
+                    if (n > 0) {
+                        p.outUsed_.fetch_sub(unsigned(n));
+                        unsigned start = s + unsigned(n);
+                        if (start >= size)
+                            start -= size;
+                        p.out_.start = start;
+                    }
                 }
                 if (n < 0) {
-                    if (errno == EAGAIN || errno == EINTR) {
+                    if (error == EAGAIN || error == EINTR) {
                         WaitWritable();
                         continue;
                     }
                     p.lineLost_.store(true);
                     break;
                 }
-                if (n == 0) {
+                if (n == 0)
                     WaitWritable();
-                    continue;
-                }
-                std::lock_guard<std::recursive_mutex> lock(p.outLock_);
-                // A flush meanwhile emptied the ring: nothing to account.
-                if (p.outGeneration_ != generation)
-                    continue;
-                p.outUsed_.fetch_sub(unsigned(n));
-                unsigned start = s + unsigned(n);
-                if (start >= size)
-                    start -= size;
-                p.out_.start = start;
             }
         }
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 #include "device/Tserialport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,9 @@ void ShowError(const std::string& label, const std::exception& e) {
 }
 
 uint16_t Be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+
+// The device's error reply: exactly {0x80, n}; n = 0 is success without data.
+bool IsErrorReply(const iTalkRecord& r) { return r.DataLen == 2 && r.Data && r.Data[0] == 0x80; }
 
 void SleepMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -272,41 +276,15 @@ void TSerialPort::DumpBytes(const uint8_t* bytes, int count) {
 
 // ---- memory access ------------------------------------------------------
 
-bool TSerialPort::ExchangeMemoryChunk(int address, int chunk, uint8_t* destination) {
-    if (OperationMode == 1) {
-        const uint8_t request[3] = {uint8_t(address), uint8_t(address >> 8), uint8_t(chunk)};
-        Bytes package(CSP_CreatePackage(5, request, 3));
-        if (!package) return false;
-        if (CommPort->PutBlock(reinterpret_cast<char*>(package.get()), 7) != 7) return false;
-        uint8_t* raw = nullptr;
-        if (!WaitForBytes(chunk + 7, ResponseTimeout, raw)) return false;
-        if (raw[0] != 5) {
-            delete[] raw;
-            return false;
-        }
-        uint8_t* data = nullptr;
-        if (!CSP_PurgePackage(raw, chunk + 7, data)) {
-            delete[] raw;
-            return false;
-        }
-        Bytes hold(data);
-        // The reply echoes the address and count that were asked for.
-        if (std::memcmp(data, request, 3) != 0) {
-            Log.AddToLog("CSP_ReadMemory: reply for another address");
-            return false;
-        }
-        std::memcpy(destination, data + 3, size_t(chunk));
-        return true;
-    }
-
-    const uint8_t request[3] = {uint8_t(address >> 8), uint8_t(address), uint8_t(chunk)};
-    Bytes package(CSP_CreatePackage(5, request, 3));
-    if (!package) return false;
+// Sends a CSP packet inside a pass-through frame (PackageID 1) and waits for
+// the pass-through reply.
+bool TSerialPort::PassthroughChunk(const uint8_t* package, uint32_t length, iTalkRecord& reply,
+                                   bool dump, const ReplyCheck& names) {
     iTalkRecord send;
     send.PackageID = 1;
     send.Command = kPassthrough;
-    send.Data = package.get();
-    send.DataLen = 7;
+    send.Data = const_cast<uint8_t*>(package);
+    send.DataLen = length;
     iTalkFrame frame;
     frame.SetITalkData(send);
     uint8_t* wire = nullptr;
@@ -315,13 +293,54 @@ bool TSerialPort::ExchangeMemoryChunk(int address, int chunk, uint8_t* destinati
     Bytes holdWire(wire);
     if (!wire) return false;
     FlushBuffers();
+    if (dump) DumpBytes(wire, int(wireLen));
     if (CommPort->PutBlock(reinterpret_cast<char*>(wire), wireLen) != wireLen) return false;
+    return WaitForITKPackage(0, reply, names);
+}
+
+bool TSerialPort::ExchangeMemoryChunk(int address, int chunk, uint8_t* destination) {
+    if (OperationMode == 1) {
+        const uint8_t request[3] = {uint8_t(address), uint8_t(address >> 8), uint8_t(chunk)};
+        Bytes package(CSP_CreatePackage(5, request, 3));
+        if (!package) return false;
+        // What is still waiting belongs to an earlier exchange.
+        FlushBuffers();
+        if (CommPort->PutBlock(reinterpret_cast<char*>(package.get()), 7) != 7) return false;
+        TStopwatch watch;
+        watch.Start();
+        for (;;) {
+            int left = ResponseTimeout - int(watch.ElapsedNow());
+            uint8_t* raw = nullptr;
+            if (left <= 0 || !WaitForBytes(chunk + 7, left, raw)) return false;
+            uint8_t* data = nullptr;
+            if (!CSP_PurgePackage(raw, chunk + 7, data)) {
+                delete[] raw;
+                return false;
+            }
+            Bytes hold(data);
+            // The reply echoes the address and count: a late reply to another
+            // read is dropped and the wait goes on.
+            if (std::memcmp(data, request, 3) != 0) {
+                Log.AddToLog("CSP_ReadMemory: reply for another address dropped");
+                continue;
+            }
+            std::memcpy(destination, data + 3, size_t(chunk));
+            return true;
+        }
+    }
+
+    const uint8_t request[3] = {uint8_t(address >> 8), uint8_t(address), uint8_t(chunk)};
+    Bytes package(CSP_CreatePackage(5, request, 3));
+    if (!package) return false;
+    // CSP command, length, the echoed address and count, then the bytes. A
+    // reply echoing another address and count answers another read.
+    auto sameRead = [&request](const uint8_t* data, uint32_t length) {
+        return length < 6 || std::memcmp(data + 3, request, 3) == 0;
+    };
     iTalkRecord reply;
-    if (!WaitForITKPackage(0, reply, kPassthrough)) return false;
+    if (!PassthroughChunk(package.get(), 7, reply, false, sameRead)) return false;
     Bytes holdReply(reply.Data);
-    // CSP command, length, the echoed address and count, then the bytes.
-    if (reply.DataLen < uint32_t(6 + chunk) || reply.Data[0] != 5 ||
-        Be16(reply.Data + 1) < 3 + chunk || std::memcmp(reply.Data + 3, request, 3) != 0) {
+    if (reply.DataLen < uint32_t(6 + chunk) || std::memcmp(reply.Data + 3, request, 3) != 0) {
         Log.AddToLog("CSP_ReadMemory: wrong or short reply");
         return false;
     }
@@ -394,6 +413,8 @@ bool TSerialPort::WriteMemoryChunk(int address, int chunk, const uint8_t* source
 
     if (OperationMode == 1) {
         unsigned len = unsigned(chunk) + 7;
+        // What is still waiting belongs to an earlier exchange.
+        FlushBuffers();
         if (CommPort->PutBlock(reinterpret_cast<char*>(package.get()), len) != len) return false;
         uint8_t* raw = nullptr;
         if (!WaitForBytes(7, ResponseTimeout, raw)) {
@@ -401,39 +422,21 @@ bool TSerialPort::WriteMemoryChunk(int address, int chunk, const uint8_t* source
             return false;
         }
         Bytes hold(raw);
-        if (raw[0] != 6 || std::memcmp(raw + 3, request.data(), 3) != 0) {
+        if (raw[0] != 6) {
             Log.AddToLog("CSP_WriteMemory:Wrong response received");
             return false;
         }
         return true;
     }
 
-    // Inside a frame the packet goes without its check byte.
-    iTalkRecord send;
-    send.PackageID = 1;
-    send.Command = kPassthrough;
-    send.Data = package.get();
-    send.DataLen = uint32_t(chunk) + 6;
-    iTalkFrame frame;
-    frame.SetITalkData(send);
-    uint8_t* wire = nullptr;
-    uint32_t wireLen = 0;
-    frame.GetPackage(wire, wireLen);
-    Bytes holdWire(wire);
-    if (!wire) return false;
-    FlushBuffers();
-    DumpBytes(wire, int(wireLen));
-    if (CommPort->PutBlock(reinterpret_cast<char*>(wire), wireLen) != wireLen) return false;
+    // Inside a frame the packet goes without its check byte; the reply's
+    // content is not examined.
     iTalkRecord reply;
-    if (!WaitForITKPackage(0, reply, kPassthrough)) {
+    if (!PassthroughChunk(package.get(), uint32_t(chunk) + 6, reply, true, {})) {
         Log.AddToLog("WaitForITKPackage fuulas");
         return false;
     }
-    Bytes holdReply(reply.Data);
-    if (reply.DataLen < 6 || reply.Data[0] != 6 || std::memcmp(reply.Data + 3, request.data(), 3) != 0) {
-        Log.AddToLog("CSP_WriteMemory:Wrong response received");
-        return false;
-    }
+    delete[] reply.Data;
     return true;
 }
 
@@ -473,22 +476,27 @@ bool TSerialPort::CSP_WriteMemory(int address, const void* source, int count) {
 
 // ---- iTalk exchanges ----------------------------------------------------
 
-bool TSerialPort::WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, int expectedCommand) {
+bool TSerialPort::WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, const ReplyCheck& names) {
     reply = iTalkRecord();
     try {
         std::vector<uint8_t> collected;
         collected.reserve(kCollectSize);
         std::vector<char> incoming(kCollectSize);
         iTalkFrame frame;
-        TStopwatch idle;
+        TStopwatch idle, whole;
         idle.Start();
+        whole.Start();
+        // A device that keeps sending frames that are not the reply is given
+        // four time-outs in all.
+        const long long wholeLimit = 4LL * ResponseTimeout;
         bool overflow = false;
-        while (!overflow) {
+        while (!overflow && (long long)whole.ElapsedNow() <= wholeLimit) {
             unsigned waiting = CommPort->GetInBuffUsed();
             if (waiting == 0) {
-                int left = ResponseTimeout - int(idle.ElapsedNow());
+                long long left = std::min<long long>(ResponseTimeout - (long long)idle.ElapsedNow(),
+                                                     wholeLimit - (long long)whole.ElapsedNow());
                 if (left < 0) break;
-                WaitInput(1, left + 1);
+                WaitInput(1, int(left) + 1);
                 continue;
             }
             unsigned room = unsigned(kCollectSize) - unsigned(collected.size());
@@ -518,14 +526,14 @@ bool TSerialPort::WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, int 
                     Log.AddToLog("Data:");
                     DumpBytes(record.Data, int(record.DataLen));
                 }
-                bool passthrough = record.Command == kPassthrough && record.PackageID == 0;
-                bool isReply;
-                if (expectedCommand == -1)
-                    isReply = passthrough || (record.Command != kPassthrough && record.PackageID == expectedId);
-                else if (expectedCommand == kPassthrough)
-                    isReply = passthrough;
-                else
-                    isReply = record.Command == expectedCommand && record.PackageID == expectedId;
+                bool isReply = record.Command == kPassthrough ? record.PackageID == 0
+                                                              : record.PackageID == expectedId;
+                // An error reply names nothing; any other reply must name
+                // what was asked, or it answers an earlier request.
+                if (isReply && names && !IsErrorReply(record) && !names(record.Data, record.DataLen)) {
+                    Log.AddToLog("Reply to another request dropped");
+                    isReply = false;
+                }
                 collected.clear();
                 if (isReply) {
                     FlushBuffers();
@@ -553,7 +561,7 @@ bool TSerialPort::WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, int 
     }
 }
 
-bool TSerialPort::SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request) {
+bool TSerialPort::SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request, const ReplyCheck& names) {
     reply = iTalkRecord();
     try {
         request.PackageID = int16_t(g_packageCounter);
@@ -572,7 +580,7 @@ bool TSerialPort::SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request) {
         Log.AddToLog("Data:");
         DumpBytes(wire + iTalkFrame::HeaderSize, int(wireLen - iTalkFrame::Overhead));
         hold.reset();
-        if (!WaitForITKPackage(int16_t(-g_packageCounter), reply, request.Command)) return false;
+        if (!WaitForITKPackage(int16_t(-g_packageCounter), reply, names)) return false;
         g_packageCounter = g_packageCounter >= 100 ? 1 : g_packageCounter + 1;
         return true;
     } catch (const std::exception& e) {
@@ -584,8 +592,11 @@ bool TSerialPort::SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request) {
 // An error reply is exactly {0x80, n}: n = 0 is success without data.
 // Returns 1 when the reply is not an error reply.
 int TSerialPort::TakeReply(const char*, iTalkRecord& reply, int& replyLen) {
-    if (reply.DataLen == 2 && reply.Data[0] == 0x80) {
-        if (reply.Data[1] == 0) return 0;
+    if (IsErrorReply(reply)) {
+        if (reply.Data[1] == 0) {
+            ReplyWithoutData = true;
+            return 0;
+        }
         LastError = 0x8000 + reply.Data[1];
         if (ShowErrors) MessageBox(GetITALKErrorString(LastError), "Error");
         return -1;
@@ -594,16 +605,17 @@ int TSerialPort::TakeReply(const char*, iTalkRecord& reply, int& replyLen) {
 }
 
 int TSerialPort::iTalkSepi(uint8_t command, int requestLen, const void* request, int& replyLen,
-                           void* reply) {
+                           void* reply, const ReplyCheck& names) {
     try {
         LastError = 0;
+        ReplyWithoutData = false;
         if (requestLen < 0 || (requestLen > 0 && !request) || replyLen < 0) return -1;
         iTalkRecord send;
         send.Command = command;
         send.Data = static_cast<uint8_t*>(const_cast<void*>(request));
         send.DataLen = uint32_t(requestLen);
         iTalkRecord answer;
-        if (!SendAndReceiveITK(answer, send)) return -1;
+        if (!SendAndReceiveITK(answer, send, names)) return -1;
         Bytes hold(answer.Data);
         int status = TakeReply("iTalkSepi", answer, replyLen);
         if (status != 1) return status;
@@ -636,6 +648,7 @@ int TSerialPort::iTalkPassthrough(uint8_t cspCommand, int requestLen, const void
                                   int& replyLen, void* reply) {
     try {
         LastError = 0;
+        ReplyWithoutData = false;
         if (requestLen < 0 || (requestLen > 0 && !request) || replyLen < 0) return -1;
         Bytes package(CSP_CreatePackage(cspCommand, static_cast<const uint8_t*>(request), requestLen));
         if (!package) return -1;
@@ -723,6 +736,30 @@ std::string TSerialPort::GetITALKErrorString(int code) {
 
 // ---- port search --------------------------------------------------------
 
+void TSerialPort::NoteRefused(int port, int error) {
+    if (error != EACCES && error != EPERM) return;
+    for (auto& r : RefusedPorts)
+        if (r.first == port) return;
+    RefusedPorts.emplace_back(port, TCommPort::PortPath(port));
+}
+
+std::string TSerialPort::PortAccessNote() const {
+    if (RefusedPorts.empty()) return "";
+    std::vector<std::pair<int, std::string>> ports = RefusedPorts;
+    std::sort(ports.begin(), ports.end());
+    std::string names;
+    const size_t shown = std::min<size_t>(ports.size(), 3);
+    for (size_t i = 0; i < shown; ++i) {
+        if (i > 0) names += i + 1 == shown && ports.size() == shown ? " and " : ", ";
+        names += std::to_string(ports[i].first) + " (" + ports[i].second + ")";
+    }
+    if (ports.size() > shown) names += " and " + std::to_string(ports.size() - shown) + " more";
+    return std::string("\n") + (ports.size() == 1 ? "Port " : "Ports ") + names +
+           (ports.size() == 1 ? " exists but cannot" : " exist but cannot") +
+           " be opened: permission denied. Add your user to the dialout group "
+           "(sudo usermod -aG dialout $USER) and log in again.";
+}
+
 int TSerialPort::SearchArmdeck(uint8_t family, int& modelCode, int wantedModel) {
     try {
         int force, last;
@@ -734,6 +771,7 @@ int TSerialPort::SearchArmdeck(uint8_t family, int& modelCode, int wantedModel) 
         }
         MaxRead = 50;
         MaxWrite = 50;
+        RefusedPorts.clear();
         if (force != -1) return GetDeviceModel(force, family, modelCode, wantedModel) == 0 ? force : -1;
         if (last != -1 && GetDeviceModel(last, family, modelCode, wantedModel) == 0) return last;
         std::vector<int> ports;
@@ -788,7 +826,10 @@ int TSerialPort::GetDeviceModel(int port, uint8_t family, int& modelCode, int wa
         SetPort(port);
         OpenPort();
         SleepMs(openDelay);
-        if (!GetPortOpen()) return -1;
+        if (!GetPortOpen()) {
+            NoteRefused(port, CommPort->LastOpenError());
+            return -1;
+        }
         SleepMs(readDelay);
         uint8_t code = 0;
         bool ok = CSP_ReadMem(address, 1, &code);
@@ -813,8 +854,13 @@ void TSerialPort::GetAvailablePorts(std::vector<int>& ports) {
     try {
         ClosePort();
         ports.clear();
-        for (int n = 1; n <= 29; ++n)
-            if (TCommPort::ProbePort(n)) ports.push_back(n);
+        for (int n = 1; n <= 29; ++n) {
+            int error = 0;
+            if (TCommPort::ProbePort(n, &error))
+                ports.push_back(n);
+            else
+                NoteRefused(n, error);
+        }
     } catch (const std::exception& e) {
         ShowError("TSerialPort::GetAvailablePorts: ", e);
     }

@@ -31,6 +31,17 @@ public:
     bool ShowErrors = true;
     int LastError = 0;
     bool WriteIni = true;
+    // Set by the last iTalkSepi or iTalkPassthrough: the reply was the
+    // success reply {0x80, 0x00}, which carries no data.
+    bool ReplyWithoutData = false;
+    // Ports the last search found but could not open for lack of permission
+    // (port number and device path).
+    std::vector<std::pair<int, std::string>> RefusedPorts;
+
+    // Whether a reply's data names what was asked (a point id, the echoed
+    // address and count of a memory read). A reply that names something else
+    // is dropped and the wait goes on.
+    using ReplyCheck = std::function<bool(const uint8_t* data, uint32_t length)>;
 
     // Construction and settings.
     void SetDefaults();
@@ -64,15 +75,17 @@ public:
     bool CSP_WriteMemory(int address, const void* source, int count);
 
     // iTalk exchanges.
-    // Waits for the reply frame: a 0xF3 frame with PackageID 0, or another
-    // command's frame with PackageID expectedId. With expectedCommand set (not
-    // -1) only a frame of that command is taken.
-    bool WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, int expectedCommand = -1);
+    // Waits for the reply frame: a 0xF3 frame with PackageID 0, or a frame of
+    // any other command with PackageID expectedId, whose data names (check)
+    // what was asked. Ends after ResponseTimeout ms without a byte, and after
+    // four times that in all.
+    bool WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, const ReplyCheck& names = {});
     // One exchange carrying the program-wide package counter. The reply's Data
     // is a new[] block the caller frees.
-    bool SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request);
+    bool SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request, const ReplyCheck& names = {});
     // replyLen: capacity in, bytes stored out. 0 or -1.
-    int iTalkSepi(uint8_t command, int requestLen, const void* request, int& replyLen, void* reply);
+    int iTalkSepi(uint8_t command, int requestLen, const void* request, int& replyLen, void* reply,
+                  const ReplyCheck& names = {});
     int iTalkPassthrough(uint8_t cspCommand, int requestLen, const void* request, int& replyLen,
                          void* reply);
     std::string GetITALKErrorString(int code);
@@ -93,11 +106,18 @@ public:
     // The package id the next exchange will carry (1 to 100).
     static int NextPackageId();
 
+    // A line for the caller's no-device message when the last search found
+    // ports it was not allowed to open: "" when there were none.
+    std::string PortAccessNote() const;
+
 private:
     bool WaitInput(unsigned count, int timeoutMs);
     bool ExchangeMemoryChunk(int address, int chunk, uint8_t* destination);
     bool WriteMemoryChunk(int address, int chunk, const uint8_t* source);
+    bool PassthroughChunk(const uint8_t* package, uint32_t length, iTalkRecord& reply, bool dump,
+                          const ReplyCheck& names);
     int TakeReply(const char* label, iTalkRecord& reply, int& replyLen);
+    void NoteRefused(int port, int error);
 };
 
 // Section and file of the port search.

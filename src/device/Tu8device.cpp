@@ -130,15 +130,24 @@ int TU8Device::WriteBag(const void* buffer, int n) {
 
 int TU8Device::WriteBags(const void* buffer) { return WriteBytes(u8::BagsAddress, u8::BagsSize, buffer); }
 
+namespace {
+// An address that a record of length bytes can be read at: inside the 64 KB
+// of memory, else -1.
+int InMemory(long long address, int length) {
+    return address >= 0 && address + length <= u8::MemorySize ? int(address) : -1;
+}
+} // namespace
+
+// Reads compute their addresses as the memory map does, with no range check
+// of n, h or p: only an address outside memory is refused.
 int TU8Device::GameAreaAddress(int n) {
-    if (n < 1 || n > u8::GameAreas) return -1;
-    return u8::GameAreaAddress + u8::GameAreaSize * (n - 1);
+    return InMemory(u8::GameAreaAddress + (long long)u8::GameAreaSize * (n - 1), u8::GameHeaderSize);
 }
 
 int TU8Device::GameHoleAddress(int n, int h) {
-    int area = GameAreaAddress(n);
-    if (area < 0 || h < 1 || h > u8::GameHoles) return -1;
-    return area + u8::GameHeaderSize + u8::GameHoleSize * (h - 1);
+    long long at = u8::GameAreaAddress + (long long)u8::GameAreaSize * (n - 1) + u8::GameHeaderSize +
+                   (long long)u8::GameHoleSize * (h - 1);
+    return InMemory(at, u8::GameHoleSize);
 }
 
 int TU8Device::ReadGameHeader(int n, void* buffer) {
@@ -148,9 +157,9 @@ int TU8Device::ReadGameHeader(int n, void* buffer) {
 }
 
 int TU8Device::WriteGameHeader(int n, const void* buffer) {
-    int area = GameAreaAddress(n + 1);
-    if (area < 0) return -1;
-    return WriteBytes(area, u8::GameHeaderSize, buffer);
+    // Writes stay within the four game areas.
+    if (n < 0 || n >= u8::GameAreas) return -1;
+    return WriteBytes(GameAreaAddress(n + 1), u8::GameHeaderSize, buffer);
 }
 
 int TU8Device::ReadGameHole(int n, int h, void* buffer) {
@@ -161,12 +170,12 @@ int TU8Device::ReadGameHole(int n, int h, void* buffer) {
 
 int TU8Device::ReadGameShot(int n, int h, int p, void* buffer) {
     uint8_t hole[u8::GameHoleSize];
-    if (p < 1 || ReadGameHole(n, h, hole) != 0) return -1;
-    // The shot must lie inside its own game area (an unused hole reads 0xFFFF).
-    long at = long(Le16(hole + 8)) + long(u8::GameShotSize) * (p - 1);
-    long area = GameAreaAddress(n);
-    if (at < area || at + u8::GameShotSize > area + u8::GameAreaSize) return -1;
-    return ReadBytes(int(at), u8::GameShotSize, buffer);
+    if (ReadGameHole(n, h, hole) != 0) return -1;
+    // Wherever the hole's byte 8 points (an unused hole reads 0xFFFF, whose
+    // shots lie past the end of memory).
+    int at = InMemory(Le16(hole + 8) + (long long)u8::GameShotSize * (p - 1), u8::GameShotSize);
+    if (at < 0) return -1;
+    return ReadBytes(at, u8::GameShotSize, buffer);
 }
 
 int TU8Device::GetU8Version(char* buffer) {
@@ -175,6 +184,8 @@ int TU8Device::GetU8Version(char* buffer) {
         char text[20];
         int len = int(sizeof text);
         if (port_->iTalkPassthrough(u8::CspVersion, 0, nullptr, len, text) != 0) return -1;
+        // The success reply without data carries no text.
+        if (port_->ReplyWithoutData) return -1;
         std::memcpy(buffer, text, size_t(len));
         buffer[len] = 0;
         return 0;
@@ -228,7 +239,8 @@ int TU8Device::ReadPointList(uint16_t listId, void* block, uint16_t firstPositio
         b[7] = uint8_t(firstPosition >> 8);
         int len = int(sizeof(PointListBlock));
         if (port_->iTalkSepi(u8::CmdReadPointList, len, b, len, b) != 0) return -1;
-        if (len < 6) return -1;
+        // Without data the block would still hold the request.
+        if (port_->ReplyWithoutData || len < 6) return -1;
         for (int at = 0; at < 6; at += 2) MSBtoLSB(b + at);
         PointListBlock* list = static_cast<PointListBlock*>(block);
         // Never more ids than the block holds or the reply carried.
@@ -254,8 +266,12 @@ int TU8Device::ReadPoint(uint16_t pointId, void* record, uint16_t selector) {
         q[37] = uint8_t(selector);
         DevicePoint reply{};
         int len = int(sizeof reply);
-        if (port_->iTalkSepi(u8::CmdReadPoint, len, &request, len, &reply) != 0) return -1;
-        if (len != int(sizeof reply)) return -1;
+        // The record names its point: a late reply for another point is not this one.
+        auto samePoint = [pointId](const uint8_t* data, uint32_t length) {
+            return length < 2 || Be16(data) == pointId;
+        };
+        if (port_->iTalkSepi(u8::CmdReadPoint, len, &request, len, &reply, samePoint) != 0) return -1;
+        if (port_->ReplyWithoutData || len != int(sizeof reply)) return -1;
         ConvertPoint(reply);
         std::memcpy(record, &reply, sizeof reply);
         return 0;
@@ -284,7 +300,7 @@ int TU8Device::WritePointRecord(DevicePoint record) {
         uint8_t reply[2] = {0, 0};
         int len = int(sizeof reply);
         if (port_->iTalkSepi(u8::CmdWritePoint, int(sizeof record), &record, len, reply) != 0) return -1;
-        if (len != 2) return -1;
+        if (port_->ReplyWithoutData || len != 2) return -1;
         return Be16(reply);
     } catch (const std::exception&) {
         return -1;
@@ -314,7 +330,7 @@ int TU8Device::CreatePointList(const std::string& name, uint16_t firstWord, uint
         uint8_t reply[2] = {0, 0};
         int len = int(sizeof reply);
         if (port_->iTalkSepi(u8::CmdCreatePointList, 24, request, len, reply) != 0) return -1;
-        if (len != 2) return -1;
+        if (port_->ReplyWithoutData || len != 2) return -1;
         if (Commit() != 0) return -1;
         return Be16(reply);
     } catch (const std::exception&) {
@@ -329,6 +345,7 @@ int TU8Device::ReadPosition(uint16_t positionId, void* record) {
         PositionRecord reply{};
         int len = int(sizeof reply);
         if (port_->iTalkSepi(u8::CmdReadPosition, 2, request, len, &reply) != 0) return -1;
+        if (port_->ReplyWithoutData) return -1;
         uint8_t* p = reinterpret_cast<uint8_t*>(&reply);
         MSBtoLSB(p);
         MSBtoLSB(p + 8);
@@ -349,7 +366,7 @@ int TU8Device::GetTraxVersion(uint16_t versions[4]) {
         uint8_t reply[24] = {};
         int len = int(sizeof reply);
         if (port_->iTalkSepi(u8::CmdVersion, 24, request, len, reply) != 0) return -1;
-        if (len < 12) return -1;
+        if (port_->ReplyWithoutData || len < 12) return -1;
         for (int i = 0; i < 4; ++i) versions[i] = Be16(reply + 4 + 2 * i);
         return 0;
     } catch (const std::exception& e) {

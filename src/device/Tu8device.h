@@ -32,6 +32,8 @@ public:
     int ReadBags(void* buffer588);
     int WriteBag(const void* buffer294, int n);               // n 1 to 2
     int WriteBags(const void* buffer588);
+    // Reads of game records address memory as the map computes it; an n, h
+    // or p outside its range reads other memory.
     int ReadGameHeader(int n, void* buffer30);                // n 1 to 4
     int WriteGameHeader(int n, const void* buffer30);         // n 0 to 3
     int ReadGameHole(int n, int h, void* buffer17);           // n 1 to 4, h 1 to 18
@@ -55,7 +57,8 @@ public:
     static void SwapLong(void* fourBytes);
     static void ConvertPoint(DevicePoint& point);
 
-    // Addresses of the game records; -1 outside the memory map.
+    // Addresses of the game records as the memory map computes them (n and h
+    // unchecked); -1 when the record would lie outside memory.
     static int GameAreaAddress(int n);                         // n 1 to 4
     static int GameHoleAddress(int n, int h);
 

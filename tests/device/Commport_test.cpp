@@ -398,26 +398,60 @@ TEST_F(SimPort, FullInputRingIsRefilledWithNothingLost) {
 
 TEST_F(SimPort, FlushOfAFullRingKeepsTheLineReading) {
     Open();
-    sim.Send(Pattern(100000, 10));
+    // A flood that the ring and the line's queue hold whole: once the
+    // simulator has written all of it, nothing more is on its way.
+    sim.Send(Pattern(12000, 10));
+    ASSERT_TRUE(sim.WaitSent(3000));
     ASSERT_TRUE(WaitInUsed(4096, 3000));
     port.FlushInBuffer();
     EXPECT_EQ(port.GetInBuffUsed(), 0u);
+    // The flush dropped the ring and the line's queue; GetBlock alone must
+    // get the line moving again, and only what came after the flush arrives.
     const Bytes marker = {'E', 'N', 'D', '!'};
     sim.Send(marker);
-    // Whatever of the flood was still on its way comes first (GetBlock alone
-    // must get the line moving again); the marker arrives at the end.
-    Bytes got;
-    auto until = Clock::now() + std::chrono::seconds(5);
-    char buf[4096];
-    while (Clock::now() < until &&
-           (got.size() < 4 || !std::equal(marker.begin(), marker.end(), got.end() - 4))) {
-        unsigned k = port.GetBlock(buf, sizeof buf);
-        got.insert(got.end(), buf, buf + k);
-        if (k == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(Read(4, 3000), marker);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(port.GetInBuffUsed(), 0u);
+}
+
+TEST_F(SimPort, OutputFlushedMidFloodNeverSendsABlockTwice) {
+    Open();
+    // Each round: a flood into the output ring, a flush while the write
+    // thread is busy with it, then a marker. The line must carry every marker
+    // exactly once, in order, and nothing of the ring from before a flush
+    // after that flush's marker.
+    const int rounds = 60;
+    const Bytes flood = Pattern(4000, 11);
+    for (int r = 0; r < rounds; ++r) {
+        port.PutBlock(reinterpret_cast<const char*>(flood.data()), unsigned(flood.size()));
+        std::this_thread::sleep_for(std::chrono::microseconds(50 * (r % 7)));
+        port.FlushOutBuffer();
+        char marker[8] = {'#', 'M', char('A' + r % 26), char('a' + r / 26), '#', '#', '#', '#'};
+        ASSERT_EQ(port.PutBlock(marker, 8), 8u);
+        ASSERT_TRUE(WaitFor([&] { return port.GetOutBuffUsed() == 0; }, 3000));
     }
-    ASSERT_GE(got.size(), 4u);
-    EXPECT_TRUE(std::equal(marker.begin(), marker.end(), got.end() - 4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const Bytes got = sim.Received();
+    int next = 0;
+    size_t lastEnd = 0;
+    for (size_t i = 0; i + 8 <= got.size(); ++i) {
+        if (got[i] != '#' || got[i + 1] != 'M' ||
+            !std::all_of(got.begin() + long(i) + 4, got.begin() + long(i) + 8, [](uint8_t c) { return c == '#'; }))
+            continue;
+        const int r = (got[i + 2] - 'A') + 26 * (got[i + 3] - 'a');
+        ASSERT_EQ(r, next) << "marker out of order or twice at byte " << i;
+        // Between two markers only bytes of the flood of the next round.
+        if (next > 0) {
+            const Bytes between(got.begin() + long(lastEnd), got.begin() + long(i));
+            EXPECT_TRUE(between.size() <= flood.size() &&
+                        std::equal(between.begin(), between.end(), flood.begin()))
+                << "stale bytes before marker " << r;
+        }
+        lastEnd = i + 8;
+        ++next;
+    }
+    EXPECT_EQ(next, rounds);
+    EXPECT_EQ(lastEnd, got.size());
 }
 
 TEST_F(SimPort, MegabyteRoundTripThroughThePty) {

@@ -71,8 +71,11 @@ TEST(U8Records, CoursePointBlocksDoNotOverlap) {
     EXPECT_EQ(u8::FirstCoursePointId(1), 163);
     EXPECT_EQ(u8::LastCoursePointId(2), 486);
     EXPECT_EQ(TU8Device::GameHoleAddress(2, 3), 15484);
-    EXPECT_EQ(TU8Device::GameHoleAddress(5, 1), -1);
-    EXPECT_EQ(TU8Device::GameHoleAddress(1, 19), -1);
+    // Outside their ranges n and h address other memory, as the map computes it.
+    EXPECT_EQ(TU8Device::GameHoleAddress(5, 1), 10065 + 4 * 5355 + 30);
+    EXPECT_EQ(TU8Device::GameHoleAddress(1, 19), 10065 + 30 + 18 * 17);
+    EXPECT_EQ(TU8Device::GameAreaAddress(12), -1);  // past 64 KB
+    EXPECT_EQ(TU8Device::GameHoleAddress(0, -600), -1);
 }
 
 TEST_F(U8Device, ReadsEveryRecordAtItsAddress) {
@@ -129,25 +132,38 @@ TEST_F(U8Device, ReadsEveryRecordAtItsAddress) {
     EXPECT_EQ(log[11].count, 38);
 }
 
-TEST_F(U8Device, ShotsOutsideTheirGameAreaAreRefused) {
+TEST_F(U8Device, ShotsAreReadWhereverTheirHolePoints) {
     uint8_t shot[14], hole[17];
+    // The nine-hole game keeps its shots in the fourth game area.
+    ASSERT_EQ(device->ReadGameHole(2, 1, hole), 0);
+    const int first = hole[8] | hole[9] << 8;
+    EXPECT_GE(first, 10065 + 3 * 5355);
     sim.Device().ClearLogs();
-    // Hole 10 of the nine-hole game reads 0xFF: 255 shots at 0xFFFF.
+    ASSERT_EQ(device->ReadGameShot(2, 1, 2, shot), 0);
+    EXPECT_EQ(Of(shot, 14), sim.Device().Read(first + 14, 14));
+    EXPECT_EQ(Accesses().back().address, first + 14);
+    // A hole pointing at 0x6000 reads its second shot at 0x6000 + 14.
+    sim.Device().Write(15420 + 30 + 8, {0x00, 0x60});
+    sim.Device().Write(0x6000 + 14, Bytes(14, 0x5C));
+    ASSERT_EQ(device->ReadGameShot(2, 1, 2, shot), 0);
+    EXPECT_EQ(Of(shot, 14), Bytes(14, 0x5C));
+
+    // Only memory bounds them: hole 10 of the nine-hole game reads 0xFFFF,
+    // whose shots lie past 64 KB, and the last 14 bytes of memory are a shot.
     ASSERT_EQ(device->ReadGameHole(2, 10, hole), 0);
     EXPECT_EQ(hole[8], 0xFF);
-    EXPECT_EQ(device->ReadGameShot(2, 10, 1, shot), -1);
-    // A hole pointing into the first game area from the second.
-    sim.Device().Write(15420 + 30 + 8, {0x6F, 0x27});  // 10095
-    EXPECT_EQ(device->ReadGameShot(2, 1, 1, shot), -1);
-    // A shot number that runs past the end of the area.
-    sim.Device().Write(15420 + 30 + 8, {uint8_t((20775 - 14) & 0xFF), uint8_t((20775 - 14) >> 8)});
-    EXPECT_EQ(device->ReadGameShot(2, 1, 1, shot), 0);
-    EXPECT_EQ(device->ReadGameShot(2, 1, 2, shot), -1);
-    EXPECT_EQ(device->ReadGameShot(2, 1, 0, shot), -1);
-    // Areas and holes outside the map send nothing.
     sim.Device().ClearLogs();
-    EXPECT_EQ(device->ReadGameHeader(5, shot), -1);
-    EXPECT_EQ(device->ReadGameHole(1, 0, hole), -1);
+    EXPECT_EQ(device->ReadGameShot(2, 10, 1, shot), -1);
+    sim.Device().Write(15420 + 30 + 8, {uint8_t(0x10000 - 28), uint8_t((0x10000 - 28) >> 8)});
+    EXPECT_EQ(device->ReadGameShot(2, 1, 2, shot), 0);
+    EXPECT_EQ(device->ReadGameShot(2, 1, 3, shot), -1);
+    EXPECT_EQ(device->ReadGameShot(2, 1, 0, shot), 0);  // the 14 bytes before the first
+    EXPECT_EQ(Accesses().back().address, 0x10000 - 42);
+    // Reads beyond the four areas and 18 holes read other memory; writes stay
+    // in their records and send nothing.
+    EXPECT_EQ(device->ReadGameHeader(5, shot), 0);
+    EXPECT_EQ(Accesses().back().address, 10065 + 4 * 5355);
+    sim.Device().ClearLogs();
     EXPECT_EQ(device->WriteCourseEntry(hole, 4), -1);
     EXPECT_EQ(device->WriteBag(hole, 0), -1);
     EXPECT_EQ(device->WriteGameHeader(4, hole), -1);

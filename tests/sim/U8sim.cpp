@@ -66,6 +66,8 @@ bool U8Sim::Start() {
         stop_ = false;
         cut_ = false;
         lineFree_ = Clock::now();
+        inLineFree_ = lineFree_;
+        in_.clear();
     }
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -86,6 +88,7 @@ void U8Sim::Stop() {
         *fd = -1;
     }
     out_.clear();
+    in_.clear();
     changed_.notify_all();
 }
 
@@ -347,8 +350,36 @@ void U8Sim::Dispatch(const std::vector<uint8_t>& request, std::optional<Frame>) 
         Send(scripted);
 }
 
-// Milliseconds until the next piece of output may go (under mutex_).
+// Input as the wire delivers it: with a baud rate set, bytes read from the
+// line count as received only once their time on the wire is over, so a
+// request is answered no earlier than a device could (under mutex_).
+void U8Sim::QueueInput(const uint8_t* bytes, size_t count, Clock::time_point now) {
+    Clock::time_point due = now;
+    if (wireBaud_) {
+        auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / wireBaud_);
+        due = std::max(now, inLineFree_) + byteTime * long(count);
+        inLineFree_ = due;
+    }
+    in_.push_back(Piece{std::vector<uint8_t>(bytes, bytes + count), 0, due});
+}
+
+// Milliseconds until the next piece of output may go or the next input is
+// due (under mutex_).
 int U8Sim::NextWriteDelayMs(Clock::time_point now) {
+    return std::min(NextInputDelayMs(now), NextOutputDelayMs(now));
+}
+
+int U8Sim::NextInputDelayMs(Clock::time_point now) {
+    if (in_.empty())
+        return 200;
+    auto at = in_.front().due;
+    if (at <= now)
+        return 0;
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
+    return int(std::min<long long>(ms, 200));
+}
+
+int U8Sim::NextOutputDelayMs(Clock::time_point now) {
     if (out_.empty())
         return 200;
     Clock::time_point at = out_.front().due;
@@ -409,13 +440,15 @@ void U8Sim::Run() {
             }
             fds[0].fd = wake_;
             fds[0].events = POLLIN;
-            timeout = NextWriteDelayMs(Clock::now());
+            const auto now = Clock::now();
+            timeout = NextWriteDelayMs(now);
             if (master_ >= 0) {
                 fds[1].fd = master_;
                 fds[1].events = POLLIN;
-                if (!out_.empty() && timeout == 0) {
+                if (!out_.empty() && NextOutputDelayMs(now) == 0) {
+                    // Output is due: wait for room on the line (or due input).
                     fds[1].events |= POLLOUT;
-                    timeout = 200;
+                    timeout = NextInputDelayMs(now);
                 }
                 count = 2;
             } else {
@@ -432,8 +465,21 @@ void U8Sim::Run() {
         }
         if (count == 2 && (fds[1].revents & POLLIN)) {
             ssize_t n = ::read(fds[1].fd, buffer.data(), buffer.size());
-            if (n > 0)
-                HandleInput(buffer.data(), size_t(n));
+            if (n > 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                QueueInput(buffer.data(), size_t(n), Clock::now());
+            }
+        }
+        for (;;) {
+            std::vector<uint8_t> due;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (in_.empty() || in_.front().due > Clock::now())
+                    break;
+                due = std::move(in_.front().bytes);
+                in_.pop_front();
+            }
+            HandleInput(due.data(), due.size());
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -130,7 +130,8 @@ public:
     // Blocks until everything queued has been written to the line (or ms pass).
     bool WaitSent(int ms);
 
-    // Emulates the wire: each byte takes 10 bits / baud seconds; 0 = no delay.
+    // Emulates the wire both ways: each byte takes 10 bits / baud seconds, for
+    // what the program sends as for the replies; 0 = no delay.
     void SetWireBaud(unsigned baud);
     // Writes replies in pieces of chunk bytes with gapMs between them; 0 = whole.
     void SetSplit(size_t chunk, int gapMs);
@@ -164,6 +165,9 @@ private:
     void Dispatch(const std::vector<uint8_t>& request, std::optional<Frame> frame);
     void Wake();
     int NextWriteDelayMs(std::chrono::steady_clock::time_point now);
+    int NextOutputDelayMs(std::chrono::steady_clock::time_point now);
+    int NextInputDelayMs(std::chrono::steady_clock::time_point now);
+    void QueueInput(const uint8_t* bytes, size_t count, std::chrono::steady_clock::time_point now);
     void WriteDue(std::chrono::steady_clock::time_point now);
 
     mutable std::mutex mutex_;
@@ -189,6 +193,8 @@ private:
         std::chrono::steady_clock::time_point due;
     };
     std::deque<Piece> out_;
+    std::deque<Piece> in_;  // received bytes waiting for their wire time
+    std::chrono::steady_clock::time_point inLineFree_{};
     std::chrono::steady_clock::time_point lineFree_{};
     unsigned wireBaud_ = 0;
     size_t splitChunk_ = 0;

@@ -90,6 +90,21 @@ void PutText(std::vector<uint8_t>& m, int at, const std::string& s, int field) {
     for (int i = 0; i < field; ++i) m[at + i] = i < int(s.size()) ? uint8_t(s[i]) : 0;
 }
 
+// What the protocol leaves to the device is answered with values of our own,
+// so that the program relies only on what it may rely on: a reply's command
+// is not the request's (but never the pass-through command), a memory read's
+// reply carries another CSP command byte, a write's reply arbitrary bytes.
+uint8_t ReplyCommand(uint8_t request) {
+    uint8_t c = uint8_t(request ^ 0x40);
+    return c == 0xF3 ? uint8_t(request ^ 0x41) : c;
+}
+uint8_t ReadReplyCsp(unsigned n) { return uint8_t(0x40 + n % 64); }
+std::vector<uint8_t> WriteReplyBytes(unsigned n) {
+    std::vector<uint8_t> b(1 + n % 7);
+    for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(0x31 + 17 * (n + i));
+    return b;
+}
+
 const char* kCourseNames[3] = {"Oak Hill", "Pine Vly", "Sea Links"};
 const int kCourseHoles[3] = {18, 9, 18};
 int HolePar(int h) { return h % 3 == 0 ? 4 : h % 3 == 1 ? 3 : 5; }
@@ -218,7 +233,9 @@ void U8SimDevice::LoadFull() {
     for (int g = 0; g < 2; ++g) {
         int area = kGames + kGameSize * g;
         int holes = g == 0 ? 18 : 9;
-        int shotAt = area + kGameHeader + 18 * kHoleSize;
+        // The nine-hole game keeps its shots in the fourth game area: the
+        // holes point wherever the device put them.
+        int shotAt = g == 0 ? area + kGameHeader + 18 * kHoleSize : kGames + 3 * kGameSize + 2000;
         int par = 0, score = 0, drivers = 0, putts = 0, penalties = 0;
         for (int h = 0; h < holes; ++h) {
             int hp = HolePar(h);
@@ -453,7 +470,7 @@ U8SimDevice::Reply U8SimDevice::Passthrough(const std::vector<uint8_t>& csp) {
         memLog_.push_back({false, address, count});
         std::vector<uint8_t> body(d, d + 3);
         body.insert(body.end(), mem_.begin() + address, mem_.begin() + address + count);
-        r.data = CspPacket(5, body);
+        r.data = CspPacket(ReadReplyCsp(variation_++), body);
         return r;
     }
     case 6: {
@@ -465,7 +482,7 @@ U8SimDevice::Reply U8SimDevice::Passthrough(const std::vector<uint8_t>& csp) {
         memLog_.push_back({true, address, count});
         std::copy(d + 3, d + 3 + count, mem_.begin() + address);
         if (address <= kCommit && kCommit < address + count && mem_[kCommit] == 0) ++commits_;
-        r.data = CspPacket(6, std::vector<uint8_t>(d, d + 3));
+        r.data = WriteReplyBytes(variation_++);
         return r;
     }
     case 7:
@@ -588,10 +605,16 @@ std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply)
         return nullptr;
     };
     if (has(Fault::Silence)) return {};
+    if (auto f = has(Fault::Chatter)) {
+        // Frames that answer nothing the program asked, and no reply.
+        std::vector<ReplyPart> parts;
+        for (int i = 0; i < f->param; ++i)
+            parts.push_back({BuildFrame(0x10, 0x4242, {uint8_t(i), 0x00}), i == 0 ? 0 : f->param2});
+        return parts;
+    }
 
     if (auto f = has(Fault::ErrorCode)) reply.data = {0x80, uint8_t(f->param)};
-    if (has(Fault::WrongEcho) && reply.isCsp && reply.data.size() >= 6 &&
-                                          (reply.data[0] == 5 || reply.data[0] == 6)) {
+    if (has(Fault::WrongEcho) && reply.isCsp && reply.data.size() >= 6) {
         PutBe16(reply.data, 3, uint16_t(GetBe16(&reply.data[3]) + 1));
         reply.data.back() = Xor(reply.data.data(), reply.data.size() - 1);
     }
@@ -650,6 +673,7 @@ std::vector<ReplyPart> U8SimDevice::OnFrame(const DeviceRequest& request) {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(request);
     Reply reply = Dispatch(request);
+    if (request.command != 0xF3) reply.command = ReplyCommand(request.command);
     return Deliver(request, std::move(reply));
 }
 
@@ -683,12 +707,16 @@ std::vector<ReplyPart> U8SimDevice::OnRawPacket(const std::vector<uint8_t>& pack
         if (address + count > MemorySize) return {};
         memLog_.push_back({true, address, count});
         std::copy(d + 3, d + 3 + count, mem_.begin() + address);
-        body.assign(d, d + 3);
+        // Three bytes of the device's own choosing.
+        std::vector<uint8_t> any = WriteReplyBytes(variation_++);
+        any.resize(3, 0x5A);
+        body = any;
     } else {
         return {};
     }
     std::vector<uint8_t> reply(3 + body.size() + 1);
-    reply[0] = cmd;
+    // A read's reply command is the device's own choice; a write's is 6.
+    reply[0] = cmd == 5 ? ReadReplyCsp(variation_++) : cmd;
     PutBe16(reply, 1, uint16_t(body.size()));
     std::copy(body.begin(), body.end(), reply.begin() + 3);
     reply.back() = Xor(body.data(), body.size());
@@ -705,17 +733,23 @@ std::vector<ReplyPart> U8SimDevice::OnRawPacket(const std::vector<uint8_t>& pack
         active.push_back(f);
     }
     int delay = 0;
+    bool trailing = false;
     for (auto& f : active) {
         switch (f.kind) {
         case Fault::Silence: return {};
         case Fault::BadChecksum: reply.back() ^= 0x01; break;
         case Fault::Echo: reply = packet; break;
-        case Fault::WrongEcho: reply[3] = uint8_t(reply[3] + 1); reply.back() ^= 0x01; break;
+        case Fault::WrongEcho:
+            reply[3] = uint8_t(reply[3] + 1);
+            reply.back() = Xor(reply.data() + 3, reply.size() - 4);
+            break;
+        case Fault::TrailingByte: trailing = true; break;
         case Fault::ShortReply: reply.resize(reply.size() > size_t(f.param) ? reply.size() - f.param : 0); break;
         case Fault::Delay: delay += f.param; break;
         default: break;
         }
     }
+    if (trailing) reply.push_back(0);
     return {{reply, delay}};
 }
 

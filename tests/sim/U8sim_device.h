@@ -47,6 +47,7 @@ enum class Fault {
     WrongEcho,      // memory reply echoes address + 1
     ListCount,      // point-list reply count word = param
     TrailingByte,   // one extra byte after the frame's end
+    Chatter,        // param frames that are no reply, param2 ms apart, and no reply
 };
 
 struct FaultRule {
@@ -156,6 +157,7 @@ private:
     size_t capacity_ = 486;
     int resets_ = 0;
     int commits_ = 0;
+    unsigned variation_ = 0;  // varies what the protocol leaves to the device
 };
 
 // A U8 on a pseudo-terminal: the simulator's line with the device model as
