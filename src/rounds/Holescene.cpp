@@ -1,0 +1,649 @@
+#include "rounds/Holescene.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPixmap>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cmath>
+#include <exception>
+
+#include "platform/Messagebox.h"
+#include "rounds/Proctrls.h"
+#include "rounds/Topenglappanel.h"
+
+namespace {
+std::string Upper(const std::string& s) {
+    std::string u = s;
+    for (char& c : u)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return u;
+}
+bool Has(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
+bool Positioned(const MarkPointType& p) { return p.X != 0 && p.Y != 0; }
+} // namespace
+
+uint32_t ColorToRGBValue(int32_t color) {
+    if (color >= 0) return uint32_t(color) & 0xFFFFFF;
+    QPalette::ColorRole role = QPalette::WindowText;
+    switch (color & 0xFF) {
+    case 1: case 2: case 3: role = QPalette::Highlight; break;          // desktop, captions
+    case 4: case 15: role = QPalette::Button; break;                     // menu, button face
+    case 5: role = QPalette::Base; break;                                // window
+    case 7: case 8: role = QPalette::Text; break;                        // menu and window text
+    case 13: role = QPalette::Highlight; break;
+    case 14: role = QPalette::HighlightedText; break;
+    case 16: role = QPalette::Dark; break;                               // button shadow
+    case 17: return 0x808080;                                            // grey text
+    case 18: role = QPalette::ButtonText; break;
+    case 20: role = QPalette::Light; break;                              // button highlight
+    case 21: role = QPalette::Shadow; break;                             // 3D dark shadow
+    case 22: role = QPalette::Midlight; break;                           // 3D light
+    case 23: role = QPalette::ToolTipText; break;
+    case 24: role = QPalette::ToolTipBase; break;
+    default: break;
+    }
+    const QColor c = QApplication::palette().color(role);
+    return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+}
+
+THoleScene::THoleScene()
+    : CurrentStep(0.0001), BaseStep(0.0001), StepIncrement(0.0001), MarkerSize(0.00001), NearPlane(0.0001),
+      FarPlane(1e7), GreenColour{0, 196.0 / 255, 0, 1}, CameraZ(-1), CentreX(0), CentreY(0), Rotation(0),
+      VisibleHeight(0) {
+    UpdateCamera(viewportWidth_, viewportHeight_);
+}
+
+double THoleScene::PointDistance(double ax, double ay, double bx, double by) {
+    const double dx = ax - bx, dy = ay - by;
+    if (std::isnan(dx) || std::isnan(dy)) return 0;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+bool THoleScene::SetPoints(MarkPointType* points, int count, double& minX, double& maxX, double& minY,
+                           double& maxY) {
+    if (!points || count <= 0) return false;
+    // The reference: the last close neighbour of the first point with the
+    // most neighbours within 0.01 degree.
+    int best = 0;
+    int reference = -1;
+    for (int p = 0; p < count; ++p) {
+        if (!Positioned(points[p])) continue;
+        int running = 0, lastClose = -1;
+        for (int q = 0; q < count; ++q) {
+            if (!Positioned(points[q])) continue;
+            if (PointDistance(points[p].X, points[p].Y, points[q].X, points[q].Y) < 0.01) {
+                ++running;
+                lastClose = q;
+            }
+        }
+        if (running > best) {
+            best = running;
+            reference = lastClose;
+        }
+    }
+    if (reference < 0) return false;
+    const double rx = points[reference].X, ry = points[reference].Y;
+    for (int i = 0; i < count; ++i)
+        if (Positioned(points[i]) && PointDistance(points[i].X, points[i].Y, rx, ry) > 0.01) {
+            points[i].X = 0;
+            points[i].Y = 0;
+        }
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p) || p.Text.empty() || Has(p.Text, "Putt(s)")) continue;
+        if (!found) {
+            minX = maxX = p.X;
+            minY = maxY = p.Y;
+            found = true;
+            continue;
+        }
+        if (p.X < minX) minX = p.X;
+        if (p.Y < minY) minY = p.Y;
+        if (p.X > maxX) maxX = p.X;
+        if (p.Y > maxY) maxY = p.Y;
+    }
+    return found;
+}
+
+void THoleScene::FitView(double minX, double maxX, double minY, double maxY, double margin) {
+    if (std::max(maxX - minX, maxY - minY) < MinimumExtent) {  // one spot: a small view around it
+        const double cx = minX + 0.5 * (maxX - minX), cy = minY + 0.5 * (maxY - minY);
+        minX = cx - 0.5 * MinimumExtent;
+        maxX = cx + 0.5 * MinimumExtent;
+        minY = cy - 0.5 * MinimumExtent;
+        maxY = cy + 0.5 * MinimumExtent;
+    }
+    MinX = minX;
+    MaxX = maxX;
+    MinY = minY;
+    MaxY = maxY;
+    ExtentWidth = maxX - minX;
+    ExtentHeight = maxY - minY;
+    CentreX = minX + 0.5 * ExtentWidth;
+    CentreY = minY + 0.5 * ExtentHeight;
+    if (ExtentWidth <= ExtentHeight) {
+        CameraZ = -ExtentHeight * margin;
+        MarkerSize = 0.01 * ExtentHeight;
+    } else {
+        CameraZ = -ExtentWidth * margin;
+        MarkerSize = 0.01 * ExtentWidth;
+    }
+    Rotation = 0;
+    // The step follows the width; a hole lying north-south takes the height.
+    BaseStep = 0.01 * (ExtentWidth > 0 ? ExtentWidth : ExtentHeight);
+    StepIncrement = BaseStep;
+    CurrentStep = BaseStep;
+    fitted_ = true;
+}
+
+void THoleScene::OrientToTarget(const MarkPointType* points) {
+    Rotation = 0;
+    if (!points) return;
+    int target = -1;
+    for (int i = 0; i < PointCount; ++i)
+        if (Has(Upper(points[i].Text), "GREEN")) target = i;
+    for (int i = 0; i < PointCount; ++i)
+        if (Has(Upper(points[i].Text), "PIN")) target = i;
+    if (target < 0) return;
+    const double dy = points[target].Y - CentreY, dx = points[target].X - CentreX;
+    Rotation = 90 - std::atan2(dy, dx) * 180 / M_PI;
+    if (Rotation < 0) Rotation += 360;
+}
+
+void THoleScene::SetViewport(int width, int height) {
+    viewportWidth_ = std::max(1, width);
+    viewportHeight_ = std::max(1, height);
+}
+
+void THoleScene::ProjectionMatrix(double m[16]) const {
+    const double aspect = double(viewportWidth_) / double(viewportHeight_);
+    const double f = 1.0 / std::tan(45.0 / 2 * M_PI / 180);
+    for (int i = 0; i < 16; ++i) m[i] = 0;
+    m[0] = f / aspect;
+    m[5] = f;
+    m[10] = (FarPlane + NearPlane) / (NearPlane - FarPlane);
+    m[11] = -1;
+    m[14] = 2 * FarPlane * NearPlane / (NearPlane - FarPlane);
+}
+
+void THoleScene::ModelViewMatrix(double m[16]) const {
+    const double a = Rotation * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    for (int i = 0; i < 16; ++i) m[i] = 0;
+    m[0] = c;
+    m[1] = s;
+    m[4] = -s;
+    m[5] = c;
+    m[10] = 1;
+    m[14] = CameraZ;
+    m[15] = 1;
+}
+
+void THoleScene::ScreenToWorld(int x, int y, double& worldX, double& worldY) const {
+    double model[16], projection[16];
+    ModelViewMatrix(model);
+    ProjectionMatrix(projection);
+    const GLint viewport[4] = {0, 0, viewportWidth_, viewportHeight_};
+    double ox = 0, oy = 0, oz = 0;
+    if (gluUnProject(x, viewportHeight_ - y, 0.0, model, projection, viewport, &ox, &oy, &oz) != GL_TRUE)
+        ox = oy = 0;
+    const double k = -CameraZ * 10000;
+    worldX = ox * k + ox + CentreX;
+    worldY = oy * k + oy + CentreY;
+}
+
+void THoleScene::UpdateCamera(int width, int height) {
+    SetViewport(width, height);
+    double ax, ay, bx, by;
+    ScreenToWorld(0, 0, ax, ay);
+    ScreenToWorld(0, viewportHeight_, bx, by);
+    VisibleHeight = PointDistance(ax, ay, bx, by);
+}
+
+void THoleScene::UpdateCamera(TOpenGLAPPanel* panel) {
+    if (panel)
+        UpdateCamera(panel->PixelWidth(), panel->PixelHeight());
+    else
+        UpdateCamera(viewportWidth_, viewportHeight_);
+}
+
+void THoleScene::LoadHole(MarkPointType* points, int count, int width, int height) {
+    PointCount = count;
+    double minX = -0.5 * MinimumExtent, maxX = 0.5 * MinimumExtent;
+    double minY = -0.5 * MinimumExtent, maxY = 0.5 * MinimumExtent;
+    if (!SetPoints(points, count, minX, maxX, minY, maxY)) {
+        minX = -0.5 * MinimumExtent;
+        maxX = 0.5 * MinimumExtent;
+        minY = -0.5 * MinimumExtent;
+        maxY = 0.5 * MinimumExtent;
+    }
+    FitView(minX, maxX, minY, maxY, 1.3);
+    OrientToTarget(points);
+    UpdateCamera(width, height);
+    CameraZ = -(VisibleHeight * 1.5);
+}
+
+void THoleScene::LoadHole(MarkPointType* points, int count, TOpenGLAPPanel* panel) {
+    LoadHole(points, count, panel ? panel->PixelWidth() : viewportWidth_,
+             panel ? panel->PixelHeight() : viewportHeight_);
+}
+
+double THoleScene::NextStep() {
+    CurrentStep += StepIncrement;
+    return CurrentStep;
+}
+
+void THoleScene::ZoomIn() { CameraZ += NextStep(); }
+void THoleScene::ZoomOut() { CameraZ -= NextStep(); }
+
+void THoleScene::RotateLeft() {
+    Rotation += 5;
+    if (Rotation > 360) Rotation = 0;
+}
+
+void THoleScene::RotateRight() {
+    Rotation -= 5;
+    if (Rotation < -360) Rotation = 0;
+}
+
+void THoleScene::ScrollFactors(double a, double& s, double& c) {
+    s = a / 180;
+    if (a > 90) s = (180 - a) / 180;
+    if (a < -90) s = -(180 + a) / 180;
+    if (a > 270) s = -(360 - a) / 180;
+    if (a < -270) s = (360 + a) / 180;
+    const int m = std::abs(int(a));
+    c = (m - 90) / 180.0;
+    if (m > 180) c = (270 - m) / 180.0;
+}
+
+void THoleScene::ScrollLeft() {
+    double s, c;
+    ScrollFactors(Rotation, s, c);
+    CentreX += NextStep() * c;
+    CentreY += NextStep() * s;
+}
+
+void THoleScene::ScrollRight() {
+    double s, c;
+    ScrollFactors(Rotation, s, c);
+    CentreX -= NextStep() * c;
+    CentreY -= NextStep() * s;
+}
+
+void THoleScene::ScrollUp() {
+    double s, c;
+    ScrollFactors(Rotation, s, c);
+    CentreY -= NextStep() * c;
+    CentreX += NextStep() * s;
+}
+
+void THoleScene::ScrollDown() {
+    double s, c;
+    ScrollFactors(Rotation, s, c);
+    CentreY += NextStep() * c;
+    CentreX -= NextStep() * s;
+}
+
+// ---------------------------------------------------------------------------
+// The panel's handlers
+
+void THoleScene::InitConstants(int32_t greenColor) {
+    NearPlane = 0.0001;
+    FarPlane = 1e7;
+    Dragging = false;
+    if (!fitted_) {  // a hole loaded before the context keeps its steps
+        StepIncrement = 0.0001;
+        BaseStep = NearPlane;
+        SetCurrentStep(BaseStep);
+    }
+    const uint32_t rgb = ColorToRGBValue(greenColor);
+    GreenColour[0] = (rgb & 0xFF) * (1.0 / 255);
+    GreenColour[1] = ((rgb >> 8) & 0xFF) * (1.0 / 255);
+    GreenColour[2] = ((rgb >> 16) & 0xFF) * (1.0 / 255);
+    GreenColour[3] = 1.0;
+}
+
+void THoleScene::InitGL(int32_t greenColor) {
+    glShadeModel(GL_SMOOTH);
+    // Opaque, so the composed widget never shows what lies behind it.
+    glClearColor(0.5f, 0.9f, 0.5f, 1.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    InitConstants(greenColor);
+}
+
+void THoleScene::ResizeGL(int width, int height) {
+    SetViewport(width, height);
+    glViewport(0, 0, viewportWidth_, viewportHeight_);
+    double projection[16];
+    ProjectionMatrix(projection);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void THoleScene::PaintGL(TOpenGLAPPanel* panel, const MarkPointType* points) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    double model[16];
+    ModelViewMatrix(model);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixd(model);
+    if (!points) return;
+    DrawHazards(points);
+    DrawGreen(points);
+    DrawShotMarkers(points);
+    DrawShotLine(points);
+    DrawLabels(points, panel);
+}
+
+void THoleScene::PaintGuarded(TOpenGLAPPanel* panel, const MarkPointType* points) {
+    std::string text;
+    try {
+        PaintGL(panel, points);
+        return;
+    } catch (const std::exception& e) {
+        text = e.what();
+    } catch (...) {
+        text = "Unknown error";
+    }
+    if (paintErrorReported_) return;
+    paintErrorReported_ = true;
+    const std::string message = "TCourseForm::OpenGLPanel1Paint" + text;
+    QObject* context = panel ? static_cast<QObject*>(panel) : static_cast<QObject*>(qApp);
+    QMetaObject::invokeMethod(context, [message] { ShowMessage(message); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void THoleScene::MouseDown(Qt::MouseButton button, int x, int y) {
+    LastMouseX = x;
+    LastMouseY = y;
+    DragButton = button;
+    Dragging = true;
+}
+
+void THoleScene::MouseUp(int x, int y) {
+    LastMouseX = x;
+    LastMouseY = y;
+    Dragging = false;
+}
+
+bool THoleScene::MouseMove(int x, int y, int width, int height) {
+    if (x < 10 || x > width - 30 || y < 10 || y > height - 10) Dragging = false;
+    if (!Dragging) return false;
+    SetViewport(width, height);
+    if (DragButton != Qt::LeftButton) {
+        SetCurrentStep(BaseStep);
+        if (y > LastMouseY)
+            ZoomOut();
+        else if (y < LastMouseY)
+            ZoomIn();
+    } else {
+        double ax, ay, bx, by;
+        ScreenToWorld(x, y, ax, ay);
+        ScreenToWorld(LastMouseX, LastMouseY, bx, by);
+        CentreX -= ax - bx;
+        CentreY -= ay - by;
+    }
+    LastMouseX = x;
+    LastMouseY = y;
+    UpdateCamera(width, height);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+void THoleScene::DrawOctagon(double x, double y, double h, double r, double g, double b) {
+    const double px = x - CentreX, py = y - CentreY;
+    const double offsets[8][2] = {{0, -1.5}, {-1, -1}, {-1.5, 0}, {-1, 1}, {0, 1.5}, {1, 1}, {1.5, 0}, {1, -1}};
+    glColor3f(float(r), float(g), float(b));
+    glBegin(GL_TRIANGLE_FAN);
+    for (const auto& o : offsets) glVertex2f(float(px + o[0] * h), float(py + o[1] * h));
+    glEnd();
+    glColor3f(0, 0, 0);
+    glBegin(GL_LINE_STRIP);
+    for (const auto& o : offsets) glVertex2f(float(px + o[0] * h), float(py + o[1] * h));
+    glVertex2f(float(px + offsets[0][0] * h), float(py + offsets[0][1] * h));
+    glEnd();
+}
+
+void THoleScene::DrawSquare(double x, double y, double h, double r, double g, double b) {
+    const double px = x - CentreX, py = y - CentreY;
+    const double corners[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+    glColor3f(float(r), float(g), float(b));
+    glBegin(GL_QUADS);
+    for (const auto& c : corners) glVertex2f(float(px + c[0] * h), float(py + c[1] * h));
+    glEnd();
+    glColor3f(0, 0, 0);
+    glBegin(GL_LINE_STRIP);
+    for (const auto& c : corners) glVertex2f(float(px + c[0] * h), float(py + c[1] * h));
+    glVertex2f(float(px + corners[0][0] * h), float(py + corners[0][1] * h));
+    glEnd();
+}
+
+void THoleScene::DrawLine(double ax, double ay, double bx, double by, double r, double g, double b) {
+    glColor3f(float(r), float(g), float(b));
+    glBegin(GL_LINES);
+    glVertex2f(float(ax - CentreX), float(ay - CentreY));
+    glVertex2f(float(bx - CentreX), float(by - CentreY));
+    glEnd();
+}
+
+void THoleScene::DrawHazards(const MarkPointType* points) {
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p)) continue;
+        const std::string t = Upper(p.Text);
+        if (Has(t, "BUNKER"))
+            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 1, 1, 0);
+        else if (Has(t, "WATER"))
+            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 0, 1, 1);
+        else if (Has(t, "BUILDING"))
+            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 0.5, 0.5, 0);
+        else if (Has(t, "LAY") && Has(t, "UP"))
+            DrawOctagon(p.X, p.Y, MarkerSize, 0, 1, 0);
+        else if (Has(t, "ROUGH"))
+            DrawOctagon(p.X, p.Y, 3 * MarkerSize, GreenColour[0], 0.5, GreenColour[2]);
+    }
+}
+
+void THoleScene::DrawGreen(const MarkPointType* points) {
+    int pin = -1, green = -1;
+    for (int i = 0; i < PointCount; ++i) {
+        if (!Positioned(points[i])) continue;
+        const std::string t = Upper(points[i].Text);
+        if (Has(t, "PIN")) pin = i;
+        if (Has(t, "GREEN")) green = i;
+    }
+    if (pin >= 0) {
+        DrawOctagon(points[pin].X, points[pin].Y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
+        DrawOctagon(points[pin].X, points[pin].Y, 0.01 * VisibleHeight, 0, 1, 0);
+    } else if (green >= 0) {
+        DrawOctagon(points[green].X, points[green].Y, 4 * MarkerSize, GreenColour[0], GreenColour[1],
+                    GreenColour[2]);
+    }
+}
+
+void THoleScene::DrawShotMarkers(const MarkPointType* points) {
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p)) continue;
+        const std::string t = Upper(p.Text);
+        if (Has(t, "SHOT") || Has(t, "PUTTER")) {
+            DrawOctagon(p.X, p.Y, 0.01 * VisibleHeight, 1, 0, 0);
+        } else if (Has(t, "TEE")) {
+            const uint32_t rgb = ColorToRGBValue(p.Color);
+            DrawSquare(p.X, p.Y, 2 * MarkerSize, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                       ((rgb >> 16) & 0xFF) / 255.0);
+        }
+    }
+}
+
+void THoleScene::DrawShotLine(const MarkPointType* points) {
+    int last = -1, pin = -1, green = -1;
+    bool shots = false;
+    glColor3f(0, 0, 0);
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p)) continue;
+        const std::string t = Upper(p.Text);
+        if (t.rfind("TEE", 0) == 0 || Has(t, "SHOT") || Has(t, "PUTTER")) {
+            glVertex2f(float(p.X - CentreX), float(p.Y - CentreY));
+            last = i;
+        } else if (Has(t, "PIN")) {
+            pin = i;
+        } else if (Has(t, "GREEN")) {
+            green = i;
+        }
+        if (Has(t, "SHOT")) shots = true;
+    }
+    glEnd();
+    const int target = pin >= 0 ? pin : green;
+    if (last >= 0 && target >= 0 && shots)
+        DrawLine(points[last].X, points[last].Y, points[target].X, points[target].Y, 0, 0, 0);
+}
+
+void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) {
+    std::string puttLabel;
+    bool hasGreen = false, hasPin = false, hasShots = false;
+    int target = -1, previous = -1;
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        const std::string t = Upper(p.Text);
+        if (Has(t, "PUTT(S)")) puttLabel = p.Text;
+        if (!Positioned(p)) continue;
+        if (Has(t, "GREEN")) hasGreen = true;
+        if (Has(t, "PIN")) hasPin = true;
+        if (Has(t, "SHOT")) hasShots = true;
+        if (Has(t, "PIN") || Has(t, "GREEN")) target = i;
+        if (previous >= 0 && Has(t, "SHOT"))
+            DrawLabel(p.Text, panel, (points[previous].X + p.X) / 2, (points[previous].Y + p.Y) / 2);
+        else if (!Has(t, "PUTT(S)") && !Has(t, "GREEN"))
+            DrawLabel(p.Text, panel, p.X, p.Y);
+        if (Has(t, "TEE") || Has(t, "SHOT")) previous = i;
+    }
+    if (target >= 0 && (hasGreen || hasPin)) {
+        if (hasShots && previous >= 0)
+            DrawLabel(puttLabel, panel, (points[previous].X + points[target].X) / 2,
+                      (points[previous].Y + points[target].Y) / 2);
+        if (hasGreen && !hasPin) DrawLabel("Green", panel, points[target].X, points[target].Y);
+    }
+}
+
+void THoleScene::DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y) {
+    if (!panel || text.empty()) return;
+    glPushMatrix();
+    glTranslated(x - CentreX, y - CentreY, 0);
+    glRotated(-Rotation, 0, 0, 1);
+    const double scale = 0.05 * VisibleHeight;
+    glScaled(scale, scale, scale);
+    double size[3] = {0, 0, 0};
+    panel->Get3DTextSize(text, size);
+    const std::string t = Upper(text);
+    if (Has(t, "TEE"))
+        glTranslated(0.5 * size[0], 0, 0);
+    else if (Has(t, "SHOT") || Has(t, "PUTT(S)"))
+        glTranslated(0.2 * size[0], 0, 0);
+    else
+        glTranslated(-size[0], 0, 0);
+    panel->Draw3DText(text);
+    glPopMatrix();
+}
+
+// ---------------------------------------------------------------------------
+// The view's controls
+
+QPixmap HoleViewGlyph(int kind) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (kind == 0 || kind == 1) {
+        // A magnifying glass with a plus or a minus sign.
+        p.setPen(QPen(QColor(40, 40, 40), 1.5));
+        p.setBrush(QColor(210, 230, 250));
+        p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+        p.setPen(QPen(QColor(90, 60, 20), 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9.5, 9.5), QPointF(14.5, 14.5));
+        p.setPen(QPen(Qt::black, 1.5));
+        p.drawLine(QPointF(3.5, 6), QPointF(8.5, 6));
+        if (kind == 0) p.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
+    } else {
+        // An arrow curving to the left or to the right.
+        const bool left = kind == 2;
+        QPainterPath arc;
+        arc.arcMoveTo(QRectF(2.5, 3.5, 11, 11), left ? 0 : 180);
+        arc.arcTo(QRectF(2.5, 3.5, 11, 11), left ? 0 : 180, left ? 150 : -150);
+        p.setPen(QPen(QColor(30, 90, 170), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(arc);
+        const QPointF tip = arc.currentPosition();
+        QPolygonF head;
+        const double dx = left ? 1 : -1;
+        head << tip + QPointF(-3 * dx, -3) << tip + QPointF(3 * dx, 0) << tip + QPointF(-3 * dx, 3);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 90, 170));
+        p.drawPolygon(head);
+    }
+    return pm;
+}
+
+THoleViewControls CreateHoleViewControls(QWidget* groupBox) {
+    THoleViewControls v;
+    v.OpenGLAPPanel1 = new TOpenGLAPPanel(groupBox);
+    v.OpenGLAPPanel1->setObjectName("OpenGLAPPanel1");
+    v.OpenGLAPPanel1->setAccessibleName("Hole view");
+    v.OpenGLAPPanel1->setGeometry(2, 8, 318, 281);
+    v.OpenGLAPPanel1->Font3D_Enabled = true;
+    v.OpenGLAPPanel1->Font2D_Enabled = true;
+    v.OpenGLAPPanel1->setEnabled(false);
+    v.OpenGLAPPanel1->setVisible(false);
+
+    v.OpenGLToolBar = new TProPanel(v.OpenGLAPPanel1);
+    v.OpenGLToolBar->setObjectName("OpenGLToolBar");
+    v.OpenGLToolBar->setAccessibleName("View tools");
+    v.OpenGLToolBar->setGeometry(293, 0, 24, 138);
+    auto button = [&](const char* name, const char* accessible, int kind, int top) {
+        auto* b = new TProSpeedButton(v.OpenGLToolBar);
+        b->setObjectName(name);
+        b->setAccessibleName(accessible);
+        b->setIcon(HoleViewGlyph(kind));
+        b->setIconSize(QSize(16, 16));
+        b->setGeometry(0, top, 24, 24);
+        b->SetRepeatEnabled(true);
+        return b;
+    };
+    v.ToolbtnZoomIN = button("ToolbtnZoomIN", "Zoom in", 0, 0);
+    v.ToolbtnZoomOUT = button("ToolbtnZoomOUT", "Zoom out", 1, 24);
+    v.ScrollVertical = new TUpDown(udVertical, v.OpenGLToolBar);
+    v.ScrollHorizonal = new TUpDown(udHorizontal, v.OpenGLToolBar);
+    v.ScrollVertical->setObjectName("ScrollVertical");
+    v.ScrollVertical->setAccessibleName("Scroll up or down");
+    v.ScrollVertical->setGeometry(0, 48, 24, 24);
+    v.ScrollHorizonal->setObjectName("ScrollHorizonal");
+    v.ScrollHorizonal->setAccessibleName("Scroll left or right");
+    v.ScrollHorizonal->setGeometry(0, 72, 24, 17);
+    for (TUpDown* u : {v.ScrollVertical, v.ScrollHorizonal}) {
+        u->Min = 0;
+        u->Max = 1000;
+        u->Position = 500;
+        u->Wrap = false;
+        u->setToolTip("Scroll");
+    }
+    v.ToolbtnRotLeft = button("ToolbtnRotLeft", "Rotate left", 2, 90);
+    v.ToolbtnRotRight = button("ToolbtnRotRight", "Rotate right", 3, 114);
+    v.OpenGLToolBar->setEnabled(false);
+    v.OpenGLToolBar->setVisible(false);
+    return v;
+}

@@ -1,0 +1,140 @@
+#pragma once
+// The hole scene: course points and shots of one hole drawn as markers, the
+// shot line and labels, on stored positions in degrees (longitude x, latitude
+// y) taken as plane coordinates relative to a view centre. The camera
+// (centre, distance, rotation) and the navigation step live here too.
+//
+// Projection and model view are built on the CPU exactly as the paint loads
+// them, so ScreenToWorld and UpdateCamera read nothing back from OpenGL and a
+// hole can be loaded before the panel's context exists. The drawing passes
+// need the panel's context to be current (they run inside its paint).
+#include <Qt>
+#include <cstdint>
+#include <string>
+
+#include "rounds/Markpoint.h"
+
+class QObject;
+class QPixmap;
+class QWidget;
+class TOpenGLAPPanel;
+class TProPanel;
+class TProSpeedButton;
+class TUpDown;
+
+// 0x00BBGGRR of a colour value; system colours (high bit set) are resolved
+// from the application palette.
+uint32_t ColorToRGBValue(int32_t color);
+
+class THoleScene {
+public:
+    // Points all on one spot are shown with at least this extent (degrees).
+    static constexpr double MinimumExtent = 0.0005;
+
+    THoleScene();
+
+    double CurrentStep;
+    double BaseStep;
+    double StepIncrement;
+    double MarkerSize;
+    double NearPlane;
+    double FarPlane;
+    double GreenColour[4];
+    int32_t PointCount = 0;
+    int32_t LastMouseX = 0, LastMouseY = 0;
+    bool Dragging = false;
+    Qt::MouseButton DragButton = Qt::NoButton;
+    double MinX = 0, MaxX = 0, MinY = 0, MaxY = 0;
+    double ExtentWidth = 0, ExtentHeight = 0;
+    double CameraZ;
+    double CentreX, CentreY;
+    double Rotation;
+    double VisibleHeight;
+
+    // Clears strays (over 0.01 degree from the densest spot) and gives the
+    // extent of the named points; false (outputs untouched) when none has one.
+    bool SetPoints(MarkPointType* points, int count, double& minX, double& maxX, double& minY, double& maxY);
+    void FitView(double minX, double maxX, double minY, double maxY, double margin);
+    void OrientToTarget(const MarkPointType* points);
+    void UpdateCamera(TOpenGLAPPanel* panel);
+    void UpdateCamera(int width, int height);
+    void ScreenToWorld(int x, int y, double& worldX, double& worldY) const;
+    // The whole loading of a hole: points, fit, orientation, camera. A hole
+    // without a positioned named point gets a small view around (0, 0).
+    void LoadHole(MarkPointType* points, int count, int width, int height);
+    void LoadHole(MarkPointType* points, int count, TOpenGLAPPanel* panel);
+
+    void SetCurrentStep(double value) { CurrentStep = value; }
+    double NextStep();
+    void ZoomIn();
+    void ZoomOut();
+    void ScrollLeft();
+    void ScrollRight();
+    void ScrollUp();
+    void ScrollDown();
+    void RotateLeft();
+    void RotateRight();
+    static void ScrollFactors(double angle, double& s, double& c);
+    static double PointDistance(double ax, double ay, double bx, double by);
+
+    // The camera as OpenGL matrices (column-major), and the viewport they use.
+    void ProjectionMatrix(double m[16]) const;
+    void ModelViewMatrix(double m[16]) const;
+    void SetViewport(int width, int height);
+    int ViewportWidth() const { return viewportWidth_; }
+    int ViewportHeight() const { return viewportHeight_; }
+
+    // The panel's handlers: state and constants when the context is ready
+    // (steps set by a loaded hole stay), viewport and projection, drawing.
+    void InitGL(int32_t greenColor);
+    void InitConstants(int32_t greenColor);
+    void ResizeGL(int width, int height);
+    void PaintGL(TOpenGLAPPanel* panel, const MarkPointType* points);
+    // PaintGL with its exceptions caught: the first one is reported once,
+    // in a message box posted to run after the paint.
+    void PaintGuarded(TOpenGLAPPanel* panel, const MarkPointType* points);
+    bool PaintErrorReported() const { return paintErrorReported_; }
+
+    // Mouse navigation (device pixels). MouseMove returns true when the view
+    // was moved and the camera updated; the caller repaints.
+    void MouseDown(Qt::MouseButton button, int x, int y);
+    void MouseUp(int x, int y);
+    bool MouseMove(int x, int y, int width, int height);
+
+    // Drawing passes.
+    void DrawHazards(const MarkPointType* points);
+    void DrawGreen(const MarkPointType* points);
+    void DrawShotMarkers(const MarkPointType* points);
+    void DrawShotLine(const MarkPointType* points);
+    void DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel);
+
+private:
+    void DrawOctagon(double x, double y, double h, double r, double g, double b);
+    void DrawSquare(double x, double y, double h, double r, double g, double b);
+    void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);
+    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y);
+
+    int viewportWidth_ = 318;
+    int viewportHeight_ = 281;
+    bool fitted_ = false;
+    bool paintErrorReported_ = false;
+};
+
+// The hole view's controls: the OpenGL panel (318 x 281 at (2, 8) of its
+// group box, hidden and disabled until the window shows it) and, on its right
+// edge, the tool bar with zoom, scroll and rotate controls. Handlers are the
+// caller's to bind.
+struct THoleViewControls {
+    TOpenGLAPPanel* OpenGLAPPanel1 = nullptr;
+    TProPanel* OpenGLToolBar = nullptr;
+    TProSpeedButton* ToolbtnZoomIN = nullptr;
+    TProSpeedButton* ToolbtnZoomOUT = nullptr;
+    TUpDown* ScrollVertical = nullptr;
+    TUpDown* ScrollHorizonal = nullptr;
+    TProSpeedButton* ToolbtnRotLeft = nullptr;
+    TProSpeedButton* ToolbtnRotRight = nullptr;
+};
+THoleViewControls CreateHoleViewControls(QWidget* groupBox);
+
+// Tool bar glyphs, 16 x 16: 0 zoom in, 1 zoom out, 2 rotate left, 3 rotate right.
+QPixmap HoleViewGlyph(int kind);
