@@ -1,48 +1,359 @@
 #include "rounds/Rounds.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QTableView>
 #include <QToolButton>
-#include <QVBoxLayout>
 
+#include "platform/Messagebox.h"
+#include "rounds/Editround.h"
+#include "rounds/Round.h"
+#include "rounds/Roundrules.h"
 #include "shell/Mainform.h"
+#include "shell/Printform.h"
+#include "shell/Progresswin.h"
 #include "shell/Tablegrid.h"
 
 namespace {
+
 void EnableRoundsCommands(bool enable) {
     if (!MainForm) return;
     MainForm->Rounds1->setEnabled(enable);
     MainForm->RoundsTB->setEnabled(enable);
 }
+
+// The grid's model, able to wrap any re-read of its table in a reset.
+class TRoundsGridModel : public TTableGridModel {
+public:
+    using TTableGridModel::TTableGridModel;
+    void Change(const std::function<void()>& change) {
+        beginResetModel();
+        try {
+            change();
+        } catch (...) {
+            endResetModel();
+            throw;
+        }
+        endResetModel();
+    }
+};
+
+std::string FilterNumber(const TVariant& v) {
+    try {
+        return std::to_string(v.AsInteger());
+    } catch (const EDatabaseError&) {
+        return "0";
+    }
+}
+
 } // namespace
 
-TRoundsForm::TRoundsForm(QWidget* owner) : QWidget(owner), RoundTable(nullptr, "Round") {
+TRoundsForm::TRoundsForm(QWidget* owner)
+    : QWidget(owner),
+      RoundTable(nullptr, "Round"),
+      TableCourseGeneral(nullptr, "Course_General"),
+      RoundShotsTable(nullptr, "RoundShots"),
+      RoundHolesTable(nullptr, "RoundHoles") {
     setObjectName("RoundsForm");
     setWindowTitle("Rounds");
     RoundTable.AddSort("[RoundStartDate] DESC");
-    RoundGrid = new QTableView(this);
-    RoundGrid->setObjectName("RoundGrid");
-    RoundGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    RoundGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    RoundGrid->verticalHeader()->hide();
-    model_ = new TTableGridModel(
-        &RoundTable, {{"RoundStartDate", "Date"}, {"RoundTitle", "Title"}, {"Score", "Score"}},
+    RoundTable.AddCalcField("CourseName");
+    RoundTable.AddCalcField("Date");
+    RoundTable.OnCalcFields = [this](TTable& t) { RoundTableCalcFields(t); };
+
+    const auto speedButton = [this](const char* name, const char* hint, const char* text, int left) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setToolTip(hint);
+        b->setText(text);
+        b->setAccessibleName(hint);
+        b->setAutoRaise(true);
+        b->setGeometry(left, 0, 23, 22);
+        return b;
+    };
+    SpeedButton1 = speedButton("SpeedButton1", "View round", "V", 0);
+    SpeedButton3 = speedButton("SpeedButton3", "Edit round", "E", 24);
+    SpeedButton4 = speedButton("SpeedButton4", "Delete round", "D", 48);
+
+    RoundsGrid = new QTableView(this);
+    RoundsGrid->setObjectName("RoundsGrid");
+    RoundsGrid->setAccessibleName("Rounds");
+    RoundsGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RoundsGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    RoundsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RoundsGrid->verticalHeader()->hide();
+    RoundsGrid->setGeometry(0, 24, 193, 442);
+    RoundsGrid->setMaximumSize(500, 465);
+    QFont gridFont("Tahoma");
+    gridFont.setPointSize(8);
+    RoundsGrid->setFont(gridFont);
+    auto* model = new TRoundsGridModel(
+        &RoundTable,
+        {{"Date", "Date"}, {"CourseName", "Course"}, {"Score", "Score"}, {"RoundTitle", "RoundTitle"}},
         this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(RoundGrid);
-    resize(420, 300);
+    model_ = model;
+    RoundsGrid->setModel(model_);
+    RoundsGrid->setColumnWidth(0, 57);
+    RoundsGrid->setColumnWidth(1, 81);
+    RoundsGrid->setColumnWidth(2, 30);
+    RoundsGrid->setContextMenuPolicy(Qt::DefaultContextMenu);
+    RoundsGrid->viewport()->installEventFilter(this);
+
+    PopupMenuRounds = new QMenu(this);
+    PopupMenuRounds->setObjectName("PopupMenuRounds");
+    Viewround1 = PopupMenuRounds->addAction("View round");
+    Viewround1->setObjectName("Viewround1");
+    Editround = PopupMenuRounds->addAction("Edit round");
+    Editround->setObjectName("Editround");
+    Deleteround = PopupMenuRounds->addAction("Delete round");
+    Deleteround->setObjectName("Deleteround");
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setAccessibleName("Filter");
+    Image1->setGeometry(32, 476, 20, 20);
+    Filter = new QLineEdit(this);
+    Filter->setObjectName("Filter");
+    Filter->setGeometry(56, 476, 129, 21);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { Viewround1Click(); });
+    connect(Viewround1, &QAction::triggered, this, [this] { Viewround1Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { EditroundClick(); });
+    connect(Editround, &QAction::triggered, this, [this] { EditroundClick(); });
+    connect(SpeedButton4, &QToolButton::clicked, this, [this] { DeleteroundClick(); });
+    connect(Deleteround, &QAction::triggered, this, [this] { DeleteroundClick(); });
+    connect(RoundsGrid, &QTableView::doubleClicked, this, [this] { RoundsGridDblClick(); });
+    connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
+    setFixedSize(195, 503);
+
     if (!MainForm) return;
-    RoundTable.SetDatabase(&MainForm->Database);
+    TDatabase* db = &MainForm->Database;
+    for (TTable* t : {&RoundTable, &TableCourseGeneral, &RoundShotsTable, &RoundHolesTable})
+        t->SetDatabase(db);
+    // FormCreate: top left, the player's rounds.
     RoundTable.SetFilter("UserId = " + std::to_string(MainForm->GetUserId()));
-    model_->Reopen();
-    RoundGrid->setModel(model_);
-    MainForm->AddMdiChild(this)->show();
+    Reread([this] { RoundTable.Open(); });
+    QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    sub->setWindowFlags(Qt::SubWindow | Qt::Tool);
+    sub->adjustSize();
+    sub->move(0, 0);
+    sub->show();
+    connect(MainForm->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (w && w->widget() == this) FormActivate();
+    });
+    // FormShow.
     EnableRoundsCommands(false);
 }
 
 TRoundsForm::~TRoundsForm() { EnableRoundsCommands(true); }
 
-void TRoundsForm::ReopenTable() { model_->Reopen(); }
+bool TRoundsForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == RoundsGrid->viewport() && e->type() == QEvent::ContextMenu) {
+        auto* menu = static_cast<QContextMenuEvent*>(e);
+        const QModelIndex index = RoundsGrid->indexAt(menu->pos());
+        if (index.isValid()) SelectRow(index.row());
+        PopupMenuRounds->popup(menu->globalPos());
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TRoundsForm::Reread(const std::function<void()>& change) {
+    int roundId = -1;
+    if (RoundTable.Active() && !RoundTable.IsEmpty()) {
+        SyncCurrentRow();
+        roundId = RoundTable.FieldByName("RoundId").AsInteger();
+    }
+    namesLoaded_ = false;
+    static_cast<TRoundsGridModel*>(model_)->Change(change);
+    if (!RoundTable.Active() || RoundTable.IsEmpty()) return;
+    int row = 0;
+    if (roundId >= 0 && RoundTable.Locate("RoundId", TVariant(roundId))) row = RoundTable.RecNo();
+    SelectRow(row);
+}
+
+void TRoundsForm::ReopenTable() {
+    Reread([this] {
+        RoundTable.Close();
+        RoundTable.Open();
+    });
+}
+
+void TRoundsForm::FormActivate() { ReopenTable(); }
+
+void TRoundsForm::FilterChange() {
+    if (!MainForm) return;
+    const std::string filter = RoundsListFilter(MainForm->GetUserId(), Filter->text().toStdString());
+    Reread([this, &filter] { RoundTable.SetFilter(filter); });
+}
+
+void TRoundsForm::SelectRow(int row) {
+    if (!RoundTable.Active() || row < 0 || row >= RoundTable.RecordCount()) return;
+    RoundTable.SetRecNo(row);
+    RoundsGrid->selectRow(row);
+    RoundsGrid->setCurrentIndex(model_->index(row, 0));
+}
+
+void TRoundsForm::SyncCurrentRow() {
+    const QModelIndex current = RoundsGrid->currentIndex();
+    if (current.isValid() && current.row() < RoundTable.RecordCount()) RoundTable.SetRecNo(current.row());
+}
+
+void TRoundsForm::RoundTableCalcFields(TTable& table) {
+    if (!namesLoaded_) {
+        courseNames_.clear();
+        shortDates_.clear();
+        TableCourseGeneral.Open();
+        for (TableCourseGeneral.First(); !TableCourseGeneral.Eof(); TableCourseGeneral.Next())
+            courseNames_[TableCourseGeneral.FieldByName("CourseId").AsInteger()] =
+                TableCourseGeneral.FieldByName("Course_Name").AsString();
+        TableCourseGeneral.Close();
+        namesLoaded_ = true;
+    }
+    const TVariant course = table.FieldByName("CourseId").Value();
+    auto found = courseNames_.end();
+    if (!course.IsNull()) {
+        try {
+            found = courseNames_.find(course.AsInteger());
+        } catch (const EDatabaseError&) {
+        }
+    }
+    table.FieldByName("CourseName").SetValue(found == courseNames_.end() ? "Unknown course" : found->second);
+
+    std::string date;
+    const TVariant start = table.FieldByName("RoundStartDate").Value();
+    if (!start.IsNull()) {
+        const std::string key = start.AsString().substr(0, 10);
+        const auto cached = shortDates_.find(key);
+        if (cached != shortDates_.end()) {
+            date = cached->second;
+        } else {
+            try {
+                date = ShortDateText(start.AsDateTime());
+            } catch (const EDatabaseError&) {
+            }
+            shortDates_[key] = date;
+        }
+    }
+    table.FieldByName("Date").SetValue(date);
+}
+
+bool TRoundsForm::OpenDetailExists(int roundId) const {
+    if (!MainForm) return false;
+    for (QWidget* w : MainForm->MdiChildren()) {
+        if (auto* r = dynamic_cast<TRoundFrm*>(w); r && r->Tag == roundId) return true;
+        if (auto* e = dynamic_cast<TEditRoundForm*>(w); e && e->Tag == roundId) return true;
+    }
+    return false;
+}
+
+void TRoundsForm::RoundsGridDblClick() {
+    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+        MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    SyncCurrentRow();
+    const TVariant courseValue = RoundTable.FieldByName("CourseId").Value();
+    const TVariant teeValue = RoundTable.FieldByName("TeeNumber").Value();
+    const int courseId = courseValue.IsNull() ? 0 : std::stoi(FilterNumber(courseValue));
+    const int tee = ListTeeNumber(teeValue.IsNull() ? 0 : std::stoll(FilterNumber(teeValue)),
+                                  teeValue.IsNull());
+    if (courseId == 0 || tee == 0) {
+        MessageBox("Please check the course and tee.", "Information", MB_OK, MB_ICONINFORMATION);
+        EditroundClick();
+        return;
+    }
+    repaint();
+    const int roundId = RoundTable.FieldByName("RoundId").AsInteger();
+    if (OpenDetailExists(roundId)) return;
+    const std::string courseName = RoundTable.FieldByName("CourseName").AsString();
+    const std::string date = RoundTable.FieldByName("Date").AsString();
+
+    TProgressScope progress("Generating form");
+    QPointer<TRoundFrm> frm = new TRoundFrm(MainForm);
+    frm->Tag = roundId;
+    frm->setWindowTitle(QString::fromStdString("Round - " + courseName + " " + date));
+    if (PrintingForm) PrintingForm->CardTitle = courseName;
+    const std::string user = "UserId = " + std::to_string(MainForm->GetUserId());
+    const std::string round = "RoundId = " + std::to_string(roundId);
+    const std::string course = "CourseId = " + std::to_string(courseId);
+    const auto setFilters = [&] {
+        frm->PlayerDetailTable.SetFilter(user);
+        frm->RoundShotsTable.SetFilter(round);
+        frm->RoundHoleTable.SetFilter(round);
+        frm->RoundTable.SetFilter(round);
+        frm->ScoreCardTable.SetFilter(course);
+        frm->CourseGeneralTable.SetFilter(course);
+        frm->HolesTable.SetFilter(course);
+    };
+    setFilters();
+    frm->SetupHoleButtons();
+    if (!frm->FillScorecard() || !frm) return;
+    setFilters();
+    frm->ShowRoundStats();
+    frm->SetWindowStateNormal();
+}
+
+void TRoundsForm::Viewround1Click() { RoundsGridDblClick(); }
+
+void TRoundsForm::EditroundClick() {
+    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+        MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    SyncCurrentRow();
+    repaint();
+    const int roundId = RoundTable.FieldByName("RoundId").AsInteger();
+    if (OpenDetailExists(roundId)) return;
+    const TVariant courseValue = RoundTable.FieldByName("CourseId").Value();
+    const std::string courseId = courseValue.IsNull() ? "0" : FilterNumber(courseValue);
+    const std::string courseName = RoundTable.FieldByName("CourseName").AsString();
+    const std::string date = RoundTable.FieldByName("Date").AsString();
+
+    auto* editor = new TEditRoundForm(MainForm);
+    editor->Tag = roundId;
+    const std::string round = "RoundId = " + std::to_string(roundId);
+    const std::string user = "UserId = " + std::to_string(MainForm->GetUserId());
+    editor->RoundShotsTable.SetFilter(round);
+    editor->RoundTable.SetFilter(round);
+    editor->ScoreCardTable.SetFilter("CourseId = " + courseId);
+    editor->BagTable.SetFilter(user);
+    editor->ClubDetailTable.SetFilter(user);
+    editor->CourseGeneralTable.SetFilter("");
+    editor->LoadRound();
+    editor->setWindowTitle(QString::fromStdString("Edit round - " + courseName + " " + date));
+    ReopenTable();
+}
+
+void TRoundsForm::DeleteroundClick() {
+    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+        MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    SyncCurrentRow();
+    const std::string question = "Are you sure you want to delete round " +
+                                 RoundTable.FieldByName("Date").AsString() + " / " +
+                                 RoundTable.FieldByName("CourseName").AsString() + "?";
+    if (MessageBox(question, "Confirm", MB_YESNO, MB_ICONQUESTION) != IDYES) return;
+    const int roundId = RoundTable.FieldByName("RoundId").AsInteger();
+    const std::string round = "RoundId = " + std::to_string(roundId);
+    // Shots, holes and the round go together or not at all.
+    Reread([&] {
+        TTransaction tx(MainForm->Database);
+        for (TTable* t : {&RoundShotsTable, &RoundHolesTable}) {
+            t->SetFilter(round);
+            t->Open();
+            for (t->Last(); !t->IsEmpty(); t->Last()) t->Delete();
+            t->Close();
+        }
+        if (RoundTable.Locate("RoundId", TVariant(roundId))) RoundTable.Delete();
+        tx.Commit();
+    });
+}

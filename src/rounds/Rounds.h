@@ -1,13 +1,21 @@
 #pragma once
 #include <QWidget>
+#include <map>
+#include <string>
 
 #include "db/Table.h"
 
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
 class QTableView;
+class QToolButton;
 class TTableGridModel;
 
-// The rounds list: the current player's rounds, newest first. While it is
-// open the main window's Rounds commands are disabled.
+// The rounds list: the current player's rounds, newest first, from which a
+// round is viewed, edited or deleted. While it is open the main window's
+// Rounds commands are disabled.
 class TRoundsForm : public QWidget {
 public:
     explicit TRoundsForm(QWidget* owner = nullptr);
@@ -16,9 +24,40 @@ public:
     // Closes and opens RoundTable again (its filter and sort stay).
     void ReopenTable();
 
+    // Handlers.
+    void FormActivate();
+    void FilterChange();
+    void RoundTableCalcFields(TTable& table);
+    void RoundsGridDblClick();
+    void Viewround1Click();
+    void EditroundClick();
+    void DeleteroundClick();
+
+    // Makes grid row `row` the current round.
+    void SelectRow(int row);
+
     TTable RoundTable;
-    QTableView* RoundGrid;
+    TTable TableCourseGeneral;
+    TTable RoundShotsTable;
+    TTable RoundHolesTable;
+    QTableView* RoundsGrid;
+    QToolButton *SpeedButton1, *SpeedButton3, *SpeedButton4;
+    QMenu* PopupMenuRounds;
+    QAction *Viewround1, *Editround, *Deleteround;
+    QLineEdit* Filter;
+    QLabel* Image1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // Re-reads the rounds, keeping the selected round where it is still listed.
+    void Reread(const std::function<void()>& change);
+    void SyncCurrentRow();
+    bool OpenDetailExists(int roundId) const;
     TTableGridModel* model_;
+    // Course names of one re-read: looked up once, not per row.
+    std::map<long long, std::string> courseNames_;
+    std::map<std::string, std::string> shortDates_;
+    bool namesLoaded_ = false;
 };

@@ -283,7 +283,7 @@ TEST_F(ShellTest, RoundsListFollowsRefreshAndTogglesItsCommands) {
         if (auto* r = dynamic_cast<TRoundsForm*>(w)) list = r;
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->RoundTable.Filter(), "UserId = 1");
-    EXPECT_EQ(list->RoundGrid->model()->rowCount(), 0);
+    EXPECT_EQ(list->RoundsGrid->model()->rowCount(), 0);
 
     TTable rounds(&MainForm->Database, "Round");
     rounds.Open();
@@ -295,10 +295,10 @@ TEST_F(ShellTest, RoundsListFollowsRefreshAndTogglesItsCommands) {
         rounds.Post();
     }
     rounds.Close();
-    EXPECT_EQ(list->RoundGrid->model()->rowCount(), 0);
+    EXPECT_EQ(list->RoundsGrid->model()->rowCount(), 0);
     MainForm->RefreshListWindows();
-    ASSERT_EQ(list->RoundGrid->model()->rowCount(), 1);
-    EXPECT_EQ(list->RoundGrid->model()->index(0, 1).data().toString(), "Round of 1");
+    ASSERT_EQ(list->RoundsGrid->model()->rowCount(), 1);
+    EXPECT_EQ(list->RoundsGrid->model()->index(0, 1).data().toString(), "Round of 1");
 
     // Closing the list enables the commands again.
     QPointer<QWidget> guard(list);

@@ -1,0 +1,481 @@
+#include "rounds/Editround.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "platform/Messagebox.h"
+#include "rounds/Roundrules.h"
+#include "rounds/Shotedit.h"
+#include "shell/Calculations.h"
+#include "shell/Mainform.h"
+
+namespace {
+
+TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
+
+std::optional<int> OptInt(TTable& t, const std::string& field) {
+    if (t.IsEmpty()) return std::nullopt;
+    const TVariant v = t.FieldByName(field).Value();
+    if (v.IsNull()) return std::nullopt;
+    try {
+        return static_cast<int>(v.AsInteger());
+    } catch (const EDatabaseError&) {
+        return std::nullopt;
+    }
+}
+
+double Float(TTable& t, const std::string& field) {
+    try {
+        return t.FieldByName(field).AsFloat();
+    } catch (const EDatabaseError&) {
+        return 0;
+    }
+}
+
+// Selects the entry carrying the value as its data; none when no entry does.
+void SelectData(QComboBox* box, int value) {
+    box->setCurrentIndex(box->findData(value));
+}
+
+constexpr int ShotIdRole = Qt::UserRole;
+constexpr int ClubIdRole = Qt::UserRole + 1;
+
+} // namespace
+
+TEditRoundForm::TEditRoundForm(QWidget* owner)
+    : QWidget(nullptr),
+      RoundTable(MainDatabase(), "Round"),
+      RoundShotsTable(MainDatabase(), "RoundShots"),
+      CourseGeneralTable(MainDatabase(), "Course_General"),
+      ScoreCardTable(MainDatabase(), "ScoreCard"),
+      ClubDetailTable(MainDatabase(), "ClubDetail"),
+      BagTable(MainDatabase(), "GolfBag") {
+    (void)owner;  // a child of the main window's MDI area
+    setObjectName("EditRoundForm");
+    setWindowTitle("Edit Round");
+    RoundShotsTable.AddSort("[RoundId] ASC");
+    RoundShotsTable.AddSort("[HoleId] ASC");
+    RoundShotsTable.AddSort("[ShotNumber] ASC");
+
+    TitleEdit = new QLineEdit(this);
+    TitleEdit->setObjectName("TitleEdit");
+    TitleEdit->setMaxLength(255);
+    MarkerEdit = new QLineEdit(this);
+    MarkerEdit->setObjectName("MarkerEdit");
+    MarkerEdit->setMaxLength(24);
+    CourseComboBox = new QComboBox(this);
+    CourseComboBox->setObjectName("CourseComboBox");
+    TeeComboBox = new QComboBox(this);
+    TeeComboBox->setObjectName("TeeComboBox");
+    BagComboBox = new QComboBox(this);
+    BagComboBox->setObjectName("BagComboBox");
+    HCPEdit = new QLineEdit(this);
+    HCPEdit->setObjectName("HCPEdit");
+    HCPEdit->installEventFilter(this);
+
+    ShotsView = new QTreeWidget(this);
+    ShotsView->setObjectName("ShotsView");
+    ShotsView->setAccessibleName("Shots");
+    ShotsView->setRootIsDecorated(false);
+    ShotsView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ShotsView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ShotsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ShotsView->setHeaderLabels(
+        {"Hole", "#", "Club", "Length", "Latittude", "Longitude", "Description"});
+    const int widths[] = {34, 20, 70, 45, 107, 107, 170};
+    for (int i = 0; i < 7; ++i) ShotsView->setColumnWidth(i, widths[i]);
+    ShotsView->installEventFilter(this);
+    ShotsView->viewport()->installEventFilter(this);
+
+    const auto tool = [this](const char* name, const char* hint) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+        b->setText(hint);
+        return b;
+    };
+    AddShotButton = tool("AddShotButton", "Add shot");
+    EditShotButton = tool("EditShotButton", "Edit shot");
+    DeleteShotButton = tool("DeleteShotButton", "Delete shot");
+    EditRoundPopupMenu = new QMenu(this);
+    EditRoundPopupMenu->setObjectName("EditRoundPopupMenu");
+    Insertshot1 = EditRoundPopupMenu->addAction("Add shot");
+    Insertshot1->setObjectName("Insertshot1");
+    Editshot1 = EditRoundPopupMenu->addAction("Edit shot");
+    Editshot1->setObjectName("Editshot1");
+    Deleteshot1 = EditRoundPopupMenu->addAction("Delete shot");
+    Deleteshot1->setObjectName("Deleteshot1");
+
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setObjectName("OKBtn");
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn->setObjectName("CancelBtn");
+    HelpBtn = new QPushButton("&Help", this);
+    HelpBtn->setObjectName("HelpBtn");
+
+    auto* layout = new QVBoxLayout(this);
+    auto* fields = new QGridLayout;
+    const auto field = [&](int row, int column, const char* caption, QWidget* w) {
+        fields->addWidget(new QLabel(caption, this), row, column);
+        fields->addWidget(w, row, column + 1);
+    };
+    field(0, 0, "Title:", TitleEdit);
+    field(0, 2, "Marker:", MarkerEdit);
+    field(1, 0, "Course:", CourseComboBox);
+    field(1, 2, "Tee:", TeeComboBox);
+    field(2, 0, "Bag:", BagComboBox);
+    field(2, 2, "HCP:", HCPEdit);
+    layout->addLayout(fields);
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(AddShotButton);
+    tools->addWidget(EditShotButton);
+    tools->addWidget(DeleteShotButton);
+    tools->addStretch();
+    layout->addLayout(tools);
+    layout->addWidget(ShotsView, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addWidget(HelpBtn);
+    layout->addLayout(buttons);
+    setFixedSize(600, 437);
+
+    connect(CourseComboBox, &QComboBox::activated, this, [this] { CourseComboBoxChange(); });
+    connect(AddShotButton, &QToolButton::clicked, this, [this] { Insertshot1Click(); });
+    connect(Insertshot1, &QAction::triggered, this, [this] { Insertshot1Click(); });
+    connect(EditShotButton, &QToolButton::clicked, this, [this] { Editshot1Click(); });
+    connect(Editshot1, &QAction::triggered, this, [this] { Editshot1Click(); });
+    connect(DeleteShotButton, &QToolButton::clicked, this, [this] { Deleteshot1Click(); });
+    connect(Deleteshot1, &QAction::triggered, this, [this] { Deleteshot1Click(); });
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+
+    if (MainForm) {
+        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+        sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint);
+        sub->adjustSize();
+        sub->show();
+    }
+}
+
+TEditRoundForm::~TEditRoundForm() = default;
+
+bool TEditRoundForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == HCPEdit && e->type() == QEvent::FocusOut) HCPEditExit();
+    if (watched == ShotsView && e->type() == QEvent::KeyPress)
+        ShotsViewKeyDown(static_cast<QKeyEvent*>(e)->key());
+    if (watched == ShotsView->viewport() && e->type() == QEvent::ContextMenu) {
+        EditRoundPopupMenu->popup(static_cast<QContextMenuEvent*>(e)->globalPos());
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TEditRoundForm::CloseWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+    else close();
+}
+
+int TEditRoundForm::courseIdOfFilter() const {
+    const std::string& f = ScoreCardTable.Filter();
+    const size_t eq = f.find('=');
+    if (eq == std::string::npos) return 0;
+    const size_t start = f.find_first_not_of(' ', eq + 1);
+    return start == std::string::npos ? 0 : ParseWhole(f.substr(start)).value_or(0);
+}
+
+void TEditRoundForm::FillTeeList() {
+    TeeComboBox->clear();
+    CourseGeneralTable.First();
+    ScoreCardTable.First();
+    const int tees = std::min(OptInt(CourseGeneralTable, "Tees").value_or(0), 6);
+    for (int i = 1; i <= tees; ++i) {
+        std::string name;
+        if (!ScoreCardTable.IsEmpty())
+            name = ScoreCardTable.FieldByName("Tee" + std::to_string(i) + "Name").AsString();
+        TeeComboBox->addItem(QString::fromStdString(name.empty() ? "Tee number: " + std::to_string(i) : name));
+    }
+}
+
+void TEditRoundForm::LoadRound() {
+    for (TTable* t : {&ScoreCardTable, &CourseGeneralTable, &RoundTable, &RoundShotsTable,
+                      &ClubDetailTable, &BagTable})
+        t->Open();
+    RoundTable.First();
+
+    // Bags.
+    BagComboBox->clear();
+    BagComboBox->addItem("Unknown", 0);
+    for (BagTable.First(); !BagTable.Eof(); BagTable.Next())
+        BagComboBox->addItem(QString::fromStdString(BagTable.FieldByName("BagName").AsString()),
+                             BagTable.FieldByName("BagId").AsInteger());
+    const std::optional<int> bagId = OptInt(RoundTable, "BagId");
+    const int bagIndex = bagId && *bagId != 0 ? BagComboBox->findData(*bagId) : -1;
+    BagComboBox->setCurrentIndex(bagIndex < 0 ? 0 : bagIndex);
+
+    MarkerEdit->setText(QString::fromStdString(
+        RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("MarkerName").AsString()));
+    TitleEdit->setText(QString::fromStdString(
+        RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("RoundTitle").AsString()));
+    HCPEdit->setText(QString::fromStdString(DecimalText(Float(RoundTable, "RoundHCP"))));
+
+    // Courses (all), the one of the score-card filter selected.
+    CourseComboBox->clear();
+    CourseGeneralTable.SetFilter("");
+    for (CourseGeneralTable.First(); !CourseGeneralTable.Eof(); CourseGeneralTable.Next())
+        CourseComboBox->addItem(
+            QString::fromStdString(CourseGeneralTable.FieldByName("Course_Name").AsString()),
+            CourseGeneralTable.FieldByName("CourseId").AsInteger());
+    const int courseId = courseIdOfFilter();
+    CourseGeneralTable.SetFilter("CourseId = " + std::to_string(courseId));
+    SelectData(CourseComboBox, courseId);
+
+    FillTeeList();
+    const int tee = OptInt(RoundTable, "TeeNumber").value_or(0);
+    TeeComboBox->setCurrentIndex(tee >= 1 && tee <= TeeComboBox->count() ? tee - 1 : -1);
+
+    // Shots, by hole and number.
+    ShotsView->clear();
+    int hole = 1;
+    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
+        hole = std::max(hole, OptInt(RoundShotsTable, "HoleId").value_or(0));
+        const int clubId = OptInt(RoundShotsTable, "ClubId").value_or(0);
+        std::string club = "Penalty";
+        if (clubId != 15) {
+            const TVariant name = ClubDetailTable.Lookup("ClubId", {TVariant(clubId)}, "ClubName");
+            club = name.IsNull() ? "Unknown" : name.AsString();
+        }
+        const int length = OptInt(RoundShotsTable, "ShotLength").value_or(0);
+        const double lat = Float(RoundShotsTable, "Latitude");
+        const double lon = Float(RoundShotsTable, "Longitude");
+        auto* item = new QTreeWidgetItem(QStringList{
+            QString::number(hole),
+            QString::number(OptInt(RoundShotsTable, "ShotNumber").value_or(0)),
+            QString::fromStdString(club),
+            length == 0 ? QString() : QString::number(MetresToDisplay(length)),
+            QString::fromStdString(ShotLatitudeText(lat, lon)),
+            QString::fromStdString(ShotLongitudeText(lat, lon)),
+            QString::fromStdString(ShotDescriptionText(
+                RoundShotsTable.FieldByName("Description").AsString(), OptInt(RoundShotsTable, "PenId")))});
+        item->setData(0, ShotIdRole, RoundShotsTable.FieldByName("ShotId").AsInteger());
+        item->setData(0, ClubIdRole, clubId);
+        ShotsView->addTopLevelItem(item);
+    }
+
+    for (TTable* t : {&ScoreCardTable, &CourseGeneralTable, &RoundTable, &RoundShotsTable,
+                      &ClubDetailTable, &BagTable})
+        t->Close();
+}
+
+void TEditRoundForm::CourseComboBoxChange() {
+    const QVariant data = CourseComboBox->currentData();
+    if (!data.isValid()) return;
+    const std::string filter = "CourseId = " + std::to_string(data.toInt());
+    CourseGeneralTable.SetFilter(filter);
+    ScoreCardTable.SetFilter(filter);
+    CourseGeneralTable.Open();
+    ScoreCardTable.Open();
+    FillTeeList();
+    if (TeeComboBox->count() > 0) TeeComboBox->setCurrentIndex(0);
+    CourseGeneralTable.Close();
+    ScoreCardTable.Close();
+}
+
+void TEditRoundForm::HCPEditExit() {
+    HCPEdit->setText(QString::fromStdString(BoundHcpText(HCPEdit->text().toStdString())));
+}
+
+bool TEditRoundForm::ApplyButtonClick() {
+    HCPEditExit();
+    RoundTable.Open();
+    if (RoundTable.IsEmpty()) {
+        RoundTable.Close();
+        MessageBox("The round has been deleted; nothing is stored.", "Error!", MB_OK, MB_ICONERROR);
+        return false;
+    }
+    RoundTable.First();
+    RoundTable.Edit();
+    RoundTable.FieldByName("MarkerName").SetAsString(MarkerEdit->text().toStdString());
+    RoundTable.FieldByName("RoundTitle").SetAsString(TitleEdit->text().toStdString());
+    if (const std::optional<double> hcp = ParseDecimal(HCPEdit->text().toStdString()))
+        RoundTable.FieldByName("RoundHCP").SetAsFloat(*hcp);
+    const QVariant course = CourseComboBox->currentData();
+    if (course.isValid()) {
+        RoundTable.FieldByName("CourseId").SetAsInteger(course.toInt());
+        RoundTable.FieldByName("TeeNumber").SetAsInteger(TeeComboBox->currentIndex() + 1);
+    }
+    const QVariant bag = BagComboBox->currentData();
+    RoundTable.FieldByName("BagId").SetAsInteger(bag.isValid() ? bag.toInt() : 0);
+    RoundTable.Post();
+    RoundTable.Close();
+    return true;
+}
+
+void TEditRoundForm::OKBtnClick() {
+    ApplyButtonClick();
+    CloseWindow();
+}
+
+void TEditRoundForm::CancelBtnClick() { CloseWindow(); }
+
+bool TEditRoundForm::PrepareShotEditor(bool editing) {
+    QTreeWidgetItem* item = ShotsView->currentItem();
+    if (!item || !ShotEditForm) {
+        MessageBox("No shot selected!", "Error!", MB_OK, MB_ICONERROR);
+        return false;
+    }
+    TShotEditForm* editor = ShotEditForm;
+    CourseGeneralTable.Open();
+    CourseGeneralTable.First();
+    const bool eighteen = !CourseGeneralTable.IsEmpty() && CourseGeneralTable.FieldByName("18Holes").AsBoolean();
+    CourseGeneralTable.Close();
+    {
+        const QSignalBlocker block(editor->HoleComboBox);
+        editor->HoleComboBox->clear();
+        for (int i = 1; i <= (eighteen ? 18 : 9); ++i) editor->HoleComboBox->addItem(QString::number(i));
+        editor->HoleComboBox->setCurrentIndex(-1);
+    }
+    editor->ClubComboBox->clear();
+    editor->ClubComboBox->addItem("Unknown", 0);
+    ClubDetailTable.Open();
+    for (ClubDetailTable.First(); !ClubDetailTable.Eof(); ClubDetailTable.Next())
+        editor->ClubComboBox->addItem(
+            QString::fromStdString(ClubDetailTable.FieldByName("ClubName").AsString()),
+            ClubDetailTable.FieldByName("ClubId").AsInteger());
+    ClubDetailTable.Close();
+    editor->ClubDetailTable.Close();
+    editor->ClubDetailTable.SetFilter(ClubDetailTable.Filter());
+    editor->BagTable.Close();
+    editor->BagTable.SetFilter(BagTable.Filter());
+
+    TTable& shots = editor->RoundShotsTable;
+    if (shots.Active()) shots.Cancel();
+    shots.Close();
+    shots.SetFilter(RoundShotsTable.Filter());
+    shots.Open();
+    editor->ShotComboBox->clear();
+    for (int h = 1; h <= 18; ++h) editor->HoleShotCount[h] = 1;
+    for (shots.First(); !shots.Eof(); shots.Next()) {
+        const int h = OptInt(shots, "HoleId").value_or(0);
+        if (h >= 1 && h <= 18) ++editor->HoleShotCount[h];
+    }
+    if (!shots.Locate("ShotId", TVariant(item->data(0, ShotIdRole).toLongLong()))) {
+        shots.Close();
+        MessageBox("No shot selected!", "Error!", MB_OK, MB_ICONERROR);
+        LoadRound();
+        return false;
+    }
+    const int hole = OptInt(shots, "HoleId").value_or(0);
+    const int number = OptInt(shots, "ShotNumber").value_or(0);
+    if (editing && hole >= 1 && hole <= 18) --editor->HoleShotCount[hole];
+    int holeIndex = hole >= 1 && hole <= editor->HoleComboBox->count() ? hole - 1 : -1;
+    if (editing && holeIndex < 0) holeIndex = 0;
+    {
+        const QSignalBlocker block(editor->HoleComboBox);
+        editor->HoleComboBox->setCurrentIndex(holeIndex);
+    }
+    editor->HoleComboBoxChange();
+    editor->ShotComboBox->setCurrentIndex(number >= 1 && number <= editor->ShotComboBox->count() ? number - 1 : -1);
+    return true;
+}
+
+void TEditRoundForm::Insertshot1Click() {
+    if (!PrepareShotEditor(false)) return;
+    TShotEditForm* editor = ShotEditForm;
+    TTable& shots = editor->RoundShotsTable;
+    const int roundId = shots.FieldByName("RoundId").AsInteger();
+    shots.Append();
+    shots.FieldByName("RoundId").SetAsInteger(roundId);
+    editor->ClubComboBox->setCurrentIndex(0);
+    editor->LengthEdit->setText("0");
+    editor->DescriptionEdit->clear();
+    editor->LongComboBox->setCurrentIndex(editor->LongComboBox->findText("E"));
+    editor->LatComboBox->setCurrentIndex(editor->LatComboBox->findText("N"));
+    editor->PenaltyComboBox->setCurrentIndex(0);
+    // A new shot has no position until one is entered.
+    editor->Latitude->clear();
+    editor->Longitude->clear();
+    editor->exec();
+    LoadRound();
+}
+
+void TEditRoundForm::Editshot1Click() {
+    if (!PrepareShotEditor(true)) return;
+    TShotEditForm* editor = ShotEditForm;
+    TTable& shots = editor->RoundShotsTable;
+    QTreeWidgetItem* item = ShotsView->currentItem();
+    const int clubIndex = editor->ClubComboBox->findData(item->data(0, ClubIdRole).toInt());
+    editor->ClubComboBox->setCurrentIndex(clubIndex > 0 ? clubIndex : 0);
+    editor->LengthEdit->setText(QString::number(MetresToDisplay(OptInt(shots, "ShotLength").value_or(0))));
+    editor->PenaltyComboBox->setCurrentIndex(PenaltyIndexForId(OptInt(shots, "PenId")));
+    editor->DescriptionEdit->setText(QString::fromStdString(shots.FieldByName("Description").AsString()));
+    const double lat = Float(shots, "Latitude");
+    const double lon = Float(shots, "Longitude");
+    editor->LatComboBox->setCurrentIndex(editor->LatComboBox->findText(lat > 0 ? "N" : "S"));
+    editor->LongComboBox->setCurrentIndex(editor->LongComboBox->findText(lon > 0 ? "E" : "W"));
+    editor->Latitude->setText(QString::fromStdString(DecimalText(std::fabs(lat))));
+    editor->Longitude->setText(QString::fromStdString(DecimalText(std::fabs(lon))));
+    shots.Edit();
+    editor->exec();
+    LoadRound();
+}
+
+void TEditRoundForm::Deleteshot1Click() {
+    QTreeWidgetItem* item = ShotsView->currentItem();
+    if (!item) {
+        MessageBox("No shot selected!", "Error!", MB_OK, MB_ICONERROR);
+        return;
+    }
+    if (MessageBox("Are you sure?", "Delete shot", MB_YESNO, MB_ICONQUESTION) != IDYES) return;
+    const std::string roundFilter = RoundShotsTable.Filter();
+    RoundShotsTable.Open();
+    if (RoundShotsTable.Locate("ShotId", TVariant(item->data(0, ShotIdRole).toLongLong()))) {
+        const int roundId = RoundShotsTable.FieldByName("RoundId").AsInteger();
+        const int hole = RoundShotsTable.FieldByName("HoleId").AsInteger();
+        // The shot goes, its hole counts 1..n again and the round is checked, together.
+        TTransaction tx(*RoundShotsTable.Database());
+        RoundShotsTable.Delete();
+        RoundShotsTable.SetFilter(roundFilter.empty() ? "HoleId = " + std::to_string(hole)
+                                                      : roundFilter + " and HoleId = " + std::to_string(hole));
+        std::vector<ShotSlot> rows;
+        for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next())
+            rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
+                             RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
+        const std::vector<int> numbers = RenumberHole(rows);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (numbers[i] == rows[i].ShotNumber) continue;
+            RoundShotsTable.SetRecNo(static_cast<int>(i));
+            RoundShotsTable.Edit();
+            RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
+            RoundShotsTable.Post();
+        }
+        if (MainForm) MainForm->ValidateRound(roundId);
+        tx.Commit();
+        RoundShotsTable.SetFilter(roundFilter);
+    }
+    RoundShotsTable.Close();
+    LoadRound();
+}
+
+void TEditRoundForm::ShotsViewKeyDown(int key) {
+    if (key == Qt::Key_Delete && ShotsView->currentItem()) Deleteshot1Click();
+}

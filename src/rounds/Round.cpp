@@ -1,0 +1,784 @@
+#include "rounds/Round.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <fstream>
+
+#include "courses/Coursechild.h"
+#include "platform/Datafolder.h"
+#include "platform/Messagebox.h"
+#include "rounds/Roundrules.h"
+#include "shell/Helpwindow.h"
+#include "shell/Mainform.h"
+#include "shell/Printform.h"
+
+namespace {
+
+TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
+
+// A stored value that is missing, or does not read as a number, is none.
+std::optional<int> OptInt(TTable& t, const std::string& field) {
+    if (t.IsEmpty()) return std::nullopt;
+    const TVariant v = t.FieldByName(field).Value();
+    if (v.IsNull()) return std::nullopt;
+    try {
+        return static_cast<int>(v.AsInteger());
+    } catch (const EDatabaseError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<double> OptFloat(TTable& t, const std::string& field) {
+    if (t.IsEmpty()) return std::nullopt;
+    const TVariant v = t.FieldByName(field).Value();
+    if (v.IsNull()) return std::nullopt;
+    try {
+        return v.AsFloat();
+    } catch (const EDatabaseError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> OptText(TTable& t, const std::string& field) {
+    if (t.IsEmpty()) return std::nullopt;
+    const TVariant v = t.FieldByName(field).Value();
+    if (v.IsNull()) return std::nullopt;
+    return v.AsString();
+}
+
+std::string Text(TTable& t, const std::string& field) { return OptText(t, field).value_or(""); }
+
+bool Flag(TTable& t, const std::string& field) {
+    return !t.IsEmpty() && t.FieldByName(field).AsBoolean();
+}
+
+std::string AndFilter(const std::string& base, const std::string& extra) {
+    return base.empty() ? extra : base + " and " + extra;
+}
+
+QColor FromTColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                  int width = 0, bool bold = false) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        f.setPixelSize(12);
+        l->setFont(f);
+    }
+    if (width > 0) l->setGeometry(left, top, width, 16);
+    else {
+        l->adjustSize();
+        l->move(left, top);
+    }
+    return l;
+}
+
+// Filters of a table, put back when the scope ends.
+class FilterRestore {
+public:
+    explicit FilterRestore(std::initializer_list<TTable*> tables) {
+        for (TTable* t : tables) saved_.emplace_back(t, t->Filter());
+    }
+    ~FilterRestore() {
+        for (auto& [t, f] : saved_) {
+            try {
+                t->SetFilter(f);
+            } catch (...) {
+            }
+        }
+    }
+
+private:
+    std::vector<std::pair<TTable*, std::string>> saved_;
+};
+
+} // namespace
+
+TRoundFrm::TRoundFrm(QWidget* owner)
+    : QWidget(nullptr),
+      ScoreCardTable(MainDatabase(), "ScoreCard"),
+      RoundTable(MainDatabase(), "Round"),
+      PlayerDetailTable(MainDatabase(), "PlayerDetail"),
+      HolesTable(MainDatabase(), "Holes"),
+      CourseGeneralTable(MainDatabase(), "Course_General"),
+      BagTable(MainDatabase(), "GolfBag"),
+      RoundHoleTable(MainDatabase(), "RoundHoles"),
+      ClubDetailTable(MainDatabase(), "ClubDetail"),
+      RoundShotsTable(MainDatabase(), "RoundShots"),
+      WaypointTable(MainDatabase(), "Waypoints") {
+    (void)owner;  // the main window hosts it as a child of its MDI area
+    setObjectName("RoundFrm");
+    setWindowTitle("Round");
+    SetHelpContext(this, 4);
+    setFixedSize(735, 533);
+    RoundHoleTable.AddSort("[RoundId] ASC");
+    RoundHoleTable.AddSort("[HoleId] ASC");
+
+    // Header.
+    Player = MakeLabel(this, "Player", "Player:", 10, 10);
+    Date = MakeLabel(this, "Date", "Date:", 10, 29);
+    Marker = MakeLabel(this, "Marker", "Marker:", 10, 48);
+    Bag = MakeLabel(this, "Bag", "Bag", 10, 67);
+    HCP = MakeLabel(this, "HCP", "HCP / Slope:", 360, 10);
+    Title = MakeLabel(this, "Title", "Title / Competition:", 360, 29);
+    Tee = MakeLabel(this, "Tee", "Tee:", 360, 48);
+    PlayerLabel = MakeLabel(this, "PlayerLabel", "", 66, 10, 271, true);
+    DateLabel = MakeLabel(this, "DateLabel", "", 66, 29, 271, true);
+    MarkerLabel = MakeLabel(this, "MarkerLabel", "", 66, 48, 271, true);
+    BagLabel = MakeLabel(this, "BagLabel", "", 66, 67, 271, true);
+    HCPLabel = MakeLabel(this, "HCPLabel", "", 464, 10, 225, true);
+    TitleLabel = MakeLabel(this, "TitleLabel", "", 464, 29, 225, true);
+    TeeLabel = MakeLabel(this, "TeeLabel", "", 464, 48, 225, true);
+
+    // Pages.
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName("PageControl");
+    PageControl->setGeometry(12, 99, 709, 360);
+    Scorecard = new QWidget;
+    Scorecard->setObjectName("Scorecard");
+    Holes = new QWidget;
+    Holes->setObjectName("Holes");
+    PageControl->addTab(Scorecard, "Scorecard");
+    PageControl->addTab(Holes, "Holes");
+
+    Label11 = MakeLabel(Scorecard, "Label11", "Hole", 10, 8);
+    Label12 = MakeLabel(Scorecard, "Label12", "Par", 45, 8);
+    Label13 = MakeLabel(Scorecard, "Label13", "HCP", 75, 8);
+    Label15 = MakeLabel(Scorecard, "Label15", "Hole", 360, 8);
+    Label16 = MakeLabel(Scorecard, "Label16", "Par", 395, 8);
+    Label17 = MakeLabel(Scorecard, "Label17", "HCP", 425, 8);
+    UnitLabel = MakeLabel(Scorecard, "UnitLabel", "(m)", 40, 22, 30);
+    UnitLabel2 = MakeLabel(Scorecard, "UnitLabel2", "(m)", 390, 22, 30);
+    Bevel1 = new QFrame(Scorecard);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::VLine);
+    Bevel1->setGeometry(350, 4, 2, 260);
+    RoundStats = new QGroupBox("Round stats", Scorecard);
+    RoundStats->setObjectName("RoundStats");
+    RoundStats->setGeometry(4, 272, 305, 54);
+    MakeLabel(RoundStats, "FirCaption", "Fairway hits:", 8, 16);
+    MakeLabel(RoundStats, "GirCaption", "GIR:", 8, 33);
+    MakeLabel(RoundStats, "PutsCaption", "Puts:", 160, 16);
+    MakeLabel(RoundStats, "BunkerCaption", "Bunker hits:", 160, 33);
+    FirLabel = MakeLabel(RoundStats, "FirLabel", "", 80, 16, 78, true);
+    GirLabel = MakeLabel(RoundStats, "GirLabel", "", 80, 33, 78, true);
+    PutsLabel = MakeLabel(RoundStats, "PutsLabel", "", 230, 16, 72, true);
+    BunkerLabel = MakeLabel(RoundStats, "BunkerLabel", "", 230, 33, 72, true);
+
+    MakeLabel(Holes, "HoleCaption", "Hole: ", 12, 36);
+    HoleNro = MakeLabel(Holes, "HoleNro", "", 44, 36, 30, true);
+    MakeLabel(Holes, "ParCaption", "Par:", 90, 36);
+    HolePar = MakeLabel(Holes, "HolePar", "", 115, 36, 30, true);
+    MakeLabel(Holes, "HcpCaption", "HCP: ", 160, 36);
+    Hcpindex = MakeLabel(Holes, "Hcpindex", "", 192, 36, 30, true);
+    MakeLabel(Holes, "ShotHeading", "Shot", 11, 57);
+    MakeLabel(Holes, "ClubHeading", "Club", 71, 57);
+    Label5 = MakeLabel(Holes, "Label5", "Length", 139, 57, 60);
+    Bevel2 = new QFrame(Holes);
+    Bevel2->setObjectName("Bevel2");
+    Bevel2->setFrameShape(QFrame::VLine);
+    Bevel2->setGeometry(330, 30, 2, 290);
+    ToolBar = new QToolBar(Holes);
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ToolBar->setGeometry(0, 0, 705, 26);
+    HoleGroup = new QButtonGroup(this);
+    HoleGroup->setExclusive(true);
+    for (int i = 0; i < 18; ++i) {
+        auto* b = new QToolButton(ToolBar);
+        const std::string name = "Hole" + std::to_string(i + 1);
+        b->setObjectName(QString::fromStdString(name));
+        b->setText(QString::number(i + 1).rightJustified(2, ' '));
+        b->setAccessibleName(QString::fromStdString("Hole " + std::to_string(i + 1)));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        ToolBar->addWidget(b);
+        HoleGroup->addButton(b, i + 1);
+        HoleButtons[i] = b;
+        connect(b, &QToolButton::clicked, this, [this, i] { HoleClick(i + 1); });
+    }
+    OGLGroupBox = new QGroupBox(Holes);
+    OGLGroupBox->setObjectName("OGLGroupBox");
+    OGLGroupBox->setAccessibleName("Hole view");
+    OGLGroupBox->setGeometry(336, 24, 321, 293);
+    OGLGroupBox->setEnabled(false);
+    OGLGroupBox->hide();
+    const auto shape = [this](const char* name, const QColor& color, int left) {
+        auto* f = new QFrame(OGLGroupBox);
+        f->setObjectName(name);
+        f->setAccessibleName(name);
+        f->setAutoFillBackground(true);
+        QPalette p = f->palette();
+        p.setColor(QPalette::Window, color);
+        f->setPalette(p);
+        f->setGeometry(left, 290, 1, 1);
+        f->hide();
+        return f;
+    };
+    ObjectColor = shape("ObjectColor", Qt::black, 2);
+    GreenColor = shape("GreenColor", FromTColor(50176), 4);
+
+    // Buttons.
+    PrintButton = new QPushButton("Print Scorecard", this);
+    PrintButton->setObjectName("PrintButton");
+    PrintButton->setGeometry(424, 486, 100, 25);
+    OKBtn = new QPushButton("Close", this);
+    OKBtn->setObjectName("OKBtn");
+    OKBtn->setGeometry(530, 486, 75, 25);
+    OKBtn->setDefault(true);
+    HelpBtn = new QPushButton("Help", this);
+    HelpBtn->setObjectName("HelpBtn");
+    HelpBtn->setGeometry(615, 486, 75, 25);
+    setTabOrder(PrintButton, OKBtn);
+    connect(PrintButton, &QPushButton::clicked, this, [this] { PrintButtonClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(HelpBtn, &QPushButton::clicked, this, [this] { HelpBtnClick(); });
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 0) ScorecardShow();
+        else if (index == 1) HolesShow();
+    });
+
+    // A child of the main window, minimised until its opener has built it.
+    if (MainForm) {
+        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+        sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint);
+        sub->adjustSize();
+        sub->showMinimized();
+        connect(MainForm->MdiArea(), &QMdiArea::subWindowActivated, this,
+                [this](QMdiSubWindow* w) {
+                    if (w && w->widget() == this) FormActivate();
+                });
+    }
+}
+
+TRoundFrm::~TRoundFrm() { FreePoints(); }
+
+QMdiSubWindow* TRoundFrm::SubWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+bool TRoundFrm::IsMinimized() const {
+    const QMdiSubWindow* sub = SubWindow();
+    return sub ? sub->isMinimized() : isMinimized();
+}
+
+void TRoundFrm::SetWindowStateNormal() {
+    if (QMdiSubWindow* sub = SubWindow()) {
+        sub->showNormal();
+        sub->adjustSize();
+    } else {
+        showNormal();
+    }
+}
+
+void TRoundFrm::FreePoints() {
+    delete[] ScenePoints;
+    ScenePoints = nullptr;
+    ScenePointCount = 0;
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TRoundFrm::closeEvent(QCloseEvent* e) {
+    FormClose();
+    QWidget::closeEvent(e);
+}
+
+void TRoundFrm::FormActivate() {
+    OGLGroupBox->setEnabled(true);
+    OGLGroupBox->setVisible(true);
+}
+
+void TRoundFrm::FormClose() {
+    if (closed_) return;
+    closed_ = true;
+    FreePoints();
+    OGLGroupBox->setVisible(false);
+    OGLGroupBox->setEnabled(false);
+}
+
+void TRoundFrm::OKBtnClick() {
+    if (QMdiSubWindow* sub = SubWindow()) sub->close();
+    else close();
+}
+
+void TRoundFrm::HelpBtnClick() {
+    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+}
+
+void TRoundFrm::HoleClick(int n) { ShowHole(n); }
+
+void TRoundFrm::HolesShow() { ShowHole(1); }
+
+void TRoundFrm::ScorecardShow() {
+    HoleGroup->setExclusive(false);
+    for (QToolButton* b : HoleButtons) b->setChecked(false);
+    HoleGroup->setExclusive(true);
+    HoleButtons[0]->setChecked(true);
+}
+
+// ---------------------------------------------------------------- builders
+
+void TRoundFrm::SetupHoleButtons() {
+    RoundShotsTable.Open();
+    const auto& sorts = RoundShotsTable.SortTerms();
+    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end())
+        RoundShotsTable.AddSort("[HoleId] ASC");
+    RoundShotsTable.ApplySort();
+    RoundShotsTable.Last();
+    const int last = OptInt(RoundShotsTable, "HoleId").value_or(0);
+    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+    Label5->setText(unit == "true" ? "Length (m)" : "Length (y)");
+    for (int i = 0; i < 18; ++i) HoleButtons[i]->setEnabled(i + 1 <= last);
+}
+
+void TRoundFrm::MissingCourseData() {
+    const int courseId = OptInt(RoundTable, "CourseId").value_or(0);
+    const bool courseExists = CourseGeneralTable.Active() && !CourseGeneralTable.IsEmpty();
+    // The window goes first; it is freed once control is back in the event loop.
+    OKBtnClick();
+    MessageBox("Please fill out the missing information about the course!", "Error!", MB_OK,
+               MB_ICONERROR);
+    if (courseExists && MainForm) OpenCourseWindow(MainForm, courseId, 1);
+}
+
+bool TRoundFrm::FillScorecard() {
+    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+    for (TTable* t : {&ScoreCardTable, &RoundTable, &PlayerDetailTable, &HolesTable,
+                      &CourseGeneralTable, &RoundHoleTable, &RoundShotsTable})
+        t->Open();
+
+    CourseGeneralTable.First();
+    ScoreCardTable.First();
+    RoundTable.First();
+    PlayerDetailTable.First();
+    const int tees = OptInt(CourseGeneralTable, "Tees").value_or(0);
+    const bool eighteen = Flag(CourseGeneralTable, "18Holes");
+
+    CardInput in;
+    in.IsMeter = unit;
+    std::array<std::optional<double>, 6> menRating, womenRating;
+    std::array<std::optional<int>, 6> menSlope, womenSlope;
+    for (int i = 1; i <= 6; ++i) {
+        const std::string n = std::to_string(i);
+        in.TeeColor[i - 1] = OptInt(ScoreCardTable, "Tee" + n + "Col");
+        in.TeeName[i - 1] = OptText(ScoreCardTable, "Tee" + n + "Name");
+        menRating[i - 1] = OptFloat(ScoreCardTable, "CR" + n + "M");
+        womenRating[i - 1] = OptFloat(ScoreCardTable, "CR" + n + "F");
+        menSlope[i - 1] = OptInt(ScoreCardTable, "S" + n + "M");
+        womenSlope[i - 1] = OptInt(ScoreCardTable, "S" + n + "F");
+    }
+    in.HoleColor = OptInt(ScoreCardTable, "HoleCol");
+    UnitLabel->setText(unit == "true" ? "(m)" : "(y)");
+    UnitLabel2->setText(UnitLabel->text());
+
+    // The course's holes by number, and its par.
+    int coursePar = 0;
+    for (HolesTable.First(); !HolesTable.Eof(); HolesTable.Next()) {
+        CardCourseHole h;
+        h.Number = OptInt(HolesTable, "HoleNumber");
+        for (int i = 1; i <= 6; ++i) h.Length[i - 1] = OptInt(HolesTable, "HoleLength" + std::to_string(i));
+        h.Par = OptInt(HolesTable, "HolePar");
+        h.Index = OptInt(HolesTable, "HoleHCP1");
+        h.NameMissing = HolesTable.FieldByName("HoleName").IsNull();
+        coursePar += h.Par.value_or(0);
+        in.Holes.push_back(h);
+    }
+    std::stable_sort(in.Holes.begin(), in.Holes.end(), [](const CardCourseHole& a, const CardCourseHole& b) {
+        return a.Number.value_or(0) < b.Number.value_or(0);
+    });
+
+    const bool male = Flag(PlayerDetailTable, "Sex");
+    NineAsEighteen = 0;
+    const std::optional<int> storedTee = OptInt(RoundTable, "TeeNumber");
+    const int tee = ListTeeNumber(storedTee.value_or(0), !storedTee);
+    const std::optional<double> rating = TeeRating(male, tee, menRating, womenRating);
+    const std::optional<int> slope = TeeSlope(male, tee, menSlope, womenSlope);
+    if (tees < 1 || !rating || !slope) {
+        MissingCourseData();
+        return false;
+    }
+    const int T = std::min(tees, 6);
+
+    RoundHoleTable.Last();
+    bool nineAsEighteen = false;
+    const int rows = CardRowCount(eighteen, OptInt(RoundHoleTable, "HoleId").value_or(0), &nineAsEighteen);
+    NineAsEighteen = nineAsEighteen ? 1 : 0;
+    in.NineAsEighteen = nineAsEighteen;
+    for (QLabel* l : {Label15, Label16, Label17, UnitLabel2}) l->setVisible(rows == 22);
+    RoundHoleTable.First();
+
+    const double roundHcp = OptFloat(RoundTable, "RoundHCP").value_or(0);
+    const double h = PlayingHandicap(roundHcp, *slope, *rating, coursePar, !eighteen);
+    cardRows_ = rows;
+    cardTees_ = T;
+    playingHcp_ = RoundedHandicap(h);
+    roundHcp_ = static_cast<int>(roundHcp);
+    if (PrintingForm) {
+        PrintingForm->TeeCount = T;
+        PrintingForm->RowCount = rows;
+    }
+
+    // The round's holes by hole number, with the penalty codes of their shots.
+    for (RoundHoleTable.First(); !RoundHoleTable.Eof(); RoundHoleTable.Next()) {
+        const std::optional<int> hole = OptInt(RoundHoleTable, "HoleId");
+        if (!hole || in.RoundHoles.count(*hole)) continue;
+        CardRoundHole rh;
+        rh.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal");
+        rh.Quit = Flag(RoundHoleTable, "Quit");
+        in.RoundHoles[*hole] = rh;
+    }
+    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
+        const auto found = in.RoundHoles.find(OptInt(RoundShotsTable, "HoleId").value_or(0));
+        if (found != in.RoundHoles.end()) found->second.PenIds.push_back(OptInt(RoundShotsTable, "PenId"));
+    }
+    in.Tees = T;
+    in.Rows = rows;
+    in.PlayingHcp = playingHcp_;
+    const CardModel card = BuildCard(in);
+
+    const int dpi = logicalDpiX();
+    for (int r = 0; r < 22; ++r) {
+        for (int c = 0; c < 11; ++c) {
+            delete ScorecardCells[r][c];
+            ScorecardCells[r][c] = nullptr;
+            const CardCell& cell = card.Cells[r][c];
+            if (r >= rows || !cell.Exists) continue;
+            auto* e = new QLineEdit(Scorecard);
+            e->setObjectName(QString("ScorecardEditR%1C%2").arg(r).arg(c));
+            e->setFocusPolicy(Qt::NoFocus);
+            e->setReadOnly(true);
+            e->setFrame(true);
+            e->setGeometry(CardCellLeft(r, c, dpi), CardCellTop(r), 30, 20);
+            e->setText(QString::fromStdString(cell.Text));
+            QPalette p = e->palette();
+            p.setColor(QPalette::Base, FromTColor(cell.Color));
+            e->setPalette(p);
+            if (!cell.Hint.empty()) e->setToolTip(QString::fromStdString(cell.Hint));
+            if (cell.Changed) {
+                QFont f = e->font();
+                f.setBold(true);
+                f.setStrikeOut(true);
+                e->setFont(f);
+            }
+            e->show();
+            ScorecardCells[r][c] = e;
+        }
+    }
+    Label11->move(10, Label11->y());
+    Label12->move(30 * (T + 1) + 15, Label12->y());
+    Label13->move(30 * (T + 2) + 15, Label13->y());
+    const int shift = 350 * dpi / 96;
+    Label15->move(10 + shift, Label15->y());
+    Label16->move(30 * (T + 1) + 15 + shift, Label16->y());
+    Label17->move(30 * (T + 2) + 15 + shift, Label17->y());
+
+    // Header.
+    PlayerLabel->setText(QString::fromStdString(Text(PlayerDetailTable, "FirstName") + " " +
+                                                Text(PlayerDetailTable, "LastName")));
+    const std::string marker = Text(RoundTable, "MarkerName");
+    MarkerLabel->setText(QString::fromStdString(marker.empty() ? "-" : marker));
+    std::string bag = "Undefined";
+    if (const std::optional<int> bagId = OptInt(RoundTable, "BagId")) {
+        BagTable.SetFilter("BagId = " + std::to_string(*bagId));
+        BagTable.Open();
+        BagTable.First();
+        if (!BagTable.IsEmpty()) bag = Text(BagTable, "BagName");
+    }
+    BagLabel->setText(QString::fromStdString(bag));
+    std::string date;
+    if (!RoundTable.IsEmpty() && !RoundTable.FieldByName("RoundStartDate").IsNull()) {
+        try {
+            date = ShortDateText(RoundTable.FieldByName("RoundStartDate").AsDateTime());
+        } catch (const EDatabaseError&) {
+        }
+    }
+    DateLabel->setText(QString::fromStdString(date));
+    const std::string title = Text(RoundTable, "RoundTitle");
+    TitleLabel->setText(QString::fromStdString(title.empty() ? "-" : title));
+    HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, h)));
+    if (PrintingForm) {
+        PrintingForm->RoundHcp = roundHcp_;
+        PrintingForm->PlayingHcp = playingHcp_;
+    }
+    const std::string teeName = in.TeeName[tee - 1].value_or("");
+    TeeLabel->setText(QString::fromStdString(teeName.empty() ? "Tee number: " + std::to_string(tee) : teeName));
+    if (in.TeeColor[tee - 1]) {
+        QPalette p = TeeLabel->palette();
+        p.setColor(QPalette::WindowText, FromTColor(*in.TeeColor[tee - 1]));
+        TeeLabel->setPalette(p);
+    }
+    built_ = true;
+    return true;
+}
+
+void TRoundFrm::ShowRoundStats() {
+    RoundHoleTable.Open();
+    const auto& sorts = RoundHoleTable.SortTerms();
+    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end()) {
+        RoundHoleTable.AddSort("[HoleId] ASC");
+        RoundHoleTable.ApplySort();
+    }
+    std::vector<StatsHole> holes;
+    for (RoundHoleTable.First(); !RoundHoleTable.Eof(); RoundHoleTable.Next()) {
+        StatsHole s;
+        s.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal").value_or(0);
+        s.ShotsPutter = OptInt(RoundHoleTable, "HoleShotsPutter").value_or(0);
+        s.Par = OptInt(RoundHoleTable, "HolePar").value_or(0);
+        s.BunkerHits = OptInt(RoundHoleTable, "BunkerHits").value_or(0);
+        s.Fir = Flag(RoundHoleTable, "FIR");
+        s.Gir = Flag(RoundHoleTable, "GIR");
+        holes.push_back(s);
+    }
+    const StatsTexts t = RoundStatsTexts(holes);
+    FirLabel->setText(QString::fromStdString(t.Fir));
+    GirLabel->setText(QString::fromStdString(t.Gir));
+    PutsLabel->setText(QString::fromStdString(t.Puts));
+    BunkerLabel->setText(QString::fromStdString(t.Bunker));
+}
+
+// ---------------------------------------------------------------- holes page
+
+QLabel* TRoundFrm::MakeShotLabel(int row, int column, int left, const QString& text, bool bold) {
+    auto* l = new QLabel(text, Holes);
+    l->setObjectName(QString("laabeliR%1C%2").arg(row).arg(column));
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    const int top = 72 + 17 * row;
+    if (column < 3 && left == (column == 0 ? 12 : column == 1 ? 71 : 139)) {
+        l->setGeometry(left, top, 55, 16);
+    } else {
+        l->adjustSize();
+        l->move(left, top);
+    }
+    l->show();
+    ShotLabels[row][column] = l;
+    return l;
+}
+
+void TRoundFrm::ClearHolePage() {
+    for (int r = 0; r < 40; ++r)
+        for (int c = 0; c < 4; ++c) {
+            delete ShotLabels[r][c];
+            ShotLabels[r][c] = nullptr;
+        }
+    ShotRowCount = 0;
+    delete SandLabel;
+    delete SandCountLabel;
+    SandLabel = SandCountLabel = nullptr;
+    SandLabelsShown = 0;
+    ManyShots = 0;
+}
+
+void TRoundFrm::ShowHole(int n) {
+    if (n < 1 || n > 18) return;
+    ClearHolePage();
+    for (TTable* t : {&RoundShotsTable, &HolesTable, &RoundHoleTable, &RoundTable,
+                      &CourseGeneralTable, &ScoreCardTable})
+        t->Open();
+    FilterRestore restore{&HolesTable, &RoundShotsTable, &RoundHoleTable};
+    const std::string holesFilter = HolesTable.Filter();
+    const std::string roundFilter = RoundShotsTable.Filter();
+    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+
+    const int h = NineAsEighteen && n > 9 ? n - 9 : n;
+    HolesTable.SetFilter(AndFilter(holesFilter, "HoleNumber = " + std::to_string(h)));
+    HolesTable.First();
+    const std::string holeFilter = "HoleId = " + std::to_string(n);
+    RoundShotsTable.SetFilter(AndFilter(roundFilter, holeFilter));
+    RoundHoleTable.SetFilter(AndFilter(roundFilter, holeFilter));
+    RoundHoleTable.First();
+    const std::optional<int> par = OptInt(HolesTable, "HolePar");
+    HolePar->setText(par ? QString::number(*par) : QString());
+    std::optional<int> index = OptInt(HolesTable, "HoleHCP1");
+    if (index && NineAsEighteen && n > 9) *index += 1;
+    Hcpindex->setText(index ? QString::number(*index) : QString());
+    RoundShotsTable.ClearSort();
+    RoundShotsTable.AddSort("[ShotNumber] ASC");
+    RoundShotsTable.ApplySort();
+    HoleNro->setText(QString::number(n));
+
+    // Course points of the hole.
+    RoundTable.First();
+    CourseGeneralTable.First();
+    ScoreCardTable.First();
+    const int courseId = OptInt(RoundTable, "CourseId").value_or(0);
+    const int m = Flag(CourseGeneralTable, "18Holes") ? n : n > 9 ? n - 9 : n;
+    HolesTable.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(m));
+    HolesTable.First();
+    std::vector<CoursePoint> points;
+    if (const std::optional<int> holeId = OptInt(HolesTable, "HoleId")) {
+        WaypointTable.SetFilter("HoleId = " + std::to_string(*holeId));
+        WaypointTable.Open();
+        for (WaypointTable.First(); !WaypointTable.Eof(); WaypointTable.Next()) {
+            CoursePoint p;
+            p.Type = OptInt(WaypointTable, "Type");
+            p.Tee = OptInt(WaypointTable, "Tee");
+            p.Latitude = OptFloat(WaypointTable, "Latitude").value_or(0);
+            p.Longitude = OptFloat(WaypointTable, "Longitude").value_or(0);
+            p.Name = Text(WaypointTable, "Name");
+            points.push_back(std::move(p));
+        }
+    }
+    std::array<std::optional<int>, 6> teeColors;
+    for (int i = 1; i <= 6; ++i) teeColors[i - 1] = OptInt(ScoreCardTable, "Tee" + std::to_string(i) + "Col");
+    const std::optional<int> roundTee = OptInt(RoundTable, "TeeNumber");
+    std::vector<MarkPointType> marks = CoursePointMarks(points, teeColors, roundTee.value_or(-1));
+
+    // The hole's shots.
+    HolePageInput in;
+    in.IsMeter = unit;
+    in.Par = par;
+    in.HaveRoundHole = !RoundHoleTable.IsEmpty();
+    in.Fir = Flag(RoundHoleTable, "FIR");
+    in.Gir = Flag(RoundHoleTable, "GIR");
+    in.Quit = Flag(RoundHoleTable, "Quit");
+    in.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal");
+    in.BunkerHits = OptInt(RoundHoleTable, "BunkerHits").value_or(0);
+    ClubDetailTable.Open();
+    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
+        HoleShot s;
+        s.ShotNumber = OptInt(RoundShotsTable, "ShotNumber").value_or(0);
+        s.ClubId = OptInt(RoundShotsTable, "ClubId");
+        s.PenId = OptInt(RoundShotsTable, "PenId");
+        s.Length = OptInt(RoundShotsTable, "ShotLength");
+        s.Latitude = OptFloat(RoundShotsTable, "Latitude").value_or(0);
+        s.Longitude = OptFloat(RoundShotsTable, "Longitude").value_or(0);
+        if (s.ClubId && !in.Clubs.count(*s.ClubId) &&
+            ClubDetailTable.Locate("ClubId", TVariant(*s.ClubId)))
+            in.Clubs[*s.ClubId] = {Text(ClubDetailTable, "ClubName"),
+                                   OptInt(ClubDetailTable, "Type").value_or(0)};
+        in.Shots.push_back(s);
+    }
+    const HolePage page = BuildHolePage(in);
+
+    // Scene points: course points, then shots.
+    FreePoints();
+    ScenePointCount = static_cast<int>(marks.size() + in.Shots.size());
+    ScenePoints = new MarkPointType[static_cast<size_t>(std::max(ScenePointCount, 1))];
+    for (size_t i = 0; i < marks.size(); ++i) ScenePoints[i] = marks[i];
+    for (size_t i = 0; i < in.Shots.size(); ++i) {
+        MarkPointType& p = ScenePoints[marks.size() + i];
+        p.X = in.Shots[i].Longitude;
+        p.Y = in.Shots[i].Latitude;
+        p.Text = page.ShotTexts[i];
+    }
+
+    // Page rows.
+    const int shown = static_cast<int>(page.Rows.size());
+    ShotRowCount = shown;
+    for (int r = 0; r < shown; ++r) {
+        const auto& row = page.Rows[static_cast<size_t>(r)];
+        MakeShotLabel(r, 0, 12, QString::fromStdString(row[0]), true);
+        MakeShotLabel(r, 1, 71, QString::fromStdString(row[1]), true);
+        MakeShotLabel(r, 2, 139, QString::fromStdString(row[2]), true);
+        MakeShotLabel(r, 3, 190, QString::fromStdString(row[3]), true);
+    }
+    if (page.ShowSand) {
+        SandLabel = new QLabel("Sand Strokes: ", Holes);
+        SandLabel->setObjectName("Shots");
+        SandLabel->adjustSize();
+        SandLabel->move(140, 72 + 17 * shown);
+        SandLabel->show();
+        SandCountLabel = new QLabel(QString::number(page.SandCount), Holes);
+        SandCountLabel->setObjectName("ShotsA");
+        QFont f = SandCountLabel->font();
+        f.setBold(true);
+        SandCountLabel->setFont(f);
+        SandCountLabel->adjustSize();
+        SandCountLabel->move(230, 72 + 17 * shown);
+        SandCountLabel->show();
+        SandLabelsShown = 1;
+    }
+    const int totalRow = shown + 1;
+    MakeShotLabel(totalRow, 0, 125, "Total", false);
+    MakeShotLabel(totalRow, 1, 155, QString::fromStdString(page.Total), true);
+    MakeShotLabel(totalRow + 1, 0, 120, "Result", false);
+    MakeShotLabel(totalRow + 1, 1, 155, QString::fromStdString(page.Result), true);
+    ManyShots = page.ManyShots ? 1 : 0;
+    if (ManyShots) MessageBox("Too many strokes to display", "Note", MB_OK, MB_ICONWARNING);
+}
+
+// ---------------------------------------------------------------- round card
+
+bool TRoundFrm::WriteScorecardFile(const std::string& path) {
+    CardPrintInput in;
+    CourseGeneralTable.Open();
+    CourseGeneralTable.First();
+    in.Name = CourseGeneralTable.IsEmpty() ? "Unknown course" : Text(CourseGeneralTable, "Course_Name");
+    const auto label = [](QLabel* l) { return l->text().toStdString(); };
+    in.Title = label(TitleLabel);
+    in.Datum = label(DateLabel);
+    in.Player = label(PlayerLabel);
+    in.Hcp = label(HCPLabel);
+    in.Marker = label(MarkerLabel);
+    in.Bag = label(BagLabel);
+    in.Tee = label(TeeLabel);
+    in.Fir = label(FirLabel);
+    in.Gir = label(GirLabel);
+    in.Puts = label(PutsLabel);
+    in.Bir = label(BunkerLabel);
+    in.Rows = cardRows_;
+    in.Tees = cardTees_;
+    in.PlayingHcp = playingHcp_;
+    in.Cell = [this](int r, int c) {
+        if (r < 0 || r >= 22 || c < 0 || c >= 11 || !ScorecardCells[r][c]) return std::string();
+        return ScorecardCells[r][c]->text().toStdString();
+    };
+    in.Hint = [this](int r, int c) {
+        if (r < 0 || r >= 22 || c < 0 || c >= 11 || !ScorecardCells[r][c]) return std::string();
+        return ScorecardCells[r][c]->toolTip().toStdString();
+    };
+    in.TeeRgb = [this](int t) {
+        if (t < 0 || t >= 11 || !ScorecardCells[0][t]) return 0xFFFFFF;
+        const QColor c = ScorecardCells[0][t]->palette().color(QPalette::Base);
+        return (c.red() << 16) | (c.green() << 8) | c.blue();
+    };
+    in.StrokesChanged = [this](int r) {
+        const int c = cardTees_ + 3;
+        return r >= 0 && r < 22 && c < 11 && ScorecardCells[r][c] && ScorecardCells[r][c]->font().bold();
+    };
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    for (const std::string& line : ScorecardLines(in)) out << line << '\n';
+    out.close();
+    return !out.fail();
+}
+
+void TRoundFrm::PrintButtonClick() {
+    if (!built_) return;
+    const std::string path = DataPath("scorecard.xml");
+    if (!WriteScorecardFile(path)) {
+        MessageBox("The file " + path + " cannot be written.", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    if (!PrintingForm) return;
+    PrintingForm->RowCount = cardRows_;
+    PrintingForm->TeeCount = cardTees_;
+    PrintingForm->RoundHcp = roundHcp_;
+    PrintingForm->PlayingHcp = playingHcp_;
+    CourseGeneralTable.First();
+    PrintingForm->CardTitle =
+        CourseGeneralTable.IsEmpty() ? "Unknown course" : Text(CourseGeneralTable, "Course_Name");
+    PrintingForm->PrintMode = 1;
+    PrintingForm->exec();
+}

@@ -1,0 +1,122 @@
+#pragma once
+#include <QWidget>
+#include <string>
+
+#include "db/Table.h"
+#include "rounds/Markpoint.h"
+
+class QButtonGroup;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMdiSubWindow;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class THoleScene;
+
+// The round window: one played round as a scorecard with statistics and a
+// page per hole. The rounds list opens it (Tag = RoundId), sets the table
+// filters and runs SetupHoleButtons, FillScorecard and ShowRoundStats. It
+// only reads the database.
+class TRoundFrm : public QWidget {
+public:
+    explicit TRoundFrm(QWidget* owner = nullptr);
+    ~TRoundFrm() override;
+
+    // Builders.
+    void SetupHoleButtons();
+    // False when the course lacks data the card needs: the window is then
+    // closing, the user has been told, and the course window is open for
+    // editing when the course exists.
+    bool FillScorecard();
+    void ShowHole(int n);
+    void ShowRoundStats();
+
+    // Handlers.
+    void PrintButtonClick();
+    void OKBtnClick();
+    void HelpBtnClick();
+    void FormActivate();
+    void FormClose();
+    void ScorecardShow();
+    void HolesShow();
+    void HoleClick(int n);
+
+    // The sub-window frame in the main window (nullptr outside one).
+    QMdiSubWindow* SubWindow() const;
+    bool IsMinimized() const;
+    void SetWindowStateNormal();
+    // Card file writing, without the printing window; false when the file
+    // cannot be written.
+    bool WriteScorecardFile(const std::string& path);
+
+    int Tag = 0;
+
+    // Header.
+    QLabel *Player, *Date, *Marker, *Bag, *HCP, *Title, *Tee;
+    QLabel *PlayerLabel, *DateLabel, *MarkerLabel, *BagLabel, *HCPLabel, *TitleLabel, *TeeLabel;
+    QPushButton *PrintButton, *OKBtn, *HelpBtn;
+    QTabWidget* PageControl;
+    // Scorecard page.
+    QWidget* Scorecard;
+    QLabel *Label11, *Label12, *Label13, *Label15, *Label16, *Label17, *UnitLabel, *UnitLabel2;
+    QFrame* Bevel1;
+    QGroupBox* RoundStats;
+    QLabel *FirLabel, *GirLabel, *PutsLabel, *BunkerLabel;
+    // Holes page.
+    QWidget* Holes;
+    QLabel *HoleNro, *HolePar, *Hcpindex, *Label5;
+    QFrame* Bevel2;
+    QToolBar* ToolBar;
+    QToolButton* HoleButtons[18];  // Hole1 .. Hole18
+    QButtonGroup* HoleGroup;
+    QGroupBox* OGLGroupBox;
+    QFrame *ObjectColor, *GreenColor;
+
+    TTable ScoreCardTable;
+    TTable RoundTable;
+    TTable PlayerDetailTable;
+    TTable HolesTable;
+    TTable CourseGeneralTable;
+    TTable BagTable;
+    TTable RoundHoleTable;
+    TTable ClubDetailTable;
+    TTable RoundShotsTable;
+    TTable WaypointTable;
+
+    int ShotRowCount = 0;
+    unsigned char SandLabelsShown = 0;
+    unsigned char ManyShots = 0;
+    unsigned char NineAsEighteen = 0;
+    QLineEdit* ScorecardCells[22][11] = {};
+    QLabel* ShotLabels[40][4] = {};
+    QLabel* SandLabel = nullptr;
+    QLabel* SandCountLabel = nullptr;
+    THoleScene* Scene = nullptr;
+    // The scene's points of the hole shown last: course points, then shots.
+    MarkPointType* ScenePoints = nullptr;
+    int ScenePointCount = 0;
+
+    // What the card was built with (the print file uses the same).
+    int CardRows() const { return cardRows_; }
+    int CardTees() const { return cardTees_; }
+    int PlayingHcp() const { return playingHcp_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void FreePoints();
+    void ClearHolePage();
+    QLabel* MakeShotLabel(int row, int column, int left, const QString& text, bool bold);
+    void MissingCourseData();
+    int cardRows_ = 0;
+    int cardTees_ = 0;
+    int playingHcp_ = 0;
+    int roundHcp_ = 0;
+    bool built_ = false;
+    bool closed_ = false;
+};
