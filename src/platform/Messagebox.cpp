@@ -8,6 +8,7 @@
 namespace {
 std::mutex g_mutex;
 MessageResponder g_responder;
+std::function<void()> g_before;
 
 int ShowDialog(const MessageRequest& req) {
     QMessageBox box;
@@ -37,6 +38,11 @@ int ShowDialog(const MessageRequest& req) {
 }
 } // namespace
 
+void SetBeforeMessageBox(std::function<void()> hook) {
+    std::lock_guard lock(g_mutex);
+    g_before = std::move(hook);
+}
+
 void SetMessageResponder(MessageResponder responder) {
     std::lock_guard lock(g_mutex);
     g_responder = std::move(responder);
@@ -45,10 +51,15 @@ void SetMessageResponder(MessageResponder responder) {
 int MessageBox(const std::string& text, const std::string& caption, int buttons, int icon) {
     MessageRequest req{text, caption, buttons, icon};
     MessageResponder responder;
+    std::function<void()> before;
     {
         std::lock_guard lock(g_mutex);
         responder = g_responder;
+        before = g_before;
     }
+    if (before && QCoreApplication::instance() &&
+        QThread::currentThread() == QCoreApplication::instance()->thread())
+        before();
     if (responder) return responder(req);
     // Without a running GUI (command-line tools) the text goes to stderr.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {

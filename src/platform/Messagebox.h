@@ -25,3 +25,7 @@ void ShowMessage(const std::string& text);
 using MessageResponder = std::function<int(const MessageRequest&)>;
 // Installs a responder (tests); an empty function restores the real dialog.
 void SetMessageResponder(MessageResponder responder);
+
+// Runs before every message box, shown or answered by a responder (the
+// start-up picture closes itself so that no message hides under it).
+void SetBeforeMessageBox(std::function<void()> hook);

@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,6 +16,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,6 +39,7 @@
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "shell/Helpwindow.h"
+#include "shell/Pictures.h"
 #include "shell/Progresswin.h"
 #include "shell/Splashform.h"
 #include "transfer/Startwizard.h"
@@ -75,6 +79,8 @@ TMainForm::TMainForm(QWidget* parent)
     MainForm = this;
     setObjectName("MainForm");
     setWindowTitle("Caddora");
+    // Every window of the program shows its own picture as icon.
+    QApplication::setWindowIcon(QIcon(CaddoraPicture(QSize(64, 64))));
     resize(917, 705);
     SetHelpContext(this, 1);
     RoundTable.AddSort("[RoundId] ASC");
@@ -138,6 +144,13 @@ void TMainForm::BuildMenusAndTools() {
     EditCut1 = editAction("EditCut1", "Cu&t", "Ctrl+X", "cut");
     EditCopy1 = editAction("EditCopy1", "&Copy", "Ctrl+C", "copy");
     EditPaste1 = editAction("EditPaste1", "&Paste", "Ctrl+V", "paste");
+    // Cut, Copy and Paste serve edit controls only.
+    const auto enableEdit = [this](QWidget*, QWidget* now) {
+        const bool edit = qobject_cast<QLineEdit*>(now) || qobject_cast<QTextEdit*>(now);
+        for (QAction* a : {EditCut1, EditCopy1, EditPaste1}) a->setEnabled(edit);
+    };
+    enableEdit(nullptr, QApplication::focusWidget());
+    connect(qApp, &QApplication::focusChanged, this, enableEdit);
     WindowCascade1 = action("WindowCascade1", "&Cascade");
     connect(WindowCascade1, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
     WindowTileHorizontal1 = action("WindowTileHorizontal1", "Tile &Horizontally");
@@ -272,6 +285,10 @@ void TMainForm::FormCreate() {
     try {
         Database.Open();
         databaseOpen_ = true;
+        if (Database.ReadOnly())
+            MessageBox("The database " + Database.DatabaseName() +
+                           " is read-only: changes cannot be saved.",
+                       "Error", MB_OK, MB_ICONWARNING);
     } catch (const std::exception& e) {
         databaseOpen_ = false;
         MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
@@ -304,9 +321,24 @@ void TMainForm::FirstPaintStep() {
     if (QScreen* s = screen(); s && IsSmallScreen(s->size())) showMaximized();
     FirstPaint = 0;
     if (databaseOpen_) {
-        PlayerTable.Open();
-        const bool found = PlayerTable.Locate("UserId", TVariant(1));
-        PlayerTable.Close();
+        bool found = false;
+        try {
+            PlayerTable.Open();
+            found = PlayerTable.Locate("UserId", TVariant(1));
+            PlayerTable.Close();
+        } catch (const std::exception& e) {
+            // As for a database that cannot be opened: say so and stop,
+            // before anything is written.
+            PlayerTable.Close();
+            databaseOpen_ = false;
+            if (splash_) splash_->close();
+            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            Database.Close();
+            hide();
+            QCoreApplication::exit(1);
+            emit FirstPainted();
+            return;
+        }
         SetUserId(1);
         if (!found) {
             FirstPlayer = 1;
@@ -344,6 +376,10 @@ void TMainForm::WriteUnit(const std::string& isMeter) {
     TRegistry reg(RegRoot::LocalMachine);
     if (reg.OpenKey(PlayerKey(UserId), true)) reg.WriteString("IsMeter", isMeter);
     IsMeter = isMeter;
+    // Buttons and menu agree at once, not at the next paint.
+    ShowUnit();
+    update();
+    if (mdiArea_) mdiArea_->viewport()->update();
 }
 
 void TMainForm::MetersTBClick() { WriteUnit("true"); }
@@ -367,9 +403,25 @@ void TMainForm::YardsClick() {
 
 QMdiSubWindow* TMainForm::AddMdiChild(QWidget* child) {
     child->setAttribute(Qt::WA_DeleteOnClose);
+    // A size given before adding is kept: the frame is sized around it.
+    const QSize wanted = child->size();
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    SizeMdiChild(sub, wanted);
     return sub;
+}
+
+void SizeMdiChild(QMdiSubWindow* sub, QSize client) {
+    if (!sub || !sub->widget() || client.isEmpty()) return;
+    const QMargins m = sub->contentsMargins();
+    const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    sub->resize(client.width() + m.left() + m.right() + 2 * frame,
+                client.height() + m.top() + m.bottom() + title + frame);
+    if (QLayout* layout = sub->layout()) layout->activate();
+    // Whatever the style adds, the client area ends up at the wanted size.
+    const QSize got = sub->widget()->size();
+    if (got != client) sub->resize(sub->size() + (client - got));
 }
 
 std::vector<QWidget*> TMainForm::MdiChildren() const {
@@ -468,8 +520,10 @@ void TMainForm::FileExit1Execute() { close(); }
 void TMainForm::FileNew1Execute() {}
 
 void TMainForm::FileOpen1Execute() {
+    // The first player is being made: no other player can be opened now.
+    if (NewPlayerWindow && NewPlayerWindow->isVisible()) return;
     const QString path = QFileDialog::getOpenFileName(
-        this, "Open", QString(), "Caddora Files (*.kx);;All Files (*.*)");
+        this, "Open", QString(), "Caddora Files (*.kx);;All Files (*)");
     if (path.isEmpty()) return;
     OpenPlayerFile(path.toStdString());
 }

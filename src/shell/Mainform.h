@@ -24,6 +24,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Sizes an MDI child's frame so that its client area is the given size.
+void SizeMdiChild(QMdiSubWindow* sub, QSize client);
+
 // Tells the user when the help file is missing; true when it is there.
 bool CheckHelpFile(const std::string& path);
 

@@ -1,6 +1,10 @@
 #include "shell/Progresswin.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QWindow>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -39,7 +43,20 @@ QSize TProgressForm::SizeForDpi(int pixelsPerInch) {
 void TProgressForm::SetMessage(const std::string& text) {
     ProgressLabel->setText(QString::fromStdString(text));
     // Paint now: the caller keeps the interface thread busy.
-    if (isVisible()) repaint();
+    PaintNow();
+}
+
+void TProgressForm::PaintNow() {
+    if (!isVisible()) return;
+    // A window just shown is drawn only once the window system has mapped
+    // it; wait for that (briefly, without user input), then paint and hand
+    // the pixels over at once.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    repaint();
+    QGuiApplication::sync();
 }
 
 std::string TProgressForm::Message() const { return ProgressLabel->text().toStdString(); }
@@ -61,7 +78,12 @@ void TProgressForm::FormShow() {
         const QRect r = main->frameGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));
     }
-    repaint();
+}
+
+void TProgressForm::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    // The first show paints at once too: the caller's work follows directly.
+    if (visible) PaintNow();
 }
 
 void TProgressForm::FormHide() {

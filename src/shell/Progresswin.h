@@ -18,6 +18,8 @@ public:
     // Window size for a screen of the given pixels per inch.
     static QSize SizeForDpi(int pixelsPerInch);
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
@@ -25,6 +27,7 @@ protected:
 private:
     void FormShow();
     void FormHide();
+    void PaintNow();
     QLabel* ProgressLabel;
 };
 

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/Messagebox.h"
 #include "shell/Pictures.h"
 
 TSplash::TSplash(QWidget* owner) : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint |
@@ -26,7 +27,14 @@ TSplash::TSplash(QWidget* owner) : QWidget(owner, Qt::SplashScreen | Qt::Framele
     Timer->setInterval(Interval);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
     Timer->start();
+    // A message of the start-up must not hide under the picture.
+    SetBeforeMessageBox([this] {
+        SetBeforeMessageBox(nullptr);
+        close();
+    });
     show();
 }
+
+TSplash::~TSplash() { SetBeforeMessageBox(nullptr); }
 
 void TSplash::TimerTimer() { close(); }

@@ -7,6 +7,7 @@ class QTimer;
 class TSplash : public QWidget {
 public:
     explicit TSplash(QWidget* owner = nullptr);
+    ~TSplash() override;
 
     static constexpr int Interval = 3000;
 

@@ -1,0 +1,201 @@
+// The shell as a user sees it: the progress text while work runs, start-up
+// messages above the splash, database trouble at start, MDI child sizes, the
+// unit switches, the Edit menu and the open command.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "Shellfixture.h"
+#include "players/Newplayer.h"
+#include "shell/Progresswin.h"
+
+namespace {
+
+TSplash* FindSplash() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = dynamic_cast<TSplash*>(w)) return s;
+    return nullptr;
+}
+
+// Pixels of the label's area as the X server holds them now.
+QImage ScreenPixels(QWidget* w) {
+    const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
+    return w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+}
+
+int DarkPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) ++n;
+    return n;
+}
+
+// Overwrites the first page of a table's b-tree with noise.
+void CorruptTable(const std::string& path, const std::string& table) {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &h), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "SELECT rootpage FROM sqlite_master WHERE name = '" + table + "'";
+    ASSERT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const long root = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    ASSERT_EQ(sqlite3_prepare_v2(h, "PRAGMA page_size", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const long pageSize = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp((root - 1) * pageSize);
+    for (long i = 0; i < pageSize; ++i) f.put(static_cast<char>(0xA5 ^ (i * 7)));
+}
+
+}  // namespace
+
+TEST_F(ShellTest, ProgressTextIsOnScreenWhileTheCallerIsStillBusy) {
+    Start();
+    ProcessEventsFor(100);
+    {
+        TProgressScope progress("Connecting...");
+        // No event is processed from here on: the caller is busy.
+        auto* label = ProgressForm->findChild<QWidget*>("ProgressLabel");
+        ASSERT_NE(label, nullptr);
+        const QImage first = ScreenPixels(label);
+        EXPECT_GT(DarkPixels(first), 20) << "no text on screen after the first show";
+        progress.SetMessage("Receiving course data, hole 18");
+        const QImage second = ScreenPixels(label);
+        EXPECT_GT(DarkPixels(second), 20);
+        EXPECT_NE(first, second) << "the new message did not reach the screen";
+    }
+    EXPECT_FALSE(ProgressForm->isVisible());
+}
+
+TEST_F(ShellTest, StartUpMessagesAreNotHiddenUnderTheSplash) {
+    // A folder where the database should be: the start-up stops with a message.
+    ASSERT_EQ(mkdir(DataPath("kx.mdb").c_str(), 0700), 0);
+    bool splashShown = true;
+    int messages = 0;
+    SetMessageResponder([&](const MessageRequest&) {
+        ++messages;
+        TSplash* s = FindSplash();
+        splashShown = s && s->isVisible();
+        return IDOK;
+    });
+    EXPECT_FALSE(CreateApplicationWindows());
+    SetMessageResponder(nullptr);
+    EXPECT_EQ(messages, 1);
+    EXPECT_FALSE(splashShown);
+}
+
+TEST_F(ShellTest, ADatabaseErrorAtTheFirstPaintStopsWithItsMessage) {
+    AddPlayerBeforeStart(1);
+    CorruptTable(DataPath("kx.mdb"), "PlayerDetail");
+    ASSERT_TRUE(CreateApplicationWindows());
+    ASSERT_TRUE(WaitFor([] { return MainForm->FirstPaintDone(); }, 5000));
+    ProcessEventsFor(50);
+    ASSERT_FALSE(log.Empty());
+    EXPECT_NE(log.Texts().back().find("malformed"), std::string::npos) << log.Texts().back();
+    EXPECT_FALSE(MainForm->DatabaseOpen());
+    EXPECT_FALSE(MainForm->isVisible());
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    EXPECT_EQ(MainForm->GetUserId(), 0);
+}
+
+TEST_F(ShellTest, AReadOnlyDatabaseIsSaidAtStart) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write to any file";
+    AddPlayerBeforeStart(1);
+    chmod(DataPath("kx.mdb").c_str(), 0444);
+    Start();
+    bool said = false;
+    for (const std::string& t : log.Texts())
+        if (t.find("read-only") != std::string::npos) said = true;
+    EXPECT_TRUE(said);
+    chmod(DataPath("kx.mdb").c_str(), 0644);
+}
+
+TEST_F(ShellTest, MdiChildKeepsTheSizeGivenBeforeAddingAndEveryWindowHasOurIcon) {
+    AddPlayerBeforeStart(1);
+    Start();
+    auto* child = new QWidget;
+    child->resize(500, 400);
+    QMdiSubWindow* sub = MainForm->AddMdiChild(child);
+    sub->show();
+    ProcessEventsFor(50);
+    EXPECT_EQ(child->size(), QSize(500, 400));
+    EXPECT_GT(sub->height(), 400);
+    sub->close();
+
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(MainForm->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    EXPECT_EQ(ProgressForm->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+}
+
+TEST_F(ShellTest, UnitButtonsAndMenuAgreeAtOnce) {
+    AddPlayerBeforeStart(1);
+    Start();
+    MainForm->YardsTB->click();
+    EXPECT_TRUE(MainForm->Yards->isChecked());
+    EXPECT_FALSE(MainForm->Meters->isChecked());
+    EXPECT_EQ(MainForm->GetIsMeter(), "false");
+    MainForm->MetersTB->click();
+    EXPECT_TRUE(MainForm->Meters->isChecked());
+    EXPECT_FALSE(MainForm->YardsTB->isChecked());
+    MainForm->Yards->trigger();
+    EXPECT_TRUE(MainForm->YardsTB->isChecked());
+}
+
+TEST_F(ShellTest, EditCommandsServeOnlyEditControls) {
+    AddPlayerBeforeStart(1);
+    Start();
+    auto* child = new QWidget;
+    child->resize(200, 100);
+    auto* edit = new QLineEdit(child);
+    auto* button = new QToolButton(child);
+    button->move(0, 40);
+    button->setFocusPolicy(Qt::StrongFocus);
+    MainForm->AddMdiChild(child)->show();
+    MainForm->activateWindow();
+    QApplication::setActiveWindow(MainForm);
+    button->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return button->hasFocus(); }, 2000));
+    EXPECT_FALSE(MainForm->EditCut1->isEnabled());
+    EXPECT_FALSE(MainForm->EditPaste1->isEnabled());
+    edit->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }, 2000));
+    EXPECT_TRUE(MainForm->EditCut1->isEnabled());
+    EXPECT_TRUE(MainForm->EditCopy1->isEnabled());
+    EXPECT_TRUE(MainForm->EditPaste1->isEnabled());
+}
+
+TEST_F(ShellTest, OpenDoesNothingWhileTheFirstPlayerIsBeingMade) {
+    Start();
+    ASSERT_NE(MainForm->NewPlayerWindow, nullptr);
+    ASSERT_TRUE(MainForm->NewPlayerWindow->isVisible());
+    // Any dialog that opens anyway is closed again and counted.
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget();
+            modal && modal != MainForm->NewPlayerWindow) {
+            ++dialogs;
+            modal->close();
+        }
+    });
+    closer.start(50);
+    MainForm->FileOpen1->trigger();
+    ProcessEventsFor(200);
+    EXPECT_EQ(dialogs, 0);
+}
