@@ -1,5 +1,18 @@
 #include "players/Childwin.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/Messagebox.h"
+#include "players/Clubfigures.h"
+#include "players/Clubstats.h"
+#include "players/Playereditor.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 
@@ -7,9 +20,111 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
     setObjectName("MDIChild");
     setWindowTitle("Caddora - Player");
     SetHelpContext(this, 3);
-    resize(600, 450);
+    Editor = new TPlayerEditor(this, false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Editor);
+    connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(Editor->CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    // Cancel is the cancel button: Esc presses it.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(esc, &QShortcut::activated, this, [this] { CancelBtnClick(); });
+    if (MainForm) {
+        if (!MainForm->Database.Connected()) MainForm->Database.Open();
+        Editor->LoadCountries();
+    }
+    resize(591, 426);
 }
 
 TMDIChild::~TMDIChild() {
+    if (!freed_) Editor->FreeObjects();
+    TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
     if (MainForm && MainForm->PlayerWindow == this) MainForm->PlayerWindow = nullptr;
+}
+
+void TMDIChild::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void TMDIChild::FormShow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->move(0, 0);
+        sub->resize(591, 426);
+    }
+    if (!MainForm) return;
+    UpdateClubStatistics();
+    const int userId = MainForm->GetUserId();
+    Editor->LoadDetails(userId);
+    Editor->LoadBagsAndClubs(userId);
+    if (ClubStatsForm) ClubStatsForm->SetCounters(CountAllRounds(MainForm->Database));
+    MainForm->Player1->setEnabled(false);
+    MainForm->PlayerTB->setEnabled(false);
+}
+
+void TMDIChild::UpdateClubStatistics() {
+    if (MainForm) ::UpdateClubStatistics(MainForm->Database);
+}
+
+int TMDIChild::ControlBags() {
+    int failed = -1;
+    const int result = Editor->Record().ControlBags(&failed);
+    const int passed = result ? failed : static_cast<int>(Editor->Record().Tree.size());
+    for (int n = 0; n < passed; ++n)
+        if (QTreeWidgetItem* item = Editor->BagItem(n)) item->setExpanded(false);
+    return result;
+}
+
+void TMDIChild::OKBtnClick() {
+    if (TRefusal r = CheckDetails(Editor->ReadDetails())) {
+        MessageBox(r->Text, r->Caption, MB_OK);
+        return;
+    }
+    if (!Editor->Modified()) {
+        CloseWindow();
+        return;
+    }
+    if (ControlBags()) {
+        const TMessage m = TPlayerRecord::IncompleteBagMessage();
+        MessageBox(m.Text, m.Caption, MB_OK);
+        return;
+    }
+    try {
+        SavePlayer();
+    } catch (const std::exception& e) {
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    CloseWindow();
+}
+
+void TMDIChild::SavePlayer() {
+    if (!MainForm) return;
+    if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    Editor->Record().Save(Editor->ReadDetails(), MainForm->GetUserId());
+}
+
+void TMDIChild::CancelBtnClick() { CloseWindow(); }
+
+void TMDIChild::Statistics1Click() { Editor->ClubStatisticsView(); }
+void TMDIChild::Statistics2Click() { Editor->BagStatisticsView(); }
+
+void TMDIChild::CloseWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+    else close();
+}
+
+void TMDIChild::closeEvent(QCloseEvent* e) {
+    if (!freed_) {
+        Editor->FreeObjects();
+        freed_ = true;
+    }
+    if (MainForm) {
+        MainForm->Player1->setEnabled(true);
+        MainForm->PlayerTB->setEnabled(true);
+    }
+    e->accept();
 }

@@ -1,9 +1,32 @@
 #pragma once
 #include <QWidget>
 
-// The player window: the current player's record in a child of the frame.
+class TPlayerEditor;
+
+// The player window: the current player's record in a child of the frame. Every
+// opening recomputes the club statistics before the record is loaded.
 class TMDIChild : public QWidget {
 public:
     explicit TMDIChild(QWidget* owner = nullptr);
     ~TMDIChild() override;
+
+    void FormShow();
+    void UpdateClubStatistics();
+    void OKBtnClick();
+    void CancelBtnClick();
+    void SavePlayer();  // throws the database's error; nothing is written then
+    int ControlBags();
+    void Statistics1Click();  // club view
+    void Statistics2Click();  // bag view
+
+    TPlayerEditor* Editor;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CloseWindow();
+    bool shown_ = false;
+    bool freed_ = false;
 };

@@ -1,16 +1,137 @@
 #include "players/Newplayer.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/Messagebox.h"
+#include "players/Playereditor.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 
 TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
     setObjectName("NewPlayerForm");
     setWindowTitle("Caddora - New Player");
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setAttribute(Qt::WA_DeleteOnClose);
     SetHelpContext(this, 3);
-    resize(600, 450);
+    Editor = new TPlayerEditor(this, true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Editor);
+    connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    const int ppi = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
+    resize(591 * ppi / 93, 426 * ppi / 93);
+    if (MainForm) {
+        MainForm->setWindowTitle("Caddora - New Player");
+        if (!MainForm->Database.Connected()) MainForm->Database.Open();
+        Editor->LoadCountries();
+    }
+    CloseAllowed = 1;
+    qApp->installEventFilter(this);
 }
 
 TNewPlayerForm::~TNewPlayerForm() {
-    if (MainForm && MainForm->NewPlayerWindow == this) MainForm->NewPlayerWindow = nullptr;
+    qApp->removeEventFilter(this);
+    if (!freed_) Editor->FreeObjects();
+    TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
+    if (MainForm) {
+        MainForm->setWindowTitle("Caddora");
+        for (QAction* a : {MainForm->TransferWizard1, MainForm->Settigs1, MainForm->Player1, MainForm->Rounds1})
+            a->setEnabled(true);
+        MainForm->PlayerTB->setEnabled(true);
+        if (MainForm->NewPlayerWindow == this) MainForm->NewPlayerWindow = nullptr;
+    }
+}
+
+void TNewPlayerForm::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+// The details start empty; the tree holds the player's bag "Default".
+void TNewPlayerForm::FormShow() {
+    Editor->GenderMale->setChecked(true);
+    Editor->StateComboBox->setEnabled(false);
+    if (MainForm) Editor->LoadBagsAndClubs(MainForm->GetUserId());
+    Editor->OKBtn->setEnabled(false);
+}
+
+// Key preview: every key of the window comes here first.
+bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_F4 ||
+                (key->modifiers() & Qt::ControlModifier))
+                CloseAllowed = 0;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+int TNewPlayerForm::ControlBags() {
+    int failed = -1;
+    const int result = Editor->Record().ControlBags(&failed);
+    const int passed = result ? failed : static_cast<int>(Editor->Record().Tree.size());
+    for (int n = 0; n < passed; ++n)
+        if (QTreeWidgetItem* item = Editor->BagItem(n)) item->setExpanded(false);
+    return result;
+}
+
+void TNewPlayerForm::OKBtnClick() {
+    if (!MainForm) return;
+    if (ControlBags()) {
+        const TMessage m = TPlayerRecord::IncompleteBagMessage();
+        MessageBox(m.Text, m.Caption, MB_OK);
+        return;
+    }
+    if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    const TPlayerDetails details = Editor->ReadDetails();
+    if (TRefusal r = CheckDetails(details)) {
+        MessageBox(r->Text, r->Caption, MB_OK);
+        return;
+    }
+    int userId;
+    try {
+        userId = Editor->Record().Save(details, 1);
+    } catch (const std::exception& e) {
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    MainForm->SetUserId(userId);
+    MainForm->setWindowTitle("Caddora");
+    for (QAction* a : {MainForm->Player1, MainForm->Rounds1, MainForm->TransferWizard1, MainForm->Settigs1})
+        a->setEnabled(true);
+    MainForm->PlayerTB->setEnabled(true);
+    close();
+}
+
+void TNewPlayerForm::Statistics1Click() { Editor->BagStatisticsView(); }
+void TNewPlayerForm::Statistics2Click() { Editor->ClubStatisticsView(); }
+
+// The objects are freed only when the window really goes, so a refused close
+// leaves a working editor.
+void TNewPlayerForm::closeEvent(QCloseEvent* e) {
+    if (CloseAllowed == 0) {
+        CloseAllowed = 1;
+        e->ignore();
+        return;
+    }
+    if (!freed_) {
+        Editor->FreeObjects();
+        freed_ = true;
+    }
+    e->accept();
 }

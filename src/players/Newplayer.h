@@ -1,9 +1,34 @@
 #pragma once
 #include <QDialog>
 
-// The first-run window: the record of player 1, made before anything else.
+class TPlayerEditor;
+
+// The first-run window: the record of player 1, made before anything else. It
+// starts with player 1's bag "Default" and cannot be cancelled.
 class TNewPlayerForm : public QDialog {
 public:
     explicit TNewPlayerForm(QWidget* owner = nullptr);
     ~TNewPlayerForm() override;
+
+    void FormShow();
+    void OKBtnClick();
+    int ControlBags();
+    void Statistics1Click();  // bag view
+    void Statistics2Click();  // club view
+    // Esc closes nothing here (there is no cancel button).
+    void reject() override {}
+
+    TPlayerEditor* Editor;
+    // Cleared by Esc, F4 or any key with Ctrl; a close while it is clear is
+    // refused once.
+    unsigned char CloseAllowed = 1;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    bool shown_ = false;
+    bool freed_ = false;
 };

@@ -1,0 +1,142 @@
+#pragma once
+#include <QListWidget>
+#include <QTreeWidget>
+#include <QWidget>
+#include <memory>
+
+#include "players/Playerrules.h"
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+class QAction;
+class TPlayerEditor;
+
+// The bag tree: bags on top, 14 holders under each. Takes clubs dragged from
+// the club list; a holder's club can be dragged back.
+class TBagTree : public QTreeWidget {
+public:
+    TBagTree(TPlayerEditor* editor, QWidget* parent);
+    static const char* const HolderMime;
+    bool Editing() const { return state() == EditingState; }
+
+protected:
+    void startDrag(Qt::DropActions actions) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    TPlayerEditor* editor_;
+};
+
+// The clubs in no bag.
+class TClubList : public QListWidget {
+public:
+    TClubList(TPlayerEditor* editor, QWidget* parent);
+    static const char* const ClubMime;
+
+protected:
+    void startDrag(Qt::DropActions actions) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    TPlayerEditor* editor_;
+};
+
+// The player editor's page, one design for both modes: the player window
+// (TMDIChild) and the first-run dialog (TNewPlayerForm). It moves values between
+// its controls and a TPlayerRecord, which holds the rules.
+class TPlayerEditor : public QWidget {
+public:
+    TPlayerEditor(QWidget* window, bool firstRun);
+    ~TPlayerEditor() override;
+
+    bool FirstRun() const { return firstRun_; }
+    TPlayerRecord& Record() { return *record_; }
+    bool Modified() const { return record_->Modified; }
+
+    // Loading (the window's show step).
+    void LoadCountries();
+    void LoadDetails(int userId);
+    void LoadBagsAndClubs(int userId);
+    void LoadStates();
+    TPlayerDetails ReadDetails() const;
+
+    // Commands of the bags and clubs tab.
+    void SpeedButton1Click();  // new bag
+    void SpeedButton2Click();  // new club
+    void Delete1Click();       // delete bag
+    void RenameBagClick();     // Edit1 (player window), Rename1 (first run)
+    void Delete2Click();       // delete club
+    void Edit2Click();         // edit club
+    void ClubStatisticsView();
+    void BagStatisticsView();
+
+    // Drops: the focused club of the list onto a tree item (null: the empty
+    // area below the last node), and the selected holder back to the list.
+    void DropListClubOn(QTreeWidgetItem* target);
+    void DropTreeClubOnList();
+
+    // Position of a tree item: bag node index and holder (-1 for a bag node).
+    bool ItemPosition(QTreeWidgetItem* item, int* node, int* holder) const;
+    QTreeWidgetItem* BagItem(int node) const;
+    int FocusedClubIndex() const;  // -1 when no club item is focused
+
+    void SetModified();
+    void FreeObjects();  // the editor closes
+
+    QTabWidget* PageControl1;
+    QGroupBox* GenderGroup;
+    QRadioButton *GenderMale, *GenderFemale;
+    QLineEdit *FirstNameEdit, *LastNameEdit, *AddressEdit, *ZipEdit, *CityEdit;
+    QComboBox *CountryComboBox, *StateComboBox;
+    QLineEdit *HandicapEdit, *HomeClubEdit, *HomeClubURL;
+    QPlainTextEdit* DescriptionMemo;
+    QLabel* RequiredNote;
+    TBagTree* TreeView1;
+    TClubList* ListView1;
+    QToolButton *NewBagButton, *DeleteBagButton, *EditBagButton, *StatisticsButton;
+    QToolButton *NewClubButton, *DeleteClubButton, *EditClubButton, *ClubStatisticsButton;
+    QMenu *TreePopUpMenu, *ListPopupMenu;
+    QAction *DeleteBagItem, *RenameBagItem, *BagStatisticsItem;
+    QAction *DeleteClubItem, *EditClubItem, *ClubStatisticsItem;
+    QPushButton *OKBtn, *CancelBtn, *HelpBtn;
+    bool TreeReadOnly = false;  // first run: after a drop onto the tree
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildDetails(QWidget* page);
+    void BuildBags(QWidget* page);
+    void AddBagItem(int node);
+    void SyncBag(int node);
+    void SyncList();
+    void SetBagButtons(bool enabled);
+    void SetClubButtons(bool enabled);
+    void TreeSelectionButtons();
+    void ListSelectionButtons();
+    void TreeItemChanged(QTreeWidgetItem* item);
+    void Refuse(const TMessage& m);
+    QPoint DialogPosition(QWidget* button) const;
+
+    QWidget* window_;
+    bool firstRun_;
+    std::unique_ptr<TPlayerRecord> record_;
+    QList<QIcon> bagImages_, clubImages_;
+    bool loading_ = false;
+    bool syncing_ = false;
+    bool renameAllowed_ = false;
+    QString renameOld_;
+};

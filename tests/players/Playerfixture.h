@@ -1,0 +1,118 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "db/Database.h"
+#include "db/Table.h"
+#include "platform/Datafolder.h"
+#include "players/Playerrules.h"
+#include "support/Testsupport.h"
+
+// A fresh database (with the delivered "Default" bag of player 1, clubs 99 to
+// 111) and editor lists of the test's own.
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = std::make_unique<TempHome>();
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+    }
+    void TearDown() override {
+        if (record_) record_->Close();
+        record_.reset();
+        db.Close();
+        home_.reset();
+    }
+
+    TPlayerRecord& Record(bool firstRun = false) {
+        if (record_) record_->Close();
+        record_ = std::make_unique<TPlayerRecord>(db, own.Lists(), firstRun);
+        return *record_;
+    }
+    TPlayerRecord& Load(int userId, bool firstRun = false) {
+        TPlayerRecord& r = Record(firstRun);
+        r.Load(userId);
+        return r;
+    }
+
+    long long Append(const std::string& table, std::initializer_list<std::pair<const char*, TVariant>> values) {
+        TTable t(&db, table);
+        t.Open();
+        t.Append();
+        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+        t.Post();
+        return t.Fields(0).Value().AsInteger();
+    }
+    int AddBag(int userId, const std::string& name) {
+        return static_cast<int>(Append("GolfBag", {{"UserId", userId}, {"BagName", name}}));
+    }
+    // A club of the player; bagId 0 with order 0 still gets a Clubs row
+    // unless link is false.
+    int AddClub(int userId, const std::string& name, int type, int bagId = 0, int order = 0,
+                bool deleted = false, bool link = true) {
+        const int id = static_cast<int>(Append("ClubDetail", {{"UserId", userId},
+                                                              {"ClubName", name},
+                                                              {"Type", type},
+                                                              {"DeletedClub", deleted}}));
+        if (link) Append("Clubs", {{"ClubId", id}, {"BagId", bagId}, {"OrderNumber", order}});
+        return id;
+    }
+    void AddShot(int clubId, int length) {
+        Append("RoundShots", {{"RoundId", 1}, {"HoleId", 1}, {"ShotNumber", 1}, {"ClubId", clubId},
+                              {"ShotLength", length}});
+    }
+    int Count(const std::string& table, const std::string& filter = "") {
+        TTable t(&db, table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+    TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
+        TTable t(&db, table);
+        t.SetFilter(filter);
+        t.Open();
+        if (t.IsEmpty()) return TVariant();
+        t.First();
+        return t.FieldByName(column).Value();
+    }
+    // Every row of the player record's tables as text, to compare states.
+    std::string Dump() {
+        std::string out;
+        for (const char* table : {"PlayerDetail", "GolfBag", "Clubs", "ClubDetail"}) {
+            TTable t(&db, table);
+            t.Open();
+            out += std::string(table) + "\n";
+            for (t.First(); !t.Eof(); t.Next()) {
+                for (int i = 0; i < t.FieldCount(); ++i) out += t.Fields(i).AsString() + "|";
+                out += "\n";
+            }
+        }
+        return out;
+    }
+    // A player with details that pass the checks.
+    static TPlayerDetails GoodDetails() {
+        TPlayerDetails d;
+        d.FirstName = "Ann";
+        d.LastName = "Smith";
+        d.Country = "Sweden";
+        d.Handicap = "12.5";
+        d.Male = false;
+        return d;
+    }
+
+    TDatabase db;
+    TOwnLists own;
+
+private:
+    std::unique_ptr<TempHome> home_;
+    std::unique_ptr<TPlayerRecord> record_;
+};
+
+// The ClubList index of the club with the name.
+inline int IndexOf(const TPlayerRecord& r, const std::string& name) {
+    for (int i = 0; i < r.ClubCount(); ++i)
+        if (r.Club(i)->ClubName == name) return i;
+    return -1;
+}
