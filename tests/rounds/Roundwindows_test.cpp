@@ -1,0 +1,458 @@
+#include <QComboBox>
+#include <QGroupBox>
+#include <QTableView>
+#include <QToolButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "Roundsfixture.h"
+#include "courses/Coursechild.h"
+#include "platform/Datafolder.h"
+#include "rounds/Roundrules.h"
+#include "rounds/Shotedit.h"
+#include "shell/Printform.h"
+
+namespace {
+std::string Cell(QAbstractItemModel* m, int row, int column) {
+    return m->index(row, column).data().toString().toStdString();
+}
+std::string LabelText(QWidget* w, const char* name) {
+    auto* l = w->findChild<QLabel*>(name);
+    return l ? l->text().toStdString() : "<none>";
+}
+} // namespace
+
+TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
+    TRoundsForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    QAbstractItemModel* m = list->RoundsGrid->model();
+    ASSERT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(Cell(m, 0, 1), "Alpha");
+    EXPECT_EQ(Cell(m, 1, 1), "Unknown course");
+    EXPECT_EQ(Cell(m, 0, 0), ShortDateText(EncodeDateTime(2026, 5, 1)));
+    EXPECT_EQ(Cell(m, 0, 3), "Medal");
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Course");
+    EXPECT_EQ(list->RoundsGrid->columnWidth(0), 57);
+    EXPECT_EQ(list->RoundsGrid->columnWidth(1), 81);
+
+    list->Filter->setText("O'B");
+    EXPECT_EQ(m->rowCount(), 0);
+    EXPECT_TRUE(log.Empty());
+    list->Filter->setText("2026-04");
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(Cell(m, 0, 3), "Away");
+    list->Filter->setText("*'\"?%");
+    EXPECT_EQ(m->rowCount(), 0);
+    list->Filter->setText("");
+    EXPECT_EQ(m->rowCount(), 2);
+    EXPECT_TRUE(log.Empty());
+
+    // A round stored meanwhile shows when the list becomes active again.
+    AddRound(alpha, 1, "2026-07-01 08:00:00", "Later");
+    list->FormActivate();
+    ASSERT_EQ(m->rowCount(), 3);
+    EXPECT_EQ(Cell(m, 0, 3), "Later");
+
+    // Empty list: each command says so.
+    list->Filter->setText("1999");
+    for (auto command : {&TRoundsForm::Viewround1Click, &TRoundsForm::EditroundClick,
+                         &TRoundsForm::DeleteroundClick}) {
+        log.Clear();
+        (list->*command)();
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{"No round selected!"});
+    }
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+}
+
+TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    const std::string before = Dump();
+    list->Viewround1Click();
+    auto frames = Children<TRoundFrm>();
+    ASSERT_EQ(frames.size(), 1u);
+    TRoundFrm* frm = frames[0];
+    EXPECT_EQ(frm->Tag, roundId);
+    EXPECT_EQ(frm->windowTitle().toStdString(),
+              "Round - Alpha " + ShortDateText(EncodeDateTime(2026, 5, 1)));
+    EXPECT_FALSE(frm->IsMinimized());
+    EXPECT_EQ(LabelText(frm, "HCPLabel"), "18 / 18");
+    EXPECT_EQ(LabelText(frm, "PlayerLabel"), "First Last");
+    EXPECT_EQ(LabelText(frm, "BagLabel"), "Bag A");
+    EXPECT_EQ(LabelText(frm, "MarkerLabel"), "Mark");
+    EXPECT_EQ(LabelText(frm, "TitleLabel"), "Medal");
+    EXPECT_EQ(LabelText(frm, "TeeLabel"), "Red");
+    EXPECT_EQ(LabelText(frm, "FirLabel"), "7 of 18 (39%)");
+    EXPECT_EQ(LabelText(frm, "GirLabel"), "1 of 18 (6%)");
+    EXPECT_EQ(LabelText(frm, "PutsLabel"), "36 (2.00)");
+    EXPECT_EQ(PrintingForm->CardTitle, "Alpha");
+    EXPECT_EQ(PrintingForm->PlayingHcp, 18);
+    EXPECT_EQ(PrintingForm->RowCount, 22);
+    EXPECT_EQ(PrintingForm->TeeCount, 2);
+    // Hole 1 holds 4 shots, stored 4: no mark; hole 2 none, stored 4: marked.
+    QLineEdit* strokes1 = frm->findChild<QLineEdit*>("ScorecardEditR0C5");
+    QLineEdit* strokes2 = frm->findChild<QLineEdit*>("ScorecardEditR1C5");
+    ASSERT_TRUE(strokes1 && strokes2);
+    EXPECT_FALSE(strokes1->font().bold());
+    EXPECT_TRUE(strokes2->font().bold());
+    EXPECT_TRUE(strokes2->font().strikeOut());
+    QLineEdit* tot = frm->findChild<QLineEdit*>("ScorecardEditR21C0");
+    ASSERT_NE(tot, nullptr);
+    EXPECT_EQ(tot->text(), "Tot");
+    EXPECT_EQ(tot->pos(), QPoint(10 + 350 * frm->logicalDpiX() / 96, 260));
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR21C4"), nullptr);
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR0C1")->toolTip(), " Tee:Red");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR0C1")->palette().color(QPalette::Base), QColor(255, 0, 0));
+    // Buttons of holes without shots are off.
+    EXPECT_TRUE(frm->HoleButtons[0]->isEnabled());
+    EXPECT_FALSE(frm->HoleButtons[1]->isEnabled());
+
+    // The holes page starts at hole 1.
+    frm->PageControl->setCurrentIndex(1);
+    EXPECT_EQ(frm->HoleNro->text(), "1");
+    EXPECT_EQ(frm->HolePar->text(), "4");
+    EXPECT_EQ(LabelText(frm, "laabeliR0C1"), "Driver");
+    EXPECT_EQ(LabelText(frm, "laabeliR0C2"), "150");
+    EXPECT_EQ(LabelText(frm, "laabeliR0C3"), "Fairway hit");
+    EXPECT_EQ(LabelText(frm, "laabeliR1C3"), "GIR");
+    EXPECT_EQ(LabelText(frm, "laabeliR5C1"), "4");
+    EXPECT_EQ(LabelText(frm, "laabeliR6C1"), "PAR");
+    ASSERT_EQ(frm->ScenePointCount, 3 + 4);
+    EXPECT_EQ(frm->ScenePoints[0].Text, "Tee Red");
+    EXPECT_EQ(frm->ScenePoints[1].Text, " Tee Blue");
+    EXPECT_EQ(frm->ScenePoints[6].Text, "2 Putt(s)");
+    EXPECT_EQ(frm->ScenePoints[5].Text, "");
+    frm->ShowHole(2);
+    EXPECT_EQ(frm->ShotRowCount, 0);
+    EXPECT_EQ(LabelText(frm, "laabeliR2C1"), "");
+    EXPECT_EQ(frm->ScenePointCount, 0);
+    frm->PageControl->setCurrentIndex(0);
+    EXPECT_TRUE(frm->HoleButtons[0]->isChecked());
+    frm->FormActivate();
+    EXPECT_TRUE(frm->OGLGroupBox->isVisibleTo(frm->Holes));
+
+    // A second View does nothing; neither does Edit.
+    list->Viewround1Click();
+    list->EditroundClick();
+    EXPECT_EQ(Children<TRoundFrm>().size(), 1u);
+    EXPECT_TRUE(Children<TEditRoundForm>().empty());
+    EXPECT_TRUE(log.Empty());
+
+    QPointer<TRoundFrm> guard(frm);
+    frm->OKBtnClick();
+    Flush();
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    PrintingForm->CardTitle = "Another course";  // a course window built since
+    const std::string pdf = home.File("card.pdf");
+    const std::string card = DataPath("scorecard.xml");
+    std::vector<std::string> lines;
+    std::string shown;
+    PrintingForm->ChoosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        return true;
+    };
+    QTimer::singleShot(0, [&] {
+        std::ifstream in(card);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        shown = PrintingForm->PrintWebBrowser->toPlainText().toStdString();
+        PrintingForm->PrintButtonClick();
+    });
+    frm->PrintButton->click();
+    ASSERT_EQ(lines.size(), 245u);
+    EXPECT_EQ(lines[3], "<name>Alpha</name>");
+    EXPECT_EQ(lines[7], "<hcp>18 / 18</hcp>");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "<color>FF0000</color>"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "<name>Blue</name>"), lines.end());
+    EXPECT_EQ(lines[lines.size() - 3], "<net>54</net>");
+    EXPECT_NE(shown.find("Alpha"), std::string::npos);
+    EXPECT_NE(shown.find("Medal"), std::string::npos);
+    EXPECT_GT(std::filesystem::file_size(pdf), 1000u);
+    EXPECT_FALSE(std::filesystem::exists(card));
+    EXPECT_TRUE(log.Empty());
+
+    // A card file that cannot be written: said so, no preview.
+    std::filesystem::create_directory(card);
+    bool previewShown = false;
+    QTimer::singleShot(0, [&] {
+        previewShown = PrintingForm->isVisible();
+        if (previewShown) PrintingForm->CancelButtonClick();
+    });
+    frm->PrintButtonClick();
+    ProcessEventsFor(5);
+    EXPECT_FALSE(previewShown);
+    ASSERT_EQ(log.Texts().size(), 1u);
+    EXPECT_NE(log.Texts()[0].find(card), std::string::npos);
+}
+
+TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->EditroundClick();
+    auto editors = Children<TEditRoundForm>();
+    ASSERT_EQ(editors.size(), 1u);
+    TEditRoundForm* editor = editors[0];
+    EXPECT_EQ(editor->windowTitle().toStdString(),
+              "Edit round - Alpha " + ShortDateText(EncodeDateTime(2026, 5, 1)));
+    ASSERT_EQ(editor->ShotsView->topLevelItemCount(), 4);
+    EXPECT_EQ(editor->ShotsView->headerItem()->text(4), "Latittude");
+    EXPECT_EQ(editor->ShotsView->topLevelItem(0)->text(4), "N 60.1000000");
+    EXPECT_EQ(editor->ShotsView->topLevelItem(0)->text(2), "Driver");
+    EXPECT_EQ(editor->CourseComboBox->currentText(), "Alpha");
+    EXPECT_EQ(editor->TeeComboBox->currentText(), "Red");
+    EXPECT_EQ(editor->BagComboBox->currentText(), "Bag A");
+    EXPECT_EQ(editor->HCPEdit->text(), "18");
+
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(2));  // C
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+        TShotEditForm* shot = ShotEditForm;
+        EXPECT_EQ(shot->HoleComboBox->currentText(), "1");
+        EXPECT_EQ(shot->ShotComboBox->currentText(), "3");
+        EXPECT_EQ(shot->ShotComboBox->count(), 5);
+        EXPECT_EQ(shot->Latitude->text(), "");
+        shot->DescriptionEdit->setText("X");
+        shot->LengthEdit->setText("");
+        shot->Button1Click();  // no length: said, still open
+        stayed = shot->isVisible();
+        shot->LengthEdit->setText("120");
+        shot->ClubComboBox->setCurrentIndex(shot->ClubComboBox->findText("Iron 7"));
+        shot->Button1Click();
+    });
+    editor->Insertshot1Click();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please enter the shot length."});
+    EXPECT_EQ(HoleShots(roundId, 1), (std::vector<std::string>{"A 1", "B 2", "X 3", "C 4", "D 5"}));
+    ASSERT_EQ(editor->ShotsView->topLevelItemCount(), 5);
+    EXPECT_EQ(editor->ShotsView->topLevelItem(2)->text(6), "X");
+    EXPECT_EQ(editor->ShotsView->topLevelItem(2)->text(3), "120");
+    EXPECT_EQ(editor->ShotsView->topLevelItem(2)->text(4), "");
+    // The round was validated: hole 1 now holds 5 strokes against 4 stored.
+    EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(roundId) + " and Invalid = true"), 1);
+
+    // Deleting B renumbers the hole.
+    log.Clear();
+    log.QueueAnswer(IDYES);
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(1));
+    editor->Deleteshot1Click();
+    EXPECT_EQ(HoleShots(roundId, 1), (std::vector<std::string>{"A 1", "X 2", "C 3", "D 4"}));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Are you sure?"});
+
+    // Editing D in yards: 120 yards are 110 metres; the close box cancels.
+    MainForm->SetIsMeter("false");
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(3));
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(ShotEditForm->ShotComboBox->count(), 4);
+        ShotEditForm->LengthEdit->setText("120");
+        ShotEditForm->PenaltyComboBox->setCurrentIndex(8);
+        ShotEditForm->Button1Click();
+    });
+    editor->Editshot1Click();
+    TTable shots(db, "RoundShots");
+    shots.SetFilter("RoundId = " + std::to_string(roundId) + " and Description = 'D'");
+    shots.Open();
+    EXPECT_EQ(shots.FieldByName("ShotLength").AsInteger(), 110);
+    EXPECT_EQ(shots.FieldByName("PenId").AsInteger(), 13);
+    shots.Close();
+    const std::string before = Dump();
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
+    QTimer::singleShot(0, [&] {
+        ShotEditForm->LengthEdit->setText("77");
+        ShotEditForm->close();
+    });
+    editor->Editshot1Click();
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
+    // Two courses of one name with an apostrophe stay apart.
+    const long long first = AddCourse("O'Hare", true, 1, true);
+    const long long second = AddCourse("O'Hare", false, 2, true);
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->EditroundClick();
+    TEditRoundForm* editor = Children<TEditRoundForm>().at(0);
+    editor->CourseComboBox->setCurrentIndex(editor->CourseComboBox->findData(static_cast<int>(second)));
+    editor->CourseComboBoxChange();
+    EXPECT_EQ(editor->TeeComboBox->count(), 2);
+    editor->TitleEdit->setText("Cup");
+    editor->HCPEdit->setText("60");
+    editor->BagComboBox->setCurrentIndex(0);  // Unknown
+    editor->OKBtnClick();
+    Flush();
+    EXPECT_TRUE(log.Empty());
+    TTable round(db, "Round");
+    round.SetFilter("RoundId = " + std::to_string(roundId));
+    round.Open();
+    EXPECT_EQ(round.FieldByName("CourseId").AsInteger(), second);
+    EXPECT_NE(round.FieldByName("CourseId").AsInteger(), first);
+    EXPECT_EQ(round.FieldByName("RoundTitle").AsString(), "Cup");
+    EXPECT_DOUBLE_EQ(round.FieldByName("RoundHCP").AsFloat(), 54);
+    EXPECT_EQ(round.FieldByName("BagId").AsInteger(), 0);
+    EXPECT_EQ(round.FieldByName("TeeNumber").AsInteger(), 1);
+    round.Close();
+
+    // The round goes while its editors are open: nothing is written.
+    Select(list, roundId);
+    list->EditroundClick();
+    editor = Children<TEditRoundForm>().at(0);
+    log.QueueAnswer(IDYES);
+    list->DeleteroundClick();
+    EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(roundId)), 0);
+    EXPECT_EQ(Children<TEditRoundForm>().size(), 1u);
+    log.Clear();
+    editor->OKBtnClick();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"The round has been deleted; nothing is stored."});
+    EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(roundId)), 0);
+    Flush();
+
+    // The shot editor, prepared before the round went.
+    Select(list, goneRound);
+    list->EditroundClick();
+    editor = Children<TEditRoundForm>().at(0);
+    AddShot(goneRound, 1, 1, driver, 0, "Only", 0, 0, 100);
+    editor->LoadRound();
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
+    log.Clear();
+    QTimer::singleShot(0, [&] {
+        TTable t(db, "Round");
+        t.SetFilter("RoundId = " + std::to_string(goneRound));
+        t.Open();
+        t.Delete();
+        ShotEditForm->LengthEdit->setText("10");
+        ShotEditForm->Button1Click();
+    });
+    editor->Insertshot1Click();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"The round has been deleted; the shot is not stored."});
+    EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(goneRound)), 1);
+    EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(goneRound)), 0);
+    EXPECT_FALSE(ShotEditForm->isVisible());
+}
+
+TEST_F(RoundsTest, DeleteRemovesTheRoundWithItsHolesAndShots) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();  // an open round window stays open
+    const std::string round = "RoundId = " + std::to_string(roundId);
+    log.QueueAnswer(IDNO);
+    list->DeleteroundClick();
+    EXPECT_EQ(Count("RoundShots", round), 4);
+    ASSERT_EQ(log.Texts().size(), 1u);
+    EXPECT_EQ(log.Texts()[0], "Are you sure you want to delete round " +
+                                  ShortDateText(EncodeDateTime(2026, 5, 1)) + " / Alpha?");
+    log.QueueAnswer(IDYES);
+    list->DeleteroundClick();
+    EXPECT_EQ(Count("RoundShots", round), 0);
+    EXPECT_EQ(Count("RoundHoles", round), 0);
+    EXPECT_EQ(Count("Round", round), 0);
+    EXPECT_EQ(Count("RoundHoles"), 18);  // the other round's holes stay
+    EXPECT_EQ(list->RoundsGrid->model()->rowCount(), 1);
+    EXPECT_EQ(Children<TRoundFrm>().size(), 1u);
+}
+
+TEST_F(RoundsTest, MissingCourseDataClosesTheWindowAndOpensTheCourse) {
+    const long long beta = AddCourse("Beta", true, 1, false);
+    const long long onBeta = AddRound(beta, 1, "2026-06-01 10:00:00", "Beta round");
+    TRoundsForm* list = OpenList();
+    Select(list, onBeta);
+    list->Viewround1Click();
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please fill out the missing information about the course!"});
+    EXPECT_EQ(log.Messages().at(0).caption, "Error!");
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+    auto courses = Children<TCourseFrm>();
+    ASSERT_EQ(courses.size(), 1u);
+    EXPECT_EQ(courses[0]->Tag, beta);
+    EXPECT_EQ(courses[0]->EditMode, 1);
+
+    // A slope missing for the played tee takes the same path.
+    Update("ScoreCard", "CourseId = " + std::to_string(beta), {{"CR1M", 70.0}});
+    log.Clear();
+    list->Viewround1Click();
+    Flush();
+    EXPECT_EQ(log.Texts().size(), 1u);
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+
+    // A course that is gone: the message, and no course window.
+    log.Clear();
+    Select(list, goneRound);
+    list->Viewround1Click();
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please fill out the missing information about the course!"});
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+    ASSERT_EQ(Children<TCourseFrm>().size(), 1u);
+    EXPECT_EQ(Children<TCourseFrm>()[0]->Tag, beta);
+}
+
+TEST_F(RoundsTest, RoundWithoutTeeOpensTheEditor) {
+    const long long noTee = AddRound(alpha, 9, "2026-06-02 10:00:00", "No tee");
+    TRoundsForm* list = OpenList();
+    Select(list, noTee);
+    list->Viewround1Click();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please check the course and tee."});
+    auto editors = Children<TEditRoundForm>();
+    ASSERT_EQ(editors.size(), 1u);
+    EXPECT_EQ(editors[0]->Tag, noTee);
+    EXPECT_EQ(editors[0]->TeeComboBox->currentIndex(), -1);
+    log.Clear();
+    list->Viewround1Click();  // the editor is open: the information, then nothing
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please check the course and tee."});
+    EXPECT_EQ(Children<TEditRoundForm>().size(), 1u);
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+}
+
+TEST_F(RoundsTest, NullsAndOddValuesNeverCrashTheRoundWindow) {
+    const long long odd = Add("Round", {{"UserId", 1}, {"CourseId", alpha}, {"TeeNumber", 2},
+                                        {"RoundStartDate", "2026-08-01 10:00:00"}});
+    Add("RoundHoles", {{"RoundId", odd}, {"HoleId", 3}});
+    Add("RoundHoles", {{"RoundId", odd}, {"HoleId", 1}, {"HoleShotsTotal", 2}, {"Quit", true}});
+    Add("RoundShots", {{"RoundId", odd}, {"HoleId", 1}});
+    Add("RoundShots", {{"RoundId", odd}, {"HoleId", 1}, {"ShotNumber", 2}, {"PenId", 9}});
+    for (int i = 0; i < 40; ++i) AddShot(odd, 3, i + 1, iron, 0, "", 60.1, 24.9, 100);
+    Update("Holes", "CourseId = " + std::to_string(alpha) + " and HoleNumber = 2",
+           {{"HolePar", TVariant()}, {"HoleLength2", TVariant()}});
+    TRoundsForm* list = OpenList();
+    Select(list, odd);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(LabelText(frm, "BagLabel"), "Undefined");
+    EXPECT_EQ(LabelText(frm, "MarkerLabel"), "-");
+    EXPECT_EQ(LabelText(frm, "TitleLabel"), "-");
+    EXPECT_EQ(LabelText(frm, "TeeLabel"), "Blue");
+    EXPECT_EQ(LabelText(frm, "HCPLabel"), "0 / 2");  // slope 120, rating 70, par 68
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR0C5")->text(), "-");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR1C3")->text(), "");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR1C2")->text(), "");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR2C5")->text(), "");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR3C5")->text(), "");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR9C5")->text(), "-");
+    frm->ShowHole(1);
+    EXPECT_EQ(LabelText(frm, "laabeliR1C3"), "Quit hole");
+    EXPECT_EQ(LabelText(frm, "laabeliR0C1"), "Unknown");
+    EXPECT_EQ(LabelText(frm, "laabeliR3C1"), "-");
+    EXPECT_TRUE(log.Empty());
+    frm->ShowHole(3);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Too many strokes to display"});
+    EXPECT_EQ(frm->ShotRowCount, 37);
+    EXPECT_EQ(LabelText(frm, "laabeliR38C1"), "40");
+    EXPECT_EQ(frm->ScenePointCount, 40);
+    frm->ShowHole(1);
+    EXPECT_EQ(LabelText(frm, "laabeliR38C1"), "<none>");
+}
