@@ -64,7 +64,9 @@ QUrl CourseLinkUrl(const std::string& text, bool email) {
     if (t.isEmpty()) return {};
     if (email) {
         // An address only: no scheme of its own, no second address part.
-        if (t.contains(':') || t.contains('/') || t.contains('\\') || !t.contains('@')) return {};
+        if (t.contains(':') || t.contains('/') || t.contains('\\') || t.contains('?') ||
+            !t.contains('@'))
+            return {};
         QUrl url("mailto:" + t);
         return url.isValid() ? url : QUrl();
     }
@@ -670,11 +672,14 @@ bool TCourseFrm::SaveAll() {
 
 void TCourseFrm::OKBtnClick() {
     if (EditMode != 1 || !SaveAll()) return;
-    close();
+    CloseWindow();
 }
 
-void TCourseFrm::CancelBtnClick() {
-    close();
+void TCourseFrm::CancelBtnClick() { CloseWindow(); }
+
+void TCourseFrm::CloseWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+    else close();
 }
 
 void TCourseFrm::ApplyBtnClick() {

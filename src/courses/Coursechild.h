@@ -114,6 +114,7 @@ class TCourseFrm : public QWidget {
 
   private:
     void FormCreate();
+    void CloseWindow();
     void DestroyGrid();
     void ShowDetailsMode();
     QLineEdit* MakeBox(const QString& name, int left, int top, int kind, unsigned colour);

@@ -226,6 +226,12 @@ TCourseSetup TCreateCourseForm::Setup() const {
 }
 
 namespace {
+// Closes the dialog's frame in the main window (or the dialog alone).
+void CloseDialog(QWidget* dialog) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(dialog->parentWidget())) sub->close();
+    else dialog->close();
+}
+
 // The course window of the course in edit mode, with its state list filled.
 void ReopenCourseWindow(int courseId, bool fillStates) {
     TCourseFrm* frm = OpenCourseWindow(MainForm, courseId, 1);
@@ -249,12 +255,12 @@ void TCreateCourseForm::Button8Click() {
         MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
         return;
     }
-    close();
+    CloseDialog(this);
 }
 
 void TCreateCourseForm::Button9Click() {
     if (Mode == 1 && MainForm) ReopenCourseWindow(CourseId, false);
-    close();
+    CloseDialog(this);
 }
 
 void TCreateCourseForm::Button1Click() {

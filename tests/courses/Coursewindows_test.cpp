@@ -1,0 +1,528 @@
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "courses/Coursechild.h"
+#include "courses/Coursestore.h"
+#include "courses/Createcourse.h"
+#include "courses/Mcourse.h"
+#include "courses/Newpoint.h"
+#include "shell/Printform.h"
+#include "shell/Shellfixture.h"
+
+namespace {
+template <class T> std::vector<T*> Children() {
+    std::vector<T*> out;
+    for (QWidget* w : MainForm->MdiChildren())
+        if (auto* t = dynamic_cast<T*>(w)) out.push_back(t);
+    return out;
+}
+
+// Leaving a box as the user does: the focus goes elsewhere.
+void Type(QLineEdit* box, const QString& text) {
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &in);
+    box->setText(text);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &out);
+}
+
+void Close(QWidget* w) {
+    QPointer<QWidget> guard(w);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
+        sub->close();
+    else
+        w->close();
+    WaitFor([&] { return guard.isNull(); }, 2000);
+}
+
+std::string PdfText(const std::string& pdf) {
+    const std::string txt = pdf + ".txt";
+    if (std::system(("pdftotext -layout '" + pdf + "' '" + txt + "' 2>/dev/null").c_str()) != 0)
+        return "";
+    std::ifstream in(txt);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class CourseWindowTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        AddPlayerBeforeStart(1);
+        Start();
+    }
+    TDatabase& Db() { return MainForm->Database; }
+    TVariant Value(const std::string& table, const std::string& filter, const std::string& field) {
+        TTable t(&Db(), table);
+        t.SetFilter(filter);
+        t.Open();
+        t.First();
+        return t.FieldByName(field).Value();
+    }
+    int Count(const std::string& table, const std::string& filter) {
+        TTable t(&Db(), table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+    int NewCourse(const std::string& name, bool holes18, int tees) {
+        TCourseSetup s;
+        s.holes18 = holes18;
+        s.tees = tees;
+        for (int t = 0; t < 6; ++t)
+            s.teeColour[t] = DefaultTeeColour[t];
+        const int id = CreateCourse(Db(), s);
+        TTable c(&Db(), "Course_General");
+        c.SetFilter("CourseId = " + std::to_string(id));
+        c.Open();
+        c.Edit();
+        c.FieldByName("Course_Name").SetAsString(name);
+        c.Post();
+        return id;
+    }
+    TCourseForm* OpenList() {
+        MainForm->Course1Click();
+        return CourseForm;
+    }
+    void Select(TCourseForm* list, const std::string& name) {
+        auto* model = list->CourseGrid->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->index(r, 0).data().toString().toStdString() == name) {
+                list->CourseGrid->setCurrentIndex(model->index(r, 0));
+                return;
+            }
+        ADD_FAILURE() << name << " is not listed";
+    }
+};
+} // namespace
+
+TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
+    MainForm->YardsClick();
+    TCourseForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(MainForm->Course1->isEnabled());
+    list->Newcourse1Click();
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    TCreateCourseForm* dialog = dialogs[0];
+    EXPECT_EQ(dialog->windowTitle(), "New course");
+    dialog->HolesButton1->click();
+    EXPECT_TRUE(dialog->Hole[9]->isHidden());
+    dialog->TeesComboBox->setCurrentIndex(2);
+    EXPECT_FALSE(dialog->Tee[2]->isHidden());
+    EXPECT_TRUE(dialog->Tee[3]->isHidden());
+    EXPECT_EQ(dialog->Tee[0]->maxLength(), 50);
+    EXPECT_EQ(dialog->Hole[0]->maxLength(), 100);
+    dialog->Tee[0]->setText("Back");
+    dialog->Hole[0]->setText("Pond");
+    dialog->Button8->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    TTable courses(&Db(), "Course_General");
+    courses.Open();
+    ASSERT_EQ(courses.RecordCount(), 1);
+    const int id = courses.FieldByName("CourseId").AsInteger();
+    const std::string course = "CourseId = " + std::to_string(id);
+    EXPECT_EQ(Count("Holes", course), 9);
+    EXPECT_EQ(Value("ScoreCard", course, "Tee1Name").AsString(), "Back");
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 1", "HoleName").AsString(), "Pond");
+
+    TCourseFrm* frm = FindCourseWindow(id);
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(frm->EditMode, 1);
+    EXPECT_EQ(frm->windowTitle(), "Course - Course name");
+    EXPECT_FALSE(frm->NameEdit->isHidden());
+    EXPECT_EQ(frm->U8NameEdit->maxLength(), 8);
+    EXPECT_EQ(frm->GridRows(), 10);
+    ASSERT_NE(frm->Cell(0, 1), nullptr);
+    EXPECT_EQ(frm->Cell(0, 1)->objectName(), "ScorecardEditR0C1");
+    EXPECT_EQ(frm->Cell(0, 1)->text(), "328"); // 300 m in yards
+    EXPECT_EQ(frm->findChild<QLabel*>("UnitLabel")->text(), "(y)");
+    EXPECT_TRUE(frm->Label15->isHidden());
+
+    // Par column 4, stroke 5, match 6 for three tees.
+    Type(frm->Cell(0, 4), "7");
+    EXPECT_EQ(frm->Cell(0, 4)->text(), "5");
+    Type(frm->Cell(1, 1), "50");
+    EXPECT_EQ(frm->Cell(1, 1)->text(), "77");
+    Type(frm->Cell(0, 1), "400");
+    Type(frm->Cell(0, 5), "5"); // hole 1 held 1, hole 5 held 5: they swap
+    EXPECT_EQ(frm->Cell(4, 5)->text(), "1");
+    Type(frm->Cell(2, 6), "3"); // a match index into an empty column numbers all
+    EXPECT_EQ(frm->Cell(8, 6)->text(), "9");
+    ASSERT_NE(frm->RatingEdit[0], nullptr);
+    EXPECT_EQ(frm->RatingEdit[0]->objectName(), "RatingEditT0");
+    Type(frm->RatingEdit[0], "30");
+    EXPECT_EQ(frm->RatingEdit[0]->text(), "72");
+    Type(frm->RatingEdit[7], "69.8");
+    Type(frm->SlopeEdit[7], "200");
+    EXPECT_EQ(frm->SlopeEdit[7]->text(), "113");
+    Type(frm->SlopeEdit[1], "131");
+    frm->NameEdit->setText("Moor \"Old\" O'Brien");
+    frm->U8NameEdit->setText("MOOR");
+    QPointer<TCourseFrm> guard(frm);
+    frm->OKBtn->click();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    const std::string hole1 = course + " and HoleNumber = 1";
+    EXPECT_EQ(Value("Holes", hole1, "HoleLength1").AsInteger(), 366); // 400 yards
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 2", "HoleLength1").AsInteger(), 70);
+    EXPECT_EQ(Value("Holes", hole1, "HolePar").AsInteger(), 5);
+    EXPECT_EQ(Value("Holes", hole1, "HoleHCP1").AsInteger(), 5);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 5", "HoleHCP1").AsInteger(), 1);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 7", "HoleHCP2").AsInteger(), 7);
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR1M").AsFloat(), 72.0);
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR2F").AsFloat(), 69.8);
+    EXPECT_EQ(Value("ScoreCard", course, "S2F").AsInteger(), 113);
+    EXPECT_EQ(Value("ScoreCard", course, "S2M").AsInteger(), 131);
+    EXPECT_EQ(Value("Course_General", course, "Course_Name").AsString(), "Moor \"Old\" O'Brien");
+
+    // The list shows the new par; View opens it, Print Scorecard shows and prints the card.
+    ASSERT_EQ(list->CourseGrid->model()->rowCount(), 1);
+    EXPECT_EQ(list->CourseGrid->model()->index(0, 1).data().toString(), "37");
+    list->CourseGrid->setCurrentIndex(list->CourseGrid->model()->index(0, 0));
+    list->Viewcourse1Click();
+    frm = FindCourseWindow(id);
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(frm->EditMode, 0);
+    EXPECT_EQ(frm->Cell(0, 1)->text(), "400");
+    const std::string pdf = home.File("card.pdf");
+    std::string shown;
+    QTimer::singleShot(0, [&] {
+        shown = PrintingForm->PrintWebBrowser->toPlainText().toStdString();
+        PrintingForm->ChoosePrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf));
+            return true;
+        };
+        PrintingForm->PrintButtonClick();
+    });
+    frm->PrintButton->click();
+    EXPECT_NE(shown.find("Moor \"Old\" O'Brien"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("400"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(DataPath("coursescorecard.xml")));
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    if (std::system("command -v pdftotext >/dev/null 2>&1") == 0) {
+        EXPECT_NE(PdfText(pdf).find("Moor \"Old\" O'Brien"), std::string::npos) << PdfText(pdf);
+    }
+}
+
+TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
+    const int played = NewCourse("O'Brien Links", false, 1);
+    const int spare = NewCourse("Oak Hill", true, 2);
+    NewCourse("Heath", false, 1);
+    TTable round(&Db(), "Round");
+    round.Open();
+    round.Append();
+    round.FieldByName("CourseId").SetAsInteger(played);
+    round.FieldByName("UserId").SetAsInteger(1);
+    round.Post();
+
+    TCourseForm* list = OpenList();
+    ASSERT_EQ(list->CourseGrid->model()->rowCount(), 3);
+    EXPECT_EQ(list->CourseGrid->model()->index(0, 0).data().toString(), "Heath");
+    EXPECT_EQ(list->CourseGrid->model()->index(1, 0).data().toString(), "O'Brien Links");
+    EXPECT_EQ(list->CourseGrid->model()->index(2, 1).data().toString(), "72");
+    list->Filter->setText("O'B");
+    EXPECT_TRUE(log.Empty());
+    ASSERT_EQ(list->CourseGrid->model()->rowCount(), 1);
+    list->Filter->setText("Nothing like it");
+    EXPECT_EQ(list->CourseGrid->model()->rowCount(), 0);
+    list->Viewcourse1Click();
+    list->Deletecourse1Click();
+    list->CourseGridDblClick();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>(3, "No course selected!"));
+    log.Clear();
+    list->Filter->setText("");
+
+    // The Delete key in the grid deletes nothing.
+    Select(list, "Oak Hill");
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->CourseGrid, &del);
+    EXPECT_EQ(Count("Course_General", ""), 3);
+    EXPECT_TRUE(log.Empty());
+
+    Select(list, "O'Brien Links");
+    list->Deletecourse1Click();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "You can't delete a course where you have played rounds!");
+    EXPECT_EQ(log.Messages()[0].caption, "Error!");
+    EXPECT_EQ(Count("Holes", "CourseId = " + std::to_string(played)), 9);
+    log.Clear();
+
+    Select(list, "Oak Hill");
+    log.QueueAnswer(IDNO);
+    list->Deletecourse1Click();
+    EXPECT_EQ(log.Messages().at(0).text, "Are you sure you want to delete Oak Hill?");
+    EXPECT_EQ(log.Messages().at(0).caption, "Delete shot");
+    EXPECT_EQ(Count("Course_General", ""), 3);
+    log.QueueAnswer(IDYES);
+    list->Deletecourse1Click();
+    EXPECT_EQ(Count("Course_General", ""), 2);
+    const std::string gone = "CourseId = " + std::to_string(spare);
+    for (const char* t : {"Holes", "ScoreCard", "Waypoints", "Course_General"})
+        EXPECT_EQ(Count(t, gone), 0) << t;
+    EXPECT_EQ(list->CourseGrid->model()->rowCount(), 2);
+}
+
+TEST_F(CourseWindowTest, OneWindowPerCourseWhoeverOpenedIt) {
+    const int id = NewCourse("Heath", false, 1);
+    TCourseFrm* first = OpenCourseWindow(MainForm, id, 1); // as the round window opens it
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Tag, id);
+    TCourseForm* list = OpenList();
+    Select(list, "Heath");
+    list->Viewcourse1Click();
+    list->Editcourse1Click();
+    list->CourseGridDblClick();
+    EXPECT_EQ(Children<TCourseFrm>().size(), 1u);
+    Close(first);
+
+    // View and Edit windows go with the list; a double-clicked one stays.
+    list->Viewcourse1Click();
+    TCourseFrm* viewed = FindCourseWindow(id);
+    ASSERT_NE(viewed, nullptr);
+    EXPECT_EQ(GetHelpContext(viewed), 2);
+    const int other = NewCourse("Moor", false, 1);
+    list->ReopenTable();
+    Select(list, "Moor");
+    list->CourseGridDblClick();
+    TCourseFrm* clicked = FindCourseWindow(other);
+    ASSERT_NE(clicked, nullptr);
+    EXPECT_EQ(GetHelpContext(clicked), 5);
+    QPointer<TCourseFrm> viewGuard(viewed), clickGuard(clicked);
+    Close(list);
+    EXPECT_TRUE(WaitFor([&] { return viewGuard.isNull(); }, 2000));
+    EXPECT_FALSE(clickGuard.isNull());
+    EXPECT_TRUE(MainForm->Course1->isEnabled());
+    EXPECT_TRUE(MainForm->CourseTB->isEnabled());
+}
+
+TEST_F(CourseWindowTest, ViewModeShowsLabelsAndKeepsCoursePoints) {
+    const int id = NewCourse("Heath", true, 2);
+    TTable c(&Db(), "Course_General");
+    c.SetFilter("CourseId = " + std::to_string(id));
+    c.Open();
+    c.Edit();
+    c.FieldByName("Link").SetAsString("file:///usr/bin/xterm");
+    c.FieldByName("Email").SetAsString("pro@heath.example");
+    c.Post();
+    TTable p(&Db(), "Waypoints");
+    p.Open();
+    p.Append();
+    p.FieldByName("CourseId").SetAsInteger(id);
+    p.FieldByName("Type").SetAsInteger(2);
+    p.FieldByName("Name").SetAsString("Pin");
+    p.Post();
+
+    std::vector<QUrl> opened;
+    SetLinkOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 0);
+    EXPECT_FALSE(frm->NameLabel->isHidden());
+    EXPECT_TRUE(frm->NameEdit->isHidden());
+    EXPECT_EQ(frm->NameLabel->text(), "Heath");
+    EXPECT_FALSE(frm->OKBtn->isEnabled());
+    EXPECT_FALSE(frm->AdvancedButton->isEnabled());
+    EXPECT_EQ(frm->CancelBtn->text(), "Close");
+    EXPECT_FALSE(frm->SpeedButton1->isEnabled());
+    EXPECT_EQ(frm->GridRows(), 22);
+    EXPECT_EQ(frm->Cell(21, 0)->text(), "Tot");
+    EXPECT_FALSE(frm->Cell(21, 1)->isHidden());
+    EXPECT_TRUE(frm->Cell(1, 1)->isReadOnly());
+    ASSERT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(1), "Pin");
+
+    frm->URLLabelClick();
+    EXPECT_TRUE(opened.empty()); // a local program is never opened
+    frm->EmailLabelClick();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toString(), "mailto:pro@heath.example");
+    SetLinkOpener(nullptr);
+
+    // Neither the Delete key nor a double-click changes points in view mode.
+    frm->CoursepointsListView->setCurrentItem(frm->CoursepointsListView->topLevelItem(0));
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(frm->CoursepointsListView, &del);
+    frm->CoursepointsListViewDblClick();
+    EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(id)), 1);
+}
+
+TEST(CourseLinks, OnlyWebAndMailAddressesOpen) {
+    EXPECT_EQ(CourseLinkUrl("www.heath.example", false).toString(), "http://www.heath.example");
+    EXPECT_EQ(CourseLinkUrl("https://heath.example/x", false).toString(),
+              "https://heath.example/x");
+    EXPECT_TRUE(CourseLinkUrl("file:///usr/bin/xterm", false).isEmpty());
+    EXPECT_TRUE(CourseLinkUrl("/usr/bin/xterm", false).isEmpty());
+    EXPECT_TRUE(CourseLinkUrl("javascript:alert(1)", false).isEmpty());
+    EXPECT_TRUE(CourseLinkUrl("", false).isEmpty());
+    EXPECT_EQ(CourseLinkUrl("a@b.example", true).toString(), "mailto:a@b.example");
+    EXPECT_TRUE(CourseLinkUrl("a@b.example?attach=/etc/passwd", true).isEmpty());
+    EXPECT_TRUE(CourseLinkUrl("file:///etc", true).isEmpty());
+}
+
+TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
+    const int id = NewCourse("Heath", false, 2);
+    TTable p(&Db(), "Waypoints");
+    p.Open();
+    p.Append();
+    p.FieldByName("CourseId").SetAsInteger(id);
+    p.FieldByName("Type").SetAsInteger(11);
+    p.FieldByName("Name").SetAsString("Tower");
+    p.FieldByName("Latitude").SetAsFloat(0.0);
+    p.Post();
+    const int tower = p.FieldByName("PointId").AsInteger();
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    TNewCoursePointFrm* d = NewCoursePointFrm;
+    ASSERT_NE(d, nullptr);
+
+    std::string caption;
+    QStringList tees;
+    QTimer::singleShot(0, [&] {
+        caption = d->windowTitle().toStdString();
+        for (int i = 0; i < d->ComboBox5->count(); ++i)
+            tees << d->ComboBox5->itemText(i);
+        d->ComboBox4->setCurrentIndex(3);
+        d->ComboBox1->setCurrentIndex(0);
+        d->ComboBox5->setCurrentIndex(1);
+        d->LatComboBox->setCurrentIndex(1);
+        d->Latitude->setText("95");
+        d->Longitude->setText("12.25");
+        d->Edit2->setText("back tee");
+        d->Button1->click();
+    });
+    frm->AddnewcoursepointClick();
+    EXPECT_EQ(caption, "Add new coursepoint");
+    EXPECT_EQ(tees, QStringList({"Tee number: 1", "Tee number: 2"}));
+    ASSERT_EQ(frm->CoursepointsListView->topLevelItemCount(), 2);
+    QTreeWidgetItem* added = frm->CoursepointsListView->topLevelItem(1);
+    EXPECT_EQ(added->text(0), "4");
+    EXPECT_EQ(added->text(1), "Tee 2");
+    EXPECT_EQ(added->text(3), "S 90.0000000");
+    EXPECT_EQ(added->text(4), "E 12.2500000");
+
+    // The unknown type keeps its type and name; the stored 0 shows with "S".
+    frm->CoursepointsListView->setCurrentItem(frm->CoursepointsListView->topLevelItem(0));
+    std::string lat;
+    int typeIndex = 0, hole = 0;
+    QTimer::singleShot(0, [&] {
+        lat = d->LatComboBox->currentText().toStdString();
+        typeIndex = d->ComboBox1->currentIndex();
+        hole = d->ComboBox4->currentIndex();
+        d->Edit2->setText("water tower");
+        d->Button1->click();
+    });
+    frm->EditcoursepointClick();
+    EXPECT_EQ(lat, "S");
+    EXPECT_EQ(typeIndex, -1);
+    EXPECT_EQ(hole, 0);
+    EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "Name").AsString(), "Tower");
+    EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "Type").AsInteger(), 11);
+    EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "Description").AsString(),
+              "water tower");
+
+    // Closing the dialog by its close box stores nothing.
+    QTimer::singleShot(0, [&] {
+        d->Edit2->setText("never");
+        d->close();
+    });
+    frm->AddnewcoursepointClick();
+    EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(id)), 2);
+
+    // Delete key in edit mode asks and deletes.
+    frm->CoursepointsListView->setCurrentItem(frm->CoursepointsListView->topLevelItem(0));
+    log.QueueAnswer(IDYES);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(frm->CoursepointsListView, &del);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Are you sure?"});
+    EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(id)), 1);
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
+}
+
+TEST_F(CourseWindowTest, HoleSettingsSaveOnceAndGuardPlayedTees) {
+    const int id = NewCourse("Heath", false, 4);
+    TTable round(&Db(), "Round");
+    round.Open();
+    round.Append();
+    round.FieldByName("CourseId").SetAsInteger(id);
+    round.FieldByName("TeeNumber").SetAsInteger(3);
+    round.Post();
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    Type(frm->Cell(0, 5), "3"); // par of hole 1
+    log.QueueAnswer(IDNO);
+    QPointer<TCourseFrm> guard(frm);
+    frm->AdvancedButtonClick();
+    EXPECT_EQ(log.Messages().at(0).text, "Do you want to save the changes you made?");
+    EXPECT_EQ(log.Messages().at(0).caption, "Save changes?");
+    EXPECT_EQ(Value("Holes", "CourseId = " + std::to_string(id) + " and HoleNumber = 1", "HolePar")
+                  .AsInteger(),
+              4);
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    TCreateCourseForm* dialog = dialogs[0];
+    EXPECT_EQ(dialog->windowTitle(), "Edit course");
+    EXPECT_FALSE(dialog->HolesButton1->isEnabled());
+    EXPECT_TRUE(dialog->HolesButton1->isChecked());
+    EXPECT_EQ(dialog->TeesComboBox->currentIndex(), 3);
+    log.Clear();
+    dialog->TeesComboBox->setCurrentIndex(1);
+    EXPECT_EQ(log.Texts(),
+              std::vector<std::string>{"You can't remove a tee where you have played rounds!"});
+    EXPECT_EQ(dialog->TeesComboBox->currentIndex(), 3);
+    dialog->TeesComboBox->setCurrentIndex(2); // tee 4 was not played
+    log.Clear();
+    dialog->Button8->click();
+    EXPECT_EQ(Value("Course_General", "CourseId = " + std::to_string(id), "Tees").AsInteger(), 3);
+    frm = FindCourseWindow(id);
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(frm->GridTees(), 3);
+
+    // Yes saves first.
+    Type(frm->Cell(0, 4), "3");
+    log.QueueAnswer(IDYES);
+    guard = frm;
+    frm->AdvancedButtonClick();
+    EXPECT_EQ(Value("Holes", "CourseId = " + std::to_string(id) + " and HoleNumber = 1", "HolePar")
+                  .AsInteger(),
+              3);
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    dialogs = Children<TCreateCourseForm>();
+    ASSERT_FALSE(dialogs.empty());
+    dialogs.back()->Button9->click(); // Cancel reopens the course window
+    EXPECT_NE(FindCourseWindow(id), nullptr);
+}
+
+TEST_F(CourseWindowTest, AFailedSaveWritesNothingAndKeepsTheGrid) {
+    const int id = NewCourse("Heath", false, 1);
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    Type(frm->Cell(0, 2), "3");
+    // The course row goes behind the window's back: the save must fail whole.
+    TTable c(&Db(), "Course_General");
+    c.SetFilter("CourseId = " + std::to_string(id));
+    c.Open();
+    c.Delete();
+    frm->OKBtnClick();
+    EXPECT_FALSE(log.Empty());
+    EXPECT_EQ(Value("Holes", "CourseId = " + std::to_string(id) + " and HoleNumber = 1", "HolePar")
+                  .AsInteger(),
+              4);
+    ASSERT_TRUE(frm->GridBuilt());
+    EXPECT_EQ(frm->Cell(0, 2)->text(), "3");
+    EXPECT_EQ(FindCourseWindow(id), frm);
+}
