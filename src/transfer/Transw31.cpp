@@ -381,6 +381,9 @@ void FillCourse(TDatabase& db, int courseId, const std::string& listName,
 // ---------------------------------------------------------------------------
 // The device course import.
 
+// Course_General.U8_Name holds 8 characters; a device name has up to 11.
+constexpr size_t U8NameLength = 8;
+
 TCourseImport::TCourseImport(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {}
 
@@ -464,7 +467,7 @@ int TCourseImport::StoreCourse(int slot) {
         course.Open();
         course.Append();
         course.FieldByName("Course_Name").SetAsString(name);
-        course.FieldByName("U8_Name").SetAsString(name);
+        course.FieldByName("U8_Name").SetAsString(name.substr(0, U8NameLength));
         course.FieldByName("18Holes").SetAsBoolean(e.Holes == 18);
         course.FieldByName("Tees").SetAsInteger(1);
         {
