@@ -16,7 +16,8 @@
     <td><b>Handicap:</b></td><td><xsl:value-of select="hcp"/></td></tr>
 <tr><td><b>Marker:</b></td><td><xsl:value-of select="marker"/></td>
     <td><b>Bag:</b></td><td><xsl:value-of select="bag"/></td></tr>
-<tr><td><b>Tee:</b></td><td><xsl:value-of select="tee"/></td><td></td><td></td></tr>
+<tr><td><b>Tee:</b></td><td><xsl:value-of select="tee"/></td>
+    <td><b>Holes:</b></td><td><xsl:value-of select="holecount"/></td></tr>
 </table>
 <br/>
 <xsl:apply-templates select="holes-a"/>
@@ -47,7 +48,7 @@
 </tr>
 <xsl:for-each select="tees/tee">
 <tr>
-<td bgcolor="#{color}"><b><xsl:value-of select="name"/></b></td>
+<td bgcolor="#{color}"><b><xsl:value-of select="name"/></b> (<xsl:value-of select="@nbr"/>)</td>
 <xsl:for-each select="len"><td align="right"><xsl:value-of select="."/></td></xsl:for-each>
 <td align="right"><b><xsl:value-of select="totlen"/></b></td>
 <xsl:if test="$last"><td align="right"><b><xsl:value-of select="totlenboth"/></b></td></xsl:if>
@@ -77,6 +78,12 @@
 <xsl:if test="$last"><td align="center"><b><xsl:value-of select="/course/totals/shots"/></b></td></xsl:if>
 </tr>
 <tr>
+<td><b>Putts</b></td>
+<xsl:for-each select="hole"><td align="center"><xsl:value-of select="puts"/></td></xsl:for-each>
+<td></td>
+<xsl:if test="$last"><td></td></xsl:if>
+</tr>
+<tr>
 <td><b>Points</b></td>
 <xsl:for-each select="hole"><td align="center"><xsl:value-of select="points"/></td></xsl:for-each>
 <td align="center"><b><xsl:value-of select="details/points"/></b></td>
@@ -88,8 +95,9 @@
 
 <xsl:template match="totals">
 <table border="1" cellspacing="0" cellpadding="3">
-<tr bgcolor="#E8F5E9"><th>Par</th><th>Strokes</th><th>Points</th><th>Playing hcp</th><th>Net</th></tr>
+<tr bgcolor="#E8F5E9"><th>Length (tee 1)</th><th>Par</th><th>Strokes</th><th>Points</th><th>Playing hcp</th><th>Net</th></tr>
 <tr>
+<td align="center"><xsl:value-of select="totlen"/></td>
 <td align="center"><xsl:value-of select="par"/></td>
 <td align="center"><xsl:value-of select="shots"/></td>
 <td align="center"><xsl:value-of select="points"/></td>

@@ -16,6 +16,7 @@
 #include "Roundsfixture.h"
 #include "courses/Coursechild.h"
 #include "platform/Datafolder.h"
+#include "support/Testsupport.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
 #include "shell/Printform.h"
@@ -455,4 +456,47 @@ TEST_F(RoundsTest, NullsAndOddValuesNeverCrashTheRoundWindow) {
     EXPECT_EQ(frm->ScenePointCount, 40);
     frm->ShowHole(1);
     EXPECT_EQ(LabelText(frm, "laabeliR38C1"), "<none>");
+}
+
+TEST(RoundCardStylesheet, RendersEveryElementOfTheCard) {
+    TempHome home;
+    CardPrintInput in;
+    in.Name = "NameV";
+    in.Title = "TitleV";
+    in.Datum = "DatumV";
+    in.Player = "PlayerV";
+    in.Hcp = "HcpV";
+    in.Marker = "MarkerV";
+    in.Bag = "BagV";
+    in.Tee = "TeeV";
+    in.Fir = "FirV";
+    in.Gir = "GirV";
+    in.Puts = "PutsV";
+    in.Bir = "BirV";
+    in.Rows = 22;
+    in.Tees = 2;
+    in.PlayingHcp = 17;
+    in.Cell = [](int r, int c) { return "c" + std::to_string(r) + "x" + std::to_string(c); };
+    in.Hint = [](int r, int c) { return " Tee:T" + std::to_string(r) + "n" + std::to_string(c); };
+    in.TeeRgb = [](int) { return 0x123456; };
+    in.StrokesChanged = [](int) { return false; };
+    const std::string path = home.File("scorecard.xml");
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (const std::string& line : ScorecardLines(in)) out << line << '\n';
+    }
+    std::string error;
+    const std::string html = TransformCardFile(path, &error);
+    ASSERT_FALSE(html.empty()) << error;
+    std::vector<std::string> expected = {"NameV", "TitleV", "DatumV", "PlayerV", "HcpV", "MarkerV",
+                                         "BagV", "TeeV", "FirV", "GirV", "PutsV", "BirV", ">18<",
+                                         "T0n1", "T10n2", "(1)", "(2)", "123456", ">17<"};
+    for (int r : {0, 8, 9, 10, 18, 19, 21})
+        for (int c = 1; c <= 6; ++c) {
+            if ((r == 9 || r == 19 || r == 21) && c == 4) continue;  // no index total
+            expected.push_back("c" + std::to_string(r) + "x" + std::to_string(c));
+        }
+    for (const std::string& value : expected)
+        EXPECT_NE(html.find(value), std::string::npos) << value;
+    EXPECT_NE(html.find(">-<"), std::string::npos);  // the net of a strokes text that is no number
 }
