@@ -432,6 +432,8 @@ void TMemoryManagerForm::Relist() {
     ShowLists();
 }
 
+bool TMemoryManagerForm::PortOpen() const { return port_ && port_->GetPortOpen(); }
+
 void TMemoryManagerForm::CancelClick() { CloseWindow(); }
 
 void TMemoryManagerForm::HelpClick() {

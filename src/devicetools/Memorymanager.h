@@ -84,6 +84,8 @@ public:
     void DeleteClick();
     void CancelClick();
     void HelpClick();
+    // Whether the window holds the device's port open.
+    bool PortOpen() const;
 
     QListWidget* RoundsListView;
     QListWidget* CoursesListView;

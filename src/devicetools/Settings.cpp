@@ -640,6 +640,8 @@ void TSettingsForm::LoadRegistry() {
     PortNumberEdit->setText(QString::fromStdString(a.PortNumber));
 }
 
+bool TSettingsForm::PortOpen() const { return port_ && port_->GetPortOpen(); }
+
 void TSettingsForm::CancelBtnClick() { CloseWindow(); }
 
 void TSettingsForm::HelpBtnClick() {

@@ -114,6 +114,8 @@ public:
     int WriteDeviceSettings();
 
     bool Connected() const { return connected_; }
+    // Whether the window holds the device's port open.
+    bool PortOpen() const;
     uint8_t DatumNumber() const { return datumNumber_; }
 
     QTabWidget* PageControl;
