@@ -167,7 +167,9 @@ public:
 private:
     std::string Need() {
         std::string line;
-        if (!r_.Next(line)) throw EWebReplyError("The reply ends inside a block.");
+        // A block's line must be whole: the last line of a cut reply has no line end.
+        if (!r_.Next(line) || !r_.Terminated())
+            throw EWebReplyError("The reply ends inside a block.");
         return line;
     }
 

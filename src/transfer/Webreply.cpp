@@ -61,6 +61,7 @@ std::vector<std::string> ReplyLines(const std::string& reply) {
 bool TReplyReader::Next(std::string& line) {
     if (pos_ >= text_.size()) return false;
     size_t end = text_.find('\n', pos_);
+    terminated_ = end != std::string::npos;
     if (end == std::string::npos) end = text_.size();
     size_t start = pos_;
     while (start < end && static_cast<unsigned char>(text_[start]) <= ' ') ++start;

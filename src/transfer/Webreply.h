@@ -40,10 +40,13 @@ public:
     // The next line; false at the end of the reply.
     bool Next(std::string& line);
     bool AtEnd() const { return pos_ >= text_.size(); }
+    // False when the line last read ended with the reply, without a line feed.
+    bool Terminated() const { return terminated_; }
 
 private:
     const std::string& text_;
     size_t pos_ = 0;
+    bool terminated_ = true;
 };
 
 // Parsing of the numbers of a reply: the whole text must be the number.
