@@ -161,7 +161,8 @@ TEST_F(U8Device, ShotsAreReadWhereverTheirHolePoints) {
     EXPECT_EQ(Accesses().back().address, 0x10000 - 42);
     // Reads beyond the four areas and 18 holes read other memory; writes stay
     // in their records and send nothing.
-    EXPECT_EQ(device->ReadGameHeader(5, shot), 0);
+    uint8_t game[30];
+    EXPECT_EQ(device->ReadGameHeader(5, game), 0);
     EXPECT_EQ(Accesses().back().address, 10065 + 4 * 5355);
     sim.Device().ClearLogs();
     EXPECT_EQ(device->WriteCourseEntry(hole, 4), -1);

@@ -363,34 +363,38 @@ void U8Sim::QueueInput(const uint8_t* bytes, size_t count, Clock::time_point now
     in_.push_back(Piece{std::vector<uint8_t>(bytes, bytes + count), 0, due});
 }
 
-// Milliseconds until the next piece of output may go or the next input is
-// due (under mutex_).
-int U8Sim::NextWriteDelayMs(Clock::time_point now) {
-    return std::min(NextInputDelayMs(now), NextOutputDelayMs(now));
+// Time until the next piece of output may go or the next input is due, at
+// most 200 ms (under mutex_). Kept to the microsecond, so that the wire time
+// of many small exchanges is not inflated by rounding.
+std::chrono::microseconds U8Sim::NextDelay(Clock::time_point now) {
+    return std::min(NextInputDelay(now), NextOutputDelay(now));
 }
 
-int U8Sim::NextInputDelayMs(Clock::time_point now) {
-    if (in_.empty())
-        return 200;
-    auto at = in_.front().due;
+namespace {
+std::chrono::microseconds Until(std::chrono::steady_clock::time_point at,
+                                std::chrono::steady_clock::time_point now) {
     if (at <= now)
-        return 0;
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
-    return int(std::min<long long>(ms, 200));
+        return std::chrono::microseconds(0);
+    auto us = std::chrono::ceil<std::chrono::microseconds>(at - now);
+    return std::min(us, std::chrono::microseconds(200'000));
+}
+}  // namespace
+
+std::chrono::microseconds U8Sim::NextInputDelay(Clock::time_point now) {
+    if (in_.empty())
+        return std::chrono::milliseconds(200);
+    return Until(in_.front().due, now);
 }
 
-int U8Sim::NextOutputDelayMs(Clock::time_point now) {
+std::chrono::microseconds U8Sim::NextOutputDelay(Clock::time_point now) {
     if (out_.empty())
-        return 200;
+        return std::chrono::milliseconds(200);
     Clock::time_point at = out_.front().due;
     if (wireBaud_) {
         auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / wireBaud_);
         at = std::max(at, lineFree_ + byteTime);
     }
-    if (at <= now)
-        return 0;
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
-    return int(std::min<long long>(ms, 200));
+    return Until(at, now);
 }
 
 // Writes what is due (under mutex_).
@@ -427,7 +431,7 @@ void U8Sim::Run() {
     for (;;) {
         pollfd fds[2] = {};
         int count = 1;
-        int timeout;
+        std::chrono::microseconds timeout;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             if (stop_)
@@ -441,21 +445,22 @@ void U8Sim::Run() {
             fds[0].fd = wake_;
             fds[0].events = POLLIN;
             const auto now = Clock::now();
-            timeout = NextWriteDelayMs(now);
+            timeout = NextDelay(now);
             if (master_ >= 0) {
                 fds[1].fd = master_;
                 fds[1].events = POLLIN;
-                if (!out_.empty() && NextOutputDelayMs(now) == 0) {
+                if (!out_.empty() && NextOutputDelay(now).count() == 0) {
                     // Output is due: wait for room on the line (or due input).
                     fds[1].events |= POLLOUT;
-                    timeout = NextInputDelayMs(now);
+                    timeout = NextInputDelay(now);
                 }
                 count = 2;
             } else {
-                timeout = 200;
+                timeout = std::chrono::milliseconds(200);
             }
         }
-        int r = ::poll(fds, nfds_t(count), timeout);
+        const timespec wait{time_t(timeout.count() / 1'000'000), long(timeout.count() % 1'000'000) * 1000};
+        int r = ::ppoll(fds, nfds_t(count), &wait, nullptr);
         if (r < 0 && errno != EINTR)
             break;
         if (fds[0].revents & POLLIN) {

@@ -164,9 +164,9 @@ private:
     void HandleInput(const uint8_t* bytes, size_t count);
     void Dispatch(const std::vector<uint8_t>& request, std::optional<Frame> frame);
     void Wake();
-    int NextWriteDelayMs(std::chrono::steady_clock::time_point now);
-    int NextOutputDelayMs(std::chrono::steady_clock::time_point now);
-    int NextInputDelayMs(std::chrono::steady_clock::time_point now);
+    std::chrono::microseconds NextDelay(std::chrono::steady_clock::time_point now);
+    std::chrono::microseconds NextOutputDelay(std::chrono::steady_clock::time_point now);
+    std::chrono::microseconds NextInputDelay(std::chrono::steady_clock::time_point now);
     void QueueInput(const uint8_t* bytes, size_t count, std::chrono::steady_clock::time_point now);
     void WriteDue(std::chrono::steady_clock::time_point now);
 

@@ -100,6 +100,43 @@ int main() {
     }
     EchoTraffic(port, 64 * 1024, "traffic after flushes came back whole and in order");
 
+    // Output flushed while the write thread is busy with a flood, then a
+    // marker: the echo carries each marker exactly once.
+    {
+        const std::vector<uint8_t> flood = Pattern(4000, 99);
+        std::vector<uint8_t> back;
+        char buf[4096];
+        const int rounds = 40;
+        for (int i = 0; i < rounds; ++i) {
+            port.PutBlock(reinterpret_cast<const char*>(flood.data()), unsigned(flood.size()));
+            std::this_thread::sleep_for(std::chrono::microseconds(40 * (i % 5)));
+            port.FlushOutBuffer();
+            const char marker[6] = {'<', 'M', char('0' + i / 10), char('0' + i % 10), '>', '!'};
+            port.PutBlock(marker, 6);
+            for (int k = 0; k < 200 && port.GetOutBuffUsed() != 0; ++k) {
+                unsigned n = port.GetBlock(buf, sizeof buf);
+                back.insert(back.end(), buf, buf + n);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        const auto until = Clock::now() + std::chrono::seconds(2);
+        while (Clock::now() < until) {
+            unsigned n = port.GetBlock(buf, sizeof buf);
+            back.insert(back.end(), buf, buf + n);
+            if (n == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        int seen = 0;
+        bool ordered = true;
+        for (size_t i = 0; i + 6 <= back.size(); ++i) {
+            if (back[i] != '<' || back[i + 1] != 'M' || back[i + 4] != '>' || back[i + 5] != '!')
+                continue;
+            ordered = ordered && (back[i + 2] - '0') * 10 + (back[i + 3] - '0') == seen;
+            ++seen;
+        }
+        Check(ordered && seen == rounds, "each marker after an output flush went out once");
+    }
+
     for (int i = 0; i < 20; ++i) {
         port.ClosePort();
         port.OpenPort();
