@@ -99,12 +99,13 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     ColorDialog = new QColorDialog(this);
     ColorDialog->setObjectName("ColorDialog");
     ColorDialog->setOption(QColorDialog::DontUseNativeDialog, true);
-    // The sixteen custom colours, as RRGGBB.
+    // The sixteen custom colours, as colour values (0x00BBGGRR).
     const unsigned custom[16] = {0xFFFFFF, 0xFFFF00, 0x00FFFF, 0xFF0000, 0x00FF00, 0x0000FF,
                                  0xFF80FF, 0x80FFFF, 0xFFFF80, 0xFF0080, 0xFF8000, 0x80FF00,
                                  0x8000FF, 0x00FF80, 0x0080FF, 0xAAAAAA};
     for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i, QColor::fromRgb(custom[i]));
+        QColorDialog::setCustomColor(
+            i, QColor(custom[i] & 0xFF, (custom[i] >> 8) & 0xFF, (custom[i] >> 16) & 0xFF));
     ColorDialog->setCurrentColor(Qt::white);
 
     connect(HolesButton1, &QRadioButton::clicked, this, [this] { HolesButton1Click(); });
@@ -228,8 +229,10 @@ TCourseSetup TCreateCourseForm::Setup() const {
 namespace {
 // Closes the dialog's frame in the main window (or the dialog alone).
 void CloseDialog(QWidget* dialog) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(dialog->parentWidget())) sub->close();
-    else dialog->close();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(dialog->parentWidget()))
+        sub->close();
+    else
+        dialog->close();
 }
 
 // The course window of the course in edit mode, with its state list filled.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "courses/Scorecard.h"
+#include "platform/Messagebox.h"
 #include "shell/Mainform.h"
 
 TNewCoursePointFrm* NewCoursePointFrm = nullptr;
@@ -137,7 +138,14 @@ TPointInput TNewCoursePointFrm::Input() const {
 void TNewCoursePointFrm::Button1Click() {
     LatitudeExit();
     LongitudeExit();
-    if (MainForm) StorePoint(MainForm->Database, CourseId, PointId, Input());
+    if (MainForm) {
+        try {
+            StorePoint(MainForm->Database, CourseId, PointId, Input());
+        } catch (const EDatabaseError& e) {
+            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            return;
+        }
+    }
     accept();
 }
 

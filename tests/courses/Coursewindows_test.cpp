@@ -346,6 +346,7 @@ TEST_F(CourseWindowTest, ViewModeShowsLabelsAndKeepsCoursePoints) {
     EXPECT_TRUE(frm->Cell(1, 1)->isReadOnly());
     ASSERT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
     EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(1), "Pin");
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(0), "No hole");  // a null hole key is 0
 
     frm->URLLabelClick();
     EXPECT_TRUE(opened.empty()); // a local program is never opened
