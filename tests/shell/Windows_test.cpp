@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "Shellfixture.h"
+#include "platform/Inifile.h"
 #include "platform/Version.h"
 #include "shell/About.h"
 #include "shell/Application.h"
@@ -20,6 +21,13 @@
 #include "transfer/Startwizard.h"
 
 namespace {
+// Port 1 is the only port and leads nowhere.
+void PointPortsNowhere() {
+    TIniFile ini(DataPath("caddora.ini"));
+    ini.WriteString("Port Settings", "Port1", "/nonexistent/caddora-tty1");
+    ini.WriteInteger("Port Settings", "ForcePortNr", 1);
+}
+
 TSplash* FindSplash() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* s = dynamic_cast<TSplash*>(w)) return s;
@@ -136,7 +144,9 @@ TEST_F(ShellTest, HelpWindowOpensTheTopicOfAContext) {
 
     // The active child's context is the one F1 opens.
     EXPECT_EQ(MainForm->HelpContextFor(MainForm), 1);
-    MainForm->U8MemoryManager1Click();
+    auto* tool = new QWidget;
+    SetHelpContext(tool, 8);
+    MainForm->AddMdiChild(tool)->show();
     MainForm->Settigs1Click();
     auto subs = MainForm->MdiArea()->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(subs.size(), 2);
@@ -163,15 +173,19 @@ TEST_F(ShellTest, HelpFileWithoutTheTopicSaysSo) {
 }
 
 TEST_F(ShellTest, DeviceWindowsOpenAsChildrenWithTheirContexts) {
+    // No device anywhere: the memory manager says so and closes again.
+    PointPortsNowhere();
     Start();
     MainForm->Settigs1Click();
     MainForm->MemoryManagerTBClick();
     ProcessEventsFor(20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::vector<std::pair<std::string, int>> seen;
     for (QWidget* w : MainForm->MdiChildren())
         seen.emplace_back(w->windowTitle().toStdString(), GetHelpContext(w));
-    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"Settings", 7},
-                                                             {"U8 Memory Manager", 8}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"Settings", 7}}));
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text.rfind("Cannot connect to U8!", 0), 0u);
 }
 
 TEST_F(ShellTest, TransferAndAboutCommandsShowTheirWindowsModally) {
