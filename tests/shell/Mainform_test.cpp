@@ -298,7 +298,7 @@ TEST_F(ShellTest, RoundsListFollowsRefreshAndTogglesItsCommands) {
     EXPECT_EQ(list->RoundsGrid->model()->rowCount(), 0);
     MainForm->RefreshListWindows();
     ASSERT_EQ(list->RoundsGrid->model()->rowCount(), 1);
-    EXPECT_EQ(list->RoundsGrid->model()->index(0, 1).data().toString(), "Round of 1");
+    EXPECT_EQ(list->RoundsGrid->model()->index(0, 3).data().toString(), "Round of 1");
 
     // Closing the list enables the commands again.
     QPointer<QWidget> guard(list);
