@@ -167,8 +167,8 @@ TCourseFrm::TCourseFrm(QWidget* owner)
         return l;
     };
     heading("Label11", "Hole", 20, 22);
-    heading("Label12", "Par", 140, 22);
-    heading("Label13", "HCP", 200, 22);
+    Label12 = heading("Label12", "Par", 140, 22);
+    Label13 = heading("Label13", "HCP", 200, 22);
     Label15 = heading("Label15", "Hole", 330, 22);
     Label16 = heading("Label16", "Par", 450, 22);
     Label17 = heading("Label17", "HCP", 510, 22);
@@ -178,6 +178,7 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     heading("Label20", "Course Rating / Slope", 50, 305);
     heading("Label23", "Women", 330, 290);
     heading("Label24", "Course Rating / Slope", 360, 305);
+    ScorecardTab->setMinimumSize(660, 380);
 
     // Course points.
     auto* points = new QVBoxLayout(CoursepointsTab);
@@ -410,7 +411,8 @@ void TCourseFrm::BuildScorecardGrid() {
     DestroyGrid();
     gridRows_ = grid.rows;
     gridTees_ = grid.tees;
-    UnitLabel->setText(isMeter == "true" ? "(m)" : "(y)");
+    // The unit the lengths are shown in: yards only for "false".
+    UnitLabel->setText(isMeter == "false" ? "(y)" : "(m)");
     UnitLabel2->setText(UnitLabel->text());
     if (PrintingForm) {
         PrintingForm->TeeCount = grid.tees;
@@ -436,9 +438,10 @@ void TCourseFrm::BuildScorecardGrid() {
                                      IsHoleRow(r, grid.rows > 10) ? kind : KindNone, cell.colour);
             box->setProperty("Row", r);
             box->setProperty("Column", c);
+            // The limit holds for typing; a stored value or a total shows whole.
+            box->setMaxLength(std::max(maxLength, static_cast<int>(Q(cell.text).size())));
             box->setText(Q(cell.text));
             box->setToolTip(Q(cell.hint));
-            box->setMaxLength(maxLength);
             box->setValidator(new QRegularExpressionValidator(digits, box));
             box->setReadOnly(!cell.editable);
             if (c == 0) box->setFocusPolicy(Qt::ClickFocus);
@@ -453,7 +456,7 @@ void TCourseFrm::BuildScorecardGrid() {
             QLineEdit* box = MakeBox(QString("RatingEditT%1").arg(i), left, 325, KindRating,
                                      grid.rating[i].colour);
             box->setToolTip("Course Rating");
-            box->setMaxLength(4);
+            box->setMaxLength(std::max(4, static_cast<int>(Q(grid.rating[i].text).size())));
             box->setText(Q(grid.rating[i].text));
             box->setReadOnly(!grid.rating[i].editable);
             box->setVisible(grid.rating[i].visible);
@@ -463,7 +466,7 @@ void TCourseFrm::BuildScorecardGrid() {
             QLineEdit* box =
                 MakeBox(QString("SlopeEditT%1").arg(i), left, 345, KindSlope, grid.slope[i].colour);
             box->setToolTip("Slope");
-            box->setMaxLength(3);
+            box->setMaxLength(std::max(3, static_cast<int>(Q(grid.slope[i].text).size())));
             box->setValidator(new QRegularExpressionValidator(digits, box));
             box->setText(Q(grid.slope[i].text));
             box->setReadOnly(!grid.slope[i].editable);
@@ -675,11 +678,15 @@ void TCourseFrm::OKBtnClick() {
     CloseWindow();
 }
 
-void TCourseFrm::CancelBtnClick() { CloseWindow(); }
+void TCourseFrm::CancelBtnClick() {
+    CloseWindow();
+}
 
 void TCourseFrm::CloseWindow() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
-    else close();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
 }
 
 void TCourseFrm::ApplyBtnClick() {

@@ -102,7 +102,7 @@ class TCourseFrm : public QWidget {
         *AddressEdit2, *U8NameEdit;
     QComboBox *CountryComboBox, *StateComboBox;
     QPlainTextEdit* Memo1;
-    QLabel *UnitLabel, *UnitLabel2, *Label15, *Label16, *Label17;
+    QLabel *UnitLabel, *UnitLabel2, *Label12, *Label13, *Label15, *Label16, *Label17;
     QTreeWidget* CoursepointsListView;
     QMenu* PopupMenuCoursePoint;
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3;

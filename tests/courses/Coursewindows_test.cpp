@@ -343,10 +343,13 @@ TEST_F(CourseWindowTest, ViewModeShowsLabelsAndKeepsCoursePoints) {
     EXPECT_EQ(frm->GridRows(), 22);
     EXPECT_EQ(frm->Cell(21, 0)->text(), "Tot");
     EXPECT_FALSE(frm->Cell(21, 1)->isHidden());
+    EXPECT_EQ(frm->Cell(21, 1)->text(), "5400"); // a total shows whole
+    EXPECT_EQ(frm->UnitLabel->text(), "(m)");
     EXPECT_TRUE(frm->Cell(1, 1)->isReadOnly());
     ASSERT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
     EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(1), "Pin");
-    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(0), "No hole");  // a null hole key is 0
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(0),
+              "No hole"); // a null hole key is 0
 
     frm->URLLabelClick();
     EXPECT_TRUE(opened.empty()); // a local program is never opened
