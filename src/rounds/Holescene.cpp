@@ -144,11 +144,12 @@ void THoleScene::FitView(double minX, double maxX, double minY, double maxY, dou
 void THoleScene::OrientToTarget(const MarkPointType* points) {
     Rotation = 0;
     if (!points) return;
+    // A pin or green without position (or cleared as a stray) is no target.
     int target = -1;
     for (int i = 0; i < PointCount; ++i)
-        if (Has(Upper(points[i].Text), "GREEN")) target = i;
+        if (Positioned(points[i]) && Has(Upper(points[i].Text), "GREEN")) target = i;
     for (int i = 0; i < PointCount; ++i)
-        if (Has(Upper(points[i].Text), "PIN")) target = i;
+        if (Positioned(points[i]) && Has(Upper(points[i].Text), "PIN")) target = i;
     if (target < 0) return;
     const double dy = points[target].Y - CentreY, dx = points[target].X - CentreX;
     Rotation = 90 - std::atan2(dy, dx) * 180 / M_PI;
@@ -345,20 +346,24 @@ void THoleScene::PaintGL(TOpenGLAPPanel* panel, const MarkPointType* points) {
 }
 
 void THoleScene::PaintGuarded(TOpenGLAPPanel* panel, const MarkPointType* points) {
+    GuardPaint([&] { PaintGL(panel, points); }, panel);
+}
+
+void THoleScene::GuardPaint(const std::function<void()>& paint, QObject* context) {
     std::string text;
     try {
-        PaintGL(panel, points);
+        paint();
         return;
     } catch (const std::exception& e) {
         text = e.what();
     } catch (...) {
         text = "Unknown error";
     }
+    // Never a modal box inside the paint: the message runs afterwards, once.
     if (paintErrorReported_) return;
     paintErrorReported_ = true;
     const std::string message = "TCourseForm::OpenGLPanel1Paint" + text;
-    QObject* context = panel ? static_cast<QObject*>(panel) : static_cast<QObject*>(qApp);
-    QMetaObject::invokeMethod(context, [message] { ShowMessage(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(context ? context : qApp, [message] { ShowMessage(message); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------

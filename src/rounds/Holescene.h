@@ -10,6 +10,7 @@
 // need the panel's context to be current (they run inside its paint).
 #include <Qt>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "rounds/Markpoint.h"
@@ -93,6 +94,8 @@ public:
     // PaintGL with its exceptions caught: the first one is reported once,
     // in a message box posted to run after the paint.
     void PaintGuarded(TOpenGLAPPanel* panel, const MarkPointType* points);
+    // Runs a paint step; its first exception is reported as PaintGuarded does.
+    void GuardPaint(const std::function<void()>& paint, QObject* context);
     bool PaintErrorReported() const { return paintErrorReported_; }
 
     // Mouse navigation (device pixels). MouseMove returns true when the view

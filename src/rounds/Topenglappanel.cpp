@@ -255,6 +255,8 @@ TOpenGLAPPanel::TOpenGLAPPanel(QWidget* owner) : QOpenGLWidget(owner) {
     font2DType_ = arial;
     pfd_ = RequestedPixelFormat();
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The buffer keeps its content between compositions (see Repaint).
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }
 
 TOpenGLAPPanel::~TOpenGLAPPanel() {
@@ -422,7 +424,19 @@ bool TOpenGLAPPanel::PanelShareLists(TOpenGLAPPanel* other) {
     return QOpenGLContext::areSharing(context(), other->context());
 }
 
-void TOpenGLAPPanel::Repaint() { repaint(); }
+void TOpenGLAPPanel::Repaint() {
+    const int before = paintCount_;
+    repaint();
+    if (paintCount_ != before || !isVisible() || !hasContext_ || !context()) return;
+    // The window is still presenting its previous frame and put the paint
+    // off: draw into the panel's buffer now and let the next composition
+    // show it without drawing again.
+    makeCurrent();
+    composeOnly_ = false;
+    paintGL();
+    composeOnly_ = true;
+    update();
+}
 
 void TOpenGLAPPanel::initializeGL() {
     CreateParams();
@@ -441,10 +455,16 @@ void TOpenGLAPPanel::initializeGL() {
 }
 
 void TOpenGLAPPanel::resizeGL(int, int) {
+    composeOnly_ = false;
     if (OnResize) OnResize(this);
 }
 
 void TOpenGLAPPanel::paintGL() {
+    if (composeOnly_) {
+        composeOnly_ = false;
+        return;
+    }
+    ++paintCount_;
     const auto start = std::chrono::steady_clock::now();
     if (OnPaint) {
         OnPaint(this);

@@ -273,6 +273,8 @@ private:
     bool hasContext_ = false;
     bool doubleBuffered_ = false;
     int swapCount_ = 0;
+    int paintCount_ = 0;
+    bool composeOnly_ = false;
     TPixelFormatDescriptor pfd_;
     std::vector<TPaletteEntry> palette_;
     std::unique_ptr<OpenGLAPFont3D> font3D_;

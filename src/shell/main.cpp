@@ -4,10 +4,13 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "rounds/Topenglappanel.h"
 #include "shell/Application.h"
 #include "shell/Mainform.h"
 
 int main(int argc, char** argv) {
+    // The hole view draws with OpenGL 1.x calls.
+    SetCompatibilityDefaultFormat();
     TCaddoraApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     // Numbers are written with "." whatever the user's locale.

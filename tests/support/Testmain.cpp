@@ -2,6 +2,7 @@
 // display), a data folder of its own, and a message-box responder that answers
 // OK, so that no test ever blocks on a dialog.
 #include <QApplication>
+#include <QSurfaceFormat>
 #include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -12,6 +13,13 @@ int main(int argc, char** argv) {
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
+    // OpenGL panels draw with OpenGL 1.x calls: a compatibility-profile context.
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 1);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    QSurfaceFormat::setDefaultFormat(format);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     std::setlocale(LC_NUMERIC, "C");
