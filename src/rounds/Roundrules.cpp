@@ -112,12 +112,14 @@ CardModel BuildCard(const CardInput& in) {
     } half[2];
 
     const auto text = [](std::optional<int> v) { return v ? std::to_string(*v) : std::string(); };
+    // A row shows the course hole of its number (the first nine again for
+    // rows 10-18 of a 9-hole course); a hole the course lacks leaves it empty.
     const auto holeFor = [&](int row) -> const CardCourseHole* {
-        if (in.Holes.empty()) return nullptr;
-        // The course's holes in order, the first nine again for rows 10-18
-        // of a 9-hole course.
-        const size_t index = row < 9 ? static_cast<size_t>(row) : static_cast<size_t>(row - 1);
-        return &in.Holes[index % in.Holes.size()];
+        int number = CardRowHole(row);
+        if (in.NineAsEighteen && number > 9) number -= 9;
+        for (const CardCourseHole& h : in.Holes)
+            if (h.Number == number) return &h;
+        return nullptr;
     };
 
     for (int r = 0; r < card.Rows; ++r) {

@@ -70,7 +70,7 @@ struct CardInput {
     std::optional<int> HoleColor;
     std::array<std::optional<int>, 6> TeeColor;
     std::array<std::optional<std::string>, 6> TeeName;
-    std::vector<CardCourseHole> Holes;        // by hole number
+    std::vector<CardCourseHole> Holes;        // found by their numbers
     std::map<int, CardRoundHole> RoundHoles;  // by round hole number (HoleId)
 };
 

@@ -141,7 +141,9 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     RoundTable.SetFilter("UserId = " + std::to_string(MainForm->GetUserId()));
     Reread([this] { RoundTable.Open(); });
     QMdiSubWindow* sub = MainForm->AddMdiChild(this);
-    sub->setWindowFlags(Qt::SubWindow | Qt::Tool);
+    // A tool-window border: caption and close box only.
+    sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint);
     sub->adjustSize();
     sub->move(0, 0);
     sub->show();

@@ -279,6 +279,25 @@ TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
     });
     editor->Editshot1Click();
     EXPECT_EQ(Dump(), before);
+
+    // Store, renumbering and validation go together: a failing validation
+    // leaves neither the new shot nor new numbers.
+    db->Execute("CREATE TEMP TRIGGER keep BEFORE UPDATE ON Round BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
+    bool threw = false;
+    QTimer::singleShot(0, [&] {
+        ShotEditForm->LengthEdit->setText("5");
+        try {
+            ShotEditForm->StoreShot();
+        } catch (const EDatabaseError&) {
+            threw = true;
+        }
+        ShotEditForm->Button2Click();
+    });
+    editor->Insertshot1Click();
+    db->Execute("DROP TRIGGER keep");
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(Dump(), before);
 }
 
 TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
@@ -357,6 +376,14 @@ TEST_F(RoundsTest, DeleteRemovesTheRoundWithItsHolesAndShots) {
     ASSERT_EQ(log.Texts().size(), 1u);
     EXPECT_EQ(log.Texts()[0], "Are you sure you want to delete round " +
                                   ShortDateText(EncodeDateTime(2026, 5, 1)) + " / Alpha?");
+    // A failure half-way leaves every row of the round in place.
+    db->Execute("CREATE TEMP TRIGGER keep BEFORE DELETE ON Round BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    log.QueueAnswer(IDYES);
+    EXPECT_THROW(list->DeleteroundClick(), EDatabaseError);
+    EXPECT_EQ(Count("RoundShots", round), 4);
+    EXPECT_EQ(Count("RoundHoles", round), 18);
+    EXPECT_EQ(Count("Round", round), 1);
+    db->Execute("DROP TRIGGER keep");
     log.QueueAnswer(IDYES);
     list->DeleteroundClick();
     EXPECT_EQ(Count("RoundShots", round), 0);
@@ -428,6 +455,13 @@ TEST_F(RoundsTest, NullsAndOddValuesNeverCrashTheRoundWindow) {
     for (int i = 0; i < 40; ++i) AddShot(odd, 3, i + 1, iron, 0, "", 60.1, 24.9, 100);
     Update("Holes", "CourseId = " + std::to_string(alpha) + " and HoleNumber = 2",
            {{"HolePar", TVariant()}, {"HoleLength2", TVariant()}});
+    {
+        TTable hole5(db, "Holes");
+        hole5.SetFilter("CourseId = " + std::to_string(alpha) + " and HoleNumber = 5");
+        hole5.Open();
+        hole5.Delete();
+    }
+    Add("Waypoints", {{"CourseId", alpha}, {"HoleId", 0}, {"Name", "Stray"}, {"Type", 2}});
     TRoundsForm* list = OpenList();
     Select(list, odd);
     list->Viewround1Click();
@@ -437,7 +471,13 @@ TEST_F(RoundsTest, NullsAndOddValuesNeverCrashTheRoundWindow) {
     EXPECT_EQ(LabelText(frm, "MarkerLabel"), "-");
     EXPECT_EQ(LabelText(frm, "TitleLabel"), "-");
     EXPECT_EQ(LabelText(frm, "TeeLabel"), "Blue");
-    EXPECT_EQ(LabelText(frm, "HCPLabel"), "0 / 2");  // slope 120, rating 70, par 68
+    EXPECT_EQ(LabelText(frm, "HCPLabel"), "0 / 6");  // slope 120, rating 70, par 64
+    // The card meets the course's holes by number.
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR4C0")->text(), "");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR5C0")->text(), "6");
+    frm->ShowHole(5);
+    EXPECT_EQ(frm->ScenePointCount, 0);
+    EXPECT_EQ(frm->HolePar->text(), "");
     EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR0C5")->text(), "-");
     EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR1C3")->text(), "");
     EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR1C2")->text(), "");
