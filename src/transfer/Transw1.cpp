@@ -71,7 +71,10 @@ void TTransWiz1::FormShow() {
 void TTransWiz1::NextButtonClick() {
     Visited = 1;
     if (DownloadButton->isChecked()) {
-        if (TransWiz34) OpenNext(TransWiz34);
+        if (TransWiz34) {
+            TransWiz34->Visited = 0;
+            OpenNext(TransWiz34);
+        }
     } else if (KXButton->isChecked()) {
         TransWiz2->Visited = 0;
         TransWiz2->NextButton->setDefault(true);

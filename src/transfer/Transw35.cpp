@@ -19,6 +19,8 @@
 #include "shell/Mainform.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw1.h"
+#include "transfer/Transw4.h"
+#include "transfer/Webrounds.h"
 
 TTransWiz35* TransWiz35 = nullptr;
 
@@ -51,6 +53,9 @@ TTransWiz35::TTransWiz35(QWidget* owner) : TWizardPage(owner) {
     RoundsListBox->setColumnWidth(1, 90);
     RoundsListBox->setColumnWidth(2, 222);
     layout->addWidget(RoundsListBox);
+    RoundsListBox->header()->setSectionsClickable(true);
+    connect(RoundsListBox->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { RoundsListBoxColumnClick(column); });
     ButtonRow(layout, BackButton, NextButton, CancelButton);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
 
@@ -167,11 +172,116 @@ void TTransWiz35::NextDevice() {
 }
 
 // ---- Database mode ----------------------------------------------------------
-// The rounds of the database for the web upload come with the web exchange.
+// The player's rounds for the web upload (rules in Webrounds).
 
-void TTransWiz35::ShowDatabase() { RoundsListBox->clear(); }
+namespace {
+constexpr int kRoundDateRole = Qt::UserRole + 1;
 
-void TTransWiz35::NextDatabase() {}
+TRoundSortKey RoundKey(const QTreeWidgetItem* item) {
+    TRoundSortKey k;
+    QVariant d = item->data(0, kRoundDateRole);
+    if (d.isValid()) {
+        k.Date = d.toDouble();
+    } else {
+        // A device row: its caption read as a date, "Invalid date" as none.
+        const QDate date = QLocale().toDate(item->text(0), QLocale::ShortFormat);
+        if (date.isValid()) k.Date = EncodeDateTime(date.year(), date.month(), date.day());
+    }
+    k.Course = item->text(1).toStdString();
+    k.Title = item->text(2).toStdString();
+    k.Score = item->text(3).toStdString();
+    return k;
+}
+}  // namespace
+
+void TTransWiz35::ShowDatabase() {
+    NextButton->setEnabled(true);
+    RoundsListBox->clear();
+    const std::vector<TRoundListRow> rows = RoundListRows(MainForm->Database, MainForm->GetUserId());
+    if (rows.empty()) {
+        MessageBox("You don't have any rounds to tranfer", "No rounds available");
+        NextButton->setEnabled(false);
+        return;
+    }
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(rows.size()));
+    for (const TRoundListRow& row : rows) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, QString::fromStdString(row.Date));
+        item->setText(1, QString::fromStdString(row.Course));
+        item->setText(2, QString::fromStdString(row.Title));
+        item->setText(3, QString::fromStdString(row.Score));
+        item->setData(0, Qt::UserRole, row.RoundId);
+        // Rounds of one day compare equal: the date without its time.
+        if (row.Start) item->setData(0, kRoundDateRole, double(int64_t(*row.Start)));
+        items.append(item);
+    }
+    RoundsListBox->addTopLevelItems(items);
+}
+
+void TTransWiz35::NextDatabase() {
+    std::vector<int> ids;
+    for (int i = 0; i < RoundsListBox->topLevelItemCount(); ++i)
+        if (RoundsListBox->topLevelItem(i)->isSelected())
+            ids.push_back(RoundsListBox->topLevelItem(i)->data(0, Qt::UserRole).toInt());
+    if (ids.size() > size_t(TTransWiz4::MaxRounds)) {
+        MessageBox("You can only transfer 10 rounds at a time", "Too many rounds");
+        return;
+    }
+    if (ids.empty()) {
+        MessageBox("You must choose at least one round", "No rounds chosen");
+        return;
+    }
+    if (!TransWiz4) return;
+    int n = 0;
+    bool refused = false;
+    {
+        TProgressScope progress("Preparing rounds data");
+        for (int roundId : ids) {
+            if (ProgressForm && !ProgressForm->isVisible()) ProgressForm->show();
+            progress.SetMessage("Preparing rounds data");
+            std::string course;
+            if (!FillRound(MainForm->Database, roundId, MainForm->GetUserId(),
+                           TransWiz4->Rounds[size_t(n)], course)) {
+                HideProgress();
+                ShowMessage("You must first transfer the Course \n" + course + "\nto Peakrally!");
+                refused = true;
+                continue;
+            }
+            ++n;
+        }
+    }
+    if (n == 0) {
+        if (!refused) MessageBox("There is no valid rounds to tranfer", "No rounds to transfer");
+        return;
+    }
+    // Only the rounds filled are sent: no stale record of an earlier transfer.
+    TransWiz4->RoundCount = n;
+    TransWiz4->TransferKind = 2;
+    OpenNext(TransWiz4);
+}
+
+void TTransWiz35::ComputeRoundStatistics(int roundId, int index) {
+    if (!TransWiz4 || index < 0 || index >= TTransWiz4::MaxRounds) return;
+    ::ComputeRoundStatistics(MainForm->Database, roundId, TransWiz4->Rounds[size_t(index)]);
+}
+
+int TTransWiz35::RoundsListBoxCompare(const QTreeWidgetItem* item1,
+                                      const QTreeWidgetItem* item2) const {
+    return CompareRoundRows(RoundKey(item1), RoundKey(item2), SortColumn, SortAscending == 1);
+}
+
+void TTransWiz35::RoundsListBoxColumnClick(int column) {
+    PreviousSortColumn = SortColumn;
+    SortColumn = column;
+    SortAscending = SortColumn == PreviousSortColumn ? (SortAscending == 1 ? 0 : 1) : 1;
+    QList<QTreeWidgetItem*> items;
+    while (RoundsListBox->topLevelItemCount() > 0) items.append(RoundsListBox->takeTopLevelItem(0));
+    std::stable_sort(items.begin(), items.end(), [this](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+        return RoundsListBoxCompare(a, b) < 0;
+    });
+    RoundsListBox->addTopLevelItems(items);
+}
 
 // ---- end of database mode ---------------------------------------------------
 

@@ -9,6 +9,7 @@
 
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TDatabase;
 class TSerialPort;
 class TU8Device;
@@ -38,8 +39,14 @@ public:
     // ---- Database mode: the rounds for the web upload --------------------
     int SortColumn = 0;
     unsigned char SortAscending = 1;
+    int PreviousSortColumn = 0;
     void ShowDatabase();
     void NextDatabase();
+    // Sorts the list by a column (both modes); a second click reverses.
+    void RoundsListBoxColumnClick(int column);
+    int RoundsListBoxCompare(const QTreeWidgetItem* item1, const QTreeWidgetItem* item2) const;
+    // Statistics of a round into record index of the send page's rounds.
+    void ComputeRoundStatistics(int roundId, int index);
     // ---- end of database mode ---------------------------------------------
 
 protected:

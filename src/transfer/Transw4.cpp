@@ -19,6 +19,9 @@
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw2.h"
 #include "transfer/Transw31.h"
+#include "transfer/Transw33.h"
+#include "transfer/Webexchange.h"
+#include "transfer/Webupload.h"
 
 TTransWiz4* TransWiz4 = nullptr;
 
@@ -82,8 +85,10 @@ std::vector<std::string> TTransWiz4::SummaryLines() const {
         for (int i = 0; i < std::min(RoundCount, MaxRounds); ++i) lines.push_back(Rounds[i].Title);
         break;
     case 5:
-        // The downloaded courses are listed by the web download page.
+        // Only the courses the download imported.
         lines.push_back("You have succesfully downloaded the following courses:");
+        if (TransWiz33)
+            for (const std::string& name : TransWiz33->ImportedCourses) lines.push_back(name);
         break;
     }
     return lines;
@@ -136,7 +141,16 @@ void TTransWiz4::SendToDevice() {
 }
 
 void TTransWiz4::SendToWeb() {
-    // The web uploads come with the web exchange; until then nothing is sent.
+    const int count = TransferKind == 0   ? std::clamp(CourseCount, 0, MaxCourses)
+                      : TransferKind == 1 ? std::clamp(BagCount, 0, MaxBags)
+                                          : std::clamp(RoundCount, 0, MaxRounds);
+    TWebExchange http;
+    TWebUpload upload(MainForm->Database, http, MainForm->GetUserId(), MainForm->FileVersion);
+    upload.OnMemo = [this](const std::vector<std::string>& lines) {
+        Memo1->clear();
+        for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
+    };
+    upload.Run(*this, TransferKind, count);
 }
 
 // ---------------------------------------------------------------------------
