@@ -246,7 +246,7 @@ TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
 }
 
 TSettingsForm::~TSettingsForm() {
-    if (device_) device_->ClosePort();
+    if (device_ && port_->GetPortOpen()) device_->ClosePort();
     device_.reset();
     port_.reset();
 }

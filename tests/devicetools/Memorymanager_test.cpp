@@ -6,6 +6,7 @@
 #include "device/U8records.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Devicetoolsfixture.h"
+#include "shell/Helpwindow.h"
 
 namespace {
 
@@ -194,6 +195,27 @@ TEST_F(MemoryManagerTest, NothingCheckedTouchesNothing) {
     EXPECT_EQ(log.Messages()[0].caption, "Error!");
     EXPECT_EQ(log.Messages()[0].icon, MB_ICONERROR);
     EXPECT_TRUE(sim.Device().Requests().empty());
+
+    // The Help button opens the window's own topic.
+    form->Help->click();
+    THelpWindow* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = dynamic_cast<THelpWindow*>(w)) help = h;
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->CurrentTopic(), "/memory.html");
+}
+
+TEST_F(MemoryManagerTest, DeviceGoneBeforeTheQuestionChangesNothing) {
+    TMemoryManagerForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(Check(form->BagsListView, "Travel"));
+    sim.Device().AddFault(Silence(-1, -1, 0, -1));
+    form->Delete->click();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text.rfind("Cannot connect to U8!", 0), 0u);
+    EXPECT_EQ(log.Messages()[0].caption, "Error!");
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(Child<TMemoryManagerForm>(), form);
 }
 
 TEST_F(MemoryManagerTest, DeletingSlotTwoRemovesItsEntryThenItsPoints) {

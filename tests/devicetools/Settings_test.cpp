@@ -14,6 +14,7 @@
 #include "devicetools/Devicetoolsfixture.h"
 #include "devicetools/Settings.h"
 #include "platform/Registry.h"
+#include "shell/Helpwindow.h"
 
 namespace {
 
@@ -391,6 +392,34 @@ TEST_F(SettingsTest, FailedWritesAreReportedAndTheWindowStays) {
     EXPECT_TRUE(log.Empty()) << log.Texts()[0];
     EXPECT_EQ(Memory(kDatumName, 6), (Bytes{'N', 'A', 'D', '2', '7', 0}));
     EXPECT_EQ(Child<TSettingsForm>(), nullptr);
+}
+
+TEST_F(SettingsTest, DeviceGoneBeforeOkTurnsBackToNotConnected) {
+    TSettingsForm* form = OpenConnected();
+    ASSERT_NE(form, nullptr);
+    sim.Device().AddFault(Silence(-1, -1, 0, -1));
+    sim.Device().ClearLogs();
+    form->OKBtn->click();
+    Settle();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text.rfind("Cannot connect to U8!", 0), 0u);
+    EXPECT_EQ(Child<TSettingsForm>(), form);
+    EXPECT_FALSE(form->Connected());
+    EXPECT_FALSE(form->Distance->isEnabled());
+    EXPECT_TRUE(form->Connect->isEnabled());
+    EXPECT_TRUE(Writes().empty());
+
+    // Help shows the window's topic; OK now only saves the account.
+    form->HelpBtn->click();
+    THelpWindow* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = dynamic_cast<THelpWindow*>(w)) help = h;
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->CurrentTopic(), "/settings.html");
+    form->OKBtn->click();
+    Settle();
+    EXPECT_EQ(Child<TSettingsForm>(), nullptr);
+    EXPECT_EQ(log.Messages().size(), 1u);
 }
 
 TEST_F(SettingsTest, SilentDeviceCannotBeConnected) {
