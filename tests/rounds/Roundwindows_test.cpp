@@ -200,6 +200,15 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     EXPECT_FALSE(previewShown);
     ASSERT_EQ(log.Texts().size(), 1u);
     EXPECT_NE(log.Texts()[0].find(card), std::string::npos);
+
+    // A tee added to the course since: the card keeps the grid's two tees.
+    Update("Course_General", "CourseId = " + std::to_string(alpha), {{"Tees", 3}, {"18Holes", false}});
+    const std::string again = home.File("again.xml");
+    ASSERT_TRUE(frm->WriteScorecardFile(again));
+    std::ifstream in(again);
+    int count = 0;
+    for (std::string line; std::getline(in, line);) ++count;
+    EXPECT_EQ(count, 245);
 }
 
 TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
@@ -347,7 +356,26 @@ TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
     list->EditroundClick();
     editor = Children<TEditRoundForm>().at(0);
     AddShot(goneRound, 1, 1, driver, 0, "Only", 0, 0, 100);
+    AddShot(goneRound, 12, 1, driver, 0, "Twelve", 0, 0, 100);
     editor->LoadRound();
+    // Its course is gone, so the hole list holds 1 to 9: hole 12 is not
+    // there, and OK without a hole says so and keeps the window.
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(1));
+    log.Clear();
+    bool open = false;
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(ShotEditForm->HoleComboBox->count(), 9);
+        EXPECT_EQ(ShotEditForm->HoleComboBox->currentIndex(), -1);
+        EXPECT_EQ(ShotEditForm->ShotComboBox->currentIndex(), -1);
+        ShotEditForm->LengthEdit->setText("10");
+        ShotEditForm->Button1Click();
+        open = ShotEditForm->isVisible();
+        ShotEditForm->Button2Click();
+    });
+    editor->Insertshot1Click();
+    EXPECT_TRUE(open);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please select the hole number."});
+    EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(goneRound)), 2);
     editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
     log.Clear();
     QTimer::singleShot(0, [&] {
@@ -360,7 +388,7 @@ TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
     });
     editor->Insertshot1Click();
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"The round has been deleted; the shot is not stored."});
-    EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(goneRound)), 1);
+    EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(goneRound)), 2);
     EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(goneRound)), 0);
     EXPECT_FALSE(ShotEditForm->isVisible());
 }
