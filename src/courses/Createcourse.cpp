@@ -270,6 +270,17 @@ void TCreateCourseForm::Button1Click() {
     if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
 }
 
+void ShowCreateCourseForm(TCreateCourseForm* dialog) {
+    if (!MainForm) return;
+    QMdiSubWindow* sub = MainForm->AddMdiChild(dialog);
+    sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    sub->show();
+    sub->adjustSize();
+    const QRect area = MainForm->MdiArea()->viewport()->rect();
+    sub->move(std::max(0, (area.width() - sub->width()) / 2),
+              std::max(0, (area.height() - sub->height()) / 2));
+}
+
 TCreateCourseForm* OpenEditCourseDialog(int courseId) {
     if (!MainForm) return nullptr;
     auto* dialog = new TCreateCourseForm(MainForm);
@@ -279,9 +290,7 @@ TCreateCourseForm* OpenEditCourseDialog(int courseId) {
     dialog->LoadSetup(ReadCourseSetup(MainForm->Database, courseId));
     dialog->HolesButton1->setEnabled(false);
     dialog->HolesButton2->setEnabled(false);
-    QMdiSubWindow* sub = MainForm->AddMdiChild(dialog);
-    sub->setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    sub->show();
+    ShowCreateCourseForm(dialog);
     dialog->TeesComboBoxChange();
     return dialog;
 }

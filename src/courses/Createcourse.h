@@ -57,6 +57,9 @@ class TCreateCourseForm : public QWidget {
     bool reverting_ = false;
 };
 
+// Shows the dialog as a child of the main window, centred in it.
+void ShowCreateCourseForm(TCreateCourseForm* dialog);
+
 // Opens "Edit course" for a stored course, as "Hole settings" does after the
 // course window's own question; returns the dialog.
 TCreateCourseForm* OpenEditCourseDialog(int courseId);

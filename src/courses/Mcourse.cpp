@@ -209,11 +209,5 @@ void TCourseForm::Newcourse1Click() {
     if (!MainForm) return;
     auto* dialog = new TCreateCourseForm(this);
     dialog->Mode = 0;
-    QMdiSubWindow* sub = MainForm->AddMdiChild(dialog);
-    sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    sub->show();
-    sub->adjustSize();
-    const QRect area = MainForm->MdiArea()->viewport()->rect();
-    sub->move(std::max(0, (area.width() - sub->width()) / 2),
-              std::max(0, (area.height() - sub->height()) / 2));
+    ShowCreateCourseForm(dialog);
 }
