@@ -73,7 +73,7 @@ void TBagTree::startDrag(Qt::DropActions) {
     if (!item || !item->parent() || item->text(0).isEmpty()) return;
     auto* drag = new QDrag(this);
     auto* mime = new QMimeData;
-    mime->setData(HolderMime, QByteArray());
+    mime->setData(HolderMime, QByteArray("1"));
     drag->setMimeData(mime);
     drag->setPixmap(item->icon(0).pixmap(16, 16));
     drag->exec(Qt::MoveAction);
@@ -91,9 +91,13 @@ void TBagTree::dragMoveEvent(QDragMoveEvent* e) {
 }
 
 void TBagTree::dropEvent(QDropEvent* e) {
-    if (!e->mimeData()->hasFormat(TClubList::ClubMime)) return;
-    e->acceptProposedAction();
-    editor_->DropListClubOn(itemAt(e->position().toPoint()));
+    if (DropAt(e->position().toPoint(), e->mimeData())) e->acceptProposedAction();
+}
+
+bool TBagTree::DropAt(QPoint pos, const QMimeData* mime) {
+    if (!mime || !mime->hasFormat(TClubList::ClubMime)) return false;
+    editor_->DropListClubOn(itemAt(pos));
+    return true;
 }
 
 TClubList::TClubList(TPlayerEditor* editor, QWidget* parent) : QListWidget(parent), editor_(editor) {
@@ -108,7 +112,7 @@ void TClubList::startDrag(Qt::DropActions) {
     if (!item) return;
     auto* drag = new QDrag(this);
     auto* mime = new QMimeData;
-    mime->setData(ClubMime, QByteArray());
+    mime->setData(ClubMime, QByteArray("1"));
     drag->setMimeData(mime);
     drag->setPixmap(item->icon().pixmap(16, 16));
     drag->exec(Qt::MoveAction);
@@ -120,7 +124,11 @@ void TClubList::dragMoveEvent(QDragMoveEvent* e) { e->acceptProposedAction(); }
 // Anything but a club of the tree is ignored; the drop point does not matter.
 void TClubList::dropEvent(QDropEvent* e) {
     e->acceptProposedAction();
-    if (e->mimeData()->hasFormat(TBagTree::HolderMime)) editor_->DropTreeClubOnList();
+    DropAt(e->mimeData());
+}
+
+void TClubList::DropAt(const QMimeData* mime) {
+    if (mime && mime->hasFormat(TBagTree::HolderMime)) editor_->DropTreeClubOnList();
 }
 
 // ---------------------------------------------------------------------------

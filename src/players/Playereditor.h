@@ -10,6 +10,7 @@ class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -27,6 +28,8 @@ public:
     TBagTree(TPlayerEditor* editor, QWidget* parent);
     static const char* const HolderMime;
     bool Editing() const { return state() == EditingState; }
+    // A drop at a point of the viewport; false for what is not a list club.
+    bool DropAt(QPoint pos, const QMimeData* mime);
 
 protected:
     void startDrag(Qt::DropActions actions) override;
@@ -43,6 +46,8 @@ class TClubList : public QListWidget {
 public:
     TClubList(TPlayerEditor* editor, QWidget* parent);
     static const char* const ClubMime;
+    // A drop anywhere in the list; only a club of the tree is taken.
+    void DropAt(const QMimeData* mime);
 
 protected:
     void startDrag(Qt::DropActions actions) override;

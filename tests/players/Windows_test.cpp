@@ -1,0 +1,454 @@
+#include <QComboBox>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+
+#include "players/Childwin.h"
+#include "players/Clubstats.h"
+#include "players/Editclub.h"
+#include "players/Newbag.h"
+#include "players/Newclub.h"
+#include "players/Newplayer.h"
+#include "players/Playereditor.h"
+#include "shell/Shellfixture.h"
+
+namespace {
+// Keys as a user types them.
+void Type(QWidget* w, const QString& text) {
+    w->setFocus();
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void Choose(QComboBox* box, const QString& text) {
+    const int i = box->findText(text);
+    ASSERT_GE(i, 0) << text.toStdString();
+    box->setCurrentIndex(i);
+    emit box->activated(i);
+}
+
+std::vector<std::string> Children(QTreeWidgetItem* bag) {
+    std::vector<std::string> out;
+    for (int i = 0; i < bag->childCount(); ++i) out.push_back(bag->child(i)->text(0).toStdString());
+    return out;
+}
+
+QListWidgetItem* ListItem(TPlayerEditor* ed, const QString& name) {
+    for (int i = 0; i < ed->ListView1->count(); ++i)
+        if (ed->ListView1->item(i)->text() == name) return ed->ListView1->item(i);
+    return nullptr;
+}
+
+// Drops the named list club on a tree item at the item's place.
+void DropOn(TPlayerEditor* ed, const QString& club, QTreeWidgetItem* target) {
+    ed->ListView1->setCurrentItem(ListItem(ed, club));
+    ASSERT_NE(ed->ListView1->currentItem(), nullptr) << club.toStdString();
+    if (ed->PageControl1->currentIndex() != 1) {
+        ed->PageControl1->setCurrentIndex(1);
+        ProcessEventsFor(20);
+    }
+    ed->TreeView1->scrollToItem(target);
+    const QPoint at = ed->TreeView1->visualItemRect(target).center();
+    QMimeData mime;
+    mime.setData(TClubList::ClubMime, QByteArray("1"));
+    ed->TreeView1->DropAt(at, &mime);
+}
+
+// Answers the next modal dialog: fill() runs once it is up.
+template <class F> void WhenShown(QDialog* dialog, F fill) {
+    QTimer::singleShot(0, dialog, [dialog, fill] {
+        if (!WaitFor([dialog] { return dialog->isVisible(); }, 2000)) return;
+        fill();
+    });
+}
+
+TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
+    TTable t(&MainForm->Database, table);
+    t.SetFilter(filter);
+    t.Open();
+    if (t.IsEmpty()) return TVariant();
+    t.First();
+    return t.FieldByName(column).Value();
+}
+
+int Count(const std::string& table, const std::string& filter) {
+    TTable t(&MainForm->Database, table);
+    t.SetFilter(filter);
+    t.Open();
+    return t.RecordCount();
+}
+
+void Flush() {
+    ProcessEventsFor(20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+}  // namespace
+
+class PlayerWindowTest : public ShellTest {
+protected:
+    void NewClub(TPlayerEditor* ed, const QString& name, QRadioButton* TClubTypeButtons::*type) {
+        WhenShown(NewClubFrm, [=] {
+            NewClubFrm->clubEdit->setText(name);
+            (NewClubFrm->Types.*type)->setChecked(true);
+            NewClubFrm->Button1->click();
+        });
+        ed->NewClubButton->click();
+    }
+    void NewBag(TPlayerEditor* ed, const QString& name) {
+        WhenShown(NewBagFrm, [=] {
+            NewBagFrm->bagEdit->setText(name);
+            NewBagFrm->Button1->click();
+        });
+        ed->NewBagButton->click();
+    }
+    TPlayerEditor* OpenPlayer() {
+        MainForm->Player1->trigger();
+        Flush();
+        return MainForm->PlayerWindow ? MainForm->PlayerWindow->Editor : nullptr;
+    }
+};
+
+TEST_F(PlayerWindowTest, FirstRunThenThePlayerWindowAsAUserWould) {
+    Start();
+    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(MainForm->windowTitle(), "Caddora - New Player");
+    TPlayerEditor* ed = first->Editor;
+    ASSERT_EQ(ed->TreeView1->topLevelItemCount(), 1);
+    QTreeWidgetItem* bag = ed->TreeView1->topLevelItem(0);
+    EXPECT_EQ(bag->text(0), "Default");
+    const auto holders = Children(bag);
+    ASSERT_EQ(holders.size(), 14u);
+    EXPECT_EQ(holders.front(), "Putter");
+    EXPECT_EQ(holders[1], "Driver");
+    EXPECT_EQ(holders.back(), "");
+    EXPECT_EQ(std::count(holders.begin(), holders.end(), ""), 1);
+    EXPECT_EQ(ed->ListView1->count(), 0);
+    EXPECT_EQ(MainForm->ClubCount, 13);
+    EXPECT_FALSE(ed->OKBtn->isEnabled());
+    EXPECT_FALSE(ed->CancelBtn->isEnabled());
+    EXPECT_FALSE(ed->RequiredNote->isVisible());
+
+    Type(ed->FirstNameEdit, "Ann");
+    EXPECT_TRUE(ed->OKBtn->isEnabled());
+    Type(ed->LastNameEdit, "Smith");
+    Type(ed->HandicapEdit, "12.5");
+    // OK without a country: the message, the dialog stays.
+    ed->OKBtn->click();
+    ASSERT_EQ(log.Texts(), std::vector<std::string>{"You must choose a country"});
+    EXPECT_EQ(log.Messages()[0].caption, "Wrong input");
+    EXPECT_TRUE(first->isVisible());
+    Choose(ed->CountryComboBox, "United States");
+    EXPECT_TRUE(ed->StateComboBox->isEnabled());
+    Choose(ed->StateComboBox, "Texas");
+    log.Clear();
+    ed->OKBtn->click();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    Flush();
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    EXPECT_EQ(MainForm->windowTitle(), "Caddora");
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    EXPECT_EQ(MainForm->GetUserId(), 1);
+    EXPECT_EQ(MainForm->ClubCount, 0);
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "FirstName").AsString(), "Ann");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "Country").AsString(), "US");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "State").AsString(), "TX");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 12.5);
+
+    // View > Player: the record as stored.
+    ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    EXPECT_EQ(MainForm->PlayerWindow->windowTitle(), "Caddora - Player");
+    EXPECT_EQ(MainForm->PlayerWindow->parentWidget()->size(), QSize(591, 426));
+    EXPECT_EQ(ed->FirstNameEdit->text(), "Ann");
+    EXPECT_EQ(ed->CountryComboBox->currentText(), "United States");
+    EXPECT_EQ(ed->StateComboBox->currentText(), "Texas");
+    EXPECT_EQ(ed->HandicapEdit->text(), "12.5");
+    EXPECT_TRUE(ed->GenderMale->isChecked());
+    EXPECT_FALSE(MainForm->Player1->isEnabled());
+    EXPECT_TRUE(ed->RequiredNote->isVisible());
+    EXPECT_FALSE(ed->Modified());
+
+    // A new bag and three new clubs, dragged in.
+    NewBag(ed, "Travel");
+    ASSERT_EQ(ed->TreeView1->topLevelItemCount(), 2);
+    QTreeWidgetItem* travel = ed->TreeView1->topLevelItem(1);
+    EXPECT_EQ(travel->text(0), "Travel");
+    EXPECT_EQ(travel->childCount(), 14);
+    EXPECT_EQ(travel->data(0, Qt::UserRole + 1).toInt(), EmptyBagImage);
+    NewClub(ed, "MyPutt", &TClubTypeButtons::RBPutter);
+    NewClub(ed, "Iron7", &TClubTypeButtons::RBIron);
+    NewClub(ed, "Lob", &TClubTypeButtons::RBWedge);
+    ASSERT_EQ(ed->ListView1->count(), 3);
+    ASSERT_TRUE(log.Empty()) << log.Texts().front();
+
+    DropOn(ed, "Iron7", travel);  // not a putter: holder 1 is for the putter
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"You can only place a putter in the bags first holder"});
+    DropOn(ed, "MyPutt", travel);
+    DropOn(ed, "Lob", travel->child(5));
+    DropOn(ed, "Iron7", travel);
+    EXPECT_EQ(Children(travel)[0], "MyPutt");
+    EXPECT_EQ(Children(travel)[1], "Iron7");
+    EXPECT_EQ(Children(travel)[5], "Lob");
+    EXPECT_EQ(ed->ListView1->count(), 0);
+    EXPECT_EQ(travel->data(0, Qt::UserRole + 1).toInt(), BagImage);
+    ed->OKBtn->click();
+    ASSERT_EQ(log.Texts().size(), 1u) << log.Texts().back();
+    Flush();
+    EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+
+    const int bagId = Value("GolfBag", "BagName='Travel'", "BagId").AsInteger();
+    EXPECT_EQ(Value("GolfBag", "BagId=" + std::to_string(bagId), "UserId").AsInteger(), 1);
+    auto rank = [&](const char* club) {
+        const int id = Value("ClubDetail", std::string("ClubName='") + club + "'", "ClubId").AsInteger();
+        EXPECT_EQ(Value("Clubs", "ClubId=" + std::to_string(id), "BagId").AsInteger(), bagId) << club;
+        return Value("Clubs", "ClubId=" + std::to_string(id), "OrderNumber").AsInteger();
+    };
+    EXPECT_EQ(rank("MyPutt"), 1);
+    EXPECT_EQ(rank("Iron7"), 2);
+    EXPECT_EQ(rank("Lob"), 3);
+    EXPECT_EQ(Value("ClubDetail", "ClubName='Lob'", "Type").AsInteger(), 2);
+}
+
+TEST_F(PlayerWindowTest, FirstRunChecksTheBagsBeforeTheDetails) {
+    Start();
+    TPlayerEditor* ed = MainForm->NewPlayerWindow->Editor;
+    QTreeWidgetItem* bag = ed->TreeView1->topLevelItem(0);
+    for (int h = 2; h < 13; ++h) {
+        ed->TreeView1->setCurrentItem(bag->child(h));
+        ed->DropTreeClubOnList();
+    }
+    EXPECT_EQ(ed->ListView1->count(), 11);
+    ed->OKBtn->click();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text,
+              "You must have at least three \nclubs in every bag and one \nclub must be a putter.");
+    EXPECT_EQ(log.Messages()[0].caption, "Incomplete bag");
+    // After a drop onto the tree the bag can no longer be renamed.
+    DropOn(ed, "PW", bag);
+    EXPECT_TRUE(ed->TreeReadOnly);
+    ed->TreeView1->setCurrentItem(bag);
+    ed->RenameBagItem->trigger();
+    bag->setText(0, "Other");
+    EXPECT_EQ(MainForm->BagList[0]->BagName, "Default");
+    log.Clear();
+    ed->OKBtn->click();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"The HCP field contains a value that is not valid"});
+}
+
+TEST_F(PlayerWindowTest, FirstRunRefusesOneCloseAfterEscOrCtrl) {
+    Start();
+    QPointer<TNewPlayerForm> first = MainForm->NewPlayerWindow;
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(first->Editor->FirstNameEdit, &esc);
+    EXPECT_EQ(first->CloseAllowed, 0);
+    EXPECT_FALSE(first->close());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(MainForm->ClubCount, 13);  // the editor still holds its clubs
+    EXPECT_TRUE(first->close());
+    Flush();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(MainForm->windowTitle(), "Caddora");
+    EXPECT_EQ(MainForm->ClubCount, 0);
+}
+
+TEST_F(PlayerWindowTest, BagAndClubDialogsRefuseWithTheirTexts) {
+    AddPlayerBeforeStart(1);
+    Start();
+    NewBagFrm->show();
+    NewBagFrm->bagEdit->setText("");
+    NewBagFrm->Button1Click();
+    NewBagFrm->bagEdit->setText("Default");  // another player's name counts too
+    NewBagFrm->Button1Click();
+    EXPECT_TRUE(NewBagFrm->isVisible());
+    EXPECT_EQ(MainForm->BagList[0], nullptr);
+    ASSERT_EQ(log.Messages().size(), 2u);
+    EXPECT_EQ(log.Messages()[0].text, "You must give Bagname");
+    EXPECT_EQ(log.Messages()[0].caption, "Bagname missing");
+    EXPECT_EQ(log.Messages()[1].text, "You must give a unique Bagname");
+    EXPECT_EQ(log.Messages()[1].caption, "Wrong bagname");
+    EXPECT_EQ(NewBagFrm->bagEdit->maxLength(), 8);
+    NewBagFrm->Button2Click();
+    EXPECT_EQ(NewBagFrm->result(), 2);
+
+    log.Clear();
+    NewClubFrm->show();
+    EXPECT_TRUE(NewClubFrm->Types.RBWood->isChecked());
+    NewClubFrm->Button1Click();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"You must give clubname"});
+    EXPECT_EQ(log.Messages()[0].caption, "Clubname missing");
+    NewClubFrm->Button2Click();
+    EXPECT_EQ(MainForm->ClubList[0], nullptr);
+
+    // The default bag's clubs keep their type.
+    log.Clear();
+    EditClubForm->SetClubType(1);
+    EditClubForm->ClubDetailTable.SetFilter("ClubId=105");
+    EditClubForm->clubEdit->setText("6 Iron");
+    EditClubForm->show();
+    EXPECT_TRUE(EditClubForm->Types.RBIron->isChecked());
+    EXPECT_FALSE(EditClubForm->Types.RBWood->isEnabled());
+    EditClubForm->hide();
+    EditClubForm->ClubDetailTable.SetFilter("ClubId=112");
+    EditClubForm->SetClubType(9);
+    EditClubForm->show();
+    EXPECT_TRUE(EditClubForm->Types.RBWood->isEnabled());
+    EXPECT_TRUE(EditClubForm->Types.RBPutter->isChecked());
+    log.QueueAnswer(IDNO);
+    EditClubForm->Button1Click();
+    EXPECT_TRUE(EditClubForm->isVisible());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text,
+              "Edit Club? \nIf you edit the clubtype you will\nloose the statistics(Longest\nshot, Average "
+              "Shotlength,\n and Number of shots.)");
+    EXPECT_EQ(log.Messages()[0].buttons, MB_YESNO);
+    EditClubForm->clubEdit->setText("");
+    EditClubForm->Button1Click();
+    EXPECT_EQ(log.Texts().back(), "You must give clubname");
+    EditClubForm->Button2Click();
+}
+
+TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
+    AddPlayerBeforeStart(1);
+    Start();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    ed->PageControl1->setCurrentIndex(1);
+    ProcessEventsFor(20);
+    QTreeWidgetItem* def = ed->TreeView1->topLevelItem(0);
+    // Clubs in the bag: no delete; the default bag's name protects it once empty.
+    ed->TreeView1->setCurrentItem(def);
+    ed->Delete1Click();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"You must first remove the clubs"});
+    // A club of the default bag cannot be deleted from the list.
+    ed->TreeView1->setCurrentItem(def->child(1));
+    ed->DropTreeClubOnList();
+    ed->ListView1->setCurrentItem(ListItem(ed, "Driver"));
+    ed->Delete2Click();
+    EXPECT_EQ(log.Texts().back(), "You can't delete a club that belongs to the default bag");
+    // The bag buttons follow the tree's selection.
+    ed->TreeView1->setCurrentItem(def);
+    emit ed->TreeView1->itemClicked(def, 0);
+    EXPECT_TRUE(ed->DeleteBagButton->isEnabled());
+    EXPECT_TRUE(ed->StatisticsButton->isEnabled());
+
+    // A renamed bag: the new-bag rules, then the new name.
+    NewBag(ed, "Spare");
+    QTreeWidgetItem* spare = ed->TreeView1->topLevelItem(1);
+    const int spareId = MainForm->BagList[1]->BagId;
+    EXPECT_EQ(Value("GolfBag", "BagId=" + std::to_string(spareId), "UserId").AsInteger(), -1);
+    ed->TreeView1->setCurrentItem(spare);
+    ed->RenameBagItem->trigger();
+    spare->setText(0, "Default");
+    EXPECT_EQ(log.Texts().back(), "You must give a unique Bagname");
+    EXPECT_EQ(spare->text(0), "Spare");
+    ed->RenameBagItem->trigger();
+    spare->setText(0, "Trip");
+    EXPECT_EQ(MainForm->BagList[1]->BagName, "Trip");
+
+    // Delete a bag after the question.
+    log.QueueAnswer(IDNO);
+    ed->Delete1Click();
+    EXPECT_EQ(ed->TreeView1->topLevelItemCount(), 2);
+    log.QueueAnswer(IDYES);
+    ed->Delete1Click();
+    EXPECT_EQ(log.Texts().back(), "Delete Bag?");
+    EXPECT_EQ(ed->TreeView1->topLevelItemCount(), 1);
+
+    // Cancel writes nothing; the new bag's row goes.
+    ed->CancelBtn->click();
+    Flush();
+    EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+    EXPECT_EQ(Count("GolfBag", "BagId=" + std::to_string(spareId)), 0);
+    EXPECT_EQ(Value("Clubs", "ClubId=99", "BagId").AsInteger(), 1);
+    EXPECT_EQ(MainForm->BagCount, 0);
+}
+
+TEST_F(PlayerWindowTest, StatisticsWindowShowsFiguresAndEmptiesOnEveryClose) {
+    AddPlayerBeforeStart(1);
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        TTable shots(&db, "RoundShots");
+        shots.Open();
+        for (int length : {150, 200, 200, 20}) {
+            shots.Append();
+            shots.FieldByName("RoundId").SetAsInteger(1);
+            shots.FieldByName("ClubId").SetAsInteger(99);
+            shots.FieldByName("ShotLength").SetAsInteger(length);
+            shots.Post();
+        }
+        TTable holes(&db, "RoundHoles");
+        holes.Open();
+        for (int i = 0; i < 36; ++i) {
+            holes.Append();
+            holes.FieldByName("HoleShotsTotal").SetAsInteger(4);
+            holes.FieldByName("FIR").SetAsBoolean(i < 12);
+            holes.FieldByName("HoleShotsPutter").SetAsInteger(i < 29 ? 2 : 1);
+            holes.Post();
+        }
+    }
+    Start();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    EXPECT_EQ(Value("ClubDetail", "ClubId=99", "Shots").AsInteger(), 4);
+    EXPECT_EQ(ClubStatsForm->AllRoundsHoles, 36);
+
+    // The bag view through the tree's menu command.
+    ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0));
+    std::string caption, fairway, putts, driverUse, driverAverage, row13;
+    WhenShown(ClubStatsForm, [&] {
+        caption = ClubStatsForm->windowTitle().toStdString();
+        fairway = ClubStatsForm->AllRoundsFairwayLabel->text().toStdString();
+        putts = ClubStatsForm->AllRoundsPuttsLabel->text().toStdString();
+        driverUse = ClubStatsForm->RowShotsLabel[1]->text().toStdString();
+        driverAverage = ClubStatsForm->RowAverageLabel[1]->text().toStdString();
+        row13 = ClubStatsForm->RowNameLabel[12]->isVisible() ? "shown" : "hidden";
+        ClubStatsForm->close();  // the close box
+    });
+    ed->StatisticsButton->setEnabled(true);
+    ed->StatisticsButton->click();
+    EXPECT_EQ(caption, "Statistics");
+    EXPECT_EQ(fairway, "Fairway hits: 12 of 36 (33%)");
+    EXPECT_EQ(putts, "Putts: 65 (1.81)");
+    EXPECT_EQ(driverUse, "Club used:4 times");
+    EXPECT_EQ(driverAverage, "Average:183 meter(s)");
+    EXPECT_EQ(row13, "shown");
+    // Closed with the close box: nothing of it is left visible.
+    EXPECT_FALSE(ClubStatsForm->AllRoundsTitleLabel->isVisibleTo(ClubStatsForm));
+    EXPECT_FALSE(ClubStatsForm->RowNameLabel[0]->isVisibleTo(ClubStatsForm));
+    EXPECT_EQ(ClubStatsForm->ScrollBox1->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+
+    // A club view of a putter: name, picture and use line only.
+    ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0)->child(0));
+    ed->DropTreeClubOnList();
+    ed->ListView1->setCurrentItem(ListItem(ed, "Putter"));
+    bool average = true, scroll = true;
+    WhenShown(ClubStatsForm, [&] {
+        caption = ClubStatsForm->windowTitle().toStdString();
+        average = ClubStatsForm->RowAverageLabel[0]->isVisibleTo(ClubStatsForm);
+        scroll = ClubStatsForm->ScrollBox1->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+        row13 = ClubStatsForm->RowNameLabel[1]->isVisibleTo(ClubStatsForm) ? "shown" : "hidden";
+        ClubStatsForm->OK->click();
+    });
+    ed->ClubStatisticsItem->trigger();
+    EXPECT_EQ(caption, "Club statistics - Putter");
+    EXPECT_FALSE(average);
+    EXPECT_FALSE(scroll);
+    EXPECT_EQ(row13, "hidden");
+}
