@@ -344,7 +344,7 @@ void TRoundFrm::SetupHoleButtons() {
     RoundShotsTable.Last();
     const int last = OptInt(RoundShotsTable, "HoleId").value_or(0);
     const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
-    Label5->setText(unit == "true" ? "Length (m)" : "Length (y)");
+    Label5->setText(unit != "false" ? "Length (m)" : "Length (y)");
     for (int i = 0; i < 18; ++i) HoleButtons[i]->setEnabled(i + 1 <= last);
 }
 
@@ -385,7 +385,7 @@ bool TRoundFrm::FillScorecard() {
         womenSlope[i - 1] = OptInt(ScoreCardTable, "S" + n + "F");
     }
     in.HoleColor = OptInt(ScoreCardTable, "HoleCol");
-    UnitLabel->setText(unit == "true" ? "(m)" : "(y)");
+    UnitLabel->setText(unit != "false" ? "(m)" : "(y)");
     UnitLabel2->setText(UnitLabel->text());
 
     // The course's holes by number, and its par.

@@ -77,6 +77,7 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     TRoundsForm* list = OpenList();
     Select(list, roundId);
     const std::string before = Dump();
+    MainForm->SetIsMeter("");  // no stored unit: metres, and the headings say so
     list->Viewround1Click();
     auto frames = Children<TRoundFrm>();
     ASSERT_EQ(frames.size(), 1u);
@@ -94,6 +95,9 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_EQ(LabelText(frm, "FirLabel"), "7 of 18 (39%)");
     EXPECT_EQ(LabelText(frm, "GirLabel"), "1 of 18 (6%)");
     EXPECT_EQ(LabelText(frm, "PutsLabel"), "36 (2.00)");
+    EXPECT_EQ(frm->UnitLabel->text(), "(m)");
+    EXPECT_EQ(frm->Label5->text(), "Length (m)");
+    EXPECT_EQ(frm->findChild<QLineEdit*>("ScorecardEditR0C1")->text(), "301");
     EXPECT_EQ(PrintingForm->CardTitle, "Alpha");
     EXPECT_EQ(PrintingForm->PlayingHcp, 18);
     EXPECT_EQ(PrintingForm->RowCount, 22);
