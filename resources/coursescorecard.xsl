@@ -21,7 +21,7 @@
 <tr bgcolor="#2E7D32">
 <th><font color="#FFFFFF">Hole</font></th>
 <xsl:for-each select="hole"><th><font color="#FFFFFF"><xsl:value-of select="@number"/></font></th></xsl:for-each>
-<th><font color="#FFFFFF"><xsl:choose><xsl:when test="$last">In</xsl:when><xsl:otherwise>Out</xsl:otherwise></xsl:choose></font></th>
+<th><font color="#FFFFFF"><xsl:choose><xsl:when test="$last">In</xsl:when><xsl:when test="/course/holecount = 9">Tot</xsl:when><xsl:otherwise>Out</xsl:otherwise></xsl:choose></font></th>
 <xsl:if test="$last"><th><font color="#FFFFFF">Total</font></th></xsl:if>
 </tr>
 <xsl:for-each select="tees/tee">
