@@ -299,22 +299,25 @@ void TSettingsForm::BuildControls() {
     for (const std::string& name : TimeZoneNames()) TimeZone->addItem(QString::fromStdString(name));
     TimeZone->setCurrentIndex(-1);
 
-    auto spin = [devicePage](const char* name, int high, int step) {
+    auto spin = [devicePage](const char* name, const char* accessible, int high, int step) {
         auto* s = new QSpinBox(devicePage);
         s->setObjectName(name);
+        s->setAccessibleName(accessible);
         s->setRange(0, high);
         s->setSingleStep(step);
         return s;
     };
-    NumberEdit = spin("NumberEdit", 254, 1);
-    SleepMergeTee = spin("SleepMergeTee", 300, 30);
-    SleepEndHole = spin("SleepEndHole", 300, 30);
+    NumberEdit = spin("NumberEdit", "Datum number", 254, 1);
+    SleepMergeTee = spin("SleepMergeTee", "Sleep after mark tee", 300, 30);
+    SleepEndHole = spin("SleepEndHole", "Sleep after end hole", 300, 30);
     connect(NumberEdit, &QSpinBox::valueChanged, this, [this](int) { NumberEditChange(); });
 
     DatumCombo = new QComboBox(devicePage);
     DatumCombo->setObjectName("DatumCombo");
+    DatumCombo->setAccessibleName("Datum name");
     CountryCombo = new QComboBox(devicePage);
     CountryCombo->setObjectName("CountryCombo");
+    CountryCombo->setAccessibleName("Datum description");
     connect(DatumCombo, &QComboBox::activated, this, [this](int) { DatumComboChange(); });
     connect(CountryCombo, &QComboBox::activated, this, [this](int) { CountryComboChange(); });
 
@@ -361,16 +364,20 @@ void TSettingsForm::BuildControls() {
     PageControl->addTab(webPage, QString(WebServiceName) + " settings");
     UserNameEdit = new QLineEdit(webPage);
     UserNameEdit->setObjectName("UserNameEdit");
+    UserNameEdit->setAccessibleName("Username");
     PassWordEdit = new QLineEdit(webPage);
     PassWordEdit->setObjectName("PassWordEdit");
+    PassWordEdit->setAccessibleName("Password");
     PassWordEdit->setEchoMode(QLineEdit::Password);
     FirewallCheckBox = new QCheckBox("Firewall", webPage);
     FirewallCheckBox->setObjectName("FirewallCheckBox");
     FirewallCheckBox->setChecked(true);
     FirewallAddressEdit = new QLineEdit(webPage);
     FirewallAddressEdit->setObjectName("FirewallAddressEdit");
+    FirewallAddressEdit->setAccessibleName("Firewall address");
     PortNumberEdit = new QLineEdit(webPage);
     PortNumberEdit->setObjectName("PortNumberEdit");
+    PortNumberEdit->setAccessibleName("Port number");
     auto* ask = new QLabel(QString("Please fill in your ") + WebServiceName + " user name and password.", webPage);
     auto* notMember = new QLabel("If you're not a member of ", webPage);
     linklabel = new QLabel(QString("<a href=\"home\">") + WebServiceName + "</a>", webPage);
