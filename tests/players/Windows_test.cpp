@@ -352,13 +352,22 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     const int spareId = MainForm->BagList[1]->BagId;
     EXPECT_EQ(Value("GolfBag", "BagId=" + std::to_string(spareId), "UserId").AsInteger(), -1);
     ed->TreeView1->setCurrentItem(spare);
-    ed->RenameBagItem->trigger();
-    spare->setText(0, "Default");
+    auto rename = [&](const QString& name) {
+        ed->RenameBagItem->trigger();
+        auto* line = ed->TreeView1->findChild<QLineEdit*>("BagNameEditor");
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->maxLength(), 8);
+        line->setText(name);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(line, &enter);
+        Flush();
+    };
+    rename("Default");
     EXPECT_EQ(log.Texts().back(), "You must give a unique Bagname");
     EXPECT_EQ(spare->text(0), "Spare");
-    ed->RenameBagItem->trigger();
-    spare->setText(0, "Trip");
+    rename("Trip");
     EXPECT_EQ(MainForm->BagList[1]->BagName, "Trip");
+    EXPECT_EQ(spare->text(0), "Trip");
 
     // Delete a bag after the question.
     log.QueueAnswer(IDNO);
