@@ -200,6 +200,7 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
         *out = new QLineEdit(page);
         (*out)->setObjectName(name);
         form->addRow(caption, *out);
+        (*out)->installEventFilter(this);
         connect(*out, &QLineEdit::textEdited, this, [this] { SetModified(); });
     };
     edit(&FirstNameEdit, "FirstNameEdit", "First name *");
@@ -704,7 +705,17 @@ void TPlayerEditor::ListSelectionButtons() { SetClubButtons(ListView1->currentIt
 bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
     const bool tree = watched == TreeView1 || watched == TreeView1->viewport();
     const bool list = watched == ListView1 || watched == ListView1->viewport();
-    if (!tree && !list) return QWidget::eventFilter(watched, e);
+    if (!tree && !list) {
+        // Enter in a detail box presses the default button (the player window's OK).
+        if (e->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) && !firstRun_) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && OKBtn->isDefault() && OKBtn->isEnabled()) {
+                OKBtn->click();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, e);
+    }
     switch (e->type()) {
     case QEvent::KeyPress: {
         if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete) break;

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include <QComboBox>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QToolButton>
 
 #include "players/Childwin.h"
+#include "players/Clubbrowse.h"
 #include "players/Clubstats.h"
 #include "players/Editclub.h"
 #include "players/Newbag.h"
@@ -460,4 +463,64 @@ TEST_F(PlayerWindowTest, StatisticsWindowShowsFiguresAndEmptiesOnEveryClose) {
     EXPECT_FALSE(average);
     EXPECT_FALSE(scroll);
     EXPECT_EQ(row13, "hidden");
+}
+
+TEST_F(PlayerWindowTest, ALockedFileLeavesTheRecordWholeAndTheWindowOpen) {
+    AddPlayerBeforeStart(1);
+    Start();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    Type(ed->LastNameEdit, "Jones");
+    Choose(ed->CountryComboBox, "Sweden");
+    Type(ed->HandicapEdit, "4");
+    // Another program holds the file for writing meanwhile.
+    sqlite3_busy_timeout(MainForm->Database.Handle(), 50);
+    TDatabase other;
+    other.SetDatabaseName(DataPath("kx.mdb"));
+    other.Open();
+    other.StartTransaction();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(ed->HandicapEdit, &enter);  // Enter presses OK
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    EXPECT_NE(MainForm->PlayerWindow, nullptr);
+    EXPECT_TRUE(Value("PlayerDetail", "UserId=1", "LastName").IsNull());
+    other.Rollback();
+    other.Close();
+    ed->OKBtn->click();
+    Flush();
+    EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Jones");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 4.0);
+}
+
+TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
+    AddPlayerBeforeStart(1);
+    Start();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    QTreeWidgetItem* def = ed->TreeView1->topLevelItem(0);
+    for (int h : {0, 1, 2}) {
+        ed->TreeView1->setCurrentItem(def->child(h));
+        ed->DropTreeClubOnList();
+    }
+    ASSERT_EQ(ed->ListView1->count(), 3);
+    NewBagFrm->ClubFilter = 0;
+    ClubBrowseForm->show();
+    ASSERT_EQ(ClubBrowseForm->ClubComboBox->count(), 2);
+    EXPECT_EQ(ClubBrowseForm->ClubComboBox->itemText(0), "Driver");
+    ClubBrowseForm->okbtnClick();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"You must choose a club"});
+    EXPECT_EQ(log.Messages()[0].caption, "No club selected");
+    Choose(ClubBrowseForm->ClubComboBox, "3 Wood");
+    EXPECT_EQ(ClubBrowseForm->typeImage->property("Picture").toInt(), 0);
+    ClubBrowseForm->okbtnClick();
+    EXPECT_EQ(NewBagFrm->ChosenClubId, 100);
+    EXPECT_EQ(NewBagFrm->ChosenClubName, "3 Wood");
+    EXPECT_EQ(ClubBrowseForm->ClubComboBox->count(), 0);
+    NewBagFrm->ClubFilter = 1;
+    ClubBrowseForm->show();
+    ASSERT_EQ(ClubBrowseForm->ClubComboBox->count(), 1);
+    EXPECT_EQ(ClubBrowseForm->ClubComboBox->itemText(0), "Putter");
+    ClubBrowseForm->cancelbuttonClick();
 }
