@@ -103,6 +103,7 @@ CREATE TABLE Course_General (
   Web_Id INTEGER
 );
 CREATE INDEX Course_General_Course_Name ON Course_General (Course_Name);
+CREATE INDEX Course_General_Web_Id ON Course_General (Web_Id);
 
 CREATE TABLE Holes (
   HoleId INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -173,6 +174,7 @@ CREATE TABLE Waypoints (
 );
 CREATE INDEX Waypoints_CourseId ON Waypoints (CourseId);
 CREATE INDEX Waypoints_HoleId ON Waypoints (HoleId);
+CREATE INDEX Waypoints_PointWebId ON Waypoints (PointWebId);
 
 CREATE TABLE Round (
   RoundId INTEGER PRIMARY KEY AUTOINCREMENT,
