@@ -22,7 +22,11 @@ int TWizardPage::exec() {
     auto c = connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     show();
     FormShow();
-    if (!closed_) loop.exec(QEventLoop::DialogExec);
+    if (!closed_) {
+        inLoop_ = true;
+        loop.exec(QEventLoop::DialogExec);
+        inLoop_ = false;
+    }
     disconnect(c);
     return result();
 }

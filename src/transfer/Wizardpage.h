@@ -27,6 +27,9 @@ public:
     void done(int r) override;
     // The page's show handler.
     virtual void FormShow() {}
+    // True while the page's modal run waits for the user (not while its show
+    // handler works).
+    bool InLoop() const { return inLoop_; }
     // Shows the page again (after "< Back" on a later page).
     void ShowAgain();
 
@@ -44,4 +47,5 @@ protected:
 
 private:
     bool closed_ = false;
+    bool inLoop_ = false;
 };

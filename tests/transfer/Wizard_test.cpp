@@ -1,0 +1,485 @@
+// The wizard as a user drives it: the program's windows under Xvfb, the
+// simulated U8 on Port1, the message responder answering every box.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "db/Database.h"
+#include "db/Table.h"
+#include "device/Tserialport.h"
+#include "platform/Datafolder.h"
+#include "platform/Inifile.h"
+#include "rounds/Rounds.h"
+#include "courses/Mcourse.h"
+#include "shell/Helpwindow.h"
+#include "shell/Mainform.h"
+#include "shell/Splashform.h"
+#include "sim/U8sim_device.h"
+#include "support/Testsupport.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transfercommon.h"
+#include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw21.h"
+#include "transfer/Transw3.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw36.h"
+#include "transfer/Transw4.h"
+
+namespace {
+
+// Steps of a user: each waits until its page waits for the user, then acts.
+class Script {
+public:
+    ~Script() {
+        for (auto& t : timers_)
+            if (t) delete t.data();
+    }
+    void Then(TWizardPage* page, std::function<void()> act) { steps_.push_back({page, std::move(act)}); }
+    void Start() { Arm(0); }
+    size_t Done() const { return done_; }
+
+private:
+    struct Step {
+        TWizardPage* page;
+        std::function<void()> act;
+    };
+    void Arm(size_t i) {
+        if (i >= steps_.size()) return;
+        auto* t = new QTimer;
+        timers_.push_back(t);
+        t->setInterval(10);
+        QObject::connect(t, &QTimer::timeout, t, [this, t, i] {
+            TWizardPage* p = steps_[i].page;
+            if (!p->isVisible() || !p->InLoop()) return;
+            t->stop();
+            ++done_;
+            Arm(i + 1);
+            steps_[i].act();
+        });
+        t->start();
+    }
+    std::vector<Step> steps_;
+    std::vector<QPointer<QTimer>> timers_;
+    size_t done_ = 0;
+};
+
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.Start());
+        sim.Device().LoadFull();
+        {
+            TIniFile ini(DataPath("caddora.ini"));
+            for (int n = 1; n <= 29; ++n)
+                ini.WriteString("Port Settings", "Port" + std::to_string(n),
+                                n == 1 ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
+            ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
+            ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
+            ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
+            TDatabase db;
+            db.SetDatabaseName(DataPath("kx.mdb"));
+            db.Open();
+            TTable t(&db, "PlayerDetail");
+            t.Open();
+            t.Append();
+            t.FieldByName("UserId").SetAsInteger(1);
+            t.FieldByName("FirstName").SetAsString("Ann");
+            t.FieldByName("Country").SetAsString("SE");
+            t.Post();
+        }
+        ASSERT_TRUE(CreateApplicationWindows());
+        ASSERT_TRUE(WaitFor([] { return MainForm->FirstPaintDone(); }, 5000));
+        log.Clear();
+        // Nothing may wait for ever: whatever page is still up goes.
+        watchdog_ = new QTimer;
+        watchdog_->setSingleShot(true);
+        QObject::connect(watchdog_, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the wizard did not end";
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = dynamic_cast<TWizardPage*>(w); p && p->isVisible()) p->done(2);
+        });
+        watchdog_->start(60000);
+    }
+    void TearDown() override {
+        delete watchdog_;
+        DestroyApplicationWindows();
+        HtmlHelp("", HH_CLOSE_ALL, 0);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TSplash*>(w) || dynamic_cast<THelpWindow*>(w)) w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        sim.Stop();
+    }
+    void Run(Script& script) {
+        script.Start();
+        MainForm->TransferWizard1Click();
+    }
+    int Count(const std::string& table, const std::string& filter = "") {
+        TTable t(&MainForm->Database, table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+    std::string LastMessage() { return log.Empty() ? "" : log.Texts().back(); }
+    static void Select(QTreeWidget* list, std::initializer_list<int> rows) {
+        list->clearSelection();
+        for (int r : rows) list->topLevelItem(r)->setSelected(true);
+    }
+    static bool NoPageVisible() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TWizardPage*>(w) && w->isVisible()) return false;
+        return true;
+    }
+
+    TempHome home;
+    MessageLog log;
+    u8sim::SimulatedU8 sim;
+    QTimer* watchdog_ = nullptr;
+};
+
+TEST_F(WizardTest, ChoicesPositionsAndBack) {
+    QPoint moved;
+    Script s;
+    s.Then(StartWiz, [] {
+        EXPECT_EQ(StartWiz->windowTitle(), "Transfer Wizard");
+        EXPECT_TRUE(StartWiz->NextButton->isEnabled());
+        StartWiz->NextButton->click();
+    });
+    s.Then(TransWiz1, [] {
+        EXPECT_EQ(TransWiz1->windowTitle(), "Transfer Wizard - step 1");
+        EXPECT_TRUE(TransWiz1->U8Button->isChecked());
+        EXPECT_EQ(TransWiz1->NextButton->text(), "Next >");
+        TransWiz1->DownloadAllRoundsU8Button->click();
+        EXPECT_EQ(TransWiz1->NextButton->text(), "Finish");
+        TransWiz1->DownloadButton->click();
+        EXPECT_EQ(TransWiz1->NextButton->text(), "Next >");
+        TransWiz1->KXButton->click();
+        TransWiz1->move(TransWiz1->pos() + QPoint(40, 30));
+        TransWiz1->NextButton->click();
+    });
+    s.Then(TransWiz2, [&moved] {
+        EXPECT_EQ(TransWiz2->pos(), TransWiz1->pos());  // opened where step 1 was
+        EXPECT_TRUE(TransWiz2->U8Button->isChecked());
+        TransWiz2->WebButton->click();
+        TransWiz2->move(TransWiz2->pos() + QPoint(25, 15));
+        moved = TransWiz2->pos();
+        TransWiz2->NextButton->click();
+    });
+    s.Then(TransWiz3, [] {
+        EXPECT_EQ(TransWiz3->windowTitle(), "Transfer Wizard - step 3");
+        EXPECT_TRUE(TransWiz3->CoursesButton->isChecked());
+        EXPECT_EQ(TransWiz3->BagsButton->text(), "Bags && Clubs");
+        TransWiz3->BackButton->click();
+    });
+    s.Then(TransWiz2, [&moved] {
+        EXPECT_EQ(TransWiz2->pos(), moved);
+        EXPECT_TRUE(TransWiz2->WebButton->isChecked());  // kept on the way back
+        TransWiz2->BackButton->click();
+    });
+    s.Then(TransWiz1, [&moved] {
+        EXPECT_EQ(TransWiz1->pos(), moved);
+        EXPECT_TRUE(TransWiz1->KXButton->isChecked());
+        TransWiz1->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 6u);
+    EXPECT_TRUE(NoPageVisible());
+
+    // A new run starts on the defaults.
+    Script again;
+    again.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    again.Then(TransWiz1, [] {
+        EXPECT_TRUE(TransWiz1->U8Button->isChecked());
+        EXPECT_EQ(TransWiz1->NextButton->text(), "Next >");
+        TransWiz1->NextButton->click();
+    });
+    again.Then(TransWiz21, [] {
+        EXPECT_TRUE(TransWiz21->RoundsButton->isChecked());
+        TransWiz21->CancelButton->click();
+    });
+    Run(again);
+    EXPECT_EQ(again.Done(), 3u);
+    EXPECT_TRUE(NoPageVisible());
+}
+
+TEST_F(WizardTest, AllRoundsFromTheDevice) {
+    MainForm->Course1Click();
+    MainForm->Rounds1Click();
+    TRoundsForm* rounds = nullptr;
+    for (QWidget* w : MainForm->MdiChildren())
+        if (auto* r = dynamic_cast<TRoundsForm*>(w)) rounds = r;
+    ASSERT_NE(rounds, nullptr);
+    auto all = [](Script& s) {
+        s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+        s.Then(TransWiz1, [] {
+            TransWiz1->DownloadAllRoundsU8Button->click();
+            TransWiz1->NextButton->click();
+        });
+    };
+    Script s;
+    all(s);
+    Run(s);
+    EXPECT_EQ(s.Done(), 2u);
+    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+    EXPECT_EQ(log.Messages().back().caption, "Transfer completed!");
+    EXPECT_TRUE(NoPageVisible());
+    EXPECT_EQ(Count("Course_General"), 3);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("RoundHoles"), 18 + 9);
+    EXPECT_GT(Count("RoundShots"), 60);
+    EXPECT_EQ(rounds->RoundTable.RecordCount(), 2);  // the open list shows them
+    // The device carries the new course numbers, and so do the rounds.
+    TTable course(&MainForm->Database, "Course_General");
+    course.SetFilter("Course_Name = 'Oak Hill'");
+    course.Open();
+    const int oak = course.FieldByName("CourseId").AsInteger();
+    auto word = [this](int at) {
+        auto b = sim.Device().Read(at, 2);
+        return b[0] | b[1] << 8;
+    };
+    EXPECT_EQ(word(u8::CourseDirAddress), oak);
+    EXPECT_EQ(word(u8::GameAreaAddress + 8), oak);
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(oak)), 1);
+
+    // A second run adds nothing.
+    log.Clear();
+    Script again;
+    all(again);
+    Run(again);
+    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 3);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("RoundHoles"), 18 + 9);
+}
+
+TEST_F(WizardTest, AllRoundsWithoutADevice) {
+    sim.Stop();
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [] {
+        TransWiz1->DownloadAllRoundsU8Button->click();
+        TransWiz1->NextButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(LastMessage(), transfer::CannotConnectText);
+    EXPECT_TRUE(NoPageVisible());
+}
+
+TEST_F(WizardTest, DeviceRoundsImportTheSelectedRowOnly) {
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [] { TransWiz21->NextButton->click(); });
+    s.Then(TransWiz35, [] {
+        EXPECT_EQ(TransWiz35->windowTitle(), "Transfer Wizard - step 4");
+        ASSERT_EQ(TransWiz35->RoundsListBox->topLevelItemCount(), 2);
+        EXPECT_EQ(TransWiz35->RoundsListBox->topLevelItem(1)->text(1), "Pine Vly");
+        EXPECT_EQ(TransWiz35->RoundsListBox->topLevelItem(1)->text(2), "No title");
+        EXPECT_EQ(TransWiz35->NextButton->text(), "Finish");
+        TransWiz35->NextButton->click();  // nothing chosen
+        EXPECT_EQ(TransWiz35->isVisible(), true);
+        Select(TransWiz35->RoundsListBox, {1});
+        TransWiz35->NextButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 4u);
+    ASSERT_GE(log.Texts().size(), 2u);
+    EXPECT_EQ(log.Texts()[0], "You must choose at least one round");
+    EXPECT_EQ(LastMessage(), "Transfer of round(s) completed successfully!");
+    EXPECT_EQ(Count("Round"), 1);
+    EXPECT_EQ(Count("RoundHoles"), 9);
+    EXPECT_FALSE(TransWiz35->SerialPort->GetPortOpen());
+    EXPECT_EQ(TransWiz35->NextButton->text(), "Next >");
+}
+
+TEST_F(WizardTest, DeviceCoursesImportTheSelectedRowOnly) {
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [] {
+        TransWiz21->CoursesButton->click();
+        TransWiz21->NextButton->click();
+    });
+    s.Then(TransWiz31, [] {
+        ASSERT_EQ(TransWiz31->CourseListBox->topLevelItemCount(), 3);
+        EXPECT_EQ(TransWiz31->NextButton->text(), "Finish");
+        Select(TransWiz31->CourseListBox, {1});
+        EXPECT_FALSE(TransWiz31->TeeComboBox->isVisible());  // a course not imported yet
+        TransWiz31->NextButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(LastMessage(), "Transfer of course(s) completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(Count("Course_General", "Course_Name = 'Pine Vly'"), 1);
+}
+
+TEST_F(WizardTest, NoRoundsOnTheDevice) {
+    sim.Device().LoadEmpty();
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [] { TransWiz21->NextButton->click(); });
+    s.Then(TransWiz35, [] {
+        EXPECT_EQ(TransWiz35->RoundsListBox->topLevelItemCount(), 0);
+        EXPECT_FALSE(TransWiz35->NextButton->isEnabled());
+        EXPECT_EQ(TransWiz35->NextButton->text(), "Finish");
+        TransWiz35->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 4u);
+    EXPECT_EQ(LastMessage(), "You don't have any rounds to tranfer");
+    EXPECT_EQ(log.Messages().back().caption, "No rounds available");
+}
+
+// Rows of a small course and two bags, added before the wizard runs.
+class SendWizardTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        TDatabase& db = MainForm->Database;
+        auto append = [&db](const std::string& table,
+                            std::initializer_list<std::pair<const char*, TVariant>> values) {
+            TTable t(&db, table);
+            t.Open();
+            t.Append();
+            for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+            t.Post();
+            return int(t.Fields(0).Value().AsInteger());
+        };
+        course = append("Course_General", {{"Course_Name", "St. Mary's"}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 2}});
+        append("ScoreCard", {{"CourseId", course}, {"Tee1Name", "Yellow"}});
+        for (int h = 1; h <= 9; ++h) {
+            const int hole = append("Holes", {{"CourseId", course}, {"HoleNumber", h}, {"HolePar", 4},
+                                              {"HoleLength1", 300}, {"HoleLength2", 250 + h}, {"HoleHCP1", h}});
+            append("Waypoints", {{"CourseId", course}, {"HoleId", hole}, {"Type", 2}, {"Latitude", 55.0 + h},
+                                 {"Longitude", 12.0}, {"Name", "Pin"}});
+        }
+        const int putter = append("ClubDetail", {{"UserId", 1}, {"ClubName", "Putter"}, {"Type", 9}});
+        const int wood = append("ClubDetail", {{"UserId", 1}, {"ClubName", "Wood"}, {"Type", 0}});
+        const int iron = append("ClubDetail", {{"UserId", 1}, {"ClubName", "Iron"}, {"Type", 1}});
+        for (const char* name : {"Travel", "Spare"}) {
+            const int bag = append("GolfBag", {{"UserId", 1}, {"BagName", name}});
+            int order = 1;
+            for (int club : {wood, iron, putter})
+                append("Clubs", {{"ClubId", club}, {"BagId", bag}, {"OrderNumber", order++}});
+        }
+    }
+    void ToDevice(Script& s, bool courses) {
+        s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+        s.Then(TransWiz1, [] {
+            TransWiz1->KXButton->click();
+            TransWiz1->NextButton->click();
+        });
+        s.Then(TransWiz2, [] { TransWiz2->NextButton->click(); });
+        s.Then(TransWiz36, [courses] {
+            (courses ? TransWiz36->CoursesButton : TransWiz36->BagsButton)->click();
+            TransWiz36->NextButton->click();
+        });
+    }
+    int course = 0;
+};
+
+TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
+    sim.Device().LoadEmpty();
+    Script s;
+    ToDevice(s, true);
+    s.Then(TransWiz31, [] {
+        EXPECT_EQ(TransWiz31->Label5->text(), "Select one course and one tee to be transferred.");
+        EXPECT_TRUE(TransWiz31->TeeComboBox->isVisible());
+        auto* list = TransWiz31->CourseListBox;
+        QTreeWidgetItem* item = nullptr;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(0) == "St. Mary's") item = list->topLevelItem(i);
+        ASSERT_NE(item, nullptr);
+        item->setSelected(true);
+        ASSERT_EQ(TransWiz31->TeeComboBox->count(), 2);
+        EXPECT_EQ(TransWiz31->TeeComboBox->itemText(0), "Yellow");
+        EXPECT_EQ(TransWiz31->TeeComboBox->itemText(1), "Tee number: 2");
+        TransWiz31->TeeComboBox->setCurrentIndex(1);
+        TransWiz31->NextButton->click();
+    });
+    s.Then(TransWiz4, [] {
+        EXPECT_EQ(TransWiz4->windowTitle(), "Transfer Wizard - step 5");
+        EXPECT_EQ(TransWiz4->Memo1->toPlainText(),
+                  "You are about to transfer the following courses:\nSt. Mary's");
+        TransWiz4->FinishButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 6u);
+    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+    EXPECT_TRUE(NoPageVisible());
+    CourseEntry e;
+    auto bytes = sim.Device().Read(u8::CourseDirAddress, u8::CourseEntrySize);
+    std::memcpy(&e, bytes.data(), sizeof e);
+    EXPECT_EQ(+e.CourseId, course);
+    EXPECT_EQ(transfer::DeviceText(e.Name, 11), "St. Mary");  // the apostrophe is not written
+    EXPECT_EQ(e.Holes, 9);
+    EXPECT_EQ(+e.Hole[3].Length, 254);  // tee 2
+    EXPECT_EQ(sim.Device().GetPoint(9 * 3 + 2).latitude, 590000000);
+}
+
+TEST_F(SendWizardTest, TwoBagsToTheDevice) {
+    sim.Device().LoadEmpty();
+    Script s;
+    ToDevice(s, false);
+    s.Then(TransWiz32, [] {
+        auto* list = TransWiz32->BagsListBox;
+        ASSERT_EQ(list->count(), 3);  // Default, Travel, Spare
+        TransWiz32->NextButton->click();
+        EXPECT_EQ(TransWiz32->isVisible(), true);
+        for (int i = 0; i < 3; ++i) list->item(i)->setSelected(true);
+        TransWiz32->NextButton->click();
+        list->item(0)->setSelected(false);
+        TransWiz32->NextButton->click();
+    });
+    s.Then(TransWiz4, [] {
+        EXPECT_EQ(TransWiz4->Memo1->toPlainText(),
+                  "You are about to transfer the following bags:\nTravel\nSpare");
+        TransWiz4->FinishButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 6u);
+    ASSERT_GE(log.Messages().size(), 3u);
+    EXPECT_EQ(log.Messages()[0].text, "You must choose at least one bag");
+    EXPECT_EQ(log.Messages()[0].caption, "No bags chosen");
+    EXPECT_EQ(log.Messages()[1].text, "You can only transfer 2 bags at a time");
+    EXPECT_EQ(log.Messages()[1].caption, "Too many bags");
+    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+    auto names = [this](int slot) {
+        auto b = sim.Device().Read(u8::BagsAddress + u8::BagRecordSize * slot + 6, 8);
+        return std::string(reinterpret_cast<const char*>(b.data()));
+    };
+    EXPECT_EQ(names(0), "Travel");
+    EXPECT_EQ(names(1), "Spare");
+}
+
+TEST_F(SendWizardTest, SummaryListsOnlyTheCurrentKind) {
+    TransWiz4->CourseCount = 3;
+    TransWiz4->Courses[0].CourseName = "A";
+    TransWiz4->BagCount = 2;
+    TransWiz4->Bags[0].BagName = "One";
+    TransWiz4->Bags[1].BagName = "Two";
+    TransWiz4->TransferKind = 1;
+    EXPECT_EQ(TransWiz4->SummaryLines(),
+              (std::vector<std::string>{"You are about to transfer the following bags:", "One", "Two"}));
+    TransWiz4->TransferKind = 5;
+    TransWiz4->FormShow();
+    EXPECT_EQ(TransWiz4->windowTitle(), "Transfer Wizard - step 3");
+    EXPECT_FALSE(TransWiz4->CancelButton->isEnabled());
+    EXPECT_FALSE(TransWiz4->BackButton->isEnabled());
+}
+
+}  // namespace
