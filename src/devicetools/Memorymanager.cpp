@@ -448,6 +448,6 @@ void TMemoryManagerForm::CloseWindow() {
 }
 
 void TMemoryManagerForm::closeEvent(QCloseEvent* e) {
-    if (device_) device_->ClosePort();
+    if (device_ && port_->GetPortOpen()) device_->ClosePort();
     QWidget::closeEvent(e);
 }
