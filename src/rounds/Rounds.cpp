@@ -45,13 +45,16 @@ public:
     }
 };
 
-std::string FilterNumber(const TVariant& v) {
+// A stored number as a whole number; 0 when missing or not a number.
+long long WholeValue(const TVariant& v) {
     try {
-        return std::to_string(v.AsInteger());
+        return v.IsNull() ? 0 : v.AsInteger();
     } catch (const EDatabaseError&) {
-        return "0";
+        return 0;
     }
 }
+
+std::string FilterNumber(const TVariant& v) { return std::to_string(WholeValue(v)); }
 
 } // namespace
 
@@ -264,9 +267,8 @@ void TRoundsForm::RoundsGridDblClick() {
     SyncCurrentRow();
     const TVariant courseValue = RoundTable.FieldByName("CourseId").Value();
     const TVariant teeValue = RoundTable.FieldByName("TeeNumber").Value();
-    const int courseId = courseValue.IsNull() ? 0 : std::stoi(FilterNumber(courseValue));
-    const int tee = ListTeeNumber(teeValue.IsNull() ? 0 : std::stoll(FilterNumber(teeValue)),
-                                  teeValue.IsNull());
+    const long long courseId = WholeValue(courseValue);
+    const int tee = ListTeeNumber(WholeValue(teeValue), teeValue.IsNull());
     if (courseId == 0 || tee == 0) {
         MessageBox("Please check the course and tee.", "Information", MB_OK, MB_ICONINFORMATION);
         EditroundClick();
