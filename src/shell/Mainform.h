@@ -30,7 +30,8 @@ void SizeMdiChild(QMdiSubWindow* sub, QSize client);
 // Tells the user when the help file is missing; true when it is there.
 bool CheckHelpFile(const std::string& path);
 
-// The text as an integer: optional sign and decimal digits, nothing else.
+// The text as an integer: optional sign and decimal digits, nothing else
+// (defined in Playerfile.cpp, which needs no window).
 int StrToInt(const std::string& text);
 
 // The program's multiple-document frame. It owns the database connection and
