@@ -79,6 +79,12 @@ TEST_F(PlayerTest, LoadingMoreThanAHundredClubsKeepsAHundredAndWarns) {
     ASSERT_TRUE(r.LoadWarning);
     EXPECT_EQ(r.CanAddClub(), (TMessage{"You can have at most 100 clubs", "Too many clubs"}));
     EXPECT_FALSE(r.CanAddBag());
+    for (int i = 0; i < 101; ++i) AddBag(3, "B" + std::to_string(i));
+    TPlayerRecord& bags = Load(3);
+    EXPECT_EQ(bags.BagCount(), MaxBags);
+    EXPECT_EQ(bags.Tree.size(), 100u);
+    ASSERT_TRUE(bags.LoadWarning);
+    EXPECT_EQ(bags.CanAddBag(), (TMessage{"You can have at most 100 bags", "Too many bags"}));
 }
 
 TEST_F(PlayerTest, RanksFollowTheOccupiedHolders) {
