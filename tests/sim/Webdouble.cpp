@@ -158,6 +158,7 @@ WebDouble::WebDouble(unsigned seed) : rng_(seed) {
         for (const auto& [k, v] : req.headers) log.headers.emplace_back(k, v);
         log.body = req.body;
         Reply r = Respond(req.body, log);
+        log.reply = r.body;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             log_.push_back(log);

@@ -36,6 +36,7 @@ struct LoggedRequest {
     bool wellFormed = false;
     std::string parseError;
     std::string data;  // the DATA element
+    std::string reply;  // the body answered (before a drop or trickle)
     std::string Header(const std::string& name) const;  // "" when absent
 };
 

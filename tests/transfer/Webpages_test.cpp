@@ -1,0 +1,387 @@
+// The wizard's web roads walked as a user would, under Xvfb, against the
+// web-service double: uploads of courses, bags and rounds, and the course
+// query, list and download.
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <unistd.h>
+
+#include "platform/Registry.h"
+#include "shell/Shellfixture.h"
+#include "sim/Webdouble.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw3.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw33.h"
+#include "transfer/Transw34.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw4.h"
+
+using webdouble::Fault;
+using webdouble::WebDouble;
+
+namespace {
+struct Step {
+    std::function<bool()> ready;
+    std::function<void()> act;
+};
+
+// Runs the wizard from its welcome page; each step acts once its page is up.
+// Returns the number of steps done.
+size_t RunWizard(const std::vector<Step>& steps, int timeoutMs = 30000) {
+    size_t next = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (next < steps.size() && steps[next].ready()) {
+            QTimer::singleShot(0, steps[next].act);
+            ++next;
+        } else if (clock.elapsed() > timeoutMs) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* page = dynamic_cast<TWizardPage*>(w); page && page->isVisible())
+                    page->done(wizard::Cancelled);
+        }
+    });
+    timer.start();
+    StartWiz->exec();
+    timer.stop();
+    return next;
+}
+
+bool Up(QWidget* w) { return w && w->isVisible(); }
+
+std::vector<std::string> MemoLines() {
+    std::vector<std::string> out;
+    for (const QString& l : TransWiz4->Memo1->toPlainText().split('\n'))
+        out.push_back(l.toStdString());
+    return out;
+}
+} // namespace
+
+class WebPagesTest : public ShellTest {
+protected:
+    void SetUp() override {
+        AddPlayerBeforeStart(1);
+        RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address",
+                       web.Address());
+        RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "UserName", "ann");
+        RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", "pw");
+        web.SetAccount("ann", "pw");
+        Start();
+    }
+    TDatabase& Db() { return MainForm->Database; }
+    long long Append(const std::string& table,
+                     std::initializer_list<std::pair<const char*, TVariant>> values) {
+        TTable t(&Db(), table);
+        t.Open();
+        t.Append();
+        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+        t.Post();
+        return t.Fields(0).Value().AsInteger();
+    }
+    int Count(const std::string& table, const std::string& filter = "") {
+        TTable t(&Db(), table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+    long long Value(const std::string& table, const std::string& filter, const std::string& column) {
+        TTable t(&Db(), table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.IsEmpty() ? -1 : t.FieldByName(column).AsInteger();
+    }
+    long long AddCourse(const std::string& name) {
+        const long long id = Append("Course_General", {{"Course_Name", name}, {"U8_Name", name.substr(0, 7)},
+                                                       {"Tees", 1}, {"18Holes", false}});
+        Append("ScoreCard", {{"CourseId", id}, {"CR1M", 71.5}, {"Tee1Col", 255}});
+        for (int h = 1; h <= 9; ++h) {
+            const long long hole = Append("Holes", {{"CourseId", id}, {"HoleNumber", h},
+                                                    {"HolePar", 4}, {"HoleHCP1", h}});
+            Append("Waypoints", {{"CourseId", id}, {"HoleId", hole}, {"Type", 2}, {"Tee", 0},
+                                 {"Latitude", 59.3}, {"Longitude", 18.1}, {"Name", "Pin"}});
+            Append("Waypoints", {{"CourseId", id}, {"HoleId", hole}, {"Type", 6},
+                                 {"Latitude", 59.31}, {"Longitude", 18.11}, {"Name", "Bunker"}});
+        }
+        return id;
+    }
+    // Caddora -> Peakrally -> the kind's button.
+    std::vector<Step> ToWeb(QRadioButton* TTransWiz3::*kind) {
+        return {{[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
+                {[] { return Up(TransWiz1); },
+                 [] {
+                     TransWiz1->KXButton->click();
+                     TransWiz1->NextButton->click();
+                 }},
+                {[] { return Up(TransWiz2); },
+                 [] {
+                     TransWiz2->WebButton->click();
+                     TransWiz2->NextButton->click();
+                 }},
+                {[] { return Up(TransWiz3); },
+                 [kind] {
+                     (TransWiz3->*kind)->click();
+                     TransWiz3->NextButton->click();
+                 }}};
+    }
+    WebDouble web{5};
+};
+
+TEST_F(WebPagesTest, CoursesUploadTwiceThenUpdates) {
+    const long long a = AddCourse("Links");
+    const long long b = AddCourse("Park");
+    web.SetIdStarts(500, 8000, 30, 700, 900);
+    for (int run = 0; run < 2; ++run) {
+        log.Clear();
+        std::vector<Step> steps = ToWeb(&TTransWiz3::CoursesButton);
+        std::vector<std::string> summary;
+        steps.push_back({[] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() >= 2; },
+                         [] {
+                             TransWiz31->CourseListBox->topLevelItem(0)->setSelected(true);
+                             TransWiz31->CourseListBox->topLevelItem(1)->setSelected(true);
+                             TransWiz31->NextButton->click();
+                         }});
+        steps.push_back({[] { return Up(TransWiz4); },
+                         [&] {
+                             summary = MemoLines();
+                             TransWiz4->FinishButton->click();
+                         }});
+        ASSERT_EQ(RunWizard(steps), steps.size());
+        EXPECT_EQ(summary.at(0), "You are about to transfer the following courses:");
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!", "Transfer ok!"}));
+        EXPECT_EQ(MemoLines(), (std::vector<std::string>{"Transfered Courses:", "Links", "Park"}));
+        EXPECT_EQ(Value("Course_General", "CourseId=" + std::to_string(a), "Web_Id"), 500);
+        EXPECT_EQ(Value("Course_General", "CourseId=" + std::to_string(b), "Web_Id"), 501);
+        EXPECT_EQ(Count("Waypoints", "PointWebId>=8000"), 18);
+    }
+    // The second run updated: no new course ids, the points kept theirs.
+    EXPECT_EQ(web.CourseUploads(), 2);
+    EXPECT_EQ(Count("Waypoints", "PointWebId>=8018"), 0);
+    for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
+    EXPECT_NE(web.Requests().back().body.find("<WEBID>501</WEBID>"), std::string::npos);
+}
+
+TEST_F(WebPagesTest, BagsUpload) {
+    const long long bag = Append("GolfBag", {{"BagName", "Sunday"}, {"UserId", 1}});
+    const long long club = Append("ClubDetail", {{"ClubName", "Driver"}, {"UserId", 1}, {"Type", 0}});
+    Append("Clubs", {{"ClubId", club}, {"BagId", bag}, {"OrderNumber", 1}});
+    web.SetIdStarts(1, 1, 40, 600, 90);
+    std::vector<Step> steps = ToWeb(&TTransWiz3::BagsButton);
+    steps.push_back({[] { return Up(TransWiz32) && TransWiz32->BagsListBox->count() >= 1; },
+                     [] {
+                         TransWiz32->BagsListBox->findItems("Sunday", Qt::MatchExactly)
+                             .at(0)
+                             ->setSelected(true);
+                         TransWiz32->NextButton->click();
+                     }});
+    steps.push_back({[] { return Up(TransWiz4); }, [] { TransWiz4->FinishButton->click(); }});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"}));
+    EXPECT_EQ(Value("GolfBag", "BagId=" + std::to_string(bag), "BagWebId"), 40);
+    EXPECT_EQ(Value("ClubDetail", "ClubId=" + std::to_string(club), "ClubWebId"), 600);
+}
+
+TEST_F(WebPagesTest, RoundsUploadWithARoundWhoseCourseIsNotThere) {
+    const long long links = AddCourse("Links");
+    const long long park = AddCourse("Park");
+    {
+        TTable t(&Db(), "Course_General");
+        t.SetFilter("CourseId=" + std::to_string(links));
+        t.Open();
+        t.Edit();
+        t.FieldByName("Web_Id").SetAsInteger(345);
+        t.Post();
+    }
+    const long long r1 = Append("Round", {{"UserId", 1}, {"CourseId", links}, {"Score", 88},
+                                          {"RoundStartDate", "2003-07-05 09:00:00"},
+                                          {"RoundTitle", "Morning"}});
+    Append("Round", {{"UserId", 1}, {"CourseId", park}, {"Score", 90},
+                     {"RoundStartDate", "2003-07-06 09:00:00"}, {"RoundTitle", "Park round"}});
+    web.SetIdStarts(1, 1, 1, 1, 77);
+    std::vector<std::string> summary;
+    std::vector<std::string> order;
+    std::vector<Step> steps = ToWeb(&TTransWiz3::RoundsButton);
+    steps.push_back({[] { return Up(TransWiz35) && TransWiz35->RoundsListBox->topLevelItemCount() == 2; },
+                     [&] {
+                         QTreeWidget* list = TransWiz35->RoundsListBox;
+                         TransWiz35->RoundsListBoxColumnClick(0);  // same column: descending
+                         order.push_back(list->topLevelItem(0)->text(2).toStdString());
+                         TransWiz35->RoundsListBoxColumnClick(1);  // course, ascending
+                         order.push_back(list->topLevelItem(0)->text(1).toStdString());
+                         list->topLevelItem(0)->setSelected(true);
+                         list->topLevelItem(1)->setSelected(true);
+                         TransWiz35->NextButton->click();
+                     }});
+    steps.push_back({[] { return Up(TransWiz4); },
+                     [&] {
+                         summary = MemoLines();
+                         TransWiz4->FinishButton->click();
+                     }});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    EXPECT_EQ(order, (std::vector<std::string>{"Park round", "Links"}));
+    EXPECT_EQ(summary, (std::vector<std::string>{"You are about to transfer the following rounds:",
+                                                 "Morning"}));
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "You must first transfer the Course \nPark\nto Peakrally!",
+                               "Transfer ok!"}));
+    EXPECT_EQ(Value("Round", "RoundId=" + std::to_string(r1), "Web_Id"), 77);
+    EXPECT_EQ(web.Rounds().size(), 1u);
+}
+
+TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
+    auto c1 = WebDouble::SampleCourse("Birch", 18, 3);
+    c1.date = "01.02.03";
+    c1.rate = "9";
+    auto c2 = WebDouble::SampleCourse("alder", 9, 2, "NO");
+    c2.date = "05.03.2003";
+    c2.rate = "10";
+    c2.user = "zed";
+    web.AddCourse(c1);
+    web.AddCourse(c2);
+    web.AddCourse(WebDouble::SampleCourse("Cedar", 9, 0));
+    std::vector<std::vector<std::string>> sorted;
+    std::string caption;
+    std::vector<std::string> summary;
+    auto names = [] {
+        std::vector<std::string> out;
+        for (int i = 0; i < TransWiz33->CourseListBox->topLevelItemCount(); ++i)
+            out.push_back(TransWiz33->CourseListBox->topLevelItem(i)->text(0).toStdString());
+        return out;
+    };
+    for (int run = 0; run < 2; ++run) {
+        log.Clear();
+        sorted.clear();
+        std::vector<Step> steps = {
+            {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
+            {[] { return Up(TransWiz1); },
+             [] {
+                 TransWiz1->DownloadButton->click();
+                 TransWiz1->NextButton->click();
+             }},
+            {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }},
+            {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 3; },
+             [&] {
+                 sorted.push_back(names());
+                 for (int column : {0, 1, 2, 3, 4, 4}) {
+                     TransWiz33->CourseListBoxColumnClick(column);
+                     sorted.push_back(names());
+                 }
+                 TransWiz33->CourseListBoxColumnClick(0);  // by name again, ascending
+                 TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+                 TransWiz33->CourseListBox->topLevelItem(1)->setSelected(true);
+                 TransWiz33->NextButton->click();
+             }},
+            {[] { return Up(TransWiz4); },
+             [&] {
+                 caption = TransWiz4->windowTitle().toStdString();
+                 summary = MemoLines();
+                 EXPECT_FALSE(TransWiz4->CancelButton->isEnabled());
+                 TransWiz4->FinishButton->click();
+             }}};
+        ASSERT_EQ(RunWizard(steps), steps.size());
+        EXPECT_EQ(caption, "Transfer Wizard - step 3");
+        EXPECT_EQ(summary, (std::vector<std::string>{
+                               "You have succesfully downloaded the following courses:", "Birch",
+                               "Cedar"}));
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"}));
+        // Name ascending (case first in the C locale), name descending, date, country, user,
+        // rate ascending then descending.
+        ASSERT_EQ(sorted.size(), 7u);
+        EXPECT_EQ(sorted[0], (std::vector<std::string>{"Birch", "Cedar", "alder"}));
+        EXPECT_EQ(sorted[1], (std::vector<std::string>{"alder", "Cedar", "Birch"}));
+        EXPECT_EQ(sorted[2].front(), "Birch");  // 2003-02-01 before 2003-03-05
+        EXPECT_EQ(sorted[3].front(), "alder");  // NO before SE
+        EXPECT_EQ(sorted[4].back(), "alder");   // zed last
+        EXPECT_EQ(sorted[5].front(), "alder");  // "10" before "7" and "9"
+        EXPECT_EQ(sorted[6].back(), "alder");
+        EXPECT_EQ(Count("Course_General", "Web_Id>0"), 2);
+        EXPECT_EQ(Count("Holes"), 27);
+        EXPECT_EQ(Count("Waypoints", "Type>2"), 18 * 3);
+        EXPECT_EQ(Count("Waypoints", "Type=2"), 27);
+        EXPECT_EQ(Count("Waypoints", "Type=1"), 54);
+    }
+    for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
+}
+
+TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
+    web.QueueFault(Fault::RefuseUsername);
+    std::vector<Step> steps = {
+        {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
+        {[] { return Up(TransWiz1); },
+         [] {
+             TransWiz1->DownloadButton->click();
+             TransWiz1->NextButton->click();
+         }},
+        {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }}};
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].caption, "Incorrect Peakrally settings");
+    EXPECT_FALSE(Up(TransWiz33));
+    EXPECT_FALSE(Up(TransWiz34));
+
+    // A download whose reply cannot be imported: "Course update failed", nothing kept.
+    log.Clear();
+    web.QueueFault(Fault::Trickle);  // the query itself, slowly but whole
+    web.TrickleMs = 1;
+    steps.push_back({[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; },
+                     [this] {
+                         web.ShortLines = 40;
+                         web.QueueFault(Fault::Short);
+                         TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+                         TransWiz33->NextButton->click();
+                     }});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Course update failed"}));
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_FALSE(Up(TransWiz33));
+    EXPECT_EQ(::access(home.File("test.xml").c_str(), F_OK), -1);
+    EXPECT_EQ(::access(home.File("transfer.xml").c_str(), F_OK), -1);
+
+    // Too many courses: the page stays.
+    log.Clear();
+    web.AddCourse(WebDouble::SampleCourse("Cedar", 9, 0));
+    web.AddCourse(WebDouble::SampleCourse("Dogwood", 9, 0));
+    web.AddCourse(WebDouble::SampleCourse("Elm", 9, 0));
+    steps.pop_back();
+    steps.push_back({[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 4; },
+                     [] {
+                         for (int i = 0; i < 4; ++i)
+                             TransWiz33->CourseListBox->topLevelItem(i)->setSelected(true);
+                         TransWiz33->NextButton->click();
+                         EXPECT_TRUE(Up(TransWiz33));
+                         TransWiz33->CancelButton->click();
+                     }});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].caption, "Too many courses");
+    EXPECT_EQ(log.Messages()[0].text, "You can only tranfer 3 courses at a time");
+}
+
+TEST_F(WebPagesTest, QueryPageStatesOfTheChosenCountry) {
+    TransWiz34->Visited = 0;
+    TransWiz34->FormShow();
+    EXPECT_FALSE(TransWiz34->StateComboBox->isEnabled());
+    const int ci = TransWiz34->CountryComboBox->findText(QString::fromUtf8("C\xC3\xB4te d'Ivoire"));
+    ASSERT_GE(ci, 0);
+    TransWiz34->CountryComboBox->setCurrentIndex(ci);
+    EXPECT_EQ(TransWiz34->CountryComboBox->currentData().toString(), "CI");
+    const int us = TransWiz34->CountryComboBox->findText("United States");
+    ASSERT_GE(us, 0);
+    TransWiz34->CountryComboBox->setCurrentIndex(us);
+    EXPECT_TRUE(TransWiz34->StateComboBox->isEnabled());
+    EXPECT_EQ(TransWiz34->StateComboBox->currentIndex(), -1);
+    EXPECT_EQ(StateList(Db(), "CI").size(), 0u);
+    EXPECT_EQ(StateList(Db(), "x' or 'a'='a").size(), 0u);
+}
