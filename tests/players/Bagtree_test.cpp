@@ -153,6 +153,7 @@ TEST_F(PlayerTest, DropRulesRefuseWithTheirMessages) {
     EXPECT_EQ(r.DropOnBag(putter, 1), kTwoPutters);
     EXPECT_EQ(r.DropOnHolder(wood, 1, 5), kOccupied);   // even a club of the same type
     EXPECT_EQ(r.DropOnHolder(putter, 1, 0), kOccupied);
+    EXPECT_EQ(r.DropOnBag(wood, 7), (TMessage{"You must first create a bag", "Bag Missing"}));
     EXPECT_FALSE(r.Modified);
     EXPECT_EQ(r.Club(wood)->BagRef, 0);
 

@@ -381,6 +381,17 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     EXPECT_EQ(log.Texts().back(), "Delete Bag?");
     EXPECT_EQ(ed->TreeView1->topLevelItemCount(), 1);
 
+    // A club of the player's own can be deleted after the question.
+    NewClub(ed, "Extra", &TClubTypeButtons::RBIron);
+    ed->ListView1->setCurrentItem(ListItem(ed, "Extra"));
+    emit ed->ListView1->itemClicked(ed->ListView1->currentItem());
+    EXPECT_TRUE(ed->DeleteClubButton->isEnabled());
+    log.QueueAnswer(IDYES);
+    ed->DeleteClubButton->click();
+    EXPECT_EQ(log.Texts().back(), "Delete Club?");
+    EXPECT_EQ(ListItem(ed, "Extra"), nullptr);
+    EXPECT_FALSE(ed->DeleteClubButton->isEnabled());
+
     // Cancel writes nothing; the new bag's row goes.
     ed->CancelBtn->click();
     Flush();
