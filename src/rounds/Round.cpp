@@ -18,7 +18,9 @@
 #include "courses/Coursechild.h"
 #include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
+#include "rounds/Holescene.h"
 #include "rounds/Roundrules.h"
+#include "rounds/Topenglappanel.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Printform.h"
@@ -123,6 +125,9 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     (void)owner;  // the main window hosts it as a child of its MDI area
     setObjectName("RoundFrm");
     setWindowTitle("Round");
+    QFont formFont = font();
+    formFont.setPointSize(8);
+    setFont(formFont);
     SetHelpContext(this, 4);
     setFixedSize(735, 533);
     RoundHoleTable.AddSort("[RoundId] ASC");
@@ -172,12 +177,17 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     RoundStats->setGeometry(4, 272, 305, 54);
     MakeLabel(RoundStats, "FirCaption", "Fairway hits:", 8, 16);
     MakeLabel(RoundStats, "GirCaption", "GIR:", 8, 33);
-    MakeLabel(RoundStats, "PutsCaption", "Puts:", 160, 16);
-    MakeLabel(RoundStats, "BunkerCaption", "Bunker hits:", 160, 33);
-    FirLabel = MakeLabel(RoundStats, "FirLabel", "", 80, 16, 78, true);
-    GirLabel = MakeLabel(RoundStats, "GirLabel", "", 80, 33, 78, true);
-    PutsLabel = MakeLabel(RoundStats, "PutsLabel", "", 230, 16, 72, true);
-    BunkerLabel = MakeLabel(RoundStats, "BunkerLabel", "", 230, 33, 72, true);
+    MakeLabel(RoundStats, "PutsCaption", "Puts:", 166, 16);
+    MakeLabel(RoundStats, "BunkerCaption", "Bunker hits:", 166, 33);
+    FirLabel = MakeLabel(RoundStats, "FirLabel", "", 78, 16, 86, true);
+    GirLabel = MakeLabel(RoundStats, "GirLabel", "", 78, 33, 86, true);
+    PutsLabel = MakeLabel(RoundStats, "PutsLabel", "", 232, 16, 70, true);
+    BunkerLabel = MakeLabel(RoundStats, "BunkerLabel", "", 232, 33, 70, true);
+    for (QLabel* l : {FirLabel, GirLabel, PutsLabel, BunkerLabel}) {
+        QFont f = l->font();
+        f.setPixelSize(11);
+        l->setFont(f);
+    }
 
     MakeLabel(Holes, "HoleCaption", "Hole: ", 12, 36);
     HoleNro = MakeLabel(Holes, "HoleNro", "", 44, 36, 30, true);
@@ -187,7 +197,7 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     Hcpindex = MakeLabel(Holes, "Hcpindex", "", 192, 36, 30, true);
     MakeLabel(Holes, "ShotHeading", "Shot", 11, 57);
     MakeLabel(Holes, "ClubHeading", "Club", 71, 57);
-    Label5 = MakeLabel(Holes, "Label5", "Length", 139, 57, 60);
+    Label5 = MakeLabel(Holes, "Label5", "Length", 139, 57, 80);
     Bevel2 = new QFrame(Holes);
     Bevel2->setObjectName("Bevel2");
     Bevel2->setFrameShape(QFrame::VLine);
@@ -232,6 +242,42 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     ObjectColor = shape("ObjectColor", Qt::black, 2);
     GreenColor = shape("GreenColor", FromTColor(50176), 4);
 
+    // Hole view: the scene, the OpenGL panel it is drawn in and its tool bar.
+    Scene = new THoleScene;
+    const THoleViewControls view = CreateHoleViewControls(OGLGroupBox);
+    OpenGLAPPanel1 = view.OpenGLAPPanel1;
+    OpenGLToolBar = view.OpenGLToolBar;
+    ToolbtnZoomIN = view.ToolbtnZoomIN;
+    ToolbtnZoomOUT = view.ToolbtnZoomOUT;
+    ScrollVertical = view.ScrollVertical;
+    ScrollHorizonal = view.ScrollHorizonal;
+    ToolbtnRotLeft = view.ToolbtnRotLeft;
+    ToolbtnRotRight = view.ToolbtnRotRight;
+    OpenGLAPPanel1->OnInit = [this](QObject*) { OpenGLAPPanel1Init(); };
+    OpenGLAPPanel1->OnResize = [this](QObject*) { OpenGLAPPanel1Resize(); };
+    OpenGLAPPanel1->OnPaint = [this](QObject*) { OpenGLAPPanel1Paint(); };
+    OpenGLAPPanel1->OnMouseDown = [this](QObject*, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        OpenGLAPPanel1MouseDown(b, x, y);
+    };
+    OpenGLAPPanel1->OnMouseMove = [this](QObject*, Qt::KeyboardModifiers, int x, int y) {
+        OpenGLAPPanel1MouseMove(x, y);
+    };
+    OpenGLAPPanel1->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        OpenGLAPPanel1MouseUp(x, y);
+    };
+    ToolbtnZoomIN->OnClick = [this](QObject*) { ToolbtnZoomINClick(); };
+    ToolbtnZoomOUT->OnClick = [this](QObject*) { ToolbtnZoomOUTClick(); };
+    ToolbtnRotLeft->OnClick = [this](QObject*) { ToolbtnRotLeftClick(); };
+    ToolbtnRotRight->OnClick = [this](QObject*) { ToolbtnRotRightClick(); };
+    ScrollHorizonal->OnClick = [this](QObject*, TUDBtnType b) { ScrollHorizonalClick(b); };
+    ScrollVertical->OnClick = [this](QObject*, TUDBtnType b) { ScrollVerticalClick(b); };
+    ScrollHorizonal->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        ScrollHorizonalMouseUp();
+    };
+    ScrollVertical->OnMouseUp = [this](QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        ScrollVerticalMouseUp();
+    };
+
     // Buttons.
     PrintButton = new QPushButton("Print Scorecard", this);
     PrintButton->setObjectName("PrintButton");
@@ -267,7 +313,11 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     }
 }
 
-TRoundFrm::~TRoundFrm() { FreePoints(); }
+TRoundFrm::~TRoundFrm() {
+    FreePoints();
+    delete Scene;
+    Scene = nullptr;
+}
 
 QMdiSubWindow* TRoundFrm::SubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
@@ -301,16 +351,24 @@ void TRoundFrm::closeEvent(QCloseEvent* e) {
 }
 
 void TRoundFrm::FormActivate() {
-    OGLGroupBox->setEnabled(true);
-    OGLGroupBox->setVisible(true);
+    for (QWidget* w : {static_cast<QWidget*>(OGLGroupBox), static_cast<QWidget*>(OpenGLAPPanel1),
+                       static_cast<QWidget*>(OpenGLToolBar)}) {
+        w->setEnabled(true);
+        w->setVisible(true);
+    }
 }
 
 void TRoundFrm::FormClose() {
     if (closed_) return;
     closed_ = true;
+    delete Scene;
+    Scene = nullptr;
     FreePoints();
-    OGLGroupBox->setVisible(false);
-    OGLGroupBox->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(OGLGroupBox), static_cast<QWidget*>(OpenGLAPPanel1),
+                       static_cast<QWidget*>(OpenGLToolBar)}) {
+        w->setVisible(false);
+        w->setEnabled(false);
+    }
 }
 
 void TRoundFrm::OKBtnClick() {
@@ -465,6 +523,11 @@ bool TRoundFrm::FillScorecard() {
             e->setFocusPolicy(Qt::NoFocus);
             e->setReadOnly(true);
             e->setFrame(true);
+            // Four digits fit the 30-pixel box.
+            QFont cellFont = e->font();
+            cellFont.setPixelSize(10);
+            e->setFont(cellFont);
+            e->setTextMargins(-1, 0, -1, 0);
             e->setGeometry(CardCellLeft(r, c, dpi), CardCellTop(r), 30, 20);
             e->setText(QString::fromStdString(cell.Text));
             QPalette p = e->palette();
@@ -716,6 +779,72 @@ void TRoundFrm::ShowHole(int n) {
     MakeShotLabel(totalRow + 1, 1, 155, QString::fromStdString(page.Result), true);
     ManyShots = page.ManyShots ? 1 : 0;
     if (ManyShots) MessageBox("Too many strokes to display", "Note", MB_OK, MB_ICONWARNING);
+
+    // The scene: fit the view to the hole's points, turn it to the target, draw.
+    if (Scene) {
+        Scene->LoadHole(ScenePoints, ScenePointCount, OpenGLAPPanel1);
+        OpenGLAPPanel1->Repaint();
+    }
+}
+
+// ---------------------------------------------------------------- hole view
+
+void TRoundFrm::OpenGLAPPanel1Init() {
+    if (!Scene) return;
+    const QColor c = GreenColor->palette().color(QPalette::Window);
+    Scene->InitGL(c.red() | c.green() << 8 | c.blue() << 16);
+}
+
+void TRoundFrm::OpenGLAPPanel1Resize() {
+    if (Scene) Scene->ResizeGL(OpenGLAPPanel1->PixelWidth(), OpenGLAPPanel1->PixelHeight());
+}
+
+void TRoundFrm::OpenGLAPPanel1Paint() {
+    if (Scene) Scene->PaintGuarded(OpenGLAPPanel1, ScenePoints);
+}
+
+void TRoundFrm::OpenGLAPPanel1MouseDown(Qt::MouseButton button, int x, int y) {
+    if (Scene) Scene->MouseDown(button, x, y);
+}
+
+void TRoundFrm::OpenGLAPPanel1MouseMove(int x, int y) {
+    if (Scene && Scene->MouseMove(x, y, OpenGLAPPanel1->PixelWidth(), OpenGLAPPanel1->PixelHeight()))
+        OpenGLAPPanel1->Repaint();
+}
+
+void TRoundFrm::OpenGLAPPanel1MouseUp(int x, int y) {
+    if (Scene) Scene->MouseUp(x, y);
+}
+
+namespace {
+// One tool bar step: the scene operation, the camera, the picture.
+void ViewStep(THoleScene* scene, TOpenGLAPPanel* panel, void (THoleScene::*step)()) {
+    if (!scene) return;
+    (scene->*step)();
+    scene->UpdateCamera(panel);
+    panel->Repaint();
+}
+} // namespace
+
+void TRoundFrm::ToolbtnZoomINClick() { ViewStep(Scene, OpenGLAPPanel1, &THoleScene::ZoomIn); }
+void TRoundFrm::ToolbtnZoomOUTClick() { ViewStep(Scene, OpenGLAPPanel1, &THoleScene::ZoomOut); }
+void TRoundFrm::ToolbtnRotLeftClick() { ViewStep(Scene, OpenGLAPPanel1, &THoleScene::RotateLeft); }
+void TRoundFrm::ToolbtnRotRightClick() { ViewStep(Scene, OpenGLAPPanel1, &THoleScene::RotateRight); }
+
+void TRoundFrm::ScrollHorizonalClick(TUDBtnType button) {
+    ViewStep(Scene, OpenGLAPPanel1, button == btPrev ? &THoleScene::ScrollLeft : &THoleScene::ScrollRight);
+}
+
+void TRoundFrm::ScrollVerticalClick(TUDBtnType button) {
+    ViewStep(Scene, OpenGLAPPanel1, button == btPrev ? &THoleScene::ScrollDown : &THoleScene::ScrollUp);
+}
+
+void TRoundFrm::ScrollHorizonalMouseUp() {
+    if (Scene) Scene->SetCurrentStep(Scene->BaseStep);
+}
+
+void TRoundFrm::ScrollVerticalMouseUp() {
+    if (Scene) Scene->SetCurrentStep(Scene->BaseStep);
 }
 
 // ---------------------------------------------------------------- round card
