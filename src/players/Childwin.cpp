@@ -4,7 +4,7 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -26,10 +26,6 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
     layout->addWidget(Editor);
     connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(Editor->CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
-    // Cancel is the cancel button: Esc presses it.
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, [this] { CancelBtnClick(); });
     if (MainForm) {
         if (!MainForm->Database.Connected()) MainForm->Database.Open();
         Editor->LoadCountries();
@@ -41,6 +37,22 @@ TMDIChild::~TMDIChild() {
     if (!freed_) Editor->FreeObjects();
     TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
     if (MainForm && MainForm->PlayerWindow == this) MainForm->PlayerWindow = nullptr;
+}
+
+// Keys no control wanted: Enter presses the default button OK, Esc the cancel
+// button (an in-place rename keeps both for itself).
+void TMDIChild::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Editor->OKBtn->isDefault() &&
+        Editor->OKBtn->isEnabled()) {
+        OKBtnClick();
+        return;
+    }
+    if (key == Qt::Key_Escape && Editor->CancelBtn->isEnabled()) {
+        CancelBtnClick();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void TMDIChild::showEvent(QShowEvent* e) {

@@ -23,6 +23,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:

@@ -200,7 +200,6 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
         *out = new QLineEdit(page);
         (*out)->setObjectName(name);
         form->addRow(caption, *out);
-        (*out)->installEventFilter(this);
         connect(*out, &QLineEdit::textEdited, this, [this] { SetModified(); });
     };
     edit(&FirstNameEdit, "FirstNameEdit", "First name *");
@@ -274,7 +273,13 @@ void TPlayerEditor::BuildBags(QWidget* page) {
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setItemDelegate(new TBagNameDelegate(TreeView1));
+    auto* delegate = new TBagNameDelegate(TreeView1);
+    TreeView1->setItemDelegate(delegate);
+    // However the in-place edit ends, OK is the default button again.
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this] {
+        renameAllowed_ = false;
+        OKBtn->setDefault(!firstRun_);
+    });
     ListView1 = new TClubList(this, page);
     ListView1->setObjectName("ListView1");
     ListView1->setAccessibleName("Clubs");
@@ -705,17 +710,7 @@ void TPlayerEditor::ListSelectionButtons() { SetClubButtons(ListView1->currentIt
 bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
     const bool tree = watched == TreeView1 || watched == TreeView1->viewport();
     const bool list = watched == ListView1 || watched == ListView1->viewport();
-    if (!tree && !list) {
-        // Enter in a detail box presses the default button (the player window's OK).
-        if (e->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) && !firstRun_) {
-            const int key = static_cast<QKeyEvent*>(e)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && OKBtn->isDefault() && OKBtn->isEnabled()) {
-                OKBtn->click();
-                return true;
-            }
-        }
-        return QWidget::eventFilter(watched, e);
-    }
+    if (!tree && !list) return QWidget::eventFilter(watched, e);
     switch (e->type()) {
     case QEvent::KeyPress: {
         if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete) break;

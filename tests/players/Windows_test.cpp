@@ -392,8 +392,9 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     EXPECT_EQ(ListItem(ed, "Extra"), nullptr);
     EXPECT_FALSE(ed->DeleteClubButton->isEnabled());
 
-    // Cancel writes nothing; the new bag's row goes.
-    ed->CancelBtn->click();
+    // Esc (Cancel) writes nothing; the new bag's row goes.
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(ed->FirstNameEdit, &esc);
     Flush();
     EXPECT_EQ(MainForm->PlayerWindow, nullptr);
     EXPECT_EQ(Count("GolfBag", "BagId=" + std::to_string(spareId)), 0);
