@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev xvfb xauth
   libcpp-httplib-dev libgeographiclib-dev libbenchmark-dev
   poppler-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

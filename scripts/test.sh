@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tests with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test under a virtual X server.
+# UndefinedBehaviorSanitizer, runs every test under a virtual X server, then
+# runs the fuzz targets for a bounded time (scripts/fuzz.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-test"
@@ -10,4 +11,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/tests/lsan.supp}
 export LIBGL_ALWAYS_SOFTWARE=1
 cd "$build"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@"
+status=0
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@" || status=$?
+# Then the fuzz targets, each for CADDORA_FUZZ_SECONDS seconds (default 20; 0 skips).
+"$top/scripts/fuzz.sh" || status=1
+exit $status
