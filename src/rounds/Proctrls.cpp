@@ -139,6 +139,7 @@ void TProSpeedButton::MouseDown(QMouseEvent* e) {
     if (!repeatEnabled_) return;
     if (!timer_) {
         timer_ = new QTimer(this);
+        timer_->setTimerType(Qt::PreciseTimer);
         connect(timer_, &QTimer::timeout, this, [this] { TimerExpired(); });
     }
     timer_->setInterval(int(RepeatInitInterval));

@@ -4,6 +4,7 @@
 
 #include "db/Table.h"
 #include "rounds/Markpoint.h"
+#include "rounds/Proctrls.h"
 
 class QButtonGroup;
 class QFrame;
@@ -16,6 +17,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class THoleScene;
+class TOpenGLAPPanel;
 
 // The round window: one played round as a scorecard with statistics and a
 // page per hole. The rounds list opens it (Tag = RoundId), sets the table
@@ -44,6 +46,21 @@ public:
     void ScorecardShow();
     void HolesShow();
     void HoleClick(int n);
+    // Hole view: the panel's events and the tool bar.
+    void OpenGLAPPanel1Init();
+    void OpenGLAPPanel1Resize();
+    void OpenGLAPPanel1Paint();
+    void OpenGLAPPanel1MouseDown(Qt::MouseButton button, int x, int y);
+    void OpenGLAPPanel1MouseMove(int x, int y);
+    void OpenGLAPPanel1MouseUp(int x, int y);
+    void ToolbtnZoomINClick();
+    void ToolbtnZoomOUTClick();
+    void ToolbtnRotLeftClick();
+    void ToolbtnRotRightClick();
+    void ScrollHorizonalClick(TUDBtnType button);
+    void ScrollVerticalClick(TUDBtnType button);
+    void ScrollHorizonalMouseUp();
+    void ScrollVerticalMouseUp();
 
     // The sub-window frame in the main window (nullptr outside one).
     QMdiSubWindow* SubWindow() const;
@@ -75,6 +92,11 @@ public:
     QButtonGroup* HoleGroup;
     QGroupBox* OGLGroupBox;
     QFrame *ObjectColor, *GreenColor;
+    TOpenGLAPPanel* OpenGLAPPanel1 = nullptr;
+    TProPanel* OpenGLToolBar = nullptr;
+    TProSpeedButton *ToolbtnZoomIN = nullptr, *ToolbtnZoomOUT = nullptr;
+    TUpDown *ScrollVertical = nullptr, *ScrollHorizonal = nullptr;
+    TProSpeedButton *ToolbtnRotLeft = nullptr, *ToolbtnRotRight = nullptr;
 
     TTable ScoreCardTable;
     TTable RoundTable;

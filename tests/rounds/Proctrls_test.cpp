@@ -76,13 +76,16 @@ TEST(ProSpeedButton, HoldingForASecondOnTheRealTimer) {
     clock.start();
     Press(r.button);
     ProcessEventsFor(1030);
+    const qint64 held = clock.elapsed();
     const size_t repeats = at.size();
-    // 400, 500, ..., 1000 ms: seven, one either way for timer slack.
-    EXPECT_GE(repeats, 6u);
-    EXPECT_LE(repeats, 8u);
+    // 400, 500, ..., 1000 ms: seven on an idle machine, one either way for
+    // timer slack; a busy machine may drop ticks, so the count is checked
+    // against the time really held.
     ASSERT_FALSE(at.empty());
-    EXPECT_GE(at.front(), 395);
-    EXPECT_LT(at.front(), 520);
+    EXPECT_GE(at.front(), 380);
+    for (size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 90) << i;
+    EXPECT_LE(repeats, size_t((held - 400) / 100 + 2));
+    if (held < 1100) EXPECT_GE(repeats, 6u);
     Release(r.button);
     EXPECT_EQ(at.size(), repeats + 1);
 }

@@ -1,0 +1,210 @@
+// The hole view on the round window, driven as a user would.
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "Holeviewfixture.h"
+#include "Roundsfixture.h"
+#include "rounds/Proctrls.h"
+
+namespace {
+QPointF ScreenOf(const THoleScene& s, double x, double y) {
+    double model[16], projection[16];
+    s.ModelViewMatrix(model);
+    s.ProjectionMatrix(projection);
+    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
+    return {wx, s.ViewportHeight() - wy};
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+QImage Frame(TRoundFrm* frm) {
+    return frm->OpenGLAPPanel1->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+}
+
+// Some pixel of the colour within a few pixels of a spot (markers that keep
+// their screen size are small, with a black outline and the shot line on them).
+bool Near(const QImage& img, QPointF at, QRgb colour, int radius = 3) {
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx) {
+            const int x = int(std::lround(at.x())) + dx, y = int(std::lround(at.y())) + dy;
+            if (img.rect().contains(x, y) && (img.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) return true;
+        }
+    return false;
+}
+bool Red(const QImage& img, QPointF at) { return Near(img, at, qRgb(255, 0, 0)); }
+} // namespace
+
+class HoleViewTest : public RoundsTest {
+protected:
+    TRoundFrm* Open(long long id) {
+        TRoundsForm* list = OpenList();
+        Select(list, id);
+        list->Viewround1Click();
+        for (TRoundFrm* f : Children<TRoundFrm>())
+            if (f->Tag == id) return f;
+        return nullptr;
+    }
+    bool ShowHoles(TRoundFrm* frm) {
+        frm->PageControl->setCurrentIndex(1);
+        frm->FormActivate();
+        return WaitFor([&] { return frm->OpenGLAPPanel1->isVisible() && frm->OpenGLAPPanel1->HasGLContext(); },
+                       5000);
+    }
+};
+
+TEST_F(HoleViewTest, HoleOneIsDrawnAndNavigated) {
+    TRoundFrm* frm = Open(roundId);
+    ASSERT_NE(frm, nullptr);
+    // The tool bar as the form lays it out.
+    EXPECT_EQ(frm->OpenGLAPPanel1->geometry(), QRect(2, 8, 318, 281));
+    EXPECT_EQ(frm->OpenGLToolBar->geometry(), QRect(293, 0, 24, 138));
+    EXPECT_EQ(frm->ScrollHorizonal->geometry(), QRect(0, 72, 24, 17));
+    EXPECT_EQ(frm->ToolbtnRotRight->geometry(), QRect(0, 114, 24, 24));
+    EXPECT_TRUE(frm->ToolbtnZoomIN->RepeatEnabled());
+    EXPECT_EQ(frm->ScrollVertical->Position, 500);
+    EXPECT_EQ(frm->ScrollVertical->toolTip(), "Scroll");
+    EXPECT_FALSE(frm->OpenGLAPPanel1->accessibleName().isEmpty());
+
+    ASSERT_TRUE(ShowHoles(frm));
+    THoleScene& s = *frm->Scene;
+    // Tees and first shot at 60.1, the pin 0.004 north: the pin straight ahead.
+    EXPECT_NEAR(s.Rotation, 0, 1e-9);
+    EXPECT_NEAR(s.CentreY, 60.102, 1e-9);
+    QImage img = Frame(frm);
+    if (std::getenv("HOLEVIEW_DUMP")) img.save("/tmp/holeview1.png");
+    const QPointF pin = ScreenOf(s, 24.9, 60.104);
+    EXPECT_NEAR(pin.x(), 159, 1.5);
+    EXPECT_TRUE(Near(img, pin, qRgb(0, 255, 0)));
+    EXPECT_TRUE(Red(img, ScreenOf(s, 24.9, 60.101)));
+    EXPECT_TRUE(IsClearColour(img, 5, 5));
+    // The green octagon is drawn at the pin in the green shape's colour.
+    const QPointF ring = ScreenOf(s, 24.9 + 3 * s.MarkerSize, 60.104);
+    EXPECT_TRUE(PixelIs(img, int(std::lround(ring.x())), int(std::lround(ring.y())), 0, 196, 0));
+
+    // Held zoom-in: each repetition moves further.
+    const double base = s.BaseStep;
+    double z = s.CameraZ;
+    SendMouse(frm->ToolbtnZoomIN, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    std::vector<double> moves;
+    for (int i = 0; i < 3; ++i) {
+        frm->ToolbtnZoomIN->TimerExpired();
+        moves.push_back(s.CameraZ - z);
+        z = s.CameraZ;
+    }
+    SendMouse(frm->ToolbtnZoomIN, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_NEAR(moves[0], 2 * base, 1e-12);
+    EXPECT_NEAR(moves[1], 3 * base, 1e-12);
+    EXPECT_NEAR(moves[2], 4 * base, 1e-12);
+    EXPECT_NEAR(s.CameraZ - z, 5 * base, 1e-12);  // the click at release
+    // Releasing an up-down arrow returns the step to its base.
+    SendMouse(frm->ScrollVertical->NextButton(), QEvent::MouseButtonPress, {3, 3}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(frm->ScrollVertical->NextButton(), QEvent::MouseButtonRelease, {3, 3}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(s.CurrentStep, base);
+    EXPECT_EQ(frm->ScrollVertical->Position, 501);
+
+    // A left drag pans: the world point under the pointer stays under it.
+    double wx, wy;
+    s.ScreenToWorld(100, 100, wx, wy);
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseMove, {140, 130}, Qt::NoButton, Qt::LeftButton);
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseButtonRelease, {140, 130}, Qt::LeftButton, Qt::NoButton);
+    double ax, ay;
+    s.ScreenToWorld(140, 130, ax, ay);
+    EXPECT_NEAR(ax, wx, 1e-10);
+    EXPECT_NEAR(ay, wy, 1e-10);
+    EXPECT_FALSE(s.Dragging);
+    const QImage panned = Frame(frm);
+    EXPECT_NE(panned, img);
+    // A right drag upwards zooms in.
+    z = s.CameraZ;
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseButtonPress, {150, 200}, Qt::RightButton, Qt::RightButton);
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseMove, {150, 150}, Qt::NoButton, Qt::RightButton);
+    SendMouse(frm->OpenGLAPPanel1, QEvent::MouseButtonRelease, {150, 150}, Qt::RightButton, Qt::NoButton);
+    EXPECT_NEAR(s.CameraZ - z, 2 * base, 1e-12);
+    // Rotate: five degrees a click, and the picture turns.
+    frm->ToolbtnRotLeft->Click();
+    EXPECT_NEAR(s.Rotation, 5, 1e-9);
+    frm->ToolbtnRotRight->Click();
+    frm->ToolbtnRotRight->Click();
+    EXPECT_NEAR(s.Rotation, -5, 1e-9);
+    EXPECT_NE(Frame(frm), panned);
+
+    // Hole 5 has no point with a position: only the clear colour.
+    frm->ShowHole(5);
+    const QImage empty = Frame(frm);
+    for (int y = 0; y < empty.height(); y += 9)
+        for (int x = 0; x < 285; x += 9) ASSERT_TRUE(IsClearColour(empty, x, y)) << x << "," << y;
+    EXPECT_TRUE(log.Empty());
+
+    QPointer<TRoundFrm> guard(frm);
+    frm->OKBtnClick();
+    Flush();
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(HoleViewTest, TwoRoundWindowsDrawTheirOwnHole) {
+    // A second round whose shots on hole 1 lie east of the first round's.
+    const long long other = AddRound(alpha, 1, "2026-05-02 10:00:00", "Second");
+    for (int i = 0; i < 3; ++i) AddShot(other, 1, i + 1, driver, 0, "", 60.1 + i * 0.0015, 24.9015, 150);
+    TRoundFrm* a = Open(roundId);
+    TRoundFrm* b = Open(other);
+    ASSERT_TRUE(a && b);
+    MainForm->MdiArea()->tileSubWindows();
+    ASSERT_TRUE(ShowHoles(a));
+    ASSERT_TRUE(ShowHoles(b));
+    for (int i = 0; i < 3; ++i) {
+        a->OpenGLAPPanel1->Repaint();
+        b->OpenGLAPPanel1->Repaint();
+    }
+    const QImage ia = Frame(a), ib = Frame(b);
+    EXPECT_NE(ia, ib);
+    // Each window's second shot where its own camera puts it.
+    const QPointF shotA = ScreenOf(*a->Scene, 24.9, 60.101);
+    const QPointF shotB = ScreenOf(*b->Scene, 24.9015, 60.1015);
+    EXPECT_TRUE(Red(ia, shotA));
+    EXPECT_TRUE(Red(ib, shotB));
+    EXPECT_FALSE(Red(ia, ScreenOf(*a->Scene, 24.9015, 60.1015)));
+    EXPECT_NE(a->OpenGLAPPanel1->context(), b->OpenGLAPPanel1->context());
+
+    // Closing one leaves the other drawing.
+    QPointer<TRoundFrm> ga(a);
+    a->OKBtnClick();
+    Flush();
+    EXPECT_TRUE(ga.isNull());
+    b->OpenGLAPPanel1->Repaint();
+    EXPECT_TRUE(Red(Frame(b), shotB));
+    b->OKBtnClick();
+    Flush();
+    EXPECT_TRUE(log.Empty());
+}
+
+TEST_F(HoleViewTest, ClosingFreesTheSceneAndHidesTheView) {
+    TRoundFrm* frm = Open(roundId);
+    ASSERT_NE(frm, nullptr);
+    ASSERT_NE(frm->Scene, nullptr);  // made by the constructor
+    // A hole loaded before the panel's context exists keeps its view.
+    frm->ShowHole(1);
+    const double base = frm->Scene->BaseStep, rotation = frm->Scene->Rotation;
+    ASSERT_TRUE(ShowHoles(frm));
+    EXPECT_EQ(frm->Scene->BaseStep, base);
+    EXPECT_EQ(frm->Scene->Rotation, rotation);
+    frm->FormClose();
+    EXPECT_EQ(frm->Scene, nullptr);
+    EXPECT_EQ(frm->ScenePoints, nullptr);
+    EXPECT_FALSE(frm->OpenGLAPPanel1->isVisibleTo(frm));
+    EXPECT_FALSE(frm->OpenGLToolBar->isEnabled());
+    // Handlers after close do nothing.
+    frm->ToolbtnZoomINClick();
+    frm->ScrollHorizonalClick(btPrev);
+    frm->OKBtnClick();
+    Flush();
+}
