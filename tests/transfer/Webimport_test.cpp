@@ -158,6 +158,20 @@ TEST_F(WebImportTest, CourseWithHolesTeesPinsAndPoints) {
     EXPECT_EQ(Count("Waypoints"), 18 * 6);
 }
 
+TEST_F(WebImportTest, LongLinesArriveWhole) {
+    auto c = WebDouble::SampleCourse("Links", 9, 1);
+    c.header["COURSED"] = std::string(5000, 'd') + "\n" + std::string(10, 'e');
+    c.holes[0]["HOLEDESC"] = std::string(4500, 'h');
+    c.points[0]["DESCRIPTION"] = std::string(150, 'p');
+    web.AddCourse(c);
+    TWebCourseImport(db).Import(Download({1000}));
+    const std::string cid = "CourseId=" + std::to_string(Course("CourseId", 1000));
+    EXPECT_EQ(Text("Course_General", cid, "Description"),
+              std::string(5000, 'd') + "\n" + std::string(10, 'e'));
+    EXPECT_EQ(Text("Holes", cid + " and HoleNumber=1", "HoleDesc"), std::string(4500, 'h'));
+    EXPECT_EQ(Text("Waypoints", cid + " and Type=3", "Description"), std::string(150, 'p'));
+}
+
 TEST_F(WebImportTest, UploadAndDownloadRoundTrip) {
     // A course uploaded with an awkward name comes back unchanged.
     TempHome home;

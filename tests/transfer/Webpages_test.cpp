@@ -1,7 +1,9 @@
 // The wizard's web roads walked as a user would, under Xvfb, against the
 // web-service double: uploads of courses, bags and rounds, and the course
 // query, list and download.
+#include <QDate>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QLineEdit>
 #include <QComboBox>
 #include <QListWidget>
@@ -384,4 +386,25 @@ TEST_F(WebPagesTest, QueryPageStatesOfTheChosenCountry) {
     EXPECT_EQ(TransWiz34->StateComboBox->currentIndex(), -1);
     EXPECT_EQ(StateList(Db(), "CI").size(), 0u);
     EXPECT_EQ(StateList(Db(), "x' or 'a'='a").size(), 0u);
+}
+
+TEST_F(WebPagesTest, RoundsListSortsDeviceCaptionsThatAreNoDates) {
+    QTreeWidget* list = TransWiz35->RoundsListBox;
+    list->clear();
+    const QString later = QLocale().toString(QDate(2003, 2, 1), QLocale::ShortFormat);
+    const QString earlier = QLocale().toString(QDate(2002, 12, 31), QLocale::ShortFormat);
+    for (const QString& caption : {later, QString("Invalid date"), earlier}) {
+        auto* item = new QTreeWidgetItem(list);
+        item->setText(0, caption);
+        item->setText(3, "80");
+    }
+    TransWiz35->SortColumn = 0;
+    TransWiz35->SortAscending = 1;
+    TransWiz35->RoundsListBoxColumnClick(0);  // descending
+    TransWiz35->RoundsListBoxColumnClick(0);  // ascending
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Invalid date");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), earlier);
+    EXPECT_EQ(list->topLevelItem(2)->text(0), later);
+    TransWiz35->RoundsListBoxColumnClick(3);
+    EXPECT_EQ(list->topLevelItemCount(), 3);
 }
