@@ -258,14 +258,15 @@ void TPlayerEditor::BuildBags(QWidget* page) {
     ClubStatisticsButton = tool("ClubStatisticsButton", "Show club statistics", clubIcon);
     NewBagButton->setEnabled(true);
     NewClubButton->setEnabled(true);
-    NewBagButton->setText("+");
-    DeleteBagButton->setText("-");
-    EditBagButton->setText("E");
-    StatisticsButton->setText("S");
-    NewClubButton->setText("+");
-    DeleteClubButton->setText("-");
-    EditClubButton->setText("E");
-    ClubStatisticsButton->setText("S");
+    // Short words beside the pictures tell the buttons apart.
+    const std::pair<QToolButton*, const char*> words[] = {
+        {NewBagButton, "New"},   {DeleteBagButton, "Delete"},   {EditBagButton, "Rename"},
+        {StatisticsButton, "Stats"}, {NewClubButton, "New"},     {DeleteClubButton, "Delete"},
+        {EditClubButton, "Edit"}, {ClubStatisticsButton, "Stats"}};
+    for (const auto& [button, word] : words) {
+        button->setText(word);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
 
     TreeView1 = new TBagTree(this, page);
     TreeView1->setObjectName("TreeView1");
