@@ -67,6 +67,8 @@ int TU8Device::CheckDevice() {
     }
 }
 
+std::string TU8Device::PortAccessNote() const { return port_->PortAccessNote(); }
+
 int TU8Device::ClosePort() {
     try {
         if (port_->GetPortOpen()) port_->ClosePort();

@@ -18,6 +18,10 @@ public:
 
     // Finds the device; returns its port number with the port left open.
     int CheckDevice();
+    // After a CheckDevice that found nothing: a line naming the ports that
+    // exist but could not be opened for lack of permission, to add under the
+    // caller's own message ("" when there were none).
+    std::string PortAccessNote() const;
     int ClosePort();
 
     // Any stretch of memory.

@@ -336,7 +336,7 @@ void TMemoryManagerForm::FormCreate() {
         }
     }
     if (!found) {
-        MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + device_->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         CloseWindow();
     }
 }
@@ -399,7 +399,7 @@ void TMemoryManagerForm::DeleteClick() {
     }
     if (!manager_ || device_->CheckDevice() == -1) {
         if (ProgressForm) ProgressForm->hide();
-        MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + device_->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         return;
     }
     if (MessageBox("Are you sure you want to\ndelete selected items from U8?\nYou can't undo changes.",

@@ -571,7 +571,7 @@ void TSettingsForm::ConnectClick() {
             }
         }
     }
-    if (!found) MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+    if (!found) MessageBox(CannotConnectU8Text + device_->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
     if (!error.empty()) {
         MessageBox(error, "Error", MB_OK, MB_ICONERROR);
         device_->ClosePort();
@@ -593,7 +593,7 @@ int TSettingsForm::WriteDeviceSettings() {
         HideProgress();
         SetDeviceControlsEnabled(false);
         Connect->setEnabled(true);
-        MessageBox(CannotConnectU8Text, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + device_->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         return 1;
     }
     std::string error;

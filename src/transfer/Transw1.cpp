@@ -120,7 +120,7 @@ TAllRoundsDownload::TAllRoundsDownload(TU8Device& device, TDatabase& db, int use
 TAllRoundsDownload::Outcome TAllRoundsDownload::Run() {
     using transfer::HideProgress;
     if (device_.CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(transfer::CannotConnectText + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         device_.ClosePort();
         return NoDevice;
     }
