@@ -80,7 +80,6 @@ TEST_F(HoleViewTest, HoleOneIsDrawnAndNavigated) {
     EXPECT_NEAR(s.Rotation, 0, 1e-9);
     EXPECT_NEAR(s.CentreY, 60.102, 1e-9);
     QImage img = Frame(frm);
-    if (std::getenv("HOLEVIEW_DUMP")) img.save("/tmp/holeview1.png");
     const QPointF pin = ScreenOf(s, 24.9, 60.104);
     EXPECT_NEAR(pin.x(), 159, 1.5);
     EXPECT_TRUE(Near(img, pin, qRgb(0, 255, 0)));
