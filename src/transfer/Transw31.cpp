@@ -124,7 +124,7 @@ void TTransWiz31::ShowDevice() {
     TeeComboBox->hide();
     CourseListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     if (U8Device->CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(transfer::CannotConnectText + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         CourseListBox->clear();
         done(wizard::Cancelled);
         return;
@@ -181,8 +181,9 @@ void TTransWiz31::CourseListBoxSelectItem() {
     if (keys.empty() || keys[0] < 0 || keys[0] >= u8::CourseSlots) return;
     const int number = CourseDirectory[keys[0]].CourseId;
     TTable courses(&MainForm->Database, "Course_General");
+    courses.SetFilter("CourseId = " + std::to_string(number));
     courses.Open();
-    if (number > 3 && courses.Locate("CourseId", TVariant(number))) {
+    if (number > 3 && !courses.IsEmpty()) {
         TeeComboBox->show();
         TeeLabel->show();
         FillTees(number);
@@ -327,6 +328,7 @@ void FillCourse(TDatabase& db, int courseId, const std::string& listName,
     points.AddSort("[Type] ASC");
     points.AddSort("[Tee] ASC");
     points.AddSort("[PointId] ASC");
+    points.SetFilter("CourseId=" + id);
     points.Open();
     for (int j = 0; j < c.HoleCount; ++j) {
         TTransWiz4::CourseSample& h = c.Holes[size_t(j)];
@@ -464,6 +466,7 @@ int TCourseImport::StoreCourse(int slot) {
     try {
         TTransaction tx(db_);
         TTable course(&db_, "Course_General");
+        course.SetFilter("CourseId = 0");
         course.Open();
         course.Append();
         course.FieldByName("Course_Name").SetAsString(name);
@@ -479,6 +482,7 @@ int TCourseImport::StoreCourse(int slot) {
         course.Post();
         newId = course.FieldByName("CourseId").AsInteger();
         TTable card(&db_, "ScoreCard");
+        card.SetFilter("CourseId = " + std::to_string(newId));
         card.Open();
         card.Append();
         card.FieldByName("CourseId").SetAsInteger(newId);
@@ -490,8 +494,10 @@ int TCourseImport::StoreCourse(int slot) {
         card.FieldByName("HoleCol").SetAsInteger(65280);
         card.Post();
         TTable holes(&db_, "Holes");
+        holes.SetFilter("CourseId = " + std::to_string(newId));
         holes.Open();
         TTable points(&db_, "Waypoints");
+        points.SetFilter("CourseId = " + std::to_string(newId));
         points.Open();
         for (int h = 1; h <= holeCount; ++h) {
             CourseHoleEntry& he = e.Hole[h - 1];
@@ -580,6 +586,7 @@ int TCourseImport::UpdateWaypoints(int slot, int courseId) {
         points.SetFilter("CourseId = " + std::to_string(courseId));
         points.Open();
         TTable holes(&db_, "Holes");
+        holes.SetFilter("CourseId = " + std::to_string(courseId));
         holes.Open();
         for (const Point& p : candidates) {
             bool there = false;

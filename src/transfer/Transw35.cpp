@@ -114,7 +114,7 @@ std::vector<TGameListRow> GameListRows(const GameHeader* headers, const bool* re
 
 void TTransWiz35::ShowDevice() {
     if (U8Device->CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(transfer::CannotConnectText + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         done(wizard::Cancelled);
         return;
     }
@@ -436,12 +436,8 @@ int TRoundImport::StoreGame(const GameHeader& h, int slot) {
     if (device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
 
     try {
-        TTable rounds(&db_, "Round");
-        rounds.SetFilter("UserId = " + std::to_string(userId_) + " And RoundStartDate = " +
-                         QuotedStr(DateTimeToIso(start)) + " And Score = " + std::to_string(h.Score));
-        rounds.Open();
-        if (!rounds.IsEmpty()) {
-            LastRoundId = rounds.FieldByName("RoundId").AsInteger();
+        if (const int stored = FindStored(h, start); stored != 0) {
+            LastRoundId = stored;
             Validate(LastRoundId);
             return 0;
         }
@@ -455,72 +451,89 @@ int TRoundImport::StoreGame(const GameHeader& h, int slot) {
     device_.ResetU8();
 
     try {
-        TTransaction tx(db_);
-        double hcp = 0;
-        {
-            TTable player(&db_, "PlayerDetail");
-            player.SetFilter("UserId = " + std::to_string(userId_));
-            player.Open();
-            if (!player.IsEmpty()) hcp = player.FieldByName("HCP").AsFloat();
-        }
-        TTable round(&db_, "Round");
-        round.Open();
-        round.Append();
-        round.FieldByName("UserId").SetAsInteger(userId_);
-        round.FieldByName("CourseId").SetAsInteger(RoundCourseId(h.CourseId));
-        round.FieldByName("BagId").SetAsInteger(bagId);
-        round.FieldByName("RoundHCP").SetAsFloat(hcp);
-        round.FieldByName("TeeNumber").SetAsInteger(0);
-        round.FieldByName("Score").SetAsInteger(h.Score);
-        round.FieldByName("StrokePlay").SetAsBoolean(true);
-        round.FieldByName("Par").SetAsInteger(h.Par);
-        round.FieldByName("ShotsTotal").SetAsInteger(h.Score);
-        round.FieldByName("ShotsDriver").SetAsInteger(h.DriverShots);
-        round.FieldByName("ShotsPutter").SetAsInteger(h.Putts);
-        round.FieldByName("Penalties").SetAsInteger(h.Penalties);
-        round.FieldByName("RoundStartDate").SetAsDateTime(start);
-        round.FieldByName("RoundEndDate").SetAsDateTime(end);
-        round.Post();
-        const int roundId = round.FieldByName("RoundId").AsInteger();
-        TTable holeTable(&db_, "RoundHoles");
-        holeTable.Open();
-        TTable shotTable(&db_, "RoundShots");
-        shotTable.Open();
-        for (const Hole& hole : holes) {
-            const GameHole& r = hole.record;
-            holeTable.Append();
-            holeTable.FieldByName("HoleId").SetAsInteger(hole.number);
-            holeTable.FieldByName("RoundId").SetAsInteger(roundId);
-            holeTable.FieldByName("HoleFlags").SetAsInteger(r.HoleFlags);
-            holeTable.FieldByName("HoleShotsTotal").SetAsInteger(r.Shots);
-            holeTable.FieldByName("HoleShotsDriver").SetAsInteger(r.DriverShots);
-            holeTable.FieldByName("HoleShotsPutter").SetAsInteger(r.Putts);
-            holeTable.FieldByName("HolePenalties").SetAsInteger(r.Penalties);
-            holeTable.FieldByName("HolePar").SetAsInteger(r.Byte0);
-            holeTable.FieldByName("GIR").SetAsBoolean(r.GIR != 0);
-            holeTable.FieldByName("FIR").SetAsBoolean(r.FIR != 0);
-            holeTable.FieldByName("BunkerHits").SetAsInteger(r.BunkerHits);
-            if (hole.quit) holeTable.FieldByName("Quit").SetAsBoolean(true);
-            holeTable.Post();
-            int number = 0;
-            for (const Shot& s : hole.shots) {
-                shotTable.Append();
-                shotTable.FieldByName("RoundId").SetAsInteger(roundId);
-                shotTable.FieldByName("HoleId").SetAsInteger(hole.number);
-                shotTable.FieldByName("ShotNumber").SetAsInteger(++number);
-                shotTable.FieldByName("ClubId").SetAsInteger(s.club);
-                shotTable.FieldByName("PenId").SetAsInteger(s.pen);
-                shotTable.FieldByName("Latitude").SetAsFloat(s.lat);
-                shotTable.FieldByName("Longitude").SetAsFloat(s.lon);
-                shotTable.FieldByName("ShotLength").SetAsInteger(s.length);
-                shotTable.Post();
-            }
-        }
-        tx.Commit();
-        LastRoundId = roundId;
+        LastRoundId = WriteGame(h, start, end, bagId, holes);
     } catch (const std::exception&) {
         return fail();
     }
     Validate(LastRoundId);
     return 0;
+}
+
+int TRoundImport::FindStored(const GameHeader& h, TDateTime start) {
+    TTable rounds(&db_, "Round");
+    rounds.SetFilter("UserId = " + std::to_string(userId_) + " And RoundStartDate = " +
+                     QuotedStr(DateTimeToIso(start)) + " And Score = " + std::to_string(h.Score));
+    rounds.Open();
+    return rounds.IsEmpty() ? 0 : rounds.FieldByName("RoundId").AsInteger();
+}
+
+int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int bagId,
+                            const std::vector<Hole>& holes) {
+    TTransaction tx(db_);
+    double hcp = 0;
+    {
+        TTable player(&db_, "PlayerDetail");
+        player.SetFilter("UserId = " + std::to_string(userId_));
+        player.Open();
+        if (!player.IsEmpty()) hcp = player.FieldByName("HCP").AsFloat();
+    }
+    // Appended rows join a table opened on no rows; the stored ones stay unread.
+    TTable round(&db_, "Round");
+    round.SetFilter("RoundId = 0");
+    round.Open();
+    round.Append();
+    round.FieldByName("UserId").SetAsInteger(userId_);
+    round.FieldByName("CourseId").SetAsInteger(RoundCourseId(h.CourseId));
+    round.FieldByName("BagId").SetAsInteger(bagId);
+    round.FieldByName("RoundHCP").SetAsFloat(hcp);
+    round.FieldByName("TeeNumber").SetAsInteger(0);
+    round.FieldByName("Score").SetAsInteger(h.Score);
+    round.FieldByName("StrokePlay").SetAsBoolean(true);
+    round.FieldByName("Par").SetAsInteger(h.Par);
+    round.FieldByName("ShotsTotal").SetAsInteger(h.Score);
+    round.FieldByName("ShotsDriver").SetAsInteger(h.DriverShots);
+    round.FieldByName("ShotsPutter").SetAsInteger(h.Putts);
+    round.FieldByName("Penalties").SetAsInteger(h.Penalties);
+    round.FieldByName("RoundStartDate").SetAsDateTime(start);
+    round.FieldByName("RoundEndDate").SetAsDateTime(end);
+    round.Post();
+    const int roundId = round.FieldByName("RoundId").AsInteger();
+    TTable holeTable(&db_, "RoundHoles");
+    holeTable.SetFilter("RoundId = " + std::to_string(roundId));
+    holeTable.Open();
+    TTable shotTable(&db_, "RoundShots");
+    shotTable.SetFilter("RoundId = " + std::to_string(roundId));
+    shotTable.Open();
+    for (const Hole& hole : holes) {
+        const GameHole& r = hole.record;
+        holeTable.Append();
+        holeTable.FieldByName("HoleId").SetAsInteger(hole.number);
+        holeTable.FieldByName("RoundId").SetAsInteger(roundId);
+        holeTable.FieldByName("HoleFlags").SetAsInteger(r.HoleFlags);
+        holeTable.FieldByName("HoleShotsTotal").SetAsInteger(r.Shots);
+        holeTable.FieldByName("HoleShotsDriver").SetAsInteger(r.DriverShots);
+        holeTable.FieldByName("HoleShotsPutter").SetAsInteger(r.Putts);
+        holeTable.FieldByName("HolePenalties").SetAsInteger(r.Penalties);
+        holeTable.FieldByName("HolePar").SetAsInteger(r.Byte0);
+        holeTable.FieldByName("GIR").SetAsBoolean(r.GIR != 0);
+        holeTable.FieldByName("FIR").SetAsBoolean(r.FIR != 0);
+        holeTable.FieldByName("BunkerHits").SetAsInteger(r.BunkerHits);
+        if (hole.quit) holeTable.FieldByName("Quit").SetAsBoolean(true);
+        holeTable.Post();
+        int number = 0;
+        for (const Shot& s : hole.shots) {
+            shotTable.Append();
+            shotTable.FieldByName("RoundId").SetAsInteger(roundId);
+            shotTable.FieldByName("HoleId").SetAsInteger(hole.number);
+            shotTable.FieldByName("ShotNumber").SetAsInteger(++number);
+            shotTable.FieldByName("ClubId").SetAsInteger(s.club);
+            shotTable.FieldByName("PenId").SetAsInteger(s.pen);
+            shotTable.FieldByName("Latitude").SetAsFloat(s.lat);
+            shotTable.FieldByName("Longitude").SetAsFloat(s.lon);
+            shotTable.FieldByName("ShotLength").SetAsInteger(s.length);
+            shotTable.Post();
+        }
+    }
+    tx.Commit();
+    return roundId;
 }

@@ -94,7 +94,7 @@ public:
     // Start of the game, false when the header holds no date or time.
     static bool StartDate(const GameHeader& h, TDateTime& start, TDateTime& end);
 
-private:
+    // A game as read from the device, before any row is written.
     struct Shot {
         int club = 0, pen = 0;
         double lat = 0, lon = 0;
@@ -106,7 +106,16 @@ private:
         bool quit = false;
         std::vector<Shot> shots;
     };
+    // The holes of game area 1..4 that were played; false when a read failed.
     bool ReadGame(int area, int bagId, std::vector<Hole>& holes);
+    // RoundId of the player's round of that start and score, 0 when none.
+    int FindStored(const GameHeader& h, TDateTime start);
+    // The rows of a game in one transaction; its RoundId. Throws on a
+    // database error (nothing of the game is left then).
+    int WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int bagId,
+                  const std::vector<Hole>& holes);
+
+private:
     bool ReadHole(int area, int number, int putter, Hole& hole);
     void StartPoint(int hole, uint16_t& holeStart, double& lat, double& lon);
     int Putter(int bagId);

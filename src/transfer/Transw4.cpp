@@ -201,9 +201,15 @@ int TDeviceUpload::Send(int kind, std::vector<TTransWiz4::CourseHeader>& courses
     device_.ClosePort();
     if (device_.CheckDevice() == -1) {
         HideProgress();
-        MessageBox(transfer::CannotConnectText, "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(transfer::CannotConnectText + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         return 0;
     }
+    return SendConnected(kind, courses, courseCount, bags, bagCount, teeIndex);
+}
+
+int TDeviceUpload::SendConnected(int kind, std::vector<TTransWiz4::CourseHeader>& courses,
+                                 int courseCount, const std::vector<TTransWiz4::TBag>& bags,
+                                 int bagCount, int teeIndex) {
     int result = 1;
     if (kind == 1)
         result = SendBags(bags, std::min<int>(bagCount, int(bags.size())));
@@ -364,9 +370,9 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         last = slot;
         CourseEntry& e = dir[slot];
         e.CourseId = uint16_t(course.CourseId);
-        courseTable.SetFilter("");
+        courseTable.SetFilter("CourseId = " + std::to_string(course.CourseId));
         courseTable.Open();
-        if (courseTable.Locate("CourseId", TVariant(course.CourseId))) {
+        if (!courseTable.IsEmpty()) {
             const std::string u8Name = courseTable.FieldByName("U8_Name").AsString();
             if (!u8Name.empty()) course.CourseName = u8Name;
         }
@@ -375,6 +381,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         const int holeCount = course.HoleCount == 18 ? 18 : 9;
         e.Holes = uint8_t(course.HoleCount);
         e.TotalPar = 0;
+        points.SetFilter("HoleId = 0");
         points.Open();
         for (int h = 0; h < 18; ++h) {
             CourseHoleEntry& he = e.Hole[h];

@@ -171,6 +171,10 @@ public:
     int Send(int kind, std::vector<TTransWiz4::CourseHeader>& courses, int courseCount,
              const std::vector<TTransWiz4::TBag>& bags, int bagCount, int teeIndex);
 
+    // The same on a device that CheckDevice has just found.
+    int SendConnected(int kind, std::vector<TTransWiz4::CourseHeader>& courses, int courseCount,
+                      const std::vector<TTransWiz4::TBag>& bags, int bagCount, int teeIndex);
+
     // The device's name rule: characters from the start of the text while
     // below the limit; blank and '+'..'z' accepted, each followed by a 0 byte.
     // The field (limit + 1 bytes) is cleared first.
