@@ -800,7 +800,11 @@ void TRoundFrm::OpenGLAPPanel1Resize() {
 }
 
 void TRoundFrm::OpenGLAPPanel1Paint() {
-    if (Scene) Scene->PaintGuarded(OpenGLAPPanel1, ScenePoints);
+    if (!Scene) return;
+    // The array may have been replaced by a hole still being built (a message
+    // box of ShowHole lets paints through): never walk past its end.
+    Scene->PointCount = ScenePoints ? ScenePointCount : 0;
+    Scene->PaintGuarded(OpenGLAPPanel1, ScenePoints);
 }
 
 void TRoundFrm::OpenGLAPPanel1MouseDown(Qt::MouseButton button, int x, int y) {

@@ -93,6 +93,16 @@ TEST(OpenGLPanel, EventsComeInOrderAndPaintOncePerRepaint) {
     EXPECT_EQ(panel.SwapCount(), swaps + 1);
 }
 
+TEST(OpenGLPanel, WithoutOnPaintNothingIsSwappedButTheRateIsTaken) {
+    TOpenGLAPPanel panel;
+    panel.Fps_Enabled = true;
+    panel.resize(60, 60);
+    ASSERT_TRUE(ShowPanel(panel));
+    panel.Repaint();
+    EXPECT_EQ(panel.SwapCount(), 0);
+    EXPECT_GT(panel.FramesPerSecond, 0);
+}
+
 TEST(OpenGLPanel, PropertiesStartAsStored) {
     TOpenGLAPPanel panel;
     EXPECT_EQ(panel.PixelType(), f_PFD_TYPE_RGBA);
