@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextEdit>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -319,7 +320,9 @@ void TMainForm::FirstPaintStep() {
             MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
             Database.Close();
             hide();
-            QCoreApplication::exit(1);
+            // The program's loop ends; outside a loop (tests) there is none
+            // to end, and a pending quit would break every later modal loop.
+            if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(1);
             emit FirstPainted();
             return;
         }
