@@ -520,3 +520,19 @@ TEST_F(WebUploadLoopTest, ThroughTheProxy) {
     ASSERT_EQ(web.Requests().size(), 1u);
     EXPECT_EQ(web.Requests()[0].target, "http://peakrally.invalid/loadu8/default.asp");
 }
+
+TEST_F(WebUploadLoopTest, TextsArriveAsWrittenThroughTheDeclaredEncoding) {
+    // Read by the double's own XML parser from the ISO-8859-15 body.
+    const std::string name = "\xC3\x85re <Golf> & \xE2\x82\xAC \xC5\x93 \xE4\xB8\xAD";
+    page.Courses[0].CourseName = name;
+    page.Courses[0].Description = "A<B & \xC3\x96";
+    Run(0, 1);
+    ASSERT_EQ(web.Courses().size(), 1u);
+    EXPECT_EQ(web.Courses()[0].header.at("COURSENAME"), name);
+    EXPECT_EQ(web.Courses()[0].header.at("COURSED"), "A<B & \xC3\x96");
+    const auto requests = web.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].wellFormed) << requests[0].parseError;
+    EXPECT_NE(requests[0].body.find("<COURSENAME>\xC5re &lt;Golf&gt; &amp; \xA4 \xBD &#20013;</COURSENAME>"),
+              std::string::npos);
+}
