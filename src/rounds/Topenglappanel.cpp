@@ -440,6 +440,7 @@ void TOpenGLAPPanel::Repaint() {
 
 void TOpenGLAPPanel::initializeGL() {
     CreateParams();
+    composeOnly_ = false;  // a new context comes with a new, empty buffer
     if (contextGone_) disconnect(contextGone_);
     contextGone_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
                            [this] { DestroyGLContext(); }, Qt::DirectConnection);
