@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <random>
+
 #include "db/Dbfixture.h"
 #include "platform/Registry.h"
 #include "sim/Webdouble.h"
@@ -535,4 +537,46 @@ TEST_F(WebUploadLoopTest, TextsArriveAsWrittenThroughTheDeclaredEncoding) {
     EXPECT_TRUE(requests[0].wellFormed) << requests[0].parseError;
     EXPECT_NE(requests[0].body.find("<COURSENAME>\xC5re &lt;Golf&gt; &amp; \xA4 \xBD &#20013;</COURSENAME>"),
               std::string::npos);
+}
+
+TEST_F(WebWriteBackTest, TruncatedAndMutatedRepliesToEveryReader) {
+    const long long bag = AppendRow("GolfBag", {{"BagName", "Sunday"}, {"UserId", 1}});
+    const long long round = AppendRow("Round", {{"UserId", 1}, {"Score", 80}});
+    Page::TBag b;
+    b.BagId = static_cast<int>(bag);
+    b.ClubCount = 1;
+    Page::RoundHeader r;
+    r.RoundId = static_cast<int>(round);
+    WebDouble web(9);
+    Page::CourseHeader c = course;
+    c.CourseName = "Links";
+    const TUploadAccount account{"1", "u", "p"};
+    const std::vector<std::string> replies = {
+        web.Handle(CourseUploadDocument(c, account, [](int) { return 1; })),
+        web.Handle(BagUploadDocument(b, account)),
+        web.Handle(RoundUploadDocument(r, account))};
+    std::mt19937 rng(5);
+    for (int kind = 0; kind < 3; ++kind) {
+        const std::string& good = replies[static_cast<size_t>(kind)];
+        std::vector<std::string> inputs;
+        for (size_t cut = 0; cut <= good.size(); cut += 3) inputs.push_back(good.substr(0, cut));
+        for (int i = 0; i < 150; ++i) {
+            std::string m = good;
+            for (int k = 0; k < 3; ++k) m[rng() % m.size()] = static_cast<char>(rng() % 256);
+            inputs.push_back(m);
+        }
+        for (const std::string& in : inputs) {
+            try {
+                if (kind == 0 && CourseAccepted(in)) WriteBackCourse(db, c, in);
+                if (kind == 1 && BagOrRoundAccepted(in)) WriteBackBag(db, b, in);
+                if (kind == 2 && BagOrRoundAccepted(in)) WriteBackRound(db, r, in);
+            } catch (const EWebReplyError&) {
+            }
+        }
+    }
+    // Nothing crashed, and the whole replies still read as before.
+    WriteBackCourse(db, c, replies[0]);
+    WriteBackRound(db, r, replies[2]);
+    EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), web.Courses().at(0).webId);
+    EXPECT_EQ(Web("Round", "RoundId", round, "Web_Id"), web.Rounds().at(0).webId);
 }
