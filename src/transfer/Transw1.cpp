@@ -97,7 +97,7 @@ void TTransWiz1::DownloadAllRounds() {
     SerialPort->ShowErrors = false;
     U8Device = new TU8Device(SerialPort);
     TAllRoundsDownload road(*U8Device, MainForm->Database, MainForm->GetUserId());
-    road.Validate = [](int roundId) { MainForm->ValidateRound(roundId); };
+    road.Validate = ValidateImportedRound;
     road.AfterStore = [this] {
         MainForm->RefreshListWindows();
         done(wizard::Finished);

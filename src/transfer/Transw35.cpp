@@ -159,7 +159,7 @@ void TTransWiz35::NextDevice() {
     {
         TProgressScope progress("Storing game data");
         TRoundImport import(*U8Device, MainForm->Database, MainForm->GetUserId());
-        import.Validate = [](int roundId) { MainForm->ValidateRound(roundId); };
+        import.Validate = ValidateImportedRound;
         for (int slot : gameSlots)
             if (slot >= 0 && slot < u8::GameAreas && import.StoreGame(GameHeaders[slot], slot) != 0)
                 errors = true;
@@ -169,6 +169,15 @@ void TTransWiz35::NextDevice() {
     MessageBox(errors ? "Transfer of round(s) completed with errors!"
                       : "Transfer of round(s) completed successfully!",
                "Transfer completed!", MB_OK, MB_ICONINFORMATION);
+}
+
+void ValidateImportedRound(int roundId) {
+    // The main window's tables are opened on this round's rows when they are
+    // still closed, so the first validation does not read every stored round.
+    const std::string where = "RoundId = " + std::to_string(roundId);
+    for (TTable* t : {&MainForm->RoundTable, &MainForm->RoundHolesTable, &MainForm->RoundShotsTable})
+        if (!t->Active()) t->SetFilter(where);
+    MainForm->ValidateRound(roundId);
 }
 
 // ---- Database mode ----------------------------------------------------------
@@ -291,7 +300,12 @@ void TTransWiz35::RoundsListBoxColumnClick(int column) {
 TRoundImport::TRoundImport(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {
     Validate = [this](int roundId) {
+        // Opened on the round's rows only: the other rounds stay unread.
+        const std::string where = "RoundId = " + std::to_string(roundId);
         TTable rounds(&db_, "Round"), holes(&db_, "RoundHoles"), shots(&db_, "RoundShots");
+        rounds.SetFilter(where);
+        holes.SetFilter(where);
+        shots.SetFilter(where);
         ::ValidateRound(rounds, holes, shots, roundId);
     };
 }

@@ -59,6 +59,9 @@ private:
 
 extern TTransWiz35* TransWiz35;
 
+// The main window's validation of a round the import has just stored.
+void ValidateImportedRound(int roundId);
+
 // One row of the device's game list.
 struct TGameListRow {
     int Slot = 0;            // game area - 1

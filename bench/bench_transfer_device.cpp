@@ -1,0 +1,252 @@
+// The device side of the transfer wizard against the simulated U8 on a pty
+// (wire timing off, device already found: the connect and close delays are
+// not part of the figures):
+// - storing one game of 100 shots (about 350 exchanges), budget 150 ms;
+// - uploading an 18-hole course with 9 points per hole (about 190 exchanges),
+//   budget 100 ms;
+// - the database part of one game (18 holes, 100 shots, the duplicate test,
+//   the rows and the validation) with 0 and 10,000 rounds stored, budget 5 ms.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Database.h"
+#include "db/Table.h"
+#include "device/Tserialport.h"
+#include "device/Tu8device.h"
+#include "platform/Datafolder.h"
+#include "platform/Inifile.h"
+#include "platform/Messagebox.h"
+#include "shell/Calculations.h"
+#include "sim/U8sim_device.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw4.h"
+
+namespace {
+
+constexpr int kPort = 3;
+int gExchanges = 0;
+
+// Shots per hole: ten holes of 6 and eight of 5, 100 in all.
+int ShotsOnHole(int h) { return h < 10 ? 6 : 5; }
+
+void PutGame(u8sim::U8SimDevice& dev) {
+    const int area = u8::GameAreaAddress;
+    std::vector<uint8_t> h(30, 0);
+    h[0] = 72;
+    h[1] = 100;
+    h[8] = 0xFF;
+    h[9] = 0xFF;
+    h[10] = 24;
+    h[11] = 6;
+    h[12] = 2;
+    h[13] = 8;
+    h[14] = 5;
+    std::memcpy(&h[15], "Bench", 5);
+    h[26] = 1;
+    dev.Write(area, h);
+    int shotAt = area + 30 + 18 * 17;
+    uint16_t position = 1000;
+    for (int hole = 0; hole < 18; ++hole) {
+        const int n = ShotsOnHole(hole);
+        const uint16_t start = uint16_t(3000 + hole);
+        dev.PutPosition(start, 600000000 + hole * 7000, 250000000);
+        std::vector<uint8_t> r(17, 0);
+        r[0] = 4;
+        r[1] = uint8_t(n);
+        r[2] = 2;
+        r[8] = uint8_t(shotAt);
+        r[9] = uint8_t(shotAt >> 8);
+        r[10] = uint8_t(start);
+        r[11] = uint8_t(start >> 8);
+        r[12] = uint8_t(n);
+        dev.Write(area + 30 + 17 * hole, r);
+        for (int p = 0; p < n; ++p) {
+            const uint16_t id = position++;
+            dev.PutPosition(id, 600000000 + hole * 7000 + (p + 1) * 900, 250000000 + (p + 1) * 400);
+            std::vector<uint8_t> b(14, 0);
+            b[0] = uint8_t(p + 1);
+            b[5] = uint8_t(104 + p);
+            b[12] = uint8_t(id);
+            b[13] = uint8_t(id >> 8);
+            dev.Write(shotAt, b);
+            shotAt += 14;
+        }
+    }
+}
+
+// The simulator on port 3, a fresh database, the device found.
+struct Bench {
+    u8sim::SimulatedU8 sim;
+    TDatabase db;
+    TSerialPort port;
+    std::unique_ptr<TU8Device> device;
+    bool ok = false;
+
+    explicit Bench(const std::string& dbName) {
+        if (!sim.Start()) return;
+        TIniFile ini(DataPath("caddora.ini"));
+        for (int n = 1; n <= 29; ++n)
+            ini.WriteString("Port Settings", "Port" + std::to_string(n),
+                            n == kPort ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
+        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
+        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
+        std::remove(DataPath(dbName).c_str());
+        db.SetDatabaseName(DataPath(dbName));
+        db.Open();
+        port.ShowErrors = false;
+        device = std::make_unique<TU8Device>(&port);
+        ok = device->CheckDevice() == kPort;
+    }
+    ~Bench() {
+        port.ClosePort();
+        db.Close();
+    }
+};
+
+void BM_StoreGame100Shots(benchmark::State& state) {
+    Bench b("bench_game.mdb");
+    if (!b.ok) {
+        state.SkipWithError("device not found");
+        return;
+    }
+    PutGame(b.sim.Device());
+    GameHeader header;
+    b.device->ReadGameHeader(1, &header);
+    size_t requests = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        b.db.Execute("DELETE FROM RoundShots; DELETE FROM RoundHoles; DELETE FROM Round;");
+        b.sim.Line().ClearRequests();
+        state.ResumeTiming();
+        TRoundImport import(*b.device, b.db, 1);
+        if (import.StoreGame(header, 0) != 0) {
+            state.SkipWithError("store failed");
+            return;
+        }
+        requests += b.sim.Line().RequestCount();
+    }
+    state.counters["exchanges"] = double(requests) / double(state.iterations());
+}
+
+void BM_UploadCourse18x9(benchmark::State& state) {
+    Bench b("bench_course.mdb");
+    if (!b.ok) {
+        state.SkipWithError("device not found");
+        return;
+    }
+    auto append = [&b](const std::string& table,
+                       std::initializer_list<std::pair<const char*, TVariant>> values) {
+        TTable t(&b.db, table);
+        t.Open();
+        t.Append();
+        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+        t.Post();
+        return int(t.Fields(0).Value().AsInteger());
+    };
+    const int course = append("Course_General", {{"Course_Name", "Bench Links"}, {"U8_Name", ""},
+                                                 {"18Holes", true}, {"Tees", 1}});
+    const int types[9] = {1, 2, 3, 4, 5, 6, 7, 5, 6};
+    for (int h = 1; h <= 18; ++h) {
+        const int hole = append("Holes", {{"CourseId", course}, {"HoleNumber", h}, {"HolePar", 4},
+                                          {"HoleLength1", 300 + h}, {"HoleHCP1", h}});
+        for (int k = 0; k < 9; ++k)
+            append("Waypoints", {{"CourseId", course}, {"HoleId", hole}, {"Type", types[k]}, {"Tee", 1},
+                                 {"Latitude", 60.0 + h * 0.001 + k * 0.0001}, {"Longitude", -24.5 - k * 0.0001},
+                                 {"Name", "Point " + std::to_string(k)}});
+    }
+    std::vector<TTransWiz4::CourseHeader> courses(3);
+    std::vector<TTransWiz4::TBag> bags(2);
+    size_t requests = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillCourse(b.db, course, "Bench Links", courses[0]);
+        b.sim.Line().ClearRequests();
+        state.ResumeTiming();
+        TDeviceUpload upload(*b.device, b.db);
+        if (upload.SendConnected(0, courses, 1, bags, 0, 0) != 1) {
+            state.SkipWithError("upload failed");
+            return;
+        }
+        requests += b.sim.Line().RequestCount();
+    }
+    state.counters["exchanges"] = double(requests) / double(state.iterations());
+}
+
+void BM_GameDatabasePart(benchmark::State& state) {
+    Bench b("bench_rounds.mdb");
+    if (!b.ok) {
+        state.SkipWithError("device not found");
+        return;
+    }
+    const int stored = int(state.range(0));
+    if (stored > 0)
+        b.db.Execute("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+                     std::to_string(stored) +
+                     ") INSERT INTO Round (UserId, CourseId, BagId, Score, StrokePlay, RoundStartDate) "
+                     "SELECT 1 + x % 3, 5, 1, 70 + x % 30, 1, datetime('2010-01-01', '+' || x || ' hours') FROM c;");
+    std::vector<TRoundImport::Hole> holes(18);
+    for (int h = 0; h < 18; ++h) {
+        holes[size_t(h)].number = h + 1;
+        holes[size_t(h)].record.Shots = uint8_t(ShotsOnHole(h));
+        holes[size_t(h)].record.Byte0 = 4;
+        for (int p = 0; p < ShotsOnHole(h); ++p)
+            holes[size_t(h)].shots.push_back({104 + p, 0, 60.0 + h * 0.001, 25.0 + p * 0.0001, 120});
+    }
+    TRoundImport import(*b.device, b.db, 1);
+    GameHeader header{};
+    header.Score = 100;
+    int n = 0;
+    double tf = 0, tw = 0, tv = 0;
+    for (auto _ : state) {
+        ++n;
+        const TDateTime start = EncodeDateTime(2030, 1, 1) + n / 1440.0;
+        auto t0 = std::chrono::steady_clock::now();
+        if (import.FindStored(header, start) != 0) {
+            state.SkipWithError("unexpected duplicate");
+            return;
+        }
+        auto t1 = std::chrono::steady_clock::now();
+        const int roundId = import.WriteGame(header, start, start + 0.1, 1, holes);
+        auto t2 = std::chrono::steady_clock::now();
+        import.Validate(roundId);
+        auto t3 = std::chrono::steady_clock::now();
+        tf += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        tw += std::chrono::duration<double, std::milli>(t2 - t1).count();
+        tv += std::chrono::duration<double, std::milli>(t3 - t2).count();
+    }
+    state.counters["find_ms"] = tf / n;
+    state.counters["write_ms"] = tw / n;
+    state.counters["validate_ms"] = tv / n;
+}
+
+}  // namespace
+
+BENCHMARK(BM_StoreGame100Shots)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_UploadCourse18x9)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_GameDatabasePart)->Arg(0)->Arg(10000)->ArgName("stored")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    char dir[] = "/tmp/caddora-bench-XXXXXX";
+    if (!mkdtemp(dir)) return 1;
+    setenv("CADDORA_HOME", dir, 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QCoreApplication app(argc, argv);
+    SetMessageResponder([](const MessageRequest& m) {
+        if (m.text != "Transfer completed successfully!") std::fprintf(stderr, "message: %s\n", m.text.c_str());
+        return int(IDOK);
+    });
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::string clean = std::string("rm -rf ") + dir;
+    return std::system(clean.c_str()) == 0 ? 0 : 1;
+}
