@@ -250,13 +250,14 @@ void TTransWiz35::NextDatabase() {
             if (ProgressForm && !ProgressForm->isVisible()) ProgressForm->show();
             progress.SetMessage("Preparing rounds data");
             std::string course;
-            if (!FillRound(MainForm->Database, roundId, MainForm->GetUserId(),
-                           TransWiz4->Rounds[size_t(n)], course)) {
+            const TFillResult filled = FillRound(MainForm->Database, roundId, MainForm->GetUserId(),
+                                                 TransWiz4->Rounds[size_t(n)], course);
+            if (filled == RoundRefused) {
                 HideProgress();
                 ShowMessage("You must first transfer the Course \n" + course + "\nto Peakrally!");
                 refused = true;
-                continue;
             }
+            if (filled != RoundFilled) continue;
             ++n;
         }
     }

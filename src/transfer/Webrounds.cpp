@@ -83,19 +83,19 @@ void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader&
     r.Putts = putts;
 }
 
-bool FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
-               std::string& courseName) {
+TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
+                      std::string& courseName) {
     TTable round(&db, "Round");
     round.SetFilter("RoundId=" + std::to_string(roundId));
     round.Open();
     courseName.clear();
-    if (round.IsEmpty()) return false;
+    if (round.IsEmpty()) return RoundMissing;
     TTable course(&db, "Course_General");
     course.SetFilter("CourseId=" + std::to_string(round.FieldByName("CourseId").AsInteger()));
     course.Open();
     const int courseWebId = course.IsEmpty() ? 0 : course.FieldByName("Web_Id").AsInteger();
     if (!course.IsEmpty()) courseName = course.FieldByName("Course_Name").AsString();
-    if (courseWebId == 0) return false;
+    if (courseWebId == 0) return RoundRefused;
 
     r.RoundId = roundId;
     r.CourseWebId = courseWebId;
@@ -173,7 +173,7 @@ bool FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& 
         s.Note = shots.FieldByName("Description").AsString();
     }
     r.ShotCount = k;
-    return true;
+    return RoundFilled;
 }
 
 int CompareRoundRows(const TRoundSortKey& a, const TRoundSortKey& b, int column, bool ascending) {

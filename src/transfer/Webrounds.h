@@ -27,10 +27,12 @@ std::vector<TRoundListRow> RoundListRows(TDatabase& db, int userId);
 // putts of a round from its RoundHoles rows; 0 each when it has none.
 void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader& r);
 
-// Copies a round into r. False when the round's course has no web id (the
-// round cannot be sent); courseName then holds the course's name.
-bool FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
-               std::string& courseName);
+// Copies a round into r: RoundFilled, RoundRefused when its course has no web
+// id (courseName then holds the course's name; r is left as it was), or
+// RoundMissing when no such round is stored.
+enum TFillResult { RoundFilled, RoundRefused, RoundMissing };
+TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
+                      std::string& courseName);
 
 // "d.m.yyyy" without leading zeros.
 std::string WebDate(TDateTime t);

@@ -408,3 +408,76 @@ TEST_F(WebPagesTest, RoundsListSortsDeviceCaptionsThatAreNoDates) {
     TransWiz35->RoundsListBoxColumnClick(3);
     EXPECT_EQ(list->topLevelItemCount(), 3);
 }
+
+TEST_F(WebPagesTest, RoundsPageMessages) {
+    TransWiz1->KXButton->setChecked(true);  // the database as the source
+    ASSERT_FALSE(TransWiz35->DeviceMode());
+    // No rounds: "No rounds available" and "Next >" off.
+    TransWiz35->ShowDatabase();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"You don't have any rounds to tranfer"}));
+    EXPECT_EQ(log.Messages()[0].caption, "No rounds available");
+    EXPECT_FALSE(TransWiz35->NextButton->isEnabled());
+
+    const long long park = AddCourse("Park");
+    std::vector<long long> ids;
+    for (int i = 0; i < 11; ++i)
+        ids.push_back(Append("Round", {{"UserId", 1}, {"CourseId", park}, {"Score", 80 + i},
+                                       {"RoundStartDate", "2003-07-05 09:00:00"}}));
+    log.Clear();
+    TransWiz35->ShowDatabase();
+    QTreeWidget* list = TransWiz35->RoundsListBox;
+    ASSERT_EQ(list->topLevelItemCount(), 11);
+    EXPECT_TRUE(TransWiz35->NextButton->isEnabled());
+    for (int i = 0; i < 11; ++i) list->topLevelItem(i)->setSelected(true);
+    TransWiz35->NextButtonClick();
+    EXPECT_TRUE(list->selectedItems().isEmpty());  // deselected afterwards
+    TransWiz35->NextButtonClick();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"You can only transfer 10 rounds at a time",
+                                                     "You must choose at least one round"}));
+    EXPECT_EQ(log.Messages()[0].caption, "Too many rounds");
+    EXPECT_EQ(log.Messages()[1].caption, "No rounds chosen");
+
+    // Only refused rounds: their message and nothing more; a round gone meanwhile
+    // says there is nothing valid to send.
+    log.Clear();
+    TransWiz4->RoundCount = 7;
+    list->topLevelItem(0)->setSelected(true);
+    TransWiz35->NextButtonClick();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "You must first transfer the Course \nPark\nto Peakrally!"}));
+    EXPECT_EQ(TransWiz4->RoundCount, 7);  // the send page was not opened
+    {
+        TTable t(&Db(), "Round");
+        t.SetFilter("RoundId=" + std::to_string(ids[1]));
+        t.Open();
+        t.Delete();
+    }
+    log.Clear();
+    list->topLevelItem(1)->setSelected(true);
+    TransWiz35->NextButtonClick();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"There is no valid rounds to tranfer"}));
+    EXPECT_EQ(log.Messages()[0].caption, "No rounds to transfer");
+}
+
+TEST_F(WebPagesTest, NoCourseChosen) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 0));
+    std::vector<Step> steps = {
+        {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
+        {[] { return Up(TransWiz1); },
+         [] {
+             TransWiz1->DownloadButton->click();
+             TransWiz1->NextButton->click();
+         }},
+        {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }},
+        {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; },
+         [] {
+             TransWiz33->NextButton->click();
+             EXPECT_TRUE(Up(TransWiz33));
+             TransWiz33->BackButton->click();
+         }},
+        {[] { return Up(TransWiz34); }, [] { TransWiz34->CancelButton->click(); }}};
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "You must choose at least one course");
+    EXPECT_EQ(log.Messages()[0].caption, "No courses chosen");
+}

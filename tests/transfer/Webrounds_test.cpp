@@ -65,7 +65,7 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
                              {"ClubId", driver}});
     TTransWiz4::RoundHeader r;
     std::string name;
-    ASSERT_TRUE(FillRound(db, static_cast<int>(round), 1, r, name));
+    ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
     EXPECT_EQ(r.RoundId, round);
     EXPECT_EQ(r.CourseWebId, 345);
     EXPECT_EQ(r.Date1, "5.7.2003");
@@ -93,9 +93,10 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     EXPECT_DOUBLE_EQ(r.Shots[2].Lat, 59.5);
 
     const long long refused = Round(noWeb, "2003-07-06 09:00:00", "x", 90);
-    EXPECT_FALSE(FillRound(db, static_cast<int>(refused), 1, r, name));
+    EXPECT_EQ(FillRound(db, static_cast<int>(refused), 1, r, name), RoundRefused);
     EXPECT_EQ(name, "Park");
     EXPECT_EQ(r.RoundId, round);  // the record is left as it was
+    EXPECT_EQ(FillRound(db, 99999, 1, r, name), RoundMissing);
 
     TTransWiz4::RoundHeader none;
     const long long empty = Round(course, "2003-07-07 09:00:00", "Empty", 70);
@@ -116,7 +117,7 @@ TEST_F(WebRoundsTest, ARoundOfMoreShotsThanTheRecordHolds) {
     }
     TTransWiz4::RoundHeader r;
     std::string name;
-    ASSERT_TRUE(FillRound(db, static_cast<int>(round), 1, r, name));
+    ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
     EXPECT_EQ(r.ShotCount, TTransWiz4::MaxRoundShots);
 }
 
