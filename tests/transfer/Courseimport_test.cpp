@@ -246,6 +246,15 @@ TEST_F(CourseImportTest, ShortPointListAndIdsOutsideTheSlot) {
     EXPECT_EQ(Value("Waypoints", "HoleId = " + std::to_string(hole2), "Type").AsInteger(), 3);
 }
 
+TEST_F(CourseImportTest, APointListCountAboveFifty) {
+    // The list claims 80 ids: the block holds 50 at most, and a full list
+    // means every id of the slot is asked for.
+    sim.Device().AddFault({u8sim::Fault::ListCount, u8::CmdReadPointList, -1, 0, -1, 80});
+    Open();
+    EXPECT_EQ(Store(1), 0);
+    EXPECT_EQ(Count("Waypoints"), 45);
+}
+
 TEST(CoursePointType, FromTheName) {
     EXPECT_EQ(TCourseImport::PointType("Tee"), 1);
     EXPECT_EQ(TCourseImport::PointType("PIN"), 2);

@@ -297,6 +297,15 @@ TEST_F(RoundReadFailureTest, CutLineMidGame) {
     EXPECT_EQ(Store(1), 1);
     cutter.join();
     ExpectNothingStored();
+    // The next run, on a line that is up again, works.
+    device.ClosePort();
+    sim.Stop();
+    ASSERT_TRUE(sim.Start());
+    PointPorts(SimPort);
+    sim.Device().ClearFaults();
+    Open();
+    EXPECT_EQ(Store(1), 0);
+    EXPECT_EQ(Count("Round"), 1);
 }
 
 }  // namespace
