@@ -75,6 +75,12 @@ void TMDIChild::FormShow() {
     if (ClubStatsForm) ClubStatsForm->SetCounters(CountAllRounds(MainForm->Database));
     MainForm->Player1->setEnabled(false);
     MainForm->PlayerTB->setEnabled(false);
+    // Loaded: the window in its normal state at the top left, also when
+    // another child is maximised.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        if (sub->isMaximized() || sub->isMinimized()) sub->showNormal();
+        sub->setGeometry(0, 0, 591, 426);
+    }
 }
 
 void TMDIChild::UpdateClubStatistics() {

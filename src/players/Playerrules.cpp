@@ -92,19 +92,6 @@ TRefusal CheckDetails(const TPlayerDetails& d) {
     if (d.LastName.empty()) return TMessage{"You must give your last name", kWrongInput};
     if (d.Country.empty()) return TMessage{"You must choose a country", kWrongInput};
     if (*hcp > 54.0) return TMessage{"Handicap can only be 54 maximum", kWrongInput};
-    // The widths of the PlayerDetail columns.
-    const struct {
-        const std::string& text;
-        const char* caption;
-        size_t width;
-    } fields[] = {{d.FirstName, "First name", 20}, {d.LastName, "Last name", 40},
-                  {d.Address, "Address", 50},      {d.Zip, "Zip / Post code", 20},
-                  {d.City, "City", 20},            {d.HomeClub, "Home Club", 100},
-                  {d.HomeClubURL, "Home club URL", 100}};
-    for (const auto& f : fields)
-        if (CharCount(f.text) > f.width)
-            return TMessage{std::string(f.caption) + " can hold at most " + Num(f.width) + " characters",
-                            kWrongInput};
     return std::nullopt;
 }
 

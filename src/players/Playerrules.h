@@ -85,7 +85,7 @@ std::optional<double> ParseHandicap(const std::string& text);
 // The handicap in its shortest general form with the locale's separator.
 std::string FormatHandicap(double hcp);
 // The detail rules in their fixed order; the first that fails gives its text
-// (caption "Wrong input"). Texts longer than their column are refused too.
+// (caption "Wrong input"). Column widths are the table's to refuse at the save.
 TRefusal CheckDetails(const TPlayerDetails& details);
 
 class TPlayerRecord {

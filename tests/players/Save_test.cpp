@@ -198,3 +198,20 @@ TEST_F(SaveTest, FirstRunWritesPlayerOneNewClubsAndChangedDefaultClubs) {
     EXPECT_EQ(Value("Clubs", "ClubId=" + Id(lw), "OrderNumber").AsInteger(), 14);
     EXPECT_EQ(Value("GolfBag", "BagId=" + Id(freshId), "UserId").AsInteger(), 1);
 }
+
+TEST_F(SaveTest, ATextLongerThanItsColumnFailsTheWholeSave) {
+    const int bag = AddBag(2, "Home");
+    AddClub(2, "Putter", 9, bag, 1);
+    TPlayerRecord& r = Load(2);
+    NewBag(r, "Fresh");
+    ASSERT_FALSE(r.RenameBag(0, "Renamed"));
+    const std::string before = Dump();
+    TPlayerDetails d = GoodDetails();
+    d.City = std::string(21, 'c');  // City holds 20
+    EXPECT_THROW(r.Save(d, 2), EDatabaseError);
+    EXPECT_EQ(Dump(), before);
+    d.City = std::string(20, 'c');
+    r.Save(d, 2);
+    EXPECT_EQ(Value("PlayerDetail", "UserId=2", "City").AsString(), d.City);
+    EXPECT_EQ(Value("GolfBag", "BagId=" + Id(bag), "BagName").AsString(), "Renamed");
+}

@@ -536,3 +536,46 @@ TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
     EXPECT_EQ(ClubBrowseForm->ClubComboBox->itemText(0), "Putter");
     ClubBrowseForm->cancelbuttonClick();
 }
+
+TEST_F(PlayerWindowTest, PlayerWindowOpensNormalAtTheTopLeftBesideAMaximisedChild) {
+    AddPlayerBeforeStart(1);
+    Start();
+    auto* other = new QWidget;
+    other->setWindowTitle("Other");
+    MainForm->AddMdiChild(other)->showMaximized();
+    Flush();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(MainForm->PlayerWindow->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_FALSE(sub->isMaximized());
+    EXPECT_FALSE(sub->isMinimized());
+    EXPECT_EQ(sub->geometry(), QRect(0, 0, 591, 426));
+}
+
+TEST_F(PlayerWindowTest, FirstRunOkWithANameTooLongForItsColumnSavesNothing) {
+    Start();
+    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    ASSERT_NE(first, nullptr);
+    TPlayerEditor* ed = first->Editor;
+    Type(ed->FirstNameEdit, QString(21, 'a'));  // FirstName holds 20
+    Type(ed->LastNameEdit, "Smith");
+    Type(ed->HandicapEdit, "10");
+    Choose(ed->CountryComboBox, "Sweden");
+    ed->OKBtn->click();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_NE(log.Messages()[0].text.find("FirstName"), std::string::npos) << log.Messages()[0].text;
+    EXPECT_NE(log.Messages()[0].text.find("20"), std::string::npos) << log.Messages()[0].text;
+    Flush();
+    EXPECT_EQ(MainForm->NewPlayerWindow, first);
+    EXPECT_EQ(Count("PlayerDetail", ""), 0);
+    EXPECT_EQ(MainForm->ClubCount, 13);
+    ed->FirstNameEdit->clear();
+    Type(ed->FirstNameEdit, "Ann");
+    log.Clear();
+    ed->OKBtn->click();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    Flush();
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "FirstName").AsString(), "Ann");
+}
