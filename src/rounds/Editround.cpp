@@ -51,6 +51,12 @@ void SelectData(QComboBox* box, int value) {
     box->setCurrentIndex(box->findData(value));
 }
 
+// Shows a stored text whole: the box's limit holds for typing only.
+void SetLimitedText(QLineEdit* box, int limit, const QString& text) {
+    box->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    box->setText(text);
+}
+
 constexpr int ShotIdRole = Qt::UserRole;
 constexpr int ClubIdRole = Qt::UserRole + 1;
 
@@ -73,7 +79,6 @@ TEditRoundForm::TEditRoundForm(QWidget* owner)
 
     TitleEdit = new QLineEdit(this);
     TitleEdit->setObjectName("TitleEdit");
-    TitleEdit->setMaxLength(255);
     MarkerEdit = new QLineEdit(this);
     MarkerEdit->setObjectName("MarkerEdit");
     MarkerEdit->setMaxLength(24);
@@ -232,8 +237,8 @@ void TEditRoundForm::LoadRound() {
     const int bagIndex = bagId && *bagId != 0 ? BagComboBox->findData(*bagId) : -1;
     BagComboBox->setCurrentIndex(bagIndex < 0 ? 0 : bagIndex);
 
-    MarkerEdit->setText(QString::fromStdString(
-        RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("MarkerName").AsString()));
+    SetLimitedText(MarkerEdit, 24,
+                   QString::fromStdString(RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("MarkerName").AsString()));
     TitleEdit->setText(QString::fromStdString(
         RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("RoundTitle").AsString()));
     HCPEdit->setText(QString::fromStdString(DecimalText(Float(RoundTable, "RoundHCP"))));
@@ -406,14 +411,14 @@ void TEditRoundForm::Insertshot1Click() {
     shots.Append();
     shots.FieldByName("RoundId").SetAsInteger(roundId);
     editor->ClubComboBox->setCurrentIndex(0);
-    editor->LengthEdit->setText("0");
+    SetLimitedText(editor->LengthEdit, 3, "0");
     editor->DescriptionEdit->clear();
     editor->LongComboBox->setCurrentIndex(editor->LongComboBox->findText("E"));
     editor->LatComboBox->setCurrentIndex(editor->LatComboBox->findText("N"));
     editor->PenaltyComboBox->setCurrentIndex(0);
     // A new shot has no position until one is entered.
-    editor->Latitude->clear();
-    editor->Longitude->clear();
+    SetLimitedText(editor->Latitude, 9, "");
+    SetLimitedText(editor->Longitude, 9, "");
     editor->exec();
     LoadRound();
 }
@@ -425,15 +430,16 @@ void TEditRoundForm::Editshot1Click() {
     QTreeWidgetItem* item = ShotsView->currentItem();
     const int clubIndex = editor->ClubComboBox->findData(item->data(0, ClubIdRole).toInt());
     editor->ClubComboBox->setCurrentIndex(clubIndex > 0 ? clubIndex : 0);
-    editor->LengthEdit->setText(QString::number(MetresToDisplay(OptInt(shots, "ShotLength").value_or(0))));
+    SetLimitedText(editor->LengthEdit, 3,
+                   QString::number(MetresToDisplay(OptInt(shots, "ShotLength").value_or(0))));
     editor->PenaltyComboBox->setCurrentIndex(PenaltyIndexForId(OptInt(shots, "PenId")));
     editor->DescriptionEdit->setText(QString::fromStdString(shots.FieldByName("Description").AsString()));
     const double lat = Float(shots, "Latitude");
     const double lon = Float(shots, "Longitude");
     editor->LatComboBox->setCurrentIndex(editor->LatComboBox->findText(lat > 0 ? "N" : "S"));
     editor->LongComboBox->setCurrentIndex(editor->LongComboBox->findText(lon > 0 ? "E" : "W"));
-    editor->Latitude->setText(QString::fromStdString(DecimalText(std::fabs(lat))));
-    editor->Longitude->setText(QString::fromStdString(DecimalText(std::fabs(lon))));
+    SetLimitedText(editor->Latitude, 9, QString::fromStdString(DecimalText(std::fabs(lat))));
+    SetLimitedText(editor->Longitude, 9, QString::fromStdString(DecimalText(std::fabs(lon))));
     shots.Edit();
     editor->exec();
     LoadRound();

@@ -297,6 +297,7 @@ TRoundFrm::TRoundFrm(QWidget* owner)
         if (index == 0) ScorecardShow();
         else if (index == 1) HolesShow();
     });
+    ScorecardShow();  // the page shown first
 
     // A child of the main window, minimised until its opener has built it.
     if (MainForm) {

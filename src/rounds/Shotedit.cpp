@@ -56,7 +56,7 @@ TShotEditForm::TShotEditForm(QWidget* owner)
         return e;
     };
     LengthEdit = edit("LengthEdit", 3);
-    DescriptionEdit = edit("DescriptionEdit", 255);
+    DescriptionEdit = edit("DescriptionEdit", 0);
     Latitude = edit("Latitude", 9);
     Latitude->setToolTip("Latitude degrees");
     Latitude->setEnabled(false);
@@ -181,8 +181,14 @@ bool TShotEditForm::StoreShot() {
     RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(place);
     RoundShotsTable.FieldByName("ShotLength").SetAsInteger(DisplayToMetres(*length));
     RoundShotsTable.FieldByName("PenId").SetAsInteger(PenaltyIdForIndex(PenaltyComboBox->currentIndex()));
+    // "Unknown" on an edited shot whose club is not listed (a penalty stroke,
+    // 15) stands for that club: it stays.
     const QVariant club = ClubComboBox->currentData();
-    RoundShotsTable.FieldByName("ClubId").SetAsInteger(club.isValid() ? club.toInt() : 0);
+    const int clubId = club.isValid() ? club.toInt() : 0;
+    const TVariant storedClub = RoundShotsTable.FieldByName("ClubId").Value();
+    const bool keepClub = state == TDataSetState::Edit && clubId == 0 && !storedClub.IsNull() &&
+                          ClubComboBox->findData(static_cast<int>(storedClub.AsInteger())) < 0;
+    if (!keepClub) RoundShotsTable.FieldByName("ClubId").SetAsInteger(clubId);
     LatitudeExit();
     LongitudeExit();
     const auto degrees = [](QComboBox* hemisphere, QLineEdit* box) {

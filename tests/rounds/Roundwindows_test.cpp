@@ -120,9 +120,10 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_TRUE(frm->HoleButtons[0]->isEnabled());
     EXPECT_FALSE(frm->HoleButtons[1]->isEnabled());
 
-    // The holes page starts at hole 1.
+    // The holes page starts at hole 1, its button pressed.
     frm->PageControl->setCurrentIndex(1);
     EXPECT_EQ(frm->HoleNro->text(), "1");
+    EXPECT_TRUE(frm->HoleButtons[0]->isChecked());
     EXPECT_EQ(frm->HolePar->text(), "4");
     EXPECT_EQ(LabelText(frm, "laabeliR0C1"), "Driver");
     EXPECT_EQ(LabelText(frm, "laabeliR0C2"), "150");
@@ -571,4 +572,66 @@ TEST(RoundCardStylesheet, RendersEveryElementOfTheCard) {
     for (const std::string& value : expected)
         EXPECT_NE(html.find(value), std::string::npos) << value;
     EXPECT_NE(html.find(">-<"), std::string::npos);  // the net of a strokes text that is no number
+}
+
+TEST_F(RoundsTest, EditingKeepsStoredTextsWholeAndPenaltyStrokes) {
+    const std::string longMarker = "Marker with a name of thirty-two";
+    Update("Round", "RoundId = " + std::to_string(roundId), {{"MarkerName", longMarker}});
+    const long long penalty = AddShot(roundId, 2, 1, 15, 1, "Drop", 0, 0, 0);
+    const long long far = AddShot(roundId, 2, 2, iron, 0, "Far", 51.1234567, -122.4194155, 1500);
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->EditroundClick();
+    TEditRoundForm* editor = Children<TEditRoundForm>().at(0);
+    ASSERT_EQ(editor->ShotsView->topLevelItemCount(), 6);
+    EXPECT_EQ(editor->MarkerEdit->text().toStdString(), longMarker);
+    EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Penalty");
+
+    // OK on each shot without a change stores what was there.
+    MainForm->ValidateRound(static_cast<int>(roundId));
+    const std::string before = Dump();
+    for (int row : {4, 5}) {
+        editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(row));
+        QTimer::singleShot(0, [&] { ShotEditForm->Button1Click(); });
+        editor->Editshot1Click();
+    }
+    EXPECT_EQ(Dump(), before);
+    TTable shots(db, "RoundShots");
+    shots.SetFilter("ShotId = " + std::to_string(penalty));
+    shots.Open();
+    EXPECT_EQ(shots.FieldByName("ClubId").AsInteger(), 15);
+    shots.Close();
+    shots.SetFilter("ShotId = " + std::to_string(far));
+    shots.Open();
+    EXPECT_DOUBLE_EQ(shots.FieldByName("Latitude").AsFloat(), 51.1234567);
+    EXPECT_DOUBLE_EQ(shots.FieldByName("Longitude").AsFloat(), -122.4194155);
+    EXPECT_EQ(shots.FieldByName("ShotLength").AsInteger(), 1500);
+    shots.Close();
+    EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Penalty");
+
+    // A club chosen for the penalty stroke is stored; so is "Unknown" for a
+    // shot whose club is listed.
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(4));
+    QTimer::singleShot(0, [&] {
+        ShotEditForm->ClubComboBox->setCurrentIndex(ShotEditForm->ClubComboBox->findText("Driver"));
+        ShotEditForm->Button1Click();
+    });
+    editor->Editshot1Click();
+    EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Driver");
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(4));
+    QTimer::singleShot(0, [&] {
+        ShotEditForm->ClubComboBox->setCurrentIndex(0);
+        ShotEditForm->Button1Click();
+    });
+    editor->Editshot1Click();
+    EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Unknown");
+
+    // The header's marker stays whole on OK.
+    editor->OKBtnClick();
+    Flush();
+    TTable round(db, "Round");
+    round.SetFilter("RoundId = " + std::to_string(roundId));
+    round.Open();
+    EXPECT_EQ(round.FieldByName("MarkerName").AsString(), longMarker);
+    EXPECT_TRUE(log.Empty());
 }
