@@ -602,18 +602,21 @@ int TSettingsForm::WriteDeviceSettings() {
         U8Settings settings = settings_;
         DeviceHeader header = header_;
         PutControls(ReadControls(), asRead_, settings, header);
-        // The name follows the header, whose last byte is the name's first.
-        const std::string name = DatumCombo->currentIndex() >= 0 ? DatumCombo->currentText().toStdString() : "";
-        const auto nameBytes = DatumNameBytes(name);
+        // The name follows the header, whose last byte is the name's first. It
+        // goes with a chosen datum, or as zero bytes with a datum number changed
+        // to one the table lacks; a datum left as read keeps the device's name.
+        const bool chosen = DatumCombo->currentIndex() >= 0;
+        const bool writeName = chosen || datumNumber_ != asRead_.DatumNumber;
+        const auto nameBytes = DatumNameBytes(chosen ? DatumCombo->currentText().toStdString() : "");
         if (device_->WriteBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0 ||
             device_->WriteHeader(&header) != 0 ||
-            // Without a chosen datum the device keeps its own name.
-            (!name.empty() && device_->WriteBytes(u8::DatumNameAddress, u8::DatumNameSize, nameBytes.data()) != 0)) {
+            (writeName && device_->WriteBytes(u8::DatumNameAddress, u8::DatumNameSize, nameBytes.data()) != 0)) {
             error = "Error in updating settings.";
         } else {
             progress.SetMessage("Resetting U8");
             device_->ResetU8();
-            if (deviceRead_ && MainForm) MainForm->SetIsMeter(IsMeterText(Distance->ItemIndex()));
+            const std::string unit = UnitSetting();
+            if (!unit.empty() && MainForm) MainForm->SetIsMeter(unit);
         }
     }
     if (!error.empty()) {
@@ -631,9 +634,13 @@ void TSettingsForm::SaveRegistry() {
     a.Firewall = FirewallCheckBox->isChecked();
     a.FirewallAddress = FirewallAddressEdit->text().toStdString();
     a.PortNumber = PortNumberEdit->text().toStdString();
-    // Without a device read the unit setting stays as it is.
-    SaveWebAccount(MainForm ? MainForm->GetUserId() : 0, a,
-                   deviceRead_ ? IsMeterText(Distance->ItemIndex()) : "");
+    // Without a device read (or a unit it showed) the unit setting stays as it is.
+    SaveWebAccount(MainForm ? MainForm->GetUserId() : 0, a, UnitSetting());
+}
+
+std::string TSettingsForm::UnitSetting() const {
+    const int distance = Distance->ItemIndex();
+    return deviceRead_ && distance >= 0 ? IsMeterText(distance) : "";
 }
 
 void TSettingsForm::LoadRegistry() {

@@ -142,6 +142,9 @@ private:
     void ShowControls(const DeviceControls& c);
     void CloseWindow();
     void SelectDatum(int row);
+    // The unit setting that Distance stands for: "" (leave it) unless a device
+    // was read and the group shows one of its items.
+    std::string UnitSetting() const;
 
     U8Settings settings_{};
     DeviceHeader header_{};

@@ -307,6 +307,42 @@ TEST_F(SettingsTest, UntouchedControlsWriteBackWhatWasRead) {
     EXPECT_EQ(Child<TSettingsForm>(), nullptr);
 }
 
+TEST_F(SettingsTest, DatumNumberChangedToNoKnownDatumClearsTheName) {
+    auto& d = sim.Device();
+    d.Write(kHeader + 8, {200});  // a datum the table does not know
+    TSettingsForm* form = OpenConnected();
+    ASSERT_NE(form, nullptr);
+    form->NumberEdit->setValue(99);  // nor this one: the datum number becomes 0
+    EXPECT_EQ(form->DatumNumber(), 0);
+    d.ClearLogs();
+    form->OKBtn->click();
+    Settle();
+    EXPECT_TRUE(log.Empty()) << log.Texts()[0];
+    EXPECT_EQ(Memory(kHeader + 8, 1)[0], 0);
+    // The old name does not stay beside the new number: six zero bytes, after the header.
+    EXPECT_EQ(Memory(kDatumName, 6), Bytes(6, 0));
+    std::vector<int> order;
+    for (auto w : Writes())
+        if (w.first == kHeader || w.first == kDatumName) order.push_back(w.first);
+    EXPECT_EQ(order, (std::vector<int>{kHeader, kDatumName}));
+}
+
+TEST_F(SettingsTest, UnknownUnitByteLeavesTheUnitSetting) {
+    SetReg("IsMeter", "true");
+    MainForm->SetIsMeter("true");
+    sim.Device().Write(8, {2});  // no item of the Distance group
+    TSettingsForm* form = OpenConnected();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Distance->ItemIndex(), -1);
+    form->OKBtn->click();
+    Settle();
+    EXPECT_TRUE(log.Empty()) << log.Texts()[0];
+    EXPECT_EQ(Child<TSettingsForm>(), nullptr);
+    EXPECT_EQ(Reg("IsMeter"), "true");
+    EXPECT_EQ(MainForm->GetIsMeter(), "true");
+    EXPECT_EQ(Memory(8, 1)[0], 2);
+}
+
 TEST_F(SettingsTest, LongDatumNameIsCutToItsField) {
     {
         TTable t(&MainForm->Database, "Datum");
