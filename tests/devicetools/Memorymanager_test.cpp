@@ -287,6 +287,38 @@ TEST_F(MemoryManagerTest, DeletingSlotTwoRemovesItsEntryThenItsPoints) {
     EXPECT_EQ(form->RoundsListView->count(), 2);
 }
 
+TEST_F(MemoryManagerTest, OnlyCourseInSlotTwoIsRowZeroButKeepsItsSlot) {
+    auto& d = sim.Device();
+    d.Fill(kCourseDir, 2 * kCourse, 0xFF);  // slots 0 and 1 free
+    d.Write(kHeader + 4, {1});
+    const Bytes entryBefore = Memory(kCourseDir + 2 * kCourse, kCourse);
+    TMemoryManagerForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Sea Links"}));
+    form->CoursesListView->item(0)->setCheckState(Qt::Checked);
+    d.ClearLogs();
+    log.QueueAnswer(IDYES);
+    form->Delete->click();
+    Settle();
+    ASSERT_EQ(log.Messages().size(), 1u) << log.Texts().back();
+
+    std::vector<int> deleted;
+    for (const auto& r : d.Requests())
+        if (r.command == u8::CmdDeletePoint && r.data.size() == 2) deleted.push_back(r.data[0] << 8 | r.data[1]);
+    ASSERT_EQ(deleted.size(), 162u);
+    EXPECT_EQ(deleted.front(), 325);
+    EXPECT_EQ(deleted.back(), 486);
+    // Entry 3 went free; entry 1 (row 0's number) was not written.
+    const Bytes entry = Memory(kCourseDir + 2 * kCourse, kCourse);
+    for (int i = 0; i < kCourse; ++i)
+        EXPECT_EQ(entry[i], i >= 10 && i <= 12 ? entryBefore[i] : 0xFF) << "entry byte " << i;
+    for (const auto& w : Writes()) EXPECT_FALSE(w.first >= kCourseDir && w.first < kCourseDir + 2 * kCourse);
+    const Bytes header = Memory(kHeader, 12);
+    EXPECT_EQ(header[3], 0);  // no course kept
+    EXPECT_EQ(header[4], 1);  // no row kept: unchanged
+    EXPECT_EQ(form->CoursesListView->count(), 0);
+}
+
 TEST_F(MemoryManagerTest, RoundsAndBagAreRemoved) {
     auto& d = sim.Device();
     const Bytes game1 = Memory(kGames, 30);
