@@ -133,6 +133,9 @@ TEditRoundForm::TEditRoundForm(QWidget* owner)
     CancelBtn->setObjectName("CancelBtn");
     HelpBtn = new QPushButton("&Help", this);
     HelpBtn->setObjectName("HelpBtn");
+    // A focused button takes Enter itself.
+    CancelBtn->setAutoDefault(true);
+    HelpBtn->setAutoDefault(true);
 
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QGridLayout;
@@ -193,6 +196,19 @@ bool TEditRoundForm::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void TEditRoundForm::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        OKBtnClick();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        CancelBtnClick();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void TEditRoundForm::CloseWindow() {

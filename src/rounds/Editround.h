@@ -53,6 +53,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // Enter no control wanted presses OK (the default button), Esc Cancel.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void CloseWindow();

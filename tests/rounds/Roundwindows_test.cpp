@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QTableView>
 #include <QToolButton>
@@ -633,5 +635,39 @@ TEST_F(RoundsTest, EditingKeepsStoredTextsWholeAndPenaltyStrokes) {
     round.SetFilter("RoundId = " + std::to_string(roundId));
     round.Open();
     EXPECT_EQ(round.FieldByName("MarkerName").AsString(), longMarker);
+    EXPECT_TRUE(log.Empty());
+}
+
+TEST_F(RoundsTest, EditorTakesEnterAsOkAndEscAsCancel) {
+    TRoundsForm* list = OpenList();
+    const auto title = [&] {
+        TTable round(db, "Round");
+        round.SetFilter("RoundId = " + std::to_string(roundId));
+        round.Open();
+        return round.FieldByName("RoundTitle").AsString();
+    };
+    const auto press = [](QWidget* w, int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    Select(list, roundId);
+    list->EditroundClick();
+    QPointer<TEditRoundForm> editor = Children<TEditRoundForm>().at(0);
+    editor->TitleEdit->setText("Esc");
+    press(editor->TitleEdit, Qt::Key_Escape);
+    Flush();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(title(), "Medal");
+
+    Select(list, roundId);
+    list->EditroundClick();
+    editor = Children<TEditRoundForm>().at(0);
+    editor->TitleEdit->setText("Enter");
+    editor->HCPEdit->setText("70");
+    press(editor->HCPEdit, Qt::Key_Return);
+    Flush();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(title(), "Enter");
+    EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(roundId) + " and RoundHCP = 54"), 1);
     EXPECT_TRUE(log.Empty());
 }
