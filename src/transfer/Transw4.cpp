@@ -21,6 +21,7 @@
 #include "transfer/Transw31.h"
 #include "transfer/Transw33.h"
 #include "transfer/Webexchange.h"
+#include "transfer/Webreply.h"
 #include "transfer/Webupload.h"
 
 TTransWiz4* TransWiz4 = nullptr;
@@ -138,6 +139,11 @@ void TTransWiz4::SendToDevice() {
     const int tee = TransWiz31 && TransWiz31->TeeComboBox ? TransWiz31->TeeComboBox->currentIndex() : -1;
     TDeviceUpload upload(*U8Device, MainForm->Database);
     setResult(upload.Send(TransferKind, Courses, CourseCount, Bags, BagCount, tee));
+}
+
+std::string TTransWiz4::GetTagValue(const std::string& openTag, const std::string& text,
+                                    const std::string& closeTag) {
+    return ::GetTagValue(openTag, text, closeTag);
 }
 
 void TTransWiz4::SendToWeb() {

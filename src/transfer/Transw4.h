@@ -140,6 +140,10 @@ public:
     void SendToWeb();
     // The summary lines of the memo for the current kind and buffers.
     std::vector<std::string> SummaryLines() const;
+    // The tag scan of web replies (text between the first opening and the
+    // first closing tag).
+    static std::string GetTagValue(const std::string& openTag, const std::string& text,
+                                   const std::string& closeTag);
 
     QPushButton* BackButton;
     QPushButton* FinishButton;

@@ -12,6 +12,8 @@
 #include "shell/Mainform.h"
 #include "sim/Webdouble.h"
 #include "support/Testsupport.h"
+#include "transfer/Transw33.h"
+#include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webexchange.h"
 #include "transfer/Webreply.h"
@@ -47,6 +49,11 @@ TEST(WebTagScan, GetTagValueAsTheServiceReadersDo) {
     EXPECT_EQ(GetTagValue("<A>", "abcdef</A>", "</A>"), "cdef");  // from the tag's length
     EXPECT_EQ(GetTagValue("<A>", "<a>1</a>", "</A>"), "");   // case-sensitive
     EXPECT_EQ(GetTagValue("<A>", "<A>1</A><A>2</A>", "</A>"), "1");
+    // Both pages scan the same way.
+    EXPECT_EQ(TTransWiz4::GetTagValue("<A>", "x<A>12</A>y", "</A>"), "12");
+    EXPECT_EQ(TTransWiz33::GetTagValue("<A>", "abcdef</A>", "</A>"), "cdef");
+    EXPECT_EQ(TTransWiz33::GetLineValue("<RATE>7</RATE>", "<RATE>"), "7");
+    EXPECT_EQ(TTransWiz33::GetLineNumber("<CRM1>71,5</CRM1>", "<CRM1>"), "71.5");
 }
 
 TEST(WebTagScan, LineValueAndNumber) {
