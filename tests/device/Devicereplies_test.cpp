@@ -317,3 +317,14 @@ TEST_F(DeviceReplies, APortRefusedForLackOfPermissionIsNamed) {
     EXPECT_TRUE(port.RefusedPorts.empty());
     EXPECT_EQ(port.PortAccessNote(), "");
 }
+
+TEST(PortAccessNote, NamesUpToThreePortsAndCountsTheRest) {
+    TSerialPort port;
+    EXPECT_EQ(port.PortAccessNote(), "");
+    port.RefusedPorts = {{2, "/dev/ttyS0"}, {1, "/dev/ttyUSB0"}};
+    EXPECT_EQ(port.PortAccessNote(),
+              "\nPorts 1 (/dev/ttyUSB0) and 2 (/dev/ttyS0) exist but cannot be opened: permission denied. "
+              "Add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.");
+    port.RefusedPorts = {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}};
+    EXPECT_EQ(port.PortAccessNote().substr(0, 51), "\nPorts 1 (a), 2 (b), 3 (c) and 2 more exist but can");
+}
