@@ -108,22 +108,25 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     PageControl->addTab(ScorecardTab, "Scorecard");
     PageControl->addTab(CoursepointsTab, "Coursepoints");
 
-    // Details: a caption, then the view label and the edit box in one cell.
+    // Details: a caption, then the view label and the edit box in one cell;
+    // two columns of fields, the description under them.
     auto* details = new QGridLayout(DetailsTab);
-    int row = 0;
+    details->setColumnStretch(1, 1);
+    details->setColumnStretch(3, 1);
+    int row = 0, col = 0;
     const auto field = [&](const char* caption, const char* labelName, const char* editName,
                            int maxLength, QLabel** label, QLineEdit** edit) {
-        details->addWidget(new QLabel(caption, DetailsTab), row, 0);
+        details->addWidget(new QLabel(caption, DetailsTab), row, col);
         *label = new QLabel(DetailsTab);
         (*label)->setObjectName(labelName);
         (*label)->hide();
-        details->addWidget(*label, row, 1);
+        details->addWidget(*label, row, col + 1);
         if (edit) {
             *edit = new QLineEdit(DetailsTab);
             (*edit)->setObjectName(editName);
             (*edit)->setMaxLength(maxLength);
             (*edit)->hide();
-            details->addWidget(*edit, row, 1);
+            details->addWidget(*edit, row, col + 1);
         }
         ++row;
     };
@@ -135,12 +138,15 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     CountryComboBox = new QComboBox(DetailsTab);
     CountryComboBox->setObjectName("CountryComboBox");
     CountryComboBox->hide();
-    details->addWidget(CountryComboBox, row - 1, 1);
+    details->addWidget(CountryComboBox, row - 1, col + 1);
     field("State:", "StateLabel", nullptr, 0, &StateLabel, nullptr);
     StateComboBox = new QComboBox(DetailsTab);
     StateComboBox->setObjectName("StateComboBox");
     StateComboBox->hide();
-    details->addWidget(StateComboBox, row - 1, 1);
+    details->addWidget(StateComboBox, row - 1, col + 1);
+    const int rows = row;
+    row = 0;
+    col = 2;
     field("Telephone:", "TelLabel", "TelephoneEdit", 20, &TelLabel, &TelephoneEdit);
     field("Fax:", "FaxLabel", "FaxEdit", 20, &FaxLabel, &FaxEdit);
     field("URL:", "URLLabel", "URLEdit", 50, &URLLabel, &URLEdit);
@@ -150,14 +156,16 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     EmailLabel->setCursor(Qt::PointingHandCursor);
     URLLabel->installEventFilter(this);
     EmailLabel->installEventFilter(this);
+    row = rows;
     details->addWidget(new QLabel("Description:", DetailsTab), row, 0, Qt::AlignTop);
     Memo1 = new QPlainTextEdit(DetailsTab);
     Memo1->setObjectName("Memo1");
-    details->addWidget(Memo1, row++, 1);
+    details->addWidget(Memo1, row++, 1, 1, 3);
+    details->setRowStretch(row - 1, 1);
     requiredLabel = new QLabel("All fields with (*) are required", DetailsTab);
     requiredLabel->setObjectName("requiredLabel");
     requiredLabel->hide();
-    details->addWidget(requiredLabel, row++, 0, 1, 2);
+    details->addWidget(requiredLabel, row++, 0, 1, 4);
 
     // Scorecard headings; the boxes are made by BuildScorecardGrid.
     const auto heading = [this](const char* name, const char* text, int left, int top) {
@@ -178,7 +186,7 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     heading("Label20", "Course Rating / Slope", 50, 305);
     heading("Label23", "Women", 330, 290);
     heading("Label24", "Course Rating / Slope", 360, 305);
-    ScorecardTab->setMinimumSize(660, 380);
+    ScorecardTab->setMinimumSize(640, 370);
 
     // Course points.
     auto* points = new QVBoxLayout(CoursepointsTab);
@@ -406,6 +414,7 @@ QLineEdit* TCourseFrm::MakeBox(const QString& name, int left, int top, int kind,
 void TCourseFrm::BuildScorecardGrid() {
     static const QRegularExpression digits("[0-9]*");
     const std::string isMeter = IsMeterNow();
+    gridUnit_ = isMeter;
     const TCourseScorecard card = ReadScorecard(CourseGeneralTable, ScorecardTable, HolesTable);
     const TScorecardGrid grid = BuildGrid(card, isMeter, EditMode == 1);
     DestroyGrid();
@@ -507,7 +516,7 @@ void TCourseFrm::ParExit(QLineEdit* box) {
 }
 
 void TCourseFrm::LengthExit(QLineEdit* box) {
-    box->setText(Q(CheckLength(S(box->text()), IsMeterNow())));
+    box->setText(Q(CheckLength(S(box->text()), gridUnit_)));
 }
 
 void TCourseFrm::RatingExit(QLineEdit* box) {
@@ -634,7 +643,7 @@ void TCourseFrm::SaveCourseHoles() {
         texts.rating[i] = S(RatingEdit[i]->text());
         texts.slope[i] = S(SlopeEdit[i]->text());
     }
-    WriteScorecard(ScorecardTable, HolesTable, texts, IsMeterNow());
+    WriteScorecard(ScorecardTable, HolesTable, texts, gridUnit_);
 }
 
 void TCourseFrm::SaveCourseGeneral() {
@@ -802,6 +811,9 @@ void TCourseFrm::ShowPointDialog(int pointId) {
         d->ComboBox4->setCurrentIndex(0);
         d->ComboBox5->setCurrentIndex(0);
         d->Edit2->clear();
+        // The coordinates stay from the last use.
+        TNewCoursePointFrm::ShowCoordinate(d->Latitude, d->Latitude->text());
+        TNewCoursePointFrm::ShowCoordinate(d->Longitude, d->Longitude->text());
         d->setWindowTitle("Add new coursepoint");
     } else {
         TTable point(&MainForm->Database, "Waypoints");
@@ -820,8 +832,8 @@ void TCourseFrm::ShowPointDialog(int pointId) {
         const double lon = point.FieldByName("Longitude").AsFloat();
         d->LatComboBox->setCurrentIndex(lat > 0 ? 0 : 1);
         d->LongComboBox->setCurrentIndex(lon > 0 ? 0 : 1);
-        d->Latitude->setText(Q(CoordinateBoxText(lat)));
-        d->Longitude->setText(Q(CoordinateBoxText(lon)));
+        TNewCoursePointFrm::ShowCoordinate(d->Latitude, Q(CoordinateBoxText(lat)));
+        TNewCoursePointFrm::ShowCoordinate(d->Longitude, Q(CoordinateBoxText(lon)));
         d->Edit2->setText(Q(point.FieldByName("Description").AsString()));
         d->setWindowTitle("Edit coursepoint");
     }
@@ -908,7 +920,7 @@ TCourseFrm* OpenCourseWindow(QWidget* owner, int courseId, unsigned char editMod
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         sub->show();
-        sub->adjustSize();
+        SizeMdiChild(sub, QSize(681, 468));
         const QRect area = MainForm->MdiArea()->viewport()->rect();
         sub->move(std::max(0, (area.width() - sub->width()) / 2),
                   std::max(0, (area.height() - sub->height()) / 2));

@@ -125,6 +125,9 @@ class TCourseFrm : public QWidget {
     int SelectedPointId() const;
     int gridRows_ = 0;
     int gridTees_ = 0;
+    // The unit the grid's lengths are shown in: a later switch of the unit
+    // changes neither their checks nor their save.
+    std::string gridUnit_ = "true";
     bool closing_ = false;
     std::string courseName_;
 };

@@ -1,6 +1,7 @@
 #include "courses/Mcourse.h"
 
 #include <QAction>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -33,6 +34,7 @@ void EnableCourseCommands(bool enable) {
 TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nullptr) {
     setObjectName("CourseForm");
     setWindowTitle("Courses");
+    setFont(QFont("Tahoma", 8));
     TableCourseGeneral.SetSQL(CourseListSql());
     TableCourseGeneral.AddSort("[Course_Name] ASC");
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "courses/Scorecard.h"
 #include "platform/Messagebox.h"
@@ -48,6 +49,11 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
     Longitude->setToolTip("Logitude degrees");
     Latitude->installEventFilter(this);
     Longitude->installEventFilter(this);
+    // Typing shortens the limit again to nine characters (or what is left of a longer value).
+    for (QLineEdit* box : {Latitude, Longitude})
+        connect(box, &QLineEdit::textEdited, box, [box] {
+            box->setMaxLength(std::max(9, static_cast<int>(box->text().size())));
+        });
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
@@ -112,14 +118,19 @@ void TNewCoursePointFrm::ComboBox1Change() {
         ComboBox5->setCurrentIndex(0);
 }
 
+void TNewCoursePointFrm::ShowCoordinate(QLineEdit* box, const QString& text) {
+    box->setMaxLength(std::max(9, static_cast<int>(text.size())));
+    box->setText(text);
+}
+
 void TNewCoursePointFrm::LatitudeExit() {
-    Latitude->setText(
-        QString::fromStdString(ClampCoordinateText(Latitude->text().toStdString(), 90)));
+    ShowCoordinate(Latitude,
+                   QString::fromStdString(ClampCoordinateText(Latitude->text().toStdString(), 90)));
 }
 
 void TNewCoursePointFrm::LongitudeExit() {
-    Longitude->setText(
-        QString::fromStdString(ClampCoordinateText(Longitude->text().toStdString(), 180)));
+    ShowCoordinate(Longitude, QString::fromStdString(
+                                  ClampCoordinateText(Longitude->text().toStdString(), 180)));
 }
 
 TPointInput TNewCoursePointFrm::Input() const {

@@ -26,6 +26,9 @@ class TNewCoursePointFrm : public QDialog {
 
     // The dialog's values as the store takes them.
     TPointInput Input() const;
+    // Puts a coordinate text into its box whole: nine characters can be
+    // typed, but a stored value may show with more digits.
+    static void ShowCoordinate(QLineEdit* box, const QString& text);
 
     int CourseId = 0;
     int PointId = 0; // 0: a new point

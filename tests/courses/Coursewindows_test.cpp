@@ -530,3 +530,79 @@ TEST_F(CourseWindowTest, AFailedSaveWritesNothingAndKeepsTheGrid) {
     EXPECT_EQ(frm->Cell(0, 2)->text(), "3");
     EXPECT_EQ(FindCourseWindow(id), frm);
 }
+
+TEST_F(CourseWindowTest, WindowsTakeTheirClientSizes) {
+    const int id = NewCourse("Heath", true, 6);
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    TCourseForm* list = OpenList();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->size(), QSize(681, 468));
+    EXPECT_EQ(list->size(), QSize(169, 503));
+    // Everything of the details page and the grid fits in it.
+    EXPECT_LE(frm->minimumSizeHint().height(), 468);
+    EXPECT_LE(frm->minimumSizeHint().width(), 681);
+}
+
+TEST_F(CourseWindowTest, LengthsKeepTheUnitTheGridWasBuiltIn) {
+    const int id = NewCourse("Heath", false, 1);
+    MainForm->YardsClick();
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    EXPECT_EQ(frm->Cell(0, 1)->text(), "328");
+    // The unit switched while the window is open: its grid stays in yards.
+    MainForm->MetersClick();
+    Type(frm->Cell(0, 1), "400");
+    Type(frm->Cell(1, 1), "50");
+    EXPECT_EQ(frm->Cell(1, 1)->text(), "77");
+    QPointer<TCourseFrm> guard(frm);
+    frm->OKBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    const std::string course = "CourseId = " + std::to_string(id);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 1", "HoleLength1").AsInteger(), 366);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 2", "HoleLength1").AsInteger(), 70);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 3", "HoleLength1").AsInteger(), 300);
+}
+
+TEST_F(CourseWindowTest, EditingAPointKeepsItsStoredCoordinates) {
+    const int id = NewCourse("Heath", false, 1);
+    TTable p(&Db(), "Waypoints");
+    p.Open();
+    p.Append();
+    p.FieldByName("CourseId").SetAsInteger(id);
+    p.FieldByName("Type").SetAsInteger(2);
+    p.FieldByName("Name").SetAsString("Pin");
+    p.FieldByName("Latitude").SetAsFloat(51.1234567);
+    p.FieldByName("Longitude").SetAsFloat(-123.4567891);
+    p.Post();
+    const std::string point = "PointId = " + std::to_string(p.FieldByName("PointId").AsInteger());
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    TNewCoursePointFrm* d = NewCoursePointFrm;
+    frm->CoursepointsListView->setCurrentItem(frm->CoursepointsListView->topLevelItem(0));
+    std::string lat, lon;
+    QTimer::singleShot(0, [&] {
+        lat = d->Latitude->text().toStdString();
+        lon = d->Longitude->text().toStdString();
+        d->Edit2->setText("front edge");
+        d->Button1->click();
+    });
+    frm->EditcoursepointClick();
+    EXPECT_EQ(lat, "51.1234567");
+    EXPECT_EQ(lon, "123.4567891");
+    EXPECT_DOUBLE_EQ(Value("Waypoints", point, "Latitude").AsFloat(), 51.1234567);
+    EXPECT_DOUBLE_EQ(Value("Waypoints", point, "Longitude").AsFloat(), -123.4567891);
+    EXPECT_EQ(Value("Waypoints", point, "Description").AsString(), "front edge");
+
+    // A new point starts from those texts; typing stays limited to nine characters.
+    QTimer::singleShot(0, [&] {
+        lat = d->Latitude->text().toStdString();
+        d->Latitude->clear();
+        for (const QChar ch : QString("12.34567891234")) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QCoreApplication::sendEvent(d->Latitude, &key);
+        }
+        lon = d->Latitude->text().toStdString();
+        d->Button2->click();
+    });
+    frm->AddnewcoursepointClick();
+    EXPECT_EQ(lat, "51.1234567");
+    EXPECT_EQ(lon, "12.345678");
+}
