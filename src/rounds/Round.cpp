@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -289,6 +290,8 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     HelpBtn = new QPushButton("Help", this);
     HelpBtn->setObjectName("HelpBtn");
     HelpBtn->setGeometry(615, 486, 75, 25);
+    PrintButton->setAutoDefault(true);  // a focused button takes Enter itself
+    HelpBtn->setAutoDefault(true);
     setTabOrder(PrintButton, OKBtn);
     connect(PrintButton, &QPushButton::clicked, this, [this] { PrintButtonClick(); });
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
@@ -349,6 +352,14 @@ void TRoundFrm::FreePoints() {
 void TRoundFrm::closeEvent(QCloseEvent* e) {
     FormClose();
     QWidget::closeEvent(e);
+}
+
+void TRoundFrm::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        OKBtnClick();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void TRoundFrm::FormActivate() {

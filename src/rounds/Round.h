@@ -129,6 +129,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Enter no control wanted presses Close, the default button.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void FreePoints();

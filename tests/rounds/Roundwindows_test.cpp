@@ -154,8 +154,10 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_TRUE(Children<TEditRoundForm>().empty());
     EXPECT_TRUE(log.Empty());
 
+    // Enter presses Close, the default button.
     QPointer<TRoundFrm> guard(frm);
-    frm->OKBtnClick();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(frm->findChild<QLineEdit*>("ScorecardEditR0C0"), &enter);
     Flush();
     EXPECT_TRUE(guard.isNull());
     EXPECT_EQ(Dump(), before);
