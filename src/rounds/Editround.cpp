@@ -475,23 +475,33 @@ void TEditRoundForm::Deleteshot1Click() {
         const int hole = RoundShotsTable.FieldByName("HoleId").AsInteger();
         // The shot goes, its hole counts 1..n again and the round is checked, together.
         TTransaction tx(*RoundShotsTable.Database());
-        RoundShotsTable.Delete();
-        RoundShotsTable.SetFilter(roundFilter.empty() ? "HoleId = " + std::to_string(hole)
-                                                      : roundFilter + " and HoleId = " + std::to_string(hole));
-        std::vector<ShotSlot> rows;
-        for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next())
-            rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
-                             RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
-        const std::vector<int> numbers = RenumberHole(rows);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (numbers[i] == rows[i].ShotNumber) continue;
-            RoundShotsTable.SetRecNo(static_cast<int>(i));
-            RoundShotsTable.Edit();
-            RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
-            RoundShotsTable.Post();
+        try {
+            RoundShotsTable.Delete();
+            RoundShotsTable.SetFilter(roundFilter.empty() ? "HoleId = " + std::to_string(hole)
+                                                          : roundFilter + " and HoleId = " + std::to_string(hole));
+            std::vector<ShotSlot> rows;
+            for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next())
+                rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
+                                 RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
+            const std::vector<int> numbers = RenumberHole(rows);
+            for (size_t i = 0; i < rows.size(); ++i) {
+                if (numbers[i] == rows[i].ShotNumber) continue;
+                RoundShotsTable.SetRecNo(static_cast<int>(i));
+                RoundShotsTable.Edit();
+                RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
+                RoundShotsTable.Post();
+            }
+            if (MainForm) MainForm->ValidateRound(roundId);
+            tx.Commit();
+        } catch (...) {
+            // Nothing was stored: the list goes on showing the whole round.
+            try {
+                RoundShotsTable.Close();
+                RoundShotsTable.SetFilter(roundFilter);
+            } catch (...) {
+            }
+            throw;
         }
-        if (MainForm) MainForm->ValidateRound(roundId);
-        tx.Commit();
         RoundShotsTable.SetFilter(roundFilter);
     }
     RoundShotsTable.Close();

@@ -316,6 +316,15 @@ TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
     db->Execute("DROP TRIGGER keep");
     EXPECT_TRUE(threw);
     EXPECT_EQ(Dump(), before);
+
+    // So do deleting and renumbering; the editor still lists the whole round.
+    db->Execute("CREATE TEMP TRIGGER keep BEFORE UPDATE ON Round BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    log.QueueAnswer(IDYES);
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
+    EXPECT_THROW(editor->Deleteshot1Click(), EDatabaseError);
+    db->Execute("DROP TRIGGER keep");
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(editor->RoundShotsTable.Filter(), "RoundId = " + std::to_string(roundId));
 }
 
 TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
