@@ -57,6 +57,8 @@ TTransWiz4::TTransWiz4(QWidget* owner)
             t->SetDatabase(&MainForm->Database);
         CourseTable.SetTableName("Course_General");
         WayPointTable.SetTableName("Waypoints");
+        WayPointTable.AddCalcField("U8Id");
+        WayPointTable.OnCalcFields = [this](TTable& t) { WayPointTableCalcFields(t); };
         RoundsTable.SetTableName("Round");
         BagTable.SetTableName("GolfBag");
         ClubDetailTable.SetTableName("ClubDetail");
@@ -94,6 +96,9 @@ std::vector<std::string> TTransWiz4::SummaryLines() const {
     }
     return lines;
 }
+
+// The device upload numbers the points itself.
+void TTransWiz4::WayPointTableCalcFields(TTable& table) { table.FieldByName("U8Id").SetValue(0); }
 
 void TTransWiz4::FormShow() {
     CancelButton->setEnabled(true);

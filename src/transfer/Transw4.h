@@ -136,6 +136,7 @@ public:
 
     void FormShow() override;
     void FinishButtonClick();
+    void WayPointTableCalcFields(TTable& table);
     void SendToDevice();
     void SendToWeb();
     // The summary lines of the memo for the current kind and buffers.

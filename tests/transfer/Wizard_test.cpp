@@ -466,6 +466,14 @@ TEST_F(SendWizardTest, TwoBagsToTheDevice) {
     EXPECT_EQ(names(1), "Spare");
 }
 
+TEST_F(SendWizardTest, U8IdReadsZero) {
+    TTable& t = TransWiz4->WayPointTable;
+    t.Open();
+    ASSERT_EQ(t.RecordCount(), 9);
+    for (t.First(); !t.Eof(); t.Next()) EXPECT_EQ(t.FieldByName("U8Id").AsInteger(), 0);
+    t.Close();
+}
+
 TEST_F(SendWizardTest, SummaryListsOnlyTheCurrentKind) {
     TransWiz4->CourseCount = 3;
     TransWiz4->Courses[0].CourseName = "A";
