@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -154,6 +155,7 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     PageControl = new QTabWidget(this);
     PageControl->setObjectName("PageControl");
     PageControl->setGeometry(12, 99, 709, 360);
+    PageControl->tabBar()->setStyleSheet("QTabBar::tab { width: 353px; }");
     Scorecard = new QWidget;
     Scorecard->setObjectName("Scorecard");
     Holes = new QWidget;

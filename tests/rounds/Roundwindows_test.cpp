@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -127,6 +128,8 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_EQ(frm->HoleNro->text(), "1");
     EXPECT_TRUE(frm->HoleButtons[0]->isChecked());
     EXPECT_EQ(frm->HolePar->text(), "4");
+    EXPECT_EQ(frm->PageControl->tabBar()->tabRect(1).width(), 353);
+
     EXPECT_EQ(LabelText(frm, "laabeliR0C1"), "Driver");
     EXPECT_EQ(LabelText(frm, "laabeliR0C2"), "150");
     EXPECT_EQ(LabelText(frm, "laabeliR0C3"), "Fairway hit");
