@@ -616,13 +616,21 @@ void TCourseFrm::SaveCourseHoles() {
         ExitBox(box);
     CourseGeneralTable.Open();
     CourseGeneralTable.First();
-    const bool holes18 = CourseGeneralTable.FieldByName("18Holes").AsBoolean();
-    const int tees = ClampTees(CourseGeneralTable.FieldByName("Tees").AsInteger());
+    if (CourseGeneralTable.IsEmpty()) {
+        CourseGeneralTable.Close();
+        throw EDatabaseError("The course was not found.");
+    }
+    const int storedTees = ClampTees(CourseGeneralTable.FieldByName("Tees").AsInteger());
     CourseGeneralTable.Close();
     HolesTable.SetFilter(CourseGeneralTable.Filter());
+    // The cells are read in the grid's own layout: the course's tees may have
+    // changed since it was built (hole settings of another window).
+    const bool holes18 = gridRows_ > 10;
+    const int tees = gridTees_;
     TScorecardTexts texts;
-    texts.rows = GridRowCount(holes18);
+    texts.rows = gridRows_;
     texts.tees = tees;
+    texts.storedTees = storedTees;
     for (int r = 0; r < texts.rows; ++r) {
         if (!IsHoleRow(r, holes18)) continue;
         for (int c = 1; c <= tees + 3; ++c) {

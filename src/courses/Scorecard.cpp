@@ -1,5 +1,6 @@
 #include "courses/Scorecard.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -308,13 +309,14 @@ void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& tex
                     const std::string& isMeter) {
     const bool holes18 = texts.rows > 10;
     const int tees = ClampTees(texts.tees);
+    const int written = texts.storedTees > 0 ? std::min(tees, ClampTees(texts.storedTees)) : tees;
     TTableCloser closer{&scorecard, &holes};
     holes.Open();
     for (int r = 0; r < texts.rows && r < MaxGridRows; ++r) {
         if (!IsHoleRow(r, holes18)) continue;
         if (!holes.Locate("HoleNumber", TVariant(HoleOfRow(r)))) continue;
         holes.Edit();
-        for (int t = 1; t <= tees; ++t) {
+        for (int t = 1; t <= written; ++t) {
             const std::string len = CheckLength(texts.cell[r][t], isMeter);
             holes.FieldByName(LengthField(t))
                 .SetAsInteger(DisplayToMetres(IntDef(len, 0), isMeter));
@@ -331,7 +333,7 @@ void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& tex
     if (!scorecard.IsEmpty()) {
         scorecard.Edit();
         for (int i = 0; i < 12; ++i) {
-            if (!texts.hasRating[i] || i % 6 + 1 > tees) continue;
+            if (!texts.hasRating[i] || i % 6 + 1 > written) continue;
             double rating = 0;
             if (!ParseFloat(CheckRating(texts.rating[i]), &rating)) rating = 0.0;
             scorecard.FieldByName(RatingField(i)).SetAsFloat(rating);

@@ -99,6 +99,9 @@ TScorecardGrid BuildGrid(const TCourseScorecard& card, const std::string& isMete
 struct TScorecardTexts {
     int rows = 10;
     int tees = 1;
+    // The course's stored tee count when it is below the grid's: lengths,
+    // ratings and slopes are written for those tees only. 0: the grid's.
+    int storedTees = 0;
     std::array<std::array<std::string, MaxGridColumns>, MaxGridRows> cell;
     std::array<bool, 12> hasRating{};
     std::array<std::string, 12> rating;
@@ -107,7 +110,8 @@ struct TScorecardTexts {
 
 // Writes hole lengths (display unit to metres), par and indexes of every hole
 // row, and the ratings and slopes of the boxes that exist, each through its
-// box check. A hole without its row is skipped. The caller holds the
+// box check; never for a tee above the stored count. A hole without its row
+// is skipped. The caller holds the
 // transaction; the tables stand filtered to the course and are closed after.
 void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& texts,
                     const std::string& isMeter);

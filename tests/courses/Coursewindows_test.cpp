@@ -606,3 +606,71 @@ TEST_F(CourseWindowTest, EditingAPointKeepsItsStoredCoordinates) {
     EXPECT_EQ(lat, "51.1234567");
     EXPECT_EQ(lon, "12.345678");
 }
+
+TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
+    const int id = NewCourse("Heath", false, 1);
+    const std::string course = "CourseId = " + std::to_string(id);
+    {
+        TTable c(&Db(), "Course_General");
+        c.SetFilter(course);
+        c.Open();
+        c.Edit();
+        c.FieldByName("State").SetAsString("CA");
+        c.Post();
+    }
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
+    EXPECT_EQ(frm->StateComboBox->currentText(), "California");
+    EXPECT_TRUE(frm->StateComboBox->isEnabled());
+    // A country without states disables the state list.
+    frm->CountryComboBox->setCurrentIndex(frm->CountryComboBox->findText("Andorra"));
+    frm->CountryComboBoxChange();
+    EXPECT_FALSE(frm->StateComboBox->isEnabled());
+    EXPECT_EQ(frm->StateComboBox->count(), 0);
+    frm->CountryComboBox->setCurrentIndex(frm->CountryComboBox->findText("United States"));
+    frm->CountryComboBoxChange();
+    frm->StateComboBox->setCurrentIndex(frm->StateComboBox->findText("Texas"));
+    QPointer<TCourseFrm> guard(frm);
+    frm->OKBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    EXPECT_EQ(Value("Course_General", course, "Country").AsString(), "US");
+    EXPECT_EQ(Value("Course_General", course, "State").AsString(), "TX");
+
+    // A country the file does not know: nothing shown or chosen, the state shown but its list off.
+    {
+        TTable c(&Db(), "Course_General");
+        c.SetFilter(course);
+        c.Open();
+        c.Edit();
+        c.FieldByName("Country").SetAsString("ZZ");
+        c.Post();
+    }
+    frm = OpenCourseWindow(MainForm, id, 0);
+    EXPECT_EQ(frm->CountryLabel->text(), "");
+    EXPECT_EQ(frm->CountryComboBox->currentIndex(), -1);
+    EXPECT_EQ(frm->StateLabel->text(), "Texas");
+    EXPECT_FALSE(frm->StateComboBox->isEnabled());
+}
+
+TEST_F(CourseWindowTest, AGridBuiltBeforeATeeChangeSavesInItsOwnColumns) {
+    const int id = NewCourse("Heath", false, 4);
+    const std::string course = "CourseId = " + std::to_string(id);
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    ASSERT_EQ(frm->GridTees(), 4);
+    // Hole settings elsewhere take the course down to two tees meanwhile.
+    TCourseSetup s = ReadCourseSetup(Db(), id);
+    s.tees = 2;
+    ChangeCourseSetup(Db(), id, s);
+    Type(frm->Cell(0, 5), "3"); // par of hole 1 in the grid's columns
+    Type(frm->Cell(0, 1), "250");
+    QPointer<TCourseFrm> guard(frm);
+    frm->OKBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    const std::string hole1 = course + " and HoleNumber = 1";
+    EXPECT_EQ(Value("Holes", hole1, "HolePar").AsInteger(), 3);
+    EXPECT_EQ(Value("Holes", hole1, "HoleHCP1").AsInteger(), 1);
+    EXPECT_EQ(Value("Holes", hole1, "HoleLength1").AsInteger(), 250);
+    EXPECT_TRUE(Value("Holes", hole1, "HoleLength3").IsNull());
+    EXPECT_TRUE(Value("ScoreCard", course, "CR3M").IsNull());
+    EXPECT_TRUE(Value("ScoreCard", course, "S4F").IsNull());
+}
