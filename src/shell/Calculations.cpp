@@ -119,9 +119,19 @@ int ShotStrokes(int penId) {
 void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundShotsTable,
                    int roundId) {
     const std::string round = std::to_string(roundId);
-    if (!roundTable.Active()) roundTable.Open();
-    if (!roundHolesTable.Active()) roundHolesTable.Open();
-    if (!roundShotsTable.Active()) roundShotsTable.Open();
+    // Closed tables open on this round's rows only, not on every stored round.
+    if (!roundTable.Active()) {
+        roundTable.SetFilter("RoundId = " + round);
+        roundTable.Open();
+    }
+    if (!roundHolesTable.Active()) {
+        roundHolesTable.SetFilter("RoundId = " + round);
+        roundHolesTable.Open();
+    }
+    if (!roundShotsTable.Active()) {
+        roundShotsTable.SetFilter("RoundId = " + round);
+        roundShotsTable.Open();
+    }
 
     TTransaction tx(*roundTable.Database());
     roundTable.SetFilter("RoundId = " + round);
