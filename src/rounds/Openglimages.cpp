@@ -41,8 +41,10 @@ uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 int DecodeTGA(const uint8_t* data, size_t size, std::vector<uint8_t>* pixels, int* width, int* height,
               int* bitsPerPixel) {
-    if (pixels) pixels->clear();
-    if (!data || size < 18) return TGA_NOT_READ;
+    if (!data || size < 18) {
+        if (pixels) pixels->clear();
+        return TGA_NOT_READ;
+    }
     const uint8_t idLength = data[0];
     const uint8_t colourMapType = data[1];
     const uint8_t imageType = data[2];
@@ -51,6 +53,8 @@ int DecodeTGA(const uint8_t* data, size_t size, std::vector<uint8_t>* pixels, in
     const uint8_t depth = data[16];
     if (imageType != 2 && imageType != 10) return TGA_UNSUPPORTED_TYPE;
     if (colourMapType != 0 || (depth != 24 && depth != 32)) return TGA_UNSUPPORTED_DEPTH;
+    // Refused files leave every output as it was; from here the pixels are ours.
+    if (pixels) pixels->clear();
     if (bitsPerPixel) *bitsPerPixel = depth;
     if (width) *width = w;
     if (height) *height = h;
@@ -104,10 +108,7 @@ int DecodeTGA(const uint8_t* data, size_t size, std::vector<uint8_t>* pixels, in
 int LoadTGAFile(const std::string& fileName, std::vector<uint8_t>* pixels, int* width, int* height,
                 int* bitsPerPixel) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        if (pixels) pixels->clear();
-        return TGA_NOT_READ;
-    }
+    if (!in) return TGA_NOT_READ;
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return DecodeTGA(bytes.data(), bytes.size(), pixels, width, height, bitsPerPixel);
 }

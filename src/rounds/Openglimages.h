@@ -32,12 +32,12 @@ constexpr int TGA_OK = 0, TGA_UNSUPPORTED_TYPE = -1, TGA_UNSUPPORTED_DEPTH = -2,
 
 // Decodes an uncompressed (2) or run-length (10) true-colour Targa image of 24
 // or 32 bits into width x height x 4 bytes (red, green, blue, alpha), the
-// file's first row last. -1 other image types; -2 a colour map or another
-// depth (no output written); -3 data cut short (pixels left empty). Every
+// file's first row last. -1 other image types and -2 a colour map or another
+// depth, with no output written; -3 data cut short (pixels left empty). Every
 // write stays inside the buffer.
 int DecodeTGA(const uint8_t* data, size_t size, std::vector<uint8_t>* pixels, int* width, int* height,
               int* bitsPerPixel);
-// Reads the file and decodes it; -3 when it cannot be opened.
+// Reads the file and decodes it; -3 (no output written) when it cannot be opened.
 int LoadTGAFile(const std::string& fileName, std::vector<uint8_t>* pixels, int* width, int* height,
                 int* bitsPerPixel);
 

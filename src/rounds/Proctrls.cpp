@@ -4,7 +4,9 @@
 #include <QBitmap>
 #include <QDateTime>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -585,7 +587,7 @@ void TProButton::Click() {
             }
         }
     } else if (k == 5) {  // Close
-        if (QWidget* form = window(); form && form != this) {
+        if (QWidget* form = Form(); form && form != this) {
             form->close();
             return;
         }
@@ -593,6 +595,37 @@ void TProButton::Click() {
     if (ModalResult != 0)
         if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->done(ModalResult);
     if (OnClick) OnClick(this);
+}
+
+QWidget* TProButton::Form() const {
+    for (QWidget* w = parentWidget(); w && !w->isWindow(); w = w->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) return sub;
+    return window();
+}
+
+void TProButton::showEvent(QShowEvent* e) {
+    TProMouseAware<QPushButton>::showEvent(e);
+    if (QWidget* form = Form(); form && form != this) form->installEventFilter(this);
+}
+
+bool TProButton::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && Cancel && watched == Form() && isVisible() && isEnabled()) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            click();
+            return true;
+        }
+    }
+    return TProMouseAware<QPushButton>::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------------------
+
+TProComboBox::TProComboBox(QWidget* owner) : TProMouseAware<QComboBox>(owner) {
+    // The combo box selects the first item put into an empty list; undo that.
+    connect(model(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (last - first + 1 == count() && currentIndex() == 0) setCurrentIndex(-1);
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -790,6 +823,8 @@ TUpDown::TUpDown(TUDOrientation orientation, QWidget* owner)
     const bool vertical = orientation == udVertical;
     next_->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
     prev_->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
+    next_->setAccessibleName(vertical ? "Up" : "Right");
+    prev_->setAccessibleName(vertical ? "Down" : "Left");
     next_->setAutoRaise(false);
     prev_->setAutoRaise(false);
     for (TProSpeedButton* b : {next_, prev_}) {

@@ -386,12 +386,19 @@ public:
     void SetKind(TProButtonKind kind);
     bool Default() const { return isDefault(); }
     void SetDefault(bool value) { setDefault(value); }
+    // Esc in the button's form clicks a visible, enabled Cancel button.
     bool Cancel = false;
     int ModalResult = 0;
     TNotifyEvent OnClick;
     // Help kinds open the nearest help context, Close kinds close the form;
     // otherwise (or without one) the ordinary click runs.
     virtual void Click();
+    // The form the button sits on: its MDI child frame, or its window.
+    QWidget* Form() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     TProButtonKind kind_ = pbkCustom;
@@ -432,9 +439,11 @@ public:
     using TProCustomListBox::TProCustomListBox;
 };
 
+// The combo box keeps no item selected (-1) until one is chosen, also when
+// items are added to an empty list.
 class TProComboBox : public TProMouseAware<QComboBox> {
 public:
-    using TProMouseAware<QComboBox>::TProMouseAware;
+    explicit TProComboBox(QWidget* owner = nullptr);
     int ItemIndex() const { return currentIndex(); }
     void SetItemIndex(int index) { setCurrentIndex(index); }
 };

@@ -91,6 +91,8 @@ TEST(TgaReader, RefusedAndCutFiles) {
     EXPECT_EQ(DecodeTGA(colourMappedType.data(), colourMappedType.size(), &px, &w, &h, &bits), -1);
     const auto grey = Tga(3, 2, 2, 24, std::vector<uint8_t>(12, 0));
     EXPECT_EQ(DecodeTGA(grey.data(), grey.size(), &px, &w, &h, &bits), -1);
+    EXPECT_EQ(px, (std::vector<uint8_t>{1, 2, 3}));  // the pixel output too
+    EXPECT_EQ(h, -1);
     // Cut short: -3, and no buffer is left behind.
     const auto cut = Tga(2, 4, 4, 24, std::vector<uint8_t>(40, 7));
     EXPECT_EQ(DecodeTGA(cut.data(), cut.size(), &px, &w, &h, &bits), -3);
@@ -111,7 +113,9 @@ TEST(TgaReader, RefusedAndCutFiles) {
     EXPECT_EQ(DecodeTGA(longId.data(), longId.size(), &px, &w, &h, &bits), -3);
 
     TempHome home;
+    px = {9};
     EXPECT_EQ(TOpenGLAPPanel::LoadTGA(home.File("missing.tga"), &px, &w, &h, &bits), -3);
+    EXPECT_EQ(px, (std::vector<uint8_t>{9}));
     const auto good = Tga(2, 1, 2, 24, {1, 2, 3, 4, 5, 6});
     EXPECT_EQ(TOpenGLAPPanel::LoadTGA(WriteFile(home, "good.tga", good), &px, &w, &h, &bits), 0);
     EXPECT_EQ(Rgba(px, 1, 0, 0), (std::vector<uint8_t>{6, 5, 4, 255}));

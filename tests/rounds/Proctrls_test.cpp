@@ -3,6 +3,10 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -326,6 +330,19 @@ TEST(ProButton, ClickingKinds) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(clicks, 0);
 
+    // In an MDI child, Close closes the child, not the whole main window.
+    QMdiArea area;
+    auto* child = new QWidget;
+    auto* closeChild = new TProButton(child);
+    closeChild->SetKind(pbkClose);
+    QMdiSubWindow* sub = area.addSubWindow(child);
+    area.show();
+    sub->show();
+    EXPECT_EQ(closeChild->Form(), sub);
+    closeChild->click();
+    EXPECT_TRUE(area.isVisible());
+    EXPECT_FALSE(sub->isVisible());
+
     // A Help kind without any help context runs the ordinary click.
     QWidget plain;
     auto* help = new TProButton(&plain);
@@ -333,6 +350,36 @@ TEST(ProButton, ClickingKinds) {
     help->OnClick = [&](QObject*) { ++clicks; };
     help->click();
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(ProButton, EscClicksTheCancelButton) {
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* cancel = new TProButton(&dialog);
+    cancel->move(0, 40);
+    cancel->SetKind(pbkCancel);
+    int clicks = 0;
+    cancel->OnClick = [&](QObject*) { ++clicks; };
+    dialog.show();
+    edit->setFocus();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit, &esc);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(dialog.result(), 2);  // the button's modal result, not a plain rejection
+    EXPECT_FALSE(dialog.isVisible());
+
+    // Without Cancel, Esc is left to the form.
+    QDialog other;
+    auto* plain = new TProButton(&other);
+    plain->SetKind(pbkOk);
+    plain->OnClick = [&](QObject*) { ++clicks; };
+    other.show();
+    other.setResult(5);
+    QKeyEvent esc2(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&other, &esc2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(other.result(), 0);
+    EXPECT_FALSE(other.isVisible());
 }
 
 TEST(ProListBox, ExtentFollowsTheWidestItemWithAnI) {
@@ -389,8 +436,12 @@ TEST(ProControls, RestOfTheSet) {
     EXPECT_EQ(region.size(), QSize(105, 105));
 
     TProComboBox combo;
+    EXPECT_EQ(combo.ItemIndex(), -1);
     combo.addItems({"a", "b"});
+    EXPECT_EQ(combo.ItemIndex(), -1);  // nothing chosen yet
     combo.SetItemIndex(1);
+    EXPECT_EQ(combo.ItemIndex(), 1);
+    combo.addItem("c");
     EXPECT_EQ(combo.ItemIndex(), 1);
 
     TProImage image;
