@@ -439,6 +439,10 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "Type").AsInteger(), 11);
     EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "Description").AsString(),
               "water tower");
+    // "No hole" opened on hole 1, and OK stores it there.
+    EXPECT_EQ(Value("Waypoints", "PointId = " + std::to_string(tower), "HoleId").AsInteger(),
+              Value("Holes", "CourseId = " + std::to_string(id) + " and HoleNumber = 1", "HoleId")
+                  .AsInteger());
 
     // Closing the dialog by its close box stores nothing.
     QTimer::singleShot(0, [&] {
@@ -673,4 +677,26 @@ TEST_F(CourseWindowTest, AGridBuiltBeforeATeeChangeSavesInItsOwnColumns) {
     EXPECT_TRUE(Value("Holes", hole1, "HoleLength3").IsNull());
     EXPECT_TRUE(Value("ScoreCard", course, "CR3M").IsNull());
     EXPECT_TRUE(Value("ScoreCard", course, "S4F").IsNull());
+}
+
+TEST_F(CourseWindowTest, HoleSettingsRefuseAtOnceWhenRoundsStandOnATeeAboveTheCount) {
+    const int id = NewCourse("Heath", true, 2);
+    TTable round(&Db(), "Round");
+    round.Open();
+    round.Append();
+    round.FieldByName("CourseId").SetAsInteger(id);
+    round.FieldByName("TeeNumber").SetAsInteger(3);
+    round.Post();
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    log.QueueAnswer(IDNO);
+    frm->AdvancedButtonClick();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "Do you want to save the changes you made?",
+                               "You can't remove a tee where you have played rounds!"}));
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0]->TeesComboBox->currentIndex(), 1);
+    EXPECT_TRUE(dialogs[0]->HolesButton2->isChecked());
+    EXPECT_FALSE(dialogs[0]->Tee[1]->isHidden());
+    EXPECT_TRUE(dialogs[0]->Tee[2]->isHidden());
 }
