@@ -311,11 +311,12 @@ TRoundFrm::TRoundFrm(QWidget* owner)
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint);
         sub->adjustSize();
-        sub->showMinimized();
+        // Bound before the first showing, which already activates the window.
         connect(MainForm->MdiArea(), &QMdiArea::subWindowActivated, this,
                 [this](QMdiSubWindow* w) {
                     if (w && w->widget() == this) FormActivate();
                 });
+        sub->showMinimized();
     }
 }
 

@@ -1,4 +1,5 @@
 // The hole view on the round window, driven as a user would.
+#include <QGroupBox>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPointer>
@@ -204,6 +205,21 @@ TEST_F(HoleViewTest, ClosingFreesTheSceneAndHidesTheView) {
     // Handlers after close do nothing.
     frm->ToolbtnZoomINClick();
     frm->ScrollHorizonalClick(btPrev);
+    frm->OKBtnClick();
+    Flush();
+}
+
+TEST_F(HoleViewTest, OpeningAndClickingHolesShowsTheViewWithoutHelp) {
+    // As a user: open from the list, click the Holes tab; the window's own
+    // activation shows the group, the panel and the tool bar.
+    TRoundFrm* frm = Open(roundId);
+    ASSERT_NE(frm, nullptr);
+    frm->PageControl->setCurrentIndex(1);
+    ASSERT_TRUE(WaitFor([&] { return frm->OpenGLAPPanel1->isVisible() && frm->OpenGLAPPanel1->HasGLContext(); },
+                        5000));
+    EXPECT_TRUE(frm->OGLGroupBox->isEnabled());
+    EXPECT_TRUE(frm->OpenGLToolBar->isVisible());
+    EXPECT_TRUE(Red(Frame(frm), ScreenOf(*frm->Scene, 24.9, 60.101)));
     frm->OKBtnClick();
     Flush();
 }
