@@ -295,3 +295,29 @@ TEST_F(WebImportTest, TruncatedAndMutatedRepliesNeverHalfWrite) {
     }
     EXPECT_LE(Count("Course_General"), 1);
 }
+
+TEST_F(WebImportTest, BlocksFoundByTheirKeys) {
+    auto c = WebDouble::SampleCourse("Links", 9, 1);
+    c.header["COURSED"] = "a" + std::string(10, ' ') + "b";
+    c.header["TEE2COL"] = "0000FF";
+    c.points[0]["HOLENUMBER"] = "12";  // no such hole
+    web.AddCourse(c);
+    std::string reply = Download({1000});
+    // The point without a web id, and the first hole sent a second time.
+    const size_t point = reply.find("<POINTWEBID>");
+    reply.replace(point, reply.find("</POINTWEBID>") - point, "<POINTWEBID>0");
+    const size_t hole = reply.find("<SAMPLE>");
+    const size_t holeEnd = reply.find("</SAMPLE>", hole);
+    reply.insert(reply.rfind("</U8LOG>"), reply.substr(hole, holeEnd - hole) + "\n");
+    TWebCourseImport(db).Import(reply);
+    TWebCourseImport(db).Import(reply);
+    const std::string cid = "CourseId=" + std::to_string(Course("CourseId", 1000));
+    EXPECT_EQ(Text("Course_General", cid, "Description"), "a\n\nb");
+    EXPECT_EQ(Text("ScoreCard", cid, "Tee2Col"), "16711680");
+    EXPECT_EQ(Count("Holes", cid), 9);
+    EXPECT_EQ(Count("Waypoints", cid + " and Type=2"), 9);
+    // Points without a web id are appended on every download.
+    EXPECT_EQ(Count("Waypoints", cid + " and PointWebId=0"), 2);
+    EXPECT_EQ(Text("Waypoints", cid + " and PointWebId=0", "HoleId"), "0");
+    EXPECT_EQ(Count("Waypoints", cid + " and Type>2 and PointWebId>0"), 8);
+}
