@@ -51,9 +51,8 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
     Longitude->installEventFilter(this);
     // Typing shortens the limit again to nine characters (or what is left of a longer value).
     for (QLineEdit* box : {Latitude, Longitude})
-        connect(box, &QLineEdit::textEdited, box, [box] {
-            box->setMaxLength(std::max(9, static_cast<int>(box->text().size())));
-        });
+        connect(box, &QLineEdit::textEdited, box,
+                [box] { box->setMaxLength(std::max(9, static_cast<int>(box->text().size()))); });
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);

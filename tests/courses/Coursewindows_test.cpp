@@ -690,9 +690,9 @@ TEST_F(CourseWindowTest, HoleSettingsRefuseAtOnceWhenRoundsStandOnATeeAboveTheCo
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     log.QueueAnswer(IDNO);
     frm->AdvancedButtonClick();
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
-                               "Do you want to save the changes you made?",
-                               "You can't remove a tee where you have played rounds!"}));
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{"Do you want to save the changes you made?",
+                                        "You can't remove a tee where you have played rounds!"}));
     auto dialogs = Children<TCreateCourseForm>();
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0]->TeesComboBox->currentIndex(), 1);
