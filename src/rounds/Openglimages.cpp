@@ -132,9 +132,14 @@ TPrintPlacement PrintPlacement(TOpenGLPrintScale scale, int pixelsPerInch, int b
     }
     case pglPrintToFit: {
         const double aw = pageWidth - 2.0 * p.Left, ah = pageHeight - 2.0 * p.Top;
-        const double s = std::min(aw / bitmapWidth, ah / bitmapHeight);
-        p.Width = int(bitmapWidth * s);
-        p.Height = int(bitmapHeight * s);
+        // One scale, min(aw / bw, ah / bh); the limiting side fills its room exactly.
+        if (aw / bitmapWidth <= ah / bitmapHeight) {
+            p.Width = int(aw);
+            p.Height = int(double(bitmapHeight) * aw / bitmapWidth);
+        } else {
+            p.Height = int(ah);
+            p.Width = int(double(bitmapWidth) * ah / bitmapHeight);
+        }
         break;
     }
     }
@@ -175,7 +180,7 @@ TPrintPlacement TOpenGLAPPanel::PrintOn(QPrinter& printer) {
         Error();
         return {};
     }
-    if (PixelsPerInch <= 0) PixelsPerInch = 96;
+    if (PrintScale == pglProportional && PixelsPerInch <= 0) PixelsPerInch = 96;
     printer.setFullPage(true);
     const int res = printer.resolution();
     const QRectF page = printer.pageLayout().fullRect(QPageLayout::Millimeter);

@@ -195,6 +195,9 @@ TEST(PanelPrinting, PrintSizesOnA4At600Dpi) {
     const TPrintPlacement tall = PrintPlacement(pglPrintToFit, 96, 100, 1000, 600, 600, 4960, 7015);
     EXPECT_EQ(tall.Height, 6799);
     EXPECT_EQ(tall.Width, 679);
+    // The limiting side fills its room to the dot, whatever the rounding.
+    EXPECT_EQ(PrintPlacement(pglPrintToFit, 96, 1132, 281, 600, 600, 4960, 7015).Width, 4744);
+    EXPECT_EQ(PrintPlacement(pglPrintToFit, 96, 1, 25, 600, 600, 4960, 7015).Height, 6799);
 }
 
 TEST(PanelPrinting, SavedAndPrintedPanel) {
@@ -230,4 +233,10 @@ TEST(PanelPrinting, SavedAndPrintedPanel) {
     printer.setOutputFileName(QString::fromStdString(home.File("panel2.pdf")));
     EXPECT_EQ(view.panel.PrintOn(printer), (TPrintPlacement{108, 108, 1987, 1756}));
     EXPECT_EQ(view.panel.PixelsPerInch, 96);
+    // Only proportional printing mends the resolution.
+    view.panel.PrintScale = pglNone;
+    view.panel.PixelsPerInch = 0;
+    printer.setOutputFileName(QString::fromStdString(home.File("panel3.pdf")));
+    EXPECT_EQ(view.panel.PrintOn(printer), (TPrintPlacement{108, 108, 318, 281}));
+    EXPECT_EQ(view.panel.PixelsPerInch, 0);
 }
