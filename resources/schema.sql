@@ -3,6 +3,8 @@
 -- BOOLEAN INTEGER yes/no as 0/1 (never null), VARCHAR(n)/TEXT text compared
 -- case-insensitively, DATETIME TEXT date-times as "YYYY-MM-DD HH:MM:SS",
 -- INTEGER PRIMARY KEY AUTOINCREMENT automatic numbers that are never reused.
+-- A column that links to an automatic number is INTEGER like the number
+-- itself, so links hold past 32767 (holes grow 18 per course).
 
 CREATE TABLE PlayerDetail (
   UserId SMALLINT NOT NULL,
@@ -38,7 +40,7 @@ CREATE INDEX GolfBag_BagName ON GolfBag (BagName);
 
 CREATE TABLE Clubs (
   ClubId INTEGER,
-  BagId SMALLINT,
+  BagId INTEGER,
   OrderNumber SMALLINT
 );
 CREATE INDEX Clubs_ClubId ON Clubs (ClubId);
@@ -107,7 +109,7 @@ CREATE INDEX Course_General_Web_Id ON Course_General (Web_Id);
 
 CREATE TABLE Holes (
   HoleId INTEGER PRIMARY KEY AUTOINCREMENT,
-  CourseId SMALLINT NOT NULL,
+  CourseId INTEGER NOT NULL,
   HoleNumber SMALLINT NOT NULL,
   HolePar SMALLINT,
   HoleLength1 SMALLINT,
@@ -143,7 +145,7 @@ CREATE INDEX Holes_CourseId ON Holes (CourseId);
 
 CREATE TABLE ScoreCard (
   ScoreCardId INTEGER PRIMARY KEY AUTOINCREMENT,
-  CourseId SMALLINT NOT NULL,
+  CourseId INTEGER NOT NULL,
   CR1M DOUBLE, CR2M DOUBLE, CR3M DOUBLE, CR4M DOUBLE, CR5M DOUBLE, CR6M DOUBLE,
   CR1F DOUBLE, CR2F DOUBLE, CR3F DOUBLE, CR4F DOUBLE, CR5F DOUBLE, CR6F DOUBLE,
   TL1 DOUBLE, TL2 DOUBLE, TL3 DOUBLE, TL4 DOUBLE, TL5 DOUBLE, TL6 DOUBLE,
@@ -163,7 +165,7 @@ CREATE INDEX ScoreCard_CourseId ON ScoreCard (CourseId);
 CREATE TABLE Waypoints (
   PointId INTEGER PRIMARY KEY AUTOINCREMENT,
   CourseId INTEGER NOT NULL,
-  HoleId SMALLINT,
+  HoleId INTEGER,
   Name VARCHAR(50) COLLATE NOCASE,
   Type INTEGER,
   Tee SMALLINT,
@@ -179,9 +181,9 @@ CREATE INDEX Waypoints_PointWebId ON Waypoints (PointWebId);
 CREATE TABLE Round (
   RoundId INTEGER PRIMARY KEY AUTOINCREMENT,
   UserId SMALLINT,
-  CourseId SMALLINT,
+  CourseId INTEGER,
   EventId SMALLINT,
-  BagId SMALLINT,
+  BagId INTEGER,
   TeeNumber SMALLINT,
   RoundHCP DOUBLE,
   Score SMALLINT,
@@ -225,7 +227,7 @@ CREATE INDEX RoundHoles_RoundId ON RoundHoles (RoundId);
 
 CREATE TABLE RoundShots (
   ShotId INTEGER PRIMARY KEY AUTOINCREMENT,
-  RoundId SMALLINT,
+  RoundId INTEGER,
   HoleId SMALLINT,
   ShotNumber SMALLINT,
   ClubId SMALLINT,

@@ -180,17 +180,24 @@ TEST_F(DbTest, PostRefusesNumbersOutsideTheirColumnsRange) {
     t.Open();
     t.Append();
     t.FieldByName("ClubId").SetAsInteger(1);
-    t.FieldByName("BagId").SetAsInteger(70000);  // 16 bits
+    t.FieldByName("OrderNumber").SetAsInteger(70000);  // 16 bits
     std::string err = ErrorOf([&] { t.Post(); });
-    EXPECT_NE(err.find("BagId"), std::string::npos) << err;
+    EXPECT_NE(err.find("OrderNumber"), std::string::npos) << err;
     EXPECT_NE(err.find("Clubs"), std::string::npos) << err;
     EXPECT_NE(err.find("32767"), std::string::npos) << err;
-    t.FieldByName("BagId").SetAsInteger(-32769);
+    t.FieldByName("OrderNumber").SetAsInteger(-32769);
     EXPECT_NE(ErrorOf([&] { t.Post(); }), "");
-    t.FieldByName("BagId").SetAsInteger(-32768);
-    t.FieldByName("OrderNumber").SetAsInteger(32767);
+    t.FieldByName("OrderNumber").SetAsInteger(-32768);
+    t.FieldByName("BagId").SetAsInteger(40000);  // links to a 32-bit key
     EXPECT_NO_THROW(t.Post());
     // 32-bit columns take 16-bit overflow but not 32-bit overflow.
+    // A course point links to a hole number past 32767.
+    TTable w(&db, "Waypoints");
+    w.Open();
+    w.Append();
+    w.FieldByName("CourseId").SetAsInteger(1);
+    w.FieldByName("HoleId").SetAsInteger(180000);
+    EXPECT_NO_THROW(w.Post());
     t.Append();
     t.FieldByName("ClubId").SetAsInteger(70000);
     EXPECT_NO_THROW(t.Post());
@@ -198,7 +205,7 @@ TEST_F(DbTest, PostRefusesNumbersOutsideTheirColumnsRange) {
     t.FieldByName("ClubId").SetAsInteger(1LL << 32);
     EXPECT_NE(ErrorOf([&] { t.Post(); }), "");
     t.Cancel();
-    EXPECT_EQ(Count("Clubs", "ClubId = 70000 Or BagId = -32768"), 2);
+    EXPECT_EQ(Count("Clubs", "ClubId = 70000 Or OrderNumber = -32768"), 2);
 }
 
 TEST_F(DbTest, FitToFieldCutsOutsideTextToTheColumn) {
