@@ -609,9 +609,13 @@ void TProButton::showEvent(QShowEvent* e) {
 }
 
 bool TProButton::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && Cancel && watched == Form() && isVisible() && isEnabled()) {
+    if (e->type() == QEvent::KeyPress && watched == Form() && isVisible() && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        const bool plain = key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        // A dialog presses its default button itself.
+        if ((plain && Cancel && key->key() == Qt::Key_Escape) ||
+            (plain && enter && isDefault() && !qobject_cast<QDialog*>(watched))) {
             click();
             return true;
         }

@@ -386,7 +386,8 @@ public:
     void SetKind(TProButtonKind kind);
     bool Default() const { return isDefault(); }
     void SetDefault(bool value) { setDefault(value); }
-    // Esc in the button's form clicks a visible, enabled Cancel button.
+    // Esc in the button's form clicks a visible, enabled Cancel button, and
+    // Enter the Default one.
     bool Cancel = false;
     int ModalResult = 0;
     TNotifyEvent OnClick;

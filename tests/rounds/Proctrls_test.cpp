@@ -352,7 +352,7 @@ TEST(ProButton, ClickingKinds) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST(ProButton, EscClicksTheCancelButton) {
+TEST(ProButton, EscClicksTheCancelButtonAndEnterTheDefault) {
     QDialog dialog;
     auto* edit = new QLineEdit(&dialog);
     auto* cancel = new TProButton(&dialog);
@@ -380,6 +380,23 @@ TEST(ProButton, EscClicksTheCancelButton) {
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(other.result(), 0);
     EXPECT_FALSE(other.isVisible());
+
+    // Enter in a form that is no dialog clicks the Default button.
+    QWidget form;
+    auto* field = new QLineEdit(&form);
+    auto* ok = new TProButton(&form);
+    ok->move(0, 40);
+    ok->SetKind(pbkOk);
+    int oks = 0;
+    ok->OnClick = [&](QObject*) { ++oks; };
+    form.show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+    EXPECT_EQ(oks, 1);
+    ok->SetKind(pbkCancel);
+    QKeyEvent enter2(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter2);
+    EXPECT_EQ(oks, 1);
 }
 
 TEST(ProListBox, ExtentFollowsTheWidestItemWithAnI) {
