@@ -180,7 +180,14 @@ bool TShotEditForm::StoreShot() {
     RoundShotsTable.FieldByName("HoleId").SetAsInteger(hole);
     RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(place);
     RoundShotsTable.FieldByName("ShotLength").SetAsInteger(DisplayToMetres(*length));
-    RoundShotsTable.FieldByName("PenId").SetAsInteger(PenaltyIdForIndex(PenaltyComboBox->currentIndex()));
+    // A stored penalty code the list has no entry for stays while the list
+    // is left at the entry shown for it.
+    const int penaltyIndex = PenaltyComboBox->currentIndex();
+    const TVariant storedPen = RoundShotsTable.FieldByName("PenId").Value();
+    const bool keepPen = state == TDataSetState::Edit && !storedPen.IsNull() &&
+                         PenaltyIndexForId(static_cast<int>(storedPen.AsInteger())) == penaltyIndex &&
+                         PenaltyIdForIndex(penaltyIndex) != storedPen.AsInteger();
+    if (!keepPen) RoundShotsTable.FieldByName("PenId").SetAsInteger(PenaltyIdForIndex(penaltyIndex));
     // "Unknown" on an edited shot whose club is not listed (a penalty stroke,
     // 15) stands for that club: it stays.
     const QVariant club = ClubComboBox->currentData();

@@ -595,18 +595,20 @@ TEST_F(RoundsTest, EditingKeepsStoredTextsWholeAndPenaltyStrokes) {
     Update("Round", "RoundId = " + std::to_string(roundId), {{"MarkerName", longMarker}});
     const long long penalty = AddShot(roundId, 2, 1, 15, 1, "Drop", 0, 0, 0);
     const long long far = AddShot(roundId, 2, 2, iron, 0, "Far", 51.1234567, -122.4194155, 1500);
+    // A penalty code the list has no entry for (10) survives an unchanged OK.
+    const long long odd = AddShot(roundId, 2, 3, iron, 10, "Odd", 0, 0, 120);
     TRoundsForm* list = OpenList();
     Select(list, roundId);
     list->EditroundClick();
     TEditRoundForm* editor = Children<TEditRoundForm>().at(0);
-    ASSERT_EQ(editor->ShotsView->topLevelItemCount(), 6);
+    ASSERT_EQ(editor->ShotsView->topLevelItemCount(), 7);
     EXPECT_EQ(editor->MarkerEdit->text().toStdString(), longMarker);
     EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Penalty");
 
     // OK on each shot without a change stores what was there.
     MainForm->ValidateRound(static_cast<int>(roundId));
     const std::string before = Dump();
-    for (int row : {4, 5}) {
+    for (int row : {4, 5, 6}) {
         editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(row));
         QTimer::singleShot(0, [&] { ShotEditForm->Button1Click(); });
         editor->Editshot1Click();
@@ -622,6 +624,10 @@ TEST_F(RoundsTest, EditingKeepsStoredTextsWholeAndPenaltyStrokes) {
     EXPECT_DOUBLE_EQ(shots.FieldByName("Latitude").AsFloat(), 51.1234567);
     EXPECT_DOUBLE_EQ(shots.FieldByName("Longitude").AsFloat(), -122.4194155);
     EXPECT_EQ(shots.FieldByName("ShotLength").AsInteger(), 1500);
+    shots.Close();
+    shots.SetFilter("ShotId = " + std::to_string(odd));
+    shots.Open();
+    EXPECT_EQ(shots.FieldByName("PenId").AsInteger(), 10);
     shots.Close();
     EXPECT_EQ(editor->ShotsView->topLevelItem(4)->text(2), "Penalty");
 
