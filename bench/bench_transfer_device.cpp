@@ -33,7 +33,6 @@
 namespace {
 
 constexpr int kPort = 3;
-int gExchanges = 0;
 
 // Shots per hole: ten holes of 6 and eight of 5, 100 in all.
 int ShotsOnHole(int h) { return h < 10 ? 6 : 5; }

@@ -51,12 +51,15 @@ TStartWiz::~TStartWiz() {
     if (StartWiz == this) StartWiz = nullptr;
 }
 
-void TStartWiz::FormShow() {
-    // The only page centred on the main window.
+int TStartWiz::exec() {
+    // The only page centred on the main window; back from step 1 it stays
+    // where step 1 was left.
     if (QWidget* owner = parentWidget())
         move(owner->frameGeometry().center() - rect().center());
-    NextButton->setDefault(true);
+    return TWizardPage::exec();
 }
+
+void TStartWiz::FormShow() { NextButton->setDefault(true); }
 
 void TStartWiz::NextButtonClick() {
     if (!TransWiz1) return;

@@ -9,6 +9,8 @@ public:
     explicit TStartWiz(QWidget* owner = nullptr);
     ~TStartWiz() override;
 
+    // Centred on the main window as each run of the wizard starts.
+    int exec() override;
     void FormShow() override;
     void NextButtonClick();
 

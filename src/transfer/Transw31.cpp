@@ -219,8 +219,9 @@ void TTransWiz31::NextDevice() {
     {
         TProgressScope progress("Receiving game data");
         TCourseImport import(*U8Device, MainForm->Database, MainForm->GetUserId());
+        // A header read in an earlier run but not now is stale: never written back.
         for (int n = 1; n <= u8::GameAreas; ++n)
-            if (U8Device->ReadGameHeader(n, &GameHeaders[n - 1]) == 0) GameHeaderRead[n - 1] = true;
+            GameHeaderRead[n - 1] = U8Device->ReadGameHeader(n, &GameHeaders[n - 1]) == 0;
         std::memcpy(import.CourseDirectory, CourseDirectory, sizeof CourseDirectory);
         std::memcpy(import.GameHeaders, GameHeaders, sizeof GameHeaders);
         std::memcpy(import.GameHeaderRead, GameHeaderRead, sizeof GameHeaderRead);
@@ -521,7 +522,8 @@ int TCourseImport::StoreCourse(int slot) {
                            "Undefined hole length!", MB_OK, MB_ICONINFORMATION);
                 holes.FieldByName("HoleLength1").SetAsInteger(80);
             } else {
-                holes.FieldByName("HoleLength1").SetAsInteger(he.Length);
+                // The column holds a signed 16-bit number; a longer device length is cut.
+                holes.FieldByName("HoleLength1").SetAsInteger(std::min<int>(he.Length, 32767));
             }
             holes.Post();
             const int holeId = holes.FieldByName("HoleId").AsInteger();

@@ -244,7 +244,7 @@ void U8SimDevice::LoadFull() {
             int hole = area + kGameHeader + kHoleSize * h;
             uint16_t startId = uint16_t(2000 + 100 * g + h);
             StorePosition(startId, 601000000 + h * 7000, 246000000 - h * 3000);
-            mem_[hole] = uint8_t(h + 1);
+            mem_[hole] = uint8_t(hp);  // the hole's par
             mem_[hole + 1] = uint8_t(shots);
             mem_[hole + 2] = hp > 3 ? 1 : 0;
             mem_[hole + 3] = 2;

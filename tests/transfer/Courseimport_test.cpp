@@ -180,6 +180,17 @@ TEST_F(CourseImportTest, TwelveHolesAreNineAndUndefinedLengthsAre80) {
     EXPECT_EQ(messages.Messages().size(), 3u);
 }
 
+TEST_F(CourseImportTest, ALengthBeyondTheColumnIsCutNotTheCourse) {
+    sim.Device().Write(Entry(1) + 15 + 8 * 1, {0x40, 0x9C});  // hole 2: 40000 m
+    Open();
+    EXPECT_EQ(Store(1), 0);
+    EXPECT_TRUE(messages.Empty());
+    const std::string course = "CourseId = " + std::to_string(CourseId("Pine Vly"));
+    EXPECT_EQ(Count("Holes", course), 9);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 2", "HoleLength1").AsInteger(), 32767);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 3", "HoleLength1").AsInteger(), 321);
+}
+
 TEST_F(CourseImportTest, AFailedEntryWriteTakesTheCourseBack) {
     Open();
     sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, 0, 1});

@@ -97,8 +97,6 @@ protected:
 
 TEST_F(RoundImportTest, FullGameRows) {
     sim.Device().LoadFull();
-    for (int h = 0; h < 18; ++h)  // par at +0 of each hole record
-        sim.Device().Fill(Area(1) + 30 + 17 * h, 1, uint8_t(h % 3 == 0 ? 4 : h % 3 == 1 ? 3 : 5));
     Open();
     EXPECT_EQ(Store(1), 0);
     EXPECT_TRUE(messages.Empty());
@@ -123,7 +121,11 @@ TEST_F(RoundImportTest, FullGameRows) {
     EXPECT_EQ(Count("RoundHoles"), 18);
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HoleShotsTotal").AsInteger(), 5);
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HoleShotsDriver").AsInteger(), 1);
+    // Par from +0 of each hole record (4, 3, 5, 4, ...), not the hole number.
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HolePar").AsInteger(), 4);
+    EXPECT_EQ(Value("RoundHoles", "HoleId = 2", "HolePar").AsInteger(), 3);
+    EXPECT_EQ(Value("RoundHoles", "HoleId = 3", "HolePar").AsInteger(), 5);
+    EXPECT_EQ(Value("RoundHoles", "HoleId = 18", "HolePar").AsInteger(), 5);
     EXPECT_FALSE(Value("RoundHoles", "HoleId = 1", "GIR").AsBoolean());
     EXPECT_TRUE(Value("RoundHoles", "HoleId = 1", "FIR").AsBoolean());
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "BunkerHits").AsInteger(), 1);

@@ -215,6 +215,36 @@ TEST_F(WizardTest, ChoicesPositionsAndBack) {
     EXPECT_TRUE(NoPageVisible());
 }
 
+TEST_F(WizardTest, BackOnStepOneBringsTheWelcomePageWhereStepOneWas) {
+    QPoint centred, moved;
+    Script s;
+    s.Then(StartWiz, [&centred] {
+        centred = StartWiz->pos();
+        StartWiz->move(centred + QPoint(50, 20));
+        StartWiz->NextButton->click();
+    });
+    s.Then(TransWiz1, [&centred, &moved] {
+        EXPECT_EQ(TransWiz1->pos(), centred + QPoint(50, 20));
+        TransWiz1->move(TransWiz1->pos() + QPoint(-30, 10));
+        moved = TransWiz1->pos();
+        TransWiz1->BackButton->click();
+    });
+    s.Then(StartWiz, [&moved] {
+        EXPECT_EQ(StartWiz->pos(), moved);
+        StartWiz->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 3u);
+    // The next run starts centred again.
+    Script again;
+    again.Then(StartWiz, [&centred] {
+        EXPECT_EQ(StartWiz->pos(), centred);
+        StartWiz->CancelButton->click();
+    });
+    Run(again);
+    EXPECT_EQ(again.Done(), 1u);
+}
+
 TEST_F(WizardTest, AllRoundsFromTheDevice) {
     MainForm->Course1Click();
     MainForm->Rounds1Click();
@@ -324,6 +354,43 @@ TEST_F(WizardTest, DeviceCoursesImportTheSelectedRowOnly) {
     EXPECT_EQ(LastMessage(), "Transfer of course(s) completed successfully!");
     EXPECT_EQ(Count("Course_General"), 1);
     EXPECT_EQ(Count("Course_General", "Course_Name = 'Pine Vly'"), 1);
+}
+
+TEST_F(WizardTest, AGameHeaderNotReadThisRunIsNeverWrittenBack) {
+    auto courses = [](Script& s, int row, std::function<void()> beforeFinish) {
+        s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+        s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+        s.Then(TransWiz21, [] {
+            TransWiz21->CoursesButton->click();
+            TransWiz21->NextButton->click();
+        });
+        s.Then(TransWiz31, [row, beforeFinish] {
+            Select(TransWiz31->CourseListBox, {row});
+            beforeFinish();
+            TransWiz31->NextButton->click();
+        });
+    };
+    // The first run reads all four headers (game 2 refers to course 102).
+    Script first;
+    courses(first, 0, [] {});
+    Run(first);
+    EXPECT_EQ(LastMessage(), "Transfer of course(s) completed successfully!");
+    const int game2 = u8::GameAreaAddress + u8::GameAreaSize;
+    sim.Device().Write(game2 + 1, {99});  // the device's game 2 changes meanwhile
+    sim.Device().ClearLogs();
+
+    // The second run cannot read game 2's header: course 102 is stored, and
+    // the copy of game 2 left by the first run does not go back.
+    log.Clear();
+    Script second;
+    courses(second, 1, [this] { sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 5, 1, 1}); });
+    Run(second);
+    EXPECT_EQ(second.Done(), 4u);
+    EXPECT_EQ(Count("Course_General", "Course_Name = 'Pine Vly'"), 1);
+    EXPECT_EQ(sim.Device().Byte(game2 + 1), 99);
+    EXPECT_EQ(sim.Device().Byte(game2 + 8), 102);
+    for (const auto& a : sim.Device().MemoryLog())
+        EXPECT_FALSE(a.write && a.address < game2 + 30 && game2 < a.address + a.count);
 }
 
 TEST_F(WizardTest, NoRoundsOnTheDevice) {
