@@ -76,10 +76,11 @@ void TMDIChild::FormShow() {
     MainForm->Player1->setEnabled(false);
     MainForm->PlayerTB->setEnabled(false);
     // Loaded: the window in its normal state at the top left, also when
-    // another child is maximised.
+    // another child is maximised; never below what the rows need, since a
+    // squeezed form hides its controls.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         if (sub->isMaximized() || sub->isMinimized()) sub->showNormal();
-        sub->setGeometry(0, 0, 591, 426);
+        sub->setGeometry(QRect(QPoint(0, 0), QSize(591, 426).expandedTo(sub->minimumSizeHint())));
     }
 }
 

@@ -184,7 +184,10 @@ TPlayerEditor::TPlayerEditor(QWidget* window, bool firstRun)
 TPlayerEditor::~TPlayerEditor() = default;
 
 void TPlayerEditor::BuildDetails(QWidget* page) {
+    // Tight rows: the player window's fixed size holds every row at its full height.
     auto* form = new QFormLayout(page);
+    form->setContentsMargins(9, 6, 9, 6);
+    form->setVerticalSpacing(3);
     GenderGroup = new QGroupBox("Gender", page);
     GenderGroup->setObjectName("GenderGroup");
     GenderMale = new QRadioButton("Male", GenderGroup);
@@ -192,6 +195,7 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
     GenderFemale = new QRadioButton("Female", GenderGroup);
     GenderFemale->setObjectName("GenderFemale");
     auto* genderRow = new QHBoxLayout(GenderGroup);
+    genderRow->setContentsMargins(9, 2, 9, 2);
     genderRow->addWidget(GenderMale);
     genderRow->addWidget(GenderFemale);
     GenderMale->setChecked(true);

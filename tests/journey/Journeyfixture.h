@@ -1,0 +1,151 @@
+#pragma once
+// A golfer's week walked through the real windows: the program's windows
+// started as the program starts them, buttons and menu commands clicked, the
+// message responder answering every box. Steps that open modal windows run
+// from a timer, so the test thread can wait inside the dialog's own loop.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/Database.h"
+#include "db/Table.h"
+#include "platform/Datafolder.h"
+#include "shell/Helpwindow.h"
+#include "shell/Mainform.h"
+#include "shell/Splashform.h"
+#include "support/Testsupport.h"
+
+// Steps of a user; each waits until ready() holds, then act() runs from the
+// event loop (it may open a modal window; the next step runs inside it).
+class Steps {
+public:
+    void Then(std::function<bool()> ready, std::function<void()> act) {
+        steps_.push_back({std::move(ready), std::move(act)});
+    }
+    // Runs start() (which may block in a modal loop) and the steps; returns
+    // the number of steps done.
+    size_t Run(const std::function<void()>& start, int timeoutMs = 30000) {
+        size_t next = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer timer;
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (next < steps_.size() && steps_[next].ready()) {
+                QTimer::singleShot(0, steps_[next].act);
+                ++next;
+            } else if (next < steps_.size() && clock.elapsed() > timeoutMs) {
+                timer.stop();
+                ADD_FAILURE() << "step " << next << " never became ready";
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            }
+        });
+        timer.start();
+        if (start) start();
+        while (next < steps_.size() && clock.elapsed() <= timeoutMs + 1000) ProcessEventsFor(20);
+        ProcessEventsFor(50);
+        timer.stop();
+        return next;
+    }
+
+private:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    std::vector<Step> steps_;
+};
+
+inline bool Up(const QWidget* w) { return w && w->isVisible(); }
+
+// The first MDI child of the given class.
+template <class T> T* Child() {
+    if (!MainForm) return nullptr;
+    for (QWidget* w : MainForm->MdiChildren())
+        if (auto* t = dynamic_cast<T*>(w)) return t;
+    return nullptr;
+}
+template <class T> int ChildCount() {
+    int n = 0;
+    if (MainForm)
+        for (QWidget* w : MainForm->MdiChildren())
+            if (dynamic_cast<T*>(w)) ++n;
+    return n;
+}
+
+// Saves a picture of the widget for a human to look at, when JOURNEY_SHOTS
+// names a folder.
+inline QImage Shot(QWidget* w, const std::string& name) {
+    QImage image = w->grab().toImage();
+    if (const char* dir = std::getenv("JOURNEY_SHOTS"))
+        image.save(QDir(dir).filePath(QString::fromStdString(name) + ".png"));
+    return image;
+}
+
+// Distinct colours in the picture: a blank or collapsed window has few.
+inline int Colours(const QImage& image) {
+    std::vector<QRgb> seen;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) {
+            const QRgb c = image.pixel(x, y);
+            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
+                seen.push_back(c);
+                if (seen.size() > 64) return int(seen.size());
+            }
+        }
+    return int(seen.size());
+}
+
+inline void Flush() {
+    ProcessEventsFor(30);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class JourneyTest : public ::testing::Test {
+protected:
+    void TearDown() override { Stop(); }
+
+    void Start() {
+        ASSERT_TRUE(CreateApplicationWindows());
+        ASSERT_NE(MainForm, nullptr);
+        ASSERT_TRUE(WaitFor([] { return MainForm->FirstPaintDone(); }, 5000));
+    }
+    void Stop() {
+        if (!MainForm) return;
+        DestroyApplicationWindows();
+        HtmlHelp("", HH_CLOSE_ALL, 0);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TSplash*>(w) || dynamic_cast<THelpWindow*>(w)) w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static int Count(const std::string& table, const std::string& filter = "") {
+        TTable t(&MainForm->Database, table);
+        t.SetFilter(filter);
+        t.Open();
+        return t.RecordCount();
+    }
+    static TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
+        TTable t(&MainForm->Database, table);
+        t.SetFilter(filter);
+        t.Open();
+        if (t.IsEmpty()) return TVariant();
+        t.First();
+        return t.FieldByName(column).Value();
+    }
+
+    TempHome home;
+    MessageLog log;
+};
