@@ -83,6 +83,27 @@ std::optional<long long> Integer(const std::string& text) {
     return v;
 }
 
+// A number for a SMALLINT column; none when it does not fit.
+std::optional<long long> Small(const std::string& text) {
+    auto v = Integer(text);
+    if (v && (*v < -32768 || *v > 32767)) return std::nullopt;
+    return v;
+}
+
+// A text from the reply, cut to its column so that a long value never fails
+// the import.
+void PutText(TTable& t, const std::string& field, const std::string& text) {
+    t.FieldByName(field).SetAsString(t.FitToField(field, text));
+}
+
+// Opened on no row when nothing has opened it yet: Append needs an open table,
+// and a large table is never read whole.
+void Ready(TTable& t, const std::string& key) {
+    if (t.Active()) return;
+    t.SetFilter(key + "=0");
+    t.Open();
+}
+
 long long NeedInteger(const std::string& text, const char* what) {
     auto v = Integer(text);
     if (!v) throw EWebReplyError("'" + text + "' is not a valid integer value (" + what + ").");
@@ -200,23 +221,24 @@ private:
         } else {
             courses_.Append();
         }
+        const std::string stored = courses_.FitToField("Course_Name", name);
         courses_.FieldByName("Web_Id").SetAsInteger(webId);
-        courses_.FieldByName("Course_Name").SetAsString(name);
+        courses_.FieldByName("Course_Name").SetAsString(stored);
         line = Need();
-        courses_.FieldByName("Email").SetAsString(Value(line, "<EMAIL>"));
-        courses_.FieldByName("U8_Name").SetAsString(FirstChars(name, 7));
+        PutText(courses_, "Email", Value(line, "<EMAIL>"));
+        PutText(courses_, "U8_Name", FirstChars(stored, 7));
         line = Need();
-        courses_.FieldByName("Country").SetAsString(Value(line, "<COUNTRY>"));
+        PutText(courses_, "Country", Value(line, "<COUNTRY>"));
         line = Need();
-        courses_.FieldByName("State").SetAsString(Value(line, "<STATE>"));
+        PutText(courses_, "State", Value(line, "<STATE>"));
         line = Need();
-        courses_.FieldByName("Description").SetAsString(Value(Breaks(line), "<COURSED>"));
+        PutText(courses_, "Description", Value(Breaks(line), "<COURSED>"));
         static const std::pair<const char*, const char*> texts[] = {
             {"<URL>", "Link"},         {"<ADDRESS>", "Address1"}, {"<ZIPCODE>", "Zip_Code"},
             {"<TELEPHONE>", "Telephone"}, {"<FAX>", "Fax"},       {"<CITY>", "Address2"}};
         for (const auto& [tag, field] : texts) {
             line = Need();
-            courses_.FieldByName(field).SetAsString(Value(line, tag));
+            PutText(courses_, field, Value(line, tag));
         }
         line = Need();
         courses_.FieldByName("Tees").SetAsInteger(NeedInteger(Value(line, "<TEECOUNT>"),
@@ -257,7 +279,7 @@ private:
                 line = Need();
                 const std::string tag = std::string("<S") + g + std::to_string(n) + ">";
                 SetOrClear(scorecard_.FieldByName("S" + std::to_string(n) + g),
-                           Integer(Value(line, tag)));
+                           Small(Value(line, tag)));
             }
         for (int n = 1; n <= 6; ++n) {
             line = Need();
@@ -266,12 +288,12 @@ private:
         }
         for (int n = 1; n <= 6; ++n) {
             line = Need();
-            scorecard_.FieldByName("Tee" + std::to_string(n) + "Name")
-                .SetAsString(Value(line, "<TEENAME" + std::to_string(n) + ">"));
+            PutText(scorecard_, "Tee" + std::to_string(n) + "Name",
+                    Value(line, "<TEENAME" + std::to_string(n) + ">"));
         }
         scorecard_.FieldByName("HoleCol").SetAsInteger(16777215);
         scorecard_.Post();
-        names_.push_back(name);
+        names_.push_back(stored);
         return line;
     }
 
@@ -294,7 +316,7 @@ private:
         for (int n = 1; n <= 6; ++n) {
             line = Need();
             SetOrClear(holes_.FieldByName("HoleLength" + std::to_string(n)),
-                       Integer(Value(line, "<HOLELENGTH" + std::to_string(n) + ">")));
+                       Small(Value(line, "<HOLELENGTH" + std::to_string(n) + ">")));
         }
         static const std::pair<const char*, const char*> positions[] = {
             {"<LAT1>", "LatitudeM1"}, {"<LON1>", "LongitudeM1"},
@@ -321,11 +343,11 @@ private:
                        "<T" + n + "DESC>");
         }
         line = Need();
-        holes_.FieldByName("HoleHCP1").SetAsInteger(Integer(Value(line, "<HCP1>")).value_or(0));
+        holes_.FieldByName("HoleHCP1").SetAsInteger(Small(Value(line, "<HCP1>")).value_or(0));
         line = Need();
-        holes_.FieldByName("HoleHCP2").SetAsInteger(Integer(Value(line, "<HCP2>")).value_or(0));
+        holes_.FieldByName("HoleHCP2").SetAsInteger(Small(Value(line, "<HCP2>")).value_or(0));
         line = Need();
-        holes_.FieldByName("HoleDesc").SetAsString(Value(line, "<HOLEDESC>"));
+        PutText(holes_, "HoleDesc", Value(line, "<HOLEDESC>"));
         holes_.Post();
         return line;
     }
@@ -359,7 +381,7 @@ private:
             points_.FieldByName("Tee").SetAsInteger(tee);
             points_.FieldByName("Latitude").SetAsFloat(*lat);
             points_.FieldByName("Longitude").SetAsFloat(*lon);
-            points_.FieldByName("Description").SetAsString(Value(l3, descTag));
+            PutText(points_, "Description", Value(l3, descTag));
             points_.Post();
         } catch (const EDatabaseError&) {
             points_.Cancel();
@@ -374,6 +396,7 @@ private:
             points_.First();
             points_.Edit();
         } else {
+            Ready(points_, "PointId");
             points_.Append();
         }
         points_.FieldByName("PointWebId").SetAsInteger(webId);
@@ -388,7 +411,7 @@ private:
         }
         points_.FieldByName("HoleId").SetAsInteger(holeId);
         line = Need();
-        points_.FieldByName("Name").SetAsString(Value(line, "<NAME>"));
+        PutText(points_, "Name", Value(line, "<NAME>"));
         line = Need();
         points_.FieldByName("Type").SetAsInteger(NeedInteger(Value(line, "<TYPE>"), "TYPE"));
         line = Need();
@@ -398,7 +421,7 @@ private:
         points_.FieldByName("Longitude")
             .SetAsFloat(NeedFloat(XmlText(GetLineNumber(line, "<LONGITUDE>")), "LONGITUDE"));
         line = Need();
-        points_.FieldByName("Description").SetAsString(Value(line, "<DESCRIPTION>"));
+        PutText(points_, "Description", Value(line, "<DESCRIPTION>"));
         points_.Post();
         return line;
     }

@@ -321,3 +321,62 @@ TEST_F(WebImportTest, BlocksFoundByTheirKeys) {
     EXPECT_EQ(Text("Waypoints", cid + " and PointWebId=0", "HoleId"), "0");
     EXPECT_EQ(Count("Waypoints", cid + " and Type>2 and PointWebId>0"), 8);
 }
+
+TEST_F(WebImportTest, LongValuesAreCutToTheirColumns) {
+    // Texts longer than their columns and numbers beyond a SMALLINT column:
+    // cut or (guarded) left empty, never a failed import.
+    std::string longName;
+    for (int i = 0; i < 30; ++i) longName += "\xC3\x96stra ";  // 180 characters
+    auto c = WebDouble::SampleCourse(longName, 9, 1);
+    c.header["COUNTRY"] = "Sweden";
+    c.header["STATE"] = "Stockholm";
+    c.header["EMAIL"] = std::string(150, 'e') + "@example.org";
+    c.header["TEENAME1"] = std::string(80, 'y');
+    c.header["SM1"] = "70000";
+    c.holes[0]["HWDESC"] = std::string(300, 'w');
+    c.holes[0]["HOLELENGTH1"] = "40000";
+    c.holes[0]["HCP1"] = "99999";
+    c.points[0]["NAME"] = std::string(80, 'n');
+    c.points[0]["DESCRIPTION"] = std::string(300, 'd');
+    web.AddCourse(c);
+    const auto names = TWebCourseImport(db).Import(Download({1000}));
+    std::string cut;
+    for (int i = 0; i < 16; ++i) cut += "\xC3\x96stra ";
+    cut += "\xC3\x96str";  // the first 100 characters
+    EXPECT_EQ(names, (std::vector<std::string>{cut}));
+    const std::string cid = "CourseId=" + std::to_string(Course("CourseId", 1000));
+    EXPECT_EQ(Text("Course_General", cid, "Course_Name"), cut);
+    EXPECT_EQ(Text("Course_General", cid, "U8_Name"), "\xC3\x96stra \xC3\x96");
+    EXPECT_EQ(Text("Course_General", cid, "Country"), "Swed");
+    EXPECT_EQ(Text("Course_General", cid, "State"), "St");
+    EXPECT_EQ(Text("Course_General", cid, "Email").size(), 100u);
+    EXPECT_EQ(Text("ScoreCard", cid, "Tee1Name"), std::string(50, 'y'));
+    EXPECT_EQ(Text("ScoreCard", cid, "S1M"), "");
+    EXPECT_EQ(Text("ScoreCard", cid, "S1F"), "131");
+    const std::string hole1 = Text("Holes", cid + " and HoleNumber=1", "HoleId");
+    EXPECT_EQ(Text("Holes", "HoleId=" + hole1, "HoleLength1"), "");
+    EXPECT_EQ(Text("Holes", "HoleId=" + hole1, "HoleLength2"), "290");
+    EXPECT_EQ(Text("Holes", "HoleId=" + hole1, "HoleHCP1"), "0");
+    EXPECT_EQ(Text("Waypoints", "HoleId=" + hole1 + " and Type=2", "Description"),
+              std::string(200, 'w'));
+    EXPECT_EQ(Text("Waypoints", "HoleId=" + hole1 + " and Type>2", "Name"), std::string(50, 'n'));
+    EXPECT_EQ(Text("Waypoints", "HoleId=" + hole1 + " and Type>2", "Description"),
+              std::string(200, 'd'));
+}
+
+TEST_F(WebImportTest, PointWithoutWebIdWhenNoHoleHasFixedPoints) {
+    // No pin or tee position in any hole, so no point was looked up before
+    // the point block appends its row.
+    auto c = WebDouble::SampleCourse("Links", 9, 1);
+    for (auto& h : c.holes)
+        for (const char* k : {"LATH", "LONH", "LATT1", "LONT1", "LATT2", "LONT2"}) h[k] = "";
+    web.AddCourse(c);
+    std::string reply = Download({1000});
+    const size_t point = reply.find("<POINTWEBID>");
+    reply.replace(point, reply.find("</POINTWEBID>") - point, "<POINTWEBID>0");
+    EXPECT_EQ(TWebCourseImport(db).Import(reply), (std::vector<std::string>{"Links"}));
+    const std::string cid = "CourseId=" + std::to_string(Course("CourseId", 1000));
+    EXPECT_EQ(Count("Waypoints", cid + " and Type<3"), 0);
+    EXPECT_EQ(Count("Waypoints", cid + " and PointWebId=0"), 1);
+    EXPECT_EQ(Count("Waypoints", cid), 9);
+}
