@@ -479,8 +479,15 @@ std::string WebDouble::Search(const Doc& d) {
         lines.push_back(Indent(2) + "<RATE>" + Escape(c.rate) + "</RATE>");
         lines.push_back(Indent(2) + "<COUNTRY>" + Escape(Get(c.header, "COUNTRY")) + "</COUNTRY>");
         lines.push_back(Indent(2) + "<USER>" + Escape(c.user) + "</USER>");
-        lines.push_back(Indent(2) + "<DATE>" + Escape(c.date) + "</DATE>");
+        // The separators of a date are not read: they vary.
+        std::string date = c.date;
+        if (date.size() >= 8) {
+            static const char seps[] = {'.', '-', '/'};
+            date[2] = date[5] = seps[rng_() % 3];
+        }
+        lines.push_back(Indent(2) + "<DATE>" + Escape(date) + "</DATE>");
         lines.push_back(Indent(1) + "</SAMPLE>");
+        if (rng_() % 2) lines.push_back(Filler());
     }
     lines.push_back("</U8LOG>");
     return Join(lines, true);
@@ -489,6 +496,8 @@ std::string WebDouble::Search(const Doc& d) {
 std::string WebDouble::Download(const Doc& d) {
     std::vector<std::string> lines = {"<?xml version=\"1.0\" encoding=\"ISO-8859-15\" ?>",
                                       "<U8LOG>"};
+    // Lines between blocks are not read: a reply code or filler may stand there.
+    if (rng_() % 2) lines.push_back(Indent(1) + "<replycode>OK</replycode>");
     auto element = [&](int depth, const std::string& tag, const std::string& value) {
         lines.push_back(Indent(depth) + "<" + tag + ">" + Escape(value) + "</" + tag + ">");
     };
@@ -557,6 +566,7 @@ std::string WebDouble::Download(const Doc& d) {
             std::replace(hd.begin(), hd.end(), '\r', ' ');
             element(2, "HOLEDESC", hd);
             lines.push_back(Indent(1) + "</SAMPLE>");
+            if (rng_() % 4 == 0) lines.push_back(Filler());
         }
         for (const Fields& p : c->points) {
             lines.push_back(Indent(1) + "<WAYPOINT>");
@@ -568,6 +578,7 @@ std::string WebDouble::Download(const Doc& d) {
             std::replace(pd.begin(), pd.end(), '\r', ' ');
             element(2, "DESCRIPTION", pd);
             lines.push_back(Indent(1) + "</WAYPOINT>");
+            if (rng_() % 4 == 0) lines.push_back(Filler());
         }
     }
     lines.push_back("</U8LOG>");
