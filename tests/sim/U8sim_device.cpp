@@ -246,7 +246,7 @@ void U8SimDevice::LoadFull() {
             StorePosition(startId, 601000000 + h * 7000, 246000000 - h * 3000);
             mem_[hole] = uint8_t(hp);  // the hole's par
             mem_[hole + 1] = uint8_t(shots);
-            mem_[hole + 2] = hp > 3 ? 1 : 0;
+            mem_[hole + 2] = uint8_t(shots - 2);  // strokes before the two putts
             mem_[hole + 3] = 2;
             mem_[hole + 4] = uint8_t(pen);
             mem_[hole + 5] = mem_[hole + 6] = mem_[hole + 7] = 0;
@@ -275,7 +275,7 @@ void U8SimDevice::LoadFull() {
             shotAt += kShotSize * shots;
             par += hp;
             score += shots;
-            drivers += hp > 3 ? 1 : 0;
+            drivers += shots - 2;
             putts += 2;
             penalties += pen;
         }

@@ -120,7 +120,7 @@ TEST_F(RoundImportTest, FullGameRows) {
 
     EXPECT_EQ(Count("RoundHoles"), 18);
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HoleShotsTotal").AsInteger(), 5);
-    EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HoleShotsDriver").AsInteger(), 1);
+    EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HoleShotsDriver").AsInteger(), 3);
     // Par from +0 of each hole record (4, 3, 5, 4, ...), not the hole number.
     EXPECT_EQ(Value("RoundHoles", "HoleId = 1", "HolePar").AsInteger(), 4);
     EXPECT_EQ(Value("RoundHoles", "HoleId = 2", "HolePar").AsInteger(), 3);
@@ -132,12 +132,16 @@ TEST_F(RoundImportTest, FullGameRows) {
     EXPECT_TRUE(Value("RoundHoles", "HoleId = 5", "Invalid").AsBoolean());
     EXPECT_FALSE(Value("RoundHoles", "HoleId = 2", "Invalid").AsBoolean());
 
-    // Hole 1 (driver strokes 1): the tee shot's code 99 within the driver
-    // strokes gives 0; every later stroke is the bag's putter (111).
+    // Hole 1 (driver strokes 3): the tee shot's code 99 within the driver
+    // strokes gives 0, the next two keep their codes, the two putts (code
+    // 112) are the bag's putter (111).
     std::vector<TVariant> clubs = Shots("ClubId", 1);
     ASSERT_EQ(clubs.size(), 5u);
     EXPECT_EQ(clubs[0].AsInteger(), 0);
-    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(clubs[i].AsInteger(), 111) << i;
+    EXPECT_EQ(clubs[1].AsInteger(), 105);
+    EXPECT_EQ(clubs[2].AsInteger(), 106);
+    EXPECT_EQ(clubs[3].AsInteger(), 111);
+    EXPECT_EQ(clubs[4].AsInteger(), 111);
     EXPECT_EQ(Shots("PenId", 5)[1].AsInteger(), 1);
     // Lengths from the hole's start position, then from shot to shot; the last
     // shot has no position and no length.
