@@ -203,9 +203,7 @@ int HoleNumberOf(TDatabase& db, int holeId) {
 bool CourseAccepted(const std::string& reply) {
     const std::vector<std::string> lines = ReplyLines(reply);
     if (lines.size() < 3) throw EWebReplyError("The reply is too short.");
-    // A third line without the element is no verdict at all.
-    if (lines[2].find("<REPLYCODE>") == std::string::npos)
-        throw EWebReplyError("The reply has no REPLYCODE on its third line.");
+    // Anything but OK there is a refusal; its errormsg may stand anywhere.
     return GetTagValue("<REPLYCODE>", lines[2], "</REPLYCODE>") == "OK";
 }
 

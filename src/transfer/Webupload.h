@@ -25,9 +25,10 @@ std::string RoundUploadDocument(const TTransWiz4::RoundHeader& r, const TUploadA
 // Holes.HoleNumber of a HoleId, 0 when no row has it.
 int HoleNumberOf(TDatabase& db, int holeId);
 
-// Verdicts: true for an acceptance. A course reads REPLYCODE on line 2; a bag
-// or round the two characters after the first "<REPLYCODE>". A reply without
-// the element there throws EWebReplyError.
+// Verdicts: true for an acceptance. A course reads REPLYCODE on line 2 (a
+// reply of fewer than three lines throws EWebReplyError); a bag or round the
+// two characters after the first "<REPLYCODE>" (a reply without the element
+// throws).
 bool CourseAccepted(const std::string& reply);
 bool BagOrRoundAccepted(const std::string& reply);
 

@@ -611,9 +611,10 @@ WebDouble::Reply WebDouble::Respond(const std::string& body, LoggedRequest& log)
     }
     if (fault && f == Fault::EmptyBody) return r;
     if (fault && f == Fault::Malformed) {
+        // One line of bytes without any tag.
         for (int i = 0; i < 200; ++i) {
             char c = static_cast<char>(rng_() % 256);
-            r.body += c == '<' ? '?' : c;
+            r.body += c == '<' || c == '\r' || c == '\n' ? '?' : c;
         }
         return r;
     }

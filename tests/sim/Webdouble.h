@@ -64,7 +64,7 @@ enum class Fault {
     Refuse,            // REPLYCODE NOTOK with an errormsg without "Username"
     RefuseUsername,    // the same, errormsg naming "Username"
     Short,             // the reply cut after ShortLines lines
-    Malformed,         // bytes without any tag
+    Malformed,         // one line of bytes without any tag
     NoReplyCode,       // the reply without its REPLYCODE element
     NonNumericId,      // web ids as "x" + number
     UnsentId,          // echoed local ids that the request did not carry

@@ -199,7 +199,8 @@ TEST(WebUploadDocument, RoundElementByElement) {
 TEST(WebVerdict, CourseOnLineTwoBagAndRoundAfterTheTag) {
     EXPECT_TRUE(CourseAccepted("a\nb\n<REPLYCODE>OK</REPLYCODE>\n"));
     EXPECT_FALSE(CourseAccepted("a\nb\n<REPLYCODE>NOTOK</REPLYCODE>"));
-    EXPECT_THROW(CourseAccepted("<REPLYCODE>OK</REPLYCODE>\nb\nc"), EWebReplyError);
+    // Line 2 without OK is a refusal, wherever else the code stands.
+    EXPECT_FALSE(CourseAccepted("<REPLYCODE>OK</REPLYCODE>\nb\nc"));
     EXPECT_THROW(CourseAccepted("a\n<REPLYCODE>OK</REPLYCODE>"), EWebReplyError);
     EXPECT_TRUE(BagOrRoundAccepted("<U8LOG><REPLYCODE>OK</REPLYCODE><ROUNDID>77</ROUNDID>"));
     EXPECT_FALSE(BagOrRoundAccepted("<REPLYCODE>NOTOK</REPLYCODE>"));
@@ -416,6 +417,17 @@ TEST_F(WebUploadLoopTest, RefusedCourseEndsTheRun) {
     EXPECT_EQ(web.Requests().size(), 1u);
     EXPECT_TRUE(memo.empty());
     EXPECT_FALSE(RequestFilesLeft());
+    EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), -1);
+
+    // A third line without OK is a refusal as well (here without an errormsg).
+    log.Clear();
+    web.ClearRequests();
+    web.QueueFault(Fault::NoReplyCode);
+    Run(0, 2);
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].caption, "Transfer not ok!");
+    EXPECT_EQ(log.Messages()[0].text, "");
+    EXPECT_EQ(web.Requests().size(), 1u);
     EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), -1);
 }
 
