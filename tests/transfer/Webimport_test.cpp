@@ -380,3 +380,24 @@ TEST_F(WebImportTest, PointWithoutWebIdWhenNoHoleHasFixedPoints) {
     EXPECT_EQ(Count("Waypoints", cid + " and PointWebId=0"), 1);
     EXPECT_EQ(Count("Waypoints", cid), 9);
 }
+
+TEST_F(WebImportTest, HeaderWithoutCourseNameAndHolesOfOneNumber) {
+    web.AddCourse(WebDouble::SampleCourse("Links", 9, 0));
+    std::string reply = Download({1000});
+    const size_t hole = reply.find("<SAMPLE>");
+    std::string tenth = reply.substr(hole, reply.find("</SAMPLE>", hole) - hole);
+    tenth.replace(tenth.find("<HOLE>1</HOLE>"), 14, "<HOLE>10</HOLE>");
+    // A HEADER line whose next line starts a hole block: no course, the hole
+    // joins the course before it.
+    reply.insert(reply.rfind("</U8LOG>"), "<HEADER>\n" + tenth + "\n");
+    TWebCourseImport(db).Import(reply);
+    const long long id = Course("CourseId", 1000);
+    const std::string cid = "CourseId=" + std::to_string(id);
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(Count("Holes", cid), 10);
+    // Two stored rows of one hole number: the download appends a third.
+    AppendRow("Holes", {{"CourseId", id}, {"HoleNumber", 3}, {"HoleHCP1", 1}});
+    TWebCourseImport(db).Import(reply);
+    EXPECT_EQ(Count("Holes", cid + " and HoleNumber=3"), 3);
+    EXPECT_EQ(Count("Holes", cid + " and HoleNumber=4"), 1);
+}
