@@ -356,6 +356,32 @@ TEST_F(WizardTest, DeviceCoursesImportTheSelectedRowOnly) {
     EXPECT_EQ(Count("Course_General", "Course_Name = 'Pine Vly'"), 1);
 }
 
+TEST_F(WizardTest, AFreeDirectorySlotIsNoRowAndTheRowsKeepTheirSlots) {
+    sim.Device().Fill(u8::CourseDirAddress + u8::CourseEntrySize, 2, 0xFF);  // slot 1 free
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [] {
+        TransWiz21->CoursesButton->click();
+        TransWiz21->NextButton->click();
+    });
+    s.Then(TransWiz31, [] {
+        auto* list = TransWiz31->CourseListBox;
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), "Oak Hill");
+        EXPECT_EQ(list->topLevelItem(1)->text(0), "Sea Links");
+        EXPECT_EQ(list->topLevelItem(1)->data(0, Qt::UserRole).toInt(), 2);
+        Select(list, {1});
+        TransWiz31->NextButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 4u);
+    EXPECT_EQ(LastMessage(), "Transfer of course(s) completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(Count("Course_General", "Course_Name = 'Sea Links'"), 1);
+    EXPECT_EQ(Count("Holes"), 18);
+}
+
 TEST_F(WizardTest, AGameHeaderNotReadThisRunIsNeverWrittenBack) {
     auto courses = [](Script& s, int row, std::function<void()> beforeFinish) {
         s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
