@@ -14,14 +14,12 @@
 #include "transfer/Webdocument.h"
 #include "transfer/Webquery.h"
 #include "transfer/Webreply.h"
+#include "transfer/Webupload.h"
 
 TTransWiz33* TransWiz33 = nullptr;
 unsigned char QueryFailed = 0;
 
 namespace {
-const char* const kNetworkText =
-    "Network connection error. Please check\nyour firewall settings or that the ethernet\n"
-    "cable isn't unplugged.";
 constexpr int kDateRole = Qt::UserRole + 1;
 
 class CourseItem : public QTreeWidgetItem {
@@ -143,7 +141,7 @@ void TTransWiz33::FormShow() {
                                             QueryCourseName));
         reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
     } catch (const std::exception&) {
-        MessageBox(kNetworkText, "Network connection error");
+        MessageBox(NetworkErrorText, "Network connection error");
         QueryFailed = 1;
         done(wizard::Cancelled);
         return;
@@ -220,7 +218,7 @@ void TTransWiz33::NextButtonClick() {
             reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
         } catch (const std::exception&) {
             if (ProgressForm) ProgressForm->hide();
-            MessageBox(kNetworkText, "Network connection error");
+            MessageBox(NetworkErrorText, "Network connection error");
             QueryFailed = 1;
             done(wizard::Cancelled);
             return;
