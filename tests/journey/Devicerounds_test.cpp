@@ -1,0 +1,207 @@
+// After a round: the U8 on the cable, all rounds fetched with the transfer
+// wizard, the round looked at page by page, a shot mended and the card
+// printed; the device's own tools; then the program started again.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "devicetools/Memorymanager.h"
+#include "devicetools/Settings.h"
+#include "journey/Journeyfixture.h"
+#include "platform/Inifile.h"
+#include "rounds/Editround.h"
+#include "rounds/Round.h"
+#include "rounds/Rounds.h"
+#include "rounds/Shotedit.h"
+#include "rounds/Topenglappanel.h"
+#include "shell/Printform.h"
+#include "sim/U8sim_device.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transw1.h"
+
+namespace {
+class DeviceJourneyTest : public JourneyTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.Start());
+        sim.Device().LoadFull();
+        TIniFile ini(DataPath("caddora.ini"));
+        ini.WriteString("Port Settings", "Port1", sim.SlavePath());
+        for (int n = 2; n <= 29; ++n)
+            ini.WriteString("Port Settings", "Port" + std::to_string(n),
+                            "/nonexistent/caddora-tty" + std::to_string(n));
+        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
+        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
+        ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        TTable t(&db, "PlayerDetail");
+        t.Open();
+        t.Append();
+        t.FieldByName("UserId").SetAsInteger(1);
+        t.FieldByName("FirstName").SetAsString("Ann");
+        t.FieldByName("LastName").SetAsString("Berg");
+        t.FieldByName("HCP").SetAsFloat(18.4);
+        t.FieldByName("Country").SetAsString("SE");
+        t.Post();
+        db.Close();
+    }
+    void TearDown() override {
+        JourneyTest::TearDown();
+        sim.Stop();
+    }
+    // All rounds, U8 to Caddora, through the wizard's pages.
+    void FetchAllRounds() {
+        Steps s;
+        s.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
+        s.Then([] { return Up(TransWiz1); }, [] {
+            TransWiz1->DownloadAllRoundsU8Button->click();
+            TransWiz1->NextButton->click();
+        });
+        EXPECT_EQ(s.Run([] { MainForm->TransferWizard1->trigger(); }), 2u);
+        ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+        Flush();
+    }
+
+    u8sim::SimulatedU8 sim;
+};
+}  // namespace
+
+TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
+    Start();
+    ASSERT_EQ(MainForm->NewPlayerWindow, nullptr);
+    MainForm->Rounds1->trigger();
+    Flush();
+    auto* rounds = Child<TRoundsForm>();
+    ASSERT_NE(rounds, nullptr);
+    EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 0);
+
+    FetchAllRounds();
+    ASSERT_FALSE(log.Empty());
+    EXPECT_EQ(log.Texts().back(), "Transfer completed successfully!");
+    // The open list shows the new rounds.
+    ASSERT_EQ(rounds->RoundsGrid->model()->rowCount(), 2);
+    const int storedRounds = Count("Round");
+    const int storedCourses = Count("Course_General");
+    const int storedShots = Count("RoundShots");
+    EXPECT_EQ(storedRounds, 2);
+    EXPECT_GT(storedShots, 0);
+    Shot(MainForm, "20-rounds-list");
+
+    // The round window: scorecard, holes with the drawing, statistics.
+    log.Clear();
+    // A device round has no tee yet: the editor asks for it first.
+    rounds->SelectRow(0);
+    rounds->Viewround1Click();
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please check the course and tee."});
+    EXPECT_EQ(ChildCount<TRoundFrm>(), 0);
+    auto* editor = Child<TEditRoundForm>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_GT(Colours(Shot(MainForm, "21a-edit-round-tee")), 8);
+    ASSERT_GT(editor->TeeComboBox->count(), 0);
+    EXPECT_FALSE(editor->CourseComboBox->currentText().isEmpty());
+    editor->TeeComboBox->setCurrentIndex(0);
+    editor->OKBtn->click();
+    Flush();
+    EXPECT_EQ(ChildCount<TEditRoundForm>(), 0);
+    rounds->SelectRow(0);
+    log.Clear();
+    rounds->Viewround1Click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    auto* round = Child<TRoundFrm>();
+    ASSERT_NE(round, nullptr);
+    EXPECT_EQ(round->PlayerLabel->text(), "Ann Berg");
+    EXPECT_GT(Colours(Shot(MainForm, "21-round-scorecard")), 8);
+    round->PageControl->setCurrentIndex(1);
+    ProcessEventsFor(300);
+    ASSERT_NE(round->OpenGLAPPanel1, nullptr);
+    EXPECT_GT(round->OpenGLAPPanel1->width(), 50);
+    EXPECT_GT(round->OpenGLAPPanel1->height(), 50);
+    const QImage scene = round->OpenGLAPPanel1->grabFramebuffer();
+    Shot(MainForm, "22-round-holes");
+    if (const char* dir = std::getenv("JOURNEY_SHOTS"))
+        scene.save(QString(dir) + "/22b-hole-scene.png");
+    EXPECT_GT(Colours(scene), 4);
+    // Another hole with shots.
+    int other = -1;
+    for (int h = 1; h < 18 && other < 0; ++h)
+        if (round->HoleButtons[h]->isEnabled()) other = h;
+    ASSERT_GE(other, 0);
+    round->HoleButtons[other]->click();
+    ProcessEventsFor(200);
+    EXPECT_EQ(round->HoleNro->text(), QString::number(other + 1));
+    EXPECT_GT(Colours(round->OpenGLAPPanel1->grabFramebuffer()), 4);
+    round->ToolbtnZoomINClick();
+    round->ToolbtnRotLeftClick();
+    ProcessEventsFor(100);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+
+    // The round card printed.
+    Steps print;
+    QString card;
+    print.Then([] { return Up(PrintingForm); }, [&card] {
+        ProcessEventsFor(200);
+        card = PrintingForm->PrintWebBrowser->toPlainText();
+        Shot(PrintingForm, "23-round-print");
+        PrintingForm->CancelButton->click();
+    });
+    EXPECT_EQ(print.Run([round] { round->PrintButton->click(); }), 1u);
+    EXPECT_TRUE(card.contains("Ann Berg")) << card.toStdString();
+    round->OKBtn->click();
+    Flush();
+    EXPECT_EQ(ChildCount<TRoundFrm>(), 0);
+
+    // A shot mended in the round editor.
+    rounds->SelectRow(0);
+    rounds->EditroundClick();
+    Flush();
+    editor = Child<TEditRoundForm>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_GT(Colours(Shot(MainForm, "24-edit-round")), 8);
+    ASSERT_GT(editor->ShotsView->topLevelItemCount(), 0);
+    editor->ShotsView->setCurrentItem(editor->ShotsView->topLevelItem(0));
+    Steps shot;
+    shot.Then([] { return Up(ShotEditForm); }, [] {
+        Shot(ShotEditForm, "25-shot-editor");
+        ShotEditForm->LengthEdit->setText("123");
+        ShotEditForm->DescriptionEdit->setText("Mended");
+        ShotEditForm->Button1Click();
+    });
+    EXPECT_EQ(shot.Run([editor] { editor->Editshot1Click(); }), 1u);
+    Flush();
+    EXPECT_EQ(Count("RoundShots", "Description='Mended'"), 1);
+    editor->OKBtn->click();
+    Flush();
+    EXPECT_EQ(ChildCount<TEditRoundForm>(), 0);
+    EXPECT_EQ(Count("RoundShots"), storedShots);
+
+    // A second fetch adds nothing.
+    log.Clear();
+    FetchAllRounds();
+    EXPECT_EQ(Count("Round"), storedRounds);
+    EXPECT_EQ(Count("Course_General"), storedCourses);
+    EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 2);
+
+    // Start again on the same data.
+    Stop();
+    log.Clear();
+    Start();
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    MainForm->Rounds1->trigger();
+    Flush();
+    rounds = Child<TRoundsForm>();
+    ASSERT_NE(rounds, nullptr);
+    EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 2);
+    EXPECT_EQ(Count("RoundShots", "Description='Mended'"), 1);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+}
