@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -204,4 +206,79 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 2);
     EXPECT_EQ(Count("RoundShots", "Description='Mended'"), 1);
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
+}
+
+TEST_F(DeviceJourneyTest, DeviceSettingsAndMemoryManager) {
+    Start();
+    const std::vector<uint8_t> settingsBefore = sim.Device().Read(0, 103);
+
+    // Settings: read from the device, one value changed, the web account typed.
+    MainForm->Settigs1->trigger();
+    Flush();
+    auto* settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    settings->Connect->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    ASSERT_TRUE(settings->Connected());
+    EXPECT_TRUE(settings->Version->text().startsWith("Version: ")) << settings->Version->text().toStdString();
+    EXPECT_GT(Colours(Shot(MainForm, "30-settings")), 8);
+    const int contrast = settings->Contrast->value();
+    const int newContrast = contrast == settings->Contrast->maximum() ? contrast - 1 : contrast + 1;
+    settings->Contrast->setValue(newContrast);
+    settings->PageControl->setCurrentIndex(settings->PageControl->count() - 1);
+    Shot(MainForm, "31-settings-last-page");
+    settings->UserNameEdit->setText("ann");
+    settings->PassWordEdit->setText("pw");
+    settings->OKBtn->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(ChildCount<TSettingsForm>(), 0);
+    EXPECT_NE(sim.Device().Read(0, 103), settingsBefore);
+
+    // Opened again: the device's new value and the account as typed.
+    MainForm->Settigs1->trigger();
+    Flush();
+    settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->UserNameEdit->text(), "ann");
+    settings->Connect->click();
+    Flush();
+    EXPECT_EQ(settings->Contrast->value(), newContrast);
+    settings->CancelBtn->click();
+    Flush();
+    EXPECT_EQ(ChildCount<TSettingsForm>(), 0);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+
+    // The memory manager lists what the device holds and deletes a round.
+    MainForm->U8MemoryManager1->trigger();
+    Flush();
+    auto* memory = Child<TMemoryManagerForm>();
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->RoundsListView->count() > 0; }, 10000));
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(memory->RoundsListView->count(), 2);
+    EXPECT_EQ(memory->CoursesListView->count(), 3);
+    EXPECT_EQ(memory->BagsListView->count(), 1);  // the first bag is the device's own
+    EXPECT_GT(Colours(Shot(MainForm, "32-memory-manager")), 8);
+    memory->RoundsListView->item(0)->setCheckState(Qt::Checked);
+    log.QueueAnswer(IDYES);
+    memory->Delete->click();
+    Flush();
+    ASSERT_EQ(log.Texts().size(), 1u);
+    EXPECT_EQ(log.Messages().front().caption, "Remove data from U8");
+    EXPECT_EQ(memory->RoundsListView->count(), 1);
+    Shot(MainForm, "33-memory-manager-after");
+    memory->Cancel->click();
+    Flush();
+    EXPECT_EQ(ChildCount<TMemoryManagerForm>(), 0);
+    // Opened again, the device still holds one round.
+    MainForm->U8MemoryManager1->trigger();
+    Flush();
+    memory = Child<TMemoryManagerForm>();
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->CoursesListView->count() > 0; }, 10000));
+    EXPECT_EQ(memory->RoundsListView->count(), 1);
+    memory->Cancel->click();
+    Flush();
 }
