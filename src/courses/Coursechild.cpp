@@ -400,7 +400,11 @@ QLineEdit* TCourseFrm::MakeBox(const QString& name, int left, int top, int kind,
     box->setObjectName(name);
     box->setGeometry(left, top, 30, 20);
     box->setFrame(true);
-    box->setTextMargins(0, 0, 0, 0);
+    // Four digits (a total length) fit the 30-pixel box.
+    QFont font = box->font();
+    font.setPixelSize(10);
+    box->setFont(font);
+    box->setTextMargins(-1, 0, -1, 0);
     box->setProperty("Kind", kind);
     box->setProperty("Colour", colour);
     QPalette p = box->palette();

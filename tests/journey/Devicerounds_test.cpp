@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QRadioButton>
@@ -14,10 +15,13 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "courses/Coursechild.h"
+#include "courses/Mcourse.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "journey/Journeyfixture.h"
 #include "platform/Inifile.h"
+#include "platform/Registry.h"
 #include "rounds/Editround.h"
 #include "rounds/Round.h"
 #include "rounds/Rounds.h"
@@ -25,8 +29,17 @@
 #include "rounds/Topenglappanel.h"
 #include "shell/Printform.h"
 #include "sim/U8sim_device.h"
+#include "sim/Webdouble.h"
 #include "transfer/Startwizard.h"
 #include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw3.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw33.h"
+#include "transfer/Transw34.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw4.h"
 
 namespace {
 class DeviceJourneyTest : public JourneyTest {
@@ -281,4 +294,165 @@ TEST_F(DeviceJourneyTest, DeviceSettingsAndMemoryManager) {
     EXPECT_EQ(memory->RoundsListView->count(), 1);
     memory->Cancel->click();
     Flush();
+}
+
+namespace {
+std::vector<std::string> MemoLines() {
+    std::vector<std::string> out;
+    for (const QString& l : TransWiz4->Memo1->toPlainText().split('\n')) out.push_back(l.toStdString());
+    return out;
+}
+void SelectAll(QTreeWidget* list) {
+    for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(true);
+}
+}  // namespace
+
+TEST_F(DeviceJourneyTest, PeakrallyUploadsAndACourseDownloaded) {
+    webdouble::WebDouble web{3};
+    web.SetAccount("ann", "pw");
+    web.AddCourse(webdouble::WebDouble::SampleCourse("Birch Links", 9, 2));
+    RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address", web.Address());
+    Start();
+    // The account as the golfer types it.
+    MainForm->Settigs1->trigger();
+    Flush();
+    auto* settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    settings->UserNameEdit->setText("ann");
+    settings->PassWordEdit->setText("pw");
+    settings->OKBtn->click();
+    Flush();
+    FetchAllRounds();
+    ASSERT_EQ(Count("Round"), 2);
+    const int courses = Count("Course_General");
+
+    // Caddora to Peakrally: the courses, the bag, the rounds.
+    auto toWeb = [](Steps& s, QRadioButton* TTransWiz3::*kind) {
+        s.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
+        s.Then([] { return Up(TransWiz1); }, [] {
+            TransWiz1->KXButton->click();
+            TransWiz1->NextButton->click();
+        });
+        s.Then([] { return Up(TransWiz2); }, [] {
+            TransWiz2->WebButton->click();
+            TransWiz2->NextButton->click();
+        });
+        s.Then([] { return Up(TransWiz3); }, [kind] {
+            (TransWiz3->*kind)->click();
+            TransWiz3->NextButton->click();
+        });
+    };
+    log.Clear();
+    Steps up;
+    toWeb(up, &TTransWiz3::CoursesButton);
+    up.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() > 0; }, [] {
+        Shot(TransWiz31, "40-course-choice");
+        SelectAll(TransWiz31->CourseListBox);
+        TransWiz31->NextButton->click();
+    });
+    up.Then([] { return Up(TransWiz4); }, [] {
+        Shot(TransWiz4, "41-send-page");
+        TransWiz4->FinishButton->click();
+    });
+    EXPECT_EQ(up.Run([] { MainForm->TransferWizard1->trigger(); }), 6u);
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>(courses, "Transfer ok!"));
+    EXPECT_EQ(Count("Course_General", "Web_Id>0"), courses);
+    EXPECT_EQ(int(web.Courses().size()), courses + 1);
+
+    log.Clear();
+    Steps bag;
+    toWeb(bag, &TTransWiz3::BagsButton);
+    bag.Then([] { return Up(TransWiz32) && TransWiz32->BagsListBox->count() > 0; }, [] {
+        TransWiz32->BagsListBox->item(0)->setSelected(true);
+        TransWiz32->NextButton->click();
+    });
+    bag.Then([] { return Up(TransWiz4); }, [] { TransWiz4->FinishButton->click(); });
+    bag.Run([] { MainForm->TransferWizard1->trigger(); });
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer ok!"});
+    EXPECT_EQ(web.Bags().size(), 1u);
+    EXPECT_EQ(Count("GolfBag", "BagWebId>0"), 1);
+
+    log.Clear();
+    Steps round;
+    toWeb(round, &TTransWiz3::RoundsButton);
+    round.Then([] { return Up(TransWiz35) && TransWiz35->RoundsListBox->topLevelItemCount() == 2; }, [] {
+        Shot(TransWiz35, "42-round-choice");
+        SelectAll(TransWiz35->RoundsListBox);
+        TransWiz35->NextButton->click();
+    });
+    round.Then([] { return Up(TransWiz4); }, [] { TransWiz4->FinishButton->click(); });
+    round.Run([] { MainForm->TransferWizard1->trigger(); });
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>(2, "Transfer ok!"));
+    EXPECT_EQ(web.Rounds().size(), 2u);
+    EXPECT_EQ(Count("Round", "Web_Id>0"), 2);
+
+    // Peakrally to Caddora: a course of another golfer, with the list open.
+    MainForm->Course1->trigger();
+    Flush();
+    auto* list = Child<TCourseForm>();
+    ASSERT_NE(list, nullptr);
+    const int rows = list->CourseGrid->model()->rowCount();
+    log.Clear();
+    Steps down;
+    std::vector<std::string> summary;
+    down.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
+    down.Then([] { return Up(TransWiz1); }, [] {
+        TransWiz1->DownloadButton->click();
+        TransWiz1->NextButton->click();
+    });
+    down.Then([] { return Up(TransWiz34); }, [] {
+        Shot(TransWiz34, "43-course-query");
+        TransWiz34->NextButton->click();
+    });
+    down.Then([] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() > 0; }, [] {
+        Shot(TransWiz33, "44-course-list");
+        for (int i = 0; i < TransWiz33->CourseListBox->topLevelItemCount(); ++i)
+            if (TransWiz33->CourseListBox->topLevelItem(i)->text(0) == "Birch Links")
+                TransWiz33->CourseListBox->topLevelItem(i)->setSelected(true);
+        TransWiz33->NextButton->click();
+    });
+    down.Then([] { return Up(TransWiz4); }, [&summary] {
+        summary = MemoLines();
+        TransWiz4->FinishButton->click();
+    });
+    EXPECT_EQ(down.Run([] { MainForm->TransferWizard1->trigger(); }), 5u);
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer ok!"});
+    EXPECT_EQ(summary, (std::vector<std::string>{"You have succesfully downloaded the following courses:",
+                                                 "Birch Links"}));
+    EXPECT_EQ(list->CourseGrid->model()->rowCount(), rows + 1);
+    // It opens like any other course.
+    for (int r = 0; r < list->CourseGrid->model()->rowCount(); ++r)
+        if (list->CourseGrid->model()->index(r, 0).data().toString() == "Birch Links") list->CourseGrid->selectRow(r);
+    log.Clear();
+    list->Viewcourse1Click();
+    Flush();
+    auto* course = Child<TCourseFrm>();
+    ASSERT_NE(course, nullptr);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(course->NameEdit->text(), "Birch Links");
+    EXPECT_EQ(course->GridRows(), 10);
+    EXPECT_EQ(course->CoursepointsListView->topLevelItemCount(),
+              Count("Waypoints", "CourseId=" + std::to_string(course->Tag)));
+    EXPECT_GT(course->CoursepointsListView->topLevelItemCount(), 18);
+    course->PageControl->setCurrentIndex(1);
+    ProcessEventsFor(50);
+    EXPECT_GT(Colours(Shot(MainForm, "45-downloaded-course")), 8);
+    // Four-digit totals show whole.
+    for (int tee = 1; tee <= course->GridTees(); ++tee) {
+        QLineEdit* total = course->Cell(9, tee);
+        ASSERT_NE(total, nullptr);
+        EXPECT_EQ(total->text().size(), 4);
+        EXPECT_TRUE(ShowsWhole(total)) << total->text().toStdString();
+    }
+    course->CancelBtn->click();
+    Flush();
+    for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
 }

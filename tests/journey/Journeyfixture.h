@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -108,6 +109,19 @@ inline int Colours(const QImage& image) {
             }
         }
     return int(seen.size());
+}
+
+// Whether a shown line edit shows all of its text: with the cursor at the end
+// the text scrolls left when it is wider than the box.
+inline bool ShowsWhole(QLineEdit* box) {
+    if (!box->isVisible()) return false;
+    box->setCursorPosition(box->text().size());
+    box->repaint();
+    const int end = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    box->setCursorPosition(0);
+    box->repaint();
+    const int start = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    return end - start >= box->fontMetrics().horizontalAdvance(box->text()) - 1;
 }
 
 inline void Flush() {
