@@ -2,6 +2,8 @@
 // wizard, the round looked at page by page, a shot mended and the card
 // printed; the device's own tools; then the program started again.
 #include <QComboBox>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +20,10 @@
 #include "courses/Coursechild.h"
 #include "courses/Mcourse.h"
 #include "devicetools/Memorymanager.h"
+#include "players/Childwin.h"
+#include "players/Clubstats.h"
+#include "players/Playereditor.h"
+#include "shell/About.h"
 #include "devicetools/Settings.h"
 #include "journey/Journeyfixture.h"
 #include "platform/Inifile.h"
@@ -39,6 +45,7 @@
 #include "transfer/Transw33.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
+#include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 
 namespace {
@@ -455,4 +462,178 @@ TEST_F(DeviceJourneyTest, PeakrallyUploadsAndACourseDownloaded) {
     course->CancelBtn->click();
     Flush();
     for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
+}
+
+TEST_F(DeviceJourneyTest, CourseBackToTheDeviceAndHousekeeping) {
+    Start();
+    FetchAllRounds();
+    ASSERT_EQ(Count("Round"), 2);
+
+    // Room on the device: a course removed there, then sent back from Caddora.
+    MainForm->U8MemoryManager1->trigger();
+    Flush();
+    auto* memory = Child<TMemoryManagerForm>();
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->CoursesListView->count() == 3; }, 10000));
+    QListWidgetItem* sea = nullptr;
+    for (int i = 0; i < memory->CoursesListView->count(); ++i)
+        if (memory->CoursesListView->item(i)->text() == "Sea Links") sea = memory->CoursesListView->item(i);
+    ASSERT_NE(sea, nullptr);
+    sea->setCheckState(Qt::Checked);
+    log.Clear();
+    log.QueueAnswer(IDYES);
+    memory->Delete->click();
+    Flush();
+    EXPECT_EQ(memory->CoursesListView->count(), 2);
+    memory->Cancel->click();
+    Flush();
+
+    log.Clear();
+    Steps send;
+    send.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
+    send.Then([] { return Up(TransWiz1); }, [] {
+        TransWiz1->KXButton->click();
+        TransWiz1->NextButton->click();
+    });
+    send.Then([] { return Up(TransWiz2); }, [] {
+        TransWiz2->U8Button->click();
+        TransWiz2->NextButton->click();
+    });
+    send.Then([] { return Up(TransWiz36); }, [] {
+        TransWiz36->CoursesButton->click();
+        TransWiz36->NextButton->click();
+    });
+    send.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() > 0; }, [] {
+        for (int i = 0; i < TransWiz31->CourseListBox->topLevelItemCount(); ++i)
+            if (TransWiz31->CourseListBox->topLevelItem(i)->text(0) == "Sea Links")
+                TransWiz31->CourseListBox->topLevelItem(i)->setSelected(true);
+        Shot(TransWiz31, "50-course-to-device");
+        TransWiz31->NextButton->click();
+    });
+    send.Then([] { return Up(TransWiz4); }, [] { TransWiz4->FinishButton->click(); });
+    EXPECT_EQ(send.Run([] { MainForm->TransferWizard1->trigger(); }), 6u);
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    MainForm->U8MemoryManager1->trigger();
+    Flush();
+    memory = Child<TMemoryManagerForm>();
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->CoursesListView->count() > 0; }, 10000));
+    EXPECT_EQ(memory->CoursesListView->count(), 3);
+    // Sent under its U8 name.
+    const QString u8Name = QString::fromStdString(
+        Value("Course_General", "Course_Name='Sea Links'", "U8_Name").AsString());
+    EXPECT_EQ(u8Name, "Sea Link");
+    EXPECT_FALSE(memory->CoursesListView->findItems(u8Name, Qt::MatchExactly).isEmpty());
+    memory->Cancel->click();
+    Flush();
+
+    // The rounds list: a filter with a quote, then a round deleted.
+    MainForm->Rounds1->trigger();
+    Flush();
+    auto* rounds = Child<TRoundsForm>();
+    ASSERT_NE(rounds, nullptr);
+    log.Clear();
+    rounds->Filter->setText("O'Hill");
+    rounds->FilterChange();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 0);
+    rounds->Filter->setText("");
+    rounds->FilterChange();
+    Flush();
+    ASSERT_EQ(rounds->RoundsGrid->model()->rowCount(), 2);
+    rounds->SelectRow(1);
+    const int gone = rounds->RoundTable.FieldByName("RoundId").AsInteger();
+    log.QueueAnswer(IDYES);
+    rounds->DeleteroundClick();
+    Flush();
+    EXPECT_EQ(rounds->RoundsGrid->model()->rowCount(), 1);
+    EXPECT_EQ(Count("Round"), 1);
+    EXPECT_EQ(Count("RoundShots", "RoundId=" + std::to_string(gone)), 0);
+    EXPECT_EQ(Count("RoundHoles", "RoundId=" + std::to_string(gone)), 0);
+
+    // The course list: a filter with a quote.
+    MainForm->Course1->trigger();
+    Flush();
+    auto* courses = Child<TCourseForm>();
+    ASSERT_NE(courses, nullptr);
+    log.Clear();
+    courses->Filter->setText("O'H");
+    courses->FilterChange();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(courses->CourseGrid->model()->rowCount(), 0);
+    courses->Filter->setText("");
+    courses->FilterChange();
+    Flush();
+    EXPECT_EQ(courses->CourseGrid->model()->rowCount(), 3);
+
+    // The round card printed to a file.
+    rounds->SelectRow(0);
+    rounds->Viewround1Click();
+    Flush();
+    if (Child<TEditRoundForm>()) {  // no tee yet: chosen first
+        auto* editor = Child<TEditRoundForm>();
+        editor->TeeComboBox->setCurrentIndex(0);
+        editor->OKBtn->click();
+        Flush();
+        rounds->SelectRow(0);
+        rounds->Viewround1Click();
+        Flush();
+    }
+    auto* round = Child<TRoundFrm>();
+    ASSERT_NE(round, nullptr);
+    log.Clear();
+    const std::string pdf = home.File("card.pdf");
+    PrintingForm->ChoosePrinter = [pdf](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        return true;
+    };
+    Steps print;
+    print.Then([] { return Up(PrintingForm); }, [] {
+        ProcessEventsFor(100);
+        PrintingForm->PrintButton->click();
+    });
+    EXPECT_EQ(print.Run([round] { round->PrintButton->click(); }), 1u);
+    EXPECT_GT(QFileInfo(QString::fromStdString(pdf)).size(), 1000);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(DataPath("scorecard.xml"))));
+
+    // The player's clubs after the rounds: statistics of a club.
+    MainForm->Player1->trigger();
+    Flush();
+    ASSERT_NE(MainForm->PlayerWindow, nullptr);
+    TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
+    ed->PageControl1->setCurrentIndex(1);
+    QTreeWidgetItem* bag = ed->TreeView1->topLevelItem(0);
+    ASSERT_NE(bag, nullptr);
+    ASSERT_GT(bag->childCount(), 1);
+    ClickAt(ed->TreeView1->viewport(), ed->TreeView1->visualItemRect(bag).center());
+    EXPECT_TRUE(ed->StatisticsButton->isEnabled());
+    Steps stats;
+    stats.Then([] { return Up(ClubStatsForm); }, [] {
+        EXPECT_GT(Colours(Shot(ClubStatsForm, "51-bag-statistics")), 8);
+        ClubStatsForm->OK->click();
+    });
+    EXPECT_EQ(stats.Run([ed] { ed->StatisticsButton->click(); }), 1u);
+    ed->CancelBtn->click();
+    Flush();
+
+    // About, then the frame closed with windows open; started again.
+    Steps about;
+    about.Then([] { return Up(AboutBox); }, [] {
+        EXPECT_GT(Colours(Shot(AboutBox, "52-about")), 8);
+        AboutBox->close();
+    });
+    EXPECT_EQ(about.Run([] { MainForm->HelpAbout1->trigger(); }), 1u);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    MainForm->close();
+    Flush();
+    Stop();
+    Start();
+    EXPECT_EQ(Count("Round"), 1);
+    EXPECT_EQ(Count("Course_General"), 3);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
 }

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTimer>
@@ -122,6 +123,16 @@ inline bool ShowsWhole(QLineEdit* box) {
     box->repaint();
     const int start = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     return end - start >= box->fontMetrics().horizontalAdvance(box->text()) - 1;
+}
+
+// A left click as the mouse gives it.
+inline void ClickAt(QWidget* w, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
 }
 
 inline void Flush() {
