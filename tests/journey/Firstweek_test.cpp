@@ -24,7 +24,15 @@
 #include "players/Newclub.h"
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
+#include "platform/Registry.h"
 #include "shell/Printform.h"
+#include "sim/Webdouble.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw3.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw4.h"
 
 namespace {
 void Choose(QComboBox* box, const QString& text) {
@@ -194,4 +202,95 @@ TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->CourseGrid->model()->rowCount(), before + 1);
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
+}
+
+// Names as golfers write them: accents, an apostrophe, an ampersand.
+TEST_F(JourneyTest, NamesWithAccentsAndMarksSurviveEveryRoad) {
+    webdouble::WebDouble web{7};
+    web.SetAccount("ann", "pw");
+    RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address", web.Address());
+    RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "UserName", "ann");
+    RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", "pw");
+    Start();
+    TPlayerEditor* ed = MainForm->NewPlayerWindow->Editor;
+    ed->FirstNameEdit->setText("Åsa");
+    ed->LastNameEdit->setText("O'Brien & Co");
+    ed->HandicapEdit->setText("12");
+    Choose(ed->CountryComboBox, "Sweden");
+    ed->OKBtn->click();
+    Flush();
+    ASSERT_TRUE(log.Empty()) << log.Texts().front();
+
+    const QString name = QString::fromUtf8("Åre \"Smith\" & Sons' Links");
+    MainForm->Course1->trigger();
+    Flush();
+    auto* list = Child<TCourseForm>();
+    ASSERT_NE(list, nullptr);
+    list->Newcourse1Click();
+    Flush();
+    auto* create = Child<TCreateCourseForm>();
+    ASSERT_NE(create, nullptr);
+    create->HolesButton1->click();
+    create->Button8->click();
+    Flush();
+    auto* course = Child<TCourseFrm>();
+    ASSERT_NE(course, nullptr);
+    course->NameEdit->setText(name);
+    course->U8NameEdit->setText("ARE");
+    course->Memo1->setPlainText("Fast greens <b>& deep</b> bunkers");
+    course->OKBtn->click();
+    Flush();
+    ASSERT_TRUE(log.Empty()) << log.Texts().front();
+    ASSERT_EQ(list->CourseGrid->model()->rowCount(), 1);
+    EXPECT_EQ(list->CourseGrid->model()->index(0, 0).data().toString(), name);
+
+    // Viewed and printed.
+    list->CourseGrid->selectRow(0);
+    list->Viewcourse1Click();
+    Flush();
+    course = Child<TCourseFrm>();
+    ASSERT_NE(course, nullptr);
+    EXPECT_EQ(course->NameEdit->text(), name);
+    EXPECT_EQ(course->windowTitle(), "Course - " + name);
+    QString shown;
+    Steps print;
+    print.Then([] { return Up(PrintingForm); }, [&shown] {
+        ProcessEventsFor(200);
+        shown = PrintingForm->PrintWebBrowser->toPlainText();
+        PrintingForm->CancelButton->click();
+    });
+    EXPECT_EQ(print.Run([course] { course->PrintButtonClick(); }), 1u);
+    EXPECT_TRUE(shown.contains(name)) << shown.toStdString();
+    course->CancelBtn->click();
+    Flush();
+
+    // To Peakrally and back under the same name.
+    log.Clear();
+    Steps up;
+    up.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
+    up.Then([] { return Up(TransWiz1); }, [] {
+        TransWiz1->KXButton->click();
+        TransWiz1->NextButton->click();
+    });
+    up.Then([] { return Up(TransWiz2); }, [] {
+        TransWiz2->WebButton->click();
+        TransWiz2->NextButton->click();
+    });
+    up.Then([] { return Up(TransWiz3); }, [] {
+        TransWiz3->CoursesButton->click();
+        TransWiz3->NextButton->click();
+    });
+    up.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 1; }, [] {
+        TransWiz31->CourseListBox->topLevelItem(0)->setSelected(true);
+        TransWiz31->NextButton->click();
+    });
+    up.Then([] { return Up(TransWiz4); }, [] { TransWiz4->FinishButton->click(); });
+    EXPECT_EQ(up.Run([] { MainForm->TransferWizard1->trigger(); }), 6u);
+    ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer ok!"});
+    ASSERT_FALSE(web.Requests().empty());
+    EXPECT_TRUE(web.Requests().back().wellFormed) << web.Requests().back().parseError;
+    ASSERT_EQ(web.Courses().size(), 1u);
+    EXPECT_EQ(web.Courses()[0].header.at("COURSENAME"), name.toStdString());
 }
