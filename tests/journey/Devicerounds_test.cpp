@@ -29,6 +29,7 @@
 #include "platform/Inifile.h"
 #include "platform/Registry.h"
 #include "rounds/Editround.h"
+#include "rounds/Proctrls.h"
 #include "rounds/Round.h"
 #include "rounds/Rounds.h"
 #include "rounds/Shotedit.h"
@@ -163,9 +164,35 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     ProcessEventsFor(200);
     EXPECT_EQ(round->HoleNro->text(), QString::number(other + 1));
     EXPECT_GT(Colours(round->OpenGLAPPanel1->grabFramebuffer()), 4);
-    round->ToolbtnZoomINClick();
-    round->ToolbtnRotLeftClick();
-    ProcessEventsFor(100);
+    // The view's own buttons and the mouse each change the picture.
+    auto picture = [round] {
+        ProcessEventsFor(60);
+        return round->OpenGLAPPanel1->grabFramebuffer();
+    };
+    QImage before = picture();
+    for (TProSpeedButton* b : {round->ToolbtnZoomIN, round->ToolbtnRotLeft, round->ToolbtnZoomOUT}) {
+        ASSERT_NE(b, nullptr);
+        ClickAt(b, b->rect().center());
+        const QImage after = picture();
+        EXPECT_NE(after, before) << b->objectName().toStdString();
+        before = after;
+    }
+    QWidget* gl = round->OpenGLAPPanel1;
+    const QPoint from = gl->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, from, gl->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(gl, &press);
+    for (int step = 1; step <= 5; ++step) {
+        const QPoint at = from + QPoint(10 * step, 6 * step);
+        QMouseEvent move(QEvent::MouseMove, at, gl->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(gl, &move);
+    }
+    const QPoint to = from + QPoint(50, 30);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, gl->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(gl, &release);
+    EXPECT_NE(picture(), before);
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
 
     // The round card printed.
