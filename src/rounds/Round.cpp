@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -178,19 +179,33 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     RoundStats = new QGroupBox("Round stats", Scorecard);
     RoundStats->setObjectName("RoundStats");
     RoundStats->setGeometry(4, 272, 305, 54);
-    MakeLabel(RoundStats, "FirCaption", "Fairway hits:", 8, 16);
-    MakeLabel(RoundStats, "GirCaption", "GIR:", 8, 33);
-    MakeLabel(RoundStats, "PutsCaption", "Puts:", 166, 16);
-    MakeLabel(RoundStats, "BunkerCaption", "Bunker hits:", 166, 33);
-    FirLabel = MakeLabel(RoundStats, "FirLabel", "", 78, 16, 86, true);
-    GirLabel = MakeLabel(RoundStats, "GirLabel", "", 78, 33, 86, true);
-    PutsLabel = MakeLabel(RoundStats, "PutsLabel", "", 232, 16, 70, true);
-    BunkerLabel = MakeLabel(RoundStats, "BunkerLabel", "", 232, 33, 70, true);
-    for (QLabel* l : {FirLabel, GirLabel, PutsLabel, BunkerLabel}) {
-        QFont f = l->font();
-        f.setPixelSize(11);
-        l->setFont(f);
+    // Two columns of caption and value in the 305-pixel box, placed by the
+    // widths of their texts, so that "18 of 18 (100%)" shows whole.
+    QFont captionFont = RoundStats->font();
+    captionFont.setPixelSize(11);
+    QFont valueFont = captionFont;
+    valueFont.setBold(true);
+    valueFont.setPixelSize(10);
+    const QFontMetrics captions(captionFont), values(valueFont);
+    const int leftCaption = 6;
+    const int leftValue = leftCaption + std::max(captions.horizontalAdvance("Fairway hits:"),
+                                                 captions.horizontalAdvance("GIR:")) + 3;
+    const int rightCaption = leftValue + values.horizontalAdvance("18 of 18 (100%)") + 4;
+    const int rightValue = rightCaption + std::max(captions.horizontalAdvance("Puts:"),
+                                                   captions.horizontalAdvance("Bunker hits:")) + 3;
+    const QString names[4] = {"FirCaption", "GirCaption", "PutsCaption", "BunkerCaption"};
+    const QString texts[4] = {"Fairway hits:", "GIR:", "Puts:", "Bunker hits:"};
+    for (int i = 0; i < 4; ++i) {
+        QLabel* caption = MakeLabel(RoundStats, names[i].toLatin1().constData(), texts[i],
+                                    i < 2 ? leftCaption : rightCaption, i % 2 ? 33 : 16);
+        caption->setFont(captionFont);
+        caption->adjustSize();
     }
+    FirLabel = MakeLabel(RoundStats, "FirLabel", "", leftValue, 16, rightCaption - 4 - leftValue, true);
+    GirLabel = MakeLabel(RoundStats, "GirLabel", "", leftValue, 33, rightCaption - 4 - leftValue, true);
+    PutsLabel = MakeLabel(RoundStats, "PutsLabel", "", rightValue, 16, 303 - rightValue, true);
+    BunkerLabel = MakeLabel(RoundStats, "BunkerLabel", "", rightValue, 33, 303 - rightValue, true);
+    for (QLabel* l : {FirLabel, GirLabel, PutsLabel, BunkerLabel}) l->setFont(valueFont);
 
     MakeLabel(Holes, "HoleCaption", "Hole: ", 12, 36);
     HoleNro = MakeLabel(Holes, "HoleNro", "", 44, 36, 30, true);

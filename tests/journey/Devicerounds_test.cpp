@@ -234,6 +234,30 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     EXPECT_EQ(ChildCount<TEditRoundForm>(), 0);
     EXPECT_EQ(Count("RoundShots"), storedShots);
 
+    // The eighteen-hole round, its tee chosen first: the statistics show whole.
+    rounds->SelectRow(1);
+    rounds->EditroundClick();
+    Flush();
+    editor = Child<TEditRoundForm>();
+    ASSERT_NE(editor, nullptr);
+    editor->TeeComboBox->setCurrentIndex(0);
+    editor->OKBtn->click();
+    Flush();
+    rounds->SelectRow(1);
+    rounds->Viewround1Click();
+    Flush();
+    round = Child<TRoundFrm>();
+    ASSERT_NE(round, nullptr);
+    EXPECT_EQ(round->CardRows(), 22);
+    Shot(MainForm, "26-round-18-holes");
+    for (QLabel* l : {round->FirLabel, round->GirLabel, round->PutsLabel, round->BunkerLabel}) {
+        EXPECT_FALSE(l->text().isEmpty()) << l->objectName().toStdString();
+        EXPECT_TRUE(ShowsWhole(l)) << l->objectName().toStdString() << " " << l->text().toStdString();
+    }
+    EXPECT_EQ(round->FirLabel->text(), "12 of 12 (100%)");
+    round->OKBtn->click();
+    Flush();
+
     // A second fetch adds nothing.
     log.Clear();
     FetchAllRounds();

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
@@ -123,6 +124,12 @@ inline bool ShowsWhole(QLineEdit* box) {
     box->repaint();
     const int start = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     return end - start >= box->fontMetrics().horizontalAdvance(box->text()) - 1;
+}
+
+// Whether a label shows all of its text inside its parent.
+inline bool ShowsWhole(QLabel* label) {
+    return label->fontMetrics().horizontalAdvance(label->text()) <= label->width() &&
+           label->geometry().right() < label->parentWidget()->width();
 }
 
 // A left click as the mouse gives it.
