@@ -652,8 +652,10 @@ QLabel* TRoundFrm::MakeShotLabel(int row, int column, int left, const QString& t
     auto* l = new QLabel(text, Holes);
     l->setObjectName(QString("laabeliR%1C%2").arg(row).arg(column));
     if (bold) {
+        // A club name of eight letters, or "Unknown", fits the 55-pixel column.
         QFont f = l->font();
         f.setBold(true);
+        f.setPixelSize(10);
         l->setFont(f);
     }
     const int top = 72 + 17 * row;

@@ -155,6 +155,15 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     if (const char* dir = std::getenv("JOURNEY_SHOTS"))
         scene.save(QString(dir) + "/22b-hole-scene.png");
     EXPECT_GT(Colours(scene), 4);
+    // The shot rows show whole, "Unknown" club included.
+    int shotLabels = 0;
+    for (int r = 0; r < 40; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (QLabel* l = round->ShotLabels[r][c]; l && l->isVisible() && !l->text().trimmed().isEmpty()) {
+                ++shotLabels;
+                EXPECT_TRUE(ShowsWhole(l)) << r << "," << c << " " << l->text().toStdString();
+            }
+    EXPECT_GT(shotLabels, 6);
     // Another hole with shots.
     int other = -1;
     for (int h = 1; h < 18 && other < 0; ++h)
