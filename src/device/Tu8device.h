@@ -23,6 +23,8 @@ public:
     // caller's own message ("" when there were none).
     std::string PortAccessNote() const;
     int ClosePort();
+    // The port the device talks through (its last reply's error code).
+    TSerialPort* Port() const { return port_; }
 
     // Any stretch of memory.
     int ReadBytes(int address, int length, void* buffer);

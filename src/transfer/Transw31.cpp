@@ -418,7 +418,17 @@ std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstI
     std::vector<Point> points;
     for (int id : ids) {
         DevicePoint p{};
-        if (device_.ReadPoint(uint16_t(id), &p, 0) != 0) continue;
+        if (device_.ReadPoint(uint16_t(id), &p, 0) != 0) {
+            // A point the device refuses is skipped; a device that gives no
+            // answer at all is gone, and waiting out every further point
+            // would hold the program for many minutes.
+            const TSerialPort* port = device_.Port();
+            if (!port || (port->LastError == 0 && !port->ReplyWithoutData)) {
+                pointsUnread_ = true;
+                break;
+            }
+            continue;
+        }
         points.push_back({id, DeviceText(p.Name, sizeof p.Name), p.Latitude, p.Longitude});
     }
     return points;
@@ -458,10 +468,12 @@ int TCourseImport::StoreCourse(int slot) {
     // Everything the course needs from the device, before a row is written.
     std::vector<std::vector<Point>> holePoints;
     holePoints.resize(size_t(holeCount));
-    for (int h = 1; h <= holeCount; ++h) {
+    pointsUnread_ = false;
+    for (int h = 1; h <= holeCount && !pointsUnread_; ++h) {
         const int first = u8::PointsPerCourse * slot + u8::PointsPerHole * (h - 1) + 1;
         holePoints[size_t(h - 1)] = ReadPoints(slot, first, first + u8::PointsPerHole - 1);
     }
+    if (pointsUnread_) return Failed(name);
     CourseEntry written = e;  // what goes back to the device: the entry as read, new number
     int newId = 0;
     try {
@@ -581,7 +593,12 @@ int TCourseImport::StoreCourse(int slot) {
 
 int TCourseImport::UpdateWaypoints(int slot, int courseId) {
     const int first = u8::FirstCoursePointId(slot);
+    pointsUnread_ = false;
     const std::vector<Point> candidates = ReadPoints(slot, first, u8::LastCoursePointId(slot));
+    if (pointsUnread_) {
+        HideProgress();
+        return Failed(DeviceText(CourseDirectory[slot].Name, sizeof CourseDirectory[slot].Name));
+    }
     try {
         TTransaction tx(db_);
         TTable points(&db_, "Waypoints");

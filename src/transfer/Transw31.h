@@ -111,4 +111,5 @@ private:
     int userId_;
     PointListBlock CoursePoints{};
     unsigned char ownWarning_ = 0;
+    bool pointsUnread_ = false;  // the device stopped answering point reads
 };

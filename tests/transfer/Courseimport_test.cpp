@@ -210,6 +210,24 @@ TEST_F(CourseImportTest, AFailedEntryWriteTakesTheCourseBack) {
     EXPECT_NE(CourseId("Pine Vly"), halfWritten);
 }
 
+// A device that stops answering point reads ends the course after one
+// time-out instead of one per point; a point the device refuses is skipped.
+TEST_F(CourseImportTest, ADeviceGoneSilentEndsThePointReadsAtOnce) {
+    Open();
+    sim.Device().AddFault({u8sim::Fault::Silence, u8::CmdReadPoint, -1, 0, -1});
+    EXPECT_EQ(Store(0), 1);
+    EXPECT_EQ(messages.Texts().back(), "Transfer of course Oak Hill failed! Please try again.");
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_EQ(Count("Waypoints"), 0);
+    EXPECT_FALSE(WroteAt(Entry(0), u8::CourseEntrySize));
+    sim.Device().ClearFaults();
+    messages.Clear();
+    sim.Device().AddFault({u8sim::Fault::ErrorCode, u8::CmdReadPoint, -1, 0, 1, 5});
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_GT(Count("Waypoints"), 0);
+    EXPECT_TRUE(messages.Empty());
+}
+
 TEST_F(CourseImportTest, AFailedHeaderWriteKeepsTheCourse) {
     Open();
     // The entry goes in four writes of at most 50 bytes; the fifth is the header.
