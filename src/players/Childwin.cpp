@@ -88,15 +88,6 @@ void TMDIChild::UpdateClubStatistics() {
     if (MainForm) ::UpdateClubStatistics(MainForm->Database);
 }
 
-int TMDIChild::ControlBags() {
-    int failed = -1;
-    const int result = Editor->Record().ControlBags(&failed);
-    const int passed = result ? failed : static_cast<int>(Editor->Record().Tree.size());
-    for (int n = 0; n < passed; ++n)
-        if (QTreeWidgetItem* item = Editor->BagItem(n)) item->setExpanded(false);
-    return result;
-}
-
 void TMDIChild::OKBtnClick() {
     if (TRefusal r = CheckDetails(Editor->ReadDetails())) {
         MessageBox(r->Text, r->Caption, MB_OK);
@@ -106,7 +97,7 @@ void TMDIChild::OKBtnClick() {
         CloseWindow();
         return;
     }
-    if (ControlBags()) {
+    if (Editor->ControlBags()) {
         const TMessage m = TPlayerRecord::IncompleteBagMessage();
         MessageBox(m.Text, m.Caption, MB_OK);
         return;

@@ -15,7 +15,6 @@ public:
     void OKBtnClick();
     void CancelBtnClick();
     void SavePlayer();  // throws the database's error; nothing is written then
-    int ControlBags();
     void Statistics1Click();  // club view
     void Statistics2Click();  // bag view
 

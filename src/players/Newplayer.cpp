@@ -81,18 +81,9 @@ bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-int TNewPlayerForm::ControlBags() {
-    int failed = -1;
-    const int result = Editor->Record().ControlBags(&failed);
-    const int passed = result ? failed : static_cast<int>(Editor->Record().Tree.size());
-    for (int n = 0; n < passed; ++n)
-        if (QTreeWidgetItem* item = Editor->BagItem(n)) item->setExpanded(false);
-    return result;
-}
-
 void TNewPlayerForm::OKBtnClick() {
     if (!MainForm) return;
-    if (ControlBags()) {
+    if (Editor->ControlBags()) {
         const TMessage m = TPlayerRecord::IncompleteBagMessage();
         MessageBox(m.Text, m.Caption, MB_OK);
         return;

@@ -12,7 +12,6 @@ public:
 
     void FormShow();
     void OKBtnClick();
-    int ControlBags();
     void Statistics1Click();  // bag view
     void Statistics2Click();  // club view
     // Esc closes nothing here (there is no cancel button).

@@ -481,6 +481,15 @@ TPlayerDetails TPlayerEditor::ReadDetails() const {
 
 QTreeWidgetItem* TPlayerEditor::BagItem(int node) const { return TreeView1->topLevelItem(node); }
 
+int TPlayerEditor::ControlBags() {
+    int failed = -1;
+    const int result = record_->ControlBags(&failed);
+    const int passed = result ? failed : static_cast<int>(record_->Tree.size());
+    for (int n = 0; n < passed; ++n)
+        if (QTreeWidgetItem* item = BagItem(n)) item->setExpanded(false);
+    return result;
+}
+
 void TPlayerEditor::AddBagItem(int node) {
     syncing_ = true;
     auto* item = new QTreeWidgetItem(TreeView1);

@@ -96,6 +96,8 @@ public:
     // Position of a tree item: bag node index and holder (-1 for a bag node).
     bool ItemPosition(QTreeWidgetItem* item, int* node, int* holder) const;
     QTreeWidgetItem* BagItem(int node) const;
+    // The record's bag check; the bag nodes that passed are collapsed.
+    int ControlBags();
     int FocusedClubIndex() const;  // -1 when no club item is focused
 
     void SetModified();
