@@ -483,14 +483,7 @@ void TEditRoundForm::Deleteshot1Click() {
             for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next())
                 rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
                                  RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
-            const std::vector<int> numbers = RenumberHole(rows);
-            for (size_t i = 0; i < rows.size(); ++i) {
-                if (numbers[i] == rows[i].ShotNumber) continue;
-                RoundShotsTable.SetRecNo(static_cast<int>(i));
-                RoundShotsTable.Edit();
-                RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
-                RoundShotsTable.Post();
-            }
+            StoreShotNumbers(RoundShotsTable, rows, RenumberHole(rows));
             if (MainForm) MainForm->ValidateRound(roundId);
             tx.Commit();
         } catch (...) {

@@ -16,6 +16,16 @@
 
 TShotEditForm* ShotEditForm = nullptr;
 
+void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (numbers[i] == rows[i].ShotNumber) continue;
+        shots.SetRecNo(static_cast<int>(i));
+        shots.Edit();
+        shots.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
+        shots.Post();
+    }
+}
+
 TShotEditForm::TShotEditForm(QWidget* owner)
     : QDialog(owner),
       RoundShotsTable(MainForm ? &MainForm->Database : nullptr, "RoundShots"),
@@ -217,14 +227,7 @@ bool TShotEditForm::StoreShot() {
         rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(),
                          RoundShotsTable.FieldByName("HoleId").AsInteger(),
                          RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
-    const std::vector<int> numbers = RenumberAfterStore(rows, shotId, place);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (numbers[i] == rows[i].ShotNumber) continue;
-        RoundShotsTable.SetRecNo(static_cast<int>(i));
-        RoundShotsTable.Edit();
-        RoundShotsTable.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
-        RoundShotsTable.Post();
-    }
+    StoreShotNumbers(RoundShotsTable, rows, RenumberAfterStore(rows, shotId, place));
     if (MainForm) MainForm->ValidateRound(roundId);
     tx.Commit();
     RoundShotsTable.Close();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "db/Table.h"
 
@@ -51,3 +52,8 @@ private:
 };
 
 extern TShotEditForm* ShotEditForm;
+
+struct ShotSlot;
+// Writes the new shot numbers (parallel to rows, the open table's records in
+// order) into the records whose number changed.
+void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers);
