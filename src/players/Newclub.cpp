@@ -63,27 +63,32 @@ TClubTypeButtons MakeClubTypeButtons(QWidget* parent, const QString& caption) {
     return t;
 }
 
+void BuildClubDialog(QDialog* dialog, const QString& typeCaption, QLineEdit*& clubEdit,
+                     TClubTypeButtons& types, QPushButton*& ok, QPushButton*& cancel) {
+    auto* label = new QLabel("Club name:", dialog);
+    clubEdit = new QLineEdit(dialog);
+    clubEdit->setObjectName("clubEdit");
+    clubEdit->setMaxLength(8);
+    label->setBuddy(clubEdit);
+    types = MakeClubTypeButtons(dialog, typeCaption);
+    ok = new QPushButton("OK", dialog);
+    ok->setObjectName("Button1");
+    ok->setDefault(true);
+    cancel = new QPushButton("Cancel", dialog);
+    cancel->setObjectName("Button2");
+    auto* grid = new QGridLayout(dialog);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(clubEdit, 0, 1, 1, 2);
+    grid->addWidget(types.Group, 1, 0, 1, 3);
+    grid->addWidget(ok, 2, 1);
+    grid->addWidget(cancel, 2, 2);
+}
+
 TNewClubFrm::TNewClubFrm(QWidget* owner) : QDialog(owner) {
     setObjectName("NewClubFrm");
     setWindowTitle("New club");
-    auto* label = new QLabel("Club name:", this);
-    clubEdit = new QLineEdit(this);
-    clubEdit->setObjectName("clubEdit");
-    clubEdit->setMaxLength(8);
+    BuildClubDialog(this, "Club type", clubEdit, Types, Button1, Button2);
     clubEdit->setToolTip("U8 name is the first 7 letters");
-    label->setBuddy(clubEdit);
-    Types = MakeClubTypeButtons(this, "Club type");
-    Button1 = new QPushButton("OK", this);
-    Button1->setObjectName("Button1");
-    Button1->setDefault(true);
-    Button2 = new QPushButton("Cancel", this);
-    Button2->setObjectName("Button2");
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(clubEdit, 0, 1, 1, 2);
-    grid->addWidget(Types.Group, 1, 0, 1, 3);
-    grid->addWidget(Button1, 2, 1);
-    grid->addWidget(Button2, 2, 2);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }

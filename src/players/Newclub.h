@@ -16,6 +16,10 @@ struct TClubTypeButtons {
     void SetEnabled(bool enabled);
 };
 TClubTypeButtons MakeClubTypeButtons(QWidget* parent, const QString& caption);
+// The body of the new-club and edit-club dialogs: name field, club types, OK
+// (Button1) and Cancel (Button2) in a grid.
+void BuildClubDialog(QDialog* dialog, const QString& typeCaption, QLineEdit*& clubEdit,
+                     TClubTypeButtons& types, QPushButton*& ok, QPushButton*& cancel);
 
 // The new-club dialog. On OK a new MClub stands in entry ClubCount of the main
 // window's ClubList (the count unchanged). Result 1 OK, 2 Cancel.
