@@ -145,7 +145,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     Reread([this] { RoundTable.Open(); });
     QMdiSubWindow* sub = MainForm->AddMdiChild(this);
     // A tool-window border: caption and close box only.
-    sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
     sub->adjustSize();
     sub->move(0, 0);
