@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "platform/Messagebox.h"
+#include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
 #include "shell/Calculations.h"
@@ -26,17 +27,6 @@
 namespace {
 
 TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
-
-std::optional<int> OptInt(TTable& t, const std::string& field) {
-    if (t.IsEmpty()) return std::nullopt;
-    const TVariant v = t.FieldByName(field).Value();
-    if (v.IsNull()) return std::nullopt;
-    try {
-        return static_cast<int>(v.AsInteger());
-    } catch (const EDatabaseError&) {
-        return std::nullopt;
-    }
-}
 
 double Float(TTable& t, const std::string& field) {
     try {

@@ -22,6 +22,7 @@
 #include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
 #include "rounds/Holescene.h"
+#include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Topenglappanel.h"
 #include "shell/Helpwindow.h"
@@ -31,18 +32,6 @@
 namespace {
 
 TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
-
-// A stored value that is missing, or does not read as a number, is none.
-std::optional<int> OptInt(TTable& t, const std::string& field) {
-    if (t.IsEmpty()) return std::nullopt;
-    const TVariant v = t.FieldByName(field).Value();
-    if (v.IsNull()) return std::nullopt;
-    try {
-        return static_cast<int>(v.AsInteger());
-    } catch (const EDatabaseError&) {
-        return std::nullopt;
-    }
-}
 
 std::optional<double> OptFloat(TTable& t, const std::string& field) {
     if (t.IsEmpty()) return std::nullopt;

@@ -1,0 +1,17 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "db/Table.h"
+
+// A stored value that is missing, or does not read as a number, is none.
+inline std::optional<int> OptInt(TTable& t, const std::string& field) {
+    if (t.IsEmpty()) return std::nullopt;
+    const TVariant v = t.FieldByName(field).Value();
+    if (v.IsNull()) return std::nullopt;
+    try {
+        return static_cast<int>(v.AsInteger());
+    } catch (const EDatabaseError&) {
+        return std::nullopt;
+    }
+}
