@@ -138,17 +138,19 @@ namespace {
 int InMemory(long long address, int length) {
     return address >= 0 && address + length <= u8::MemorySize ? int(address) : -1;
 }
+
+// Where game area n starts by the map's arithmetic, n unchecked.
+long long AreaStart(int n) { return u8::GameAreaAddress + (long long)u8::GameAreaSize * (n - 1); }
 } // namespace
 
 // Reads compute their addresses as the memory map does, with no range check
 // of n, h or p: only an address outside memory is refused.
 int TU8Device::GameAreaAddress(int n) {
-    return InMemory(u8::GameAreaAddress + (long long)u8::GameAreaSize * (n - 1), u8::GameHeaderSize);
+    return InMemory(AreaStart(n), u8::GameHeaderSize);
 }
 
 int TU8Device::GameHoleAddress(int n, int h) {
-    long long at = u8::GameAreaAddress + (long long)u8::GameAreaSize * (n - 1) + u8::GameHeaderSize +
-                   (long long)u8::GameHoleSize * (h - 1);
+    long long at = AreaStart(n) + u8::GameHeaderSize + (long long)u8::GameHoleSize * (h - 1);
     return InMemory(at, u8::GameHoleSize);
 }
 
