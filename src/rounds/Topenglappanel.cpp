@@ -196,6 +196,20 @@ std::vector<float> Tessellate(const std::vector<std::vector<QPointF>>& contours)
     triangles.resize(triangles.size() - triangles.size() % 6);
     return triangles;
 }
+
+// Calls one display list per character of the text; the caller has checked the range.
+void CallGlyphLists(uint32_t listBase, int32_t firstGlyph, const std::string& text, bool keepFrontFace) {
+    std::vector<GLuint> lists;
+    lists.reserve(text.size());
+    for (unsigned char c : text) lists.push_back(GLuint(int64_t(c) - firstGlyph));
+    glPushAttrib(GL_LIST_BIT);
+    GLint frontFace = GL_CCW;
+    if (keepFrontFace) glGetIntegerv(GL_FRONT_FACE, &frontFace);
+    glListBase(listBase);
+    glCallLists(GLsizei(lists.size()), GL_UNSIGNED_INT, lists.data());
+    if (keepFrontFace) glFrontFace(GLenum(frontFace));
+    glPopAttrib();
+}
 } // namespace
 
 TGlyphGeometry BuildGlyphGeometry(const QRawFont& font, unsigned code, float deviation) {
@@ -646,16 +660,7 @@ void TOpenGLAPPanel::Draw3DText(const std::string& text) { Draw3DText(font3D_.ge
 void TOpenGLAPPanel::Draw3DText(const OpenGLAPFont3D* font, const std::string& text) {
     if (!font || font->ListBase == 0 || !TextInFontRange(font->FirstGlyph, font->NumGlyph, text)) return;
     if (!hasContext_ || QOpenGLContext::currentContext() != context()) return;
-    std::vector<GLuint> lists;
-    lists.reserve(text.size());
-    for (unsigned char c : text) lists.push_back(GLuint(int64_t(c) - font->FirstGlyph));
-    glPushAttrib(GL_LIST_BIT);
-    GLint frontFace = GL_CCW;
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    glListBase(font->ListBase);
-    glCallLists(GLsizei(lists.size()), GL_UNSIGNED_INT, lists.data());
-    glFrontFace(GLenum(frontFace));
-    glPopAttrib();
+    CallGlyphLists(font->ListBase, font->FirstGlyph, text, true);
 }
 
 void TOpenGLAPPanel::Draw2DText(const std::string& text) { Draw2DText(font2D_.get(), text); }
@@ -663,13 +668,7 @@ void TOpenGLAPPanel::Draw2DText(const std::string& text) { Draw2DText(font2D_.ge
 void TOpenGLAPPanel::Draw2DText(const OpenGLAPFont2D* font, const std::string& text) {
     if (!font || font->ListBase == 0 || !TextInFontRange(font->FirstGlyph, font->NumGlyph, text)) return;
     if (!hasContext_ || QOpenGLContext::currentContext() != context()) return;
-    std::vector<GLuint> lists;
-    lists.reserve(text.size());
-    for (unsigned char c : text) lists.push_back(GLuint(int64_t(c) - font->FirstGlyph));
-    glPushAttrib(GL_LIST_BIT);
-    glListBase(font->ListBase);
-    glCallLists(GLsizei(lists.size()), GL_UNSIGNED_INT, lists.data());
-    glPopAttrib();
+    CallGlyphLists(font->ListBase, font->FirstGlyph, text, false);
 }
 
 bool TOpenGLAPPanel::QueryOpenGLExtention(const std::string& name) {
