@@ -115,8 +115,8 @@ TEST_F(PlayerTest, AllRoundsTexts) {
 
 TEST_F(PlayerTest, AllRoundsCountersCountPlayedHolesOnly) {
     auto hole = [&](int total, bool fir, bool gir, int bunker, int putts) {
-        Append("RoundHoles", {{"RoundId", 1}, {"HoleId", 1}, {"HoleShotsTotal", total}, {"FIR", fir},
-                              {"GIR", gir}, {"BunkerHits", bunker}, {"HoleShotsPutter", putts}});
+        AppendRow("RoundHoles", {{"RoundId", 1}, {"HoleId", 1}, {"HoleShotsTotal", total}, {"FIR", fir},
+                                 {"GIR", gir}, {"BunkerHits", bunker}, {"HoleShotsPutter", putts}});
     };
     hole(4, true, false, 1, 2);
     hole(5, false, true, 2, 1);

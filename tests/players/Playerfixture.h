@@ -4,26 +4,17 @@
 #include <memory>
 #include <string>
 
-#include "db/Database.h"
-#include "db/Table.h"
-#include "platform/Datafolder.h"
+#include "db/Dbfixture.h"
 #include "players/Playerrules.h"
-#include "support/Testsupport.h"
 
 // A fresh database (with the delivered "Default" bag of player 1, clubs 99 to
 // 111) and editor lists of the test's own.
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public DbTest {
 protected:
-    void SetUp() override {
-        home_ = std::make_unique<TempHome>();
-        db.SetDatabaseName(DataPath("kx.mdb"));
-        db.Open();
-    }
     void TearDown() override {
         if (record_) record_->Close();
         record_.reset();
-        db.Close();
-        home_.reset();
+        DbTest::TearDown();
     }
 
     TPlayerRecord& Record(bool firstRun = false) {
@@ -37,37 +28,23 @@ protected:
         return r;
     }
 
-    long long Append(const std::string& table, std::initializer_list<std::pair<const char*, TVariant>> values) {
-        TTable t(&db, table);
-        t.Open();
-        t.Append();
-        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-        t.Post();
-        return t.Fields(0).Value().AsInteger();
-    }
     int AddBag(int userId, const std::string& name) {
-        return static_cast<int>(Append("GolfBag", {{"UserId", userId}, {"BagName", name}}));
+        return static_cast<int>(AppendRow("GolfBag", {{"UserId", userId}, {"BagName", name}}));
     }
     // A club of the player; bagId 0 with order 0 still gets a Clubs row
     // unless link is false.
     int AddClub(int userId, const std::string& name, int type, int bagId = 0, int order = 0,
                 bool deleted = false, bool link = true) {
-        const int id = static_cast<int>(Append("ClubDetail", {{"UserId", userId},
-                                                              {"ClubName", name},
-                                                              {"Type", type},
-                                                              {"DeletedClub", deleted}}));
-        if (link) Append("Clubs", {{"ClubId", id}, {"BagId", bagId}, {"OrderNumber", order}});
+        const int id = static_cast<int>(AppendRow("ClubDetail", {{"UserId", userId},
+                                                                 {"ClubName", name},
+                                                                 {"Type", type},
+                                                                 {"DeletedClub", deleted}}));
+        if (link) AppendRow("Clubs", {{"ClubId", id}, {"BagId", bagId}, {"OrderNumber", order}});
         return id;
     }
     void AddShot(int clubId, int length) {
-        Append("RoundShots", {{"RoundId", 1}, {"HoleId", 1}, {"ShotNumber", 1}, {"ClubId", clubId},
-                              {"ShotLength", length}});
-    }
-    int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&db, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
+        AppendRow("RoundShots", {{"RoundId", 1}, {"HoleId", 1}, {"ShotNumber", 1}, {"ClubId", clubId},
+                                 {"ShotLength", length}});
     }
     TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
         TTable t(&db, table);
@@ -102,11 +79,9 @@ protected:
         return d;
     }
 
-    TDatabase db;
     TOwnLists own;
 
 private:
-    std::unique_ptr<TempHome> home_;
     std::unique_ptr<TPlayerRecord> record_;
 };
 

@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(SaveTest, PlayerWindowWritesEveryTable) {
-    Append("PlayerDetail", {{"UserId", 2}, {"FirstName", "Old"}, {"State", "XX"}, {"Sex", true}});
+    AppendRow("PlayerDetail", {{"UserId", 2}, {"FirstName", "Old"}, {"State", "XX"}, {"Sex", true}});
     const int home = AddBag(2, "Home");
     const int away = AddBag(2, "Away");
     const int gone = AddBag(2, "Gone");
