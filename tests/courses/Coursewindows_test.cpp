@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "courses/Coursechild.h"
 #include "courses/Coursestore.h"
@@ -92,6 +93,20 @@ class CourseWindowTest : public ShellTest {
         c.FieldByName("Course_Name").SetAsString(name);
         c.Post();
         return id;
+    }
+    // Stores a course point; coordinates left out stay empty. Returns its PointId.
+    int AddPoint(int courseId, int type, const std::string& name, std::optional<double> latitude = {},
+                 std::optional<double> longitude = {}) {
+        TTable p(&Db(), "Waypoints");
+        p.Open();
+        p.Append();
+        p.FieldByName("CourseId").SetAsInteger(courseId);
+        p.FieldByName("Type").SetAsInteger(type);
+        p.FieldByName("Name").SetAsString(name);
+        if (latitude) p.FieldByName("Latitude").SetAsFloat(*latitude);
+        if (longitude) p.FieldByName("Longitude").SetAsFloat(*longitude);
+        p.Post();
+        return p.FieldByName("PointId").AsInteger();
     }
     TCourseForm* OpenList() {
         MainForm->Course1Click();
@@ -319,13 +334,7 @@ TEST_F(CourseWindowTest, ViewModeShowsLabelsAndKeepsCoursePoints) {
     c.FieldByName("Link").SetAsString("file:///usr/bin/xterm");
     c.FieldByName("Email").SetAsString("pro@heath.example");
     c.Post();
-    TTable p(&Db(), "Waypoints");
-    p.Open();
-    p.Append();
-    p.FieldByName("CourseId").SetAsInteger(id);
-    p.FieldByName("Type").SetAsInteger(2);
-    p.FieldByName("Name").SetAsString("Pin");
-    p.Post();
+    AddPoint(id, 2, "Pin");
 
     std::vector<QUrl> opened;
     SetLinkOpener([&](const QUrl& url) {
@@ -382,15 +391,7 @@ TEST(CourseLinks, OnlyWebAndMailAddressesOpen) {
 
 TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     const int id = NewCourse("Heath", false, 2);
-    TTable p(&Db(), "Waypoints");
-    p.Open();
-    p.Append();
-    p.FieldByName("CourseId").SetAsInteger(id);
-    p.FieldByName("Type").SetAsInteger(11);
-    p.FieldByName("Name").SetAsString("Tower");
-    p.FieldByName("Latitude").SetAsFloat(0.0);
-    p.Post();
-    const int tower = p.FieldByName("PointId").AsInteger();
+    const int tower = AddPoint(id, 11, "Tower", 0.0);
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     TNewCoursePointFrm* d = NewCoursePointFrm;
     ASSERT_NE(d, nullptr);
@@ -568,16 +569,7 @@ TEST_F(CourseWindowTest, LengthsKeepTheUnitTheGridWasBuiltIn) {
 
 TEST_F(CourseWindowTest, EditingAPointKeepsItsStoredCoordinates) {
     const int id = NewCourse("Heath", false, 1);
-    TTable p(&Db(), "Waypoints");
-    p.Open();
-    p.Append();
-    p.FieldByName("CourseId").SetAsInteger(id);
-    p.FieldByName("Type").SetAsInteger(2);
-    p.FieldByName("Name").SetAsString("Pin");
-    p.FieldByName("Latitude").SetAsFloat(51.1234567);
-    p.FieldByName("Longitude").SetAsFloat(-123.4567891);
-    p.Post();
-    const std::string point = "PointId = " + std::to_string(p.FieldByName("PointId").AsInteger());
+    const std::string point = "PointId = " + std::to_string(AddPoint(id, 2, "Pin", 51.1234567, -123.4567891));
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     TNewCoursePointFrm* d = NewCoursePointFrm;
     frm->CoursepointsListView->setCurrentItem(frm->CoursepointsListView->topLevelItem(0));
