@@ -72,7 +72,7 @@ void TMDIChild::FormShow() {
     const int userId = MainForm->GetUserId();
     Editor->LoadDetails(userId);
     Editor->LoadBagsAndClubs(userId);
-    if (ClubStatsForm) ClubStatsForm->SetCounters(CountAllRounds(MainForm->Database));
+    if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(MainForm->Database);
     MainForm->Player1->setEnabled(false);
     MainForm->PlayerTB->setEnabled(false);
     // Loaded: the window in its normal state at the top left, also when

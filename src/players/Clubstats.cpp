@@ -80,14 +80,6 @@ void TClubStatsForm::FormCreate() {
     }
 }
 
-void TClubStatsForm::SetCounters(const TAllRoundsCounters& c) {
-    AllRoundsHoles = c.Holes;
-    AllRoundsFairwayHits = c.FairwayHits;
-    AllRoundsGirCount = c.GirCount;
-    AllRoundsBunkerHits = c.BunkerHits;
-    AllRoundsPutts = c.Putts;
-}
-
 void TClubStatsForm::Place(int height, int boxHeight, int okTop) {
     if (MainForm) move(MainForm->x() + 600, MainForm->y() + 74);
     setFixedSize(281, height);
@@ -114,8 +106,7 @@ void TClubStatsForm::FillRow(int r, const MClub& club, bool bagView) {
 }
 
 void TClubStatsForm::FillAllRounds() {
-    const TAllRoundsTexts t = AllRoundsTexts(
-        {AllRoundsHoles, AllRoundsFairwayHits, AllRoundsGirCount, AllRoundsBunkerHits, AllRoundsPutts});
+    const TAllRoundsTexts t = AllRoundsTexts(AllRounds);
     AllRoundsFairwayLabel->setText(QString::fromStdString(t.Fairway));
     AllRoundsBunkerLabel->setText(QString::fromStdString(t.Bunker));
     AllRoundsGirLabel->setText(QString::fromStdString(t.Gir));

@@ -30,12 +30,7 @@ public:
     void Reset();
 
     // All-rounds counters, filled by the player window when it is shown.
-    int AllRoundsHoles = 0;
-    int AllRoundsFairwayHits = 0;
-    int AllRoundsGirCount = 0;
-    int AllRoundsBunkerHits = 0;
-    int AllRoundsPutts = 0;
-    void SetCounters(const TAllRoundsCounters& c);
+    TAllRoundsCounters AllRounds;
 
     QScrollArea* ScrollBox1;
     QPushButton* OK;

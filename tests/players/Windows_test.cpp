@@ -438,7 +438,7 @@ TEST_F(PlayerWindowTest, StatisticsWindowShowsFiguresAndEmptiesOnEveryClose) {
     TPlayerEditor* ed = OpenPlayer();
     ASSERT_NE(ed, nullptr);
     EXPECT_EQ(Value("ClubDetail", "ClubId=99", "Shots").AsInteger(), 4);
-    EXPECT_EQ(ClubStatsForm->AllRoundsHoles, 36);
+    EXPECT_EQ(ClubStatsForm->AllRounds.Holes, 36);
 
     // The bag view through the tree's menu command.
     ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0));
