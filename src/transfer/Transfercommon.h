@@ -1,6 +1,5 @@
 #pragma once
 // Small helpers the transfer pages and their store and upload routines share.
-#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -25,7 +24,5 @@ inline std::string DeviceText(const char* field, size_t size) {
     const void* nul = std::memchr(field, 0, size);
     return std::string(field, nul ? static_cast<const char*>(nul) - field : size);
 }
-
-inline uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 }  // namespace transfer
