@@ -113,11 +113,11 @@ void TClubStatsForm::FillAllRounds() {
     AllRoundsPuttsLabel->setText(QString::fromStdString(t.Putts));
 }
 
-void TClubStatsForm::ShowAllRounds() {
+void TClubStatsForm::SetAllRoundsVisible(bool visible) {
     for (QWidget* w : {static_cast<QWidget*>(AllRoundsTitleLabel), static_cast<QWidget*>(AllRoundsFairwayLabel),
                        static_cast<QWidget*>(AllRoundsBunkerLabel), static_cast<QWidget*>(AllRoundsGirLabel),
                        static_cast<QWidget*>(AllRoundsPuttsLabel), static_cast<QWidget*>(AllRoundsSeparator)})
-        w->show();
+        w->setVisible(visible);
 }
 
 void TClubStatsForm::PrepareClubView(const MClub* club, bool playerWindow) {
@@ -127,7 +127,7 @@ void TClubStatsForm::PrepareClubView(const MClub* club, bool playerWindow) {
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     if (playerWindow) {
         FillAllRounds();
-        ShowAllRounds();
+        SetAllRoundsVisible(true);
     }
 }
 
@@ -138,7 +138,7 @@ void TClubStatsForm::PrepareBagView(const std::vector<const MClub*>& holders, bo
     int r = 0;
     for (const MClub* club : holders) {
         if (!club || r >= Rows) continue;
-        if (playerWindow) ShowAllRounds();
+        if (playerWindow) SetAllRoundsVisible(true);
         FillRow(r++, *club, true);
     }
 }
@@ -155,10 +155,7 @@ void TClubStatsForm::ShowBagView(const std::vector<const MClub*>& holders, bool 
 
 void TClubStatsForm::Reset() {
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    for (QWidget* w : {static_cast<QWidget*>(AllRoundsTitleLabel), static_cast<QWidget*>(AllRoundsFairwayLabel),
-                       static_cast<QWidget*>(AllRoundsBunkerLabel), static_cast<QWidget*>(AllRoundsGirLabel),
-                       static_cast<QWidget*>(AllRoundsPuttsLabel), static_cast<QWidget*>(AllRoundsSeparator)})
-        w->hide();
+    SetAllRoundsVisible(false);
     for (int r = 0; r < Rows; ++r)
         for (QLabel* l : {RowNameLabel[r], RowImage[r], RowShotsLabel[r], RowAverageLabel[r], RowLongestLabel[r]})
             l->hide();

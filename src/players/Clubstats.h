@@ -51,7 +51,7 @@ private:
     void Place(int height, int boxHeight, int okTop);
     void FillRow(int r, const MClub& club, bool bagView);
     void FillAllRounds();
-    void ShowAllRounds();
+    void SetAllRoundsVisible(bool visible);
 };
 
 extern TClubStatsForm* ClubStatsForm;
