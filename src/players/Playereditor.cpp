@@ -577,13 +577,7 @@ void TPlayerEditor::SpeedButton1Click() {
     if (!NewBagFrm || !MainForm) return;
     NewBagFrm->move(DialogPosition(NewBagButton));
     if (NewBagFrm->exec() != 1) return;
-    try {
-        record_->AddNewBag();
-    } catch (...) {
-        delete MainForm->BagList[MainForm->BagCount];
-        MainForm->BagList[MainForm->BagCount] = nullptr;
-        throw;
-    }
+    record_->AddNewBag();
     AddBagItem(static_cast<int>(record_->Tree.size()) - 1);
     SetModified();
 }

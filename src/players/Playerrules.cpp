@@ -284,14 +284,21 @@ TRefusal TPlayerRecord::CheckBagName(const std::string& name, int exceptBag) con
 
 void TPlayerRecord::AddNewBag() {
     MBag* bag = lists_.Bags[BagCount()];
-    TTable table(&db_, "GolfBag");
-    table.Open();
-    table.Append();
-    table.FieldByName("UserId").SetAsInteger(-1);
-    table.FieldByName("BagName").SetAsString(bag->BagName);
-    table.Post();
-    bag->BagId = table.FieldByName("BagId").AsInteger();
-    table.Close();
+    try {
+        TTable table(&db_, "GolfBag");
+        table.Open();
+        table.Append();
+        table.FieldByName("UserId").SetAsInteger(-1);
+        table.FieldByName("BagName").SetAsString(bag->BagName);
+        table.Post();
+        bag->BagId = table.FieldByName("BagId").AsInteger();
+        table.Close();
+    } catch (...) {
+        // The bag without its row is not kept.
+        delete bag;
+        lists_.Bags[BagCount()] = nullptr;
+        throw;
+    }
     bag->Changed = 1;
     bag->IsNew = 1;
     AppendBag(bag);

@@ -116,7 +116,8 @@ public:
     TRefusal CheckBagName(const std::string& name, int exceptBag = -1) const;
 
     // The new object stands in entry BagCount / ClubCount (placed by the
-    // dialog). A new bag gets its GolfBag row at once (UserId -1).
+    // dialog). A new bag gets its GolfBag row at once (UserId -1); when that
+    // fails, the bag is freed and the error passed on.
     void AddNewBag();
     void AddNewClub();
 

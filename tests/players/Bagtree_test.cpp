@@ -232,6 +232,19 @@ TEST_F(PlayerTest, NewBagRowExistsAtOnceAndGoesWhenTheEditorClosesUnsaved) {
     EXPECT_EQ(Count("GolfBag", "UserId=-1"), 0);
 }
 
+TEST_F(PlayerTest, NewBagThatGetsNoRowIsFreedAndNotCounted) {
+    TPlayerRecord& r = Load(2);
+    db.Execute("CREATE TRIGGER NoBags BEFORE INSERT ON GolfBag BEGIN SELECT RAISE(ABORT, 'no bags'); END");
+    own.Bags[own.BagCount] = new MBag;
+    own.Bags[own.BagCount]->SetName("Travel");
+    EXPECT_THROW(r.AddNewBag(), EDatabaseError);
+    EXPECT_EQ(own.Bags[0], nullptr);
+    EXPECT_EQ(own.BagCount, 0);
+    EXPECT_EQ(r.BagCount(), 0);
+    EXPECT_TRUE(r.Tree.empty());
+    EXPECT_FALSE(r.Modified);
+}
+
 TEST_F(PlayerTest, DeletingBagsAndClubs) {
     const int bag = AddBag(2, "Holds");
     AddBag(2, "Default");
