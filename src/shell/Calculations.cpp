@@ -119,22 +119,16 @@ int ShotStrokes(int penId) {
 void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundShotsTable,
                    int roundId) {
     const std::string round = std::to_string(roundId);
+    const std::string byRound = "RoundId = " + round;
     // Closed tables open on this round's rows only, not on every stored round.
-    if (!roundTable.Active()) {
-        roundTable.SetFilter("RoundId = " + round);
-        roundTable.Open();
-    }
-    if (!roundHolesTable.Active()) {
-        roundHolesTable.SetFilter("RoundId = " + round);
-        roundHolesTable.Open();
-    }
-    if (!roundShotsTable.Active()) {
-        roundShotsTable.SetFilter("RoundId = " + round);
-        roundShotsTable.Open();
+    for (TTable* t : {&roundTable, &roundHolesTable, &roundShotsTable}) {
+        if (t->Active()) continue;
+        t->SetFilter(byRound);
+        t->Open();
     }
 
     TTransaction tx(*roundTable.Database());
-    roundTable.SetFilter("RoundId = " + round);
+    roundTable.SetFilter(byRound);
     // A round number without a row: nothing to mark (an edit would append).
     const bool haveRound = !roundTable.IsEmpty();
     if (haveRound) {
@@ -143,7 +137,7 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
         roundTable.FieldByName("Invalid").SetAsBoolean(false);
     }
 
-    roundHolesTable.SetFilter("RoundId = " + round);
+    roundHolesTable.SetFilter(byRound);
     roundHolesTable.First();
     while (!roundHolesTable.Eof()) {
         roundHolesTable.Edit();
