@@ -316,7 +316,6 @@ void TMainForm::FirstPaintStep() {
             // before anything is written.
             PlayerTable.Close();
             databaseOpen_ = false;
-            if (splash_) splash_->close();
             MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
             Database.Close();
             hide();
