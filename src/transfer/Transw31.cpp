@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "courses/Coursestore.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
@@ -563,18 +564,7 @@ int TCourseImport::StoreCourse(int slot) {
     if (device_.WriteCourseEntry(&written, slot + 1) != 0) {
         // The entry may be half written; the course goes again (its id is never reused).
         try {
-            TTransaction tx(db_);
-            const std::string where = "CourseId = " + std::to_string(newId);
-            for (const char* table : {"Waypoints", "Holes", "ScoreCard", "Course_General"}) {
-                TTable t(&db_, table);
-                t.SetFilter(where);
-                t.Open();
-                while (!t.IsEmpty()) {
-                    t.First();
-                    t.Delete();
-                }
-            }
-            tx.Commit();
+            DeleteCourse(db_, newId);
         } catch (const std::exception&) {
         }
         HideProgress();
