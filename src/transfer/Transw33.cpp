@@ -10,6 +10,7 @@
 #include "platform/Version.h"
 #include "shell/Mainform.h"
 #include "shell/Progresswin.h"
+#include "transfer/Transfercommon.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webquery.h"
@@ -187,7 +188,7 @@ void TTransWiz33::ImportCourses(const std::string& reply) {
 
 void TTransWiz33::NextButtonClick() {
     const int userId = UserId();
-    TWebSettings s = ReadWebSettings(userId);
+    const TWebSettings s = ReadWebSettings(userId);
     try {
         CourseHTTP.SetProxy(s.FirewallAdress, s.Portnumber);
     } catch (const std::exception& e) {
@@ -213,18 +214,17 @@ void TTransWiz33::NextButtonClick() {
         std::string reply;
         try {
             progress.SetMessage("Receiving course data");
-            s = ReadWebSettings(userId);
             TRequestFile file("test.xml", CoursesQuery(s.UserName, s.Password, ids));
             reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
         } catch (const std::exception&) {
-            if (ProgressForm) ProgressForm->hide();
+            transfer::HideProgress();
             MessageBox(NetworkErrorText, "Network connection error");
             QueryFailed = 1;
             done(wizard::Cancelled);
             return;
         }
         if (IsNotOkReply(reply)) {
-            if (ProgressForm) ProgressForm->hide();
+            transfer::HideProgress();
             MessageBox(RefusalText(reply), "Incorrect Peakrally settings");
             QueryFailed = 1;
             done(wizard::Cancelled);
@@ -234,7 +234,7 @@ void TTransWiz33::NextButtonClick() {
             progress.SetMessage("Updating courses data");
             ImportCourses(reply);
         } catch (const std::exception&) {
-            if (ProgressForm) ProgressForm->hide();
+            transfer::HideProgress();
             ShowMessage("Course update failed");
             done(wizard::Cancelled);
             return;

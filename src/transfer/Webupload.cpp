@@ -6,6 +6,7 @@
 #include "db/Table.h"
 #include "platform/Messagebox.h"
 #include "shell/Progresswin.h"
+#include "transfer/Transfercommon.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webexchange.h"
 #include "transfer/Webquery.h"
@@ -274,24 +275,17 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
                                         "Transfering bags and clubs data",
                                         "Transfering rounds data"};
     if (kind < 0 || kind > 2) return;
-    const std::string buildNr = BuildNumber(fileVersion_);
-    {
-        const TWebSettings s = ReadWebSettings(userId_);
-        try {
-            http_.SetProxy(s.FirewallAdress, s.Portnumber);
-        } catch (const std::exception& e) {
-            MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
-            return;
-        }
+    const TWebSettings s = ReadWebSettings(userId_);
+    try {
+        http_.SetProxy(s.FirewallAdress, s.Portnumber);
+    } catch (const std::exception& e) {
+        MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
+        return;
     }
+    const TUploadAccount account{BuildNumber(fileVersion_), s.UserName, s.Password};
     std::vector<std::string> memo;
     TProgressScope progress("Connecting...");
-    auto hide = [] {
-        if (ProgressForm) ProgressForm->hide();
-    };
     for (int i = 0; i < count; ++i) {
-        const TWebSettings s = ReadWebSettings(userId_);
-        const TUploadAccount account{buildNr, s.UserName, s.Password};
         std::string body, name;
         if (kind == 0) {
             const auto& c = page.Courses.at(static_cast<size_t>(i));
@@ -324,23 +318,23 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
                     accepted = true;
                 }
             } catch (const std::exception&) {
-                hide();
+                transfer::HideProgress();
                 MessageBox(NetworkErrorText, "Network connection error");
                 continue;
             }
             if (!accepted) {
-                hide();
+                transfer::HideProgress();
                 MessageBox(RefusalText(reply), "Transfer not ok!");
                 if (kind == 0) return;  // a refused course ends the upload
                 continue;
             }
         } catch (const std::exception& e) {
             // The request file could not be written or read back.
-            hide();
+            transfer::HideProgress();
             MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
             return;
         }
-        hide();
+        transfer::HideProgress();
         MessageBox("Transfer ok!", "Transfer succeeded");
     }
 }
