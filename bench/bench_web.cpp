@@ -20,6 +20,7 @@
 #include "platform/Messagebox.h"
 #include "platform/Registry.h"
 #include "sim/Webdouble.h"
+#include "transfer/Transw35.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webexchange.h"
 #include "transfer/Webquery.h"
@@ -172,17 +173,7 @@ void BM_RoundsList(benchmark::State& state) {
     QTreeWidget list;
     for (auto _ : state) {
         list.clear();
-        QList<QTreeWidgetItem*> items;
-        for (const TRoundListRow& row : RoundListRows(db, 1)) {
-            auto* item = new QTreeWidgetItem;
-            item->setText(0, QString::fromStdString(row.Date));
-            item->setText(1, QString::fromStdString(row.Course));
-            item->setText(2, QString::fromStdString(row.Title));
-            item->setText(3, QString::fromStdString(row.Score));
-            item->setData(0, Qt::UserRole, row.RoundId);
-            items.append(item);
-        }
-        list.addTopLevelItems(items);
+        AddRoundListItems(&list, RoundListRows(db, 1));
     }
     if (list.topLevelItemCount() != 10000) state.SkipWithError("the list is not whole");
     db.Close();

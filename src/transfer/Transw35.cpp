@@ -203,15 +203,7 @@ TRoundSortKey RoundKey(const QTreeWidgetItem* item) {
 }
 }  // namespace
 
-void TTransWiz35::ShowDatabase() {
-    NextButton->setEnabled(true);
-    RoundsListBox->clear();
-    const std::vector<TRoundListRow> rows = RoundListRows(MainForm->Database, MainForm->GetUserId());
-    if (rows.empty()) {
-        MessageBox("You don't have any rounds to tranfer", "No rounds available");
-        NextButton->setEnabled(false);
-        return;
-    }
+void AddRoundListItems(QTreeWidget* list, const std::vector<TRoundListRow>& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(qsizetype(rows.size()));
     for (const TRoundListRow& row : rows) {
@@ -225,7 +217,19 @@ void TTransWiz35::ShowDatabase() {
         if (row.Start) item->setData(0, kRoundDateRole, double(int64_t(*row.Start)));
         items.append(item);
     }
-    RoundsListBox->addTopLevelItems(items);
+    list->addTopLevelItems(items);
+}
+
+void TTransWiz35::ShowDatabase() {
+    NextButton->setEnabled(true);
+    RoundsListBox->clear();
+    const std::vector<TRoundListRow> rows = RoundListRows(MainForm->Database, MainForm->GetUserId());
+    if (rows.empty()) {
+        MessageBox("You don't have any rounds to tranfer", "No rounds available");
+        NextButton->setEnabled(false);
+        return;
+    }
+    AddRoundListItems(RoundsListBox, rows);
 }
 
 void TTransWiz35::NextDatabase() {

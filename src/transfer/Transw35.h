@@ -13,6 +13,7 @@ class QTreeWidgetItem;
 class TDatabase;
 class TSerialPort;
 class TU8Device;
+struct TRoundListRow;
 
 // Step 4 of the round roads. With the U8 as the source it lists the device's
 // games and imports the chosen ones; with the database as the source it
@@ -61,6 +62,9 @@ extern TTransWiz35* TransWiz35;
 
 // The main window's validation of a round the import has just stored.
 void ValidateImportedRound(int roundId);
+
+// The database mode's list rows, appended to list in one go.
+void AddRoundListItems(QTreeWidget* list, const std::vector<TRoundListRow>& rows);
 
 // One row of the device's game list.
 struct TGameListRow {
