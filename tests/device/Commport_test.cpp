@@ -429,6 +429,15 @@ TEST_F(SimPort, OutputFlushedMidFloodNeverSendsABlockTwice) {
         char marker[8] = {'#', 'M', char('A' + r % 26), char('a' + r / 26), '#', '#', '#', '#'};
         ASSERT_EQ(port.PutBlock(marker, 8), 8u);
         ASSERT_TRUE(WaitFor([&] { return port.GetOutBuffUsed() == 0; }, 3000));
+        // The next flush also purges the line's own queue: wait until the
+        // marker has arrived, so only ring contents can be discarded.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const Bytes seen = sim.Received();
+                return std::search(seen.begin(), seen.end(), marker, marker + 8) != seen.end();
+            },
+            3000))
+            << "marker " << r << " never arrived";
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const Bytes got = sim.Received();
