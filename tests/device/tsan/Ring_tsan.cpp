@@ -2,6 +2,8 @@
 // both ways through a pseudo-terminal with an echoing simulator, flushes in
 // the middle of traffic, receive notifications and repeated open and close.
 // Exits non-zero on a data mismatch; the sanitizer fails it on a race.
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -101,40 +103,44 @@ int main() {
     EchoTraffic(port, 64 * 1024, "traffic after flushes came back whole and in order");
 
     // Output flushed while the write thread is busy with a flood, then a
-    // marker: the echo carries each marker exactly once.
+    // marker: the line carries each marker exactly once. A flush also purges
+    // the line's own queue, so each marker must have arrived before the next.
     {
         const std::vector<uint8_t> flood = Pattern(4000, 99);
-        std::vector<uint8_t> back;
         char buf[4096];
         const int rounds = 40;
+        sim.ClearReceived();
+        auto arrived = [&](const char* marker) {
+            const std::vector<uint8_t> seen = sim.Received();
+            return std::search(seen.begin(), seen.end(), marker, marker + 6) != seen.end();
+        };
         for (int i = 0; i < rounds; ++i) {
             port.PutBlock(reinterpret_cast<const char*>(flood.data()), unsigned(flood.size()));
             std::this_thread::sleep_for(std::chrono::microseconds(40 * (i % 5)));
             port.FlushOutBuffer();
             const char marker[6] = {'<', 'M', char('0' + i / 10), char('0' + i % 10), '>', '!'};
             port.PutBlock(marker, 6);
-            for (int k = 0; k < 200 && port.GetOutBuffUsed() != 0; ++k) {
-                unsigned n = port.GetBlock(buf, sizeof buf);
-                back.insert(back.end(), buf, buf + n);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const auto until = Clock::now() + std::chrono::seconds(10);
+            while (!arrived(marker) && Clock::now() < until) {
+                // Keep the echo drained so the input ring never backs up.
+                if (port.GetBlock(buf, sizeof buf) == 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         }
-        const auto until = Clock::now() + std::chrono::seconds(2);
-        while (Clock::now() < until) {
-            unsigned n = port.GetBlock(buf, sizeof buf);
-            back.insert(back.end(), buf, buf + n);
-            if (n == 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        const std::vector<uint8_t> line = sim.Received();
         int seen = 0;
         bool ordered = true;
-        for (size_t i = 0; i + 6 <= back.size(); ++i) {
-            if (back[i] != '<' || back[i + 1] != 'M' || back[i + 4] != '>' || back[i + 5] != '!')
+        for (size_t i = 0; i + 6 <= line.size(); ++i) {
+            if (line[i] != '<' || line[i + 1] != 'M' || line[i + 4] != '>' || line[i + 5] != '!')
                 continue;
-            ordered = ordered && (back[i + 2] - '0') * 10 + (back[i + 3] - '0') == seen;
+            ordered = ordered && (line[i + 2] - '0') * 10 + (line[i + 3] - '0') == seen;
             ++seen;
         }
         Check(ordered && seen == rounds, "each marker after an output flush went out once");
+        for (int quiet = 0; quiet < 3;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            quiet = sim.WaitSent(0) && port.GetBlock(buf, sizeof buf) == 0 ? quiet + 1 : 0;
+        }
     }
 
     for (int i = 0; i < 20; ++i) {
