@@ -19,6 +19,12 @@ struct TClubFigures {
     long long ShotsLength = 0;
     long long LongestShot = 0;
 };
+
+// The field holds exactly this number (not null, not text).
+bool Holds(const TField& field, long long value) {
+    const TVariant v = field.Value();
+    return (v.IsInteger() || v.IsFloat()) && v.AsFloat() == static_cast<double>(value);
+}
 }  // namespace
 
 void UpdateClubStatistics(TDatabase& db) {
@@ -47,8 +53,15 @@ void UpdateClubStatistics(TDatabase& db) {
         TClubFigures f;
         if (auto it = figures.find(clubs.FieldByName("ClubId").Value().AsInteger()); it != figures.end())
             f = it->second;
+        const long long shotsStored = std::min<long long>(f.Shots, 32767);
+        // Rows whose figures did not change are left alone.
+        if (Holds(clubs.FieldByName("Shots"), shotsStored) &&
+            Holds(clubs.FieldByName("ShotsWithLength"), f.ShotsWithLength) &&
+            Holds(clubs.FieldByName("ShotsLength"), f.ShotsLength) &&
+            Holds(clubs.FieldByName("LongestShot"), f.LongestShot))
+            continue;
         clubs.Edit();
-        clubs.FieldByName("Shots").SetAsInteger(std::min<long long>(f.Shots, 32767));
+        clubs.FieldByName("Shots").SetAsInteger(shotsStored);
         clubs.FieldByName("ShotsWithLength").SetAsInteger(f.ShotsWithLength);
         clubs.FieldByName("ShotsLength").SetAsFloat(static_cast<double>(f.ShotsLength));
         clubs.FieldByName("LongestShot").SetAsFloat(static_cast<double>(f.LongestShot));

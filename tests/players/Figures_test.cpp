@@ -84,6 +84,25 @@ TEST_F(PlayerTest, StatisticsAreRebuiltForEveryClubOfEveryPlayer) {
     EXPECT_FALSE(Value("ClubDetail", "ClubId=99", "ShotsLength").IsNull());
 }
 
+TEST_F(PlayerTest, ARebuildWritesOnlyClubsWhoseFiguresChanged) {
+    const int a = AddClub(2, "Alpha", 1);
+    const int b = AddClub(2, "Beta", 1);
+    AddShot(a, 120);
+    AddShot(b, 90);
+    UpdateClubStatistics(db);
+    db.Execute("CREATE TABLE Written (ClubId INTEGER)");
+    db.Execute("CREATE TRIGGER LogWrite AFTER UPDATE ON ClubDetail"
+               " BEGIN INSERT INTO Written VALUES (NEW.ClubId); END");
+    UpdateClubStatistics(db);
+    EXPECT_EQ(Count("Written", ""), 0);
+    AddShot(b, 140);
+    UpdateClubStatistics(db);
+    EXPECT_EQ(Count("Written", ""), 1);
+    EXPECT_EQ(Count("Written", "ClubId=" + std::to_string(b)), 1);
+    EXPECT_EQ(Of(*this, db, b).longest, 140.0);
+    EXPECT_EQ(Of(*this, db, a).total, 120.0);
+}
+
 TEST_F(PlayerTest, GeneralNumberForm) {
     EXPECT_EQ(FormatGeneral(33.3, 2), "33");
     EXPECT_EQ(FormatGeneral(8.33, 2), "8.3");
