@@ -8,16 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Textutil.h"
+
 namespace {
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
 }
 } // namespace
 
@@ -30,7 +25,7 @@ void TIniFile::Load() const {
     std::string line;
     Section* current = nullptr;
     while (std::getline(in, line)) {
-        std::string t = Trim(line);
+        std::string t = TrimLine(line);
         if (t.empty() || t[0] == ';' || t[0] == '#') continue;
         if (t.front() == '[' && t.back() == ']') {
             sections_.push_back({t.substr(1, t.size() - 2), {}});
@@ -39,7 +34,7 @@ void TIniFile::Load() const {
         }
         size_t eq = t.find('=');
         if (eq == std::string::npos || !current) continue;
-        current->entries.emplace_back(Trim(t.substr(0, eq)), t.substr(eq + 1));
+        current->entries.emplace_back(TrimLine(t.substr(0, eq)), t.substr(eq + 1));
     }
 }
 
@@ -80,7 +75,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    std::string v = Trim(ReadString(section, key, ""));
+    std::string v = TrimLine(ReadString(section, key, ""));
     if (v.empty()) return def;
     char* end = nullptr;
     long n = std::strtol(v.c_str(), &end, 0);

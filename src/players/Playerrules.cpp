@@ -8,17 +8,11 @@
 
 #include "db/Database.h"
 #include "db/Table.h"
+#include "platform/Textutil.h"
 #include "shell/Mainform.h"
 
 namespace {
 const char* const kWrongInput = "Wrong input";
-
-std::string Trimmed(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
 
 // Characters of a UTF-8 text.
 size_t CharCount(const std::string& s) {
@@ -518,7 +512,7 @@ void TPlayerRecord::SaveDetails(const TPlayerDetails& d, int userId, int* writte
     if (!d.Country.empty()) {
         TTable country(&db_, "Country");
         country.Open();
-        countryId = Trimmed(country.Lookup("Country", {TVariant(Trimmed(d.Country))}, "CountryId").AsString());
+        countryId = Trim(country.Lookup("Country", {TVariant(Trim(d.Country))}, "CountryId").AsString());
         player.FieldByName("Country").SetAsString(countryId);
     }
     if (!d.State.empty()) {
@@ -526,10 +520,10 @@ void TPlayerRecord::SaveDetails(const TPlayerDetails& d, int userId, int* writte
         states.Open();
         // The state of the chosen country: names repeat across countries.
         TVariant stateId = countryId.empty()
-                               ? states.Lookup("StateName", {TVariant(Trimmed(d.State))}, "StateId")
+                               ? states.Lookup("StateName", {TVariant(Trim(d.State))}, "StateId")
                                : states.Lookup("CountryId;StateName",
-                                               {TVariant(countryId), TVariant(Trimmed(d.State))}, "StateId");
-        player.FieldByName("State").SetAsString(Trimmed(stateId.AsString()));
+                                               {TVariant(countryId), TVariant(Trim(d.State))}, "StateId");
+        player.FieldByName("State").SetAsString(Trim(stateId.AsString()));
     }
     if (std::optional<double> hcp = ParseHandicap(d.Handicap)) player.FieldByName("HCP").SetAsFloat(*hcp);
     player.FieldByName("GolfClub").SetAsString(d.HomeClub);

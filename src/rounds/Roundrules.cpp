@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "db/Table.h"
+#include "platform/Textutil.h"
 #include "shell/Calculations.h"
 
 namespace {
@@ -16,13 +17,6 @@ std::string Printf(const char* format, double a) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, a);
     return buffer;
-}
-
-std::string Trimmed(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
 }
 
 } // namespace
@@ -520,7 +514,7 @@ std::string ShotLongitudeText(double latitude, double longitude) {
 }
 
 std::optional<double> ParseDecimal(const std::string& text) {
-    const std::string t = Trimmed(text);
+    const std::string t = Trim(text);
     if (t.empty()) return std::nullopt;
     bool ok = false;
     double v = QLocale().toDouble(QString::fromStdString(t), &ok);

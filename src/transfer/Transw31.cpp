@@ -17,6 +17,7 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
+#include "platform/Textutil.h"
 #include "shell/Mainform.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw1.h"
@@ -276,13 +277,6 @@ std::vector<std::string> CourseTeeNames(TDatabase& db, int courseId) {
     return names;
 }
 
-static std::string Trim(const std::string& s) {
-    size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos) return "";
-    size_t b = s.find_last_not_of(" \t\r\n");
-    return s.substr(a, b - a + 1);
-}
-
 void FillCourse(TDatabase& db, int courseId, const std::string& listName,
                 TTransWiz4::CourseHeader& c) {
     const std::string id = std::to_string(courseId);
@@ -294,7 +288,7 @@ void FillCourse(TDatabase& db, int courseId, const std::string& listName,
     if (!course.IsEmpty()) {
         c.WebId = course.FieldByName("Web_Id").AsInteger();
         c.HoleCount = course.FieldByName("18Holes").AsBoolean() ? 18 : 9;
-        c.Country = Trim(course.FieldByName("Country").AsString());
+        c.Country = TrimLine(course.FieldByName("Country").AsString());
         c.State = course.FieldByName("State").AsString();
         c.Description = course.FieldByName("Description").AsString();
         c.Address2 = course.FieldByName("Address2").AsString();

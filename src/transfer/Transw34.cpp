@@ -8,26 +8,19 @@
 #include <QVBoxLayout>
 
 #include "db/Table.h"
+#include "platform/Textutil.h"
 #include "shell/Mainform.h"
 #include "transfer/Transw33.h"
 
 TTransWiz34* TransWiz34 = nullptr;
-
-namespace {
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-} // namespace
 
 std::vector<std::pair<std::string, std::string>> CountryList(TDatabase& db) {
     std::vector<std::pair<std::string, std::string>> out;
     TTable t(&db, "Country");
     t.Open();
     for (t.First(); !t.Eof(); t.Next())
-        out.emplace_back(Trim(t.FieldByName("CountryId").AsString()),
-                         Trim(t.FieldByName("Country").AsString()));
+        out.emplace_back(TrimLine(t.FieldByName("CountryId").AsString()),
+                         TrimLine(t.FieldByName("Country").AsString()));
     return out;
 }
 
@@ -38,7 +31,7 @@ std::vector<std::pair<std::string, std::string>> StateList(TDatabase& db,
     t.SetFilter("CountryId = " + QuotedStr(countryId));
     t.Open();
     for (t.First(); !t.Eof(); t.Next())
-        out.emplace_back(Trim(t.FieldByName("StateId").AsString()),
+        out.emplace_back(TrimLine(t.FieldByName("StateId").AsString()),
                          t.FieldByName("StateName").AsString());
     return out;
 }
@@ -131,9 +124,9 @@ void TTransWiz34::NextButtonClick() {
     TransWiz33->SortAscending = 1;
     TransWiz33->PreviousSortColumn = 0;
     if (CountryComboBox->currentIndex() >= 0)
-        TransWiz33->QueryCountryId = Trim(CountryComboBox->currentData().toString().toStdString());
+        TransWiz33->QueryCountryId = TrimLine(CountryComboBox->currentData().toString().toStdString());
     if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
-        TransWiz33->QueryStateId = Trim(StateComboBox->currentData().toString().toStdString());
+        TransWiz33->QueryStateId = TrimLine(StateComboBox->currentData().toString().toStdString());
     TransWiz33->QueryCourseName = CourseEdit->text().toStdString();
     Visited = 1;
     // The list page opens on top of this one, at its own place.

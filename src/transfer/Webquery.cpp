@@ -5,6 +5,7 @@
 
 #include "db/Database.h"
 #include "db/Table.h"
+#include "platform/Textutil.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webreply.h"
 
@@ -61,24 +62,18 @@ bool Contains(const std::string& line, const char* tag) {
     return line.find(tag) != std::string::npos;
 }
 
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 std::string Value(const std::string& line, const std::string& tag) {
     return XmlText(GetLineValue(line, tag));
 }
 
 std::optional<double> Float(const std::string& text) {
-    auto v = ParseReplyFloat(Trim(text));
+    auto v = ParseReplyFloat(TrimLine(text));
     if (v && !std::isfinite(*v)) return std::nullopt;
     return v;
 }
 
 std::optional<long long> Integer(const std::string& text) {
-    auto v = ParseReplyInteger(Trim(text));
+    auto v = ParseReplyInteger(TrimLine(text));
     if (v && (*v < -2147483647LL - 1 || *v > 2147483647LL)) return std::nullopt;
     return v;
 }
@@ -155,7 +150,7 @@ void SetOrClear(TField f, const std::optional<long long>& v) {
 
 // A web colour RRGGBB as the table's colour (red in the low byte).
 std::optional<long long> WebColour(const std::string& text) {
-    const std::string t = Trim(text);
+    const std::string t = TrimLine(text);
     if (t.empty() || t.size() > 8) return std::nullopt;
     long long v = 0;
     for (char c : t) {
