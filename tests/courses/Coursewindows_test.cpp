@@ -22,6 +22,7 @@
 #include "courses/Createcourse.h"
 #include "courses/Mcourse.h"
 #include "courses/Newpoint.h"
+#include "db/Dbrows.h"
 #include "shell/Printform.h"
 #include "shell/Shellfixture.h"
 
@@ -73,12 +74,7 @@ class CourseWindowTest : public ShellTest {
         t.First();
         return t.FieldByName(field).Value();
     }
-    int Count(const std::string& table, const std::string& filter) {
-        TTable t(&Db(), table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
-    }
+    int Count(const std::string& table, const std::string& filter) { return CountRows(Db(), table, filter); }
     int NewCourse(const std::string& name, bool holes18, int tees) {
         TCourseSetup s;
         s.holes18 = holes18;
@@ -238,12 +234,7 @@ TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
     const int played = NewCourse("O'Brien Links", false, 1);
     const int spare = NewCourse("Oak Hill", true, 2);
     NewCourse("Heath", false, 1);
-    TTable round(&Db(), "Round");
-    round.Open();
-    round.Append();
-    round.FieldByName("CourseId").SetAsInteger(played);
-    round.FieldByName("UserId").SetAsInteger(1);
-    round.Post();
+    AppendRow(Db(), "Round", {{"CourseId", played}, {"UserId", 1}});
 
     TCourseForm* list = OpenList();
     ASSERT_EQ(list->CourseGrid->model()->rowCount(), 3);
@@ -465,12 +456,7 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
 
 TEST_F(CourseWindowTest, HoleSettingsSaveOnceAndGuardPlayedTees) {
     const int id = NewCourse("Heath", false, 4);
-    TTable round(&Db(), "Round");
-    round.Open();
-    round.Append();
-    round.FieldByName("CourseId").SetAsInteger(id);
-    round.FieldByName("TeeNumber").SetAsInteger(3);
-    round.Post();
+    AppendRow(Db(), "Round", {{"CourseId", id}, {"TeeNumber", 3}});
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     Type(frm->Cell(0, 5), "3"); // par of hole 1
     log.QueueAnswer(IDNO);
@@ -673,12 +659,7 @@ TEST_F(CourseWindowTest, AGridBuiltBeforeATeeChangeSavesInItsOwnColumns) {
 
 TEST_F(CourseWindowTest, HoleSettingsRefuseAtOnceWhenRoundsStandOnATeeAboveTheCount) {
     const int id = NewCourse("Heath", true, 2);
-    TTable round(&Db(), "Round");
-    round.Open();
-    round.Append();
-    round.FieldByName("CourseId").SetAsInteger(id);
-    round.FieldByName("TeeNumber").SetAsInteger(3);
-    round.Post();
+    AppendRow(Db(), "Round", {{"CourseId", id}, {"TeeNumber", 3}});
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     log.QueueAnswer(IDNO);
     frm->AdvancedButtonClick();

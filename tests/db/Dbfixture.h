@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "platform/Datafolder.h"
 #include "support/Testsupport.h"
@@ -25,20 +26,10 @@ protected:
     // Appends one row, setting the given columns from their text forms.
     long long AppendRow(const std::string& table,
                         std::initializer_list<std::pair<const char*, TVariant>> values) {
-        TTable t(&db, table);
-        t.Open();
-        t.Append();
-        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-        t.Post();
-        return t.Fields(0).Value().AsInteger();
+        return ::AppendRow(db, table, values);
     }
 
-    int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&db, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
-    }
+    int Count(const std::string& table, const std::string& filter = "") { return CountRows(db, table, filter); }
 
     std::unique_ptr<TempHome> home_;
     TDatabase db;

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "db/Database.h"
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "platform/Datafolder.h"
 #include "shell/Helpwindow.h"
@@ -181,18 +182,10 @@ protected:
     }
 
     static int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&MainForm->Database, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
+        return CountRows(MainForm->Database, table, filter);
     }
     static TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
-        TTable t(&MainForm->Database, table);
-        t.SetFilter(filter);
-        t.Open();
-        if (t.IsEmpty()) return TVariant();
-        t.First();
-        return t.FieldByName(column).Value();
+        return RowValue(MainForm->Database, table, filter, column);
     }
 
     TempHome home;

@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "players/Childwin.h"
+#include "db/Dbrows.h"
 #include "players/Clubbrowse.h"
 #include "players/Clubstats.h"
 #include "players/Editclub.h"
@@ -81,20 +82,10 @@ template <class F> void WhenShown(QDialog* dialog, F fill) {
 }
 
 TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
-    TTable t(&MainForm->Database, table);
-    t.SetFilter(filter);
-    t.Open();
-    if (t.IsEmpty()) return TVariant();
-    t.First();
-    return t.FieldByName(column).Value();
+    return RowValue(MainForm->Database, table, filter, column);
 }
 
-int Count(const std::string& table, const std::string& filter) {
-    TTable t(&MainForm->Database, table);
-    t.SetFilter(filter);
-    t.Open();
-    return t.RecordCount();
-}
+int Count(const std::string& table, const std::string& filter) { return CountRows(MainForm->Database, table, filter); }
 
 void Flush() {
     ProcessEventsFor(20);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "rounds/Editround.h"
 #include "rounds/Round.h"
@@ -36,12 +37,7 @@ protected:
 
     long long Add(const std::string& table,
                   std::initializer_list<std::pair<const char*, TVariant>> values) {
-        TTable t(db, table);
-        t.Open();
-        t.Append();
-        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-        t.Post();
-        return t.Fields(0).Value().AsInteger();
+        return AppendRow(*db, table, values);
     }
     void Update(const std::string& table, const std::string& filter,
                 std::initializer_list<std::pair<const char*, TVariant>> values) {
@@ -54,12 +50,7 @@ protected:
             t.Post();
         }
     }
-    int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(db, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
-    }
+    int Count(const std::string& table, const std::string& filter = "") { return CountRows(*db, table, filter); }
 
     long long AddCourse(const std::string& name, bool eighteen, int tees, bool ratings) {
         const long long id = Add("Course_General", {{"Course_Name", name},

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/Database.h"
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "device/U8fixture.h"
 
@@ -29,26 +30,12 @@ protected:
 
     long long Append(const std::string& table,
                      std::initializer_list<std::pair<const char*, TVariant>> values) {
-        TTable t(&db, table);
-        t.Open();
-        t.Append();
-        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-        t.Post();
-        return t.Fields(0).Value().AsInteger();
+        return AppendRow(db, table, values);
     }
-    int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&db, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
-    }
+    int Count(const std::string& table, const std::string& filter = "") { return CountRows(db, table, filter); }
     // One column of the first row the filter gives.
     TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
-        TTable t(&db, table);
-        t.SetFilter(filter);
-        t.Open();
-        if (t.IsEmpty()) return TVariant();
-        return t.FieldByName(column).Value();
+        return RowValue(db, table, filter, column);
     }
 
     int AddCourse(const std::string& name, bool holes18, int tees = 1, const std::string& u8Name = "") {

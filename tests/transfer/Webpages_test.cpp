@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <unistd.h>
 
+#include "db/Dbrows.h"
 #include "platform/Registry.h"
 #include "shell/Shellfixture.h"
 #include "sim/Webdouble.h"
@@ -85,19 +86,9 @@ protected:
     TDatabase& Db() { return MainForm->Database; }
     long long Append(const std::string& table,
                      std::initializer_list<std::pair<const char*, TVariant>> values) {
-        TTable t(&Db(), table);
-        t.Open();
-        t.Append();
-        for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-        t.Post();
-        return t.Fields(0).Value().AsInteger();
+        return AppendRow(Db(), table, values);
     }
-    int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&Db(), table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
-    }
+    int Count(const std::string& table, const std::string& filter = "") { return CountRows(Db(), table, filter); }
     long long Value(const std::string& table, const std::string& filter, const std::string& column) {
         TTable t(&Db(), table);
         t.SetFilter(filter);

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "db/Database.h"
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "platform/Datafolder.h"
@@ -128,10 +129,7 @@ protected:
         MainForm->TransferWizard1Click();
     }
     int Count(const std::string& table, const std::string& filter = "") {
-        TTable t(&MainForm->Database, table);
-        t.SetFilter(filter);
-        t.Open();
-        return t.RecordCount();
+        return CountRows(MainForm->Database, table, filter);
     }
     std::string LastMessage() { return log.Empty() ? "" : log.Texts().back(); }
     static void Select(QTreeWidget* list, std::initializer_list<int> rows) {
@@ -445,12 +443,7 @@ protected:
         TDatabase& db = MainForm->Database;
         auto append = [&db](const std::string& table,
                             std::initializer_list<std::pair<const char*, TVariant>> values) {
-            TTable t(&db, table);
-            t.Open();
-            t.Append();
-            for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-            t.Post();
-            return int(t.Fields(0).Value().AsInteger());
+            return int(AppendRow(db, table, values));
         };
         course = append("Course_General", {{"Course_Name", "St. Mary's"}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 2}});
         append("ScoreCard", {{"CourseId", course}, {"Tee1Name", "Yellow"}});

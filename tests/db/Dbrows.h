@@ -1,0 +1,39 @@
+#pragma once
+// Rows for tests to set up and look at, through the table component.
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "db/Database.h"
+#include "db/Table.h"
+
+// Appends one row, setting the given columns; returns the row's first column
+// (the new AutoInc key where the table has one).
+inline long long AppendRow(TDatabase& db, const std::string& table,
+                           std::initializer_list<std::pair<const char*, TVariant>> values) {
+    TTable t(&db, table);
+    t.Open();
+    t.Append();
+    for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
+    t.Post();
+    return t.Fields(0).Value().AsInteger();
+}
+
+// The number of rows the filter gives.
+inline int CountRows(TDatabase& db, const std::string& table, const std::string& filter = "") {
+    TTable t(&db, table);
+    t.SetFilter(filter);
+    t.Open();
+    return t.RecordCount();
+}
+
+// One column of the first row the filter gives; null when there is none.
+inline TVariant RowValue(TDatabase& db, const std::string& table, const std::string& filter,
+                         const std::string& column) {
+    TTable t(&db, table);
+    t.SetFilter(filter);
+    t.Open();
+    if (t.IsEmpty()) return TVariant();
+    t.First();
+    return t.FieldByName(column).Value();
+}
