@@ -75,14 +75,6 @@ std::string FieldLabel(const std::string& table, const std::string& field) {
     return table.empty() ? "'" + field + "'" : "'" + field + "' of " + table;
 }
 
-// Characters of a UTF-8 text (continuation bytes not counted).
-size_t CharacterCount(const std::string& s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 // The length in "VARCHAR(50)", "TEXT(8)", ...; 0 when the type gives none.
 int DeclaredLength(const std::string& type) {
     const size_t open = type.find('(');
@@ -917,7 +909,7 @@ void TTable::CheckLimits() const {
         const TVariant& v = buffer_.values[i];
         const Limit& lim = limits_[i];
         if (lim.length > 0 && v.IsText() &&
-            CharacterCount(std::get<std::string>(v.Raw())) > static_cast<size_t>(lim.length))
+            CharCount(std::get<std::string>(v.Raw())) > static_cast<size_t>(lim.length))
             throw EDatabaseError("The text of field " + FieldLabel(tableName_, columns_[i]) +
                                  " is longer than " + std::to_string(lim.length) + " characters.");
         if (lim.ranged && v.IsInteger()) {
@@ -937,13 +929,8 @@ int TTable::FieldSize(const std::string& name) {
 
 std::string TTable::FitToField(const std::string& name, const std::string& text) {
     const int size = FieldSize(name);
-    if (size <= 0 || CharacterCount(text) <= static_cast<size_t>(size)) return text;
-    size_t chars = 0, i = 0;
-    for (; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && chars++ == static_cast<size_t>(size))
-            break;
-    }
-    return text.substr(0, i);
+    if (size <= 0 || CharCount(text) <= static_cast<size_t>(size)) return text;
+    return FirstChars(text, static_cast<size_t>(size));
 }
 
 void TTable::Post() {

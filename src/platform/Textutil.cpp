@@ -14,3 +14,21 @@ std::string TrimLine(const std::string& s) {
     if (b == std::string::npos) return "";
     return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
+
+size_t CharCount(const std::string& s) {
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string FirstChars(const std::string& s, size_t n) {
+    size_t count = 0, i = 0;
+    for (; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+            if (count == n) break;
+            ++count;
+        }
+    }
+    return s.substr(0, i);
+}

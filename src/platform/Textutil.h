@@ -1,5 +1,6 @@
 #pragma once
 // Small text helpers the program shares.
+#include <cstddef>
 #include <string>
 
 // The text without leading and trailing white space (what std::isspace calls
@@ -9,3 +10,9 @@ std::string Trim(const std::string& s);
 // The text without leading and trailing blanks, tabs, carriage returns and
 // line feeds only; a vertical tab or form feed stays.
 std::string TrimLine(const std::string& s);
+
+// Characters of a UTF-8 text (continuation bytes are not counted).
+size_t CharCount(const std::string& s);
+
+// The first n characters of a UTF-8 text (never a cut sequence at the end).
+std::string FirstChars(const std::string& s, size_t n);

@@ -14,12 +14,6 @@
 namespace {
 const char* const kWrongInput = "Wrong input";
 
-// Characters of a UTF-8 text.
-size_t CharCount(const std::string& s) {
-    return static_cast<size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 bool SameName(const std::string& a, const std::string& b) {
     return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }

@@ -112,18 +112,6 @@ double NeedFloat(const std::string& text, const char* what) {
     return *v;
 }
 
-// The first n characters of a UTF-8 text.
-std::string FirstChars(const std::string& s, size_t n) {
-    size_t count = 0, i = 0;
-    for (; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (count == n) break;
-            ++count;
-        }
-    }
-    return s.substr(0, i);
-}
-
 // Runs of five blanks stand for line breaks in a course description.
 std::string Breaks(const std::string& line) {
     std::string out;
