@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Textutil.h"
 #include "shell/Calculations.h"
-#include "shell/Mainform.h"
 
 int GridRowCount(bool holes18) {
     return holes18 ? 22 : 10;

@@ -1,6 +1,7 @@
 #include "platform/Textutil.h"
 
 #include <cctype>
+#include <climits>
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -31,4 +32,21 @@ std::string FirstChars(const std::string& s, size_t n) {
         }
     }
     return s.substr(0, i);
+}
+
+int StrToInt(const std::string& text) {
+    const auto fail = [&] { throw EConvertError("'" + text + "' is not a valid integer value"); };
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) fail();
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) fail();
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) fail();
+    }
+    if (negative) value = -value;
+    if (value < INT_MIN || value > INT_MAX) fail();
+    return static_cast<int>(value);
 }

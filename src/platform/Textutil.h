@@ -1,6 +1,8 @@
 #pragma once
-// Small text helpers the program shares.
+// Small text and number helpers the program shares: trimming, UTF-8
+// character counts and the class library's integer conversion.
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 
 // The text without leading and trailing white space (what std::isspace calls
@@ -16,3 +18,13 @@ size_t CharCount(const std::string& s);
 
 // The first n characters of a UTF-8 text (never a cut sequence at the end).
 std::string FirstChars(const std::string& s, size_t n);
+
+// A text that is not an integer where one was expected.
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text as an integer: optional sign and decimal digits, nothing else;
+// anything else throws EConvertError ("'<text>' is not a valid integer value").
+int StrToInt(const std::string& text);

@@ -7,6 +7,7 @@
 
 #include "db/Database.h"
 #include "db/Table.h"
+#include "platform/Textutil.h"
 #include "players/Bagclub.h"
 
 class QAction;
@@ -18,21 +19,11 @@ class TMDIChild;
 class TNewPlayerForm;
 class THelpWindow;
 
-// A text that is not an integer where one was expected.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Sizes an MDI child's frame so that its client area is the given size.
 void SizeMdiChild(QMdiSubWindow* sub, QSize client);
 
 // Tells the user when the help file is missing; true when it is there.
 bool CheckHelpFile(const std::string& path);
-
-// The text as an integer: optional sign and decimal digits, nothing else
-// (defined in Playerfile.cpp, which needs no window).
-int StrToInt(const std::string& text);
 
 // The program's multiple-document frame. It owns the database connection and
 // the state every window shares: the current player, the distance unit and

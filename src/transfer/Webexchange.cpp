@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "platform/Registry.h"
-#include "shell/Mainform.h"
+#include "platform/Textutil.h"
 
 TWebSettings ReadWebSettings(int userId) {
     TWebSettings s;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/Mainform.h"
+#include "platform/Textutil.h"
 #include "shell/Playerfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
