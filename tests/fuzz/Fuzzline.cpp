@@ -1,8 +1,7 @@
-// TCommPort and TStopwatch over memory and a virtual clock (see Fuzzline.h).
+// TCommPort over memory and the stopwatch's clock on virtual time (see Fuzzline.h).
 #include "Fuzzline.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -29,33 +28,15 @@ double NowMs() { return g_nowMs; }
 }  // namespace fuzzline
 
 // ------------------------------------------------------------------ clock
+// The stopwatch itself is the program's (Tstopwatch.cpp, built with
+// CADDORA_OWN_CLOCK); only its clock runs on virtual time here.
 
 TDateTime TStopwatch::MonotonicNow() { return g_nowMs / MsPerDay; }
-
-void TStopwatch::Start() {
-    running_ = true;
-    startTime_ = MonotonicNow();
-}
-
-void TStopwatch::Stop() {
-    if (!running_)
-        return;
-    stopTime_ = MonotonicNow();
-    running_ = false;
-}
-
-unsigned TStopwatch::Elapsed() const { return SpanMs(stopTime_, startTime_); }
-unsigned TStopwatch::ElapsedNow() const { return SpanMs(MonotonicNow(), startTime_); }
 
 unsigned TStopwatch::Delay(int ms) {
     if (ms > 0)
         g_nowMs += ms;
     return unsigned(std::max(ms, 0));
-}
-
-unsigned TStopwatch::SpanMs(TDateTime later, TDateTime earlier) {
-    double d = (later - earlier) * MsPerDay;
-    return d > 0 ? unsigned(std::llround(d)) : 0;
 }
 
 // ------------------------------------------------------------------- port

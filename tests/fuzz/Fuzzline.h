@@ -1,6 +1,6 @@
 #pragma once
 // A line without a device for the fuzz targets, linked in place of the real
-// serial port and stopwatch: the program's own protocol code runs unchanged
+// serial port and the stopwatch's clock: the program's own protocol code runs unchanged
 // on top of it. Every block the program writes is answered with the next
 // reply of a script, and time passes only while the program waits for input
 // that is not there, so a time-out costs nothing and every run is repeatable.
