@@ -120,15 +120,17 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
                    int roundId) {
     const std::string round = std::to_string(roundId);
     const std::string byRound = "RoundId = " + round;
-    // Closed tables open on this round's rows only, not on every stored round.
-    for (TTable* t : {&roundTable, &roundHolesTable, &roundShotsTable}) {
-        if (t->Active()) continue;
-        t->SetFilter(byRound);
-        t->Open();
-    }
+    // Closed tables open on this round's rows only, not on every stored round;
+    // open ones are read again, as other tables may have written since.
+    auto roundRows = [&](TTable& t) {
+        t.SetFilter(byRound);
+        if (!t.Active()) t.Open();
+    };
+    roundRows(roundTable);
+    roundRows(roundHolesTable);
+    if (!roundShotsTable.Active()) roundRows(roundShotsTable);
 
     TTransaction tx(*roundTable.Database());
-    roundTable.SetFilter(byRound);
     // A round number without a row: nothing to mark (an edit would append).
     const bool haveRound = !roundTable.IsEmpty();
     if (haveRound) {
@@ -137,7 +139,6 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
         roundTable.FieldByName("Invalid").SetAsBoolean(false);
     }
 
-    roundHolesTable.SetFilter(byRound);
     roundHolesTable.First();
     while (!roundHolesTable.Eof()) {
         roundHolesTable.Edit();

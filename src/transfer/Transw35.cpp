@@ -305,12 +305,8 @@ void TTransWiz35::RoundsListBoxColumnClick(int column) {
 TRoundImport::TRoundImport(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {
     Validate = [this](int roundId) {
-        // Opened on the round's rows only: the other rounds stay unread.
-        const std::string where = "RoundId = " + std::to_string(roundId);
+        // Closed tables: ValidateRound opens them on the round's rows only.
         TTable rounds(&db_, "Round"), holes(&db_, "RoundHoles"), shots(&db_, "RoundShots");
-        rounds.SetFilter(where);
-        holes.SetFilter(where);
-        shots.SetFilter(where);
         ::ValidateRound(rounds, holes, shots, roundId);
     };
 }
