@@ -25,6 +25,7 @@
 #include "platform/Inifile.h"
 #include "platform/Messagebox.h"
 #include "shell/Calculations.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "transfer/Transw31.h"
 #include "transfer/Transw35.h"
@@ -92,12 +93,7 @@ struct Bench {
 
     explicit Bench(const std::string& dbName) {
         if (!sim.Start()) return;
-        TIniFile ini(DataPath("caddora.ini"));
-        for (int n = 1; n <= 29; ++n)
-            ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                            n == kPort ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
-        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
+        UseSimPort(sim, kPort);
         std::remove(DataPath(dbName).c_str());
         db.SetDatabaseName(DataPath(dbName));
         db.Open();

@@ -18,6 +18,7 @@
 #include "platform/Datafolder.h"
 #include "platform/Inifile.h"
 #include "platform/Messagebox.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 
 namespace {
@@ -59,14 +60,7 @@ void BM_ReadMemoryMap(benchmark::State& state) {
         return;
     }
     sim.Line().SetWireBaud(wire ? 115200 : 0);
-    {
-        TIniFile ini(DataPath("caddora.ini"));
-        for (int n = 1; n <= 29; ++n)
-            ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                            n == kPort ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
-        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
-    }
+    UseSimPort(sim, kPort);
     TSerialPort port;
     TU8Device device(&port);
     if (device.CheckDevice() != kPort) {

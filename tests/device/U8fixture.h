@@ -10,6 +10,7 @@
 #include "device/Tu8device.h"
 #include "platform/Datafolder.h"
 #include "platform/Inifile.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "support/Testsupport.h"
 
@@ -19,21 +20,12 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(sim.Start());
-        PointPorts(SimPort);
-        TIniFile ini(DataPath("caddora.ini"));
-        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
+        UseSimPort(sim, SimPort);
     }
     void TearDown() override { sim.Stop(); }
 
     // Port n of 1..29 is the simulator's pty when n == simPort.
-    void PointPorts(int simPort) {
-        TIniFile ini(DataPath("caddora.ini"));
-        for (int n = 1; n <= 29; ++n)
-            ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                            n == simPort ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
-    }
+    void PointPorts(int simPort) { MapPortsToSim(sim.SlavePath(), simPort); }
     int IniValue(const std::string& key, int def = -999) {
         return TIniFile(DataPath("caddora.ini")).ReadInteger("Port Settings", key, def);
     }

@@ -15,6 +15,7 @@
 #include "platform/Inifile.h"
 #include "shell/Progresswin.h"
 #include "shell/Shellfixture.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 
 // Records each text the progress window paints while it is shown.
@@ -60,13 +61,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Start());
         sim.Device().LoadFull();
-        TIniFile ini(DataPath("caddora.ini"));
-        for (int n = 1; n <= 29; ++n)
-            ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                            n == SimPort ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
-        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
+        UseSimPort(sim, SimPort);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         AddPlayerBeforeStart(1);
         Start();

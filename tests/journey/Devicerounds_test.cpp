@@ -35,6 +35,7 @@
 #include "rounds/Shotedit.h"
 #include "rounds/Topenglappanel.h"
 #include "shell/Printform.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "sim/Webdouble.h"
 #include "transfer/Startwizard.h"
@@ -55,26 +56,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Start());
         sim.Device().LoadFull();
-        TIniFile ini(DataPath("caddora.ini"));
-        ini.WriteString("Port Settings", "Port1", sim.SlavePath());
-        for (int n = 2; n <= 29; ++n)
-            ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                            "/nonexistent/caddora-tty" + std::to_string(n));
-        ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
-        ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
+        UseSimPort(sim, 1);
         TDatabase db;
         db.SetDatabaseName(DataPath("kx.mdb"));
         db.Open();
-        TTable t(&db, "PlayerDetail");
-        t.Open();
-        t.Append();
-        t.FieldByName("UserId").SetAsInteger(1);
-        t.FieldByName("FirstName").SetAsString("Ann");
-        t.FieldByName("LastName").SetAsString("Berg");
-        t.FieldByName("HCP").SetAsFloat(18.4);
-        t.FieldByName("Country").SetAsString("SE");
-        t.Post();
+        AppendRow(db, "PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
+                                       {"HCP", 18.4}, {"Country", "SE"}});
         db.Close();
     }
     void TearDown() override {

@@ -26,6 +26,7 @@
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Splashform.h"
+#include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "support/Testsupport.h"
 #include "transfer/Startwizard.h"
@@ -83,24 +84,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Start());
         sim.Device().LoadFull();
+        UseSimPort(sim, 1);
         {
-            TIniFile ini(DataPath("caddora.ini"));
-            for (int n = 1; n <= 29; ++n)
-                ini.WriteString("Port Settings", "Port" + std::to_string(n),
-                                n == 1 ? sim.SlavePath() : "/nonexistent/caddora-tty" + std::to_string(n));
-            ini.WriteInteger("Port Settings", "OpenDelayMS", 0);
-            ini.WriteInteger("Port Settings", "ReadDelayMS", 0);
-            ini.WriteInteger("Port Settings", "ConnectTimeoutMS", 300);
             TDatabase db;
             db.SetDatabaseName(DataPath("kx.mdb"));
             db.Open();
-            TTable t(&db, "PlayerDetail");
-            t.Open();
-            t.Append();
-            t.FieldByName("UserId").SetAsInteger(1);
-            t.FieldByName("FirstName").SetAsString("Ann");
-            t.FieldByName("Country").SetAsString("SE");
-            t.Post();
+            AppendRow(db, "PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"Country", "SE"}});
         }
         ASSERT_TRUE(CreateApplicationWindows());
         ASSERT_TRUE(WaitFor([] { return MainForm->FirstPaintDone(); }, 5000));
