@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "device/Commport.h"
+#include "device/Faultrule.h"
 #include "device/U8fixture.h"
 #include "sim/U8sim.h"
 
@@ -22,17 +23,6 @@ namespace {
 using u8sim::Fault;
 using u8sim::FaultRule;
 using Bytes = std::vector<uint8_t>;
-
-FaultRule Rule(Fault kind, int command = -1, int times = 1, int param = 0, int param2 = 0, int skip = 0) {
-    FaultRule r;
-    r.kind = kind;
-    r.command = command;
-    r.times = times;
-    r.param = param;
-    r.param2 = param2;
-    r.skip = skip;
-    return r;
-}
 
 // A request frame as the line carried it.
 struct Asked {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "device/Commport.h"
+#include "device/Faultrule.h"
 #include "device/U8fixture.h"
 
 namespace {
@@ -16,16 +17,6 @@ using Bytes = std::vector<uint8_t>;
 Bytes Package(TSerialPort& port, uint8_t command, const Bytes& data) {
     std::unique_ptr<uint8_t[]> p(port.CSP_CreatePackage(command, data.data(), int(data.size())));
     return p ? Bytes(p.get(), p.get() + data.size() + 4) : Bytes{};
-}
-
-FaultRule Rule(Fault kind, int command = -1, int times = 1, int param = 0, int param2 = 0) {
-    FaultRule r;
-    r.kind = kind;
-    r.command = command;
-    r.times = times;
-    r.param = param;
-    r.param2 = param2;
-    return r;
 }
 
 } // namespace
