@@ -3,6 +3,8 @@
 // threads use while the device stays silent.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <time.h>
 
 #include <algorithm>
@@ -112,13 +114,8 @@ BENCHMARK(BM_SilentDeviceCpu)->Iterations(1)->UseRealTime()->Unit(benchmark::kMi
 
 int main(int argc, char** argv) {
     // A data folder of its own for the port map.
-    std::string home = (std::filesystem::temp_directory_path() / "caddora-bench-XXXXXX").string();
-    if (!::mkdtemp(home.data()))
-        return 1;
-    ::setenv("CADDORA_HOME", home.c_str(), 1);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::filesystem::remove_all(home);
+    BenchHome home;
+    if (!home.Ok()) return 1;
+    RunBenchmarks(&argc, argv);
     return 0;
 }

@@ -2,6 +2,8 @@
 // of a 6-tee course with 500 course points (details, scorecard grid and point
 // list), and the course list's re-read with its Par column.
 #include <benchmark/benchmark.h>
+
+#include "Benchsupport.h"
 #include <sqlite3.h>
 
 #include <QApplication>
@@ -118,19 +120,14 @@ BENCHMARK(BM_CourseListReread)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    char tmpl[] = "/tmp/caddora-bench-XXXXXX";
-    const std::string home = mkdtemp(tmpl);
-    setenv("CADDORA_HOME", home.c_str(), 1);
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BenchHome home;
+    if (!home.Ok()) return 1;
+    OffscreenWithoutDisplay();
     QApplication app(argc, argv);
     SetMessageResponder([](const MessageRequest&) { return IDOK; });
     FillDatabase();
     if (!CreateApplicationWindows()) return 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(&argc, argv);
     DestroyApplicationWindows();
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
     return 0;
 }

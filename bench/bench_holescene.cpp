@@ -3,6 +3,8 @@
 // stray-point pass on many points and the first showing of the view.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -140,10 +142,8 @@ BENCHMARK(BM_FirstShowingOfTheHoleView)->Unit(benchmark::kMillisecond)->Iteratio
 
 int main(int argc, char** argv) {
     SetCompatibilityDefaultFormat();
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    OffscreenWithoutDisplay();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(&argc, argv);
     return 0;
 }

@@ -2,6 +2,8 @@
 // statistics from every shot, and opening the player window (statistics,
 // details, 2 bags and 28 clubs, the all-rounds counters) for player 1.
 #include <benchmark/benchmark.h>
+
+#include "Benchsupport.h"
 #include <sqlite3.h>
 
 #include <QApplication>
@@ -110,10 +112,9 @@ BENCHMARK(BM_OpenPlayerWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    char tmpl[] = "/tmp/caddora-bench-XXXXXX";
-    const std::string home = mkdtemp(tmpl);
-    setenv("CADDORA_HOME", home.c_str(), 1);
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BenchHome home;
+    if (!home.Ok()) return 1;
+    OffscreenWithoutDisplay();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     SetMessageResponder([](const MessageRequest&) { return IDOK; });
@@ -121,11 +122,7 @@ int main(int argc, char** argv) {
     if (!CreateApplicationWindows()) return 1;
     // The first paint's work (player 1 is there, so no first-run dialog).
     for (int i = 0; i < 50 && !MainForm->FirstPaintDone(); ++i) QCoreApplication::processEvents();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(&argc, argv);
     DestroyApplicationWindows();
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
     return 0;
 }

@@ -4,6 +4,8 @@
 // shots, storing a shot in the big round and deleting it.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -231,11 +233,9 @@ static void BM_DeleteRoundOf1000Shots(benchmark::State& state) {
 BENCHMARK(BM_DeleteRoundOf1000Shots)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char tmpl[] = "/tmp/caddora-bench-XXXXXX";
-    const std::string home = mkdtemp(tmpl);
-    setenv("CADDORA_HOME", home.c_str(), 1);
+    OffscreenWithoutDisplay();
+    BenchHome home;
+    if (!home.Ok()) return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     std::setlocale(LC_NUMERIC, "C");
@@ -259,11 +259,7 @@ int main(int argc, char** argv) {
         if (auto* l = dynamic_cast<TRoundsForm*>(w)) List = l;
     if (!List) return 1;
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(&argc, argv);
     DestroyApplicationWindows();
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
     return 0;
 }

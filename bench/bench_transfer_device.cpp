@@ -8,6 +8,8 @@
 //   the rows and the validation) with 0 and 10,000 rounds stored, budget 5 ms.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
@@ -230,18 +232,13 @@ BENCHMARK(BM_UploadCourse18x9)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 BENCHMARK(BM_GameDatabasePart)->Arg(0)->Arg(10000)->ArgName("stored")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    char dir[] = "/tmp/caddora-bench-XXXXXX";
-    if (!mkdtemp(dir)) return 1;
-    setenv("CADDORA_HOME", dir, 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BenchHome home;
+    if (!home.Ok()) return 1;
     QCoreApplication app(argc, argv);
     SetMessageResponder([](const MessageRequest& m) {
         if (m.text != "Transfer completed successfully!") std::fprintf(stderr, "message: %s\n", m.text.c_str());
         return int(IDOK);
     });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::string clean = std::string("rm -rf ") + dir;
-    return std::system(clean.c_str()) == 0 ? 0 : 1;
+    RunBenchmarks(&argc, argv);
+    return 0;
 }

@@ -6,6 +6,8 @@
 // cannot fall below 1.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
@@ -92,18 +94,13 @@ BENCHMARK(BM_ReadMemoryMap)->Arg(1)->ArgName("wire")->Iterations(2)->Unit(benchm
 BENCHMARK(BM_ReadMemoryMap)->Arg(0)->ArgName("wire")->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    char dir[] = "/tmp/caddora-bench-XXXXXX";
-    if (!mkdtemp(dir)) return 1;
-    setenv("CADDORA_HOME", dir, 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    BenchHome home;
+    if (!home.Ok()) return 1;
     QCoreApplication app(argc, argv);
     SetMessageResponder([](const MessageRequest& m) {
         std::fprintf(stderr, "message: %s\n", m.text.c_str());
         return int(IDOK);
     });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::string clean = std::string("rm -rf ") + dir;
-    return std::system(clean.c_str()) == 0 ? 0 : 1;
+    RunBenchmarks(&argc, argv);
+    return 0;
 }

@@ -5,6 +5,8 @@
 //   a database of 10,000 courses and 1,000,000 points;
 // - the rounds page's list of 10,000 rounds.
 #include <benchmark/benchmark.h>
+
+#include "Benchsupport.h"
 #include <sqlite3.h>
 
 #include <QApplication>
@@ -184,12 +186,9 @@ BENCHMARK(BM_RoundsList)->Unit(benchmark::kMillisecond)->Iterations(5);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    OffscreenWithoutDisplay();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(&argc, argv);
     return 0;
 }
