@@ -15,6 +15,7 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
+#include "shell/Devicetexts.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Progresswin.h"
@@ -29,10 +30,6 @@ std::string FieldText(const char* field, size_t size) {
 }
 
 void ShowError(const std::string& text) { MessageBox(text, "Error", MB_OK, MB_ICONERROR); }
-
-void SetProgress(const std::string& text) {
-    if (ProgressForm) ProgressForm->SetMessage(text);
-}
 
 } // namespace
 

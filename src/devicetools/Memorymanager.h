@@ -112,7 +112,3 @@ private:
     std::unique_ptr<TMemoryManager> manager_;
     MemoryLists lists_;
 };
-
-inline const char* const CannotConnectU8Text =
-    "Cannot connect to U8!\n\nCheck that the U8 is connected\nand ensure no other software\n"
-    "is using the serial port.";

@@ -30,6 +30,7 @@
 #include "devicetools/Memorymanager.h"
 #include "platform/Messagebox.h"
 #include "platform/Registry.h"
+#include "shell/Devicetexts.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Progresswin.h"
@@ -40,10 +41,6 @@ namespace {
 int Item(uint8_t byte, int count) { return byte < count ? byte : -1; }
 // Encodes an item index as the device byte (no selection: 0xFF).
 uint8_t Byte(int index) { return uint8_t(index); }
-
-void HideProgress() {
-    if (ProgressForm) ProgressForm->hide();
-}
 
 } // namespace
 

@@ -33,6 +33,15 @@ private:
 
 extern TProgressForm* ProgressForm;
 
+// The progress window's text, and hiding it; nothing happens while there is
+// no progress window.
+inline void SetProgress(const std::string& text) {
+    if (ProgressForm) ProgressForm->SetMessage(text);
+}
+inline void HideProgress() {
+    if (ProgressForm) ProgressForm->hide();
+}
+
 // Shows the progress window with a message for the lifetime of the object and
 // hides it (arrow cursor back on the main window) when it ends, also when the
 // work throws.

@@ -3,21 +3,16 @@
 #include <cstring>
 #include <string>
 
+#include "shell/Devicetexts.h"
 #include "shell/Progresswin.h"
 
 namespace transfer {
 
-inline const char* const CannotConnectText =
-    "Cannot connect to U8!\n\nCheck that the U8 is connected\nand ensure no other software\n"
-    "is using the serial port.";
+inline constexpr const char* CannotConnectText = CannotConnectU8Text;
 
-// Text of the progress window; shows nothing when it is hidden.
-inline void Progress(const std::string& text) {
-    if (ProgressForm) ProgressForm->SetMessage(text);
-}
-inline void HideProgress() {
-    if (ProgressForm) ProgressForm->hide();
-}
+// The progress window's helpers under the names the pages use.
+inline void Progress(const std::string& text) { SetProgress(text); }
+using ::HideProgress;
 
 // A device name field: up to the first NUL, or the whole field when none comes.
 inline std::string DeviceText(const char* field, size_t size) {
