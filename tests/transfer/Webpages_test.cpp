@@ -109,6 +109,18 @@ protected:
         }
         return id;
     }
+    // The course download up to the query page's Next, then the given steps.
+    static std::vector<Step> ToCourseList(std::vector<Step> then = {}) {
+        std::vector<Step> steps = {{[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
+                                   {[] { return Up(TransWiz1); },
+                                    [] {
+                                        TransWiz1->DownloadButton->click();
+                                        TransWiz1->NextButton->click();
+                                    }},
+                                   {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }}};
+        steps.insert(steps.end(), then.begin(), then.end());
+        return steps;
+    }
     // Caddora -> Peakrally -> the kind's button.
     std::vector<Step> ToWeb(QRadioButton* TTransWiz3::*kind) {
         return {{[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
@@ -255,14 +267,7 @@ TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
     for (int run = 0; run < 2; ++run) {
         log.Clear();
         sorted.clear();
-        std::vector<Step> steps = {
-            {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
-            {[] { return Up(TransWiz1); },
-             [] {
-                 TransWiz1->DownloadButton->click();
-                 TransWiz1->NextButton->click();
-             }},
-            {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }},
+        std::vector<Step> steps = ToCourseList({
             {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 3; },
              [&] {
                  sorted.push_back(names());
@@ -281,7 +286,7 @@ TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
                  summary = MemoLines();
                  EXPECT_FALSE(TransWiz4->CancelButton->isEnabled());
                  TransWiz4->FinishButton->click();
-             }}};
+             }}});
         ASSERT_EQ(RunWizard(steps), steps.size());
         EXPECT_EQ(caption, "Transfer Wizard - step 3");
         EXPECT_EQ(summary, (std::vector<std::string>{
@@ -310,14 +315,7 @@ TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
 TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
     web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
     web.QueueFault(Fault::RefuseUsername);
-    std::vector<Step> steps = {
-        {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
-        {[] { return Up(TransWiz1); },
-         [] {
-             TransWiz1->DownloadButton->click();
-             TransWiz1->NextButton->click();
-         }},
-        {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }}};
+    std::vector<Step> steps = ToCourseList();
     ASSERT_EQ(RunWizard(steps), steps.size());
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0].caption, "Incorrect Peakrally settings");
@@ -452,21 +450,14 @@ TEST_F(WebPagesTest, RoundsPageMessages) {
 
 TEST_F(WebPagesTest, NoCourseChosen) {
     web.AddCourse(WebDouble::SampleCourse("Birch", 9, 0));
-    std::vector<Step> steps = {
-        {[] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); }},
-        {[] { return Up(TransWiz1); },
-         [] {
-             TransWiz1->DownloadButton->click();
-             TransWiz1->NextButton->click();
-         }},
-        {[] { return Up(TransWiz34); }, [] { TransWiz34->NextButton->click(); }},
+    std::vector<Step> steps = ToCourseList({
         {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; },
          [] {
              TransWiz33->NextButton->click();
              EXPECT_TRUE(Up(TransWiz33));
              TransWiz33->BackButton->click();
          }},
-        {[] { return Up(TransWiz34); }, [] { TransWiz34->CancelButton->click(); }}};
+        {[] { return Up(TransWiz34); }, [] { TransWiz34->CancelButton->click(); }}});
     ASSERT_EQ(RunWizard(steps), steps.size());
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0].text, "You must choose at least one course");

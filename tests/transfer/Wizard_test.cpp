@@ -125,6 +125,15 @@ protected:
         list->clearSelection();
         for (int r : rows) list->topLevelItem(r)->setSelected(true);
     }
+    // The steps up to the list of the device's courses.
+    static void ToDeviceCourses(Script& s) {
+        s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+        s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+        s.Then(TransWiz21, [] {
+            TransWiz21->CoursesButton->click();
+            TransWiz21->NextButton->click();
+        });
+    }
     static bool NoPageVisible() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (dynamic_cast<TWizardPage*>(w) && w->isVisible()) return false;
@@ -324,12 +333,7 @@ TEST_F(WizardTest, DeviceRoundsImportTheSelectedRowOnly) {
 
 TEST_F(WizardTest, DeviceCoursesImportTheSelectedRowOnly) {
     Script s;
-    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
-    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
-    s.Then(TransWiz21, [] {
-        TransWiz21->CoursesButton->click();
-        TransWiz21->NextButton->click();
-    });
+    ToDeviceCourses(s);
     s.Then(TransWiz31, [] {
         ASSERT_EQ(TransWiz31->CourseListBox->topLevelItemCount(), 3);
         EXPECT_EQ(TransWiz31->NextButton->text(), "Finish");
@@ -346,12 +350,7 @@ TEST_F(WizardTest, DeviceCoursesImportTheSelectedRowOnly) {
 TEST_F(WizardTest, AFreeDirectorySlotIsNoRowAndTheRowsKeepTheirSlots) {
     sim.Device().Fill(u8::CourseDirAddress + u8::CourseEntrySize, 2, 0xFF);  // slot 1 free
     Script s;
-    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
-    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
-    s.Then(TransWiz21, [] {
-        TransWiz21->CoursesButton->click();
-        TransWiz21->NextButton->click();
-    });
+    ToDeviceCourses(s);
     s.Then(TransWiz31, [] {
         auto* list = TransWiz31->CourseListBox;
         ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -371,12 +370,7 @@ TEST_F(WizardTest, AFreeDirectorySlotIsNoRowAndTheRowsKeepTheirSlots) {
 
 TEST_F(WizardTest, AGameHeaderNotReadThisRunIsNeverWrittenBack) {
     auto courses = [](Script& s, int row, std::function<void()> beforeFinish) {
-        s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
-        s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
-        s.Then(TransWiz21, [] {
-            TransWiz21->CoursesButton->click();
-            TransWiz21->NextButton->click();
-        });
+        ToDeviceCourses(s);
         s.Then(TransWiz31, [row, beforeFinish] {
             Select(TransWiz31->CourseListBox, {row});
             beforeFinish();
