@@ -6,6 +6,7 @@
 
 #include "db/Database.h"
 #include "db/Table.h"
+#include "platform/Datafolder.h"
 
 // Appends one row, setting the given columns; returns the row's first column
 // (the new AutoInc key where the table has one).
@@ -17,6 +18,17 @@ inline long long AppendRow(TDatabase& db, const std::string& table,
     for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
     t.Post();
     return t.Fields(0).Value().AsInteger();
+}
+
+// Appends one row to the data folder's database while the program is not
+// running (the file is created with its schema when missing).
+inline void AppendRowBeforeStart(const std::string& table,
+                                 std::initializer_list<std::pair<const char*, TVariant>> values) {
+    TDatabase db;
+    db.SetDatabaseName(DataPath("kx.mdb"));
+    db.Open();
+    AppendRow(db, table, values);
+    db.Close();
 }
 
 // The number of rows the filter gives.

@@ -57,12 +57,8 @@ protected:
         ASSERT_TRUE(sim.Start());
         sim.Device().LoadFull();
         UseSimPort(sim, 1);
-        TDatabase db;
-        db.SetDatabaseName(DataPath("kx.mdb"));
-        db.Open();
-        AppendRow(db, "PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
-                                       {"HCP", 18.4}, {"Country", "SE"}});
-        db.Close();
+        AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
+                                              {"HCP", 18.4}, {"Country", "SE"}});
     }
     void TearDown() override {
         JourneyTest::TearDown();

@@ -47,12 +47,7 @@ protected:
                                  {"ShotLength", length}});
     }
     TVariant Value(const std::string& table, const std::string& filter, const std::string& column) {
-        TTable t(&db, table);
-        t.SetFilter(filter);
-        t.Open();
-        if (t.IsEmpty()) return TVariant();
-        t.First();
-        return t.FieldByName(column).Value();
+        return RowValue(db, table, filter, column);
     }
     // Every row of the player record's tables as text, to compare states.
     std::string Dump() {

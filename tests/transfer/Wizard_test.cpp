@@ -85,12 +85,7 @@ protected:
         ASSERT_TRUE(sim.Start());
         sim.Device().LoadFull();
         UseSimPort(sim, 1);
-        {
-            TDatabase db;
-            db.SetDatabaseName(DataPath("kx.mdb"));
-            db.Open();
-            AppendRow(db, "PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"Country", "SE"}});
-        }
+        AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"Country", "SE"}});
         ASSERT_TRUE(CreateApplicationWindows());
         ASSERT_TRUE(WaitFor([] { return MainForm->FirstPaintDone(); }, 5000));
         log.Clear();
