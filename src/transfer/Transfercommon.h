@@ -8,12 +8,6 @@
 
 namespace transfer {
 
-inline constexpr const char* CannotConnectText = CannotConnectU8Text;
-
-// The progress window's helpers under the names the pages use.
-inline void Progress(const std::string& text) { SetProgress(text); }
-using ::HideProgress;
-
 // A device name field: up to the first NUL, or the whole field when none comes.
 inline std::string DeviceText(const char* field, size_t size) {
     const void* nul = std::memchr(field, 0, size);

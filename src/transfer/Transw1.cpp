@@ -118,9 +118,8 @@ TAllRoundsDownload::TAllRoundsDownload(TU8Device& device, TDatabase& db, int use
     : device_(device), db_(db), userId_(userId) {}
 
 TAllRoundsDownload::Outcome TAllRoundsDownload::Run() {
-    using transfer::HideProgress;
     if (device_.CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         device_.ClosePort();
         return NoDevice;
     }

@@ -26,8 +26,6 @@
 TTransWiz31* TransWiz31 = nullptr;
 
 using transfer::DeviceText;
-using transfer::HideProgress;
-using transfer::Progress;
 
 TTransWiz31::TTransWiz31(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz31");
@@ -126,7 +124,7 @@ void TTransWiz31::ShowDevice() {
     TeeComboBox->hide();
     CourseListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     if (U8Device->CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         CourseListBox->clear();
         done(wizard::Cancelled);
         return;
@@ -454,11 +452,11 @@ int TCourseImport::StoreCourse(int slot) {
         courses.SetFilter("CourseId = " + std::to_string(oldNumber));
         courses.Open();
         if (!courses.IsEmpty()) {
-            Progress("Updating waypoints");
+            SetProgress("Updating waypoints");
             return UpdateWaypoints(slot, oldNumber);
         }
     }
-    Progress("Storing course");
+    SetProgress("Storing course");
     const int holeCount = e.Holes == 18 ? 18 : 9;
     // Everything the course needs from the device, before a row is written.
     std::vector<std::vector<Point>> holePoints;

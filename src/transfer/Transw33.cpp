@@ -217,14 +217,14 @@ void TTransWiz33::NextButtonClick() {
             TRequestFile file("test.xml", CoursesQuery(s.UserName, s.Password, ids));
             reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
         } catch (const std::exception&) {
-            transfer::HideProgress();
+            HideProgress();
             MessageBox(NetworkErrorText, "Network connection error");
             QueryFailed = 1;
             done(wizard::Cancelled);
             return;
         }
         if (IsNotOkReply(reply)) {
-            transfer::HideProgress();
+            HideProgress();
             MessageBox(RefusalText(reply), "Incorrect Peakrally settings");
             QueryFailed = 1;
             done(wizard::Cancelled);
@@ -234,7 +234,7 @@ void TTransWiz33::NextButtonClick() {
             progress.SetMessage("Updating courses data");
             ImportCourses(reply);
         } catch (const std::exception&) {
-            transfer::HideProgress();
+            HideProgress();
             ShowMessage("Course update failed");
             done(wizard::Cancelled);
             return;

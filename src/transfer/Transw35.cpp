@@ -25,8 +25,6 @@
 TTransWiz35* TransWiz35 = nullptr;
 
 using transfer::DeviceText;
-using transfer::HideProgress;
-using transfer::Progress;
 
 TTransWiz35::TTransWiz35(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz35");
@@ -114,7 +112,7 @@ std::vector<TGameListRow> GameListRows(const GameHeader* headers, const bool* re
 
 void TTransWiz35::ShowDevice() {
     if (U8Device->CheckDevice() == -1) {
-        MessageBox(transfer::CannotConnectText + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + U8Device->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         done(wizard::Cancelled);
         return;
     }
@@ -420,7 +418,7 @@ bool TRoundImport::ReadGame(int area, int bagId, std::vector<Hole>& holes) {
 }
 
 int TRoundImport::StoreGame(const GameHeader& h, int slot) {
-    Progress("Storing game data");
+    SetProgress("Storing game data");
     const std::string name = DeviceText(h.CourseName, sizeof h.CourseName);
     TDateTime start = 0, end = 0;
     const bool dated = StartDate(h, start, end);

@@ -26,8 +26,6 @@
 
 TTransWiz4* TransWiz4 = nullptr;
 
-using transfer::HideProgress;
-using transfer::Progress;
 
 
 TTransWiz4::TTransWiz4(QWidget* owner)
@@ -212,7 +210,7 @@ int TDeviceUpload::Send(int kind, std::vector<TTransWiz4::CourseHeader>& courses
     device_.ClosePort();
     if (device_.CheckDevice() == -1) {
         HideProgress();
-        MessageBox(transfer::CannotConnectText + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
+        MessageBox(CannotConnectU8Text + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         return 0;
     }
     return SendConnected(kind, courses, courseCount, bags, bagCount, teeIndex);
@@ -236,7 +234,7 @@ int TDeviceUpload::SendConnected(int kind, std::vector<TTransWiz4::CourseHeader>
 
 // Returns -1 on success (the common end follows), else the modal result.
 int TDeviceUpload::SendBags(const std::vector<TTransWiz4::TBag>& bags, int count) {
-    Progress("Receiving bag data");
+    SetProgress("Receiving bag data");
     BagRecord bagSlots[u8::BagSlots];
     if (device_.ReadBags(bagSlots) != 0) {
         HideProgress();
@@ -321,11 +319,11 @@ int TDeviceUpload::SendBags(const std::vector<TTransWiz4::TBag>& bags, int count
     if (!putter)
         return Fail("Tranfer aborted! The bag you are trying to\ntransfer doesn't have a putter");
 
-    Progress("Updating bag data");
+    SetProgress("Updating bag data");
     if (device_.WriteBags(bagSlots) != 0) return Fail("Error in updating bag data.\nPlease try again.");
     if (int r = UpdateHeader(1, count > 0 ? slotOf[size_t(count - 1)] + 1 : 0); r >= 0) return r;
 
-    Progress("Verifying data");
+    SetProgress("Verifying data");
     BagRecord check[u8::BagSlots];
     if (device_.ReadBags(check) != 0) return Fail(ValidationError);
     for (int k = 0; k < count; ++k) {
@@ -339,12 +337,12 @@ int TDeviceUpload::SendBags(const std::vector<TTransWiz4::TBag>& bags, int count
 // Reads the device header, sets one or two bytes, writes it and resets the
 // device. -1 on success, else the modal result after the message.
 int TDeviceUpload::UpdateHeader(int byteIndex, int value, int byteIndex2, int value2) {
-    Progress("Receiving settings data");
+    SetProgress("Receiving settings data");
     uint8_t header[u8::HeaderSize];
     if (device_.ReadHeader(header) != 0) return Fail("Error in receiving settings.\nPlease try again.");
     header[byteIndex] = uint8_t(value);
     if (byteIndex2 >= 0) header[byteIndex2] = uint8_t(value2);
-    Progress("Updating settings data");
+    SetProgress("Updating settings data");
     if (device_.WriteHeader(header) != 0) return Fail("Error in updating settings.\nPlease try again.");
     device_.ResetU8();
     return -1;
@@ -353,11 +351,11 @@ int TDeviceUpload::UpdateHeader(int byteIndex, int value, int byteIndex2, int va
 int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, int count,
                                int teeIndex) {
     if (teeIndex < 0 || teeIndex > 5) teeIndex = 0;
-    Progress("Receiving course data");
+    SetProgress("Receiving course data");
     CourseEntry dir[u8::CourseSlots];
     if (device_.ReadCourseDirectory(dir) != 0)
         return Fail("Error in receiving course data.\nPlease try again.");
-    Progress("Updating course data");
+    SetProgress("Updating course data");
     TTable courseTable(&db_, "Course_General");
     TTable points(&db_, "Waypoints");
     bool taken[u8::CourseSlots] = {};
@@ -457,7 +455,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         }
     if (int r = UpdateHeader(3, last, 4, freeSlot - 1); r >= 0) return r;
 
-    Progress("Verifying data");
+    SetProgress("Verifying data");
     CourseEntry check[u8::CourseSlots];
     if (device_.ReadCourseDirectory(check) != 0) return Fail(ValidationError);
     for (int h = 0; h < dir[last].Holes && h < 18; ++h)

@@ -318,23 +318,23 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
                     accepted = true;
                 }
             } catch (const std::exception&) {
-                transfer::HideProgress();
+                HideProgress();
                 MessageBox(NetworkErrorText, "Network connection error");
                 continue;
             }
             if (!accepted) {
-                transfer::HideProgress();
+                HideProgress();
                 MessageBox(RefusalText(reply), "Transfer not ok!");
                 if (kind == 0) return;  // a refused course ends the upload
                 continue;
             }
         } catch (const std::exception& e) {
             // The request file could not be written or read back.
-            transfer::HideProgress();
+            HideProgress();
             MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
             return;
         }
-        transfer::HideProgress();
+        HideProgress();
         MessageBox("Transfer ok!", "Transfer succeeded");
     }
 }

@@ -54,7 +54,7 @@ TEST_F(AllRoundsTest, AnotherModelIsRefused) {
     EXPECT_EQ(Run(), TAllRoundsDownload::NoDevice);
     ASSERT_GE(messages.Texts().size(), 2u);
     EXPECT_EQ(messages.Texts()[0].rfind("Device on port is ", 0), 0u);
-    EXPECT_EQ(messages.Texts().back(), transfer::CannotConnectText);
+    EXPECT_EQ(messages.Texts().back(), CannotConnectU8Text);
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_EQ(Count("Course_General"), 0);
 }

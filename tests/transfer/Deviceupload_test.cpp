@@ -184,7 +184,7 @@ TEST_F(DeviceUploadTest, RefusalsWriteNothing) {
 TEST_F(DeviceUploadTest, DeviceNotConnected) {
     PointPorts(0);
     EXPECT_EQ(SendBags({MakeBag(5, "Sunday", ThreeClubs())}), 0);
-    EXPECT_EQ(LastMessage(), transfer::CannotConnectText);
+    EXPECT_EQ(LastMessage(), CannotConnectU8Text);
     EXPECT_EQ(messages.Messages().back().caption, "Error!");
 }
 

@@ -295,7 +295,7 @@ TEST_F(WizardTest, AllRoundsWithoutADevice) {
         TransWiz1->NextButton->click();
     });
     Run(s);
-    EXPECT_EQ(LastMessage(), transfer::CannotConnectText);
+    EXPECT_EQ(LastMessage(), CannotConnectU8Text);
     EXPECT_TRUE(NoPageVisible());
 }
 
