@@ -21,6 +21,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 int failures = 0;
 
+const Clock::time_point started = Clock::now();
+
+// Where the run is, with the time since start: a hang shows its step.
+void Phase(const char* what) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+    std::fprintf(stderr, "[%6lld ms] %s\n", static_cast<long long>(ms), what);
+}
+
 void Check(bool ok, const char* what) {
     if (!ok) {
         std::fprintf(stderr, "FAILED: %s\n", what);
@@ -82,10 +90,12 @@ int main() {
     port.SetBaud(115200);
     port.OpenPort();
     Check(port.GetOpen(), "port opens");
+    Phase("echo traffic");
     EchoTraffic(port, 256 * 1024, "echo traffic came back whole and in order");
     Check(notified.load() > 0, "receive notifications ran");
 
     // Flushes while bytes are on their way.
+    Phase("flushes mid-traffic");
     for (int i = 0; i < 50; ++i) {
         std::vector<uint8_t> burst = Pattern(3000, unsigned(i));
         port.PutBlock(reinterpret_cast<const char*>(burst.data()), unsigned(burst.size()));
@@ -94,12 +104,17 @@ int main() {
         port.FlushOutBuffer();
     }
     // Let the echo of the bursts settle, drop it, and check clean traffic again.
-    for (int quiet = 0; quiet < 3;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        bool idle = sim.WaitSent(0) && port.GetInBuffUsed() == 0;
-        quiet = idle ? quiet + 1 : 0;
-        port.FlushInBuffer();
+    {
+        int quiet = 0;
+        for (const auto until = Clock::now() + std::chrono::seconds(30); quiet < 3 && Clock::now() < until;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            bool idle = sim.WaitSent(0) && port.GetInBuffUsed() == 0;
+            quiet = idle ? quiet + 1 : 0;
+            port.FlushInBuffer();
+        }
+        Check(quiet == 3, "the echo of the flushed bursts came to an end");
     }
+    Phase("echo traffic after flushes");
     EchoTraffic(port, 64 * 1024, "traffic after flushes came back whole and in order");
 
     // Output flushed while the write thread is busy with a flood, then a
@@ -109,6 +124,7 @@ int main() {
         const std::vector<uint8_t> flood = Pattern(4000, 99);
         char buf[4096];
         const int rounds = 40;
+        Phase("output flushes mid-flood");
         sim.ClearReceived();
         auto arrived = [&](const char* marker) {
             const std::vector<uint8_t> seen = sim.Received();
@@ -126,6 +142,10 @@ int main() {
                 if (port.GetBlock(buf, sizeof buf) == 0)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
+            if (!arrived(marker)) {
+                Phase("a marker never reached the line");
+                break;
+            }
         }
         const std::vector<uint8_t> line = sim.Received();
         int seen = 0;
@@ -137,12 +157,15 @@ int main() {
             ++seen;
         }
         Check(ordered && seen == rounds, "each marker after an output flush went out once");
-        for (int quiet = 0; quiet < 3;) {
+        int quiet = 0;
+        for (const auto until = Clock::now() + std::chrono::seconds(30); quiet < 3 && Clock::now() < until;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             quiet = sim.WaitSent(0) && port.GetBlock(buf, sizeof buf) == 0 ? quiet + 1 : 0;
         }
+        Check(quiet == 3, "the echo of the floods came to an end");
     }
 
+    Phase("close and open");
     for (int i = 0; i < 20; ++i) {
         port.ClosePort();
         port.OpenPort();
@@ -150,6 +173,7 @@ int main() {
         port.PutBlock(ping, 4);
     }
     port.ClosePort();
+    Phase("stop");
     sim.Stop();
     std::filesystem::remove_all(home);
     if (failures == 0)
