@@ -12,15 +12,9 @@ TStartWiz* StartWiz = nullptr;
 TStartWiz::TStartWiz(QWidget* owner) : TWizardPage(owner) {
     setObjectName("StartWiz");
     setWindowTitle("Transfer Wizard");
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
-    auto* heading = new QLabel("Transfer Wizard", this);
-    heading->setObjectName("Heading");
+    WhiteBackground(this);
+    QLabel* heading = HeadingLabel(this, "Transfer Wizard");
     QFont f = heading->font();
-    f.setBold(true);
     f.setPointSize(f.pointSize() + 4);
     heading->setFont(f);
     auto* text = new QLabel("The Transfer Wizard will guide you through the transfer of files "

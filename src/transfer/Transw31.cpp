@@ -31,11 +31,7 @@ TTransWiz31::TTransWiz31(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz31");
     setWindowTitle("Transfer Wizard - step 4");
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel("Courses to transfer", this);
-    QFont f = heading->font();
-    f.setBold(true);
-    heading->setFont(f);
-    layout->addWidget(heading);
+    layout->addWidget(HeadingLabel(this, "Courses to transfer"));
     Label5 = new QLabel(this);
     Label5->setObjectName("Label5");
     Label5->setWordWrap(true);

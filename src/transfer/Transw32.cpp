@@ -15,17 +15,9 @@ TTransWiz32* TransWiz32 = nullptr;
 TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz32");
     setWindowTitle("Transfer Wizard - step 4");
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
+    WhiteBackground(this);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel("Select bags", this);
-    QFont f = heading->font();
-    f.setBold(true);
-    heading->setFont(f);
-    layout->addWidget(heading);
+    layout->addWidget(HeadingLabel(this, "Select bags"));
     auto* line = new QLabel("Select one or two bags to be transferred. Click and hold CTRL down to "
                             "select multiple files.", this);
     line->setWordWrap(true);

@@ -45,12 +45,7 @@ TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel("Course query", this);
-    heading->setObjectName("Heading");
-    QFont f = heading->font();
-    f.setBold(true);
-    heading->setFont(f);
-    layout->addWidget(heading);
+    layout->addWidget(HeadingLabel(this, "Course query"));
     layout->addWidget(new QLabel("Please fill in query criteries", this));
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel("Country", this), 0, 0);

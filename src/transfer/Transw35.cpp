@@ -30,11 +30,7 @@ TTransWiz35::TTransWiz35(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz35");
     setWindowTitle("Transfer Wizard - step 4");
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel("Rounds Transfer", this);
-    QFont f = heading->font();
-    f.setBold(true);
-    heading->setFont(f);
-    layout->addWidget(heading);
+    layout->addWidget(HeadingLabel(this, "Rounds Transfer"));
     auto* line = new QLabel("Select one or more round(s) to be transferred. Click and hold CTRL down "
                             "to select multiple rounds.", this);
     line->setWordWrap(true);

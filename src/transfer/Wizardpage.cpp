@@ -56,19 +56,28 @@ int TWizardPage::OpenNext(QDialog* next, bool hideFirst) {
     return r;
 }
 
+QLabel* TWizardPage::HeadingLabel(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName("Heading");
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+void TWizardPage::WhiteBackground(QWidget* w) {
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    w->setPalette(pal);
+}
+
 QFrame* TWizardPage::HeaderPanel(QWidget* page, const QString& heading, const QString& line) {
     auto* panel = new QFrame(page);
     panel->setObjectName("HeaderPanel");
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    panel->setPalette(pal);
-    auto* title = new QLabel(heading, panel);
-    title->setObjectName("Heading");
-    QFont f = title->font();
-    f.setBold(true);
-    title->setFont(f);
+    WhiteBackground(panel);
+    QLabel* title = HeadingLabel(panel, heading);
     auto* text = new QLabel(line, panel);
     text->setObjectName("Explanation");
     text->setWordWrap(true);

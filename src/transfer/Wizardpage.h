@@ -7,6 +7,7 @@
 
 class QBoxLayout;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -40,6 +41,10 @@ public:
 
 protected:
     static QFrame* HeaderPanel(QWidget* page, const QString& heading, const QString& line);
+    // A page's bold heading (named "Heading"), and the white background of
+    // header panels and white pages.
+    static QLabel* HeadingLabel(QWidget* parent, const QString& text);
+    static void WhiteBackground(QWidget* w);
     // "< Back" (result 3), the forward button and "Cancel" (result 2).
     void ButtonRow(QBoxLayout* layout, QPushButton*& back, QPushButton*& next,
                    QPushButton*& cancel, const QString& nextCaption = "Next >");
