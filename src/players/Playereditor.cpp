@@ -746,6 +746,10 @@ bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::FocusOut: {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) break;
+        // A press on one of the buttons (they take no focus) hands the focus
+        // to the window's frame: that is no leaving for another control.
+        if (QWidget* now = QApplication::focusWidget(); now && now->isAncestorOf(static_cast<QWidget*>(watched)))
+            break;
         if (watched == TreeView1) SetBagButtons(false);
         if (watched == ListView1) SetClubButtons(false);
         break;

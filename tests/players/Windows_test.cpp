@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -321,6 +322,42 @@ TEST_F(PlayerWindowTest, BagAndClubDialogsRefuseWithTheirTexts) {
     EditClubForm->Button1Click();
     EXPECT_EQ(log.Texts().back(), "You must give clubname");
     EditClubForm->Button2Click();
+}
+
+TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
+    // A press on a button without focus hands the focus to the window frame;
+    // the tree and the list must keep their buttons for the click to land.
+    AddPlayerBeforeStart(1);
+    Start();
+    TPlayerEditor* ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    ed->PageControl1->setCurrentIndex(1);
+    ProcessEventsFor(20);
+    QTreeWidgetItem* def = ed->TreeView1->topLevelItem(0);
+    MainForm->activateWindow();
+    ASSERT_TRUE(WaitFor([] { return MainForm->isActiveWindow(); }, 2000));
+    ed->TreeView1->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(ed->TreeView1->hasFocus());
+    ed->TreeView1->setCurrentItem(def);
+    emit ed->TreeView1->itemClicked(def, 0);
+    ASSERT_TRUE(ed->EditBagButton->isEnabled());
+    QTest::mouseClick(ed->EditBagButton, Qt::LeftButton);
+    Flush();
+    EXPECT_NE(ed->TreeView1->findChild<QLineEdit*>("BagNameEditor"), nullptr) << "the rename did not start";
+
+    ed->TreeView1->setCurrentItem(def->child(1));
+    ed->DropTreeClubOnList();
+    ed->ListView1->setFocus(Qt::MouseFocusReason);
+    ed->ListView1->setCurrentItem(ListItem(ed, "Driver"));
+    emit ed->ListView1->itemClicked(ed->ListView1->currentItem());
+    ASSERT_TRUE(ed->EditClubButton->isEnabled());
+    bool editorShown = false;
+    WhenShown(EditClubForm, [&] {
+        editorShown = true;
+        EditClubForm->Button2Click();
+    });
+    QTest::mouseClick(ed->EditClubButton, Qt::LeftButton);
+    EXPECT_TRUE(editorShown) << "the club editor did not open";
 }
 
 TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
