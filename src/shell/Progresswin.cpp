@@ -82,8 +82,11 @@ void TProgressForm::FormShow() {
 
 void TProgressForm::setVisible(bool visible) {
     QDialog::setVisible(visible);
+    if (!visible) return;
+    // Above a modal window that is open (a wizard page), not under it.
+    raise();
     // The first show paints at once too: the caller's work follows directly.
-    if (visible) PaintNow();
+    PaintNow();
 }
 
 void TProgressForm::FormHide() {

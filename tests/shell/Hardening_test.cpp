@@ -3,6 +3,7 @@
 // unit switches, the Edit menu and the open command.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,20 +31,6 @@ TSplash* FindSplash() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* s = dynamic_cast<TSplash*>(w)) return s;
     return nullptr;
-}
-
-// Pixels of the label's area as the X server holds them now.
-QImage ScreenPixels(QWidget* w) {
-    const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
-    return w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
-}
-
-int DarkPixels(const QImage& image) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 100) ++n;
-    return n;
 }
 
 // Overwrites the first page of a table's b-tree with noise.

@@ -1,6 +1,10 @@
 #include "support/Testsupport.h"
 
 #include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdlib>
@@ -67,4 +71,17 @@ bool WaitUntilMs(const std::function<bool()>& pred, int ms) {
         QThread::msleep(1);
     }
     return true;
+}
+
+QImage ScreenPixels(QWidget* w) {
+    const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
+    return w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+}
+
+int DarkPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) ++n;
+    return n;
 }

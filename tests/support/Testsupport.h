@@ -6,6 +6,9 @@
 
 #include "platform/Messagebox.h"
 
+class QImage;
+class QWidget;
+
 // A fresh data folder for one test: CADDORA_HOME points at a new temp folder
 // while the object lives; the folder is removed afterwards.
 class TempHome {
@@ -46,3 +49,8 @@ template <class Pred> bool WaitFor(Pred pred, int ms);
 void ProcessEventsOnce();
 bool WaitUntilMs(const std::function<bool()>& pred, int ms);
 template <class Pred> bool WaitFor(Pred pred, int ms) { return WaitUntilMs(pred, ms); }
+
+// The pixels the X server holds now where the widget lies (what the user
+// sees, not the widget's properties), and how many of them are dark (text).
+QImage ScreenPixels(QWidget* w);
+int DarkPixels(const QImage& image);

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -25,6 +26,7 @@
 #include "courses/Mcourse.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Progresswin.h"
 #include "shell/Splashform.h"
 #include "sim/Simport.h"
 #include "sim/U8sim_device.h"
@@ -297,6 +299,33 @@ TEST_F(WizardTest, AllRoundsWithoutADevice) {
     Run(s);
     EXPECT_EQ(LastMessage(), CannotConnectU8Text);
     EXPECT_TRUE(NoPageVisible());
+}
+
+TEST_F(WizardTest, ProgressIsShownAboveThePage) {
+    // The progress window opens while a page runs modally over the main
+    // window; the user must see its text, not the page over it.
+    bool onTop = false;
+    int dark = 0;
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, [&] {
+        // The page is the active window, as after the user's click on it.
+        TransWiz1->activateWindow();
+        ASSERT_TRUE(WaitFor([] { return TransWiz1->isActiveWindow(); }, 2000));
+        {
+            TProgressScope progress("Connecting...");
+            // The port's waits let events run while the device is sought.
+            ProcessEventsFor(300);
+            QWidget* label = ProgressForm->findChild<QWidget*>("ProgressLabel");
+            ASSERT_TRUE(TransWiz1->frameGeometry().intersects(ProgressForm->frameGeometry()));
+            onTop = QApplication::topLevelAt(label->mapToGlobal(label->rect().center())) == ProgressForm;
+            dark = DarkPixels(ScreenPixels(label));
+        }
+        TransWiz1->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_TRUE(onTop) << "the progress window opened under the page";
+    EXPECT_GT(dark, 20) << "the progress text is not on the screen";
 }
 
 TEST_F(WizardTest, DeviceRoundsImportTheSelectedRowOnly) {
