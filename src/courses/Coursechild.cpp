@@ -432,6 +432,12 @@ void TCourseFrm::BuildScorecardGrid() {
         PrintingForm->RowCount = grid.rows;
     }
     const int tees = grid.tees;
+    // "Par" and "HCP" stand over the par and stroke-index columns, which
+    // move with the number of tees.
+    Label12->move(20 + 30 * (tees + 1), Label12->y());
+    Label13->move(20 + 30 * (tees + 2), Label13->y());
+    Label16->move(330 + 30 * (tees + 1), Label16->y());
+    Label17->move(330 + 30 * (tees + 2), Label17->y());
     for (int r = 0; r < grid.rows; ++r) {
         for (int c = 0; c <= tees + 3; ++c) {
             const TGridCell& cell = grid.cell[r][c];

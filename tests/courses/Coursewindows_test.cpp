@@ -164,7 +164,9 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     EXPECT_EQ(frm->findChild<QLabel*>("UnitLabel")->text(), "(y)");
     EXPECT_TRUE(frm->Label15->isHidden());
 
-    // Par column 4, stroke 5, match 6 for three tees.
+    // Par column 4, stroke 5, match 6 for three tees; their headings stand over them.
+    EXPECT_EQ(frm->Label12->x(), frm->Cell(0, 4)->x());
+    EXPECT_EQ(frm->Label13->x(), frm->Cell(0, 5)->x());
     Type(frm->Cell(0, 4), "7");
     EXPECT_EQ(frm->Cell(0, 4)->text(), "5");
     Type(frm->Cell(1, 1), "50");
@@ -344,6 +346,9 @@ TEST_F(CourseWindowTest, ViewModeShowsLabelsAndKeepsCoursePoints) {
     EXPECT_EQ(frm->Cell(21, 0)->text(), "Tot");
     EXPECT_FALSE(frm->Cell(21, 1)->isHidden());
     EXPECT_EQ(frm->Cell(21, 1)->text(), "5400"); // a total shows whole
+    // Two tees: par in column 3, stroke index in 4, on both halves.
+    EXPECT_EQ(frm->Label16->x(), frm->Cell(10, 3)->x());
+    EXPECT_EQ(frm->Label17->x(), frm->Cell(10, 4)->x());
     EXPECT_EQ(frm->UnitLabel->text(), "(m)");
     EXPECT_TRUE(frm->Cell(1, 1)->isReadOnly());
     ASSERT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
