@@ -45,10 +45,13 @@ void TReadThread::Execute() {
         while (!Terminated()) {
             // Woken by the status thread (data on the line) or by GetBlock
             // (room in the ring); the bounded wait keeps the flag in view.
-            if (!port_->readTrigger_.Wait(200))
-                continue;
+            // A quiet spell also looks at the line: should a wake-up ever be
+            // missed, bytes waiting there are still read, not left for good.
+            const bool woken = port_->readTrigger_.Wait(200);
             if (Terminated())
                 break;
+            if (!woken && port_->lineLost_.load())
+                continue;
             ReadPass();
         }
     } catch (const std::exception& e) {

@@ -162,6 +162,15 @@ int main() {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             quiet = sim.WaitSent(0) && port.GetBlock(buf, sizeof buf) == 0 ? quiet + 1 : 0;
         }
+        if (quiet != 3) {
+            // Say which side is still busy: the simulator's queue, our rings,
+            // or bytes still arriving at the simulator.
+            const size_t before = sim.ReceivedCount();
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            std::fprintf(stderr, "simulator queue empty %d, input ring %u, output ring %u, simulator received %zu in 1 s\n",
+                         int(sim.WaitSent(0)), port.GetInBuffUsed(), port.GetOutBuffUsed(),
+                         sim.ReceivedCount() - before);
+        }
         Check(quiet == 3, "the echo of the floods came to an end");
     }
 
