@@ -116,6 +116,16 @@ protected:
         Flush();
         return MainForm->PlayerWindow ? MainForm->PlayerWindow->Editor : nullptr;
     }
+    // A stored player's window, open on its "Bags & Clubs" page.
+    TPlayerEditor* OpenPlayerBags() {
+        AddPlayerBeforeStart(1);
+        Start();
+        TPlayerEditor* ed = OpenPlayer();
+        if (!ed) return nullptr;
+        ed->PageControl1->setCurrentIndex(1);
+        ProcessEventsFor(20);
+        return ed;
+    }
 };
 
 TEST_F(PlayerWindowTest, FirstRunThenThePlayerWindowAsAUserWould) {
@@ -327,12 +337,8 @@ TEST_F(PlayerWindowTest, BagAndClubDialogsRefuseWithTheirTexts) {
 TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
     // A press on a button without focus hands the focus to the window frame;
     // the tree and the list must keep their buttons for the click to land.
-    AddPlayerBeforeStart(1);
-    Start();
-    TPlayerEditor* ed = OpenPlayer();
+    TPlayerEditor* ed = OpenPlayerBags();
     ASSERT_NE(ed, nullptr);
-    ed->PageControl1->setCurrentIndex(1);
-    ProcessEventsFor(20);
     QTreeWidgetItem* def = ed->TreeView1->topLevelItem(0);
     MainForm->activateWindow();
     ASSERT_TRUE(WaitFor([] { return MainForm->isActiveWindow(); }, 2000));
@@ -361,12 +367,8 @@ TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
 }
 
 TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
-    AddPlayerBeforeStart(1);
-    Start();
-    TPlayerEditor* ed = OpenPlayer();
+    TPlayerEditor* ed = OpenPlayerBags();
     ASSERT_NE(ed, nullptr);
-    ed->PageControl1->setCurrentIndex(1);
-    ProcessEventsFor(20);
     QTreeWidgetItem* def = ed->TreeView1->topLevelItem(0);
     // Clubs in the bag: no delete; the default bag's name protects it once empty.
     ed->TreeView1->setCurrentItem(def);
