@@ -26,7 +26,8 @@
 </tr>
 <xsl:for-each select="tees/tee">
 <tr>
-<td bgcolor="#{color}"><b><xsl:value-of select="name"/></b></td>
+<xsl:variable name="ink"><xsl:call-template name="ink"><xsl:with-param name="rgb" select="color"/></xsl:call-template></xsl:variable>
+<td bgcolor="#{color}"><font color="{$ink}"><b><xsl:value-of select="name"/></b></font></td>
 <xsl:for-each select="len"><td align="right"><xsl:value-of select="."/></td></xsl:for-each>
 <td align="right"><b><xsl:value-of select="totlen"/></b></td>
 <xsl:if test="$last"><td align="right"><b><xsl:value-of select="totlenboth"/></b></td></xsl:if>
@@ -64,5 +65,19 @@
 <td align="center"><xsl:value-of select="net"/></td>
 </tr>
 </table>
+</xsl:template>
+<!-- Text colour on a tee colour ("RRGGBB"): white when the luminance
+     0.299 R + 0.587 G + 0.114 B is below 128, else black. -->
+<xsl:template name="ink">
+<xsl:param name="rgb"/>
+<xsl:variable name="hex" select="'0123456789ABCDEF'"/>
+<xsl:variable name="c" select="translate($rgb, 'abcdef', 'ABCDEF')"/>
+<xsl:variable name="r" select="16 * string-length(substring-before($hex, substring($c, 1, 1))) + string-length(substring-before($hex, substring($c, 2, 1)))"/>
+<xsl:variable name="g" select="16 * string-length(substring-before($hex, substring($c, 3, 1))) + string-length(substring-before($hex, substring($c, 4, 1)))"/>
+<xsl:variable name="b" select="16 * string-length(substring-before($hex, substring($c, 5, 1))) + string-length(substring-before($hex, substring($c, 6, 1)))"/>
+<xsl:choose>
+<xsl:when test="299 * $r + 587 * $g + 114 * $b &lt; 128000">#FFFFFF</xsl:when>
+<xsl:otherwise>#000000</xsl:otherwise>
+</xsl:choose>
 </xsl:template>
 </xsl:stylesheet>

@@ -29,6 +29,7 @@
 #include "platform/Messagebox.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Pictures.h"
 #include "shell/Printform.h"
 #include "shell/Progresswin.h"
 
@@ -409,7 +410,7 @@ QLineEdit* TCourseFrm::MakeBox(const QString& name, int left, int top, int kind,
     box->setProperty("Colour", colour);
     QPalette p = box->palette();
     p.setColor(QPalette::Base, WindowsColour(colour));
-    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Text, IsDarkColour(colour) ? Qt::white : Qt::black);
     box->setPalette(p);
     box->installEventFilter(this);
     return box;

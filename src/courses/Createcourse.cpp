@@ -18,6 +18,7 @@
 #include "platform/Messagebox.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Pictures.h"
 #include "shell/Progresswin.h"
 
 TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
@@ -139,6 +140,7 @@ void TCreateCourseForm::SetBoxColour(QLineEdit* box, unsigned colour) {
     box->setProperty("Colour", colour);
     QPalette p = box->palette();
     p.setColor(QPalette::Base, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    p.setColor(QPalette::Text, IsDarkColour(colour) ? Qt::white : Qt::black);
     box->setPalette(p);
 }
 

@@ -27,6 +27,7 @@
 #include "rounds/Topenglappanel.h"
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
+#include "shell/Pictures.h"
 #include "shell/Printform.h"
 
 namespace {
@@ -551,6 +552,8 @@ bool TRoundFrm::FillScorecard() {
             e->setText(QString::fromStdString(cell.Text));
             QPalette p = e->palette();
             p.setColor(QPalette::Base, FromTColor(cell.Color));
+            p.setColor(QPalette::Text,
+                       IsDarkColour(static_cast<unsigned>(cell.Color)) ? Qt::white : Qt::black);
             e->setPalette(p);
             if (!cell.Hint.empty()) e->setToolTip(QString::fromStdString(cell.Hint));
             if (cell.Changed) {

@@ -45,3 +45,9 @@ QPixmap CaddoraPicture(QSize size) {
                "Caddora");
     return pm;
 }
+
+bool IsDarkColour(unsigned windowsColour) {
+    const unsigned r = windowsColour & 0xFF, g = (windowsColour >> 8) & 0xFF,
+                   b = (windowsColour >> 16) & 0xFF;
+    return 299 * r + 587 * g + 114 * b < 128000;
+}

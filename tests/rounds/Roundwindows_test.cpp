@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
@@ -690,4 +692,67 @@ TEST_F(RoundsTest, EditorTakesEnterAsOkAndEscAsCancel) {
     EXPECT_EQ(title(), "Enter");
     EXPECT_EQ(Count("Round", "RoundId = " + std::to_string(roundId) + " and RoundHCP = 54"), 1);
     EXPECT_TRUE(log.Empty());
+}
+
+// Figures on a dark tee colour are white, on screen and on the printed card,
+// and a 9-hole card heads its total "Tot" on paper as on screen.
+TEST_F(RoundsTest, DarkTeeColoursTakeWhiteFiguresAndNineHolesPrintTot) {
+    const long long nine = AddCourse("Nine", false, 2, true);
+    const long long round = AddRound(nine, 2, "2026-06-01 10:00:00", "Nine");
+    TTable holes(db, "RoundHoles");
+    holes.SetFilter("RoundId = " + std::to_string(round) + " and HoleId > 9");
+    holes.Open();
+    while (!holes.IsEmpty()) holes.Delete();
+    holes.Close();
+    TRoundsForm* list = OpenList();
+    Select(list, round);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    frm->PageControl->setCurrentIndex(0);
+    frm->raise();
+    QLineEdit* blue = frm->findChild<QLineEdit*>("ScorecardEditR0C2");
+    ASSERT_NE(blue, nullptr);
+    ASSERT_EQ(blue->text(), "281");
+    const auto count = [](const QImage& image, auto pred) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (pred(QColor(image.pixel(x, y)))) ++n;
+        return n;
+    };
+    const auto white = [](QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; };
+    const auto blueish = [](QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; };
+    const auto black = [](QColor c) { return qGray(c.rgb()) < 60 && c.blue() < 100; };
+    QImage inside;  // within the box's frame
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const QImage all = ScreenPixels(blue);
+            inside = all.copy(3, 3, all.width() - 6, all.height() - 6);
+            return count(inside, blueish) > inside.width() * inside.height() / 2 &&
+                   count(inside, white) >= 5;
+        },
+        10000))
+        << "blue " << count(inside, blueish) << ", white " << count(inside, white);
+    EXPECT_LT(count(inside, black), 3);
+
+    const std::string pdf = home.File("nine.pdf");
+    std::string html, plain;
+    PrintingForm->ChoosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        return true;
+    };
+    QColor blueName;
+    QTimer::singleShot(0, [&] {
+        plain = PrintingForm->PrintWebBrowser->toPlainText().toStdString();
+        for (QTextBlock b = PrintingForm->PrintWebBrowser->document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                if (it.fragment().text() == "Blue")
+                    blueName = it.fragment().charFormat().foreground().color();
+        PrintingForm->PrintButtonClick();
+    });
+    frm->PrintButton->click();
+    EXPECT_NE(plain.find("Tot"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("Out"), std::string::npos) << plain;
+    EXPECT_EQ(blueName, QColor(Qt::white));
 }
