@@ -252,15 +252,17 @@ void TCommPort::DoOpenPort() {
         alive_ = alive;
     }
 
+    // Cleared before any thread runs: the status thread may signal bytes
+    // already waiting on the line at once, and that signal must stay.
+    readTrigger_.Reset();
+    writeTrigger_.Reset();
+    dataReceived_.Reset();
     statusThread_ = new TStatusThread(this, EventMask);
     statusThread_->Start();
-    readTrigger_.Reset();
     readThread_ = new TReadThread(this);
     readThread_->Start();
-    writeTrigger_.Reset();
     writeThread_ = new TWriteThread(this);
     writeThread_->Start();
-    dataReceived_.Reset();
     readEventThread_ = new TReadEventThread(this);
     readEventThread_->Start();
 

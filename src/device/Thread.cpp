@@ -45,13 +45,10 @@ void TReadThread::Execute() {
         while (!Terminated()) {
             // Woken by the status thread (data on the line) or by GetBlock
             // (room in the ring); the bounded wait keeps the flag in view.
-            // A quiet spell also looks at the line: should a wake-up ever be
-            // missed, bytes waiting there are still read, not left for good.
-            const bool woken = port_->readTrigger_.Wait(200);
+            if (!port_->readTrigger_.Wait(200))
+                continue;
             if (Terminated())
                 break;
-            if (!woken && port_->lineLost_.load())
-                continue;
             ReadPass();
         }
     } catch (const std::exception& e) {

@@ -396,6 +396,44 @@ TEST_F(SimPort, FullInputRingIsRefilledWithNothingLost) {
     EXPECT_EQ(Read(flood.size(), 10000), flood);
 }
 
+TEST_F(SimPort, RoomFreedInAFullRingLetsTheWaitingLineIn) {
+    Open();
+    // More than the ring and the line's queue hold: the line keeps bytes
+    // waiting while the ring is full, and only room freed by GetBlock can
+    // bring the read thread back to them. Each round frees a different amount
+    // (one byte first) at a different place of the ring.
+    const Bytes flood = Pattern(60000, 12);
+    sim.Send(flood);
+    Bytes got;
+    char buf[700];
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(WaitInUsed(4096, 10000))
+            << "round " << i << ": the ring holds " << port.GetInBuffUsed();
+        const unsigned k = port.GetBlock(buf, 1 + unsigned(i * 37 % 700));
+        got.insert(got.end(), buf, buf + k);
+    }
+    const Bytes rest = Read(flood.size() - got.size(), 20000);
+    got.insert(got.end(), rest.begin(), rest.end());
+    EXPECT_EQ(got, flood);
+}
+
+TEST_F(SimPort, BytesWaitingOnTheLineAtOpenAreRead) {
+    // The first open makes the line raw; from then on bytes queued before an
+    // open may be seen by the status thread before the open has finished.
+    Open();
+    port.ClosePort();
+    for (int i = 0; i < 20; ++i) {
+        Bytes hello(16);
+        for (size_t j = 0; j < hello.size(); ++j)
+            hello[j] = uint8_t('a' + (i + j) % 26);
+        sim.Send(hello);
+        ASSERT_TRUE(sim.WaitSent(3000));
+        Open();
+        EXPECT_EQ(Read(hello.size(), 5000), hello) << "open " << i;
+        port.ClosePort();
+    }
+}
+
 TEST_F(SimPort, FlushOfAFullRingKeepsTheLineReading) {
     Open();
     // A flood that the ring and the line's queue hold whole: once the

@@ -160,7 +160,11 @@ int main() {
         int quiet = 0;
         for (const auto until = Clock::now() + std::chrono::seconds(30); quiet < 3 && Clock::now() < until;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            quiet = sim.WaitSent(0) && port.GetBlock(buf, sizeof buf) == 0 ? quiet + 1 : 0;
+            // Both looks every time: the ring must keep draining while the
+            // simulator still sends, or the line backs up and it never ends.
+            const bool simIdle = sim.WaitSent(0);
+            const bool ringEmpty = port.GetBlock(buf, sizeof buf) == 0;
+            quiet = simIdle && ringEmpty ? quiet + 1 : 0;
         }
         if (quiet != 3) {
             // Say which side is still busy: the simulator's queue, our rings,
