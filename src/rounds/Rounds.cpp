@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QIcon>
+#include <QPainter>
+#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -11,6 +14,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <QToolButton>
+#include <algorithm>
 
 #include "platform/Messagebox.h"
 #include "rounds/Editround.h"
@@ -56,6 +60,52 @@ long long WholeValue(const TVariant& v) {
 
 std::string FilterNumber(const TVariant& v) { return std::to_string(WholeValue(v)); }
 
+enum class TListPicture { View, Edit, Delete, Filter };
+
+// Our own 16 x 16 pictures, for desktops whose icon theme lacks one.
+QPixmap ListPicture(TListPicture kind) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (kind) {
+    case TListPicture::View:
+    case TListPicture::Filter: // a magnifier
+        p.setPen(QPen(QColor(40, 40, 40), 2));
+        p.setBrush(kind == TListPicture::View ? QColor(200, 225, 250) : QColor(225, 245, 200));
+        p.drawEllipse(QRectF(2, 2, 8.5, 8.5));
+        p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 10), QPointF(14, 14));
+        break;
+    case TListPicture::Edit: { // a pencil
+        QPolygonF body({QPointF(3, 13), QPointF(4, 10), QPointF(12, 2), QPointF(14, 4), QPointF(6, 12)});
+        p.setPen(QPen(QColor(60, 40, 10), 1));
+        p.setBrush(QColor(240, 190, 60));
+        p.drawPolygon(body);
+        p.setBrush(QColor(40, 40, 40));
+        p.drawPolygon(QPolygonF({QPointF(2, 14), QPointF(3, 13), QPointF(4, 10), QPointF(6, 12), QPointF(3, 13)}));
+        break;
+    }
+    case TListPicture::Delete: // a red cross
+        p.setPen(QPen(QColor(200, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+        break;
+    }
+    return pm;
+}
+
+// The desktop's icon when its theme has one, else our own picture.
+QIcon ListIcon(TListPicture kind, std::initializer_list<const char*> themeNames) {
+    for (const char* name : themeNames)
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    return QIcon(ListPicture(kind));
+}
+
+// Stored widths of the Date, Course and Score columns.
+constexpr int StoredColumnWidth[3] = {57, 81, 30};
+constexpr int MaxGridWidth = 500;
+
 } // namespace
 
 TRoundsForm::TRoundsForm(QWidget* owner)
@@ -84,6 +134,13 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     SpeedButton1 = speedButton("SpeedButton1", "View round", "V", 0);
     SpeedButton3 = speedButton("SpeedButton3", "Edit round", "E", 24);
     SpeedButton4 = speedButton("SpeedButton4", "Delete round", "D", 48);
+    SpeedButton1->setIcon(ListIcon(TListPicture::View, {"document-preview", "zoom-original", "document-open"}));
+    SpeedButton3->setIcon(ListIcon(TListPicture::Edit, {"document-edit", "accessories-text-editor", "edit-rename"}));
+    SpeedButton4->setIcon(ListIcon(TListPicture::Delete, {"edit-delete", "list-remove"}));
+    for (QToolButton* b : {SpeedButton1, SpeedButton3, SpeedButton4}) {
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        b->setIconSize(QSize(16, 16));
+    }
 
     RoundsGrid = new QTableView(this);
     RoundsGrid->setObjectName("RoundsGrid");
@@ -103,9 +160,10 @@ TRoundsForm::TRoundsForm(QWidget* owner)
         this);
     model_ = model;
     RoundsGrid->setModel(model_);
-    RoundsGrid->setColumnWidth(0, 57);
-    RoundsGrid->setColumnWidth(1, 81);
-    RoundsGrid->setColumnWidth(2, 30);
+    RoundsGrid->setWordWrap(false);
+    RoundsGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RoundsGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    for (int c = 0; c < 3; ++c) RoundsGrid->setColumnWidth(c, StoredColumnWidth[c]);
     RoundsGrid->setContextMenuPolicy(Qt::DefaultContextMenu);
     RoundsGrid->viewport()->installEventFilter(this);
 
@@ -122,6 +180,8 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     Image1->setObjectName("Image1");
     Image1->setAccessibleName("Filter");
     Image1->setGeometry(32, 476, 20, 20);
+    Image1->setPixmap(ListPicture(TListPicture::Filter));
+    Image1->setAlignment(Qt::AlignCenter);
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
     Filter->setGeometry(56, 476, 129, 21);
@@ -135,6 +195,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     connect(RoundsGrid, &QTableView::doubleClicked, this, [this] { RoundsGridDblClick(); });
     connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
     setFixedSize(195, 503);
+    FitColumns();
 
     if (!MainForm) return;
     TDatabase* db = &MainForm->Database;
@@ -178,6 +239,7 @@ void TRoundsForm::Reread(const std::function<void()>& change) {
     }
     namesLoaded_ = false;
     static_cast<TRoundsGridModel*>(model_)->Change(change);
+    FitColumns();
     if (!RoundTable.Active() || RoundTable.IsEmpty()) return;
     int row = 0;
     if (roundId >= 0 && RoundTable.Locate("RoundId", TVariant(roundId))) row = RoundTable.RecNo();
@@ -192,6 +254,40 @@ void TRoundsForm::ReopenTable() {
 }
 
 void TRoundsForm::FormActivate() { ReopenTable(); }
+
+std::array<int, 4> RoundsColumnWidths(const std::array<int, 4>& content, int available) {
+    std::array<int, 4> w{};
+    for (int c = 0; c < 3; ++c) w[c] = std::max(StoredColumnWidth[c], content[c]);
+    w[3] = content[3];
+    // The title gives way first, then the course name; the date and the
+    // score always fit.
+    const int over = w[0] + w[1] + w[2] + w[3] - available;
+    if (over > 0) w[3] = std::max(w[3] - over, 0);
+    const int still = w[0] + w[1] + w[2] + w[3] - available;
+    if (still > 0) w[1] = std::max(w[1] - still, 0);
+    return w;
+}
+
+void TRoundsForm::FitColumns() {
+    QHeaderView* header = RoundsGrid->horizontalHeader();
+    std::array<int, 4> content{};
+    for (int c = 0; c < 4; ++c) {
+        RoundsGrid->resizeColumnToContents(c);
+        content[c] = std::max(RoundsGrid->columnWidth(c), header->sectionSizeHint(c));
+    }
+    const int frame = 2 * RoundsGrid->frameWidth();
+    const int bar = RoundsGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, RoundsGrid);
+    const std::array<int, 4> width = RoundsColumnWidths(content, MaxGridWidth - frame - bar);
+    int total = frame + bar;
+    for (int c = 0; c < 4; ++c) {
+        RoundsGrid->setColumnWidth(c, width[c]);
+        total += width[c];
+    }
+    const int gridWidth = std::max(193, total);
+    RoundsGrid->resize(gridWidth, RoundsGrid->height());
+    setFixedSize(gridWidth + 2, 503);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+}
 
 void TRoundsForm::FilterChange() {
     if (!MainForm) return;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <array>
 #include <map>
 #include <string>
 
@@ -16,6 +17,11 @@ class TTableGridModel;
 // The rounds list: the current player's rounds, newest first, from which a
 // round is viewed, edited or deleted. While it is open the main window's
 // Rounds commands are disabled.
+// Widths of the Date, Course, Score and RoundTitle columns from the widths
+// their headings and texts need: the first three never below their stored
+// widths; when all four exceed the room, the title and then the course give way.
+std::array<int, 4> RoundsColumnWidths(const std::array<int, 4>& content, int available);
+
 class TRoundsForm : public QWidget {
 public:
     explicit TRoundsForm(QWidget* owner = nullptr);
@@ -54,6 +60,8 @@ private:
     // Re-reads the rounds, keeping the selected round where it is still listed.
     void Reread(const std::function<void()>& change);
     void SyncCurrentRow();
+    // Columns as wide as their headings and texts, the window as wide as they.
+    void FitColumns();
     bool OpenDetailExists(int roundId) const;
     TTableGridModel* model_;
     // Course names of one re-read: looked up once, not per row.

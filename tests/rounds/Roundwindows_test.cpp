@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QLabel>
@@ -46,8 +48,8 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     EXPECT_EQ(Cell(m, 0, 0), ShortDateText(EncodeDateTime(2026, 5, 1)));
     EXPECT_EQ(Cell(m, 0, 3), "Medal");
     EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Course");
-    EXPECT_EQ(list->RoundsGrid->columnWidth(0), 57);
-    EXPECT_EQ(list->RoundsGrid->columnWidth(1), 81);
+    EXPECT_GE(list->RoundsGrid->columnWidth(0), 57);
+    EXPECT_GE(list->RoundsGrid->columnWidth(1), 81);
 
     list->Filter->setText("O'B");
     EXPECT_EQ(m->rowCount(), 0);
@@ -755,4 +757,50 @@ TEST_F(RoundsTest, DarkTeeColoursTakeWhiteFiguresAndNineHolesPrintTot) {
     EXPECT_NE(plain.find("Tot"), std::string::npos) << plain;
     EXPECT_EQ(plain.find("Out"), std::string::npos) << plain;
     EXPECT_EQ(blueName, QColor(Qt::white));
+}
+
+// The list reads whole at the program's font: each date on one line, every
+// heading whole, no horizontal scroll bar; the tool buttons show pictures.
+TEST_F(RoundsTest, RoundsListFitsItsTextsAndShowsPictures) {
+    AddRound(alpha, 1, "2026-09-30 10:00:00", "Club championship final");
+    TRoundsForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    QTableView* grid = list->RoundsGrid;
+    QHeaderView* header = grid->horizontalHeader();
+    for (int c = 0; c < 4; ++c)
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "heading " << c << " cut";
+    EXPECT_LE(grid->width(), 500);
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    for (QToolButton* b : {list->SpeedButton1, list->SpeedButton3, list->SpeedButton4}) {
+        EXPECT_FALSE(b->icon().isNull()) << b->toolTip().toStdString();
+        EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    }
+    EXPECT_EQ(list->SpeedButton4->toolTip(), "Delete round");
+
+    // The dark pixels of a date (a row not selected) form one line as wide
+    // as the whole date.
+    list->window()->raise();
+    const QString date = grid->model()->index(1, 0).data().toString();
+    const QRect cell = grid->visualRect(grid->model()->index(1, 0));
+    const QFontMetrics fm(grid->font());
+    int top = -1, bottom = -1, left = -1, right = -1;
+    const bool drawn = WaitFor(
+        [&] {
+            QImage all = ScreenPixels(grid->viewport());
+            const QImage img = all.copy(cell);
+            top = bottom = left = right = -1;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (qGray(img.pixel(x, y)) < 100) {
+                        if (top < 0) top = y;
+                        bottom = y;
+                        left = left < 0 ? x : std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            return top >= 0;
+        },
+        10000);
+    ASSERT_TRUE(drawn);
+    EXPECT_LE(bottom - top + 1, fm.height()) << date.toStdString();
+    EXPECT_GE(right - left + 1, fm.horizontalAdvance(date) * 8 / 10) << date.toStdString();
 }
