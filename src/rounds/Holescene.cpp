@@ -54,7 +54,48 @@ THoleScene::THoleScene()
     : CurrentStep(0.0001), BaseStep(0.0001), StepIncrement(0.0001), MarkerSize(0.00001), NearPlane(0.0001),
       FarPlane(1e7), GreenColour{0, 196.0 / 255, 0, 1}, CameraZ(-1), CentreX(0), CentreY(0), Rotation(0),
       VisibleHeight(0) {
+    SetOrigin(0, 0);
     UpdateCamera(viewportWidth_, viewportHeight_);
+}
+
+// Series for the WGS-84 ellipsoid; within a hole they match the geodesic
+// lengths to a few centimetres per hundred metres.
+double THoleScene::MetresPerDegreeLatitude(double latitude) {
+    const double phi = latitude * M_PI / 180;
+    return 111132.954 - 559.822 * std::cos(2 * phi) + 1.175 * std::cos(4 * phi);
+}
+
+double THoleScene::MetresPerDegreeLongitude(double latitude) {
+    const double phi = latitude * M_PI / 180;
+    return 111412.84 * std::cos(phi) - 93.5 * std::cos(3 * phi) + 0.118 * std::cos(5 * phi);
+}
+
+void THoleScene::SetOrigin(double longitude, double latitude) {
+    OriginX = longitude;
+    OriginY = latitude;
+    MetresPerDegreeX = MetresPerDegreeLongitude(latitude);
+    MetresPerDegreeY = MetresPerDegreeLatitude(latitude);
+}
+
+namespace {
+// Longitude difference taken the short way round.
+double LongitudeDelta(double a, double b) { return std::remainder(a - b, 360.0); }
+} // namespace
+
+void THoleScene::ToFrame(double longitude, double latitude, double& x, double& y) const {
+    x = LongitudeDelta(longitude, OriginX) * MetresPerDegreeX;
+    y = (latitude - OriginY) * MetresPerDegreeY;
+}
+
+void THoleScene::FromFrame(double x, double y, double& longitude, double& latitude) const {
+    longitude = OriginX + (MetresPerDegreeX != 0 ? x / MetresPerDegreeX : 0);
+    latitude = OriginY + y / MetresPerDegreeY;
+}
+
+double THoleScene::GroundDistance(double ax, double ay, double bx, double by) {
+    const double mid = 0.5 * (ay + by);
+    return PointDistance(LongitudeDelta(ax, bx) * MetresPerDegreeLongitude(mid), (ay - by) * MetresPerDegreeLatitude(mid),
+                         0, 0);
 }
 
 double THoleScene::PointDistance(double ax, double ay, double bx, double by) {
@@ -67,7 +108,7 @@ bool THoleScene::SetPoints(MarkPointType* points, int count, double& minX, doubl
                            double& maxY) {
     if (!points || count <= 0) return false;
     // The reference: the last close neighbour of the first point with the
-    // most neighbours within 0.01 degree.
+    // most neighbours within the stray distance.
     int best = 0;
     int reference = -1;
     for (int p = 0; p < count; ++p) {
@@ -75,7 +116,8 @@ bool THoleScene::SetPoints(MarkPointType* points, int count, double& minX, doubl
         int running = 0, lastClose = -1;
         for (int q = 0; q < count; ++q) {
             if (!Positioned(points[q])) continue;
-            if (PointDistance(points[p].X, points[p].Y, points[q].X, points[q].Y) < 0.01) {
+            const double closeBy = StrayDegrees * MetresPerDegreeLatitude(0.5 * (points[p].Y + points[q].Y));
+            if (GroundDistance(points[p].X, points[p].Y, points[q].X, points[q].Y) < closeBy) {
                 ++running;
                 lastClose = q;
             }
@@ -86,26 +128,33 @@ bool THoleScene::SetPoints(MarkPointType* points, int count, double& minX, doubl
         }
     }
     if (reference < 0) return false;
-    const double rx = points[reference].X, ry = points[reference].Y;
-    for (int i = 0; i < count; ++i)
-        if (Positioned(points[i]) && PointDistance(points[i].X, points[i].Y, rx, ry) > 0.01) {
+    SetOrigin(points[reference].X, points[reference].Y);
+    const double stray = StrayDegrees * MetresPerDegreeY;
+    for (int i = 0; i < count; ++i) {
+        if (!Positioned(points[i])) continue;
+        double x, y;
+        Frame(points[i], x, y);
+        if (PointDistance(x, y, 0, 0) > stray) {
             points[i].X = 0;
             points[i].Y = 0;
         }
+    }
     bool found = false;
     for (int i = 0; i < count; ++i) {
         const MarkPointType& p = points[i];
         if (!Positioned(p) || p.Text.empty() || Has(p.Text, "Putt(s)")) continue;
+        double x, y;
+        Frame(p, x, y);
         if (!found) {
-            minX = maxX = p.X;
-            minY = maxY = p.Y;
+            minX = maxX = x;
+            minY = maxY = y;
             found = true;
             continue;
         }
-        if (p.X < minX) minX = p.X;
-        if (p.Y < minY) minY = p.Y;
-        if (p.X > maxX) maxX = p.X;
-        if (p.Y > maxY) maxY = p.Y;
+        if (x < minX) minX = x;
+        if (y < minY) minY = y;
+        if (x > maxX) maxX = x;
+        if (y > maxY) maxY = y;
     }
     return found;
 }
@@ -151,7 +200,9 @@ void THoleScene::OrientToTarget(const MarkPointType* points) {
     for (int i = 0; i < PointCount; ++i)
         if (Positioned(points[i]) && Has(Upper(points[i].Text), "PIN")) target = i;
     if (target < 0) return;
-    const double dy = points[target].Y - CentreY, dx = points[target].X - CentreX;
+    double tx, ty;
+    Frame(points[target], tx, ty);
+    const double dy = ty - CentreY, dx = tx - CentreX;
     Rotation = 90 - std::atan2(dy, dx) * 180 / M_PI;
     if (Rotation < 0) Rotation += 360;
 }
@@ -214,6 +265,7 @@ void THoleScene::UpdateCamera(TOpenGLAPPanel* panel) {
 
 void THoleScene::LoadHole(MarkPointType* points, int count, int width, int height) {
     PointCount = count;
+    SetOrigin(0, 0);
     double minX = -0.5 * MinimumExtent, maxX = 0.5 * MinimumExtent;
     double minY = -0.5 * MinimumExtent, maxY = 0.5 * MinimumExtent;
     if (!SetPoints(points, count, minX, maxX, minY, maxY)) {
@@ -449,16 +501,18 @@ void THoleScene::DrawHazards(const MarkPointType* points) {
         const MarkPointType& p = points[i];
         if (!Positioned(p)) continue;
         const std::string t = Upper(p.Text);
+        double x, y;
+        Frame(p, x, y);
         if (Has(t, "BUNKER"))
-            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 1, 1, 0);
+            DrawOctagon(x, y, 3 * MarkerSize, 1, 1, 0);
         else if (Has(t, "WATER"))
-            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 0, 1, 1);
+            DrawOctagon(x, y, 3 * MarkerSize, 0, 1, 1);
         else if (Has(t, "BUILDING"))
-            DrawOctagon(p.X, p.Y, 3 * MarkerSize, 0.5, 0.5, 0);
+            DrawOctagon(x, y, 3 * MarkerSize, 0.5, 0.5, 0);
         else if (Has(t, "LAY") && Has(t, "UP"))
-            DrawOctagon(p.X, p.Y, MarkerSize, 0, 1, 0);
+            DrawOctagon(x, y, MarkerSize, 0, 1, 0);
         else if (Has(t, "ROUGH"))
-            DrawOctagon(p.X, p.Y, 3 * MarkerSize, GreenColour[0], 0.5, GreenColour[2]);
+            DrawOctagon(x, y, 3 * MarkerSize, GreenColour[0], 0.5, GreenColour[2]);
     }
 }
 
@@ -470,12 +524,14 @@ void THoleScene::DrawGreen(const MarkPointType* points) {
         if (Has(t, "PIN")) pin = i;
         if (Has(t, "GREEN")) green = i;
     }
+    double x, y;
     if (pin >= 0) {
-        DrawOctagon(points[pin].X, points[pin].Y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
-        DrawOctagon(points[pin].X, points[pin].Y, 0.01 * VisibleHeight, 0, 1, 0);
+        Frame(points[pin], x, y);
+        DrawOctagon(x, y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
+        DrawOctagon(x, y, 0.01 * VisibleHeight, 0, 1, 0);
     } else if (green >= 0) {
-        DrawOctagon(points[green].X, points[green].Y, 4 * MarkerSize, GreenColour[0], GreenColour[1],
-                    GreenColour[2]);
+        Frame(points[green], x, y);
+        DrawOctagon(x, y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
     }
 }
 
@@ -484,11 +540,13 @@ void THoleScene::DrawShotMarkers(const MarkPointType* points) {
         const MarkPointType& p = points[i];
         if (!Positioned(p)) continue;
         const std::string t = Upper(p.Text);
+        double x, y;
+        Frame(p, x, y);
         if (Has(t, "SHOT") || Has(t, "PUTTER")) {
-            DrawOctagon(p.X, p.Y, 0.01 * VisibleHeight, 1, 0, 0);
+            DrawOctagon(x, y, 0.01 * VisibleHeight, 1, 0, 0);
         } else if (Has(t, "TEE")) {
             const uint32_t rgb = ColorToRGBValue(p.Color);
-            DrawSquare(p.X, p.Y, 2 * MarkerSize, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+            DrawSquare(x, y, 2 * MarkerSize, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
                        ((rgb >> 16) & 0xFF) / 255.0);
         }
     }
@@ -504,7 +562,9 @@ void THoleScene::DrawShotLine(const MarkPointType* points) {
         if (!Positioned(p)) continue;
         const std::string t = Upper(p.Text);
         if (t.rfind("TEE", 0) == 0 || Has(t, "SHOT") || Has(t, "PUTTER")) {
-            glVertex2f(float(p.X - CentreX), float(p.Y - CentreY));
+            double x, y;
+            Frame(p, x, y);
+            glVertex2f(float(x - CentreX), float(y - CentreY));
             last = i;
         } else if (Has(t, "PIN")) {
             pin = i;
@@ -515,8 +575,12 @@ void THoleScene::DrawShotLine(const MarkPointType* points) {
     }
     glEnd();
     const int target = pin >= 0 ? pin : green;
-    if (last >= 0 && target >= 0 && shots)
-        DrawLine(points[last].X, points[last].Y, points[target].X, points[target].Y, 0, 0, 0);
+    if (last >= 0 && target >= 0 && shots) {
+        double ax, ay, bx, by;
+        Frame(points[last], ax, ay);
+        Frame(points[target], bx, by);
+        DrawLine(ax, ay, bx, by, 0, 0, 0);
+    }
 }
 
 void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) {
@@ -532,17 +596,25 @@ void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) 
         if (Has(t, "PIN")) hasPin = true;
         if (Has(t, "SHOT")) hasShots = true;
         if (Has(t, "PIN") || Has(t, "GREEN")) target = i;
-        if (previous >= 0 && Has(t, "SHOT"))
-            DrawLabel(p.Text, panel, (points[previous].X + p.X) / 2, (points[previous].Y + p.Y) / 2);
-        else if (!Has(t, "PUTT(S)") && !Has(t, "GREEN"))
-            DrawLabel(p.Text, panel, p.X, p.Y);
+        double x, y, px, py;
+        Frame(p, x, y);
+        if (previous >= 0 && Has(t, "SHOT")) {
+            Frame(points[previous], px, py);
+            DrawLabel(p.Text, panel, (px + x) / 2, (py + y) / 2);
+        } else if (!Has(t, "PUTT(S)") && !Has(t, "GREEN")) {
+            DrawLabel(p.Text, panel, x, y);
+        }
         if (Has(t, "TEE") || Has(t, "SHOT")) previous = i;
     }
     if (target >= 0 && (hasGreen || hasPin)) {
-        if (hasShots && previous >= 0)
-            DrawLabel(puttLabel, panel, (points[previous].X + points[target].X) / 2,
-                      (points[previous].Y + points[target].Y) / 2);
-        if (hasGreen && !hasPin) DrawLabel("Green", panel, points[target].X, points[target].Y);
+        double tx, ty;
+        Frame(points[target], tx, ty);
+        if (hasShots && previous >= 0) {
+            double px, py;
+            Frame(points[previous], px, py);
+            DrawLabel(puttLabel, panel, (px + tx) / 2, (py + ty) / 2);
+        }
+        if (hasGreen && !hasPin) DrawLabel("Green", panel, tx, ty);
     }
 }
 

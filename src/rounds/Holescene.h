@@ -1,8 +1,10 @@
 #pragma once
 // The hole scene: course points and shots of one hole drawn as markers, the
-// shot line and labels, on stored positions in degrees (longitude x, latitude
-// y) taken as plane coordinates relative to a view centre. The camera
-// (centre, distance, rotation) and the navigation step live here too.
+// shot line and labels. Stored positions in degrees (longitude, latitude) are
+// drawn in a local ground frame: metres east (x) and north (y) of the hole's
+// reference point, so a distance is the same length whichever way it points.
+// Centre, extent, steps and everything ScreenToWorld gives are in that frame.
+// The camera (centre, distance, rotation) and the navigation step live here too.
 //
 // Projection and model view are built on the CPU exactly as the paint loads
 // them, so ScreenToWorld and UpdateCamera read nothing back from OpenGL and a
@@ -29,8 +31,11 @@ uint32_t ColorToRGBValue(int32_t color);
 
 class THoleScene {
 public:
-    // Points all on one spot are shown with at least this extent (degrees).
-    static constexpr double MinimumExtent = 0.0005;
+    // Points all on one spot are shown with at least this extent (metres).
+    static constexpr double MinimumExtent = 50;
+    // Points farther than this from the reference point are strays: 0.01
+    // degree of latitude on the ground (about 1.1 km), in every direction.
+    static constexpr double StrayDegrees = 0.01;
 
     THoleScene();
 
@@ -52,8 +57,23 @@ public:
     double Rotation;
     double VisibleHeight;
 
-    // Clears strays (over 0.01 degree from the densest spot) and gives the
-    // extent of the named points; false (outputs untouched) when none has one.
+    // The ground frame: its origin (degrees) and metres per degree there.
+    double OriginX = 0, OriginY = 0;
+    double MetresPerDegreeX = 0, MetresPerDegreeY = 0;
+    void SetOrigin(double longitude, double latitude);
+    static double MetresPerDegreeLatitude(double latitude);
+    static double MetresPerDegreeLongitude(double latitude);
+    // A stored position in the frame, and back.
+    void ToFrame(double longitude, double latitude, double& x, double& y) const;
+    void FromFrame(double x, double y, double& longitude, double& latitude) const;
+    // Ground distance in metres between two stored positions, each axis
+    // scaled at their mean latitude (for points before the frame is set).
+    static double GroundDistance(double ax, double ay, double bx, double by);
+
+    // Clears strays (farther than StrayDegrees of latitude from the densest
+    // spot, on the ground), sets the frame's origin at the reference point and
+    // gives the extent of the named points in the frame; false (outputs
+    // untouched) when none has one.
     bool SetPoints(MarkPointType* points, int count, double& minX, double& maxX, double& minY, double& maxY);
     void FitView(double minX, double maxX, double minY, double maxY, double margin);
     void OrientToTarget(const MarkPointType* points);
@@ -112,6 +132,7 @@ public:
     void DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel);
 
 private:
+    void Frame(const MarkPointType& p, double& x, double& y) const { ToFrame(p.X, p.Y, x, y); }
     void DrawOctagon(double x, double y, double h, double r, double g, double b);
     void DrawSquare(double x, double y, double h, double r, double g, double b);
     void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);

@@ -1,3 +1,4 @@
+#include <GeographicLib/Geodesic.hpp>
 #include <QMouseEvent>
 #include <cmath>
 
@@ -22,40 +23,92 @@ TEST(HoleScene, ConstructorLeavesNothingUnset) {
 }
 
 TEST(HoleScene, SceneALoadsWithTheGreenStraightAhead) {
+    // In metres on the ground at 60.0025 N (1 degree: 111412.3 m north,
+    // 55795.8 m east): the extent is 55.80 m wide and 445.65 m high, and the
+    // green lies 27.9 m west and 222.8 m north of the centre.
     auto points = SceneA();
     THoleScene s;
     s.LoadHole(points.data(), int(points.size()), 640, 640);
-    EXPECT_NEAR(s.Rotation, 345.9638, 1e-4);
-    EXPECT_NEAR(s.CameraZ, -0.006586, 1e-6);
-    EXPECT_DOUBLE_EQ(s.CentreX, 24.0005);
-    EXPECT_DOUBLE_EQ(s.CentreY, 60.002);
-    EXPECT_NEAR(s.MarkerSize, 0.00004, 1e-12);
-    EXPECT_NEAR(s.BaseStep, 1e-5, 1e-12);
+    EXPECT_NEAR(s.Rotation, 352.8636, 1e-4);
+    EXPECT_NEAR(s.CameraZ, -719.917, 0.01);
+    double longitude, latitude;
+    s.FromFrame(s.CentreX, s.CentreY, longitude, latitude);
+    EXPECT_NEAR(longitude, 24.0005, 1e-12);
+    EXPECT_NEAR(latitude, 60.002, 1e-12);
+    EXPECT_NEAR(s.ExtentWidth, 55.7958, 1e-4);
+    EXPECT_NEAR(s.ExtentHeight, 445.6493, 1e-4);
+    EXPECT_NEAR(s.MarkerSize, 4.456493, 1e-6);
+    EXPECT_NEAR(s.BaseStep, 0.557958, 1e-6);
+}
+
+TEST(HoleScene, DistancesAreTrueWhicheverWayTheyPoint) {
+    // 200 m from a tee in eight directions, by the geodesic on the WGS-84
+    // ellipsoid: the frame gives 200 m within 10 cm each way.
+    const auto& earth = GeographicLib::Geodesic::WGS84();
+    for (double latitude : {-33.9, 0.5, 45.0, 64.0, 70.2}) {
+        std::vector<MarkPointType> points{Point(24.0, latitude, "Tee")};
+        for (int k = 0; k < 8; ++k) {
+            double lat2, lon2;
+            earth.Direct(latitude, 24.0, 45.0 * k, 200.0, lat2, lon2);
+            points.push_back(Point(lon2, lat2, "Shot " + std::to_string(k + 1)));
+        }
+        THoleScene s;
+        double minX, maxX, minY, maxY;
+        ASSERT_TRUE(s.SetPoints(points.data(), int(points.size()), minX, maxX, minY, maxY));
+        double tx, ty;
+        s.ToFrame(24.0, latitude, tx, ty);
+        for (size_t i = 1; i < points.size(); ++i) {
+            ASSERT_NE(points[i].X, 0) << latitude << " " << i;
+            double x, y;
+            s.ToFrame(points[i].X, points[i].Y, x, y);
+            EXPECT_NEAR(THoleScene::PointDistance(tx, ty, x, y), 200.0, 0.1) << latitude << " azimuth " << 45 * (i - 1);
+        }
+    }
+    // Across the date line the short way round.
+    THoleScene s;
+    s.SetOrigin(179.9995, -16.8);
+    double x, y;
+    s.ToFrame(-179.9995, -16.8, x, y);
+    EXPECT_NEAR(x, 0.001 * THoleScene::MetresPerDegreeLongitude(-16.8), 1e-6);
 }
 
 TEST(HoleScene, StraysLoseTheirPositionAndAreLeftOutOfTheExtent) {
-    // Exactly 0.01 apart stays; a little farther is a stray.
-    std::vector<MarkPointType> kept{Point(0.01, 1, "Tee"), Point(0.02, 1, "Green")};
+    // Exactly 0.01 degree of latitude apart (1105.74 m at the equator) stays;
+    // a little farther is a stray.
+    std::vector<MarkPointType> kept{Point(1, 0.01, "Tee"), Point(1, 0.02, "Green")};
     THoleScene s;
     double minX = -7, maxX = -7, minY = -7, maxY = -7;
     ASSERT_TRUE(s.SetPoints(kept.data(), 2, minX, maxX, minY, maxY));
-    EXPECT_EQ(kept[1].X, 0.02);
-    EXPECT_EQ(maxX, 0.02);
+    EXPECT_EQ(kept[1].Y, 0.02);
+    EXPECT_NEAR(maxY - minY, 1105.743, 1e-3);
 
-    std::vector<MarkPointType> stray{Point(0.01, 1, "Tee"), Point(0.0200001, 1, "Green")};
+    std::vector<MarkPointType> stray{Point(1, 0.01, "Tee"), Point(1, 0.0200001, "Green")};
     ASSERT_TRUE(s.SetPoints(stray.data(), 2, minX, maxX, minY, maxY));
     EXPECT_EQ(stray[1].X, 0);
     EXPECT_EQ(stray[1].Y, 0);
-    EXPECT_EQ(minX, 0.01);
-    EXPECT_EQ(maxX, 0.01);
+    EXPECT_EQ(minY, maxY);
+
+    // The same ground distance east-west: at 64 N, 0.01 degree of latitude is
+    // 1114.8 m, 0.0228 degree of longitude. 0.0227 (1110.8 m) stays, 0.023
+    // (1125.4 m) is a stray; 0.02 (978.6 m) was a stray in plain degrees.
+    std::vector<MarkPointType> east{Point(24.0, 64.0, "Tee"), Point(24.0227, 64.0, "Green")};
+    ASSERT_TRUE(s.SetPoints(east.data(), 2, minX, maxX, minY, maxY));
+    EXPECT_EQ(east[1].X, 24.0227);
+    EXPECT_NEAR(maxX - minX, 1110.75, 0.01);
+    std::vector<MarkPointType> farEast{Point(24.0, 64.0, "Tee"), Point(24.023, 64.0, "Green")};
+    ASSERT_TRUE(s.SetPoints(farEast.data(), 2, minX, maxX, minY, maxY));
+    EXPECT_EQ(farEast[1].X, 0);
 
     // The densest spot wins, wherever it lies in the array.
     std::vector<MarkPointType> cluster{Point(5.0, 5.0, "Far"), Point(24.0, 60.0, "Tee"), Point(24.001, 60.001, "Shot 1"),
                                        Point(24.002, 60.003, "Green")};
     ASSERT_TRUE(s.SetPoints(cluster.data(), 4, minX, maxX, minY, maxY));
     EXPECT_EQ(cluster[0].X, 0);
-    EXPECT_EQ(minX, 24.0);
-    EXPECT_EQ(maxY, 60.003);
+    // The frame's origin is the reference point, the green.
+    EXPECT_EQ(s.OriginX, 24.002);
+    EXPECT_EQ(s.OriginY, 60.003);
+    EXPECT_NEAR(minX, -111.590, 1e-3);
+    EXPECT_EQ(maxY, 0);
 }
 
 TEST(HoleScene, PuttSummaryWidensTheExtentOnlyInCapitals) {
@@ -64,11 +117,11 @@ TEST(HoleScene, PuttSummaryWidensTheExtentOnlyInCapitals) {
     std::vector<MarkPointType> mixed{Point(24.0, 60.0, "Tee"), Point(24.001, 60.001, "Green"),
                                      Point(24.005, 60.005, "2 Putt(s)")};
     ASSERT_TRUE(s.SetPoints(mixed.data(), 3, minX, maxX, minY, maxY));
-    EXPECT_EQ(maxX, 24.001);
+    EXPECT_NEAR(maxX - minX, 55.792, 1e-3);  // 0.001 degree east at 60.005 N
     std::vector<MarkPointType> caps{Point(24.0, 60.0, "Tee"), Point(24.001, 60.001, "Green"),
                                     Point(24.005, 60.005, "2 PUTT(S)")};
     ASSERT_TRUE(s.SetPoints(caps.data(), 3, minX, maxX, minY, maxY));
-    EXPECT_EQ(maxX, 24.005);
+    EXPECT_NEAR(maxX - minX, 278.958, 1e-3);
     // Nameless entries never count; with none named the outputs stay untouched.
     std::vector<MarkPointType> nameless{Point(24.0, 60.0, ""), Point(24.001, 60.001, "")};
     minX = maxX = minY = maxY = -3;
@@ -93,7 +146,9 @@ TEST(HoleScene, HolesWithoutUsableExtentStillGetAView) {
     s.LoadHole(spot.data(), 3, 318, 281);
     EXPECT_NEAR(s.ExtentWidth, THoleScene::MinimumExtent, 1e-12);
     EXPECT_NEAR(s.ExtentHeight, THoleScene::MinimumExtent, 1e-12);
-    EXPECT_NEAR(s.CentreX, 24.0, 1e-12);
+    double longitude, latitude;
+    s.FromFrame(s.CentreX, s.CentreY, longitude, latitude);
+    EXPECT_NEAR(longitude, 24.0, 1e-12);
     EXPECT_LT(s.CameraZ, 0);
     EXPECT_GT(s.MarkerSize, 0);
     EXPECT_GT(s.BaseStep, 0);
@@ -102,7 +157,7 @@ TEST(HoleScene, HolesWithoutUsableExtentStillGetAView) {
     std::vector<MarkPointType> line{Point(24.0, 60.0, "Tee"), Point(24.0, 60.004, "Green")};
     s.LoadHole(line.data(), 2, 318, 281);
     EXPECT_EQ(s.ExtentWidth, 0);
-    EXPECT_NEAR(s.BaseStep, 0.00004, 1e-12);
+    EXPECT_NEAR(s.BaseStep, 4.456494, 1e-6);  // 0.01 x 445.65 m
     EXPECT_NEAR(s.Rotation, 0, 1e-9);  // the green lies due north
 
     // Neither pin nor green: no rotation.
@@ -117,8 +172,8 @@ TEST(HoleScene, PinWinsOverGreen) {
                                       Point(24.001, 60.004, "Pin")};
     THoleScene s;
     s.LoadHole(points.data(), 3, 640, 640);
-    const double expected = 90 - std::atan2(60.004 - s.CentreY, 24.001 - s.CentreX) * 180 / M_PI;
-    EXPECT_NEAR(s.Rotation, expected < 0 ? expected + 360 : expected, 1e-9);
+    // The pin lies 27.9 m east and 222.8 m north of the centre.
+    EXPECT_NEAR(s.Rotation, 7.13604, 1e-5);
 }
 
 TEST(HoleScene, ScrollFactorsAndRotation) {
@@ -159,11 +214,12 @@ TEST(HoleScene, StepsGrowUntilAGestureEnds) {
     auto points = SceneA();
     THoleScene s;
     s.LoadHole(points.data(), int(points.size()), 318, 281);
-    ASSERT_NEAR(s.BaseStep, 1e-5, 1e-15);
+    const double base = 0.557958;  // 0.01 x the 55.80 m width
+    ASSERT_NEAR(s.BaseStep, base, 1e-6);
     double z = s.CameraZ;
-    for (double expected : {2e-5, 3e-5, 4e-5}) {
+    for (double times : {2, 3, 4}) {
         s.ZoomIn();
-        EXPECT_NEAR(s.CameraZ - z, expected, 1e-15);
+        EXPECT_NEAR(s.CameraZ - z, times * base, 1e-5);
         z = s.CameraZ;
     }
     s.SetCurrentStep(s.BaseStep);  // what releasing an up-down does
@@ -172,16 +228,16 @@ TEST(HoleScene, StepsGrowUntilAGestureEnds) {
     s.Rotation = 0;
     const double x = s.CentreX, y = s.CentreY;
     s.ScrollLeft();
-    EXPECT_NEAR(s.CentreX - x, -0.5 * 2e-5, 1e-11);
-    EXPECT_NEAR(s.CentreY - y, 0, 1e-11);
-    EXPECT_NEAR(s.CurrentStep, 3e-5, 1e-15);
+    EXPECT_NEAR(s.CentreX - x, -0.5 * 2 * base, 1e-5);
+    EXPECT_NEAR(s.CentreY - y, 0, 1e-9);
+    EXPECT_NEAR(s.CurrentStep, 3 * base, 1e-5);
     // At 90 degrees the up arrow moves east by half a step, north not at all.
     s.Rotation = 90;
     s.SetCurrentStep(s.BaseStep);
     const double x2 = s.CentreX, y2 = s.CentreY;
     s.ScrollUp();
-    EXPECT_NEAR(s.CentreY - y2, 0, 1e-11);
-    EXPECT_NEAR(s.CentreX - x2, 0.5 * 3e-5, 1e-11);
+    EXPECT_NEAR(s.CentreY - y2, 0, 1e-9);
+    EXPECT_NEAR(s.CentreX - x2, 0.5 * 3 * base, 1e-5);
 }
 
 TEST(HoleScene, InitAfterALoadedHoleKeepsItsSteps) {
@@ -262,9 +318,9 @@ TEST(HoleSceneGL, SceneAIsDrawnWhereTheCameraSays) {
     const QImage img = view.Frame();
     ASSERT_EQ(img.size(), QSize(640, 640));
     EXPECT_TRUE(PixelIs(img, 330, 78, 0, 196, 0));    // green
-    EXPECT_TRUE(PixelIs(img, 384, 338, 255, 255, 0)); // bunker
-    EXPECT_TRUE(PixelIs(img, 202, 537, 0, 0, 255));   // tee square in its tee's colour
-    EXPECT_TRUE(PixelIs(img, 303, 254, 255, 0, 0));   // shot marker
+    EXPECT_TRUE(PixelIs(img, 350, 324, 255, 255, 0)); // bunker
+    EXPECT_TRUE(PixelIs(img, 261, 553, 0, 0, 255));   // tee square in its tee's colour
+    EXPECT_TRUE(PixelIs(img, 312, 258, 255, 0, 0));   // shot marker
     EXPECT_TRUE(IsClearColour(img, 10, 10));
     // The green lies straight above the centre, as the rotation promises.
     const QPointF green = view.Screen(24.0, 60.004);
@@ -294,10 +350,13 @@ TEST(HoleSceneGL, PinBesideTheGreenTakesTheGreen) {
     const QImage img = view.Frame();
     const QPointF pin = view.Screen(24.0006, 60.0042);
     EXPECT_NEAR(pin.x(), 320, 1.0);  // the view aims at the pin
-    // Inner pin octagon, then the green octagon around it.
-    EXPECT_TRUE(PixelIs(img, int(pin.x()) + 1, int(pin.y()) + 1, 0, 255, 0));
+    // Inner pin octagon (the shot line ends at its centre), then the green
+    // octagon around it.
+    EXPECT_TRUE(PixelIs(img, int(std::lround(pin.x())) + 2, int(std::lround(pin.y())) + 1, 0, 255, 0));
     const double greenRadius = 4 * view.scene.MarkerSize;
-    const QPointF ring = view.Screen(24.0006 + 0.8 * greenRadius, 60.0042);
+    double pinX, pinY;
+    view.scene.ToFrame(24.0006, 60.0042, pinX, pinY);
+    const QPointF ring = view.ScreenOfFrame(pinX + 0.8 * greenRadius, pinY);
     EXPECT_TRUE(PixelIs(img, int(std::lround(ring.x())), int(std::lround(ring.y())), 0, 196, 0));
     // No octagon at the green point itself.
     const QPointF green = view.Screen(23.9996, 60.004);
@@ -341,4 +400,79 @@ TEST(HoleSceneGL, PaintErrorIsReportedOnceAfterThePaint) {
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0].text, "TCourseForm::OpenGLPanel1PaintList index out of bounds");
     EXPECT_TRUE(view.scene.PaintErrorReported());
+}
+
+namespace {
+// Mean position of the pixels of one colour within a square around a spot,
+// and how many there are.
+QPointF ColourCentre(const QImage& img, QRgb colour, QPointF around, int radius, int& count) {
+    double sx = 0, sy = 0;
+    count = 0;
+    for (int y = int(around.y()) - radius; y <= int(around.y()) + radius; ++y)
+        for (int x = int(around.x()) - radius; x <= int(around.x()) + radius; ++x)
+            if (img.rect().contains(x, y) && (img.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) {
+                sx += x;
+                sy += y;
+                ++count;
+            }
+    return count ? QPointF(sx / count, sy / count) : QPointF(-1, -1);
+}
+
+MarkPointType Along(const MarkPointType& from, double azimuth, double metres, const std::string& text) {
+    double latitude, longitude;
+    GeographicLib::Geodesic::WGS84().Direct(from.Y, from.X, azimuth, metres, latitude, longitude);
+    return Point(longitude, latitude, text);
+}
+} // namespace
+
+TEST(HoleSceneGL, EastWestAndNorthSouthDistancesAreDrawnAlike) {
+    // At 64 N: a 200 m drive due east, a 200 m second shot due north, and the
+    // pin due north of the middle, so the view is not turned.
+    const MarkPointType tee = Point(24.0, 64.0, "Tee", 0xFF0000);
+    const MarkPointType drive = Along(tee, 90, 200, "Shot 1");
+    const MarkPointType second = Along(drive, 0, 200, "Shot 2");
+    const MarkPointType pin = Along(Along(tee, 90, 100, ""), 0, 300, "Pin");
+    HoleView view(640, 640);
+    view.Load({tee, drive, second, pin});
+    ASSERT_TRUE(view.Show());
+    EXPECT_NEAR(view.scene.Rotation, 0, 0.5);
+    const QImage img = view.Frame();
+    int blue = 0, red1 = 0, red2 = 0;
+    const QPointF t = ColourCentre(img, qRgb(0, 0, 255), view.Screen(tee.X, tee.Y), 15, blue);
+    const QPointF s1 = ColourCentre(img, qRgb(255, 0, 0), view.Screen(drive.X, drive.Y), 15, red1);
+    const QPointF s2 = ColourCentre(img, qRgb(255, 0, 0), view.Screen(second.X, second.Y), 15, red2);
+    ASSERT_GT(blue, 10);
+    ASSERT_GT(red1, 5);
+    ASSERT_GT(red2, 5);
+    const double eastWest = std::hypot(s1.x() - t.x(), s1.y() - t.y());
+    const double northSouth = std::hypot(s2.x() - s1.x(), s2.y() - s1.y());
+    EXPECT_GT(eastWest, 150);
+    EXPECT_NEAR(eastWest / northSouth, 1.0, 0.03) << eastWest << " px east-west, " << northSouth << " px north-south";
+    // East is to the right, north is up.
+    EXPECT_NEAR(s1.y(), t.y(), 2.0);
+    EXPECT_NEAR(s2.x(), s1.x(), 2.0);
+}
+
+TEST(HoleSceneGL, LongParFiveRunningEastWestKeepsItsTee) {
+    // 527 m from tee to pin at 64 N: 0.0108 degree of longitude, yet less
+    // than half the stray distance on the ground.
+    const MarkPointType tee = Point(24.0, 64.0, "Tee", 0xFF0000);
+    HoleView view(640, 640);
+    view.Load({tee, Along(tee, 91, 250, "Shot 1"), Along(tee, 90, 455, "Shot 2"), Along(tee, 90, 518, "Shot 3"),
+               Along(tee, 90, 527, "Pin")});
+    ASSERT_TRUE(view.Show());
+    for (const MarkPointType& p : view.points) EXPECT_NE(p.X, 0) << p.Text;
+    const QImage img = view.Frame();
+    const QPointF expected = view.Screen(24.0, 64.0);
+    int blue = 0;
+    const QPointF square = ColourCentre(img, qRgb(0, 0, 255), expected, 20, blue);
+    ASSERT_GT(blue, 10);
+    EXPECT_NEAR(square.x(), expected.x(), 2.0);
+    EXPECT_NEAR(square.y(), expected.y(), 2.0);
+    // The drive's line leaves the tee: dark pixels a little above it.
+    int dark = 0;
+    for (int y = int(expected.y()) - 40; y < int(expected.y()) - 15; ++y)
+        for (int x = int(expected.x()) - 4; x <= int(expected.x()) + 4; ++x)
+            if (img.pixelColor(x, y).lightness() < 80) ++dark;
+    EXPECT_GT(dark, 10);
 }

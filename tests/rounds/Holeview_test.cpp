@@ -12,7 +12,10 @@
 #include "rounds/Proctrls.h"
 
 namespace {
-QPointF ScreenOf(const THoleScene& s, double x, double y) {
+// Where a stored position (degrees), or with frame true a ground-frame
+// position (metres), lands on the panel.
+QPointF ScreenOf(const THoleScene& s, double x, double y, bool frame = false) {
+    if (!frame) s.ToFrame(x, y, x, y);
     double model[16], projection[16];
     s.ModelViewMatrix(model);
     s.ProjectionMatrix(projection);
@@ -79,7 +82,9 @@ TEST_F(HoleViewTest, HoleOneIsDrawnAndNavigated) {
     THoleScene& s = *frm->Scene;
     // Tees and first shot at 60.1, the pin 0.004 north: the pin straight ahead.
     EXPECT_NEAR(s.Rotation, 0, 1e-9);
-    EXPECT_NEAR(s.CentreY, 60.102, 1e-9);
+    double centreLongitude, centreLatitude;
+    s.FromFrame(s.CentreX, s.CentreY, centreLongitude, centreLatitude);
+    EXPECT_NEAR(centreLatitude, 60.102, 1e-9);
     QImage img = Frame(frm);
     const QPointF pin = ScreenOf(s, 24.9, 60.104);
     EXPECT_NEAR(pin.x(), 159, 1.5);
@@ -87,7 +92,9 @@ TEST_F(HoleViewTest, HoleOneIsDrawnAndNavigated) {
     EXPECT_TRUE(Red(img, ScreenOf(s, 24.9, 60.101)));
     EXPECT_TRUE(IsClearColour(img, 5, 5));
     // The green octagon is drawn at the pin in the green shape's colour.
-    const QPointF ring = ScreenOf(s, 24.9 + 3 * s.MarkerSize, 60.104);
+    double pinX, pinY;
+    s.ToFrame(24.9, 60.104, pinX, pinY);
+    const QPointF ring = ScreenOf(s, pinX + 3 * s.MarkerSize, pinY, true);
     EXPECT_TRUE(PixelIs(img, int(std::lround(ring.x())), int(std::lround(ring.y())), 0, 196, 0));
 
     // Held zoom-in: each repetition moves further.

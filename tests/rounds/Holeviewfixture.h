@@ -53,9 +53,22 @@ struct HoleView {
         panel.show();
         return WaitFor([&] { return panel.windowHandle() && panel.windowHandle()->isExposed(); }, 5000);
     }
-    QImage Frame() { return panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32); }
-    // Where a world position lands on the panel (pixels, y down).
-    QPointF Screen(double x, double y) const {
+    // The rendered frame; with HOLE_DUMP set it is also saved as
+    // /tmp/holedraw-<n>.png to be looked at.
+    QImage Frame() {
+        QImage image = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+        static int dumps = 0;
+        if (qEnvironmentVariableIsSet("HOLE_DUMP")) image.save(QString("/tmp/holedraw-%1.png").arg(++dumps));
+        return image;
+    }
+    // Where a stored position (degrees) lands on the panel (pixels, y down).
+    QPointF Screen(double longitude, double latitude) const {
+        double x, y;
+        scene.ToFrame(longitude, latitude, x, y);
+        return ScreenOfFrame(x, y);
+    }
+    // The same for a position in the scene's ground frame (metres).
+    QPointF ScreenOfFrame(double x, double y) const {
         double model[16], projection[16];
         scene.ModelViewMatrix(model);
         scene.ProjectionMatrix(projection);
