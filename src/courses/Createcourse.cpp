@@ -191,6 +191,17 @@ void TCreateCourseForm::TeesComboBoxChange() {
         Tee[t]->setVisible(t < n);
         TeeBtn[t]->setVisible(t < n);
     }
+    FitToTees();
+}
+
+void TCreateCourseForm::FitToTees() {
+    // The window takes the height its tee and hole rows need, so no box is
+    // squeezed below its own height.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub || !layout()) return;
+    layout()->activate();
+    const QSize need = layout()->sizeHint();
+    SizeMdiChild(sub, QSize(std::max(width(), need.width()), need.height()));
 }
 
 void TCreateCourseForm::LoadSetup(const TCourseSetup& s) {

@@ -53,6 +53,7 @@ class TCreateCourseForm : public QWidget {
 
   private:
     void FormCreate();
+    void FitToTees();
     bool ChooseColour(unsigned* colour);
     bool reverting_ = false;
 };

@@ -678,3 +678,33 @@ TEST_F(CourseWindowTest, HoleSettingsRefuseAtOnceWhenRoundsStandOnATeeAboveTheCo
     EXPECT_FALSE(dialogs[0]->Tee[1]->isHidden());
     EXPECT_TRUE(dialogs[0]->Tee[2]->isHidden());
 }
+
+// The new-course dialog grows with its tees: no tee or hole-name box is
+// squeezed below its own height, and the figures on a dark tee are white.
+TEST_F(CourseWindowTest, NewCourseDialogGrowsWithItsTees) {
+    TCourseForm* list = OpenList();
+    list->Newcourse1Click();
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    TCreateCourseForm* dialog = dialogs[0];
+    const auto unsqueezed = [&](const char* when) {
+        QCoreApplication::processEvents();
+        for (int t = 0; t < 6; ++t)
+            if (!dialog->Tee[t]->isHidden())
+                EXPECT_GE(dialog->Tee[t]->height(), dialog->Tee[t]->sizeHint().height())
+                    << when << ": tee " << t + 1;
+        for (int i = 0; i < 18; ++i)
+            if (!dialog->Hole[i]->isHidden())
+                EXPECT_GE(dialog->Hole[i]->height(), dialog->Hole[i]->sizeHint().height())
+                    << when << ": hole " << i + 1;
+    };
+    unsqueezed("one tee");
+    dialog->TeesComboBox->setCurrentIndex(5);
+    unsqueezed("six tees");
+    dialog->TeesComboBox->setCurrentIndex(2);
+    unsqueezed("three tees");
+    // Tee 3's default light blue is dark: its text is white.
+    EXPECT_EQ(dialog->Tee[2]->palette().color(QPalette::Text), QColor(Qt::white));
+    EXPECT_EQ(dialog->Tee[1]->palette().color(QPalette::Text), QColor(Qt::black));
+    Close(dialog);
+}
