@@ -49,18 +49,9 @@ std::string FormatCoordinate(double degrees, unsigned char isLatitude) {
 
 int StablefordPoints(int h, int s, int i, int p) {
     if (h < 0 || s < 1) return 0;
-    int r = 0;
-    const bool indexed = i >= 1;
-    if (h == 0)
-        r = 0;
-    else if (h <= 18)
-        r = indexed && i <= h ? 1 : 0;
-    else if (h <= 36)
-        r = indexed && i <= h - 18 ? 2 : 1;
-    else if (h <= 54)
-        r = indexed && i <= h - 36 ? 3 : 2;
-    else
-        r = indexed && i <= h - 54 ? 4 : 3;
+    // Every full 18 of the handicap is a stroke on every hole; the rest is
+    // one more on the holes of the lowest indexes.
+    const int r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
     int q = p - (s - r) + 2;
     return q > 0 ? q : 0;
 }

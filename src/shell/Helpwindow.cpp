@@ -124,7 +124,9 @@ THelpWindow* HtmlHelp(const std::string& helpFile, int command, int data) {
         windows.emplace_back(window);
     }
     if (!window->ShowContext(data)) {
-        MessageBox("Help topic " + std::to_string(data) + " not found in\n" + helpFile,
+        MessageBox(window->FileOpen()
+                       ? "Help topic " + std::to_string(data) + " not found in\n" + helpFile
+                       : "Help file not found\n" + helpFile,
                    "Caddora Help", MB_OK);
         if (window->CurrentTopic().empty()) {
             window->close();

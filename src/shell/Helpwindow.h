@@ -45,6 +45,8 @@ public:
     // Shows the topic of a context number; false when the file has none.
     bool ShowContext(int context);
     const std::string& CurrentTopic() const { return topic_; }
+    // False when the help file could not be opened.
+    bool FileOpen() const { return chm_->IsOpen(); }
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;

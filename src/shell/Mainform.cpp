@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPaintEvent>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -26,6 +29,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "courses/Mcourse.h"
 #include "platform/Datafolder.h"
@@ -47,6 +51,23 @@
 #include "transfer/Startwizard.h"
 
 TMainForm* MainForm = nullptr;
+
+// Every focus change of the program, with its reason.
+class TFocusWatch : public QObject {
+public:
+    TFocusWatch(std::function<void(QWidget*, Qt::FocusReason)> onFocus, QObject* parent)
+        : QObject(parent), onFocus_(std::move(onFocus)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn && watched->isWidgetType())
+            onFocus_(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(e)->reason());
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*, Qt::FocusReason)> onFocus_;
+};
 
 bool CheckHelpFile(const std::string& path) {
     std::error_code ec;
@@ -77,6 +98,9 @@ TMainForm::TMainForm(QWidget* parent)
 
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setObjectName("MdiArea");
+    // A child moved past an edge can be scrolled back into view.
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     mdiArea_->viewport()->installEventFilter(this);
     BuildMenusAndTools();
@@ -87,6 +111,8 @@ TMainForm::TMainForm(QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    delete focusWatch_;
+    focusWatch_ = nullptr;
     SetDisplayUnitSource(nullptr);
     if (MainForm == this) MainForm = nullptr;
     // Windows owned by the frame go first; they may still reach the tables.
@@ -119,23 +145,20 @@ void TMainForm::BuildMenusAndTools() {
                           const char* slot) {
         QAction* a = action(name, text);
         a->setShortcut(QKeySequence(key));
-        connect(a, &QAction::triggered, this, [slot] {
-            QWidget* focus = QApplication::focusWidget();
-            if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus))
-                QMetaObject::invokeMethod(focus, slot);
+        connect(a, &QAction::triggered, this, [this, slot] {
+            if (IsEditControl(editTarget_)) QMetaObject::invokeMethod(editTarget_, slot);
         });
         return a;
     };
     EditCut1 = editAction("EditCut1", "Cu&t", "Ctrl+X", "cut");
     EditCopy1 = editAction("EditCopy1", "&Copy", "Ctrl+C", "copy");
     EditPaste1 = editAction("EditPaste1", "&Paste", "Ctrl+V", "paste");
-    // Cut, Copy and Paste serve edit controls only.
-    const auto enableEdit = [this](QWidget*, QWidget* now) {
-        const bool edit = qobject_cast<QLineEdit*>(now) || qobject_cast<QTextEdit*>(now);
-        for (QAction* a : {EditCut1, EditCopy1, EditPaste1}) a->setEnabled(edit);
-    };
-    enableEdit(nullptr, QApplication::focusWidget());
-    connect(qApp, &QApplication::focusChanged, this, enableEdit);
+    // Cut, Copy and Paste serve the edit control that held the focus before
+    // a menu took it (see eventFilter).
+    editTarget_ = QApplication::focusWidget();
+    UpdateEditCommands();
+    focusWatch_ = new TFocusWatch([this](QWidget* w, Qt::FocusReason r) { EditFocusIn(w, r); }, this);
+    qApp->installEventFilter(focusWatch_);
     WindowCascade1 = action("WindowCascade1", "&Cascade");
     connect(WindowCascade1, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
     WindowTileHorizontal1 = action("WindowTileHorizontal1", "Tile &Horizontally");
@@ -172,6 +195,7 @@ void TMainForm::BuildMenusAndTools() {
     edit->addAction(EditCut1);
     edit->addAction(EditCopy1);
     edit->addAction(EditPaste1);
+    connect(edit, &QMenu::aboutToShow, this, [this] { UpdateEditCommands(); });
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("View1");
     Player1 = item(view, "Player1", "&Player");
@@ -282,6 +306,30 @@ void TMainForm::FormCreate() {
 
 bool TMainForm::IsSmallScreen(QSize screen) {
     return screen.width() <= 800 && screen.height() <= 600;
+}
+
+bool IsEditControl(const QWidget* w) {
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
+           qobject_cast<const QPlainTextEdit*>(w);
+}
+
+void TMainForm::UpdateEditCommands() {
+    const bool edit = IsEditControl(editTarget_);
+    for (QAction* a : {EditCut1, EditCopy1, EditPaste1}) a->setEnabled(edit);
+}
+
+// The control the Edit commands serve: the one the user put the focus in,
+// in any window of the program. A menu or menu bar taking the focus (Alt
+// opens the menu bar from the keyboard) leaves it, and so does the focus a
+// window hands to one of its controls when it is activated, unless that
+// control is an edit control: clicking the frame's menu while the first-run
+// dialog is being typed in activates the frame.
+void TMainForm::EditFocusIn(QWidget* w, Qt::FocusReason reason) {
+    if (!w || qobject_cast<QMenu*>(w) || qobject_cast<QMenuBar*>(w)) return;
+    if (reason == Qt::MenuBarFocusReason || reason == Qt::PopupFocusReason) return;
+    if (reason == Qt::ActiveWindowFocusReason && !IsEditControl(w)) return;
+    editTarget_ = w;
+    UpdateEditCommands();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {

@@ -18,9 +18,13 @@ class QToolButton;
 class TMDIChild;
 class TNewPlayerForm;
 class THelpWindow;
+class TFocusWatch;
 
 // Sizes an MDI child's frame so that its client area is the given size.
 void SizeMdiChild(QMdiSubWindow* sub, QSize client);
+
+// A control the Edit menu's Cut, Copy and Paste work on.
+bool IsEditControl(const QWidget* w);
 
 // Tells the user when the help file is missing; true when it is there.
 bool CheckHelpFile(const std::string& path);
@@ -134,6 +138,8 @@ private:
     void ShowUnit();
     void WriteUnit(const std::string& isMeter);
     bool ClosePlayerWindows();
+    void EditFocusIn(QWidget* w, Qt::FocusReason reason);
+    void UpdateEditCommands();
 
     int UserId = 0;
     std::string IsMeter;
@@ -143,6 +149,8 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     QActionGroup* unitGroup_ = nullptr;
     QPointer<QWidget> splash_;  // until its timer frees it
+    QPointer<QWidget> editTarget_;  // what Cut, Copy and Paste serve
+    TFocusWatch* focusWatch_ = nullptr;
 };
 
 // The main window, for every other window.

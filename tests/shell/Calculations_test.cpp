@@ -49,15 +49,22 @@ TEST(Stableford, PointsFromTheHandicapBands) {
     EXPECT_EQ(StablefordPoints(54, 7, 18, 4), 2);  // three strokes everywhere
 }
 
-TEST(Stableford, HandicapsAboveFiftyFourGetAFourthBand) {
+TEST(Stableford, EveryFull18OfTheHandicapIsAStrokeOnEveryHole) {
     // 60 receives 4 strokes on indexes 1 to 6 and 3 elsewhere.
     for (int i = 1; i <= 18; ++i) {
         int received = i <= 6 ? 4 : 3;
         EXPECT_EQ(StablefordPoints(60, 8, i, 4), 4 - (8 - received) + 2) << "index " << i;
     }
     EXPECT_EQ(StablefordPoints(72, 8, 18, 4), 2);
+    // No upper band: 80 is 4 strokes everywhere and a fifth on indexes 1 to 8.
+    for (int i = 1; i <= 18; ++i) {
+        const int received = i <= 8 ? 5 : 4;
+        EXPECT_EQ(StablefordPoints(80, 9, i, 4), 4 - (9 - received) + 2) << "index " << i;
+    }
+    EXPECT_EQ(StablefordPoints(90, 9, 18, 4), 2);   // five full 18s
+    EXPECT_EQ(StablefordPoints(91, 9, 1, 4), 3);
     // More strokes never mean fewer points as the handicap grows.
-    for (int h = 0; h < 72; ++h)
+    for (int h = 0; h < 108; ++h)
         for (int i = 1; i <= 18; ++i)
             EXPECT_LE(StablefordPoints(h, 6, i, 4), StablefordPoints(h + 1, 6, i, 4))
                 << "h " << h << " index " << i;

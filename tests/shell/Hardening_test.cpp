@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -137,6 +138,25 @@ TEST_F(ShellTest, MdiChildKeepsTheSizeGivenBeforeAddingAndEveryWindowHasOurIcon)
     EXPECT_FALSE(QApplication::windowIcon().isNull());
     EXPECT_EQ(MainForm->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
     EXPECT_EQ(ProgressForm->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+}
+
+TEST_F(ShellTest, AChildMovedPastTheEdgeCanBeScrolledBack) {
+    AddPlayerBeforeStart(1);
+    Start();
+    MainForm->show();
+    auto* child = new QWidget;
+    child->resize(200, 150);
+    QMdiSubWindow* sub = MainForm->AddMdiChild(child);
+    sub->show();
+    QMdiArea* area = MainForm->MdiArea();
+    sub->move(area->viewport()->width() + 300, area->viewport()->height() + 300);
+    QScrollBar* across = area->horizontalScrollBar();
+    QScrollBar* down = area->verticalScrollBar();
+    ASSERT_TRUE(WaitFor([&] { return across->isVisible() && down->isVisible(); }, 3000));
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    ProcessEventsFor(20);
+    EXPECT_TRUE(area->viewport()->rect().intersects(sub->geometry()));
 }
 
 TEST_F(ShellTest, UnitButtonsAndMenuAgreeAtOnce) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTest>
 #include <QTimer>
 #include <QAction>
 #include <fstream>
@@ -166,7 +167,17 @@ TEST_F(ShellTest, HelpFileWithoutTheTopicSaysSo) {
     THelpWindow* help = HtmlHelp(home.File("nothing.chm"), HH_HELP_CONTEXT, 3);
     EXPECT_EQ(help, nullptr);
     ASSERT_EQ(log.Messages().size(), 1u);
-    EXPECT_NE(log.Messages()[0].text.find("nothing.chm"), std::string::npos);
+    EXPECT_EQ(log.Messages()[0].text, "Help file not found\n" + home.File("nothing.chm"));
+    // F1 with the help file gone says the same.
+    AddPlayerBeforeStart(1);
+    Start();
+    log.Clear();
+    MainForm->HelpFile = home.File("gone.chm");
+    MainForm->show();
+    QApplication::setActiveWindow(MainForm);
+    ASSERT_TRUE(WaitFor([] { return MainForm->isActiveWindow(); }, 3000));
+    QTest::keyClick(MainForm, Qt::Key_F1);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Help file not found\n" + home.File("gone.chm")});
     TChmFile missing(home.File("nothing.chm"));
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_EQ(missing.TopicOfContext(1), "");
