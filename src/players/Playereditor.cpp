@@ -284,6 +284,9 @@ void TPlayerEditor::BuildBags(QWidget* page) {
     connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this] {
         renameAllowed_ = false;
         OKBtn->setDefault(!firstRun_);
+        // Back in the tree, the renamed bag is still the selected one.
+        if (TreeView1->hasFocus()) TreeSelectionButtons();
+        else SetBagButtons(false);
     });
     ListView1 = new TClubList(this, page);
     ListView1->setObjectName("ListView1");
@@ -749,6 +752,9 @@ bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
         // A press on one of the buttons (they take no focus) hands the focus
         // to the window's frame: that is no leaving for another control.
         if (QWidget* now = QApplication::focusWidget(); now && now->isAncestorOf(static_cast<QWidget*>(watched)))
+            break;
+        // Nor is the in-place editor of a bag's name, which lives in the tree.
+        if (QWidget* now = QApplication::focusWidget(); now && watched == TreeView1 && TreeView1->isAncestorOf(now))
             break;
         if (watched == TreeView1) SetBagButtons(false);
         if (watched == ListView1) SetClubButtons(false);

@@ -265,6 +265,10 @@ TRefusal TPlayerRecord::CheckBagName(const std::string& name, int exceptBag) con
         const MBag* bag = Bag(i);
         if (bag != self && !bag->Removed && SameName(bag->BagName, name)) return notUnique;
     }
+    return CheckBagNameSize(name);
+}
+
+TRefusal CheckBagNameSize(const std::string& name) {
     if (name.empty()) return TMessage{"You must give Bagname", "Bagname missing"};
     if (CharCount(name) > 8) return TMessage{"A Bagname can have at most 8 characters", "Wrong bagname"};
     return std::nullopt;
@@ -314,15 +318,24 @@ void TPlayerRecord::Place(int clubIndex, int nodeIndex, int holder) {
     for (int h = 0; h < holder; ++h)
         if (node.Holders[h].Occupied()) ++rank;
     club->OrderNumber = rank;
-    for (int h = holder + 1; h < HoldersPerBag; ++h) {
-        MRec& rec = node.Holders[h];
-        if (!rec.Occupied()) continue;
-        ++rec.Rank;
-        if (MClub* other = Club(rec.Index)) other->OrderNumber = rec.Rank;
-    }
     node.Holders[holder] = MRec{clubIndex, club->Type, club->ClubName, rank};
+    Renumber(node);
     List.erase(std::remove(List.begin(), List.end(), clubIndex), List.end());
     Modified = true;
+}
+
+// Ranks 1..n in holder order; every club whose rank moves is written by the save.
+void TPlayerRecord::Renumber(TBagNode& node) {
+    int rank = 0;
+    for (MRec& rec : node.Holders) {
+        if (!rec.Occupied()) continue;
+        rec.Rank = ++rank;
+        MClub* club = Club(rec.Index);
+        if (club && club->OrderNumber != rank) {
+            club->OrderNumber = rank;
+            MarkChanged(club);
+        }
+    }
 }
 
 TRefusal TPlayerRecord::DropOnBag(int clubIndex, int nodeIndex) {
@@ -369,12 +382,7 @@ bool TPlayerRecord::TakeOut(int nodeIndex, int holder) {
     if (!node.Holders[holder].Occupied()) return false;
     const int clubIndex = node.Holders[holder].Index;
     node.Holders[holder] = MRec{};
-    for (int h = holder + 1; h < HoldersPerBag; ++h) {
-        MRec& rec = node.Holders[h];
-        if (!rec.Occupied()) continue;
-        --rec.Rank;
-        if (MClub* other = Club(rec.Index)) other->OrderNumber = rec.Rank;
-    }
+    Renumber(node);
     if (MClub* club = Club(clubIndex)) {
         List.push_back(clubIndex);
         club->BagRef = 0;
@@ -385,10 +393,11 @@ bool TPlayerRecord::TakeOut(int nodeIndex, int holder) {
     return true;
 }
 
+// Any name that fits: a rename makes no uniqueness test.
 TRefusal TPlayerRecord::RenameBag(int nodeIndex, const std::string& name) {
     MBag* bag = BagOf(nodeIndex);
     if (name == bag->BagName) return std::nullopt;
-    if (TRefusal refusal = CheckBagName(name, Tree.at(nodeIndex).BagIndex)) return refusal;
+    if (TRefusal refusal = CheckBagNameSize(name)) return refusal;
     bag->BagName = name;
     bag->Changed = 1;
     Modified = true;

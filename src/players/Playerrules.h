@@ -88,6 +88,9 @@ std::string FormatHandicap(double hcp);
 // (caption "Wrong input"). Column widths are the table's to refuse at the save.
 TRefusal CheckDetails(const TPlayerDetails& details);
 
+// A bag name must not be empty and fits its column (8 characters).
+TRefusal CheckBagNameSize(const std::string& name);
+
 class TPlayerRecord {
 public:
     TPlayerRecord(TDatabase& db, TEditorLists lists, bool firstRun);
@@ -127,6 +130,7 @@ public:
     // Back to the list; false when the holder is empty.
     bool TakeOut(int node, int holder);
 
+    // A new name for the bag; only an empty or too long one is refused.
     TRefusal RenameBag(int node, const std::string& name);
     TRefusal CheckDeleteBag(int node) const;
     void DeleteBag(int node);
@@ -162,6 +166,7 @@ private:
     void AddLoadedClub(MClub* club, bool toList);
     void FinishBags();
     void Place(int clubIndex, int node, int holder);
+    void Renumber(TBagNode& node);
     void MarkChanged(MClub* club);
     void SaveDetails(const TPlayerDetails& details, int userId, int* writtenUserId);
     void SaveBags(int userId);

@@ -181,7 +181,7 @@ TEST_F(PlayerTest, ADroppedClubTakesTheBagIdOfItsNode) {
     EXPECT_EQ(r.Club(IndexOf(r, "Wood"))->BagRef, mine);
 }
 
-TEST_F(PlayerTest, BagNamesMustBeUniqueNonEmptyAndShort) {
+TEST_F(PlayerTest, NewBagNamesMustBeUniqueAndEveryNameNonEmptyAndShort) {
     const int bag = AddBag(2, "Mine");
     AddBag(3, "Theirs");
     TPlayerRecord& r = Load(2);
@@ -199,14 +199,16 @@ TEST_F(PlayerTest, BagNamesMustBeUniqueNonEmptyAndShort) {
     AddBag(4, "");
     EXPECT_EQ(r.CheckBagName(""), unique);
 
-    // Renames follow the same rules; the bag's own name is no clash.
-    EXPECT_EQ(r.RenameBag(0, "Theirs"), unique);
+    // A rename refuses only an empty or too long name; another bag's name is taken.
     EXPECT_EQ(r.RenameBag(0, "Toolongname"), (TMessage{"A Bagname can have at most 8 characters", "Wrong bagname"}));
+    EXPECT_EQ(r.RenameBag(0, ""), missing);
     EXPECT_EQ(r.BagOf(0)->BagName, "Mine");
     EXPECT_EQ(r.BagOf(0)->Changed, 0);
-    EXPECT_FALSE(r.RenameBag(0, "MINE"));
-    EXPECT_EQ(r.BagOf(0)->BagName, "MINE");
+    EXPECT_FALSE(r.RenameBag(0, "Theirs"));
+    EXPECT_EQ(r.BagOf(0)->BagName, "Theirs");
     EXPECT_EQ(r.BagOf(0)->Changed, 1);
+    EXPECT_FALSE(r.RenameBag(0, "Default"));
+    EXPECT_EQ(r.BagOf(0)->BagName, "Default");
     EXPECT_EQ(r.BagOf(0)->BagId, bag);
 }
 

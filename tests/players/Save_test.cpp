@@ -215,3 +215,41 @@ TEST_F(SaveTest, ATextLongerThanItsColumnFailsTheWholeSave) {
     EXPECT_EQ(Value("PlayerDetail", "UserId=2", "City").AsString(), d.City);
     EXPECT_EQ(Value("GolfBag", "BagId=" + Id(bag), "BagName").AsString(), "Renamed");
 }
+
+TEST_F(SaveTest, StoredRanksFollowTheTreeAfterAnyDrops) {
+    const int trip = AddBag(2, "Trip");
+    AddClub(2, "Putter", 9, trip, 1);
+    AddClub(2, "Driver", 0, trip, 2);
+    AddClub(2, "3 Iron", 1, trip, 3);
+    AddClub(2, "Wedge", 2);
+    const auto stored = [&] {
+        std::vector<std::pair<int, std::string>> out;  // rank, club in rank order
+        TTable links(&db, "Clubs");
+        links.SetFilter("BagId=" + Id(trip));
+        links.Open();
+        for (links.First(); !links.Eof(); links.Next())
+            out.push_back({links.FieldByName("OrderNumber").AsInteger(),
+                           Value("ClubDetail", "ClubId=" + Id(links.FieldByName("ClubId").AsInteger()),
+                                 "ClubName").AsString()});
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    using Ranks = std::vector<std::pair<int, std::string>>;
+
+    // Driver out, then back onto the empty holder after 3 Iron.
+    TPlayerRecord* r = &Load(2);
+    ASSERT_TRUE(r->TakeOut(0, 1));
+    ASSERT_FALSE(r->DropOnHolder(IndexOf(*r, "Driver"), 0, 3));
+    r->Save(GoodDetails(), 2);
+    EXPECT_EQ(stored(), (Ranks{{1, "Putter"}, {2, "3 Iron"}, {3, "Driver"}}));
+    r = &Load(2);
+    EXPECT_EQ(r->Tree[0].Holders[1].Name, "3 Iron");
+    EXPECT_EQ(r->Tree[0].Holders[2].Name, "Driver");
+
+    // A club dropped between two others, one taken from the middle.
+    ASSERT_FALSE(r->DropOnBag(IndexOf(*r, "Wedge"), 0));  // first empty holder: 4th
+    ASSERT_TRUE(r->TakeOut(0, 1));                        // 3 Iron out
+    ASSERT_FALSE(r->DropOnHolder(IndexOf(*r, "3 Iron"), 0, 4));
+    r->Save(GoodDetails(), 2);
+    EXPECT_EQ(stored(), (Ranks{{1, "Putter"}, {2, "Driver"}, {3, "Wedge"}, {4, "3 Iron"}}));
+}

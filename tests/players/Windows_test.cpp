@@ -391,7 +391,11 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     QTreeWidgetItem* spare = ed->TreeView1->topLevelItem(1);
     const int spareId = MainForm->BagList[1]->BagId;
     EXPECT_EQ(Value("GolfBag", "BagId=" + std::to_string(spareId), "UserId").AsInteger(), -1);
+    MainForm->activateWindow();
+    ASSERT_TRUE(WaitFor([] { return MainForm->isActiveWindow(); }, 2000));
+    ed->TreeView1->setFocus(Qt::MouseFocusReason);
     ed->TreeView1->setCurrentItem(spare);
+    emit ed->TreeView1->itemClicked(spare, 0);
     auto rename = [&](const QString& name) {
         ed->RenameBagItem->trigger();
         auto* line = ed->TreeView1->findChild<QLineEdit*>("BagNameEditor");
@@ -402,12 +406,18 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
         QApplication::sendEvent(line, &enter);
         Flush();
     };
-    rename("Default");
-    EXPECT_EQ(log.Texts().back(), "You must give a unique Bagname");
+    rename("");
+    EXPECT_EQ(log.Texts().back(), "You must give Bagname");
     EXPECT_EQ(spare->text(0), "Spare");
+    // No uniqueness test at a rename; the bag's buttons stay while it is selected.
+    rename("Default");
+    EXPECT_EQ(MainForm->BagList[1]->BagName, "Default");
     rename("Trip");
     EXPECT_EQ(MainForm->BagList[1]->BagName, "Trip");
     EXPECT_EQ(spare->text(0), "Trip");
+    EXPECT_TRUE(ed->DeleteBagButton->isEnabled());
+    EXPECT_TRUE(ed->EditBagButton->isEnabled());
+    EXPECT_TRUE(ed->StatisticsButton->isEnabled());
 
     // Delete a bag after the question.
     log.QueueAnswer(IDNO);
