@@ -11,6 +11,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -134,13 +136,22 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     HCP = MakeLabel(this, "HCP", "HCP / Slope:", 360, 10);
     Title = MakeLabel(this, "Title", "Title / Competition:", 360, 29);
     Tee = MakeLabel(this, "Tee", "Tee:", 360, 48);
-    PlayerLabel = MakeLabel(this, "PlayerLabel", "", 66, 10, 271, true);
-    DateLabel = MakeLabel(this, "DateLabel", "", 66, 29, 271, true);
-    MarkerLabel = MakeLabel(this, "MarkerLabel", "", 66, 48, 271, true);
-    BagLabel = MakeLabel(this, "BagLabel", "", 66, 67, 271, true);
-    HCPLabel = MakeLabel(this, "HCPLabel", "", 464, 10, 225, true);
-    TitleLabel = MakeLabel(this, "TitleLabel", "", 464, 29, 225, true);
-    TeeLabel = MakeLabel(this, "TeeLabel", "", 464, 48, 225, true);
+    // Each column's values start after its widest caption and a gap, at the
+    // font at hand, and end before the next column or the window's edge.
+    const auto valueLeft = [](int left, std::initializer_list<QLabel*> captions) {
+        for (QLabel* c : captions) left = std::max(left, c->x() + c->sizeHint().width() + HeaderCaptionGap);
+        return left;
+    };
+    const int left1 = valueLeft(66, {Player, Date, Marker, Bag});
+    const int left2 = valueLeft(464, {HCP, Title, Tee});
+    const int width1 = std::min(271, 360 - HeaderCaptionGap - left1), width2 = std::min(225, 735 - 10 - left2);
+    PlayerLabel = MakeLabel(this, "PlayerLabel", "", left1, 10, width1, true);
+    DateLabel = MakeLabel(this, "DateLabel", "", left1, 29, width1, true);
+    MarkerLabel = MakeLabel(this, "MarkerLabel", "", left1, 48, width1, true);
+    BagLabel = MakeLabel(this, "BagLabel", "", left1, 67, width1, true);
+    HCPLabel = MakeLabel(this, "HCPLabel", "", left2, 10, width2, true);
+    TitleLabel = MakeLabel(this, "TitleLabel", "", left2, 29, width2, true);
+    TeeLabel = MakeLabel(this, "TeeLabel", "", left2, 48, width2, true);
 
     // Pages.
     PageControl = new QTabWidget(this);
@@ -206,6 +217,20 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     MakeLabel(Holes, "ShotHeading", "Shot", 11, 57);
     MakeLabel(Holes, "ClubHeading", "Club", 71, 57);
     Label5 = MakeLabel(Holes, "Label5", "Length", 139, 57, 80);
+    ShotRows = new QScrollArea(Holes);
+    ShotRows->setObjectName("ShotRows");
+    ShotRows->setAccessibleName("Shots");
+    ShotRows->setFrameShape(QFrame::NoFrame);
+    ShotRows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ShotRows->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ShotRows->setWidgetResizable(false);
+    ShotRows->viewport()->setAutoFillBackground(false);
+    ShotRowPanel = new QWidget;
+    ShotRowPanel->setObjectName("ShotRowPanel");
+    ShotRowPanel->resize(328, 17);
+    ShotRows->setWidget(ShotRowPanel);
+    ShotRowPanel->setAutoFillBackground(false);  // the page shows through, as before
+    ShotRows->setGeometry(0, 72, 328, 17);
     Bevel2 = new QFrame(Holes);
     Bevel2->setObjectName("Bevel2");
     Bevel2->setFrameShape(QFrame::VLine);
@@ -640,8 +665,24 @@ void TRoundFrm::ShowRoundStats() {
 
 // ---------------------------------------------------------------- holes page
 
-QLabel* TRoundFrm::MakeShotLabel(int row, int column, int left, const QString& text, bool bold) {
-    auto* l = new QLabel(text, Holes);
+TRoundFrm::HoleRowsPlace TRoundFrm::PlaceHoleRows(int shots, int pageHeight) {
+    const int pitch = 17, top = 72;
+    const int wanted = pitch * (std::max(shots, 0) + 1);  // the shot rows and the sand line
+    // Room for the total and result rows, the last one 16 pixels high.
+    const int room = std::max(pitch, (pageHeight - top - pitch - 16 - 2) / pitch * pitch);
+    const int area = std::min(wanted, room);
+    return {area, top + area, top + area + pitch};
+}
+
+int TRoundFrm::HolesPageHeight() const {
+    // Before the page has been laid out, what the page control leaves it.
+    if (Holes->testAttribute(Qt::WA_Resized) || Holes->isVisible()) return Holes->height();
+    return PageControl->height() - PageControl->tabBar()->sizeHint().height() - 4;
+}
+
+QLabel* TRoundFrm::MakeShotLabel(int row, int column, int left, const QString& text, bool bold, QWidget* parent,
+                                 int top) {
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QString("laabeliR%1C%2").arg(row).arg(column));
     if (bold) {
         // A club name of eight letters, or "Unknown", fits the 55-pixel column.
@@ -650,7 +691,6 @@ QLabel* TRoundFrm::MakeShotLabel(int row, int column, int left, const QString& t
         f.setPixelSize(10);
         l->setFont(f);
     }
-    const int top = 72 + 17 * row;
     if (column < 3 && left == (column == 0 ? 12 : column == 1 ? 71 : 139)) {
         l->setGeometry(left, top, 55, 16);
     } else {
@@ -770,37 +810,45 @@ void TRoundFrm::ShowHole(int n) {
         p.Text = page.ShotTexts[i];
     }
 
-    // Page rows.
+    // Page rows: shots and sand line in their scrolling area, total and
+    // result below it.
     const int shown = static_cast<int>(page.Rows.size());
     ShotRowCount = shown;
+    const HoleRowsPlace place = PlaceHoleRows(shown, HolesPageHeight());
+    ShotRowPanel->resize(ShotRows->width() - ShotRows->verticalScrollBar()->sizeHint().width(), 17 * (shown + 1));
+    ShotRows->setGeometry(0, 72, 328, place.AreaHeight);
+    ShotRows->verticalScrollBar()->setValue(0);
     for (int r = 0; r < shown; ++r) {
         const auto& row = page.Rows[static_cast<size_t>(r)];
-        MakeShotLabel(r, 0, 12, QString::fromStdString(row[0]), true);
-        MakeShotLabel(r, 1, 71, QString::fromStdString(row[1]), true);
-        MakeShotLabel(r, 2, 139, QString::fromStdString(row[2]), true);
-        MakeShotLabel(r, 3, 190, QString::fromStdString(row[3]), true);
+        const int top = 17 * r;
+        MakeShotLabel(r, 0, 12, QString::fromStdString(row[0]), true, ShotRowPanel, top);
+        MakeShotLabel(r, 1, 71, QString::fromStdString(row[1]), true, ShotRowPanel, top);
+        MakeShotLabel(r, 2, 139, QString::fromStdString(row[2]), true, ShotRowPanel, top);
+        MakeShotLabel(r, 3, 190, QString::fromStdString(row[3]), true, ShotRowPanel, top);
     }
     if (page.ShowSand) {
-        SandLabel = new QLabel("Sand Strokes: ", Holes);
+        SandLabel = new QLabel("Sand Strokes: ", ShotRowPanel);
         SandLabel->setObjectName("Shots");
         SandLabel->adjustSize();
-        SandLabel->move(140, 72 + 17 * shown);
+        SandLabel->move(140, 17 * shown);
         SandLabel->show();
-        SandCountLabel = new QLabel(QString::number(page.SandCount), Holes);
+        SandCountLabel = new QLabel(QString::number(page.SandCount), ShotRowPanel);
         SandCountLabel->setObjectName("ShotsA");
         QFont f = SandCountLabel->font();
         f.setBold(true);
         SandCountLabel->setFont(f);
         SandCountLabel->adjustSize();
-        SandCountLabel->move(230, 72 + 17 * shown);
+        SandCountLabel->move(230, 17 * shown);
         SandCountLabel->show();
         SandLabelsShown = 1;
     }
     const int totalRow = shown + 1;
-    MakeShotLabel(totalRow, 0, 125, "Total", false);
-    MakeShotLabel(totalRow, 1, 155, QString::fromStdString(page.Total), true);
-    MakeShotLabel(totalRow + 1, 0, 120, "Result", false);
-    MakeShotLabel(totalRow + 1, 1, 155, QString::fromStdString(page.Result), true);
+    const QLabel* total = MakeShotLabel(totalRow, 0, 125, "Total", false, Holes, place.TotalTop);
+    const QLabel* result = MakeShotLabel(totalRow + 1, 0, 120, "Result", false, Holes, place.ResultTop);
+    // The values keep a gap after their captions at the font at hand.
+    const int valueLeft = std::max({155, total->geometry().right() + 5, result->geometry().right() + 5});
+    MakeShotLabel(totalRow, 1, valueLeft, QString::fromStdString(page.Total), true, Holes, place.TotalTop);
+    MakeShotLabel(totalRow + 1, 1, valueLeft, QString::fromStdString(page.Result), true, Holes, place.ResultTop);
     ManyShots = page.ManyShots ? 1 : 0;
     if (ManyShots) MessageBox("Too many strokes to display", "Note", MB_OK, MB_ICONWARNING);
 

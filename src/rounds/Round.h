@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QMdiSubWindow;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -27,6 +28,20 @@ class TRoundFrm : public QWidget {
 public:
     explicit TRoundFrm(QWidget* owner = nullptr);
     ~TRoundFrm() override;
+
+    // Pixels at least between a header caption and its value.
+    static constexpr int HeaderCaptionGap = 6;
+
+    // Where the holes page puts a hole's rows: the shot rows and the sand
+    // line (rows 0 to shots, at 72 + 17 x row) in an area of the given
+    // height, then the total and the result rows, all above the page's
+    // bottom. A hole that fits keeps every row in its place.
+    struct HoleRowsPlace {
+        int AreaHeight;
+        int TotalTop;
+        int ResultTop;
+    };
+    static HoleRowsPlace PlaceHoleRows(int shots, int pageHeight);
 
     // Builders.
     void SetupHoleButtons();
@@ -86,6 +101,10 @@ public:
     // Holes page.
     QWidget* Holes;
     QLabel *HoleNro, *HolePar, *Hcpindex, *Label5;
+    // The shot rows and the sand line scroll in ShotRows when the hole has
+    // more than the page holds; "Total" and "Result" stay below it.
+    QScrollArea* ShotRows;
+    QWidget* ShotRowPanel;
     QFrame* Bevel2;
     QToolBar* ToolBar;
     QToolButton* HoleButtons[18];  // Hole1 .. Hole18
@@ -135,7 +154,8 @@ protected:
 private:
     void FreePoints();
     void ClearHolePage();
-    QLabel* MakeShotLabel(int row, int column, int left, const QString& text, bool bold);
+    QLabel* MakeShotLabel(int row, int column, int left, const QString& text, bool bold, QWidget* parent, int top);
+    int HolesPageHeight() const;
     void MissingCourseData();
     int cardRows_ = 0;
     int cardTees_ = 0;

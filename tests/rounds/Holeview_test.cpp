@@ -1,8 +1,10 @@
 // The hole view on the round window, driven as a user would.
 #include <QGroupBox>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -229,4 +231,69 @@ TEST_F(HoleViewTest, OpeningAndClickingHolesShowsTheViewWithoutHelp) {
     EXPECT_TRUE(Red(Frame(frm), ScreenOf(*frm->Scene, 24.9, 60.101)));
     frm->OKBtnClick();
     Flush();
+}
+
+TEST_F(HoleViewTest, SeventeenShotsKeepTotalAndResultOnThePage) {
+    const long long many = AddRound(alpha, 1, "2026-05-03 10:00:00", "Long");
+    for (int i = 0; i < 17; ++i) AddShot(many, 1, i + 1, iron, 0, "", 60.1 + i * 0.0002, 24.9, 20);
+    Update("RoundHoles", "RoundId = " + std::to_string(many) + " and HoleId = 1", {{"HoleShotsTotal", 17}});
+    TRoundFrm* frm = Open(many);
+    ASSERT_NE(frm, nullptr);
+    ASSERT_TRUE(ShowHoles(frm));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Too many strokes to display"});
+    ASSERT_EQ(frm->ShotRowCount, 17);
+    const auto text = [&](const char* name) {
+        const QLabel* l = frm->findChild<QLabel*>(name);
+        return l ? l->text().toStdString() : std::string("<none>");
+    };
+    EXPECT_EQ(text("laabeliR18C0"), "Total");
+    EXPECT_EQ(text("laabeliR18C1"), "17");
+    EXPECT_EQ(text("laabeliR19C1"), "OTHER");
+    // Total and result lie whole on the page, below the shot rows, and their
+    // text is there on the screen.
+    const QImage page = frm->Holes->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const char* name : {"laabeliR18C0", "laabeliR18C1", "laabeliR19C0", "laabeliR19C1"}) {
+        const QLabel* l = frm->findChild<QLabel*>(name);
+        ASSERT_NE(l, nullptr) << name;
+        EXPECT_TRUE(l->isVisible()) << name;
+        const QRect r(l->mapTo(frm->Holes, QPoint(0, 0)), l->size());
+        EXPECT_TRUE(frm->Holes->rect().contains(r)) << name;
+        EXPECT_GT(r.top(), frm->ShotRows->geometry().bottom()) << name;
+        int dark = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.left() + l->fontMetrics().horizontalAdvance(l->text()); ++x)
+                if (page.rect().contains(x, y) && QColor(page.pixel(x, y)).lightness() < 100) ++dark;
+        EXPECT_GT(dark, 10) << name;
+    }
+    for (const char* row : {"laabeliR18C", "laabeliR19C"}) {
+        const QLabel* caption = frm->findChild<QLabel*>(QString(row) + "0");
+        const QLabel* value = frm->findChild<QLabel*>(QString(row) + "1");
+        EXPECT_GE(value->x(), caption->x() + caption->fontMetrics().horizontalAdvance(caption->text()) + 3) << row;
+    }
+    // The last shot scrolls into view.
+    QLabel* last = frm->findChild<QLabel*>("laabeliR16C0");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->text(), "17");
+    const QRect viewport = frm->ShotRows->viewport()->rect();
+    EXPECT_FALSE(viewport.contains(QRect(last->mapTo(frm->ShotRows->viewport(), QPoint(0, 0)), last->size())));
+    frm->ShotRows->ensureWidgetVisible(last);
+    EXPECT_TRUE(viewport.contains(QRect(last->mapTo(frm->ShotRows->viewport(), QPoint(0, 0)), last->size())));
+    frm->OKBtnClick();
+    Flush();
+}
+
+TEST(HoleRows, AShortHoleKeepsItsRowsALongOneScrollsThem) {
+    // Four shots: sand line at row 4, total at row 5, result at row 6.
+    const auto four = TRoundFrm::PlaceHoleRows(4, 330);
+    EXPECT_EQ(four.AreaHeight, 5 * 17);
+    EXPECT_EQ(four.TotalTop, 72 + 5 * 17);
+    EXPECT_EQ(four.ResultTop, 72 + 6 * 17);
+    // However many shots, the result ends on the page.
+    for (int shots : {12, 13, 15, 17, 37}) {
+        const auto place = TRoundFrm::PlaceHoleRows(shots, 330);
+        EXPECT_LE(place.ResultTop + 16, 330) << shots;
+        EXPECT_EQ(place.TotalTop, 72 + place.AreaHeight) << shots;
+        EXPECT_LE(place.AreaHeight, 17 * (shots + 1)) << shots;
+    }
+    EXPECT_EQ(TRoundFrm::PlaceHoleRows(12, 330).AreaHeight, 13 * 17);
 }

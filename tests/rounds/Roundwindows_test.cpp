@@ -99,6 +99,17 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_EQ(LabelText(frm, "MarkerLabel"), "Mark");
     EXPECT_EQ(LabelText(frm, "TitleLabel"), "Medal");
     EXPECT_EQ(LabelText(frm, "TeeLabel"), "Red");
+    // Every caption's text ends a gap before its value; values stay inside.
+    for (auto [caption, value] : {std::pair{"Player", "PlayerLabel"}, {"Date", "DateLabel"}, {"Marker", "MarkerLabel"},
+                                  {"Bag", "BagLabel"}, {"HCP", "HCPLabel"}, {"Title", "TitleLabel"}, {"Tee", "TeeLabel"}}) {
+        const QLabel* c = frm->findChild<QLabel*>(caption);
+        const QLabel* v = frm->findChild<QLabel*>(value);
+        ASSERT_TRUE(c && v) << caption;
+        EXPECT_GE(v->x(), c->x() + c->fontMetrics().horizontalAdvance(c->text()) + TRoundFrm::HeaderCaptionGap)
+            << caption;
+        EXPECT_LE(v->geometry().right(), frm->width()) << value;
+    }
+    EXPECT_EQ(frm->findChild<QLabel*>("Title")->text(), "Title / Competition:");
     EXPECT_EQ(LabelText(frm, "FirLabel"), "7 of 18 (39%)");
     EXPECT_EQ(LabelText(frm, "GirLabel"), "1 of 18 (6%)");
     EXPECT_EQ(LabelText(frm, "PutsLabel"), "36 (2.00)");
