@@ -340,7 +340,11 @@ bool TSerialPort::ExchangeMemoryChunk(int address, int chunk, uint8_t* destinati
     iTalkRecord reply;
     if (!PassthroughChunk(package.get(), 7, reply, false, sameRead)) return false;
     Bytes holdReply(reply.Data);
-    if (reply.DataLen < uint32_t(6 + chunk) || std::memcmp(reply.Data + 3, request, 3) != 0) {
+    // The bytes are the device's only as far as its packet carries data: the
+    // length word counts the echo and the memory bytes.
+    uint32_t carried = reply.DataLen >= 3 ? Be16(reply.Data + 1) : 0;
+    if (reply.DataLen < uint32_t(6 + chunk) || carried < uint32_t(3 + chunk) ||
+        std::memcmp(reply.Data + 3, request, 3) != 0) {
         Log.AddToLog("CSP_ReadMemory: wrong or short reply");
         return false;
     }
@@ -436,7 +440,13 @@ bool TSerialPort::WriteMemoryChunk(int address, int chunk, const uint8_t* source
         Log.AddToLog("WaitForITKPackage fuulas");
         return false;
     }
-    delete[] reply.Data;
+    Bytes holdReply(reply.Data);
+    // A device error reply is no write reply: nothing was stored.
+    int replyLen = 0;
+    if (TakeReply("CSP_WriteMemory", reply, replyLen) < 0) {
+        Log.AddToLog("CSP_WriteMemory: device error " + GetITALKErrorString(LastError));
+        return false;
+    }
     return true;
 }
 

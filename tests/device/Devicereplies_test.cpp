@@ -88,12 +88,16 @@ TEST_F(DeviceReplies, MemoryRepliesAreCheckedOnlyForTheirLayout) {
     TSerialPort port;
     OpenFrameMode(port);
     port.MaxRead = port.MaxWrite = 50;
-    // A write's reply is not examined, whatever it holds.
-    for (const Bytes& content : {Bytes{}, Bytes{0x13}, Bytes{0x80, 0x21}, Bytes(9, 0xEE)}) {
+    // A write's reply is not examined, whatever it holds...
+    const uint8_t data[3] = {1, 2, 3};
+    for (const Bytes& content : {Bytes{}, Bytes{0x13}, Bytes{0x80, 0x00}, Bytes{0x21, 0x80}, Bytes(9, 0xEE)}) {
         Answer([content](const Asked&) { return u8sim::EncodeFrame(0xF3, 0, content); });
-        const uint8_t data[3] = {1, 2, 3};
         EXPECT_TRUE(port.CSP_WriteMemory(0x4000, data, 3)) << content.size();
     }
+    // ...unless it is the device's error reply: then nothing was stored.
+    Answer([](const Asked&) { return u8sim::EncodeFrame(0xF3, 0, {0x80, 0x21}); });
+    EXPECT_FALSE(port.CSP_WriteMemory(0x4000, data, 3));
+    EXPECT_EQ(port.LastError, 0x8021);
     // A read's reply: any CSP command and length bytes and no check byte,
     // but the echoed address and count and enough data.
     auto readReply = [](uint8_t cspCommand, int echoShift, size_t dataBytes) {

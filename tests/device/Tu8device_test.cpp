@@ -195,6 +195,33 @@ TEST_F(U8Device, WritesEveryRecordAtItsAddress) {
     EXPECT_EQ(sim.Device().Byte(31008), 0);
 }
 
+TEST_F(U8Device, AShortMemoryReplyOrARefusedWriteFails) {
+    uint8_t buf[50];
+    std::memset(buf, 0xAB, sizeof buf);
+    // The packet says it carries one memory byte fewer than asked for.
+    FaultRule shortRead = Rule(Fault::ShortData, 0xF3, 1);
+    shortRead.csp = 5;
+    sim.Device().AddFault(shortRead);
+    EXPECT_EQ(device->ReadBytes(100, 50, buf), -1);
+    EXPECT_EQ(Bytes(buf, buf + 50), Bytes(50, 0xAB));
+    ASSERT_EQ(device->ReadBytes(100, 50, buf), 0);
+
+    const uint8_t game[30] = {1, 2, 3};
+    FaultRule refused = Rule(Fault::ErrorCode, 0xF3, 0x14);
+    refused.csp = 6;
+    sim.Device().AddFault(refused);
+    EXPECT_EQ(device->WriteGameHeader(1, game), -1);
+    EXPECT_EQ(port.LastError, 0x8014);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find("Unsuccessful"), std::string::npos);
+    // A reply without data still acknowledges a write.
+    FaultRule noData = Rule(Fault::ErrorCode, 0xF3, 0);
+    noData.csp = 6;
+    sim.Device().AddFault(noData);
+    EXPECT_EQ(device->WriteGameHeader(1, game), 0);
+    EXPECT_EQ(device->WriteGameHeader(1, game), 0);
+}
+
 TEST_F(U8Device, VersionsAndResetThenFurtherExchanges) {
     char text[21];
     ASSERT_EQ(device->GetU8Version(text), 0);

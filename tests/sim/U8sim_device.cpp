@@ -102,6 +102,8 @@ uint8_t ReadReplyCsp(unsigned n) { return uint8_t(0x40 + n % 64); }
 std::vector<uint8_t> WriteReplyBytes(unsigned n) {
     std::vector<uint8_t> b(1 + n % 7);
     for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(0x31 + 17 * (n + i));
+    // Two bytes starting 0x80 would be an error reply.
+    if (b.size() == 2 && b[0] == 0x80) b[0] = 0x7F;
     return b;
 }
 
@@ -627,6 +629,12 @@ std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply)
         } else {
             reply.data.insert(reply.data.end(), size_t(f->param), uint8_t('x'));
         }
+    }
+    if (auto f = has(Fault::ShortData); f && reply.isCsp && reply.data.size() >= 4) {
+        size_t cut = std::min(size_t(f->param), reply.data.size() - 4);
+        reply.data.erase(reply.data.end() - 1 - long(cut), reply.data.end() - 1);
+        PutBe16(reply.data, 1, uint16_t(reply.data.size() - 4));
+        reply.data.back() = Xor(reply.data.data(), reply.data.size() - 1);
     }
     if (auto f = has(Fault::ShortReply))
         reply.data.resize(reply.data.size() > size_t(f->param) ? reply.data.size() - f->param : 0);

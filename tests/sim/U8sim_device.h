@@ -43,6 +43,7 @@ enum class Fault {
     OtherCommand,   // reply with the right id but another command
     ErrorCode,      // reply {0x80, param}
     ShortReply,     // reply data cut by param bytes (headers untouched)
+    ShortData,      // a CSP reply carries param data bytes fewer (its length says so)
     LongReply,      // param extra bytes (a CSP reply's length grows with them)
     WrongEcho,      // memory reply echoes address + 1
     ListCount,      // point-list reply count word = param
