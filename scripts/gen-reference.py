@@ -69,22 +69,20 @@ def main():
 
     out.append("-- The \"Default\" bag of player 1 with its thirteen clubs.")
     out.append("INSERT INTO GolfBag (BagId, UserId, BagName, BagWebId) VALUES (1, 1, 'Default', 0);")
-    clubs = [("Driver", 0), ("3 Wood", 0), ("5 Wood", 0)]
+    # Numbered in holder order, the putter first: on the device the codes 98
+    # and 99 mean the putter, so no other club may carry them.
+    clubs = [("Putter", 9), ("Driver", 0), ("3 Wood", 0), ("5 Wood", 0)]
     clubs += [("%d Iron" % n, 1) for n in range(3, 10)]
-    clubs += [("PW", 2), ("SW", 2), ("Putter", 9)]
+    clubs += [("PW", 2), ("SW", 2)]
     assert len(clubs) == 13
-    rank = 2
     for i, (name, kind) in enumerate(clubs):
         club_id = 99 + i
+        order = 1 + i
         assert len(name) <= 8
+        assert kind == 9 or club_id > 99
         out.append("INSERT INTO ClubDetail (ClubId, UserId, ClubName, U8_Name, Shots, ShotsLength, Type, "
                    "ClubWebId, DeletedClub, LongestShot, ShotsWithLength) "
                    "VALUES (%d, 1, %s, %s, 0, 0, %d, 0, 0, 0, 0);" % (club_id, q(name), q(name), kind))
-        if kind == 9:
-            order = 1
-        else:
-            order = rank
-            rank += 1
         out.append("INSERT INTO Clubs (ClubId, BagId, OrderNumber) VALUES (%d, 1, %d);" % (club_id, order))
     out.append("-- New clubs are numbered from 112 on.")
     out.append("UPDATE sqlite_sequence SET seq = 111 WHERE name = 'ClubDetail';")

@@ -196,6 +196,7 @@ TEST_F(DbTest, DefaultBagWithThirteenClubs) {
     for (clubs.First(); !clubs.Eof(); clubs.Next(), ++rank) {
         EXPECT_EQ(clubs.FieldByName("OrderNumber").AsInteger(), rank);
         const int id = clubs.FieldByName("ClubId").AsInteger();
+        EXPECT_EQ(id, 98 + rank);  // in holder order
         ids.insert(id);
         ASSERT_TRUE(detail.Locate("ClubId", id));
         EXPECT_EQ(detail.FieldByName("UserId").AsInteger(), 1);
@@ -210,8 +211,10 @@ TEST_F(DbTest, DefaultBagWithThirteenClubs) {
     EXPECT_EQ(*ids.begin(), 99);
     EXPECT_EQ(*ids.rbegin(), 111);
     EXPECT_EQ(ids.size(), 13u);
-    EXPECT_EQ(detail.Lookup("ClubId", {TVariant(99)}, "ClubName").AsString(), "Driver");
-    EXPECT_EQ(detail.Lookup("ClubId", {TVariant(111)}, "ClubName").AsString(), "Putter");
+    // Numbered in holder order: the device reads codes 98 and 99 as the putter.
+    EXPECT_EQ(detail.Lookup("ClubId", {TVariant(99)}, "ClubName").AsString(), "Putter");
+    EXPECT_EQ(detail.Lookup("ClubId", {TVariant(100)}, "ClubName").AsString(), "Driver");
+    EXPECT_EQ(detail.Lookup("ClubId", {TVariant(111)}, "ClubName").AsString(), "SW");
 }
 
 TEST_F(DbTest, ExistingDatabaseIsOpenedNotRecreated) {
@@ -345,7 +348,7 @@ TEST_F(DbTest, ClosingTheDatabaseClosesItsTables) {
     EXPECT_FALSE(t.Active());
     db.Open();
     t.Open();
-    EXPECT_EQ(t.FieldByName("ClubName").AsString(), "Driver");  // the edit was never posted
+    EXPECT_EQ(t.FieldByName("ClubName").AsString(), "Putter");  // the edit was never posted
 }
 
 TEST(DbFiles, TableOutlivingItsDatabase) {

@@ -189,8 +189,8 @@ TEST_F(SaveTest, FirstRunWritesPlayerOneNewClubsAndChangedDefaultClubs) {
     TPlayerDetails d = GoodDetails();
     EXPECT_EQ(r.Save(d, 1), 1);
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Smith");
-    EXPECT_EQ(Value("ClubDetail", "ClubId=99", "ClubName").AsString(), "Big Dog");
-    EXPECT_EQ(Value("Clubs", "ClubId=99", "OrderNumber").AsInteger(), 2);
+    EXPECT_EQ(Value("ClubDetail", "ClubId=100", "ClubName").AsString(), "Big Dog");
+    EXPECT_EQ(Value("Clubs", "ClubId=100", "OrderNumber").AsInteger(), 2);
     EXPECT_EQ(Count("ClubDetail"), clubRows + 1);  // no row for the deleted one
     EXPECT_EQ(Count("ClubDetail", "ClubName='Oops'"), 0);
     const int lw = Value("ClubDetail", "ClubName='LW'", "ClubId").AsInteger();

@@ -460,7 +460,7 @@ TEST_F(PlayerWindowTest, StatisticsWindowShowsFiguresAndEmptiesOnEveryClose) {
         for (int length : {150, 200, 200, 20}) {
             shots.Append();
             shots.FieldByName("RoundId").SetAsInteger(1);
-            shots.FieldByName("ClubId").SetAsInteger(99);
+            shots.FieldByName("ClubId").SetAsInteger(100);  // the Driver
             shots.FieldByName("ShotLength").SetAsInteger(length);
             shots.Post();
         }
@@ -477,7 +477,7 @@ TEST_F(PlayerWindowTest, StatisticsWindowShowsFiguresAndEmptiesOnEveryClose) {
     Start();
     TPlayerEditor* ed = OpenPlayer();
     ASSERT_NE(ed, nullptr);
-    EXPECT_EQ(Value("ClubDetail", "ClubId=99", "Shots").AsInteger(), 4);
+    EXPECT_EQ(Value("ClubDetail", "ClubId=100", "Shots").AsInteger(), 4);
     EXPECT_EQ(ClubStatsForm->AllRounds.Holes, 36);
 
     // The bag view through the tree's menu command.
@@ -574,7 +574,7 @@ TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
     Choose(ClubBrowseForm->ClubComboBox, "3 Wood");
     EXPECT_EQ(ClubBrowseForm->typeImage->property("Picture").toInt(), 0);
     ClubBrowseForm->okbtnClick();
-    EXPECT_EQ(NewBagFrm->ChosenClubId, 100);
+    EXPECT_EQ(NewBagFrm->ChosenClubId, 101);
     EXPECT_EQ(NewBagFrm->ChosenClubName, "3 Wood");
     EXPECT_EQ(ClubBrowseForm->ClubComboBox->count(), 0);
     NewBagFrm->ClubFilter = 1;

@@ -134,14 +134,14 @@ TEST_F(RoundImportTest, FullGameRows) {
 
     // Hole 1 (driver strokes 3): the tee shot's code 99 within the driver
     // strokes gives 0, the next two keep their codes, the two putts (code
-    // 112) are the bag's putter (111).
+    // 112) are the bag's putter (99).
     std::vector<TVariant> clubs = Shots("ClubId", 1);
     ASSERT_EQ(clubs.size(), 5u);
     EXPECT_EQ(clubs[0].AsInteger(), 0);
     EXPECT_EQ(clubs[1].AsInteger(), 105);
     EXPECT_EQ(clubs[2].AsInteger(), 106);
-    EXPECT_EQ(clubs[3].AsInteger(), 111);
-    EXPECT_EQ(clubs[4].AsInteger(), 111);
+    EXPECT_EQ(clubs[3].AsInteger(), 99);
+    EXPECT_EQ(clubs[4].AsInteger(), 99);
     EXPECT_EQ(Shots("PenId", 5)[1].AsInteger(), 1);
     // Lengths from the hole's start position, then from shot to shot; the last
     // shot has no position and no length.
