@@ -19,15 +19,11 @@
 #include "shell/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Progresswin.h"
+#include "transfer/Transfercommon.h"
 
 namespace {
 
-// A device text field: up to its first zero byte, never past the field.
-std::string FieldText(const char* field, size_t size) {
-    const void* nul = std::memchr(field, 0, size);
-    size_t n = nul ? size_t(static_cast<const char*>(nul) - field) : size;
-    return QString::fromLatin1(field, qsizetype(n)).toStdString();
-}
+using transfer::DeviceText;
 
 void ShowError(const std::string& text) { MessageBox(text, "Error", MB_OK, MB_ICONERROR); }
 
@@ -48,7 +44,7 @@ std::vector<MemoryItem> CourseItems(const uint8_t* directory) {
         CourseEntry entry;
         std::memcpy(&entry, directory + u8::CourseEntrySize * s, sizeof entry);
         if (entry.CourseId == u8::FreeSlot) continue;
-        items.push_back({FieldText(entry.Name, sizeof entry.Name), s, false});
+        items.push_back({DeviceText(entry.Name, sizeof entry.Name), s, false});
     }
     return items;
 }
@@ -59,7 +55,7 @@ std::string RoundCaption(const GameHeader& header) {
     // A date the device got wrong shows as nothing rather than stopping the list.
     QDate date(2000 + header.Year, header.Month, header.Day);
     std::string when = date.isValid() ? QLocale().toString(date, QLocale::ShortFormat).toStdString() : "";
-    return FieldText(header.CourseName, sizeof header.CourseName) + " " + when + " shots: " +
+    return DeviceText(header.CourseName, sizeof header.CourseName) + " " + when + " shots: " +
            std::to_string(header.Score);
 }
 
@@ -68,7 +64,7 @@ std::vector<MemoryItem> BagItems(const uint8_t* bags) {
     std::vector<MemoryItem> items;
     BagRecord second;
     std::memcpy(&second, bags + u8::BagRecordSize, sizeof second);
-    if (second.BagId != u8::FreeSlot) items.push_back({FieldText(second.Name, sizeof second.Name), 1, false});
+    if (second.BagId != u8::FreeSlot) items.push_back({DeviceText(second.Name, sizeof second.Name), 1, false});
     return items;
 }
 

@@ -472,7 +472,7 @@ int TCourseImport::StoreCourse(int slot) {
         course.Open();
         course.Append();
         course.FieldByName("Course_Name").SetAsString(name);
-        course.FieldByName("U8_Name").SetAsString(name.substr(0, U8NameLength));
+        course.FieldByName("U8_Name").SetAsString(FirstChars(name, U8NameLength));
         course.FieldByName("18Holes").SetAsBoolean(e.Holes == 18);
         course.FieldByName("Tees").SetAsInteger(1);
         {

@@ -191,6 +191,20 @@ TEST_F(CourseImportTest, ALengthBeyondTheColumnIsCutNotTheCourse) {
     EXPECT_EQ(Value("Holes", course + " and HoleNumber = 3", "HoleLength1").AsInteger(), 321);
 }
 
+TEST_F(CourseImportTest, DeviceNamesAreLatinOne) {
+    const std::string cafe = "CAF\xC9 GOLF";
+    sim.Device().Write(Entry(1) + 2, std::vector<uint8_t>(cafe.begin(), cafe.end()));
+    sim.Device().PutPoint(uint16_t(162 + 9 * 2 + 1), "T\xE9" "e", 600000000, 245000000);
+    Open();
+    EXPECT_EQ(Store(1), 0);
+    const int id = CourseId("CAF\xC3\x89 GOLF");
+    ASSERT_GT(id, 0);
+    const std::string where = "CourseId = " + std::to_string(id);
+    EXPECT_EQ(Value("Course_General", where, "U8_Name").AsString(), "CAF\xC3\x89 GOL");
+    EXPECT_EQ(Count("Waypoints", where + " and Name = 'T\xC3\xA9" "e'"), 1);
+    EXPECT_EQ(transfer::DeviceText("\xE9t\xE9\0\xFF", 5), "\xC3\xA9t\xC3\xA9");
+}
+
 TEST_F(CourseImportTest, AFailedEntryWriteTakesTheCourseBack) {
     Open();
     sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, 0, 1});
