@@ -87,13 +87,18 @@ std::vector<std::string> TTransWiz4::SummaryLines() const {
         break;
     case 5:
         // Only the courses the download imported.
+        if (!DownloadedAny()) {
+            lines.push_back("No course was downloaded.");
+            break;
+        }
         lines.push_back("You have succesfully downloaded the following courses:");
-        if (TransWiz33)
-            for (const std::string& name : TransWiz33->ImportedCourses) lines.push_back(name);
+        for (const std::string& name : TransWiz33->ImportedCourses) lines.push_back(name);
         break;
     }
     return lines;
 }
+
+bool TTransWiz4::DownloadedAny() const { return TransWiz33 && !TransWiz33->ImportedCourses.empty(); }
 
 // The device upload numbers the points itself.
 void TTransWiz4::WayPointTableCalcFields(TTable& table) { table.FieldByName("U8Id").SetValue(0); }
@@ -116,7 +121,7 @@ void TTransWiz4::FormShow() {
 void TTransWiz4::FinishButtonClick() {
     setResult(1);
     if (TransferKind == 5) {
-        MessageBox("Transfer ok!", "Transfer succeeded");
+        if (DownloadedAny()) MessageBox("Transfer ok!", "Transfer succeeded");
     } else if (TransWiz2 && TransWiz2->U8Button->isChecked()) {
         SendToDevice();
         if (U8Device) U8Device->ClosePort();

@@ -141,6 +141,8 @@ public:
     void SendToWeb();
     // The summary lines of the memo for the current kind and buffers.
     std::vector<std::string> SummaryLines() const;
+    // A web download stored at least one course.
+    bool DownloadedAny() const;
     // The tag scan of web replies (text between the first opening and the
     // first closing tag).
     static std::string GetTagValue(const std::string& openTag, const std::string& text,

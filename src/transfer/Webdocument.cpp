@@ -85,6 +85,11 @@ bool ValidXmlChar(char32_t c) {
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// What a value read from a reply keeps: the characters a document we send
+// may carry, less the carriage return (a value is read from one line; line
+// breaks of a memo come as runs of blanks).
+bool ReplyChar(char32_t c) { return ValidXmlChar(c) && c != 0xD; }
+
 std::string Tabs(int n) { return std::string(static_cast<size_t>(n), '\t'); }
 } // namespace
 
@@ -137,13 +142,13 @@ std::string XmlText(const std::string& iso) {
                         code = static_cast<char32_t>(v);
                 }
                 if (code != 0) {
-                    AppendUtf8(out, code);
+                    if (ReplyChar(code)) AppendUtf8(out, code);
                     i = semi;
                     continue;
                 }
             }
         }
-        AppendUtf8(out, IsoToCode(b));
+        if (ReplyChar(IsoToCode(b))) AppendUtf8(out, IsoToCode(b));
     }
     return out;
 }

@@ -165,6 +165,7 @@ public:
             if (Contains(line, "<SAMPLE>")) line = HoleBlock();
             if (Contains(line, "<WAYPOINT>")) line = PointBlock();
         }
+        CourseWhole();
         return names_;
     }
 
@@ -189,9 +190,17 @@ private:
         return line;
     }
 
+    // A course is whole with one hole block per hole; a reply cut between two
+    // blocks lacks the last ones.
+    void CourseWhole() const {
+        if (courseId_ != 0 && holeBlocks_ < courseHoles_)
+            throw EWebReplyError("A course of the reply lacks hole blocks.");
+    }
+
     std::string CourseBlock() {
         std::string line = Need();
         if (!Contains(line, "<COURSENAME>")) return line;
+        CourseWhole();
         const std::string name = Value(line, "<COURSENAME>");
         line = Need();
         const long long webId = NeedInteger(Value(line, "<WEBID>"), "WEBID");
@@ -236,6 +245,8 @@ private:
         if (Count(courses_, "Web_Id=" + idText) == 0) return line;
         courses_.First();
         courseId_ = courses_.FieldByName("CourseId").AsInteger();
+        courseHoles_ = holes == "true" ? 18 : 9;
+        holeBlocks_ = 0;
 
         const std::string cid = std::to_string(courseId_);
         if (Count(scorecard_, "CourseId=" + cid) > 0) {
@@ -282,6 +293,7 @@ private:
 
     std::string HoleBlock() {
         if (courseId_ == 0) return Skip(36);
+        ++holeBlocks_;
         std::string line = Need();
         const long long number = NeedInteger(Value(line, "<HOLE>"), "HOLE");
         const std::string cid = std::to_string(courseId_);
@@ -412,6 +424,8 @@ private:
     TReplyReader r_;
     TTable courses_, scorecard_, holes_, holeLookup_, points_;
     int courseId_ = 0;
+    int courseHoles_ = 0;
+    int holeBlocks_ = 0;
     int holeId_ = 0;
     std::vector<std::string> names_;
 };

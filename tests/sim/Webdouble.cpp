@@ -247,6 +247,13 @@ void WebDouble::AddCourse(const Course& c) {
     courses_.push_back(copy);
 }
 
+void WebDouble::RemoveCourse(int webId) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    courses_.erase(std::remove_if(courses_.begin(), courses_.end(),
+                                  [webId](const Course& c) { return c.webId == webId; }),
+                   courses_.end());
+}
+
 std::vector<Course> WebDouble::Courses() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return courses_;

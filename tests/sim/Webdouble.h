@@ -107,6 +107,7 @@ public:
 
     // The store.
     void AddCourse(const Course& c);  // webId 0 takes the next id
+    void RemoveCourse(int webId);      // the service no longer has it
     std::vector<Course> Courses() const;
     std::vector<Bag> Bags() const;
     std::vector<Round> Rounds() const;

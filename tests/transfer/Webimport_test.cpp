@@ -223,6 +223,43 @@ TEST_F(WebImportTest, FaultsOfTheReplyLeaveNothing) {
     EXPECT_EQ(TWebCourseImport(db).Import(good), (std::vector<std::string>{"Links", "Park"}));
 }
 
+TEST_F(WebImportTest, ACourseCutBetweenHoleBlocksIsNotStored) {
+    web.AddCourse(WebDouble::SampleCourse("Links", 9, 1));
+    web.AddCourse(WebDouble::SampleCourse("Park", 18, 0));
+    const std::string good = Download({1000, 1001});
+    // After the fifth hole block of the first course; then with the second
+    // course's header following at once.
+    size_t at = 0;
+    for (int i = 0; i < 5; ++i) at = good.find("</SAMPLE>", at) + 1;
+    at = good.find('\n', at) + 1;
+    const size_t second = good.find("<HEADER>", at);
+    const std::string headerLine = good.substr(good.rfind('\n', second) + 1);
+    for (const std::string& reply : {good.substr(0, at), good.substr(0, at) + headerLine}) {
+        EXPECT_THROW(TWebCourseImport(db).Import(reply), EWebReplyError);
+        EXPECT_EQ(Count("Course_General"), 0);
+        EXPECT_EQ(Count("Holes"), 0);
+        EXPECT_EQ(Count("ScoreCard"), 0);
+    }
+    // The 18-hole course with only nine of its blocks.
+    size_t last = good.rfind("<SAMPLE>");
+    for (int i = 0; i < 8; ++i) last = good.rfind("<SAMPLE>", last - 1);
+    EXPECT_THROW(TWebCourseImport(db).Import(good.substr(0, good.rfind('\n', last) + 1)), EWebReplyError);
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_EQ(TWebCourseImport(db).Import(good), (std::vector<std::string>{"Links", "Park"}));
+}
+
+TEST_F(WebImportTest, ControlCharactersOfTheReplyAreDropped) {
+    web.AddCourse(WebDouble::SampleCourse("Koivu", 9, 0));
+    std::string reply = Download({1000});
+    reply = Replace(reply, "<COURSENAME>Koivu<", std::string("<COURSENAME>Ko") + '\0' + "ivu\x01Golf&#13;\t<");
+    reply = Replace(reply, "<EMAIL>club@", "<EMAIL>cl\rub\x1F@");
+    EXPECT_EQ(TWebCourseImport(db).Import(reply), (std::vector<std::string>{"KoivuGolf\t"}));
+    const std::string cid = "CourseId=" + std::to_string(Course("CourseId", 1000));
+    EXPECT_EQ(Text("Course_General", cid, "Course_Name"), "KoivuGolf\t");
+    EXPECT_EQ(Text("Course_General", cid, "Email"), "club@example.org");
+    EXPECT_EQ(XmlText(std::string("a") + '\0' + "b\x7\x0B\n&#0;&#1;\xA4"), "ab\n&#0;&#1;\xE2\x82\xAC");
+}
+
 TEST_F(WebImportTest, GuardedFieldsAndFixedPoints) {
     web.AddCourse(WebDouble::SampleCourse("Links", 9, 0));
     std::string reply = Download({1000});

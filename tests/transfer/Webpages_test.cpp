@@ -312,6 +312,27 @@ TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
     for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
 }
 
+TEST_F(WebPagesTest, ADownloadThatStoresNothingSaysSo) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
+    std::vector<std::string> summary;
+    std::vector<Step> steps = ToCourseList({
+        {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; },
+         [this] {
+             web.RemoveCourse(web.Courses().front().webId);  // gone since the search
+             TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+             TransWiz33->NextButton->click();
+         }},
+        {[] { return Up(TransWiz4); },
+         [&] {
+             summary = MemoLines();
+             TransWiz4->FinishButton->click();
+         }}});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    EXPECT_EQ(summary, (std::vector<std::string>{"No course was downloaded."}));
+    EXPECT_TRUE(log.Texts().empty()) << log.Texts().front();
+    EXPECT_EQ(Count("Course_General"), 0);
+}
+
 TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
     web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
     web.QueueFault(Fault::RefuseUsername);
