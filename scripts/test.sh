@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tests with AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test under a virtual X server, then
-# runs the fuzz targets for a bounded time (scripts/fuzz.sh).
+# UndefinedBehaviorSanitizer, runs every test (each program on a virtual X
+# server of its own), then runs the fuzz targets for a bounded time
+# (scripts/fuzz.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-test"
@@ -15,7 +16,8 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/tests/lsan.supp}
 export LIBGL_ALWAYS_SOFTWARE=1
 cd "$build"
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" "$@" || status=$?
+# Each test program starts its own X server (tests/support/xserver.sh).
+ctest --output-on-failure -j"$(nproc)" "$@" || status=$?
 # Then the fuzz targets, each for CADDORA_FUZZ_SECONDS seconds (default 20; 0 skips).
 "$top/scripts/fuzz.sh" || status=1
 exit $status
