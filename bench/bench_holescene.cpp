@@ -77,6 +77,9 @@ static void BM_FrameBusyHole1280x1024(benchmark::State& state) {
     View v(1280, 1024);
     if (!v.Show()) return state.SkipWithError("no OpenGL panel");
     v.panel->makeCurrent();
+    GLint samples = 0;  // smoothing: samples per pixel of the surface drawn into
+    glGetIntegerv(GL_SAMPLES, &samples);
+    state.counters["samples"] = samples;
     for (auto _ : state) {
         v.scene.PaintGL(v.panel.get(), v.points.data());
         glFinish();

@@ -79,7 +79,10 @@ void THoleScene::SetOrigin(double longitude, double latitude) {
 
 namespace {
 // Longitude difference taken the short way round.
-double LongitudeDelta(double a, double b) { return std::remainder(a - b, 360.0); }
+double LongitudeDelta(double a, double b) {
+    const double d = a - b;
+    return std::fabs(d) > 180 ? std::remainder(d, 360.0) : d;
+}
 } // namespace
 
 void THoleScene::ToFrame(double longitude, double latitude, double& x, double& y) const {
@@ -90,12 +93,6 @@ void THoleScene::ToFrame(double longitude, double latitude, double& x, double& y
 void THoleScene::FromFrame(double x, double y, double& longitude, double& latitude) const {
     longitude = OriginX + (MetresPerDegreeX != 0 ? x / MetresPerDegreeX : 0);
     latitude = OriginY + y / MetresPerDegreeY;
-}
-
-double THoleScene::GroundDistance(double ax, double ay, double bx, double by) {
-    const double mid = 0.5 * (ay + by);
-    return PointDistance(LongitudeDelta(ax, bx) * MetresPerDegreeLongitude(mid), (ay - by) * MetresPerDegreeLatitude(mid),
-                         0, 0);
 }
 
 double THoleScene::PointDistance(double ax, double ay, double bx, double by) {
@@ -113,11 +110,14 @@ bool THoleScene::SetPoints(MarkPointType* points, int count, double& minX, doubl
     int reference = -1;
     for (int p = 0; p < count; ++p) {
         if (!Positioned(points[p])) continue;
+        // Distances on the ground in the frame of P.
+        const double kx = MetresPerDegreeLongitude(points[p].Y), ky = MetresPerDegreeLatitude(points[p].Y);
+        const double closeBy = StrayDegrees * ky;
         int running = 0, lastClose = -1;
         for (int q = 0; q < count; ++q) {
             if (!Positioned(points[q])) continue;
-            const double closeBy = StrayDegrees * MetresPerDegreeLatitude(0.5 * (points[p].Y + points[q].Y));
-            if (GroundDistance(points[p].X, points[p].Y, points[q].X, points[q].Y) < closeBy) {
+            const double dx = LongitudeDelta(points[q].X, points[p].X) * kx, dy = (points[q].Y - points[p].Y) * ky;
+            if (PointDistance(dx, dy, 0, 0) < closeBy) {
                 ++running;
                 lastClose = q;
             }

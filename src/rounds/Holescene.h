@@ -66,9 +66,6 @@ public:
     // A stored position in the frame, and back.
     void ToFrame(double longitude, double latitude, double& x, double& y) const;
     void FromFrame(double x, double y, double& longitude, double& latitude) const;
-    // Ground distance in metres between two stored positions, each axis
-    // scaled at their mean latitude (for points before the frame is set).
-    static double GroundDistance(double ax, double ay, double bx, double by);
 
     // Clears strays (farther than StrayDegrees of latitude from the densest
     // spot, on the ground), sets the frame's origin at the reference point and

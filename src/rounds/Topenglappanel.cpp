@@ -269,6 +269,11 @@ TOpenGLAPPanel::TOpenGLAPPanel(QWidget* owner) : QOpenGLWidget(owner) {
     font2DType_ = arial;
     pfd_ = RequestedPixelFormat();
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Smoothed edges: thin strokes of small text show as lighter pixels
+    // instead of dropping out.
+    QSurfaceFormat smooth = format();
+    smooth.setSamples(Samples);
+    setFormat(smooth);
     // The buffer keeps its content between compositions (see Repaint).
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }

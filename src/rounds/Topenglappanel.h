@@ -134,6 +134,9 @@ public:
         std::function<void(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
     using TMouseMoveEvent = std::function<void(QObject* sender, Qt::KeyboardModifiers shift, int x, int y)>;
 
+    // Samples per pixel of the drawing surface (multisampling).
+    static constexpr int Samples = 4;
+
     explicit TOpenGLAPPanel(QWidget* owner = nullptr);
     ~TOpenGLAPPanel() override;
 
