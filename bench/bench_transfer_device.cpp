@@ -26,7 +26,7 @@
 #include "platform/Datafolder.h"
 #include "platform/Inifile.h"
 #include "platform/Messagebox.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 #include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "transfer/Transw31.h"

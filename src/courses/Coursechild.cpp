@@ -27,11 +27,11 @@
 #include "courses/Scorecard.h"
 #include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Pictures.h"
-#include "shell/Printform.h"
-#include "shell/Progresswin.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Printform.h"
+#include "common/Progresswin.h"
+#include "common/Pictures.h"
 
 namespace {
 // Kinds of scorecard boxes, kept in the box's "Kind" property.
@@ -56,7 +56,7 @@ QColor WindowsColour(unsigned c) {
 }
 
 std::string IsMeterNow() {
-    return MainForm ? MainForm->GetIsMeter() : std::string("true");
+    return Frame() ? Frame()->GetIsMeter() : std::string("true");
 }
 } // namespace
 
@@ -266,11 +266,11 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     layout->addLayout(buttons);
     resize(681, 468);
 
-    if (owner && owner != MainForm) OwnerList = owner;
-    if (MainForm) {
+    if (owner && owner != FrameWindow()) OwnerList = owner;
+    if (Frame()) {
         for (TTable* t : {&CourseGeneralTable, &ScorecardTable, &HolesTable, &WaypointTable,
                           &CountryTable, &StateTable})
-            t->SetDatabase(&MainForm->Database);
+            t->SetDatabase(&Frame()->Database);
     }
     FormCreate();
 }
@@ -686,9 +686,9 @@ void TCourseFrm::SaveCourseGeneral() {
 
 // Both pages in one transaction; a failure is shown and nothing is written.
 bool TCourseFrm::SaveAll() {
-    if (!MainForm || !GridBuilt()) return false;
+    if (!Frame() || !GridBuilt()) return false;
     try {
-        TTransaction tx(MainForm->Database);
+        TTransaction tx(Frame()->Database);
         SaveCourseHoles();
         SaveCourseGeneral();
         tx.Commit();
@@ -723,7 +723,7 @@ void TCourseFrm::ApplyBtnClick() {
 }
 
 void TCourseFrm::HelpBtnClick() {
-    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+    if (Frame()) Frame()->ShowHelp(GetHelpContext(this));
 }
 
 void TCourseFrm::URLLabelClick() {
@@ -800,7 +800,7 @@ void TCourseFrm::FillCoursepointList() {
 // Prepares the course-point dialog for the course (lists of holes and tees),
 // shows it for the point (0: a new one) and rebuilds the list.
 void TCourseFrm::ShowPointDialog(int pointId) {
-    if (!NewCoursePointFrm || !MainForm) return;
+    if (!NewCoursePointFrm || !Frame()) return;
     TNewCoursePointFrm* d = NewCoursePointFrm;
     CourseGeneralTable.Open();
     CourseGeneralTable.First();
@@ -835,7 +835,7 @@ void TCourseFrm::ShowPointDialog(int pointId) {
         TNewCoursePointFrm::ShowCoordinate(d->Longitude, d->Longitude->text());
         d->setWindowTitle("Add new coursepoint");
     } else {
-        TTable point(&MainForm->Database, "Waypoints");
+        TTable point(&Frame()->Database, "Waypoints");
         point.SetFilter(WaypointTable.Filter());
         point.Open();
         if (!point.Locate("PointId", TVariant(pointId))) {
@@ -880,8 +880,8 @@ void TCourseFrm::DeletecoursepointClick() {
         return;
     }
     if (MessageBox("Are you sure?", "Delete coursepoint", MB_YESNO, MB_ICONQUESTION) == IDYES &&
-        MainForm)
-        DeletePoint(MainForm->Database, id);
+        Frame())
+        DeletePoint(Frame()->Database, id);
     FillCoursepointList();
 }
 
@@ -901,12 +901,12 @@ void TCourseFrm::CoursepointsListViewKeyDown(int key) {
 void TCourseFrm::closeEvent(QCloseEvent* e) {
     closing_ = true;
     QWidget::closeEvent(e);
-    if (MainForm) MainForm->RefreshListWindows();
+    if (Frame()) Frame()->RefreshListWindows();
 }
 
 TCourseFrm* FindCourseWindow(int courseId) {
-    if (!MainForm) return nullptr;
-    for (QWidget* w : MainForm->MdiChildren())
+    if (!Frame()) return nullptr;
+    for (QWidget* w : Frame()->MdiChildren())
         if (auto* f = dynamic_cast<TCourseFrm*>(w); f && f->Tag == courseId && !f->Closing())
             return f;
     return nullptr;
@@ -914,8 +914,8 @@ TCourseFrm* FindCourseWindow(int courseId) {
 
 TCourseFrm* OpenCourseWindow(QWidget* owner, int courseId, unsigned char editMode) {
     if (TCourseFrm* open = FindCourseWindow(courseId)) {
-        if (MainForm)
-            MainForm->MdiArea()->setActiveSubWindow(
+        if (Frame())
+            Frame()->MdiArea()->setActiveSubWindow(
                 qobject_cast<QMdiSubWindow*>(open->parentWidget()));
         return open;
     }
@@ -934,13 +934,13 @@ TCourseFrm* OpenCourseWindow(QWidget* owner, int courseId, unsigned char editMod
         delete frm;
         throw;
     }
-    if (MainForm) {
-        QMdiSubWindow* sub = MainForm->AddMdiChild(frm);
+    if (Frame()) {
+        QMdiSubWindow* sub = Frame()->AddMdiChild(frm);
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         sub->show();
         SizeMdiChild(sub, QSize(681, 468));
-        const QRect area = MainForm->MdiArea()->viewport()->rect();
+        const QRect area = Frame()->MdiArea()->viewport()->rect();
         sub->move(std::max(0, (area.width() - sub->width()) / 2),
                   std::max(0, (area.height() - sub->height()) / 2));
     }

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "courses/Scorecard.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 
 const unsigned DefaultTeeColour[6] = {0xFFFFFF, 0x00FFFF, 0xFF8000, 0x0000FF, 0xFF00FF, 0x0080FF};
 const char* const PointTypeItems[7] = {"Tee", "Pin", "Green", "Lay up", "Water", "Bunker", "Rough"};

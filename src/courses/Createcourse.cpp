@@ -16,10 +16,10 @@
 #include "courses/Coursechild.h"
 #include "courses/Scorecard.h"
 #include "platform/Messagebox.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Pictures.h"
-#include "shell/Progresswin.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
+#include "common/Pictures.h"
 
 TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     setObjectName("CreateCourseForm");
@@ -178,8 +178,8 @@ void TCreateCourseForm::TeeBtnClick(int tee) {
 }
 
 void TCreateCourseForm::TeesComboBoxChange() {
-    if (Mode == 1 && !reverting_ && MainForm &&
-        TeesInUse(MainForm->Database, CourseId, TeesComboBox->currentIndex() + 1)) {
+    if (Mode == 1 && !reverting_ && Frame() &&
+        TeesInUse(Frame()->Database, CourseId, TeesComboBox->currentIndex() + 1)) {
         MessageBox("You can't remove a tee where you have played rounds!", "Error!", MB_OK,
                    MB_ICONERROR);
         reverting_ = true;
@@ -250,20 +250,20 @@ void CloseDialog(QWidget* dialog) {
 
 // The course window of the course in edit mode, with its state list filled.
 void ReopenCourseWindow(int courseId, bool fillStates) {
-    TCourseFrm* frm = OpenCourseWindow(MainForm, courseId, 1);
+    TCourseFrm* frm = OpenCourseWindow(FrameWindow(), courseId, 1);
     if (frm && fillStates) frm->FillStateList();
 }
 } // namespace
 
 void TCreateCourseForm::Button8Click() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     try {
         const TCourseSetup s = Setup();
         int id = CourseId;
         if (Mode == 0)
-            id = CreateCourse(MainForm->Database, s);
+            id = CreateCourse(Frame()->Database, s);
         else
-            ChangeCourseSetup(MainForm->Database, CourseId, s);
+            ChangeCourseSetup(Frame()->Database, CourseId, s);
         CourseId = id;
         TProgressScope progress("Generating form");
         ReopenCourseWindow(id, true);
@@ -275,32 +275,32 @@ void TCreateCourseForm::Button8Click() {
 }
 
 void TCreateCourseForm::Button9Click() {
-    if (Mode == 1 && MainForm) ReopenCourseWindow(CourseId, false);
+    if (Mode == 1 && Frame()) ReopenCourseWindow(CourseId, false);
     CloseDialog(this);
 }
 
 void TCreateCourseForm::Button1Click() {
-    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+    if (Frame()) Frame()->ShowHelp(GetHelpContext(this));
 }
 
 void ShowCreateCourseForm(TCreateCourseForm* dialog) {
-    if (!MainForm) return;
-    QMdiSubWindow* sub = MainForm->AddMdiChild(dialog);
+    if (!Frame()) return;
+    QMdiSubWindow* sub = Frame()->AddMdiChild(dialog);
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     sub->show();
     sub->adjustSize();
-    const QRect area = MainForm->MdiArea()->viewport()->rect();
+    const QRect area = Frame()->MdiArea()->viewport()->rect();
     sub->move(std::max(0, (area.width() - sub->width()) / 2),
               std::max(0, (area.height() - sub->height()) / 2));
 }
 
 TCreateCourseForm* OpenEditCourseDialog(int courseId) {
-    if (!MainForm) return nullptr;
-    auto* dialog = new TCreateCourseForm(MainForm);
+    if (!Frame()) return nullptr;
+    auto* dialog = new TCreateCourseForm(FrameWindow());
     dialog->setWindowTitle("Edit course");
     dialog->Mode = 1;
     dialog->CourseId = courseId;
-    dialog->LoadSetup(ReadCourseSetup(MainForm->Database, courseId));
+    dialog->LoadSetup(ReadCourseSetup(Frame()->Database, courseId));
     dialog->HolesButton1->setEnabled(false);
     dialog->HolesButton2->setEnabled(false);
     ShowCreateCourseForm(dialog);

@@ -16,18 +16,18 @@
 #include "courses/Coursestore.h"
 #include "courses/Createcourse.h"
 #include "platform/Messagebox.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Progresswin.h"
-#include "shell/Tablegrid.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
+#include "common/Tablegrid.h"
 
 TCourseForm* CourseForm = nullptr;
 
 namespace {
 void EnableCourseCommands(bool enable) {
-    if (!MainForm) return;
-    MainForm->Course1->setEnabled(enable);
-    MainForm->CourseTB->setEnabled(enable);
+    if (!Frame()) return;
+    Frame()->Course1->setEnabled(enable);
+    Frame()->CourseTB->setEnabled(enable);
 }
 } // namespace
 
@@ -96,13 +96,13 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     layout->addLayout(tools);
     layout->addWidget(CourseGrid, 1);
     layout->addWidget(Filter);
-    if (!MainForm) return;
-    TableCourseGeneral.SetDatabase(&MainForm->Database);
+    if (!Frame()) return;
+    TableCourseGeneral.SetDatabase(&Frame()->Database);
     model_->Reopen();
     CourseGrid->setModel(model_);
     CourseGrid->setColumnWidth(0, 116);
     CourseGrid->setColumnWidth(1, 54);
-    QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    QMdiSubWindow* sub = Frame()->AddMdiChild(this);
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
     sub->show();
@@ -122,8 +122,8 @@ void TCourseForm::showEvent(QShowEvent* e) {
 void TCourseForm::closeEvent(QCloseEvent* e) {
     EnableCourseCommands(true);
     // Course windows opened by the View and Edit commands go with the list.
-    if (MainForm)
-        for (QWidget* w : MainForm->MdiChildren())
+    if (Frame())
+        for (QWidget* w : Frame()->MdiChildren())
             if (auto* f = dynamic_cast<TCourseFrm*>(w);
                 f && f->OwnerList == this && f->parentWidget())
                 f->parentWidget()->close();
@@ -169,7 +169,7 @@ void TCourseForm::OpenCourse(unsigned char editMode, bool byDoubleClick) {
     }
     TProgressScope progress("Generating form");
     TCourseFrm* frm =
-        OpenCourseWindow(byDoubleClick ? static_cast<QWidget*>(MainForm) : this, id, editMode);
+        OpenCourseWindow(byDoubleClick ? FrameWindow() : this, id, editMode);
     if (frm && byDoubleClick) SetHelpContext(frm, 5);
 }
 
@@ -185,11 +185,11 @@ void TCourseForm::Editcourse1Click() {
 
 void TCourseForm::Deletecourse1Click() {
     const int id = SelectedCourseId();
-    if (id < 0 || !MainForm) {
+    if (id < 0 || !Frame()) {
         MessageBox("No course selected!", "Error!", MB_OK, MB_ICONERROR);
         return;
     }
-    if (CourseHasRounds(MainForm->Database, id)) {
+    if (CourseHasRounds(Frame()->Database, id)) {
         MessageBox("You can't delete a course where you have played rounds!", "Error!", MB_OK,
                    MB_ICONERROR);
         return;
@@ -203,12 +203,12 @@ void TCourseForm::Deletecourse1Click() {
     // An open window of the course goes first: it must not write the course back.
     if (TCourseFrm* open = FindCourseWindow(id); open && open->parentWidget())
         open->parentWidget()->close();
-    DeleteCourse(MainForm->Database, id);
+    DeleteCourse(Frame()->Database, id);
     ReopenTable();
 }
 
 void TCourseForm::Newcourse1Click() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     auto* dialog = new TCreateCourseForm(this);
     dialog->Mode = 0;
     ShowCreateCourseForm(dialog);

@@ -11,7 +11,7 @@
 
 #include "courses/Scorecard.h"
 #include "platform/Messagebox.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TNewCoursePointFrm* NewCoursePointFrm = nullptr;
 
@@ -148,9 +148,9 @@ TPointInput TNewCoursePointFrm::Input() const {
 void TNewCoursePointFrm::Button1Click() {
     LatitudeExit();
     LongitudeExit();
-    if (MainForm) {
+    if (Frame()) {
         try {
-            StorePoint(MainForm->Database, CourseId, PointId, Input());
+            StorePoint(Frame()->Database, CourseId, PointId, Input());
         } catch (const EDatabaseError& e) {
             MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
             return;

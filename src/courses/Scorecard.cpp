@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/Textutil.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 
 int GridRowCount(bool holes18) {
     return holes18 ? 22 : 10;

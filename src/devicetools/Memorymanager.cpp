@@ -15,15 +15,13 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
-#include "shell/Devicetexts.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Progresswin.h"
-#include "transfer/Transfercommon.h"
+#include "common/Devicetexts.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
 
 namespace {
 
-using transfer::DeviceText;
 
 void ShowError(const std::string& text) { MessageBox(text, "Error", MB_OK, MB_ICONERROR); }
 
@@ -290,8 +288,8 @@ TMemoryManagerForm::TMemoryManagerForm(QWidget* owner) : QWidget(owner) {
     setTabOrder(Delete, Cancel);
     setTabOrder(Cancel, Help);
 
-    if (MainForm) {
-        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    if (Frame()) {
+        QMdiSubWindow* sub = Frame()->AddMdiChild(this);
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         sub->resize(520, 420);
@@ -430,7 +428,7 @@ bool TMemoryManagerForm::PortOpen() const { return port_ && port_->GetPortOpen()
 void TMemoryManagerForm::CancelClick() { CloseWindow(); }
 
 void TMemoryManagerForm::HelpClick() {
-    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+    if (Frame()) Frame()->ShowHelp(GetHelpContext(this));
 }
 
 void TMemoryManagerForm::CloseWindow() {

@@ -30,10 +30,10 @@
 #include "devicetools/Memorymanager.h"
 #include "platform/Messagebox.h"
 #include "platform/Registry.h"
-#include "shell/Devicetexts.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Progresswin.h"
+#include "common/Devicetexts.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
 
 namespace {
 
@@ -223,8 +223,8 @@ TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
     SetHelpContext(this, 7);
     BuildControls();
     FormCreate();
-    if (MainForm) {
-        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    if (Frame()) {
+        QMdiSubWindow* sub = Frame()->AddMdiChild(this);
         // A single border: no resizing, no maximising.
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -232,7 +232,7 @@ TSettingsForm::TSettingsForm(QWidget* owner) : QWidget(owner) {
         const QSize size = sizeHint().expandedTo(QSize(560, 460));
         sub->resize(size + (sub->size() - sub->contentsRect().size()));
         sub->setFixedSize(sub->size());
-        const QRect area = MainForm->MdiArea()->viewport()->rect();
+        const QRect area = Frame()->MdiArea()->viewport()->rect();
         sub->move(std::max(0, (area.width() - sub->width()) / 2), std::max(0, (area.height() - sub->height()) / 2));
         sub->show();
     } else {
@@ -442,9 +442,9 @@ void TSettingsForm::FormCreate() {
     port_ = std::make_unique<TSerialPort>();
     device_ = std::make_unique<TU8Device>(port_.get());
     LoadRegistry();
-    if (!MainForm) return;
-    if (!MainForm->Database.Connected()) MainForm->Database.Open();
-    TTable table(&MainForm->Database, "Datum");
+    if (!Frame()) return;
+    if (!Frame()->Database.Connected()) Frame()->Database.Open();
+    TTable table(&Frame()->Database, "Datum");
     datums_ = ReadDatums(table);
     for (const DatumRow& row : datums_) {
         CountryCombo->addItem(QString::fromStdString(row.Description));
@@ -456,16 +456,16 @@ void TSettingsForm::FormCreate() {
 
 void TSettingsForm::FormShow() {
     SetDeviceControlsEnabled(false);
-    if (MainForm) {
-        MainForm->Settigs1->setEnabled(false);
-        MainForm->SettingsTB->setEnabled(false);
+    if (Frame()) {
+        Frame()->Settigs1->setEnabled(false);
+        Frame()->SettingsTB->setEnabled(false);
     }
 }
 
 void TSettingsForm::closeEvent(QCloseEvent* e) {
-    if (MainForm) {
-        MainForm->SettingsTB->setEnabled(true);
-        MainForm->Settigs1->setEnabled(true);
+    if (Frame()) {
+        Frame()->SettingsTB->setEnabled(true);
+        Frame()->Settigs1->setEnabled(true);
     }
     if (device_) device_->ClosePort();
     QWidget::closeEvent(e);
@@ -613,7 +613,7 @@ int TSettingsForm::WriteDeviceSettings() {
             progress.SetMessage("Resetting U8");
             device_->ResetU8();
             const std::string unit = UnitSetting();
-            if (!unit.empty() && MainForm) MainForm->SetIsMeter(unit);
+            if (!unit.empty() && Frame()) Frame()->SetIsMeter(unit);
         }
     }
     if (!error.empty()) {
@@ -632,7 +632,7 @@ void TSettingsForm::SaveRegistry() {
     a.FirewallAddress = FirewallAddressEdit->text().toStdString();
     a.PortNumber = PortNumberEdit->text().toStdString();
     // Without a device read (or a unit it showed) the unit setting stays as it is.
-    SaveWebAccount(MainForm ? MainForm->GetUserId() : 0, a, UnitSetting());
+    SaveWebAccount(Frame() ? Frame()->GetUserId() : 0, a, UnitSetting());
 }
 
 std::string TSettingsForm::UnitSetting() const {
@@ -641,7 +641,7 @@ std::string TSettingsForm::UnitSetting() const {
 }
 
 void TSettingsForm::LoadRegistry() {
-    const WebAccount a = LoadWebAccount(MainForm ? MainForm->GetUserId() : 0);
+    const WebAccount a = LoadWebAccount(Frame() ? Frame()->GetUserId() : 0);
     UserNameEdit->setText(QString::fromStdString(a.UserName));
     PassWordEdit->setText(QString::fromStdString(a.Password));
     if (a.Firewall)
@@ -656,7 +656,7 @@ bool TSettingsForm::PortOpen() const { return port_ && port_->GetPortOpen(); }
 void TSettingsForm::CancelBtnClick() { CloseWindow(); }
 
 void TSettingsForm::HelpBtnClick() {
-    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+    if (Frame()) Frame()->ShowHelp(GetHelpContext(this));
 }
 
 void TSettingsForm::linklabelClick() { QDesktopServices::openUrl(QUrl(WebServiceHome)); }

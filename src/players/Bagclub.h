@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "common/Frame.h"
+
 class QTreeWidgetItem;
 class QListWidgetItem;
 
@@ -70,5 +72,3 @@ public:
 };
 
 // Capacity of the main window's club and bag lists.
-constexpr int MaxClubs = 100;
-constexpr int MaxBags = 100;

@@ -13,8 +13,8 @@
 #include "players/Clubfigures.h"
 #include "players/Clubstats.h"
 #include "players/Playereditor.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
 
 TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
     setObjectName("MDIChild");
@@ -26,8 +26,8 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
     layout->addWidget(Editor);
     connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(Editor->CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
-    if (MainForm) {
-        if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    if (Frame()) {
+        if (!Frame()->Database.Connected()) Frame()->Database.Open();
         Editor->LoadCountries();
     }
     resize(591, 426);
@@ -36,7 +36,7 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
 TMDIChild::~TMDIChild() {
     if (!freed_) Editor->FreeObjects();
     TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
-    if (MainForm && MainForm->PlayerWindow == this) MainForm->PlayerWindow = nullptr;
+    if (Frame() && Frame()->PlayerWindow == this) Frame()->PlayerWindow = nullptr;
 }
 
 // Keys no control wanted: Enter presses the default button OK, Esc the cancel
@@ -67,14 +67,14 @@ void TMDIChild::FormShow() {
         sub->move(0, 0);
         sub->resize(591, 426);
     }
-    if (!MainForm) return;
+    if (!Frame()) return;
     UpdateClubStatistics();
-    const int userId = MainForm->GetUserId();
+    const int userId = Frame()->GetUserId();
     Editor->LoadDetails(userId);
     Editor->LoadBagsAndClubs(userId);
-    if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(MainForm->Database);
-    MainForm->Player1->setEnabled(false);
-    MainForm->PlayerTB->setEnabled(false);
+    if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(Frame()->Database);
+    Frame()->Player1->setEnabled(false);
+    Frame()->PlayerTB->setEnabled(false);
     // Loaded: the window in its normal state at the top left, also when
     // another child is maximised; never below what the rows need, since a
     // squeezed form hides its controls.
@@ -85,7 +85,7 @@ void TMDIChild::FormShow() {
 }
 
 void TMDIChild::UpdateClubStatistics() {
-    if (MainForm) ::UpdateClubStatistics(MainForm->Database);
+    if (Frame()) ::UpdateClubStatistics(Frame()->Database);
 }
 
 void TMDIChild::OKBtnClick() {
@@ -112,9 +112,9 @@ void TMDIChild::OKBtnClick() {
 }
 
 void TMDIChild::SavePlayer() {
-    if (!MainForm) return;
-    if (!MainForm->Database.Connected()) MainForm->Database.Open();
-    Editor->Record().Save(Editor->ReadDetails(), MainForm->GetUserId());
+    if (!Frame()) return;
+    if (!Frame()->Database.Connected()) Frame()->Database.Open();
+    Editor->Record().Save(Editor->ReadDetails(), Frame()->GetUserId());
 }
 
 void TMDIChild::CancelBtnClick() { CloseWindow(); }
@@ -132,9 +132,9 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
         Editor->FreeObjects();
         freed_ = true;
     }
-    if (MainForm) {
-        MainForm->Player1->setEnabled(true);
-        MainForm->PlayerTB->setEnabled(true);
+    if (Frame()) {
+        Frame()->Player1->setEnabled(true);
+        Frame()->PlayerTB->setEnabled(true);
     }
     e->accept();
 }

@@ -13,7 +13,7 @@
 #include "players/Newbag.h"
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TClubBrowseForm* ClubBrowseForm = nullptr;
 
@@ -41,9 +41,9 @@ TClubBrowseForm::TClubBrowseForm(QWidget* owner)
     connect(okbtn, &QPushButton::clicked, this, [this] { okbtnClick(); });
     connect(cancelbutton, &QPushButton::clicked, this, [this] { cancelbuttonClick(); });
     resize(323, 179);
-    if (MainForm) {
-        ClubDetailTable.SetDatabase(&MainForm->Database);
-        ClubsTable.SetDatabase(&MainForm->Database);
+    if (Frame()) {
+        ClubDetailTable.SetDatabase(&Frame()->Database);
+        ClubsTable.SetDatabase(&Frame()->Database);
     }
 }
 
@@ -57,17 +57,17 @@ void TClubBrowseForm::showEvent(QShowEvent* e) {
 }
 
 void TClubBrowseForm::FormShow() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     TPlayerEditor* editor = nullptr;
-    if (MainForm->FirstPlayer == 1 && MainForm->NewPlayerWindow) editor = MainForm->NewPlayerWindow->Editor;
-    else if (MainForm->FirstPlayer == 0 && MainForm->PlayerWindow) editor = MainForm->PlayerWindow->Editor;
+    if (Frame()->FirstPlayer == 1 && Frame()->NewPlayerWindow) editor = Frame()->NewPlayerWindow->Editor;
+    else if (Frame()->FirstPlayer == 0 && Frame()->PlayerWindow) editor = Frame()->PlayerWindow->Editor;
     if (!editor) return;
     const bool putters = NewBagFrm && NewBagFrm->ClubFilter == 1;
     QListWidget* list = editor->ListView1;
     for (int row = 0; row < list->count(); ++row) {
         const int index = list->item(row)->data(Qt::UserRole).toInt();
-        for (int i = 0; i < MainForm->ClubCount; ++i) {
-            const MClub* club = MainForm->ClubList[i];
+        for (int i = 0; i < Frame()->ClubCount; ++i) {
+            const MClub* club = Frame()->ClubList[i];
             if (!club || club->GetIndex() != index) continue;
             if ((club->GetType() == 9) == putters && ClubComboBox->count() < MaxItems) {
                 const int item = ClubComboBox->count();
@@ -97,8 +97,8 @@ void TClubBrowseForm::okbtnClick() {
         MessageBox("You must choose a club", "No club selected", MB_OK);
         return;
     }
-    if (NewBagFrm && MainForm && SelectedIndex >= 0 && SelectedIndex < MainForm->ClubCount) {
-        const MClub* club = MainForm->ClubList[SelectedIndex];
+    if (NewBagFrm && Frame() && SelectedIndex >= 0 && SelectedIndex < Frame()->ClubCount) {
+        const MClub* club = Frame()->ClubList[SelectedIndex];
         NewBagFrm->ChosenClubId = ItemClubId[item];
         NewBagFrm->ChosenClubName = club->GetName();
         NewBagFrm->ChosenClubType = club->GetType();

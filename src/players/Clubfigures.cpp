@@ -8,7 +8,7 @@
 #include "db/Database.h"
 #include "db/Table.h"
 #include "players/Bagclub.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 
 bool IsLengthShot(int shotLength) { return shotLength > 30 && shotLength < 600; }
 

@@ -9,7 +9,7 @@
 
 #include "players/Bagclub.h"
 #include "players/Clubpictures.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TClubStatsForm* ClubStatsForm = nullptr;
 
@@ -81,14 +81,14 @@ void TClubStatsForm::FormCreate() {
 }
 
 void TClubStatsForm::Place(int height, int boxHeight, int okTop) {
-    if (MainForm) move(MainForm->x() + 600, MainForm->y() + 74);
+    if (Frame()) move(Frame()->Window()->x() + 600, Frame()->Window()->y() + 74);
     setFixedSize(281, height);
     ScrollBox1->resize(265, boxHeight);
     OK->move(200, okTop);
 }
 
 void TClubStatsForm::FillRow(int r, const MClub& club, bool bagView) {
-    const std::string isMeter = MainForm ? MainForm->GetIsMeter() : std::string();
+    const std::string isMeter = Frame() ? Frame()->GetIsMeter() : std::string();
     const TClubRowTexts t = ClubRowTexts(club, isMeter, bagView);
     RowNameLabel[r]->setText(QString::fromStdString(t.Name));
     RowImage[r]->setPixmap(StatsImageList().at(t.Picture));

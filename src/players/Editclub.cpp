@@ -5,7 +5,7 @@
 
 #include "platform/Messagebox.h"
 #include "players/Playerrules.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TEditClubForm* EditClubForm = nullptr;
 
@@ -15,7 +15,7 @@ TEditClubForm::TEditClubForm(QWidget* owner) : QDialog(owner), ClubDetailTable(n
     BuildClubDialog(this, "Club Type", clubEdit, Types, Button1, Button2);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    if (MainForm) ClubDetailTable.SetDatabase(&MainForm->Database);
+    if (Frame()) ClubDetailTable.SetDatabase(&Frame()->Database);
 }
 
 TEditClubForm::~TEditClubForm() {

@@ -9,7 +9,7 @@
 
 #include "platform/Messagebox.h"
 #include "players/Playerrules.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TNewBagFrm* NewBagFrm = nullptr;
 
@@ -70,9 +70,9 @@ bool TNewBagFrm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TNewBagFrm::Button1Click() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     const std::string name = bagEdit->text().toStdString();
-    TPlayerRecord rules(MainForm->Database, TEditorLists::OfMainForm(), false);
+    TPlayerRecord rules(Frame()->Database, TEditorLists::OfMainForm(), false);
     TRefusal refusal = rules.CanAddBag();
     if (!refusal) refusal = rules.CheckBagName(name);
     if (refusal) {
@@ -81,7 +81,7 @@ void TNewBagFrm::Button1Click() {
     }
     auto* bag = new MBag;
     bag->SetName(name);
-    MainForm->BagList[MainForm->BagCount] = bag;
+    Frame()->BagList[Frame()->BagCount] = bag;
     done(1);
 }
 

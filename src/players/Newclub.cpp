@@ -10,7 +10,7 @@
 #include "platform/Messagebox.h"
 #include "players/Bagclub.h"
 #include "players/Clubpictures.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TNewClubFrm* NewClubFrm = nullptr;
 
@@ -105,19 +105,19 @@ void TNewClubFrm::showEvent(QShowEvent* e) {
 }
 
 void TNewClubFrm::Button1Click() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     const std::string name = clubEdit->text().toStdString();
     if (name.empty()) {
         MessageBox("You must give clubname", "Clubname missing", MB_OK);
         return;
     }
-    if (MainForm->ClubCount >= MaxClubs) {
+    if (Frame()->ClubCount >= MaxClubs) {
         MessageBox("You can have at most 100 clubs", "Too many clubs", MB_OK);
         return;
     }
     auto* club = new MClub;
     club->SetName(name);
-    club->SetIndex(MainForm->ClubCount);
+    club->SetIndex(Frame()->ClubCount);
     club->SetOrderNumber(0);
     club->SetType(Types.CheckedType());
     club->SetClubId(0);
@@ -126,7 +126,7 @@ void TNewClubFrm::Button1Click() {
     club->SetShotsLength(0.0);
     club->SetLongestShot(0.0);
     club->SetShotsWithLength(0);
-    MainForm->ClubList[MainForm->ClubCount] = club;
+    Frame()->ClubList[Frame()->ClubCount] = club;
     done(1);
 }
 

@@ -14,8 +14,8 @@
 
 #include "platform/Messagebox.h"
 #include "players/Playereditor.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
 
 TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
     setObjectName("NewPlayerForm");
@@ -30,9 +30,9 @@ TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
     connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     const int ppi = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
     resize(591 * ppi / 93, 426 * ppi / 93);
-    if (MainForm) {
-        MainForm->setWindowTitle("Caddora - New Player");
-        if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    if (Frame()) {
+        Frame()->Window()->setWindowTitle("Caddora - New Player");
+        if (!Frame()->Database.Connected()) Frame()->Database.Open();
         Editor->LoadCountries();
     }
     CloseAllowed = 1;
@@ -43,12 +43,12 @@ TNewPlayerForm::~TNewPlayerForm() {
     qApp->removeEventFilter(this);
     if (!freed_) Editor->FreeObjects();
     TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
-    if (MainForm) {
-        MainForm->setWindowTitle("Caddora");
-        for (QAction* a : {MainForm->TransferWizard1, MainForm->Settigs1, MainForm->Player1, MainForm->Rounds1})
+    if (Frame()) {
+        Frame()->Window()->setWindowTitle("Caddora");
+        for (QAction* a : {Frame()->TransferWizard1, Frame()->Settigs1, Frame()->Player1, Frame()->Rounds1})
             a->setEnabled(true);
-        MainForm->PlayerTB->setEnabled(true);
-        if (MainForm->NewPlayerWindow == this) MainForm->NewPlayerWindow = nullptr;
+        Frame()->PlayerTB->setEnabled(true);
+        if (Frame()->NewPlayerWindow == this) Frame()->NewPlayerWindow = nullptr;
     }
 }
 
@@ -63,7 +63,7 @@ void TNewPlayerForm::showEvent(QShowEvent* e) {
 void TNewPlayerForm::FormShow() {
     Editor->GenderMale->setChecked(true);
     Editor->StateComboBox->setEnabled(false);
-    if (MainForm) Editor->LoadBagsAndClubs(MainForm->GetUserId());
+    if (Frame()) Editor->LoadBagsAndClubs(Frame()->GetUserId());
     Editor->OKBtn->setEnabled(false);
 }
 
@@ -82,13 +82,13 @@ bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TNewPlayerForm::OKBtnClick() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     if (Editor->ControlBags()) {
         const TMessage m = TPlayerRecord::IncompleteBagMessage();
         MessageBox(m.Text, m.Caption, MB_OK);
         return;
     }
-    if (!MainForm->Database.Connected()) MainForm->Database.Open();
+    if (!Frame()->Database.Connected()) Frame()->Database.Open();
     const TPlayerDetails details = Editor->ReadDetails();
     if (TRefusal r = CheckDetails(details)) {
         MessageBox(r->Text, r->Caption, MB_OK);
@@ -101,11 +101,11 @@ void TNewPlayerForm::OKBtnClick() {
         MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
         return;
     }
-    MainForm->SetUserId(userId);
-    MainForm->setWindowTitle("Caddora");
-    for (QAction* a : {MainForm->Player1, MainForm->Rounds1, MainForm->TransferWizard1, MainForm->Settigs1})
+    Frame()->SetUserId(userId);
+    Frame()->Window()->setWindowTitle("Caddora");
+    for (QAction* a : {Frame()->Player1, Frame()->Rounds1, Frame()->TransferWizard1, Frame()->Settigs1})
         a->setEnabled(true);
-    MainForm->PlayerTB->setEnabled(true);
+    Frame()->PlayerTB->setEnabled(true);
     close();
 }
 

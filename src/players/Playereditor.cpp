@@ -30,7 +30,7 @@
 #include "players/Editclub.h"
 #include "players/Newbag.h"
 #include "players/Newclub.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 namespace {
 constexpr int ClubIndexRole = Qt::UserRole;  // a list item's club (its state index)
@@ -138,7 +138,7 @@ TPlayerEditor::TPlayerEditor(QWidget* window, bool firstRun)
     : QWidget(window), window_(window), firstRun_(firstRun) {
     setObjectName("PlayerEditor");
     static TDatabase none;
-    record_ = std::make_unique<TPlayerRecord>(MainForm ? MainForm->Database : none,
+    record_ = std::make_unique<TPlayerRecord>(Frame() ? Frame()->Database : none,
                                               TEditorLists::OfMainForm(), firstRun);
     bagImages_ = BagImageList();
     clubImages_ = ClubImagesList();
@@ -161,7 +161,7 @@ TPlayerEditor::TPlayerEditor(QWidget* window, bool firstRun)
     HelpBtn = new QPushButton("Help", this);
     HelpBtn->setObjectName("HelpBtn");
     connect(HelpBtn, &QPushButton::clicked, this, [] {
-        if (MainForm) MainForm->ShowHelp(3);
+        if (Frame()) Frame()->ShowHelp(3);
     });
     for (QPushButton* b : {OKBtn, CancelBtn, HelpBtn}) b->setAutoDefault(false);
     if (firstRun_) {
@@ -361,8 +361,8 @@ void TPlayerEditor::BuildBags(QWidget* page) {
 // Loading
 
 void TPlayerEditor::LoadCountries() {
-    if (!MainForm) return;
-    TTable country(&MainForm->Database, "Country");
+    if (!Frame()) return;
+    TTable country(&Frame()->Database, "Country");
     country.Open();
     QStringList names;
     for (country.First(); !country.Eof(); country.Next()) names << country.Fields(1).AsString().c_str();
@@ -375,12 +375,12 @@ void TPlayerEditor::LoadCountries() {
 }
 
 void TPlayerEditor::LoadStates() {
-    if (!MainForm) return;
+    if (!Frame()) return;
     if (CountryComboBox->currentIndex() < 0) {
         StateComboBox->setEnabled(false);
         return;
     }
-    TDatabase& db = MainForm->Database;
+    TDatabase& db = Frame()->Database;
     TTable country(&db, "Country");
     country.Open();
     const std::string id =
@@ -402,9 +402,9 @@ void TPlayerEditor::LoadStates() {
 }
 
 void TPlayerEditor::LoadDetails(int userId) {
-    if (!MainForm) return;
+    if (!Frame()) return;
     loading_ = true;
-    TDatabase& db = MainForm->Database;
+    TDatabase& db = Frame()->Database;
     TTable player(&db, "PlayerDetail");
     player.SetFilter("UserId=" + std::to_string(userId));
     player.Open();
@@ -577,7 +577,7 @@ QPoint TPlayerEditor::DialogPosition(QWidget* button) const {
 
 void TPlayerEditor::SpeedButton1Click() {
     if (TRefusal r = record_->CanAddBag()) return Refuse(*r);
-    if (!NewBagFrm || !MainForm) return;
+    if (!NewBagFrm || !Frame()) return;
     NewBagFrm->move(DialogPosition(NewBagButton));
     if (NewBagFrm->exec() != 1) return;
     record_->AddNewBag();

@@ -9,7 +9,7 @@
 #include "db/Database.h"
 #include "db/Table.h"
 #include "platform/Textutil.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 namespace {
 const char* const kWrongInput = "Wrong input";
@@ -53,8 +53,8 @@ int ListImage(int type) {
 bool IsDefaultClub(int clubId) { return clubId >= 99 && clubId <= 111; }
 
 TEditorLists TEditorLists::OfMainForm() {
-    if (!MainForm) return {};
-    return {MainForm->ClubList, &MainForm->ClubCount, MainForm->BagList, &MainForm->BagCount};
+    if (!Frame()) return {};
+    return {Frame()->ClubList, &Frame()->ClubCount, Frame()->BagList, &Frame()->BagCount};
 }
 
 // ---------------------------------------------------------------------------

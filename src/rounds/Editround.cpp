@@ -21,12 +21,12 @@
 #include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
-#include "shell/Calculations.h"
-#include "shell/Mainform.h"
+#include "common/Calculations.h"
+#include "common/Frame.h"
 
 namespace {
 
-TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
+TDatabase* MainDatabase() { return Frame() ? &Frame()->Database : nullptr; }
 
 double Float(TTable& t, const std::string& field) {
     try {
@@ -165,8 +165,8 @@ TEditRoundForm::TEditRoundForm(QWidget* owner)
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
 
-    if (MainForm) {
-        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    if (Frame()) {
+        QMdiSubWindow* sub = Frame()->AddMdiChild(this);
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint);
@@ -474,7 +474,7 @@ void TEditRoundForm::Deleteshot1Click() {
                 rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
                                  RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
             StoreShotNumbers(RoundShotsTable, rows, RenumberHole(rows));
-            if (MainForm) MainForm->ValidateRound(roundId);
+            if (Frame()) Frame()->ValidateRound(roundId);
             tx.Commit();
         } catch (...) {
             // Nothing was stored: the list goes on showing the whole round.

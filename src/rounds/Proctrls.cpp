@@ -15,8 +15,8 @@
 #include <cmath>
 
 #include "rounds/Proconst.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
 
 QPoint DirectionStep(TDirection d) {
     switch (d) {
@@ -582,7 +582,7 @@ void TProButton::Click() {
     if (k == 2) {  // Help
         for (QWidget* w = this; w; w = w->parentWidget()) {
             if (const int context = GetHelpContext(w)) {
-                if (MainForm) MainForm->ShowHelp(context);
+                if (Frame()) Frame()->ShowHelp(context);
                 return;
             }
         }

@@ -27,14 +27,14 @@
 #include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Topenglappanel.h"
-#include "shell/Helpwindow.h"
-#include "shell/Mainform.h"
-#include "shell/Pictures.h"
-#include "shell/Printform.h"
+#include "common/Helpwindow.h"
+#include "common/Frame.h"
+#include "common/Printform.h"
+#include "common/Pictures.h"
 
 namespace {
 
-TDatabase* MainDatabase() { return MainForm ? &MainForm->Database : nullptr; }
+TDatabase* MainDatabase() { return Frame() ? &Frame()->Database : nullptr; }
 
 std::optional<double> OptFloat(TTable& t, const std::string& field) {
     if (t.IsEmpty()) return std::nullopt;
@@ -335,14 +335,14 @@ TRoundFrm::TRoundFrm(QWidget* owner)
     ScorecardShow();  // the page shown first
 
     // A child of the main window, minimised until its opener has built it.
-    if (MainForm) {
-        QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    if (Frame()) {
+        QMdiSubWindow* sub = Frame()->AddMdiChild(this);
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                             Qt::MSWindowsFixedSizeDialogHint);
         sub->adjustSize();
         // Bound before the first showing, which already activates the window.
-        connect(MainForm->MdiArea(), &QMdiArea::subWindowActivated, this,
+        connect(Frame()->MdiArea(), &QMdiArea::subWindowActivated, this,
                 [this](QMdiSubWindow* w) {
                     if (w && w->widget() == this) FormActivate();
                 });
@@ -422,7 +422,7 @@ void TRoundFrm::OKBtnClick() {
 }
 
 void TRoundFrm::HelpBtnClick() {
-    if (MainForm) MainForm->ShowHelp(GetHelpContext(this));
+    if (Frame()) Frame()->ShowHelp(GetHelpContext(this));
 }
 
 void TRoundFrm::HoleClick(int n) { ShowHole(n); }
@@ -446,7 +446,7 @@ void TRoundFrm::SetupHoleButtons() {
     RoundShotsTable.ApplySort();
     RoundShotsTable.Last();
     const int last = OptInt(RoundShotsTable, "HoleId").value_or(0);
-    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+    const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
     Label5->setText(unit != "false" ? "Length (m)" : "Length (y)");
     for (int i = 0; i < 18; ++i) HoleButtons[i]->setEnabled(i + 1 <= last);
 }
@@ -458,11 +458,11 @@ void TRoundFrm::MissingCourseData() {
     OKBtnClick();
     MessageBox("Please fill out the missing information about the course!", "Error!", MB_OK,
                MB_ICONERROR);
-    if (courseExists && MainForm) OpenCourseWindow(MainForm, courseId, 1);
+    if (courseExists && Frame()) OpenCourseWindow(FrameWindow(), courseId, 1);
 }
 
 bool TRoundFrm::FillScorecard() {
-    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+    const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
     for (TTable* t : {&ScoreCardTable, &RoundTable, &PlayerDetailTable, &HolesTable,
                       &CourseGeneralTable, &RoundHoleTable, &RoundShotsTable})
         t->Open();
@@ -725,7 +725,7 @@ void TRoundFrm::ShowHole(int n) {
     FilterRestore restore{&HolesTable, &RoundShotsTable, &RoundHoleTable};
     const std::string holesFilter = HolesTable.Filter();
     const std::string roundFilter = RoundShotsTable.Filter();
-    const std::string unit = MainForm ? MainForm->GetIsMeter() : "true";
+    const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
 
     const int h = NineAsEighteen && n > 9 ? n - 9 : n;
     HolesTable.SetFilter(AndFilter(holesFilter, "HoleNumber = " + std::to_string(h)));

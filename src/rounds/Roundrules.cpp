@@ -9,7 +9,7 @@
 
 #include "db/Table.h"
 #include "platform/Textutil.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 
 namespace {
 

@@ -20,17 +20,17 @@
 #include "rounds/Editround.h"
 #include "rounds/Round.h"
 #include "rounds/Roundrules.h"
-#include "shell/Mainform.h"
-#include "shell/Printform.h"
-#include "shell/Progresswin.h"
-#include "shell/Tablegrid.h"
+#include "common/Frame.h"
+#include "common/Printform.h"
+#include "common/Progresswin.h"
+#include "common/Tablegrid.h"
 
 namespace {
 
 void EnableRoundsCommands(bool enable) {
-    if (!MainForm) return;
-    MainForm->Rounds1->setEnabled(enable);
-    MainForm->RoundsTB->setEnabled(enable);
+    if (!Frame()) return;
+    Frame()->Rounds1->setEnabled(enable);
+    Frame()->RoundsTB->setEnabled(enable);
 }
 
 // The grid's model, able to wrap any re-read of its table in a reset.
@@ -197,21 +197,21 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     setFixedSize(195, 503);
     FitColumns();
 
-    if (!MainForm) return;
-    TDatabase* db = &MainForm->Database;
+    if (!Frame()) return;
+    TDatabase* db = &Frame()->Database;
     for (TTable* t : {&RoundTable, &TableCourseGeneral, &RoundShotsTable, &RoundHolesTable})
         t->SetDatabase(db);
     // FormCreate: top left, the player's rounds.
-    RoundTable.SetFilter("UserId = " + std::to_string(MainForm->GetUserId()));
+    RoundTable.SetFilter("UserId = " + std::to_string(Frame()->GetUserId()));
     Reread([this] { RoundTable.Open(); });
-    QMdiSubWindow* sub = MainForm->AddMdiChild(this);
+    QMdiSubWindow* sub = Frame()->AddMdiChild(this);
     // A tool-window border: caption and close box only.
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
     sub->adjustSize();
     sub->move(0, 0);
     sub->show();
-    connect(MainForm->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+    connect(Frame()->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (w && w->widget() == this) FormActivate();
     });
     // FormShow.
@@ -290,8 +290,8 @@ void TRoundsForm::FitColumns() {
 }
 
 void TRoundsForm::FilterChange() {
-    if (!MainForm) return;
-    const std::string filter = RoundsListFilter(MainForm->GetUserId(), Filter->text().toStdString());
+    if (!Frame()) return;
+    const std::string filter = RoundsListFilter(Frame()->GetUserId(), Filter->text().toStdString());
     Reread([this, &filter] { RoundTable.SetFilter(filter); });
 }
 
@@ -347,8 +347,8 @@ void TRoundsForm::RoundTableCalcFields(TTable& table) {
 }
 
 bool TRoundsForm::OpenDetailExists(int roundId) const {
-    if (!MainForm) return false;
-    for (QWidget* w : MainForm->MdiChildren()) {
+    if (!Frame()) return false;
+    for (QWidget* w : Frame()->MdiChildren()) {
         if (auto* r = dynamic_cast<TRoundFrm*>(w); r && r->Tag == roundId) return true;
         if (auto* e = dynamic_cast<TEditRoundForm*>(w); e && e->Tag == roundId) return true;
     }
@@ -356,7 +356,7 @@ bool TRoundsForm::OpenDetailExists(int roundId) const {
 }
 
 void TRoundsForm::RoundsGridDblClick() {
-    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+    if (!Frame() || !RoundTable.Active() || RoundTable.IsEmpty()) {
         MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
         return;
     }
@@ -377,11 +377,11 @@ void TRoundsForm::RoundsGridDblClick() {
     const std::string date = RoundTable.FieldByName("Date").AsString();
 
     TProgressScope progress("Generating form");
-    QPointer<TRoundFrm> frm = new TRoundFrm(MainForm);
+    QPointer<TRoundFrm> frm = new TRoundFrm(FrameWindow());
     frm->Tag = roundId;
     frm->setWindowTitle(QString::fromStdString("Round - " + courseName + " " + date));
     if (PrintingForm) PrintingForm->CardTitle = courseName;
-    const std::string user = "UserId = " + std::to_string(MainForm->GetUserId());
+    const std::string user = "UserId = " + std::to_string(Frame()->GetUserId());
     const std::string round = "RoundId = " + std::to_string(roundId);
     const std::string course = "CourseId = " + std::to_string(courseId);
     const auto setFilters = [&] {
@@ -404,7 +404,7 @@ void TRoundsForm::RoundsGridDblClick() {
 void TRoundsForm::Viewround1Click() { RoundsGridDblClick(); }
 
 void TRoundsForm::EditroundClick() {
-    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+    if (!Frame() || !RoundTable.Active() || RoundTable.IsEmpty()) {
         MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
         return;
     }
@@ -417,10 +417,10 @@ void TRoundsForm::EditroundClick() {
     const std::string courseName = RoundTable.FieldByName("CourseName").AsString();
     const std::string date = RoundTable.FieldByName("Date").AsString();
 
-    auto* editor = new TEditRoundForm(MainForm);
+    auto* editor = new TEditRoundForm(FrameWindow());
     editor->Tag = roundId;
     const std::string round = "RoundId = " + std::to_string(roundId);
-    const std::string user = "UserId = " + std::to_string(MainForm->GetUserId());
+    const std::string user = "UserId = " + std::to_string(Frame()->GetUserId());
     editor->RoundShotsTable.SetFilter(round);
     editor->RoundTable.SetFilter(round);
     editor->ScoreCardTable.SetFilter("CourseId = " + courseId);
@@ -433,7 +433,7 @@ void TRoundsForm::EditroundClick() {
 }
 
 void TRoundsForm::DeleteroundClick() {
-    if (!MainForm || !RoundTable.Active() || RoundTable.IsEmpty()) {
+    if (!Frame() || !RoundTable.Active() || RoundTable.IsEmpty()) {
         MessageBox("No round selected!", "Error", MB_OK, MB_ICONERROR);
         return;
     }
@@ -446,7 +446,7 @@ void TRoundsForm::DeleteroundClick() {
     const std::string round = "RoundId = " + std::to_string(roundId);
     // Shots, holes and the round go together or not at all.
     Reread([&] {
-        TTransaction tx(MainForm->Database);
+        TTransaction tx(Frame()->Database);
         for (TTable* t : {&RoundShotsTable, &RoundHolesTable}) {
             t->SetFilter(round);
             t->Open();

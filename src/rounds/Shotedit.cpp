@@ -11,8 +11,8 @@
 
 #include "platform/Messagebox.h"
 #include "rounds/Roundrules.h"
-#include "shell/Calculations.h"
-#include "shell/Mainform.h"
+#include "common/Calculations.h"
+#include "common/Frame.h"
 
 TShotEditForm* ShotEditForm = nullptr;
 
@@ -28,9 +28,9 @@ void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const st
 
 TShotEditForm::TShotEditForm(QWidget* owner)
     : QDialog(owner),
-      RoundShotsTable(MainForm ? &MainForm->Database : nullptr, "RoundShots"),
-      ClubDetailTable(MainForm ? &MainForm->Database : nullptr, "ClubDetail"),
-      BagTable(MainForm ? &MainForm->Database : nullptr, "GolfBag") {
+      RoundShotsTable(Frame() ? &Frame()->Database : nullptr, "RoundShots"),
+      ClubDetailTable(Frame() ? &Frame()->Database : nullptr, "ClubDetail"),
+      BagTable(Frame() ? &Frame()->Database : nullptr, "GolfBag") {
     setObjectName("ShotEditForm");
     setWindowTitle("Edit shot");
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -228,7 +228,7 @@ bool TShotEditForm::StoreShot() {
                          RoundShotsTable.FieldByName("HoleId").AsInteger(),
                          RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
     StoreShotNumbers(RoundShotsTable, rows, RenumberAfterStore(rows, shotId, place));
-    if (MainForm) MainForm->ValidateRound(roundId);
+    if (Frame()) Frame()->ValidateRound(roundId);
     tx.Commit();
     RoundShotsTable.Close();
     return true;

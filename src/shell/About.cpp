@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "shell/Mainform.h"
-#include "shell/Pictures.h"
+#include "common/Pictures.h"
 
 TAboutBox* AboutBox = nullptr;
 

@@ -40,13 +40,13 @@
 #include "players/Newplayer.h"
 #include "rounds/Rounds.h"
 #include "shell/About.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
-#include "shell/Helpwindow.h"
-#include "shell/Pictures.h"
+#include "common/Helpwindow.h"
+#include "common/Pictures.h"
 #include "shell/Playerfile.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 #include "shell/Splashform.h"
 #include "transfer/Startwizard.h"
 
@@ -77,12 +77,9 @@ bool CheckHelpFile(const std::string& path) {
 }
 
 TMainForm::TMainForm(QWidget* parent)
-    : QMainWindow(parent),
-      PlayerTable(&Database, "PlayerDetail"),
-      RoundTable(&Database, "Round"),
-      RoundHolesTable(&Database, "RoundHoles"),
-      RoundShotsTable(&Database, "RoundShots") {
+    : QMainWindow(parent) {
     MainForm = this;
+    SetFrame(this);
     setObjectName("MainForm");
     setWindowTitle("Caddora");
     // Every window of the program shows its own picture as icon.
@@ -115,6 +112,7 @@ TMainForm::~TMainForm() {
     focusWatch_ = nullptr;
     SetDisplayUnitSource(nullptr);
     if (MainForm == this) MainForm = nullptr;
+    if (Frame() == this) SetFrame(nullptr);
     // Windows owned by the frame go first; they may still reach the tables.
     const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* w : children)
@@ -443,19 +441,6 @@ QMdiSubWindow* TMainForm::AddMdiChild(QWidget* child) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     SizeMdiChild(sub, wanted);
     return sub;
-}
-
-void SizeMdiChild(QMdiSubWindow* sub, QSize client) {
-    if (!sub || !sub->widget() || client.isEmpty()) return;
-    const QMargins m = sub->contentsMargins();
-    const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
-    const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
-    sub->resize(client.width() + m.left() + m.right() + 2 * frame,
-                client.height() + m.top() + m.bottom() + title + frame);
-    if (QLayout* layout = sub->layout()) layout->activate();
-    // Whatever the style adds, the client area ends up at the wanted size.
-    const QSize got = sub->widget()->size();
-    if (got != client) sub->resize(sub->size() + (client - got));
 }
 
 std::vector<QWidget*> TMainForm::MdiChildren() const {

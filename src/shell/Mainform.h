@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "db/Database.h"
-#include "db/Table.h"
+#include "common/Frame.h"
 #include "platform/Textutil.h"
 #include "players/Bagclub.h"
 
@@ -15,13 +14,8 @@ class QActionGroup;
 class QMdiArea;
 class QMdiSubWindow;
 class QToolButton;
-class TMDIChild;
-class TNewPlayerForm;
 class THelpWindow;
 class TFocusWatch;
-
-// Sizes an MDI child's frame so that its client area is the given size.
-void SizeMdiChild(QMdiSubWindow* sub, QSize client);
 
 // A control the Edit menu's Cut, Copy and Paste work on.
 bool IsEditControl(const QWidget* w);
@@ -32,22 +26,19 @@ bool CheckHelpFile(const std::string& path);
 // The program's multiple-document frame. It owns the database connection and
 // the state every window shares: the current player, the distance unit and
 // the open player editor's clubs and bags.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TFrame {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Shared state.
-    void SetUserId(int userId) { UserId = userId; }
-    int GetUserId() const { return UserId; }
-    std::string GetIsMeter() const { return IsMeter; }
-    void SetIsMeter(const std::string& isMeter) { IsMeter = isMeter; }
-    void RefreshListWindows();
-    void ValidateRound(int roundId);
+    QWidget* Window() override { return this; }
+    void RefreshListWindows() override;
+    void ValidateRound(int roundId) override;
 
     // False when the database could not be opened; the program must stop.
-    bool DatabaseOpen() const { return databaseOpen_; }
+    bool DatabaseOpen() const override { return databaseOpen_; }
     bool FirstPaintDone() const { return FirstPaint == 0; }
     // Screens this small get a maximised main window.
     static bool IsSmallScreen(QSize screen);
@@ -83,43 +74,28 @@ public:
     // Help requests of the whole application; always handled.
     bool ApplicationEventsHelp(int command, int data);
     // Help on a context number (the Help buttons of other windows).
-    void ShowHelp(int context);
+    void ShowHelp(int context) override;
     // Context of the active window (F1): the window's own, or, for the
     // frame, that of its current child; the frame's when there is none.
     int ActiveHelpContext() const;
     int HelpContextFor(const QWidget* activeWindow) const;
 
     // Children of the frame, in creation order.
-    QMdiArea* MdiArea() const { return mdiArea_; }
-    QMdiSubWindow* AddMdiChild(QWidget* child);
-    std::vector<QWidget*> MdiChildren() const;
+    QMdiArea* MdiArea() const override { return mdiArea_; }
+    QMdiSubWindow* AddMdiChild(QWidget* child) override;
+    std::vector<QWidget*> MdiChildren() const override;
     // Closes every child with the caption; false when one refused to close.
     bool CloseChildrenCaptioned(const QString& caption);
 
-    TDatabase Database;
-    TTable PlayerTable;
-    TTable RoundTable;
-    TTable RoundHolesTable;
-    TTable RoundShotsTable;
-
-    std::string HelpFile;
-    std::string FileVersion;
-    MClub* ClubList[MaxClubs] = {};
-    MBag* BagList[MaxBags] = {};
-    int ClubCount = 0;
-    int BagCount = 0;
-    unsigned char FirstPlayer = 0;
-    TMDIChild* PlayerWindow = nullptr;
-    TNewPlayerForm* NewPlayerWindow = nullptr;
-
-    // Menu items, actions and tool buttons.
-    QAction *Player1, *Rounds1, *Course1, *Meters, *Yards, *TransferWizard1, *Settigs1,
-        *U8MemoryManager1, *Scandatabase1, *CaddoraHelp1, *HelpAboutItem, *FileExitItem;
+    // Menu items, actions and tool buttons (those other windows switch on
+    // and off are the frame's: Player1, Rounds1, Course1, TransferWizard1,
+    // Settigs1, PlayerTB, RoundsTB, CourseTB, SettingsTB).
+    QAction *Meters, *Yards, *U8MemoryManager1, *Scandatabase1, *CaddoraHelp1, *HelpAboutItem,
+        *FileExitItem;
     QAction *FileOpen1, *FileNew1, *FileExit1, *HelpAbout1, *EditCut1, *EditCopy1, *EditPaste1;
     QAction *WindowCascade1, *WindowTileHorizontal1, *WindowTileVertical1, *WindowMinimizeAll1,
         *WindowArrangeAll1, *WindowClose1;
-    QToolButton *PlayerTB, *RoundsTB, *CourseTB, *MetersTB, *YardsTB, *TransferTB, *SettingsTB,
-        *MemoryManagerTB;
+    QToolButton *MetersTB, *YardsTB, *TransferTB, *MemoryManagerTB;
 
 signals:
     // Emitted once the first paint's work is done.
@@ -141,8 +117,6 @@ private:
     void EditFocusIn(QWidget* w, Qt::FocusReason reason);
     void UpdateEditCommands();
 
-    int UserId = 0;
-    std::string IsMeter;
     unsigned char FirstPaint = 0;
     bool firstPaintQueued_ = false;
     bool databaseOpen_ = false;

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "platform/Messagebox.h"
-#include "shell/Pictures.h"
+#include "common/Pictures.h"
 
 TSplash::TSplash(QWidget* owner) : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint |
                                                       Qt::WindowStaysOnTopHint) {

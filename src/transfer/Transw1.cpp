@@ -10,7 +10,7 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw2.h"
 #include "transfer/Transw21.h"
@@ -96,10 +96,10 @@ void TTransWiz1::DownloadAllRounds() {
     SerialPort = new TSerialPort();
     SerialPort->ShowErrors = false;
     U8Device = new TU8Device(SerialPort);
-    TAllRoundsDownload road(*U8Device, MainForm->Database, MainForm->GetUserId());
+    TAllRoundsDownload road(*U8Device, Frame()->Database, Frame()->GetUserId());
     road.Validate = ValidateImportedRound;
     road.AfterStore = [this] {
-        MainForm->RefreshListWindows();
+        Frame()->RefreshListWindows();
         done(wizard::Finished);
     };
     if (TransWiz31) road.LengthWarningShown = &TransWiz31->LengthWarningShown;

@@ -18,7 +18,7 @@
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
 #include "platform/Textutil.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw1.h"
 #include "transfer/Transw2.h"
@@ -154,7 +154,7 @@ void TTransWiz31::ShowDatabase() {
     ShowTeeChoice(tee_);
     NextButton->setDefault(true);
     CourseListBox->clear();
-    TTable courses(&MainForm->Database, "Course_General");
+    TTable courses(&Frame()->Database, "Course_General");
     courses.Open();
     for (courses.First(); !courses.Eof(); courses.Next()) {
         auto* item = new QTreeWidgetItem(CourseListBox);
@@ -165,7 +165,7 @@ void TTransWiz31::ShowDatabase() {
 
 void TTransWiz31::FillTees(int courseId) {
     TeeComboBox->clear();
-    for (const std::string& name : CourseTeeNames(MainForm->Database, courseId))
+    for (const std::string& name : CourseTeeNames(Frame()->Database, courseId))
         TeeComboBox->addItem(QString::fromStdString(name));
     if (TeeComboBox->count() > 0) TeeComboBox->setCurrentIndex(0);
 }
@@ -176,7 +176,7 @@ void TTransWiz31::CourseListBoxSelectItem() {
     const std::vector<int> keys = SelectedKeys();
     if (keys.empty() || keys[0] < 0 || keys[0] >= u8::CourseSlots) return;
     const int number = CourseDirectory[keys[0]].CourseId;
-    TTable courses(&MainForm->Database, "Course_General");
+    TTable courses(&Frame()->Database, "Course_General");
     courses.SetFilter("CourseId = " + std::to_string(number));
     courses.Open();
     if (number > 3 && !courses.IsEmpty()) {
@@ -214,7 +214,7 @@ void TTransWiz31::NextDevice() {
     bool errors = false;
     {
         TProgressScope progress("Receiving game data");
-        TCourseImport import(*U8Device, MainForm->Database, MainForm->GetUserId());
+        TCourseImport import(*U8Device, Frame()->Database, Frame()->GetUserId());
         // A header read in an earlier run but not now is stale: never written back.
         for (int n = 1; n <= u8::GameAreas; ++n)
             GameHeaderRead[n - 1] = U8Device->ReadGameHeader(n, &GameHeaders[n - 1]) == 0;
@@ -229,7 +229,7 @@ void TTransWiz31::NextDevice() {
         std::memcpy(GameHeaders, import.GameHeaders, sizeof GameHeaders);
     }
     done(wizard::Finished);
-    MainForm->RefreshListWindows();
+    Frame()->RefreshListWindows();
     MessageBox(errors ? "Transfer of course(s) completed with errors!"
                       : "Transfer of course(s) completed successfully!",
                "Transfer completed!", MB_OK, MB_ICONINFORMATION);
@@ -242,7 +242,7 @@ void TTransWiz31::NextDatabase() {
         for (int i = 0; i < CourseListBox->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = CourseListBox->topLevelItem(i);
             if (!item->isSelected()) continue;
-            FillCourse(MainForm->Database, item->data(0, Qt::UserRole).toInt(),
+            FillCourse(Frame()->Database, item->data(0, Qt::UserRole).toInt(),
                        item->text(0).toStdString(), TransWiz4->Courses[size_t(n)]);
             ++n;
         }

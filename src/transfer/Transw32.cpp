@@ -7,8 +7,8 @@
 
 #include "db/Table.h"
 #include "platform/Messagebox.h"
-#include "shell/Mainform.h"
-#include "shell/Progresswin.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
 
 TTransWiz32* TransWiz32 = nullptr;
 
@@ -39,8 +39,8 @@ TTransWiz32::~TTransWiz32() {
 void TTransWiz32::FormShow() {
     NextButton->setDefault(true);
     BagsListBox->clear();
-    TTable bags(&MainForm->Database, "GolfBag");
-    bags.SetFilter("UserId=" + std::to_string(MainForm->GetUserId()));
+    TTable bags(&Frame()->Database, "GolfBag");
+    bags.SetFilter("UserId=" + std::to_string(Frame()->GetUserId()));
     bags.Open();
     for (bags.First(); !bags.Eof(); bags.Next()) {
         auto* item = new QListWidgetItem(QString::fromStdString(bags.FieldByName("BagName").AsString()),
@@ -97,7 +97,7 @@ void TTransWiz32::NextButtonClick() {
         for (int i = 0; i < BagsListBox->count(); ++i) {
             QListWidgetItem* item = BagsListBox->item(i);
             if (!item->isSelected()) continue;
-            FillBag(MainForm->Database, item->data(Qt::UserRole).toInt(), item->text().toStdString(),
+            FillBag(Frame()->Database, item->data(Qt::UserRole).toInt(), item->text().toStdString(),
                     TransWiz4->Bags[size_t(k)]);
             ++k;
         }

@@ -8,8 +8,8 @@
 
 #include "platform/Messagebox.h"
 #include "platform/Version.h"
-#include "shell/Mainform.h"
-#include "shell/Progresswin.h"
+#include "common/Frame.h"
+#include "common/Progresswin.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
@@ -47,11 +47,11 @@ TCourseListRow RowOf(const QTreeWidgetItem* item) {
 int Sign(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
 
 std::string FileVersionText() {
-    return MainForm && !MainForm->FileVersion.empty() ? MainForm->FileVersion
+    return Frame() && !Frame()->FileVersion.empty() ? Frame()->FileVersion
                                                       : FileVersionString();
 }
 
-int UserId() { return MainForm ? MainForm->GetUserId() : 0; }
+int UserId() { return Frame() ? Frame()->GetUserId() : 0; }
 } // namespace
 
 int CompareCourseRows(const TCourseListRow& a, const TCourseListRow& b, int column,
@@ -183,7 +183,7 @@ void TTransWiz33::CourseListBoxColumnClick(int column) {
 }
 
 void TTransWiz33::ImportCourses(const std::string& reply) {
-    ImportedCourses = TWebCourseImport(MainForm->Database).Import(reply);
+    ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
 }
 
 void TTransWiz33::NextButtonClick() {
@@ -240,7 +240,7 @@ void TTransWiz33::NextButtonClick() {
             return;
         }
     }
-    if (MainForm) MainForm->RefreshListWindows();
+    if (Frame()) Frame()->RefreshListWindows();
     if (!TransWiz4) return;
     TransWiz4->TransferKind = 5;
     OpenNext(TransWiz4);

@@ -9,7 +9,7 @@
 
 #include "db/Table.h"
 #include "platform/Textutil.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 #include "transfer/Transw33.h"
 
 TTransWiz34* TransWiz34 = nullptr;
@@ -77,9 +77,9 @@ TTransWiz34::~TTransWiz34() {
 }
 
 void TTransWiz34::FormCreate() {
-    if (!MainForm || !MainForm->DatabaseOpen()) return;
+    if (!Frame() || !Frame()->DatabaseOpen()) return;
     const QSignalBlocker block(CountryComboBox);
-    for (const auto& [id, name] : CountryList(MainForm->Database))
+    for (const auto& [id, name] : CountryList(Frame()->Database))
         CountryComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
     CountryComboBox->setCurrentIndex(-1);
 }
@@ -101,9 +101,9 @@ void TTransWiz34::LoadStates() {
         return;
     }
     StateComboBox->clear();
-    if (MainForm && MainForm->DatabaseOpen()) {
+    if (Frame() && Frame()->DatabaseOpen()) {
         const std::string countryId = CountryComboBox->currentData().toString().toStdString();
-        for (const auto& [id, name] : StateList(MainForm->Database, countryId))
+        for (const auto& [id, name] : StateList(Frame()->Database, countryId))
             StateComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
     }
     StateComboBox->setEnabled(StateComboBox->count() > 0);

@@ -15,8 +15,8 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
-#include "shell/Calculations.h"
-#include "shell/Mainform.h"
+#include "common/Calculations.h"
+#include "common/Frame.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw1.h"
 #include "transfer/Transw4.h"
@@ -152,13 +152,13 @@ void TTransWiz35::NextDevice() {
     bool errors = false;
     {
         TProgressScope progress("Storing game data");
-        TRoundImport import(*U8Device, MainForm->Database, MainForm->GetUserId());
+        TRoundImport import(*U8Device, Frame()->Database, Frame()->GetUserId());
         import.Validate = ValidateImportedRound;
         for (int slot : gameSlots)
             if (slot >= 0 && slot < u8::GameAreas && import.StoreGame(GameHeaders[slot], slot) != 0)
                 errors = true;
     }
-    MainForm->RefreshListWindows();
+    Frame()->RefreshListWindows();
     done(wizard::Finished);
     MessageBox(errors ? "Transfer of round(s) completed with errors!"
                       : "Transfer of round(s) completed successfully!",
@@ -169,9 +169,9 @@ void ValidateImportedRound(int roundId) {
     // The main window's tables are opened on this round's rows when they are
     // still closed, so the first validation does not read every stored round.
     const std::string where = "RoundId = " + std::to_string(roundId);
-    for (TTable* t : {&MainForm->RoundTable, &MainForm->RoundHolesTable, &MainForm->RoundShotsTable})
+    for (TTable* t : {&Frame()->RoundTable, &Frame()->RoundHolesTable, &Frame()->RoundShotsTable})
         if (!t->Active()) t->SetFilter(where);
-    MainForm->ValidateRound(roundId);
+    Frame()->ValidateRound(roundId);
 }
 
 // ---- Database mode ----------------------------------------------------------
@@ -217,7 +217,7 @@ void AddRoundListItems(QTreeWidget* list, const std::vector<TRoundListRow>& rows
 void TTransWiz35::ShowDatabase() {
     NextButton->setEnabled(true);
     RoundsListBox->clear();
-    const std::vector<TRoundListRow> rows = RoundListRows(MainForm->Database, MainForm->GetUserId());
+    const std::vector<TRoundListRow> rows = RoundListRows(Frame()->Database, Frame()->GetUserId());
     if (rows.empty()) {
         MessageBox("You don't have any rounds to tranfer", "No rounds available");
         NextButton->setEnabled(false);
@@ -248,7 +248,7 @@ void TTransWiz35::NextDatabase() {
             if (ProgressForm && !ProgressForm->isVisible()) ProgressForm->show();
             progress.SetMessage("Preparing rounds data");
             std::string course;
-            const TFillResult filled = FillRound(MainForm->Database, roundId, MainForm->GetUserId(),
+            const TFillResult filled = FillRound(Frame()->Database, roundId, Frame()->GetUserId(),
                                                  TransWiz4->Rounds[size_t(n)], course);
             if (filled == RoundRefused) {
                 HideProgress();
@@ -271,7 +271,7 @@ void TTransWiz35::NextDatabase() {
 
 void TTransWiz35::ComputeRoundStatistics(int roundId, int index) {
     if (!TransWiz4 || index < 0 || index >= TTransWiz4::MaxRounds) return;
-    ::ComputeRoundStatistics(MainForm->Database, roundId, TransWiz4->Rounds[size_t(index)]);
+    ::ComputeRoundStatistics(Frame()->Database, roundId, TransWiz4->Rounds[size_t(index)]);
 }
 
 int TTransWiz35::RoundsListBoxCompare(const QTreeWidgetItem* item1,

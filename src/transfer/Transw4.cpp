@@ -15,7 +15,7 @@
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw2.h"
 #include "transfer/Transw31.h"
@@ -49,10 +49,10 @@ TTransWiz4::TTransWiz4(QWidget* owner)
     FinishButton->setObjectName("FinishButton");
     connect(FinishButton, &QPushButton::clicked, this, [this] { FinishButtonClick(); });
 
-    if (MainForm) {
+    if (Frame()) {
         for (TTable* t : {&CourseTable, &WayPointTable, &RoundsTable, &BagTable, &ClubDetailTable,
                           &HolesTable})
-            t->SetDatabase(&MainForm->Database);
+            t->SetDatabase(&Frame()->Database);
         CourseTable.SetTableName("Course_General");
         WayPointTable.SetTableName("Waypoints");
         WayPointTable.AddCalcField("U8Id");
@@ -145,7 +145,7 @@ void TTransWiz4::SendToDevice() {
     SerialPort->ShowErrors = false;
     U8Device = new TU8Device(SerialPort);
     const int tee = TransWiz31 && TransWiz31->TeeComboBox ? TransWiz31->TeeComboBox->currentIndex() : -1;
-    TDeviceUpload upload(*U8Device, MainForm->Database);
+    TDeviceUpload upload(*U8Device, Frame()->Database);
     setResult(upload.Send(TransferKind, Courses, CourseCount, Bags, BagCount, tee));
 }
 
@@ -159,7 +159,7 @@ void TTransWiz4::SendToWeb() {
                       : TransferKind == 1 ? std::clamp(BagCount, 0, MaxBags)
                                           : std::clamp(RoundCount, 0, MaxRounds);
     TWebExchange http;
-    TWebUpload upload(MainForm->Database, http, MainForm->GetUserId(), MainForm->FileVersion);
+    TWebUpload upload(Frame()->Database, http, Frame()->GetUserId(), Frame()->FileVersion);
     upload.OnMemo = [this](const std::vector<std::string>& lines) {
         Memo1->clear();
         for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));

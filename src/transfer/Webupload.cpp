@@ -5,7 +5,7 @@
 
 #include "db/Table.h"
 #include "platform/Messagebox.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webexchange.h"

@@ -5,7 +5,7 @@
 
 #include "courses/Coursecard.h"
 #include "platform/Datafolder.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 #include "support/Testsupport.h"
 
 namespace {

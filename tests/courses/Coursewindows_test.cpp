@@ -23,7 +23,7 @@
 #include "courses/Mcourse.h"
 #include "courses/Newpoint.h"
 #include "db/Dbrows.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 #include "shell/Shellfixture.h"
 
 namespace {

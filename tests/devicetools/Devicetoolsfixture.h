@@ -13,7 +13,7 @@
 
 #include "platform/Datafolder.h"
 #include "platform/Inifile.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 #include "shell/Shellfixture.h"
 #include "sim/Simport.h"
 #include "sim/U8sim_device.h"

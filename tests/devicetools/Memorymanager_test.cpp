@@ -6,7 +6,7 @@
 #include "device/U8records.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Devicetoolsfixture.h"
-#include "shell/Helpwindow.h"
+#include "common/Helpwindow.h"
 
 namespace {
 

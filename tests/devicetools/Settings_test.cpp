@@ -14,7 +14,7 @@
 #include "devicetools/Devicetoolsfixture.h"
 #include "devicetools/Settings.h"
 #include "platform/Registry.h"
-#include "shell/Helpwindow.h"
+#include "common/Helpwindow.h"
 
 namespace {
 

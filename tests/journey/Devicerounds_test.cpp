@@ -34,7 +34,7 @@
 #include "rounds/Rounds.h"
 #include "rounds/Shotedit.h"
 #include "rounds/Topenglappanel.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 #include "sim/Simport.h"
 #include "sim/U8sim_device.h"
 #include "sim/Webdouble.h"

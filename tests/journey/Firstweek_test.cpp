@@ -25,7 +25,7 @@
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
 #include "platform/Registry.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 #include "sim/Webdouble.h"
 #include "transfer/Startwizard.h"
 #include "transfer/Transw1.h"

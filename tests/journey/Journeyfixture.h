@@ -28,7 +28,7 @@
 #include "db/Dbrows.h"
 #include "db/Table.h"
 #include "platform/Datafolder.h"
-#include "shell/Helpwindow.h"
+#include "common/Helpwindow.h"
 #include "shell/Mainform.h"
 #include "shell/Splashform.h"
 #include "support/Testsupport.h"

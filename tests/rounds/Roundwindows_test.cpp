@@ -26,7 +26,7 @@
 #include "support/Testsupport.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 
 namespace {
 std::string Cell(QAbstractItemModel* m, int row, int column) {

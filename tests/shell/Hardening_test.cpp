@@ -24,7 +24,7 @@
 
 #include "Shellfixture.h"
 #include "players/Newplayer.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "players/Childwin.h"
 #include "players/Newplayer.h"
 #include "rounds/Rounds.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 
 namespace {
 std::vector<std::string> Captions() {

@@ -8,7 +8,7 @@
 
 #include "Shellfixture.h"
 #include "platform/Registry.h"
-#include "shell/Printform.h"
+#include "common/Printform.h"
 
 namespace {
 const char* const MainKey = "Software\\Microsoft\\Internet Explorer\\Main";

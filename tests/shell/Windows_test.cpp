@@ -18,7 +18,7 @@
 #include "shell/Application.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 #include "transfer/Startwizard.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the simulated U8 into the database.
 #include <gtest/gtest.h>
 
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transferfixture.h"
 #include "transfer/Transw1.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 #include "transfer/Transferfixture.h"
 #include "transfer/Transw35.h"
 

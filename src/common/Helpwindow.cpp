@@ -1,4 +1,4 @@
-#include "shell/Helpwindow.h"
+#include "common/Helpwindow.h"
 
 #include <QPointer>
 #include <QUrl>

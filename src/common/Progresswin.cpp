@@ -1,4 +1,4 @@
-#include "shell/Progresswin.h"
+#include "common/Progresswin.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "shell/Mainform.h"
+#include "common/Frame.h"
 
 TProgressForm* ProgressForm = nullptr;
 
@@ -72,7 +72,7 @@ void TProgressForm::hideEvent(QHideEvent* e) {
 }
 
 void TProgressForm::FormShow() {
-    if (TMainForm* main = MainForm) {
+    if (QWidget* main = FrameWindow()) {
         main->setCursor(Qt::WaitCursor);
         // Centre on the main window.
         const QRect r = main->frameGeometry();
@@ -90,7 +90,7 @@ void TProgressForm::setVisible(bool visible) {
 }
 
 void TProgressForm::FormHide() {
-    if (TMainForm* main = MainForm) main->setCursor(Qt::ArrowCursor);
+    if (QWidget* main = FrameWindow()) main->setCursor(Qt::ArrowCursor);
 }
 
 TProgressScope::TProgressScope(const std::string& message) {

@@ -5,7 +5,7 @@
 
 #include "db/Database.h"
 #include "db/Table.h"
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 #include "support/Testsupport.h"
 
 TEST(Coordinates, ParseHonoursUpperCaseSouthAndWestOnly) {

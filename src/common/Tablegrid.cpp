@@ -1,4 +1,4 @@
-#include "shell/Tablegrid.h"
+#include "common/Tablegrid.h"
 
 #include "db/Table.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Printform.h"
+#include "common/Printform.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "shell/Pictures.h"
+#include "common/Pictures.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -1,4 +1,4 @@
-#include "shell/Calculations.h"
+#include "common/Calculations.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,0 +1,18 @@
+#pragma once
+// Texts the device windows and the transfer pages share.
+#include <QString>
+#include <cstring>
+#include <string>
+
+// When no U8 answers; callers add the port's access note.
+inline constexpr const char* CannotConnectU8Text =
+    "Cannot connect to U8!\n\nCheck that the U8 is connected\nand ensure no other software\n"
+    "is using the serial port.";
+
+// A device name field: up to the first NUL, or the whole field when none
+// comes. The device keeps Latin-1; the program's text is UTF-8.
+inline std::string DeviceText(const char* field, size_t size) {
+    const void* nul = std::memchr(field, 0, size);
+    size_t n = nul ? size_t(static_cast<const char*>(nul) - field) : size;
+    return QString::fromLatin1(field, qsizetype(n)).toStdString();
+}
