@@ -22,6 +22,8 @@ TFrame* Frame() { return current; }
 
 QWidget* FrameWindow() { return current ? current->Window() : nullptr; }
 
+TDatabase* MainDatabase() { return current ? &current->Database : nullptr; }
+
 void SetFrame(TFrame* frame) { current = frame; }
 
 void SizeMdiChild(QMdiSubWindow* sub, QSize client) {

@@ -83,6 +83,8 @@ protected:
 TFrame* Frame();
 // The frame's widget, or null when there is no frame.
 QWidget* FrameWindow();
+// The frame's database, or null when there is no frame.
+TDatabase* MainDatabase();
 // Set by the frame when it is made and cleared when it goes.
 void SetFrame(TFrame* frame);
 

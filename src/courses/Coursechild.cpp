@@ -27,6 +27,7 @@
 #include "courses/Scorecard.h"
 #include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
+#include "platform/Qtext.h"
 #include "common/Helpwindow.h"
 #include "common/Frame.h"
 #include "common/Printform.h"
@@ -44,9 +45,6 @@ std::function<bool(const QUrl&)>& LinkOpener() {
     return opener;
 }
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 std::string S(const QString& s) {
     return s.toStdString();
 }

@@ -30,12 +30,11 @@
 #include "players/Editclub.h"
 #include "players/Newbag.h"
 #include "players/Newclub.h"
+#include "platform/Qtext.h"
 #include "common/Frame.h"
 
 namespace {
 constexpr int ClubIndexRole = Qt::UserRole;  // a list item's club (its state index)
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Trimmed(const QString& s) { return s.trimmed().toStdString(); }
 

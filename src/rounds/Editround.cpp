@@ -26,8 +26,6 @@
 
 namespace {
 
-TDatabase* MainDatabase() { return Frame() ? &Frame()->Database : nullptr; }
-
 double Float(TTable& t, const std::string& field) {
     try {
         return t.FieldByName(field).AsFloat();

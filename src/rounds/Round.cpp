@@ -34,8 +34,6 @@
 
 namespace {
 
-TDatabase* MainDatabase() { return Frame() ? &Frame()->Database : nullptr; }
-
 std::optional<double> OptFloat(TTable& t, const std::string& field) {
     if (t.IsEmpty()) return std::nullopt;
     const TVariant v = t.FieldByName(field).Value();
