@@ -1,0 +1,276 @@
+#include "transfer/Roundimport.h"
+
+#include <QDate>
+#include <QLocale>
+#include <algorithm>
+#include <cstring>
+
+#include "common/Calculations.h"
+#include "common/Frame.h"
+#include "db/Table.h"
+#include "device/Tserialport.h"
+#include "device/Tu8device.h"
+#include "platform/Messagebox.h"
+#include "transfer/Transfercommon.h"
+
+using transfer::DeviceText;
+
+void ValidateImportedRound(int roundId) {
+    // The main window's tables are opened on this round's rows when they are
+    // still closed, so the first validation does not read every stored round.
+    const std::string where = "RoundId = " + std::to_string(roundId);
+    for (TTable* t : {&Frame()->RoundTable, &Frame()->RoundHolesTable, &Frame()->RoundShotsTable})
+        if (!t->Active()) t->SetFilter(where);
+    Frame()->ValidateRound(roundId);
+}
+
+TRoundImport::TRoundImport(TU8Device& device, TDatabase& db, int userId)
+    : device_(device), db_(db), userId_(userId) {
+    Validate = [this](int roundId) {
+        // Closed tables: ValidateRound opens them on the round's rows only.
+        TTable rounds(&db_, "Round"), holes(&db_, "RoundHoles"), shots(&db_, "RoundShots");
+        ::ValidateRound(rounds, holes, shots, roundId);
+    };
+}
+
+int TRoundImport::RoundCourseId(uint16_t number) {
+    if (number == 0xFFFF) return 0;
+    if (number > 32400) return 32399;
+    return number;
+}
+
+int TRoundImport::RoundBagId(uint16_t number) {
+    if (number == 0) return 1;
+    if (number > 2047) return 0;
+    return number;
+}
+
+int TRoundImport::ShotClubId(int code, int stroke, int pen, int driverStrokes, int noClubShots,
+                             int putter) {
+    if (code > 32767) code = 0;
+    int club = code == 98 || (stroke > driverStrokes && pen != 9) ? putter : code;
+    if ((code == 98 || code == 99) && stroke + noClubShots <= driverStrokes) club = 0;
+    return club;
+}
+
+bool TRoundImport::StartDate(const GameHeader& h, TDateTime& start, TDateTime& end) {
+    if (!QDate(2000 + h.Year, h.Month, h.Day).isValid() || h.Hour > 23 || h.Minute > 59 ||
+        h.DurationHours > 23 || h.DurationMinutes > 59)
+        return false;
+    start = EncodeDateTime(2000 + h.Year, h.Month, h.Day, h.Hour, h.Minute, 0);
+    end = start + (h.DurationHours * 60 + h.DurationMinutes) / 1440.0;
+    return true;
+}
+
+int TRoundImport::Putter(int bagId) {
+    TTable query(&db_);
+    query.SetSQL("SELECT Clubs.ClubId FROM Clubs INNER JOIN ClubDetail ON ClubDetail.ClubId = "
+                 "Clubs.ClubId WHERE (ClubDetail.Type = 9) AND (Clubs.BagId=" +
+                 std::to_string(bagId) + ")");
+    query.Open();
+    return query.IsEmpty() ? 99 : query.Fields(0).AsInteger();
+}
+
+// Where the first stroke of a hole is measured from.
+void TRoundImport::StartPoint(int hole, uint16_t& holeStart, double& lat, double& lon) {
+    lat = lon = 0;
+    if (holeStart >= 1 && holeStart <= 65534) {
+        PositionRecord pos{};
+        if (device_.ReadPosition(holeStart, &pos) == 0) {
+            lat = pos.Latitude * 1e-7;
+            lon = pos.Longitude * 1e-7;
+        }
+        holeStart = 0;
+        return;
+    }
+    if (CourseSlot < 1 || CourseSlot > 3) return;
+    const int id = u8::FirstCoursePointId(CourseSlot - 1) + u8::PointsPerHole * (hole - 1);
+    bool listed = CoursePoints.Count >= u8::MaxPointListIds;
+    for (int i = 0; !listed && i < CoursePoints.Count && i < u8::MaxPointListIds; ++i)
+        listed = CoursePoints.Ids[i] == id;
+    DevicePoint p{};
+    if (listed && device_.ReadPoint(uint16_t(id), &p, 0) == 0) {
+        lat = p.Latitude * 1e-7;
+        lon = p.Longitude * 1e-7;
+    }
+}
+
+bool TRoundImport::ReadHole(int area, int number, int putter, Hole& hole) {
+    hole.number = number;
+    GameHole& r = hole.record;
+    uint16_t holeStart = r.StartPositionId;
+    int noClubShots = 0;
+    for (int shot = 1; shot <= r.ShotCount; ++shot) {
+        GameShot s{};
+        if (device_.ReadGameShot(area, number, shot, &s) != 0) return false;
+        const int stroke = s.Byte0;
+        Shot out;
+        out.pen = s.PenaltyCode;
+        if (out.pen == 9) hole.quit = true;
+        if (s.ClubCode == 0) ++noClubShots;
+        out.club = ShotClubId(s.ClubCode, stroke, out.pen, r.DriverShots, noClubShots, putter);
+        if (stroke == 1) StartPoint(number, holeStart, PreviousLatitude, PreviousLongitude);
+        if (s.PositionId != 0 && s.PositionId != 0xFFFF) {
+            PositionRecord pos{};
+            if (device_.ReadPosition(s.PositionId, &pos) != 0) return false;
+            out.lat = pos.Latitude * 1e-7;
+            out.lon = pos.Longitude * 1e-7;
+        }
+        int distance = GeodesicDistance(PreviousLatitude, PreviousLongitude, out.lat, out.lon, 0, 0);
+        if (distance > 500 || distance < 0) distance = 0;
+        const bool missing = PreviousLatitude == 0 || PreviousLongitude == 0 || out.lat == 0 || out.lon == 0;
+        out.length = missing ? 0 : distance;
+        PreviousLatitude = out.lat;
+        PreviousLongitude = out.lon;
+        hole.shots.push_back(out);
+    }
+    return true;
+}
+
+bool TRoundImport::ReadGame(int area, int bagId, std::vector<Hole>& holes) {
+    const int putter = Putter(bagId);
+    for (int h = 1; h <= u8::GameHoles; ++h) {
+        Hole hole;
+        if (device_.ReadGameHole(area, h, &hole.record) != 0) return false;
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&hole.record);
+        if (std::all_of(bytes, bytes + sizeof hole.record, [](uint8_t b) { return b == 0xFF; }))
+            continue;  // a hole not played
+        if (!ReadHole(area, h, putter, hole)) return false;
+        holes.push_back(std::move(hole));
+    }
+    return true;
+}
+
+int TRoundImport::StoreGame(const GameHeader& h, int slot) {
+    SetProgress("Storing game data");
+    const std::string name = DeviceText(h.CourseName, sizeof h.CourseName);
+    TDateTime start = 0, end = 0;
+    const bool dated = StartDate(h, start, end);
+    auto fail = [&] {
+        HideProgress();
+        MessageBox("Transfer of round " + name + " / " + (dated ? DateTimeToIso(start) : "Invalid date") +
+                       " failed! Please try again.",
+                   "Transfer error!", MB_OK, MB_ICONERROR);
+        return 1;
+    };
+    if (!dated) return fail();
+
+    CourseEntry dir[u8::CourseSlots];
+    CourseSlot = 0;
+    if (device_.ReadCourseDirectory(dir) == 0) {
+        for (int j = 0; j < u8::CourseSlots; ++j) {
+            bool same = dir[j].CourseId == h.CourseId;
+            if (!same) {
+                same = true;
+                for (int i = 0; i < 7 && same; ++i) {
+                    if (dir[j].Name[i] != h.CourseName[i]) same = false;
+                    else if (dir[j].Name[i] == 0) break;
+                }
+            }
+            if (same) CourseSlot = j + 1;
+        }
+    }
+    if (device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
+
+    try {
+        if (const int stored = FindStored(h, start); stored != 0) {
+            LastRoundId = stored;
+            Validate(LastRoundId);
+            return 0;
+        }
+    } catch (const std::exception&) {
+        return fail();
+    }
+
+    const int bagId = RoundBagId(h.BagId);
+    std::vector<Hole> holes;
+    if (!ReadGame(slot + 1, bagId, holes)) return fail();
+    device_.ResetU8();
+
+    try {
+        LastRoundId = WriteGame(h, start, end, bagId, holes);
+    } catch (const std::exception&) {
+        return fail();
+    }
+    Validate(LastRoundId);
+    return 0;
+}
+
+int TRoundImport::FindStored(const GameHeader& h, TDateTime start) {
+    TTable rounds(&db_, "Round");
+    rounds.SetFilter("UserId = " + std::to_string(userId_) + " And RoundStartDate = " +
+                     QuotedStr(DateTimeToIso(start)) + " And Score = " + std::to_string(h.Score));
+    rounds.Open();
+    return rounds.IsEmpty() ? 0 : rounds.FieldByName("RoundId").AsInteger();
+}
+
+int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int bagId,
+                            const std::vector<Hole>& holes) {
+    TTransaction tx(db_);
+    double hcp = 0;
+    {
+        TTable player(&db_, "PlayerDetail");
+        player.SetFilter("UserId = " + std::to_string(userId_));
+        player.Open();
+        if (!player.IsEmpty()) hcp = player.FieldByName("HCP").AsFloat();
+    }
+    // Appended rows join a table opened on no rows; the stored ones stay unread.
+    TTable round(&db_, "Round");
+    round.SetFilter("RoundId = 0");
+    round.Open();
+    round.Append();
+    round.FieldByName("UserId").SetAsInteger(userId_);
+    round.FieldByName("CourseId").SetAsInteger(RoundCourseId(h.CourseId));
+    round.FieldByName("BagId").SetAsInteger(bagId);
+    round.FieldByName("RoundHCP").SetAsFloat(hcp);
+    round.FieldByName("TeeNumber").SetAsInteger(0);
+    round.FieldByName("Score").SetAsInteger(h.Score);
+    round.FieldByName("StrokePlay").SetAsBoolean(true);
+    round.FieldByName("Par").SetAsInteger(h.Par);
+    round.FieldByName("ShotsTotal").SetAsInteger(h.Score);
+    round.FieldByName("ShotsDriver").SetAsInteger(h.DriverShots);
+    round.FieldByName("ShotsPutter").SetAsInteger(h.Putts);
+    round.FieldByName("Penalties").SetAsInteger(h.Penalties);
+    round.FieldByName("RoundStartDate").SetAsDateTime(start);
+    round.FieldByName("RoundEndDate").SetAsDateTime(end);
+    round.Post();
+    const int roundId = round.FieldByName("RoundId").AsInteger();
+    TTable holeTable(&db_, "RoundHoles");
+    holeTable.SetFilter("RoundId = " + std::to_string(roundId));
+    holeTable.Open();
+    TTable shotTable(&db_, "RoundShots");
+    shotTable.SetFilter("RoundId = " + std::to_string(roundId));
+    shotTable.Open();
+    for (const Hole& hole : holes) {
+        const GameHole& r = hole.record;
+        holeTable.Append();
+        holeTable.FieldByName("HoleId").SetAsInteger(hole.number);
+        holeTable.FieldByName("RoundId").SetAsInteger(roundId);
+        holeTable.FieldByName("HoleFlags").SetAsInteger(r.HoleFlags);
+        holeTable.FieldByName("HoleShotsTotal").SetAsInteger(r.Shots);
+        holeTable.FieldByName("HoleShotsDriver").SetAsInteger(r.DriverShots);
+        holeTable.FieldByName("HoleShotsPutter").SetAsInteger(r.Putts);
+        holeTable.FieldByName("HolePenalties").SetAsInteger(r.Penalties);
+        holeTable.FieldByName("HolePar").SetAsInteger(r.Byte0);
+        holeTable.FieldByName("GIR").SetAsBoolean(r.GIR != 0);
+        holeTable.FieldByName("FIR").SetAsBoolean(r.FIR != 0);
+        holeTable.FieldByName("BunkerHits").SetAsInteger(r.BunkerHits);
+        if (hole.quit) holeTable.FieldByName("Quit").SetAsBoolean(true);
+        holeTable.Post();
+        int number = 0;
+        for (const Shot& s : hole.shots) {
+            shotTable.Append();
+            shotTable.FieldByName("RoundId").SetAsInteger(roundId);
+            shotTable.FieldByName("HoleId").SetAsInteger(hole.number);
+            shotTable.FieldByName("ShotNumber").SetAsInteger(++number);
+            shotTable.FieldByName("ClubId").SetAsInteger(s.club);
+            shotTable.FieldByName("PenId").SetAsInteger(s.pen);
+            shotTable.FieldByName("Latitude").SetAsFloat(s.lat);
+            shotTable.FieldByName("Longitude").SetAsFloat(s.lon);
+            shotTable.FieldByName("ShotLength").SetAsInteger(s.length);
+            shotTable.Post();
+        }
+    }
+    tx.Commit();
+    return roundId;
+}
