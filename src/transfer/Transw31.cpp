@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "courses/Coursestore.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
