@@ -20,6 +20,7 @@
 #include "platform/Messagebox.h"
 #include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
+#include "rounds/Roundstore.h"
 #include "rounds/Shotedit.h"
 #include "common/Calculations.h"
 #include "common/Frame.h"
@@ -315,27 +316,21 @@ void TEditRoundForm::HCPEditExit() {
 
 bool TEditRoundForm::ApplyButtonClick() {
     HCPEditExit();
-    RoundTable.Open();
-    if (RoundTable.IsEmpty()) {
-        RoundTable.Close();
+    TRoundHeaderInput in;
+    in.marker = MarkerEdit->text().toStdString();
+    in.title = TitleEdit->text().toStdString();
+    in.hcp = ParseDecimal(HCPEdit->text().toStdString());
+    const QVariant course = CourseComboBox->currentData();
+    if (course.isValid()) {
+        in.courseId = course.toInt();
+        in.teeNumber = TeeComboBox->currentIndex() + 1;
+    }
+    const QVariant bag = BagComboBox->currentData();
+    in.bagId = bag.isValid() ? bag.toInt() : 0;
+    if (!StoreRoundHeader(RoundTable, in)) {
         MessageBox("The round has been deleted; nothing is stored.", "Error!", MB_OK, MB_ICONERROR);
         return false;
     }
-    RoundTable.First();
-    RoundTable.Edit();
-    RoundTable.FieldByName("MarkerName").SetAsString(MarkerEdit->text().toStdString());
-    RoundTable.FieldByName("RoundTitle").SetAsString(TitleEdit->text().toStdString());
-    if (const std::optional<double> hcp = ParseDecimal(HCPEdit->text().toStdString()))
-        RoundTable.FieldByName("RoundHCP").SetAsFloat(*hcp);
-    const QVariant course = CourseComboBox->currentData();
-    if (course.isValid()) {
-        RoundTable.FieldByName("CourseId").SetAsInteger(course.toInt());
-        RoundTable.FieldByName("TeeNumber").SetAsInteger(TeeComboBox->currentIndex() + 1);
-    }
-    const QVariant bag = BagComboBox->currentData();
-    RoundTable.FieldByName("BagId").SetAsInteger(bag.isValid() ? bag.toInt() : 0);
-    RoundTable.Post();
-    RoundTable.Close();
     return true;
 }
 
@@ -456,36 +451,9 @@ void TEditRoundForm::Deleteshot1Click() {
         return;
     }
     if (MessageBox("Are you sure?", "Delete shot", MB_YESNO, MB_ICONQUESTION) != IDYES) return;
-    const std::string roundFilter = RoundShotsTable.Filter();
-    RoundShotsTable.Open();
-    if (RoundShotsTable.Locate("ShotId", TVariant(item->data(0, ShotIdRole).toLongLong()))) {
-        const int roundId = RoundShotsTable.FieldByName("RoundId").AsInteger();
-        const int hole = RoundShotsTable.FieldByName("HoleId").AsInteger();
-        // The shot goes, its hole counts 1..n again and the round is checked, together.
-        TTransaction tx(*RoundShotsTable.Database());
-        try {
-            RoundShotsTable.Delete();
-            RoundShotsTable.SetFilter(roundFilter.empty() ? "HoleId = " + std::to_string(hole)
-                                                          : roundFilter + " and HoleId = " + std::to_string(hole));
-            std::vector<ShotSlot> rows;
-            for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next())
-                rows.push_back({RoundShotsTable.FieldByName("ShotId").Value().AsInteger(), hole,
-                                 RoundShotsTable.FieldByName("ShotNumber").AsInteger()});
-            StoreShotNumbers(RoundShotsTable, rows, RenumberHole(rows));
-            if (Frame()) Frame()->ValidateRound(roundId);
-            tx.Commit();
-        } catch (...) {
-            // Nothing was stored: the list goes on showing the whole round.
-            try {
-                RoundShotsTable.Close();
-                RoundShotsTable.SetFilter(roundFilter);
-            } catch (...) {
-            }
-            throw;
-        }
-        RoundShotsTable.SetFilter(roundFilter);
-    }
-    RoundShotsTable.Close();
+    DeleteShot(RoundShotsTable, item->data(0, ShotIdRole).toLongLong(), [](int roundId) {
+        if (Frame()) Frame()->ValidateRound(roundId);
+    });
     LoadRound();
 }
 

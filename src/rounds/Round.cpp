@@ -26,6 +26,7 @@
 #include "rounds/Holescene.h"
 #include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
+#include "rounds/Roundstore.h"
 #include "rounds/Topenglappanel.h"
 #include "common/Helpwindow.h"
 #include "common/Frame.h"
@@ -33,30 +34,6 @@
 #include "common/Pictures.h"
 
 namespace {
-
-std::optional<double> OptFloat(TTable& t, const std::string& field) {
-    if (t.IsEmpty()) return std::nullopt;
-    const TVariant v = t.FieldByName(field).Value();
-    if (v.IsNull()) return std::nullopt;
-    try {
-        return v.AsFloat();
-    } catch (const EDatabaseError&) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> OptText(TTable& t, const std::string& field) {
-    if (t.IsEmpty()) return std::nullopt;
-    const TVariant v = t.FieldByName(field).Value();
-    if (v.IsNull()) return std::nullopt;
-    return v.AsString();
-}
-
-std::string Text(TTable& t, const std::string& field) { return OptText(t, field).value_or(""); }
-
-bool Flag(TTable& t, const std::string& field) {
-    return !t.IsEmpty() && t.FieldByName(field).AsBoolean();
-}
 
 std::string AndFilter(const std::string& base, const std::string& extra) {
     return base.empty() ? extra : base + " and " + extra;
@@ -474,36 +451,10 @@ bool TRoundFrm::FillScorecard() {
 
     CardInput in;
     in.IsMeter = unit;
-    std::array<std::optional<double>, 6> menRating, womenRating;
-    std::array<std::optional<int>, 6> menSlope, womenSlope;
-    for (int i = 1; i <= 6; ++i) {
-        const std::string n = std::to_string(i);
-        in.TeeColor[i - 1] = OptInt(ScoreCardTable, "Tee" + n + "Col");
-        in.TeeName[i - 1] = OptText(ScoreCardTable, "Tee" + n + "Name");
-        menRating[i - 1] = OptFloat(ScoreCardTable, "CR" + n + "M");
-        womenRating[i - 1] = OptFloat(ScoreCardTable, "CR" + n + "F");
-        menSlope[i - 1] = OptInt(ScoreCardTable, "S" + n + "M");
-        womenSlope[i - 1] = OptInt(ScoreCardTable, "S" + n + "F");
-    }
-    in.HoleColor = OptInt(ScoreCardTable, "HoleCol");
+    const TCourseCard course = ReadCourseCard(ScoreCardTable, HolesTable, in);
+    const auto& [menRating, womenRating, menSlope, womenSlope, coursePar] = course;
     UnitLabel->setText(unit != "false" ? "(m)" : "(y)");
     UnitLabel2->setText(UnitLabel->text());
-
-    // The course's holes by number, and its par.
-    int coursePar = 0;
-    for (HolesTable.First(); !HolesTable.Eof(); HolesTable.Next()) {
-        CardCourseHole h;
-        h.Number = OptInt(HolesTable, "HoleNumber");
-        for (int i = 1; i <= 6; ++i) h.Length[i - 1] = OptInt(HolesTable, "HoleLength" + std::to_string(i));
-        h.Par = OptInt(HolesTable, "HolePar");
-        h.Index = OptInt(HolesTable, "HoleHCP1");
-        h.NameMissing = HolesTable.FieldByName("HoleName").IsNull();
-        coursePar += h.Par.value_or(0);
-        in.Holes.push_back(h);
-    }
-    std::stable_sort(in.Holes.begin(), in.Holes.end(), [](const CardCourseHole& a, const CardCourseHole& b) {
-        return a.Number.value_or(0) < b.Number.value_or(0);
-    });
 
     const bool male = Flag(PlayerDetailTable, "Sex");
     NineAsEighteen = 0;
@@ -536,19 +487,7 @@ bool TRoundFrm::FillScorecard() {
         PrintingForm->RowCount = rows;
     }
 
-    // The round's holes by hole number, with the penalty codes of their shots.
-    for (RoundHoleTable.First(); !RoundHoleTable.Eof(); RoundHoleTable.Next()) {
-        const std::optional<int> hole = OptInt(RoundHoleTable, "HoleId");
-        if (!hole || in.RoundHoles.count(*hole)) continue;
-        CardRoundHole rh;
-        rh.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal");
-        rh.Quit = Flag(RoundHoleTable, "Quit");
-        in.RoundHoles[*hole] = rh;
-    }
-    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
-        const auto found = in.RoundHoles.find(OptInt(RoundShotsTable, "HoleId").value_or(0));
-        if (found != in.RoundHoles.end()) found->second.PenIds.push_back(OptInt(RoundShotsTable, "PenId"));
-    }
+    ReadRoundCardHoles(RoundHoleTable, RoundShotsTable, in);
     in.Tees = T;
     in.Rows = rows;
     in.PlayingHcp = playingHcp_;
@@ -637,24 +576,7 @@ bool TRoundFrm::FillScorecard() {
 }
 
 void TRoundFrm::ShowRoundStats() {
-    RoundHoleTable.Open();
-    const auto& sorts = RoundHoleTable.SortTerms();
-    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end()) {
-        RoundHoleTable.AddSort("[HoleId] ASC");
-        RoundHoleTable.ApplySort();
-    }
-    std::vector<StatsHole> holes;
-    for (RoundHoleTable.First(); !RoundHoleTable.Eof(); RoundHoleTable.Next()) {
-        StatsHole s;
-        s.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal").value_or(0);
-        s.ShotsPutter = OptInt(RoundHoleTable, "HoleShotsPutter").value_or(0);
-        s.Par = OptInt(RoundHoleTable, "HolePar").value_or(0);
-        s.BunkerHits = OptInt(RoundHoleTable, "BunkerHits").value_or(0);
-        s.Fir = Flag(RoundHoleTable, "FIR");
-        s.Gir = Flag(RoundHoleTable, "GIR");
-        holes.push_back(s);
-    }
-    const StatsTexts t = RoundStatsTexts(holes);
+    const StatsTexts t = RoundStatsTexts(ReadStatsHoles(RoundHoleTable));
     FirLabel->setText(QString::fromStdString(t.Fir));
     GirLabel->setText(QString::fromStdString(t.Gir));
     PutsLabel->setText(QString::fromStdString(t.Puts));
@@ -750,20 +672,7 @@ void TRoundFrm::ShowHole(int n) {
     const int m = Flag(CourseGeneralTable, "18Holes") ? n : n > 9 ? n - 9 : n;
     HolesTable.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(m));
     HolesTable.First();
-    std::vector<CoursePoint> points;
-    if (const std::optional<int> holeId = OptInt(HolesTable, "HoleId")) {
-        WaypointTable.SetFilter("HoleId = " + std::to_string(*holeId));
-        WaypointTable.Open();
-        for (WaypointTable.First(); !WaypointTable.Eof(); WaypointTable.Next()) {
-            CoursePoint p;
-            p.Type = OptInt(WaypointTable, "Type");
-            p.Tee = OptInt(WaypointTable, "Tee");
-            p.Latitude = OptFloat(WaypointTable, "Latitude").value_or(0);
-            p.Longitude = OptFloat(WaypointTable, "Longitude").value_or(0);
-            p.Name = Text(WaypointTable, "Name");
-            points.push_back(std::move(p));
-        }
-    }
+    const std::vector<CoursePoint> points = ReadHolePoints(WaypointTable, OptInt(HolesTable, "HoleId"));
     std::array<std::optional<int>, 6> teeColors;
     for (int i = 1; i <= 6; ++i) teeColors[i - 1] = OptInt(ScoreCardTable, "Tee" + std::to_string(i) + "Col");
     const std::optional<int> roundTee = OptInt(RoundTable, "TeeNumber");
@@ -773,27 +682,7 @@ void TRoundFrm::ShowHole(int n) {
     HolePageInput in;
     in.IsMeter = unit;
     in.Par = par;
-    in.HaveRoundHole = !RoundHoleTable.IsEmpty();
-    in.Fir = Flag(RoundHoleTable, "FIR");
-    in.Gir = Flag(RoundHoleTable, "GIR");
-    in.Quit = Flag(RoundHoleTable, "Quit");
-    in.ShotsTotal = OptInt(RoundHoleTable, "HoleShotsTotal");
-    in.BunkerHits = OptInt(RoundHoleTable, "BunkerHits").value_or(0);
-    ClubDetailTable.Open();
-    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
-        HoleShot s;
-        s.ShotNumber = OptInt(RoundShotsTable, "ShotNumber").value_or(0);
-        s.ClubId = OptInt(RoundShotsTable, "ClubId");
-        s.PenId = OptInt(RoundShotsTable, "PenId");
-        s.Length = OptInt(RoundShotsTable, "ShotLength");
-        s.Latitude = OptFloat(RoundShotsTable, "Latitude").value_or(0);
-        s.Longitude = OptFloat(RoundShotsTable, "Longitude").value_or(0);
-        if (s.ClubId && !in.Clubs.count(*s.ClubId) &&
-            ClubDetailTable.Locate("ClubId", TVariant(*s.ClubId)))
-            in.Clubs[*s.ClubId] = {Text(ClubDetailTable, "ClubName"),
-                                   OptInt(ClubDetailTable, "Type").value_or(0)};
-        in.Shots.push_back(s);
-    }
+    ReadHoleShots(RoundHoleTable, RoundShotsTable, ClubDetailTable, in);
     const HolePage page = BuildHolePage(in);
 
     // Scene points: course points, then shots.

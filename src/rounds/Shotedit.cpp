@@ -10,21 +10,12 @@
 #include <QRegularExpressionValidator>
 
 #include "platform/Messagebox.h"
+#include "rounds/Roundstore.h"
 #include "rounds/Roundrules.h"
 #include "common/Calculations.h"
 #include "common/Frame.h"
 
 TShotEditForm* ShotEditForm = nullptr;
-
-void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers) {
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (numbers[i] == rows[i].ShotNumber) continue;
-        shots.SetRecNo(static_cast<int>(i));
-        shots.Edit();
-        shots.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
-        shots.Post();
-    }
-}
 
 TShotEditForm::TShotEditForm(QWidget* owner)
     : QDialog(owner),

@@ -52,8 +52,3 @@ private:
 };
 
 extern TShotEditForm* ShotEditForm;
-
-struct ShotSlot;
-// Writes the new shot numbers (parallel to rows, the open table's records in
-// order) into the records whose number changed.
-void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers);

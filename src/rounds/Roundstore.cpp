@@ -1,0 +1,177 @@
+#include "rounds/Roundstore.h"
+
+#include <algorithm>
+
+#include "rounds/Fieldvalues.h"
+
+void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (numbers[i] == rows[i].ShotNumber) continue;
+        shots.SetRecNo(static_cast<int>(i));
+        shots.Edit();
+        shots.FieldByName("ShotNumber").SetAsInteger(numbers[i]);
+        shots.Post();
+    }
+}
+
+TCourseCard ReadCourseCard(TTable& scoreCard, TTable& holes, CardInput& in) {
+    TCourseCard c;
+    for (int i = 1; i <= 6; ++i) {
+        const std::string n = std::to_string(i);
+        in.TeeColor[i - 1] = OptInt(scoreCard, "Tee" + n + "Col");
+        in.TeeName[i - 1] = OptText(scoreCard, "Tee" + n + "Name");
+        c.menRating[i - 1] = OptFloat(scoreCard, "CR" + n + "M");
+        c.womenRating[i - 1] = OptFloat(scoreCard, "CR" + n + "F");
+        c.menSlope[i - 1] = OptInt(scoreCard, "S" + n + "M");
+        c.womenSlope[i - 1] = OptInt(scoreCard, "S" + n + "F");
+    }
+    in.HoleColor = OptInt(scoreCard, "HoleCol");
+
+    // The course's holes by number, and its par.
+    for (holes.First(); !holes.Eof(); holes.Next()) {
+        CardCourseHole h;
+        h.Number = OptInt(holes, "HoleNumber");
+        for (int i = 1; i <= 6; ++i) h.Length[i - 1] = OptInt(holes, "HoleLength" + std::to_string(i));
+        h.Par = OptInt(holes, "HolePar");
+        h.Index = OptInt(holes, "HoleHCP1");
+        h.NameMissing = holes.FieldByName("HoleName").IsNull();
+        c.coursePar += h.Par.value_or(0);
+        in.Holes.push_back(h);
+    }
+    std::stable_sort(in.Holes.begin(), in.Holes.end(), [](const CardCourseHole& a, const CardCourseHole& b) {
+        return a.Number.value_or(0) < b.Number.value_or(0);
+    });
+    return c;
+}
+
+void ReadRoundCardHoles(TTable& roundHoles, TTable& roundShots, CardInput& in) {
+    for (roundHoles.First(); !roundHoles.Eof(); roundHoles.Next()) {
+        const std::optional<int> hole = OptInt(roundHoles, "HoleId");
+        if (!hole || in.RoundHoles.count(*hole)) continue;
+        CardRoundHole rh;
+        rh.ShotsTotal = OptInt(roundHoles, "HoleShotsTotal");
+        rh.Quit = Flag(roundHoles, "Quit");
+        in.RoundHoles[*hole] = rh;
+    }
+    for (roundShots.First(); !roundShots.Eof(); roundShots.Next()) {
+        const auto found = in.RoundHoles.find(OptInt(roundShots, "HoleId").value_or(0));
+        if (found != in.RoundHoles.end()) found->second.PenIds.push_back(OptInt(roundShots, "PenId"));
+    }
+}
+
+std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles) {
+    roundHoles.Open();
+    const auto& sorts = roundHoles.SortTerms();
+    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end()) {
+        roundHoles.AddSort("[HoleId] ASC");
+        roundHoles.ApplySort();
+    }
+    std::vector<StatsHole> holes;
+    for (roundHoles.First(); !roundHoles.Eof(); roundHoles.Next()) {
+        StatsHole s;
+        s.ShotsTotal = OptInt(roundHoles, "HoleShotsTotal").value_or(0);
+        s.ShotsPutter = OptInt(roundHoles, "HoleShotsPutter").value_or(0);
+        s.Par = OptInt(roundHoles, "HolePar").value_or(0);
+        s.BunkerHits = OptInt(roundHoles, "BunkerHits").value_or(0);
+        s.Fir = Flag(roundHoles, "FIR");
+        s.Gir = Flag(roundHoles, "GIR");
+        holes.push_back(s);
+    }
+    return holes;
+}
+
+std::vector<CoursePoint> ReadHolePoints(TTable& waypoints, std::optional<int> holeId) {
+    std::vector<CoursePoint> points;
+    if (holeId) {
+        waypoints.SetFilter("HoleId = " + std::to_string(*holeId));
+        waypoints.Open();
+        for (waypoints.First(); !waypoints.Eof(); waypoints.Next()) {
+            CoursePoint p;
+            p.Type = OptInt(waypoints, "Type");
+            p.Tee = OptInt(waypoints, "Tee");
+            p.Latitude = OptFloat(waypoints, "Latitude").value_or(0);
+            p.Longitude = OptFloat(waypoints, "Longitude").value_or(0);
+            p.Name = Text(waypoints, "Name");
+            points.push_back(std::move(p));
+        }
+    }
+    return points;
+}
+
+void ReadHoleShots(TTable& roundHole, TTable& shots, TTable& clubs, HolePageInput& in) {
+    in.HaveRoundHole = !roundHole.IsEmpty();
+    in.Fir = Flag(roundHole, "FIR");
+    in.Gir = Flag(roundHole, "GIR");
+    in.Quit = Flag(roundHole, "Quit");
+    in.ShotsTotal = OptInt(roundHole, "HoleShotsTotal");
+    in.BunkerHits = OptInt(roundHole, "BunkerHits").value_or(0);
+    clubs.Open();
+    for (shots.First(); !shots.Eof(); shots.Next()) {
+        HoleShot s;
+        s.ShotNumber = OptInt(shots, "ShotNumber").value_or(0);
+        s.ClubId = OptInt(shots, "ClubId");
+        s.PenId = OptInt(shots, "PenId");
+        s.Length = OptInt(shots, "ShotLength");
+        s.Latitude = OptFloat(shots, "Latitude").value_or(0);
+        s.Longitude = OptFloat(shots, "Longitude").value_or(0);
+        if (s.ClubId && !in.Clubs.count(*s.ClubId) &&
+            clubs.Locate("ClubId", TVariant(*s.ClubId)))
+            in.Clubs[*s.ClubId] = {Text(clubs, "ClubName"),
+                                   OptInt(clubs, "Type").value_or(0)};
+        in.Shots.push_back(s);
+    }
+}
+
+bool StoreRoundHeader(TTable& round, const TRoundHeaderInput& in) {
+    round.Open();
+    if (round.IsEmpty()) {
+        round.Close();
+        return false;
+    }
+    round.First();
+    round.Edit();
+    round.FieldByName("MarkerName").SetAsString(in.marker);
+    round.FieldByName("RoundTitle").SetAsString(in.title);
+    if (in.hcp) round.FieldByName("RoundHCP").SetAsFloat(*in.hcp);
+    if (in.courseId) {
+        round.FieldByName("CourseId").SetAsInteger(*in.courseId);
+        round.FieldByName("TeeNumber").SetAsInteger(in.teeNumber);
+    }
+    round.FieldByName("BagId").SetAsInteger(in.bagId);
+    round.Post();
+    round.Close();
+    return true;
+}
+
+void DeleteShot(TTable& shots, long long shotId, const std::function<void(int roundId)>& validate) {
+    const std::string roundFilter = shots.Filter();
+    shots.Open();
+    if (shots.Locate("ShotId", TVariant(shotId))) {
+        const int roundId = shots.FieldByName("RoundId").AsInteger();
+        const int hole = shots.FieldByName("HoleId").AsInteger();
+        // The shot goes, its hole counts 1..n again and the round is checked, together.
+        TTransaction tx(*shots.Database());
+        try {
+            shots.Delete();
+            shots.SetFilter(roundFilter.empty() ? "HoleId = " + std::to_string(hole)
+                                                          : roundFilter + " and HoleId = " + std::to_string(hole));
+            std::vector<ShotSlot> rows;
+            for (shots.First(); !shots.Eof(); shots.Next())
+                rows.push_back({shots.FieldByName("ShotId").Value().AsInteger(), hole,
+                                 shots.FieldByName("ShotNumber").AsInteger()});
+            StoreShotNumbers(shots, rows, RenumberHole(rows));
+            if (validate) validate(roundId);
+            tx.Commit();
+        } catch (...) {
+            // Nothing was stored: the list goes on showing the whole round.
+            try {
+                shots.Close();
+                shots.SetFilter(roundFilter);
+            } catch (...) {
+            }
+            throw;
+        }
+        shots.SetFilter(roundFilter);
+    }
+    shots.Close();
+}

@@ -1,0 +1,57 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/Table.h"
+#include "rounds/Roundrules.h"
+
+// Round rows without windows: what the round window and the round editor
+// read from and write to the tables their opener has filtered.
+
+// The course half of the card, from ScoreCard (tee names and colours into
+// in, ratings and slopes) and Holes (in.Holes, sorted by hole number, and
+// the course par). Both tables stand open.
+struct TCourseCard {
+    std::array<std::optional<double>, 6> menRating, womenRating;
+    std::array<std::optional<int>, 6> menSlope, womenSlope;
+    int coursePar = 0;
+};
+TCourseCard ReadCourseCard(TTable& scoreCard, TTable& holes, CardInput& in);
+// The round half: in.RoundHoles by hole number, with the penalty codes of
+// their shots. Both tables stand open.
+void ReadRoundCardHoles(TTable& roundHoles, TTable& roundShots, CardInput& in);
+// The round's hole rows for the statistics box, in hole order; opens the
+// table.
+std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles);
+
+// The course points of a hole (Waypoints filtered to holeId); none without
+// a hole row.
+std::vector<CoursePoint> ReadHolePoints(TTable& waypoints, std::optional<int> holeId);
+// The hole page's round values: the hole's row of RoundHoles (standing on
+// it), its shots in the table's order and the clubs they name.
+void ReadHoleShots(TTable& roundHole, TTable& shots, TTable& clubs, HolePageInput& in);
+
+// Writes the new shot numbers (parallel to rows, the open table's records in
+// order) into the records whose number changed.
+void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers);
+
+// The round editor's header values.
+struct TRoundHeaderInput {
+    std::string marker;
+    std::string title;
+    std::optional<double> hcp;      // none keeps the stored handicap
+    std::optional<int> courseId;    // none keeps the course and tee
+    int teeNumber = 1;
+    int bagId = 0;
+};
+// Writes them to the round row the table stands filtered to; false, writing
+// nothing, when the round has been deleted. Leaves the table closed.
+bool StoreRoundHeader(TTable& round, const TRoundHeaderInput& in);
+// Deletes the shot, numbers its hole's shots 1..n again and validates the
+// round, in one transaction; a failure stores nothing and is thrown. The
+// table keeps its filter and is left closed. Nothing happens when the shot
+// is no longer there.
+void DeleteShot(TTable& shots, long long shotId, const std::function<void(int roundId)>& validate);

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "db/Dbfixture.h"
+#include "rounds/Roundstore.h"
+
+// The round store on a real database, without windows.
+class RoundStoreTest : public DbTest {
+protected:
+    long long AddShot(int round, int hole, int number) {
+        return AppendRow("RoundShots", {{"RoundId", round}, {"HoleId", hole}, {"ShotNumber", number}});
+    }
+    std::string Numbers(int round, int hole) {
+        TTable t(&db, "RoundShots");
+        t.SetFilter("RoundId = " + std::to_string(round) + " and HoleId = " + std::to_string(hole));
+        t.AddSort("[ShotId] ASC");
+        t.Open();
+        std::string out;
+        for (t.First(); !t.Eof(); t.Next()) out += std::to_string(t.FieldByName("ShotNumber").AsInteger());
+        return out;
+    }
+};
+
+TEST_F(RoundStoreTest, CourseCardTakesHolesInNumberOrderWithTheirPar) {
+    const int course = 7;
+    AppendRow("ScoreCard", {{"CourseId", course}, {"Tee1Name", "Red"}, {"CR1M", 71.5}, {"S1F", 120}});
+    for (int h : {3, 1, 2})
+        AppendRow("Holes", {{"CourseId", course}, {"HoleNumber", h}, {"HolePar", h + 2}, {"HoleHCP1", h}, {"HoleHCP2", h}, {"HoleName", "x"}});
+    TTable card(&db, "ScoreCard"), holes(&db, "Holes");
+    card.SetFilter("CourseId = 7");
+    holes.SetFilter("CourseId = 7");
+    card.Open();
+    holes.Open();
+    CardInput in;
+    const TCourseCard c = ReadCourseCard(card, holes, in);
+    ASSERT_EQ(in.Holes.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(in.Holes[i].Number, i + 1);
+    EXPECT_EQ(c.coursePar, 3 + 4 + 5);
+    EXPECT_EQ(in.TeeName[0], "Red");
+    EXPECT_EQ(c.menRating[0], 71.5);
+    EXPECT_FALSE(c.womenRating[0]);
+    EXPECT_EQ(c.womenSlope[0], 120);
+}
+
+TEST_F(RoundStoreTest, DeleteShotRenumbersItsHoleOrStoresNothing) {
+    for (int n = 1; n <= 3; ++n) AddShot(1, 1, n);
+    const long long second = RowValue(db, "RoundShots", "ShotNumber = 2", "ShotId").AsInteger();
+    AddShot(1, 2, 1);
+    TTable shots(&db, "RoundShots");
+    shots.SetFilter("RoundId = 1");
+
+    // A failing validation takes the deletion back.
+    EXPECT_THROW(DeleteShot(shots, second, [](int) { throw EDatabaseError("validation failed"); }),
+                 EDatabaseError);
+    EXPECT_EQ(Numbers(1, 1), "123");
+    EXPECT_EQ(shots.Filter(), "RoundId = 1");
+
+    int validated = 0;
+    DeleteShot(shots, second, [&](int round) { validated = round; });
+    EXPECT_EQ(validated, 1);
+    EXPECT_EQ(Numbers(1, 1), "12");
+    EXPECT_EQ(Numbers(1, 2), "1");
+    EXPECT_EQ(shots.Filter(), "RoundId = 1");
+    EXPECT_FALSE(shots.Active());
+}
+
+TEST_F(RoundStoreTest, RoundHeaderOfADeletedRoundWritesNothing) {
+    const long long round = AppendRow("Round", {{"UserId", 1}, {"CourseId", 4}, {"TeeNumber", 2}});
+    TTable t(&db, "Round");
+    t.SetFilter("RoundId = " + std::to_string(round));
+    TRoundHeaderInput in;
+    in.marker = "M";
+    in.bagId = 3;
+    ASSERT_TRUE(StoreRoundHeader(t, in));
+    // Without a course choice the course and tee stay.
+    EXPECT_EQ(RowValue(db, "Round", "RoundId = " + std::to_string(round), "CourseId").AsInteger(), 4);
+    EXPECT_EQ(RowValue(db, "Round", "RoundId = " + std::to_string(round), "TeeNumber").AsInteger(), 2);
+    EXPECT_EQ(RowValue(db, "Round", "RoundId = " + std::to_string(round), "MarkerName").AsString(), "M");
+    t.SetFilter("RoundId = " + std::to_string(round + 100));
+    EXPECT_FALSE(StoreRoundHeader(t, in));
+    EXPECT_FALSE(t.Active());
+}
