@@ -73,8 +73,7 @@ void TMDIChild::FormShow() {
     Editor->LoadDetails(userId);
     Editor->LoadBagsAndClubs(userId);
     if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(Frame()->Database);
-    Frame()->Player1->setEnabled(false);
-    Frame()->PlayerTB->setEnabled(false);
+    EnablePlayerCommands();
     // Loaded: the window in its normal state at the top left, also when
     // another child is maximised; never below what the rows need, since a
     // squeezed form hides its controls.
@@ -132,9 +131,6 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
         Editor->FreeObjects();
         freed_ = true;
     }
-    if (Frame()) {
-        Frame()->Player1->setEnabled(true);
-        Frame()->PlayerTB->setEnabled(true);
-    }
+    EnablePlayerCommands();
     e->accept();
 }

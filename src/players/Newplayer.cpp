@@ -20,7 +20,10 @@
 TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
     setObjectName("NewPlayerForm");
     setWindowTitle("Caddora - New Player");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // No close box: a title bar that asks for no button asks the window
+    // manager for every function, closing included, so it asks to minimise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowMinimizeButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     SetHelpContext(this, 3);
     Editor = new TPlayerEditor(this, true);
@@ -45,10 +48,10 @@ TNewPlayerForm::~TNewPlayerForm() {
     TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
     if (Frame()) {
         Frame()->Window()->setWindowTitle("Caddora");
-        for (QAction* a : {Frame()->TransferWizard1, Frame()->Settigs1, Frame()->Player1, Frame()->Rounds1})
+        for (QAction* a : {Frame()->TransferWizard1, Frame()->Settigs1, Frame()->Rounds1})
             a->setEnabled(true);
-        Frame()->PlayerTB->setEnabled(true);
         if (Frame()->NewPlayerWindow == this) Frame()->NewPlayerWindow = nullptr;
+        EnablePlayerCommands();
     }
 }
 
@@ -103,10 +106,12 @@ void TNewPlayerForm::OKBtnClick() {
     }
     Frame()->SetUserId(userId);
     Frame()->Window()->setWindowTitle("Caddora");
-    for (QAction* a : {Frame()->Player1, Frame()->Rounds1, Frame()->TransferWizard1, Frame()->Settigs1})
-        a->setEnabled(true);
-    Frame()->PlayerTB->setEnabled(true);
+    for (QAction* a : {Frame()->Rounds1, Frame()->TransferWizard1, Frame()->Settigs1}) a->setEnabled(true);
+    // The Player command waits until this editor is gone: the close may be
+    // refused and the dialog go on.
+    okClosing_ = true;
     close();
+    okClosing_ = false;
 }
 
 void TNewPlayerForm::Statistics1Click() { Editor->BagStatisticsView(); }
@@ -115,6 +120,11 @@ void TNewPlayerForm::Statistics2Click() { Editor->ClubStatisticsView(); }
 // The objects are freed only when the window really goes, so a refused close
 // leaves a working editor.
 void TNewPlayerForm::closeEvent(QCloseEvent* e) {
+    // The dialog cannot be cancelled: only a saved record closes it.
+    if (!okClosing_) {
+        e->ignore();
+        return;
+    }
     if (CloseAllowed == 0) {
         CloseAllowed = 1;
         e->ignore();
@@ -124,5 +134,6 @@ void TNewPlayerForm::closeEvent(QCloseEvent* e) {
         Editor->FreeObjects();
         freed_ = true;
     }
+    EnablePlayerCommands();
     e->accept();
 }

@@ -18,8 +18,8 @@ public:
     void reject() override {}
 
     TPlayerEditor* Editor;
-    // Cleared by Esc, F4 or any key with Ctrl; a close while it is clear is
-    // refused once.
+    // Cleared by Esc, F4 or any key with Ctrl; the close of an OK while it
+    // is clear is refused once. Every other close is refused.
     unsigned char CloseAllowed = 1;
 
 protected:
@@ -30,4 +30,5 @@ protected:
 private:
     bool shown_ = false;
     bool freed_ = false;
+    bool okClosing_ = false;  // the close of a successful OK
 };

@@ -131,11 +131,33 @@ void TClubList::DropAt(const QMimeData* mime) {
 }
 
 // ---------------------------------------------------------------------------
+// Open editors
+
+namespace {
+// Editors built and not yet closed.
+std::vector<const TPlayerEditor*>& OpenEditors() {
+    static std::vector<const TPlayerEditor*> editors;
+    return editors;
+}
+void Forget(const TPlayerEditor* editor) { std::erase(OpenEditors(), editor); }
+}  // namespace
+
+bool PlayerEditorOpen() { return !OpenEditors().empty(); }
+
+void EnablePlayerCommands() {
+    if (!Frame()) return;
+    const bool enabled = !PlayerEditorOpen();
+    Frame()->Player1->setEnabled(enabled);
+    Frame()->PlayerTB->setEnabled(enabled);
+}
+
+// ---------------------------------------------------------------------------
 // Building
 
 TPlayerEditor::TPlayerEditor(QWidget* window, bool firstRun)
     : QWidget(window), window_(window), firstRun_(firstRun) {
     setObjectName("PlayerEditor");
+    OpenEditors().push_back(this);
     static TDatabase none;
     record_ = std::make_unique<TPlayerRecord>(Frame() ? Frame()->Database : none,
                                               TEditorLists::OfMainForm(), firstRun);
@@ -180,7 +202,7 @@ TPlayerEditor::TPlayerEditor(QWidget* window, bool firstRun)
     layout->addLayout(buttons);
 }
 
-TPlayerEditor::~TPlayerEditor() = default;
+TPlayerEditor::~TPlayerEditor() { Forget(this); }
 
 void TPlayerEditor::BuildDetails(QWidget* page) {
     // Tight rows: the player window's fixed size holds every row at its full height.
@@ -781,4 +803,5 @@ void TPlayerEditor::FreeObjects() {
     ListView1->clear();
     syncing_ = false;
     record_->Close();
+    Forget(this);
 }

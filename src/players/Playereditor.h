@@ -59,6 +59,13 @@ private:
     TPlayerEditor* editor_;
 };
 
+// True while a player editor (player window or first-run dialog) is open.
+// There is one at a time: the editors share the frame's club and bag lists.
+bool PlayerEditorOpen();
+// The frame's Player command and tool button: enabled only while no player
+// editor is open.
+void EnablePlayerCommands();
+
 // The player editor's page, one design for both modes: the player window
 // (TMDIChild) and the first-run dialog (TNewPlayerForm). It moves values between
 // its controls and a TPlayerRecord, which holds the rules.

@@ -38,6 +38,7 @@
 #include "platform/Version.h"
 #include "players/Childwin.h"
 #include "players/Newplayer.h"
+#include "players/Playereditor.h"
 #include "rounds/Rounds.h"
 #include "shell/About.h"
 #include "common/Calculations.h"
@@ -475,6 +476,8 @@ bool TMainForm::ClosePlayerWindows() {
 }
 
 void TMainForm::OpenPlayerWindow(const std::string& caption) {
+    // One player editor at a time: the first-run dialog holds the lists.
+    if (NewPlayerWindow) return;
     if (!ClosePlayerWindows()) return;
     TProgressScope progress("Generating form");
     update();
@@ -540,7 +543,7 @@ void TMainForm::FileNew1Execute() {}
 
 void TMainForm::FileOpen1Execute() {
     // The first player is being made: no other player can be opened now.
-    if (NewPlayerWindow && NewPlayerWindow->isVisible()) return;
+    if (NewPlayerWindow) return;
     const QString path = QFileDialog::getOpenFileName(
         this, "Open", QString(), "Caddora Files (*.kx);;All Files (*)");
     if (path.isEmpty()) return;
@@ -548,6 +551,7 @@ void TMainForm::FileOpen1Execute() {
 }
 
 bool TMainForm::OpenPlayerFile(const std::string& path) {
+    if (NewPlayerWindow) return false;
     // First line, at most 511 characters.
     std::string line;
     {
@@ -578,7 +582,8 @@ bool TMainForm::OpenPlayerFile(const std::string& path) {
     const size_t dot = name.find_last_of('.');
     name = dot == std::string::npos ? std::string() : name.substr(0, dot);
     OpenPlayerWindow("Player - " + name);
-    for (QAction* a : {Rounds1, Player1, TransferWizard1, Settigs1}) a->setEnabled(true);
+    for (QAction* a : {Rounds1, TransferWizard1, Settigs1}) a->setEnabled(true);
+    EnablePlayerCommands();
     return true;
 }
 

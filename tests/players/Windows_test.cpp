@@ -15,6 +15,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 
 #include "players/Childwin.h"
@@ -262,20 +263,43 @@ TEST_F(PlayerWindowTest, FirstRunChecksTheBagsBeforeTheDetails) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"The HCP field contains a value that is not valid"});
 }
 
-TEST_F(PlayerWindowTest, FirstRunRefusesOneCloseAfterEscOrCtrl) {
+TEST_F(PlayerWindowTest, FirstRunClosesOnlyAfterASavedOkAndRefusesOneAfterEscOrCtrl) {
     Start();
     QPointer<TNewPlayerForm> first = MainForm->NewPlayerWindow;
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(first->Editor->FirstNameEdit, &esc);
-    EXPECT_EQ(first->CloseAllowed, 0);
+    TPlayerEditor* ed = first->Editor;
+    // No close from the window manager or from code.
+    EXPECT_FALSE(first->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    first->windowHandle()->close();
     EXPECT_FALSE(first->close());
+    Flush();
+    ASSERT_FALSE(first.isNull());
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(MainForm->ClubCount, 13);  // the editor still holds its clubs
-    EXPECT_TRUE(first->close());
+    EXPECT_EQ(Count("PlayerDetail", ""), 0);
+
+    Type(ed->FirstNameEdit, "Ann");
+    Type(ed->LastNameEdit, "Smith");
+    Type(ed->HandicapEdit, "12");
+    Choose(ed->CountryComboBox, "Sweden");
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(ed->FirstNameEdit, &esc);
+    EXPECT_EQ(first->CloseAllowed, 0);
+    // The OK that saves is refused its close once; the editor keeps its clubs
+    // and the Player command stays off while it lives.
+    ed->OKBtn->click();
+    Flush();
+    ASSERT_FALSE(first.isNull());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(Count("PlayerDetail", "UserId=1"), 1);
+    EXPECT_EQ(MainForm->ClubCount, 13);
+    EXPECT_FALSE(MainForm->Player1->isEnabled());
+    EXPECT_FALSE(MainForm->PlayerTB->isEnabled());
+    ed->OKBtn->click();
     Flush();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(MainForm->windowTitle(), "Caddora");
     EXPECT_EQ(MainForm->ClubCount, 0);
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    EXPECT_TRUE(MainForm->PlayerTB->isEnabled());
 }
 
 TEST_F(PlayerWindowTest, BagAndClubDialogsRefuseWithTheirTexts) {

@@ -177,6 +177,7 @@ TEST_F(ShellTest, UnitSwitchesWriteAndPaintReadsTheCurrentPlayersKey) {
 }
 
 TEST_F(ShellTest, PlayerFileSelectsKnownPlayer) {
+    AddPlayerBeforeStart(1);  // no first-run dialog
     Start();
     AddPlayer(MainForm->Database, 7);
     const std::string path = WriteFile(home.File("Smith.kx"), "UserId=7\nrest is ignored\n");
@@ -186,7 +187,9 @@ TEST_F(ShellTest, PlayerFileSelectsKnownPlayer) {
     EXPECT_EQ(MainForm->windowTitle().toStdString(), "Caddora - " + path);
     ASSERT_NE(MainForm->PlayerWindow, nullptr);
     EXPECT_EQ(MainForm->PlayerWindow->windowTitle(), "Player - Smith");
-    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    // The player window is the one player editor: no second one from the menu.
+    EXPECT_FALSE(MainForm->Player1->isEnabled());
+    EXPECT_FALSE(MainForm->PlayerTB->isEnabled());
     EXPECT_FALSE(ProgressForm->isVisible());
 
     // Blanks around the number are trimmed; a name without a dot is empty.
@@ -200,6 +203,7 @@ TEST_F(ShellTest, PlayerFileSelectsKnownPlayer) {
 }
 
 TEST_F(ShellTest, PlayerFileRefusalsChangeNothing) {
+    AddPlayerBeforeStart(1);  // no first-run dialog
     Start();
     AddPlayer(MainForm->Database, 3);
     const int before = MainForm->GetUserId();
@@ -229,6 +233,7 @@ TEST_F(ShellTest, PlayerFileRefusalsChangeNothing) {
 }
 
 TEST_F(ShellTest, PlayerFileWithTextBeforeTheKeyIsAConversionError) {
+    AddPlayerBeforeStart(1);  // no first-run dialog
     Start();
     AddPlayer(MainForm->Database, 7);
     const int before = MainForm->GetUserId();
