@@ -1,6 +1,7 @@
 // The player record on a file of 100,000 stored shots: rebuilding the club
 // statistics from every shot, and opening the player window (statistics,
-// details, 2 bags and 28 clubs, the all-rounds counters) for player 1.
+// details, 2 bags and 28 clubs, the all-rounds counters) for player 1, also
+// with a description of one unbroken megabyte.
 #include <benchmark/benchmark.h>
 
 #include "Benchsupport.h"
@@ -9,15 +10,18 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "db/Database.h"
+#include "db/Table.h"
 #include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
 #include "players/Childwin.h"
 #include "players/Clubfigures.h"
+#include "players/Playereditor.h"
 #include "shell/Mainform.h"
 
 namespace {
@@ -108,6 +112,36 @@ void BM_OpenPlayerWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenPlayerWindow)->Unit(benchmark::kMillisecond);
+
+void SetDescription(const std::string& text) {
+    TTable player(&MainForm->Database, "PlayerDetail");
+    player.SetFilter("UserId=1");
+    player.Open();
+    player.Edit();
+    player.FieldByName("UserDesc").SetAsString(text);
+    player.Post();
+}
+
+// The same window for a player whose description is one unbroken megabyte.
+void BM_OpenPlayerWindowWithAMegabyteMemo(benchmark::State& state) {
+    SetDescription(std::string(1 << 20, 'M'));
+    for (auto _ : state) {
+        MainForm->Player1Click();
+        QCoreApplication::processEvents();
+        if (MainForm->PlayerWindow) MainForm->PlayerWindow->Editor->DescriptionMemo->repaint();
+        state.PauseTiming();
+        if (!MainForm->PlayerWindow ||
+            MainForm->PlayerWindow->Editor->DescriptionMemo->toPlainText().size() != (1 << 20))
+            state.SkipWithError("the player window did not show the memo");
+        if (MainForm->PlayerWindow) {
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(MainForm->PlayerWindow->parentWidget())) sub->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    SetDescription("");
+}
+BENCHMARK(BM_OpenPlayerWindowWithAMegabyteMemo)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -26,6 +26,7 @@
 #include "courses/Newpoint.h"
 #include "courses/Scorecard.h"
 #include "platform/Datafolder.h"
+#include "common/Memo.h"
 #include "platform/Messagebox.h"
 #include "platform/Qtext.h"
 #include "common/Helpwindow.h"
@@ -332,7 +333,7 @@ void TCourseFrm::LoadCourseDetails() {
     both("Address1", AddrLabel1, AddressEdit1);
     both("Address2", AddrLabel2, AddressEdit2);
     both("U8_Name", U8NameLabel, U8NameEdit);
-    Memo1->setPlainText(text("Description"));
+    SetMemoText(Memo1, text("Description"));
     if (PrintingForm) PrintingForm->CardTitle = courseName_;
     setWindowTitle("Course - " + Q(courseName_));
     ShowDetailsMode();

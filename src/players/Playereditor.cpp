@@ -24,6 +24,7 @@
 #include <algorithm>
 
 #include "db/Table.h"
+#include "common/Memo.h"
 #include "platform/Messagebox.h"
 #include "players/Clubpictures.h"
 #include "players/Clubstats.h"
@@ -465,7 +466,7 @@ void TPlayerEditor::LoadDetails(int userId) {
         }
     }
     HandicapEdit->setText(Q(FormatHandicap(found ? player.FieldByName("HCP").AsFloat() : 0.0)));
-    DescriptionMemo->setPlainText(text("UserDesc"));
+    SetMemoText(DescriptionMemo, text("UserDesc"));
     HomeClubEdit->setText(text("GolfClub"));
     loading_ = false;
 }

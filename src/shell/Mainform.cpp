@@ -53,21 +53,23 @@
 
 TMainForm* MainForm = nullptr;
 
-// Every focus change of the program, with its reason.
+// Every focus change of the program, with its reason (true: the focus comes
+// in, false: it goes), before the widget itself sees it.
 class TFocusWatch : public QObject {
 public:
-    TFocusWatch(std::function<void(QWidget*, Qt::FocusReason)> onFocus, QObject* parent)
-        : QObject(parent), onFocus_(std::move(onFocus)) {}
+    using Handler = std::function<void(QWidget*, bool, Qt::FocusReason)>;
+    TFocusWatch(Handler onFocus, QObject* parent) : QObject(parent), onFocus_(std::move(onFocus)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::FocusIn && watched->isWidgetType())
-            onFocus_(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(e)->reason());
+        if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && watched->isWidgetType())
+            onFocus_(static_cast<QWidget*>(watched), e->type() == QEvent::FocusIn,
+                     static_cast<QFocusEvent*>(e)->reason());
         return false;
     }
 
 private:
-    std::function<void(QWidget*, Qt::FocusReason)> onFocus_;
+    Handler onFocus_;
 };
 
 bool CheckHelpFile(const std::string& path) {
@@ -145,6 +147,7 @@ void TMainForm::BuildMenusAndTools() {
         QAction* a = action(name, text);
         a->setShortcut(QKeySequence(key));
         connect(a, &QAction::triggered, this, [this, slot] {
+            RestoreMenuSelection();
             if (IsEditControl(editTarget_)) QMetaObject::invokeMethod(editTarget_, slot);
         });
         return a;
@@ -156,7 +159,8 @@ void TMainForm::BuildMenusAndTools() {
     // a menu took it (see eventFilter).
     editTarget_ = QApplication::focusWidget();
     UpdateEditCommands();
-    focusWatch_ = new TFocusWatch([this](QWidget* w, Qt::FocusReason r) { EditFocusIn(w, r); }, this);
+    focusWatch_ = new TFocusWatch(
+        [this](QWidget* w, bool in, Qt::FocusReason r) { in ? EditFocusIn(w, r) : EditFocusOut(w, r); }, this);
     qApp->installEventFilter(focusWatch_);
     WindowCascade1 = action("WindowCascade1", "&Cascade");
     connect(WindowCascade1, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
@@ -325,10 +329,27 @@ void TMainForm::UpdateEditCommands() {
 // dialog is being typed in activates the frame.
 void TMainForm::EditFocusIn(QWidget* w, Qt::FocusReason reason) {
     if (!w || qobject_cast<QMenu*>(w) || qobject_cast<QMenuBar*>(w)) return;
+    if (reason == Qt::MenuBarFocusReason && w == menuSelection_.Edit) RestoreMenuSelection();
     if (reason == Qt::MenuBarFocusReason || reason == Qt::PopupFocusReason) return;
+    menuSelection_ = {};
     if (reason == Qt::ActiveWindowFocusReason && !IsEditControl(w)) return;
     editTarget_ = w;
     UpdateEditCommands();
+}
+
+// A line edit drops its selection when the menu bar takes the focus from
+// the keyboard; it is kept for the Edit commands and given back.
+void TMainForm::EditFocusOut(QWidget* w, Qt::FocusReason reason) {
+    auto* line = qobject_cast<QLineEdit*>(w);
+    if (line && reason == Qt::MenuBarFocusReason && line->hasSelectedText())
+        menuSelection_ = {line, line->selectionStart(), line->selectionLength()};
+}
+
+void TMainForm::RestoreMenuSelection() {
+    QLineEdit* line = menuSelection_.Edit;
+    if (line && line == editTarget_ && !line->hasSelectedText())
+        line->setSelection(menuSelection_.Start, menuSelection_.Length);
+    menuSelection_ = {};
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {

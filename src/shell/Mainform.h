@@ -11,6 +11,7 @@
 
 class QAction;
 class QActionGroup;
+class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QToolButton;
@@ -115,6 +116,8 @@ private:
     void WriteUnit(const std::string& isMeter);
     bool ClosePlayerWindows();
     void EditFocusIn(QWidget* w, Qt::FocusReason reason);
+    void EditFocusOut(QWidget* w, Qt::FocusReason reason);
+    void RestoreMenuSelection();
     void UpdateEditCommands();
 
     unsigned char FirstPaint = 0;
@@ -125,6 +128,10 @@ private:
     QPointer<QWidget> splash_;  // until its timer frees it
     QPointer<QWidget> editTarget_;  // what Cut, Copy and Paste serve
     TFocusWatch* focusWatch_ = nullptr;
+    struct {
+        QPointer<QLineEdit> Edit;
+        int Start = 0, Length = 0;
+    } menuSelection_;  // what the menu bar's focus took from a line edit
 };
 
 // The main window, for every other window.
