@@ -1,0 +1,156 @@
+#include "devicetools/Settingsrules.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "db/Table.h"
+#include "platform/Registry.h"
+
+namespace {
+
+// A radio group shows a byte as its item when the group has that item.
+int Item(uint8_t byte, int count) { return byte < count ? byte : -1; }
+// Encodes an item index as the device byte (no selection: 0xFF).
+uint8_t Byte(int index) { return uint8_t(index); }
+
+} // namespace
+
+// ---- rules ---------------------------------------------------------------
+
+std::vector<std::string> TimeZoneNames() {
+    std::vector<std::string> names;
+    for (int i = 0; i < TimeZoneCount; ++i) {
+        int hours = i - 12;
+        if (hours == 0) {
+            names.push_back("GMT");
+        } else {
+            char text[16];
+            std::snprintf(text, sizeof text, "GMT %c%02d:00", hours < 0 ? '-' : '+', hours < 0 ? -hours : hours);
+            names.push_back(text);
+        }
+    }
+    return names;
+}
+
+int TimeZoneIndex(uint8_t byte) {
+    int quarters = byte >= 101 ? int(byte) - 256 : int(byte);
+    int index = quarters / 4 + 12;  // division rounds toward zero
+    return index >= 0 && index < TimeZoneCount ? index : -1;
+}
+
+uint8_t TimeZoneByte(int index) { return uint8_t(int8_t(index * 4 - 48)); }
+
+DeviceControls ControlsFromRecords(const U8Settings& s, const DeviceHeader& h) {
+    DeviceControls c;
+    c.Clockformat = Item(s.Clockformat, 2);
+    c.DateFormat = Item(s.DateFormat, 2);
+    c.Distance = Item(s.Distance, 2);
+    c.Pressure = Item(s.Pressure, 2);
+    c.Temperature = Item(s.Temperature, 2);
+    c.Contrast = std::min<int>(s.Contrast, 9);
+    c.Backlight = Item(s.Backlight, 3);
+    c.Brightness = std::clamp<int>(s.Brightness, 1, 7);
+    c.Tones = Item(s.Tones, 2);
+    c.DisplayInfo = Item(s.DisplayInfo, 2);
+    c.TimeSync = Item(s.TimeSync, 3);
+    c.TimeZone = TimeZoneIndex(s.TimeZone);
+    c.ClubUsage = Item(h.ClubUsage, 2);
+    c.GolfStatistics = Item(h.GolfStatisticsGroup, 2);
+    c.AltitudeOffset = Item(h.AltitudeOffsetGroup, 2);
+    c.DatumNumber = h.Datum;
+    c.SleepMergeTee = std::min(h.SleepMergeTee * 30, 300);
+    c.SleepEndHole = std::min(h.SleepEndHole * 30, 300);
+    return c;
+}
+
+void PutControls(const DeviceControls& now, const DeviceControls& asRead, U8Settings& s, DeviceHeader& h) {
+    auto put = [](int DeviceControls::*field, const DeviceControls& now, const DeviceControls& asRead,
+                  uint8_t& byte, uint8_t value) {
+        if (now.*field != asRead.*field) byte = value;
+    };
+    put(&DeviceControls::Clockformat, now, asRead, s.Clockformat, Byte(now.Clockformat));
+    put(&DeviceControls::DateFormat, now, asRead, s.DateFormat, Byte(now.DateFormat));
+    if (now.Distance != asRead.Distance) {
+        s.Distance = s.Distance2 = s.Distance4 = Byte(now.Distance);
+        s.Distance3 = uint8_t(now.Distance * 2 + 3);
+    }
+    put(&DeviceControls::Pressure, now, asRead, s.Pressure, Byte(now.Pressure));
+    put(&DeviceControls::Temperature, now, asRead, s.Temperature, Byte(now.Temperature));
+    put(&DeviceControls::Contrast, now, asRead, s.Contrast, Byte(now.Contrast));
+    put(&DeviceControls::Backlight, now, asRead, s.Backlight, Byte(now.Backlight));
+    put(&DeviceControls::Brightness, now, asRead, s.Brightness, Byte(now.Brightness));
+    put(&DeviceControls::Tones, now, asRead, s.Tones, Byte(now.Tones));
+    put(&DeviceControls::DisplayInfo, now, asRead, s.DisplayInfo, Byte(now.DisplayInfo));
+    put(&DeviceControls::TimeSync, now, asRead, s.TimeSync, Byte(now.TimeSync));
+    put(&DeviceControls::TimeZone, now, asRead, s.TimeZone, TimeZoneByte(now.TimeZone));
+    put(&DeviceControls::ClubUsage, now, asRead, h.ClubUsage, Byte(now.ClubUsage));
+    put(&DeviceControls::GolfStatistics, now, asRead, h.GolfStatisticsGroup, Byte(now.GolfStatistics));
+    put(&DeviceControls::AltitudeOffset, now, asRead, h.AltitudeOffsetGroup, Byte(now.AltitudeOffset));
+    put(&DeviceControls::DatumNumber, now, asRead, h.Datum, Byte(now.DatumNumber));
+    put(&DeviceControls::SleepMergeTee, now, asRead, h.SleepMergeTee, Byte(now.SleepMergeTee / 30));
+    put(&DeviceControls::SleepEndHole, now, asRead, h.SleepEndHole, Byte(now.SleepEndHole / 30));
+}
+
+std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name) {
+    std::array<uint8_t, u8::DatumNameSize> bytes{};
+    std::memcpy(bytes.data(), name.data(), std::min(name.size(), bytes.size()));
+    return bytes;
+}
+
+std::string IsMeterText(int distance) { return distance == 0 ? "true" : "false"; }
+
+WebAccount LoadWebAccount(int userId) {
+    TRegistry reg(RegRoot::LocalMachine);
+    reg.OpenKey(PlayerKey(userId), true);
+    WebAccount a;
+    a.UserName = reg.ReadString("UserName");
+    a.Password = reg.ReadString("Password");
+    a.FirewallAddress = reg.ReadString("FirewallAdress");
+    a.Firewall = !a.FirewallAddress.empty();
+    a.PortNumber = reg.ReadString("Portnumber");
+    reg.CloseKey();
+    return a;
+}
+
+void SaveWebAccount(int userId, const WebAccount& a, const std::string& isMeter) {
+    TRegistry reg(RegRoot::LocalMachine);
+    reg.OpenKey(PlayerKey(userId), true);
+    reg.WriteString("UserName", a.UserName);
+    reg.WriteString("Password", a.Password);
+    if (!isMeter.empty()) reg.WriteString("IsMeter", isMeter);
+    reg.WriteString("FirewallAdress", a.Firewall ? a.FirewallAddress : "");
+    reg.WriteString("Portnumber", a.Firewall ? a.PortNumber : "");
+    reg.CloseKey();
+}
+
+std::vector<DatumRow> ReadDatums(TTable& table) {
+    std::vector<DatumRow> rows;
+    if (!table.Active()) table.Open();
+    for (table.First(); !table.Eof(); table.Next()) {
+        DatumRow row;
+        row.Number = int(table.FieldByName("Number").AsFloat());
+        row.Name = table.FieldByName("Name").AsString();
+        row.Description = table.FieldByName("Description").AsString();
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int FindDatumByNumber(const std::vector<DatumRow>& rows, int number) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Number == number) return int(i);
+    return -1;
+}
+
+int FindDatumByName(const std::vector<DatumRow>& rows, const std::string& name) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Name == name) return int(i);
+    return -1;
+}
+
+int FindDatumByDescription(const std::vector<DatumRow>& rows, const std::string& description) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Description == description) return int(i);
+    return -1;
+}

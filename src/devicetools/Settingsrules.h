@@ -1,0 +1,67 @@
+#pragma once
+// The settings window's rules: the device controls mapped byte by byte to
+// the settings record and header, the web account kept per player and the
+// datum rows.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/U8records.h"
+
+class TTable;
+
+// What the device controls show: item indexes of the radio groups (-1 for no
+// selection), track bar positions, the time-zone list index, the datum
+// number and the two sleep times in minutes.
+struct DeviceControls {
+    int Clockformat = -1, DateFormat = -1, Distance = -1, Pressure = -1, Temperature = -1;
+    int Contrast = 5, Backlight = -1, Brightness = 4, Tones = -1, DisplayInfo = -1;
+    int TimeSync = -1, TimeZone = -1;
+    int ClubUsage = -1, GolfStatistics = -1, AltitudeOffset = -1;
+    int DatumNumber = 0, SleepMergeTee = 0, SleepEndHole = 0;
+    bool operator==(const DeviceControls&) const = default;
+};
+
+constexpr int TimeZoneCount = 26;
+// "GMT -12:00" ... "GMT", ... "GMT +13:00".
+std::vector<std::string> TimeZoneNames();
+// List index of a time-zone byte (signed quarter hours); -1 when the list has none.
+int TimeZoneIndex(uint8_t byte);
+uint8_t TimeZoneByte(int index);
+
+// The controls' values for the records read from the device.
+DeviceControls ControlsFromRecords(const U8Settings& settings, const DeviceHeader& header);
+// Puts into the records every control that differs from what it showed after
+// reading; an untouched control leaves its bytes as they were read.
+void PutControls(const DeviceControls& now, const DeviceControls& asRead, U8Settings& settings,
+                 DeviceHeader& header);
+// The datum name field: the first six bytes of the name, padded with zero bytes.
+std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name);
+// The unit setting for a Distance choice: "true" for metres.
+std::string IsMeterText(int distance);
+
+// The web account and proxy kept under the player's registry key.
+struct WebAccount {
+    std::string UserName;
+    std::string Password;
+    bool Firewall = true;
+    std::string FirewallAddress;
+    std::string PortNumber;
+};
+WebAccount LoadWebAccount(int userId);
+// Writes UserName, Password, IsMeter, FirewallAdress and Portnumber in this
+// order; an empty isMeter leaves the unit value as it is.
+void SaveWebAccount(int userId, const WebAccount& account, const std::string& isMeter);
+
+// One row of the Datum table.
+struct DatumRow {
+    int Number = 0;
+    std::string Name;
+    std::string Description;
+};
+std::vector<DatumRow> ReadDatums(TTable& table);
+// Position of the first row with that value; -1 when none.
+int FindDatumByNumber(const std::vector<DatumRow>& rows, int number);
+int FindDatumByName(const std::vector<DatumRow>& rows, const std::string& name);
+int FindDatumByDescription(const std::vector<DatumRow>& rows, const std::string& description);
