@@ -16,7 +16,8 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 } // namespace
 
-TIniFile::TIniFile(std::string path, bool ownerOnly) : path_(std::move(path)), ownerOnly_(ownerOnly) {}
+TIniFile::TIniFile(std::string path, bool ownerOnly, bool exactValues)
+    : path_(std::move(path)), ownerOnly_(ownerOnly), exactValues_(exactValues) {}
 
 void TIniFile::Load() const {
     sections_.clear();
@@ -34,15 +35,24 @@ void TIniFile::Load() const {
         }
         size_t eq = t.find('=');
         if (eq == std::string::npos || !current) continue;
+        if (exactValues_) {
+            // Everything after the "=" up to the line end, blanks included.
+            eq = line.find('=');
+            current->entries.emplace_back(TrimLine(line.substr(0, eq)), line.substr(eq + 1));
+            continue;
+        }
         current->entries.emplace_back(TrimLine(t.substr(0, eq)), t.substr(eq + 1));
     }
 }
 
 bool TIniFile::Save() const {
-    std::string tmp = path_ + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, ownerOnly_ ? 0600 : 0644);
+    // A fresh file of its own beside the target: a planted file or link of a
+    // fixed name is never followed.
+    std::string tmp = path_ + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
     if (fd < 0) return false;
-    if (ownerOnly_) fchmod(fd, 0600);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fchmod(fd, ownerOnly_ ? 0600 : 0644);
     std::string text;
     for (const Section& s : sections_) {
         text += "[" + s.name + "]\n";

@@ -10,7 +10,9 @@
 class TIniFile {
 public:
     // ownerOnly: the file is created with mode 0600 (it may hold a password).
-    explicit TIniFile(std::string path, bool ownerOnly = false);
+    // exactValues: a value is read back as written, blanks at either end
+    // included; else the line is trimmed.
+    explicit TIniFile(std::string path, bool ownerOnly = false, bool exactValues = false);
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& def = "") const;
@@ -36,6 +38,7 @@ private:
 
     std::string path_;
     bool ownerOnly_;
+    bool exactValues_;
     mutable std::mutex mutex_;
     mutable std::vector<Section> sections_;
 };

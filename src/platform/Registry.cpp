@@ -4,7 +4,8 @@
 #include "platform/Inifile.h"
 
 namespace {
-TIniFile ConfFile() { return TIniFile(DataPath("caddora.conf"), true); }
+// The registry keeps a value exactly as written.
+TIniFile ConfFile() { return TIniFile(DataPath("caddora.conf"), true, true); }
 // A key that has been opened with canCreate but holds no value yet.
 const char* kKeyMarker = "@";
 } // namespace

@@ -22,8 +22,10 @@
 #include "transfer/Transw35.h"
 #include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
+#include "transfer/Webdocument.h"
 
 bool CreateApplicationWindows() {
+    RemoveLeftoverRequestFiles();
     auto* main = new TMainForm();
     if (!main->DatabaseOpen()) {
         delete main;

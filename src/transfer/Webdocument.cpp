@@ -1,5 +1,6 @@
 #include "transfer/Webdocument.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/Datafolder.h"
 
@@ -234,7 +236,9 @@ std::string TRequestDocument::Lf() const {
 TRequestFile::TRequestFile(const std::string& name, const std::string& body)
     : path_(DataPath(name)) {
     ::unlink(path_.c_str());
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Created anew: a file or link planted under the name in the meantime is
+    // refused, never followed.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) throw std::runtime_error("Cannot create file \"" + path_ + "\". " +
                                          std::strerror(errno));
     ::fchmod(fd, 0600);
@@ -264,4 +268,25 @@ std::string TRequestFile::Read() const {
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     std::fclose(f);
     return out;
+}
+
+bool IsRequestFileName(const std::string& name) {
+    if (name == "test.xml" || name == "transfer.xml") return true;
+    const std::string head = "transfer", tail = ".xml";
+    if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    for (size_t i = head.size(); i < name.size() - tail.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
+void RemoveLeftoverRequestFiles() {
+    DIR* dir = ::opendir(DataFolder().c_str());
+    if (!dir) return;
+    std::vector<std::string> names;
+    while (const dirent* e = ::readdir(dir))
+        if (IsRequestFileName(e->d_name)) names.push_back(e->d_name);
+    ::closedir(dir);
+    for (const std::string& name : names) ::unlink(DataPath(name).c_str());
 }

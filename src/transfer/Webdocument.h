@@ -13,7 +13,8 @@
 std::string XmlValue(const std::string& utf8);
 // XmlText: the reverse for a value read from a reply: ISO-8859-15 bytes to
 // UTF-8, the five named entities and numeric references to their characters.
-// An entity that is not one of those stays as written.
+// An entity that is not one of those stays as written. What XmlValue leaves
+// out is dropped, and so is a carriage return.
 std::string XmlText(const std::string& iso);
 
 // Numbers as the documents write them, with "." whatever the locale.
@@ -65,3 +66,9 @@ public:
 private:
     std::string path_;
 };
+
+// Request files ("test.xml", "transfer.xml", "transfer1.xml", ...) may hold
+// the password: a program that was killed during a request leaves them. The
+// start removes them.
+bool IsRequestFileName(const std::string& name);
+void RemoveLeftoverRequestFiles();

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "platform/Datafolder.h"
 #include "platform/Datetime.h"
@@ -51,6 +55,36 @@ TEST(Registry, ValuesKeepEqualsSignsAndSpaces) {
     TempHome home;
     ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", "a=b c"));
     EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), "a=b c");
+    // Blanks and tabs at either end are kept, in the conf file only.
+    for (const std::string v : {"pw ", " \tpw", "\t", "  "}) {
+        ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", v));
+        EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), v) << '"' << v << '"';
+    }
+    TIniFile ini(home.File("caddora.ini"));
+    ASSERT_TRUE(ini.WriteString("Port Settings", "Port1", "/dev/ttyS0 \t"));
+    EXPECT_EQ(ini.ReadString("Port Settings", "Port1"), "/dev/ttyS0");
+}
+
+TEST(Registry, APlantedLinkBesideTheFileIsNeverFollowed) {
+    TempHome home;
+    const std::string target = home.File("other.txt");
+    { std::ofstream(target) << "keep"; }
+    ::chmod(target.c_str(), 0644);
+    ASSERT_EQ(::symlink(target.c_str(), home.File("caddora.conf.tmp").c_str()), 0);
+    ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", "secret"));
+    std::ifstream in(target);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "keep");
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), "secret");
+    ASSERT_EQ(stat(home.File("caddora.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    TIniFile ini(home.File("caddora.ini"));
+    ASSERT_TRUE(ini.WriteInteger("Port Settings", "LastGoodPort", 3));
+    ASSERT_EQ(stat(home.File("caddora.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 TEST(IniFile, IntegersSectionsAndCaseInsensitiveNames) {

@@ -2,6 +2,9 @@
 // the text codec of the documents.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -118,6 +121,16 @@ TEST(WebRequestFile, OwnerOnlyAndGoneAfterwards) {
     } catch (const std::logic_error&) {
     }
     EXPECT_NE(::access(home.File("transfer2.xml").c_str(), F_OK), 0);
+    // A link planted under the name is removed, its target left alone.
+    const std::string target = home.File("elsewhere");
+    { std::ofstream(target) << "keep"; }
+    ASSERT_EQ(::symlink(target.c_str(), home.File("transfer.xml").c_str()), 0);
+    {
+        TRequestFile f("transfer.xml", "<PWD>pw</PWD>");
+        EXPECT_EQ(f.Read(), "<PWD>pw</PWD>");
+    }
+    std::ifstream in(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
 
 class WebExchangeTest : public ::testing::Test {

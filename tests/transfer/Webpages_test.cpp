@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <unistd.h>
+#include <fstream>
 
 #include "db/Dbrows.h"
 #include "platform/Registry.h"
@@ -331,6 +332,18 @@ TEST_F(WebPagesTest, ADownloadThatStoresNothingSaysSo) {
     EXPECT_EQ(summary, (std::vector<std::string>{"No course was downloaded."}));
     EXPECT_TRUE(log.Texts().empty()) << log.Texts().front();
     EXPECT_EQ(Count("Course_General"), 0);
+}
+
+class StartTest : public ShellTest {};
+
+TEST_F(StartTest, LeftoverRequestFilesGoAtStart) {
+    const std::vector<std::string> gone = {"transfer.xml", "test.xml", "transfer3.xml", "transfer12.xml"};
+    const std::vector<std::string> kept = {"transferx.xml", "transfer.xml.bak", "mytest.xml"};
+    for (const auto& name : gone) std::ofstream(home.File(name)) << "<PWD>pw</PWD>";
+    for (const auto& name : kept) std::ofstream(home.File(name)) << "x";
+    Start();
+    for (const auto& name : gone) EXPECT_EQ(::access(home.File(name).c_str(), F_OK), -1) << name;
+    for (const auto& name : kept) EXPECT_EQ(::access(home.File(name).c_str(), F_OK), 0) << name;
 }
 
 TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
