@@ -6,13 +6,46 @@
 #include <QPainter>
 #include <QPrinter>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+namespace {
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+// An uncompressed bitmap holds every row its header promises; the decoder
+// would leave the rows past a cut uninitialised.
+bool WholeBitmap(const std::string& data) {
+    const auto* b = reinterpret_cast<const uint8_t*>(data.data());
+    if (data.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
+    const uint32_t offBits = Le32(b + 10), headerSize = Le32(b + 14);
+    long long width, height;
+    unsigned bits, compression = 0;
+    if (headerSize == 12) {
+        width = b[18] | b[19] << 8;
+        height = b[20] | b[21] << 8;
+        bits = b[24] | b[25] << 8;
+    } else {
+        if (data.size() < 34) return false;
+        width = int32_t(Le32(b + 18));
+        height = int32_t(Le32(b + 22));
+        bits = b[28] | b[29] << 8;
+        compression = Le32(b + 30);
+    }
+    if (compression != 0 && compression != 3) return true;  // run-length: the decoder's own checks
+    if (width <= 0 || height == 0 || bits == 0 || bits > 32) return false;
+    const long long rowBytes = (width * bits + 31) / 32 * 4;
+    return (long long)offBits + rowBytes * std::llabs(height) <= (long long)data.size();
+}
+} // namespace
+
 std::unique_ptr<OpenGLAPTexture> LoadBMPTextureFile(const std::string& fileName, bool alpha) {
-    QImageReader reader(QString::fromStdString(fileName), "BMP");
-    QImage image = reader.read();
+    std::ifstream in(fileName, std::ios::binary);
+    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    QImage image;
+    if (in && WholeBitmap(data))
+        image = QImage::fromData(reinterpret_cast<const uchar*>(data.data()), int(data.size()), "BMP");
     if (image.isNull()) throw std::runtime_error("Bitmap image is not valid: " + fileName);
     image = image.convertToFormat(QImage::Format_RGB32);
     auto texture = std::make_unique<OpenGLAPTexture>();

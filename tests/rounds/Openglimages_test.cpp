@@ -158,6 +158,19 @@ TEST(BmpTexture, RowsBottomFirstWithOrWithoutAlpha) {
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     bytes.resize(40);
     EXPECT_THROW(TOpenGLAPPanel::LoadBMPTexture(WriteFile(home, "cut.bmp", bytes), false), std::runtime_error);
+    // A whole header and part of the rows.
+    const std::string small = home.File("small.bmp");
+    ASSERT_TRUE(QImage(2, 2, QImage::Format_RGB32).save(QString::fromStdString(small), "BMP"));
+    std::ifstream smallIn(small, std::ios::binary);
+    std::vector<uint8_t> whole{std::istreambuf_iterator<char>(smallIn), std::istreambuf_iterator<char>()};
+    EXPECT_NE(TOpenGLAPPanel::LoadBMPTexture(WriteFile(home, "whole.bmp", whole), false), nullptr);
+    whole.resize(whole.size() - 10);
+    try {
+        TOpenGLAPPanel::LoadBMPTexture(WriteFile(home, "short.bmp", whole), false);
+        ADD_FAILURE() << "a short bitmap loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Bitmap image is not valid", 0), 0u) << e.what();
+    }
     EXPECT_THROW(TOpenGLAPPanel::LoadBMPTexture(WriteFile(home, "tga.bmp", Tga(2, 1, 1, 24, {1, 2, 3})), false),
                  std::runtime_error);
     std::vector<uint8_t> huge(54, 0);
