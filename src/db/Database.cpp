@@ -34,6 +34,28 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "file:" URI of a path, opened as a file nobody changes.
+std::string ImmutableUri(const std::string& path) {
+    std::string uri = "file:";
+    static const char* hex = "0123456789ABCDEF";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20 || c >= 0x7F) {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -92,9 +114,15 @@ void TDatabase::Open() {
         throw EDatabaseError("Cannot open the database " + path_ + ": " + std::strerror(errno));
 
     // An existing file is opened without CREATE and checked before anything
-    // could write to it.
+    // could write to it. A file or folder we may not write is opened
+    // read-only: the write-ahead log would need side files beside it, so the
+    // file is taken as unchanging.
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc;
+    if (::access(path_.c_str(), W_OK) == 0 && ::access(FolderOf(path_).c_str(), W_OK) == 0)
+        rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    else
+        rc = sqlite3_open_v2(ImmutableUri(path_).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);

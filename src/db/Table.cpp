@@ -215,6 +215,29 @@ TVariant TField::Value() const { return table_->FieldValue(index_); }
 void TField::SetValue(const TVariant& v) { table_->SetFieldValue(index_, v); }
 void TField::SetAsString(const std::string& v) { table_->SetFieldValue(index_, TVariant(v)); }
 
+namespace {
+template <class Read>
+auto Converted(const TField& f, const std::string& table, Read read) {
+    try {
+        return read(f.Value());
+    } catch (const EDatabaseError& e) {
+        std::string text = e.what();
+        if (!text.empty() && text.back() == '.') text.pop_back();
+        throw EDatabaseError(text + " for field " + FieldLabel(table, f.FieldName()) + ".");
+    }
+}
+}  // namespace
+
+int TField::AsInteger() const {
+    return Converted(*this, table_->TableName(), [](const TVariant& v) { return static_cast<int>(v.AsInteger()); });
+}
+double TField::AsFloat() const {
+    return Converted(*this, table_->TableName(), [](const TVariant& v) { return v.AsFloat(); });
+}
+TDateTime TField::AsDateTime() const {
+    return Converted(*this, table_->TableName(), [](const TVariant& v) { return v.AsDateTime(); });
+}
+
 void TField::SetAsDateTime(TDateTime v) {
     const auto kind = table_->kinds_.at(index_);
     if (kind == TTable::Kind::DateTime || kind == TTable::Kind::Text || kind == TTable::Kind::Other)
@@ -928,9 +951,10 @@ int TTable::FieldSize(const std::string& name) {
 }
 
 std::string TTable::FitToField(const std::string& name, const std::string& text) {
-    const int size = FieldSize(name);
-    if (size <= 0 || CharCount(text) <= static_cast<size_t>(size)) return text;
-    return FirstChars(text, static_cast<size_t>(size));
+    const int declared = FieldSize(name);
+    const size_t size = declared > 0 ? static_cast<size_t>(declared) : MemoLimit;
+    if (text.size() <= size || CharCount(text) <= size) return text;
+    return FirstChars(text, size);
 }
 
 void TTable::Post() {

@@ -59,10 +59,11 @@ public:
     TVariant Value() const;
     bool IsNull() const { return Value().IsNull(); }
     std::string AsString() const { return Value().AsString(); }
-    int AsInteger() const { return static_cast<int>(Value().AsInteger()); }
-    double AsFloat() const { return Value().AsFloat(); }
+    // A stored value that does not convert names its table and field.
+    int AsInteger() const;
+    double AsFloat() const;
     bool AsBoolean() const { return Value().AsBoolean(); }
-    TDateTime AsDateTime() const { return Value().AsDateTime(); }
+    TDateTime AsDateTime() const;
 
     // Writing needs the table in edit or append state (EDatabaseError otherwise).
     void SetValue(const TVariant& v);
@@ -170,7 +171,9 @@ public:
     // Post refuses a text longer than its column's declared length and an
     // integer outside its column's range (SMALLINT 16 bits, INTEGER 32 bits),
     // before anything is written. FieldSize is the declared text length (0 when
-    // none); FitToField cuts a text from outside (device, web) to it.
+    // none); FitToField cuts a text from outside (device, web) to it, and a
+    // text for a column without a length (a memo) to MemoLimit characters.
+    static constexpr size_t MemoLimit = 65535;
     int FieldSize(const std::string& name);
     std::string FitToField(const std::string& name, const std::string& text);
 

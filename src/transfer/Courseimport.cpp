@@ -66,9 +66,9 @@ std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstI
     return points;
 }
 
-int TCourseImport::Failed(const std::string& name) {
-    MessageBox("Transfer of course " + name + " failed! Please try again.", "Transfer error!", MB_OK,
-               MB_ICONERROR);
+int TCourseImport::Failed(const std::string& name, const std::string& cause) {
+    MessageBox("Transfer of course " + name + " failed! Please try again." + (cause.empty() ? "" : "\n" + cause),
+               "Transfer error!", MB_OK, MB_ICONERROR);
     return 1;
 }
 
@@ -186,9 +186,9 @@ int TCourseImport::StoreCourse(int slot) {
             }
         }
         tx.Commit();
-    } catch (const std::exception&) {
+    } catch (const std::exception& ex) {
         HideProgress();
-        return Failed(name);
+        return Failed(name, ex.what());
     }
 
     written.CourseId = uint16_t(newId);
@@ -258,9 +258,9 @@ int TCourseImport::UpdateWaypoints(int slot, int courseId) {
             points.Post();
         }
         tx.Commit();
-    } catch (const std::exception&) {
+    } catch (const std::exception& ex) {
         HideProgress();
-        return Failed(DeviceText(CourseDirectory[slot].Name, sizeof CourseDirectory[slot].Name));
+        return Failed(DeviceText(CourseDirectory[slot].Name, sizeof CourseDirectory[slot].Name), ex.what());
     }
     return 0;
 }

@@ -40,7 +40,8 @@ private:
     };
     std::vector<Point> ReadPoints(int slot, int firstId, int lastId);
     int UpdateWaypoints(int slot, int courseId);
-    int Failed(const std::string& name);
+    // The failure message; cause, when given, is what the database said.
+    int Failed(const std::string& name, const std::string& cause = "");
 
     TU8Device& device_;
     TDatabase& db_;

@@ -146,10 +146,11 @@ int TRoundImport::StoreGame(const GameHeader& h, int slot) {
     const std::string name = DeviceText(h.CourseName, sizeof h.CourseName);
     TDateTime start = 0, end = 0;
     const bool dated = StartDate(h, start, end);
-    auto fail = [&] {
+    // cause: what the database said, when it refused.
+    auto fail = [&](const std::string& cause = "") {
         HideProgress();
         MessageBox("Transfer of round " + name + " / " + (dated ? DateTimeToIso(start) : "Invalid date") +
-                       " failed! Please try again.",
+                       " failed! Please try again." + (cause.empty() ? "" : "\n" + cause),
                    "Transfer error!", MB_OK, MB_ICONERROR);
         return 1;
     };
@@ -178,8 +179,8 @@ int TRoundImport::StoreGame(const GameHeader& h, int slot) {
             Validate(LastRoundId);
             return 0;
         }
-    } catch (const std::exception&) {
-        return fail();
+    } catch (const std::exception& ex) {
+        return fail(ex.what());
     }
 
     const int bagId = RoundBagId(h.BagId);
@@ -189,8 +190,8 @@ int TRoundImport::StoreGame(const GameHeader& h, int slot) {
 
     try {
         LastRoundId = WriteGame(h, start, end, bagId, holes);
-    } catch (const std::exception&) {
-        return fail();
+    } catch (const std::exception& ex) {
+        return fail(ex.what());
     }
     Validate(LastRoundId);
     return 0;

@@ -263,7 +263,52 @@ TEST(ReadOnlyDatabase, IsReportedAsReadOnly) {
             fprintf(stderr, "%s\n", e.what());
             return 2;
         }
-        return db.ReadOnly() ? 0 : 1;
+        if (!db.ReadOnly()) return 1;
+        TTable clubs(&db, "ClubDetail");
+        clubs.Open();
+        return clubs.RecordCount() == 13 ? 0 : 3;
     });
     EXPECT_EQ(r, 0);
+    // A read-only folder: no side file can be made beside the database, and
+    // the data is still shown, read-only, whether the file is writable or not.
+    for (mode_t fileMode : {0666, 0444}) {
+        chmod(path.c_str(), fileMode);
+        chmod(home.Path().c_str(), 0555);
+        const int inFolder = InChildWithoutRoot([&] {
+            TDatabase db;
+            db.SetDatabaseName(path);
+            try {
+                db.Open();
+            } catch (const EDatabaseError& e) {
+                fprintf(stderr, "%s\n", e.what());
+                return 2;
+            }
+            if (!db.ReadOnly()) return 1;
+            TTable clubs(&db, "ClubDetail");
+            clubs.Open();
+            return clubs.RecordCount() == 13 ? 0 : 3;
+        });
+        chmod(home.Path().c_str(), 0777);
+        EXPECT_EQ(inFolder, 0) << std::oct << fileMode;
+    }
+}
+
+TEST_F(DbTest, AStoredValueOfTheWrongTypeNamesItsField) {
+    db.Execute("UPDATE ClubDetail SET ShotsLength = 'abc' WHERE ClubId = 100");
+    TTable clubs(&db, "ClubDetail");
+    clubs.SetFilter("ClubId=100");
+    clubs.Open();
+    for (const auto& read : std::vector<std::function<void()>>{
+             [&] { clubs.FieldByName("ShotsLength").AsFloat(); },
+             [&] { clubs.FieldByName("ShotsLength").AsInteger(); },
+             [&] { clubs.FieldByName("ShotsLength").AsDateTime(); }}) {
+        try {
+            read();
+            ADD_FAILURE() << "converted";
+        } catch (const EDatabaseError& e) {
+            const std::string text = e.what();
+            EXPECT_EQ(text.rfind("'abc' is not a valid ", 0), 0u) << text;
+            EXPECT_NE(text.find(" for field 'ShotsLength' of ClubDetail."), std::string::npos) << text;
+        }
+    }
 }

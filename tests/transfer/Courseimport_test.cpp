@@ -205,6 +205,28 @@ TEST_F(CourseImportTest, DeviceNamesAreLatinOne) {
     EXPECT_EQ(transfer::DeviceText("\xE9t\xE9\0\xFF", 5), "\xC3\xA9t\xC3\xA9");
 }
 
+TEST_F(CourseImportTest, AFullDiskSaysWhatTheDatabaseSaid) {
+    Open();
+    // No page more than the file has, and the pages of the course's tables
+    // filled with rows of no course.
+    db.Execute("PRAGMA max_page_count = 1");
+    for (const char* table : {"Holes", "Waypoints"}) {
+        for (int i = 0; i < 100000; ++i) {
+            try {
+                db.Execute(std::string("INSERT INTO ") + table + " (CourseId) VALUES (0)");
+            } catch (const EDatabaseError&) {
+                break;
+            }
+        }
+    }
+    EXPECT_EQ(Store(2), 1);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    const std::string text = messages.Texts()[0];
+    EXPECT_EQ(text.rfind("Transfer of course Sea Links failed! Please try again.\n", 0), 0u) << text;
+    EXPECT_NE(text.find("full"), std::string::npos) << text;
+    EXPECT_EQ(Count("Course_General"), 0);
+}
+
 TEST_F(CourseImportTest, AFailedEntryWriteTakesTheCourseBack) {
     Open();
     sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, 0, 1});

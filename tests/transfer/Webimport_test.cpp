@@ -375,6 +375,11 @@ TEST_F(WebImportTest, LongValuesAreCutToTheirColumns) {
     c.holes[0]["HCP1"] = "99999";
     c.points[0]["NAME"] = std::string(80, 'n');
     c.points[0]["DESCRIPTION"] = std::string(300, 'd');
+    // Memos: a megabyte of text is kept to the memo bound.
+    c.header["COURSED"] = std::string(1 << 20, 'c');
+    std::string holeDesc;
+    while (holeDesc.size() < (1u << 20)) holeDesc += "\xC3\xA9";
+    c.holes[1]["HOLEDESC"] = holeDesc;
     web.AddCourse(c);
     const auto names = TWebCourseImport(db).Import(Download({1000}));
     std::string cut;
@@ -399,6 +404,8 @@ TEST_F(WebImportTest, LongValuesAreCutToTheirColumns) {
     EXPECT_EQ(Text("Waypoints", "HoleId=" + hole1 + " and Type>2", "Name"), std::string(50, 'n'));
     EXPECT_EQ(Text("Waypoints", "HoleId=" + hole1 + " and Type>2", "Description"),
               std::string(200, 'd'));
+    EXPECT_EQ(Text("Course_General", cid, "Description"), std::string(TTable::MemoLimit, 'c'));
+    EXPECT_EQ(Text("Holes", cid + " and HoleNumber=2", "HoleDesc"), holeDesc.substr(0, 2 * TTable::MemoLimit));
 }
 
 TEST_F(WebImportTest, PointWithoutWebIdWhenNoHoleHasFixedPoints) {
