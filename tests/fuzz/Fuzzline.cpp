@@ -10,6 +10,7 @@
 
 namespace {
 std::deque<std::vector<uint8_t>> g_replies;
+std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> g_answer;
 std::deque<uint8_t> g_input;
 std::vector<uint8_t> g_written;
 double g_nowMs = 0;
@@ -18,7 +19,12 @@ constexpr double MsPerDay = 86400000.0;
 }  // namespace
 
 namespace fuzzline {
+void Respond(std::function<std::vector<uint8_t>(const std::vector<uint8_t>& block)> answer) {
+    Script({});
+    g_answer = std::move(answer);
+}
 void Script(std::deque<std::vector<uint8_t>> replies) {
+    g_answer = nullptr;
     g_replies = std::move(replies);
     g_input.clear();
     g_written.clear();
@@ -65,7 +71,10 @@ unsigned TCommPort::PutBlock(const char* data, unsigned count) {
     if (!open_ || !data)
         return 0;
     g_written.insert(g_written.end(), data, data + count);
-    if (!g_replies.empty()) {
+    if (g_answer) {
+        const std::vector<uint8_t> reply = g_answer(std::vector<uint8_t>(data, data + count));
+        g_input.insert(g_input.end(), reply.begin(), reply.end());
+    } else if (!g_replies.empty()) {
         std::vector<uint8_t> reply = std::move(g_replies.front());
         g_replies.pop_front();
         if (count >= 20 && data[0] == '<') {

@@ -6,6 +6,7 @@
 // that is not there, so a time-out costs nothing and every run is repeatable.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace fuzzline {
@@ -16,6 +17,9 @@ namespace fuzzline {
 // back whatever the program's package counter stands at). Clears what is
 // still waiting.
 void Script(std::deque<std::vector<uint8_t>> replies);
+// In place of a script: every block written is answered with what answer
+// gives for it (a device of the target's own). Script ends it.
+void Respond(std::function<std::vector<uint8_t>(const std::vector<uint8_t>& block)> answer);
 // Bytes the program wrote since the last Script.
 const std::vector<uint8_t>& Written();
 // Milliseconds of virtual time since the start.

@@ -118,3 +118,54 @@ write("inifile", "two-sections", "[Port Settings]\nLastGoodPort=1\n[Port Setting
 for i, text in enumerate(["userid=1\r\n", "UserId= 42 \n", "userid=abc\n", "x userid=7", "userid=-2147483648",
                           "USERID=99999999999\n"]):
     write("playerfile", "seed%d" % i, text)
+
+# Stored values of each kind for the table component: a kind byte (bits 0-1:
+# text, blob, integer, real; the rest: the column) and the value's bytes.
+for i, (column, kind, value) in enumerate([
+        (3, 0, b"abc"), (5, 0, b"2024-05-17 09:30:00"), (2, 2, struct.pack("<q", 70000)),
+        (4, 0, b"yes"), (7, 1, b"\x00\x01memo\xff"), (3, 3, struct.pack("<d", float("nan"))),
+        (1, 0, b" 12 "), (5, 3, struct.pack("<d", 45000.5))]):
+    write("tablevalues", "seed%d" % i, bytes([column << 2 | kind]) + value)
+
+
+# Device records for the imports: an operation byte, the point data (a
+# point-list block and point records, as the device sends them) and device
+# memory from the course directory or the game's area on.
+def device_point(pid, name, lat, lon):
+    raw = name.encode("latin-1").ljust(20, b"\0")
+    swapped = b"".join(raw[i + 1:i + 2] + raw[i:i + 1] for i in range(0, 20, 2))
+
+    def long_words(v):
+        v &= 0xFFFFFFFF
+        return struct.pack(">HH", v & 0xFFFF, v >> 16)
+    return (struct.pack(">H", pid) + swapped + b"\xff\xff" + long_words(lat) + long_words(lon)).ljust(56, b"\0")
+
+
+def point_list(ids):
+    return (struct.pack(">HHH", 0, len(ids), 0) + b"".join(struct.pack(">H", i) for i in ids)).ljust(106, b"\0")
+
+
+def import_input(op, points, memory):
+    return bytes([op]) + struct.pack(">H", len(points)) + points + memory
+
+
+names = ["TEE 1", "PIN", "GREEN", "WATER", "BUNKER"]
+points = point_list(list(range(1, 11))) + b"".join(
+    device_point(i, names[(i - 1) % 5] if i != 7 else "T\xe9e", 600000000 + 100 * i, 245000000 + 50 * i)
+    for i in range(1, 11))
+entry = struct.pack("<H", 101) + b"Oak Hill".ljust(11, b"\0") + bytes([9, 36])
+for h in range(18):
+    entry += struct.pack("<HBB", 300 + 10 * h, 2, 4) + b"\x01\x01\x00\x07" if h < 9 else b"\xff" * 8
+directory = entry + b"\xff" * 159 * 2
+write("deviceimport", "course", import_input(0, points, directory))
+write("deviceimport", "course-latin-name", import_input(0, points, entry[:2] + b"CAF\xc9 GOLF!" + entry[13:]))
+
+header = bytes([36, 40, 1, 2, 0, 0, 0, 0]) + struct.pack("<H", 101) + bytes([24, 5, 17, 9, 30])
+header += b"Oak Hill".ljust(11, b"\0") + struct.pack("<H", 1) + bytes([4, 15])
+assert len(header) == 30
+shots_at = 10065 + 30 + 18 * 17
+hole = bytes([4, 2, 1, 1, 0, 0, 0, 0]) + struct.pack("<HH", shots_at, 0) + bytes([2, 0, 1, 0, 0])
+holes = hole + b"\xff" * 17 * 17
+shots = (bytes([0, 0, 0, 0, 0]) + struct.pack("<H", 100) + b"\0" * 4 + b"\0" + struct.pack("<H", 0)) * 2
+write("deviceimport", "game", import_input(1, point_list([]), header + holes + shots))
+write("deviceimport", "game-no-date", import_input(1, point_list([]), header[:10] + b"\xff" * 5 + header[15:] + holes))
