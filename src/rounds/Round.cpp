@@ -414,13 +414,7 @@ void TRoundFrm::ScorecardShow() {
 // ---------------------------------------------------------------- builders
 
 void TRoundFrm::SetupHoleButtons() {
-    RoundShotsTable.Open();
-    const auto& sorts = RoundShotsTable.SortTerms();
-    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end())
-        RoundShotsTable.AddSort("[HoleId] ASC");
-    RoundShotsTable.ApplySort();
-    RoundShotsTable.Last();
-    const int last = OptInt(RoundShotsTable, "HoleId").value_or(0);
+    const int last = LastShotHole(RoundShotsTable);
     const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
     Label5->setText(unit != "false" ? "Length (m)" : "Length (y)");
     for (int i = 0; i < 18; ++i) HoleButtons[i]->setEnabled(i + 1 <= last);
@@ -537,28 +531,12 @@ bool TRoundFrm::FillScorecard() {
     Label17->move(30 * (T + 2) + 15 + shift, Label17->y());
 
     // Header.
-    PlayerLabel->setText(QString::fromStdString(Text(PlayerDetailTable, "FirstName") + " " +
-                                                Text(PlayerDetailTable, "LastName")));
-    const std::string marker = Text(RoundTable, "MarkerName");
-    MarkerLabel->setText(QString::fromStdString(marker.empty() ? "-" : marker));
-    std::string bag = "Undefined";
-    if (const std::optional<int> bagId = OptInt(RoundTable, "BagId")) {
-        BagTable.SetFilter("BagId = " + std::to_string(*bagId));
-        BagTable.Open();
-        BagTable.First();
-        if (!BagTable.IsEmpty()) bag = Text(BagTable, "BagName");
-    }
-    BagLabel->setText(QString::fromStdString(bag));
-    std::string date;
-    if (!RoundTable.IsEmpty() && !RoundTable.FieldByName("RoundStartDate").IsNull()) {
-        try {
-            date = ShortDateText(RoundTable.FieldByName("RoundStartDate").AsDateTime());
-        } catch (const EDatabaseError&) {
-        }
-    }
-    DateLabel->setText(QString::fromStdString(date));
-    const std::string title = Text(RoundTable, "RoundTitle");
-    TitleLabel->setText(QString::fromStdString(title.empty() ? "-" : title));
+    const TCardHeader header = ReadCardHeader(PlayerDetailTable, RoundTable, BagTable);
+    PlayerLabel->setText(QString::fromStdString(header.player));
+    MarkerLabel->setText(QString::fromStdString(header.marker));
+    BagLabel->setText(QString::fromStdString(header.bag));
+    DateLabel->setText(QString::fromStdString(header.date));
+    TitleLabel->setText(QString::fromStdString(header.title));
     HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, h)));
     if (PrintingForm) {
         PrintingForm->RoundHcp = roundHcp_;

@@ -59,6 +59,40 @@ void ReadRoundCardHoles(TTable& roundHoles, TTable& roundShots, CardInput& in) {
     }
 }
 
+int LastShotHole(TTable& shots) {
+    shots.Open();
+    const auto& sorts = shots.SortTerms();
+    if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end())
+        shots.AddSort("[HoleId] ASC");
+    shots.ApplySort();
+    shots.Last();
+    return OptInt(shots, "HoleId").value_or(0);
+}
+
+TCardHeader ReadCardHeader(TTable& player, TTable& round, TTable& bags) {
+    TCardHeader c;
+    c.player = Text(player, "FirstName") + " " + Text(player, "LastName");
+    const std::string marker = Text(round, "MarkerName");
+    c.marker = marker.empty() ? "-" : marker;
+    std::string bag = "Undefined";
+    if (const std::optional<int> bagId = OptInt(round, "BagId")) {
+        bags.SetFilter("BagId = " + std::to_string(*bagId));
+        bags.Open();
+        bags.First();
+        if (!bags.IsEmpty()) bag = Text(bags, "BagName");
+    }
+    c.bag = bag;
+    if (!round.IsEmpty() && !round.FieldByName("RoundStartDate").IsNull()) {
+        try {
+            c.date = ShortDateText(round.FieldByName("RoundStartDate").AsDateTime());
+        } catch (const EDatabaseError&) {
+        }
+    }
+    const std::string title = Text(round, "RoundTitle");
+    c.title = title.empty() ? "-" : title;
+    return c;
+}
+
 std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles) {
     roundHoles.Open();
     const auto& sorts = roundHoles.SortTerms();

@@ -23,6 +23,16 @@ TCourseCard ReadCourseCard(TTable& scoreCard, TTable& holes, CardInput& in);
 // The round half: in.RoundHoles by hole number, with the penalty codes of
 // their shots. Both tables stand open.
 void ReadRoundCardHoles(TTable& roundHoles, TTable& roundShots, CardInput& in);
+// The highest hole number with a shot, 0 when none; opens the table and
+// sorts it by hole.
+int LastShotHole(TTable& shots);
+// The card's header texts: "-" for an empty marker or title, "Undefined"
+// for a bag that is not there, "" for a missing date. Player and round stand
+// on their rows; bags is filtered to the round's bag and opened.
+struct TCardHeader {
+    std::string player, marker, bag, date, title;
+};
+TCardHeader ReadCardHeader(TTable& player, TTable& round, TTable& bags);
 // The round's hole rows for the statistics box, in hole order; opens the
 // table.
 std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles);
