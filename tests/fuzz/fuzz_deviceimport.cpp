@@ -1,16 +1,19 @@
-// The imports of the device's records into the database: a device course (its
+// The device's records where the program takes them in: a device course (its
 // directory entry, game headers and course points) or a device game (its
 // header, holes and shots) runs through the program's own TCourseImport or
 // TRoundImport, which read it over the real TU8Device and TSerialPort from a
 // device answering out of the input (Fuzzline), into a database in a temp
-// folder (rolled back after each input). The result is rows or the imports'
-// own refusals; nothing else.
+// folder (rolled back after each input); the memory manager lists the
+// directory, games and bags and removes what it listed; the settings window's
+// rules read the settings and header records and put them back. The result
+// is rows, lists and records or the program's own refusals; nothing else.
 //
-// Input: an operation byte (bit 0: course or game; the rest: the slot), two
-// bytes of point data length P, P bytes of point data (a 106-byte point-list
-// block, then 56-byte point records), then device memory from the course
-// directory (course) or from the game's area (game) on; all other memory
-// reads 0xFF.
+// Input: an operation byte (bits 0-1: course, game, memory lists or
+// settings; the rest: the slot), two bytes of point data length P, P bytes of
+// point data (a 106-byte point-list block, then 56-byte point records), then
+// device memory from the course directory (course, memory lists), from the
+// game's area (game) or from address 0 (settings) on; all other memory reads
+// 0xFF.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +27,8 @@
 #include "device/Italkframe.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
+#include "devicetools/Memoryrules.h"
+#include "devicetools/Settingsrules.h"
 #include "platform/Messagebox.h"
 #include "transfer/Courseimport.h"
 #include "transfer/Roundimport.h"
@@ -139,9 +144,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t pointBytes = std::min(size_t(data[1] << 8 | data[2]), size - 3);
     Device device;
     device.points.assign(data + 3, data + 3 + pointBytes);
-    const bool course = (op & 1) == 0;
-    const int slot = (op >> 1) % (course ? u8::CourseSlots : u8::GameAreas);
-    const size_t base = course ? u8::CourseDirAddress : size_t(u8::GameAreaAddress + u8::GameAreaSize * slot);
+    const int kind = op & 3;
+    const bool course = kind == 0;
+    const int slot = (op >> 2) % (course ? u8::CourseSlots : u8::GameAreas);
+    const size_t base = kind == 1 ? size_t(u8::GameAreaAddress + u8::GameAreaSize * slot)
+                        : kind == 3 ? 0
+                                    : size_t(u8::CourseDirAddress);
     for (size_t i = 3 + pointBytes, at = base; i < size && at < device.memory.size(); ++i, ++at)
         device.memory[at] = data[i];
     fuzzline::Respond([&device](const Bytes& frame) { return device.Answer(frame); });
@@ -164,11 +172,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     import.GameHeaderRead[n - 1] = u8.ReadGameHeader(n, &import.GameHeaders[n - 1]) == 0;
                 import.StoreCourse(slot);
             }
-        } else {
+        } else if (kind == 1) {
             GameHeader header{};
             if (u8.ReadGameHeader(slot + 1, &header) == 0) {
                 TRoundImport import(u8, db, 1);
                 import.StoreGame(header, slot);
+            }
+        } else if (kind == 2) {
+            TMemoryManager manager(port, u8);
+            MemoryLists lists;
+            if (manager.ListDeviceContents(lists).empty()) {
+                for (auto* list : {&lists.Courses, &lists.Rounds, &lists.Bags})
+                    for (size_t i = 0; i < list->size(); ++i) (*list)[i].Checked = (op >> (2 + i % 6)) & 1;
+                manager.DeleteItems(lists);
+            }
+        } else {
+            U8Settings settings{};
+            DeviceHeader header{};
+            if (u8.ReadBytes(u8::SettingsAddress, u8::SettingsSize, &settings) == 0 && u8.ReadHeader(&header) == 0) {
+                const DeviceControls read = ControlsFromRecords(settings, header);
+                DeviceControls now = read;
+                now.TimeZone = (op >> 2) % TimeZoneCount;
+                now.Contrast = op >> 4;
+                PutControls(now, read, settings, header);
+                if (ControlsFromRecords(settings, header).TimeZone != now.TimeZone) __builtin_trap();
             }
         }
     }

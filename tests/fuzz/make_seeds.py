@@ -169,3 +169,9 @@ holes = hole + b"\xff" * 17 * 17
 shots = (bytes([0, 0, 0, 0, 0]) + struct.pack("<H", 100) + b"\0" * 4 + b"\0" + struct.pack("<H", 0)) * 2
 write("deviceimport", "game", import_input(1, point_list([]), header + holes + shots))
 write("deviceimport", "game-no-date", import_input(1, point_list([]), header[:10] + b"\xff" * 5 + header[15:] + holes))
+bag = (struct.pack("<H", 1) + b"Default".ljust(8, b"\0") + b"\0" * 4).ljust(294, b"\0")
+memory = directory + bag + b"\xff" * 294 + header
+write("deviceimport", "memory-lists", import_input(2, b"", memory))
+write("deviceimport", "memory-remove-all", import_input(0xFE, b"", memory))
+settings = bytes(range(6)) + bytes([1, 0, 1, 0, 1, 5, 1, 4, 1, 0, 1, 8, 0xFC]) + b"\0" * 84
+write("deviceimport", "settings", import_input(3 | 5 << 2, b"", settings))
