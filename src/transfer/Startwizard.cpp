@@ -12,7 +12,6 @@ TStartWiz* StartWiz = nullptr;
 TStartWiz::TStartWiz(QWidget* owner) : TWizardPage(owner) {
     setObjectName("StartWiz");
     setWindowTitle("Transfer Wizard");
-    WhiteBackground(this);
     QLabel* heading = HeadingLabel(this, "Transfer Wizard");
     QFont f = heading->font();
     f.setPointSize(f.pointSize() + 4);
@@ -29,7 +28,8 @@ TStartWiz::TStartWiz(QWidget* owner) : TWizardPage(owner) {
     CancelButton->setObjectName("CancelButton");
     connect(CancelButton, &QPushButton::clicked, this, [this] { done(wizard::Cancelled); });
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
-    auto* layout = new QVBoxLayout(this);
+    QBoxLayout* layout = PictureSide(TWizardArt::Welcome);
+    layout->setContentsMargins(11, 11, 11, 11);
     layout->addWidget(heading);
     layout->addWidget(text);
     layout->addStretch();

@@ -15,8 +15,7 @@ TTransWiz32* TransWiz32 = nullptr;
 TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz32");
     setWindowTitle("Transfer Wizard - step 4");
-    WhiteBackground(this);
-    auto* layout = new QVBoxLayout(this);
+    QBoxLayout* layout = PictureSide(TWizardArt::Bags);
     layout->addWidget(HeadingLabel(this, "Select bags"));
     auto* line = new QLabel("Select one or two bags to be transferred. Click and hold CTRL down to "
                             "select multiple files.", this);

@@ -39,12 +39,7 @@ std::vector<std::pair<std::string, std::string>> StateList(TDatabase& db,
 TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz34");
     setWindowTitle("Transfer Wizard - step 2");
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
-    auto* layout = new QVBoxLayout(this);
+    QBoxLayout* layout = PictureSide(TWizardArt::Query);
     layout->addWidget(HeadingLabel(this, "Course query"));
     layout->addWidget(new QLabel("Please fill in query criteries", this));
     auto* grid = new QGridLayout;

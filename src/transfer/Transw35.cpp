@@ -45,6 +45,10 @@ TTransWiz35::TTransWiz35(QWidget* owner) : TWizardPage(owner) {
     RoundsListBox->setColumnWidth(0, 100);
     RoundsListBox->setColumnWidth(1, 90);
     RoundsListBox->setColumnWidth(2, 222);
+    // The title gives way so that the score stays in view without a scroll bar.
+    RoundsListBox->header()->setStretchLastSection(false);
+    RoundsListBox->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    RoundsListBox->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     layout->addWidget(RoundsListBox);
     RoundsListBox->header()->setSectionsClickable(true);
     connect(RoundsListBox->header(), &QHeaderView::sectionClicked, this,

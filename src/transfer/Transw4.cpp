@@ -40,7 +40,10 @@ TTransWiz4::TTransWiz4(QWidget* owner)
     Memo1->setObjectName("Memo1");
     Memo1->setAccessibleName("Summary");
     Memo1->setReadOnly(true);
-    Memo1->setBackgroundRole(QPalette::Button);
+    // The summary on the button face, not on a white text field.
+    QPalette memo = Memo1->palette();
+    memo.setColor(QPalette::Base, memo.color(QPalette::Button));
+    Memo1->setPalette(memo);
     auto* middle = new QHBoxLayout;
     middle->setContentsMargins(12, 8, 12, 8);
     middle->addWidget(Memo1);

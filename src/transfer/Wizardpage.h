@@ -6,10 +6,17 @@
 #include <QString>
 
 class QBoxLayout;
+class QPixmap;
+class QSize;
 class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+
+// The wizard's own pictures, drawn by the program: the tall side pictures of
+// the welcome, bag and query pages and the small one of the header panels.
+enum class TWizardArt { Welcome, Bags, Query, Header };
+QPixmap WizardPicture(TWizardArt art, QSize size);
 
 namespace wizard {
 // Modal results of the pages.
@@ -45,6 +52,9 @@ protected:
     // header panels and white pages.
     static QLabel* HeadingLabel(QWidget* parent, const QString& text);
     static void WhiteBackground(QWidget* w);
+    // A white page with its picture down the left side; returns the layout
+    // for the page's own content, right of the picture.
+    QBoxLayout* PictureSide(TWizardArt art);
     // "< Back" (result 3), the forward button and "Cancel" (result 2).
     void ButtonRow(QBoxLayout* layout, QPushButton*& back, QPushButton*& next,
                    QPushButton*& cancel, const QString& nextCaption = "Next >");
