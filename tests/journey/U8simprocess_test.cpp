@@ -1,0 +1,349 @@
+// A U8 to try without a U8: the simulator started as its own process, as the
+// README says (its printed path put in caddora.ini as Port1=), and every
+// device window and device road of the transfer wizard walked against it.
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "devicetools/Memorymanager.h"
+#include "devicetools/Settings.h"
+#include "journey/Journeyfixture.h"
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include "platform/Inifile.h"
+#include "transfer/Startwizard.h"
+#include "transfer/Transw1.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw21.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw32.h"
+#include "transfer/Transw34.h"
+#include "transfer/Transw35.h"
+#include "transfer/Transw36.h"
+#include "transfer/Transw4.h"
+#include "transfer/Wizardpage.h"
+
+namespace {
+class U8simProcessTest : public JourneyTest {
+protected:
+    void TearDown() override {
+        JourneyTest::TearDown();
+        if (u8sim.state() != QProcess::NotRunning) {
+            u8sim.terminate();
+            if (!u8sim.waitForFinished(30000)) u8sim.kill();
+            EXPECT_EQ(u8sim.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(u8sim.exitCode(), 0) << u8sim.readAllStandardError().toStdString();
+        }
+    }
+    // Step 1 and 2 of the README: start the simulator, note the path it
+    // prints, put it in caddora.ini as port 1.
+    void StartU8sim(const char* memory) {
+        u8sim.setProgram(U8SIM_PATH);
+        u8sim.setArguments({"--memory", memory});
+        u8sim.start();
+        ASSERT_TRUE(u8sim.waitForStarted(30000));
+        ASSERT_TRUE(WaitFor([this] { return u8sim.canReadLine() || u8sim.waitForReadyRead(50); }, 30000));
+        const std::string path = u8sim.readLine().trimmed().toStdString();
+        ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+        TIniFile(DataPath("caddora.ini")).WriteString("Port Settings", "Port1", path);
+    }
+    // Runs the wizard's steps from the main window's command.
+    static size_t RunWizard(Steps& s) {
+        // Nothing may wait for ever: whatever page is still up goes.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the wizard did not end";
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = dynamic_cast<TWizardPage*>(w); p && p->isVisible()) p->done(wizard::Cancelled);
+        });
+        watchdog.start(120000);
+        const size_t done = s.Run([] { MainForm->TransferWizard1->trigger(); }, 60000);
+        EXPECT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 60000));
+        Flush();
+        return done;
+    }
+    // A picture of the page drawn in many colours, not an empty frame.
+    static void Pictured(QWidget* page, const char* name) {
+        auto* label = page->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << page->objectName().toStdString() << " " << name;
+        EXPECT_GT(Colours(label->pixmap().toImage()), 8) << page->objectName().toStdString() << " " << name;
+        EXPECT_TRUE(label->isVisible());
+    }
+    static void Welcome(Steps& s, QRadioButton* (*choice)()) {
+        s.Then([] { return Up(StartWiz); }, [] {
+            Pictured(StartWiz, "SidePicture");
+            Shot(StartWiz, "u8sim-welcome");
+            StartWiz->NextButton->click();
+        });
+        s.Then([] { return Up(TransWiz1); }, [choice] {
+            choice()->click();
+            TransWiz1->NextButton->click();
+        });
+    }
+    static void SelectAll(QTreeWidget* list) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(true);
+    }
+    TMemoryManagerForm* OpenMemoryManager(int courses) {
+        MainForm->U8MemoryManager1->trigger();
+        Flush();
+        auto* memory = Child<TMemoryManagerForm>();
+        if (!memory) return nullptr;
+        WaitFor([memory, courses] { return memory->CoursesListView->count() == courses; }, 30000);
+        return memory;
+    }
+
+    QProcess u8sim;
+};
+}  // namespace
+
+TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
+    StartU8sim("full");
+    // A bag of the player's own with three clubs, for the road to the device.
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    AppendRowBeforeStart("GolfBag", {{"UserId", 1}, {"BagName", "Sunday"}});
+    AppendRowBeforeStart("ClubDetail", {{"UserId", 1}, {"ClubName", "Driver"}, {"U8_Name", "Driver"}, {"Type", 0}});
+    AppendRowBeforeStart("ClubDetail", {{"UserId", 1}, {"ClubName", "Putter"}, {"U8_Name", "Putter"}, {"Type", 9}});
+    AppendRowBeforeStart("ClubDetail", {{"UserId", 1}, {"ClubName", "Iron 7"}, {"U8_Name", "Iron 7"}, {"Type", 1}});
+    Start();
+    const long long bagId = Value("GolfBag", "BagName='Sunday'", "BagId").AsInteger();
+    int holder = 0;
+    for (const char* club : {"Driver", "Iron 7", "Putter"})
+        AppendRow(MainForm->Database, "Clubs",
+                  {{"ClubId", Value("ClubDetail", std::string("ClubName='") + club + "'", "ClubId")},
+                   {"BagId", bagId},
+                   {"OrderNumber", ++holder}});
+
+    // Settings: read, one value changed and written, read back.
+    MainForm->Settigs1->trigger();
+    Flush();
+    auto* settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    settings->Connect->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    ASSERT_TRUE(settings->Connected());
+    const int contrast = settings->Contrast->value();
+    const int newContrast = contrast == settings->Contrast->maximum() ? contrast - 1 : contrast + 1;
+    settings->Contrast->setValue(newContrast);
+    settings->OKBtn->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    MainForm->Settigs1->trigger();
+    Flush();
+    settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    settings->Connect->click();
+    Flush();
+    EXPECT_EQ(settings->Contrast->value(), newContrast);
+    settings->CancelBtn->click();
+    Flush();
+
+    // The memory manager lists what the device holds.
+    TMemoryManagerForm* memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(memory->CoursesListView->count(), 3);
+    EXPECT_EQ(memory->RoundsListView->count(), 2);
+    EXPECT_EQ(memory->BagsListView->count(), 1);
+    memory->Cancel->click();
+    Flush();
+
+    // U8 to Caddora, courses.
+    Steps courses;
+    Welcome(courses, [] { return TransWiz1->U8Button; });
+    courses.Then([] { return Up(TransWiz21); }, [] {
+        TransWiz21->CoursesButton->click();
+        TransWiz21->NextButton->click();
+    });
+    courses.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 3; }, [] {
+        SelectAll(TransWiz31->CourseListBox);
+        TransWiz31->NextButton->click();
+    });
+    EXPECT_EQ(RunWizard(courses), 4u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer of course(s) completed successfully!"});
+    EXPECT_EQ(Count("Course_General"), 3);
+    EXPECT_GT(Count("Waypoints"), 0);
+    log.Clear();
+
+    // U8 to Caddora, rounds: the device list of games.
+    Steps rounds;
+    Welcome(rounds, [] { return TransWiz1->U8Button; });
+    rounds.Then([] { return Up(TransWiz21); }, [] {
+        TransWiz21->RoundsButton->click();
+        TransWiz21->NextButton->click();
+    });
+    rounds.Then([] { return Up(TransWiz35) && TransWiz35->RoundsListBox->topLevelItemCount() == 2; }, [] {
+        // Every column in view, "Score" whole, no scroll bar.
+        QTreeWidget* list = TransWiz35->RoundsListBox;
+        QHeaderView* header = list->header();
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), list->viewport()->width());
+        EXPECT_GE(header->sectionSize(3), header->sectionSizeHint(3));
+        Shot(TransWiz35, "u8sim-device-rounds");
+        SelectAll(TransWiz35->RoundsListBox);
+        TransWiz35->NextButton->click();
+    });
+    EXPECT_EQ(RunWizard(rounds), 4u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer of round(s) completed successfully!"});
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_GT(Count("RoundShots"), 0);
+    log.Clear();
+
+    // All rounds, U8 to Caddora: nothing is stored twice.
+    Steps all;
+    Welcome(all, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(all), 2u);
+    ASSERT_FALSE(log.Empty());
+    EXPECT_EQ(log.Texts().back(), "Transfer completed successfully!");
+    EXPECT_EQ(Count("Round"), 2);
+    log.Clear();
+
+    // Caddora to U8, a course: room made on the device first.
+    memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    const QString removed = memory->CoursesListView->item(2)->text();
+    memory->CoursesListView->item(2)->setCheckState(Qt::Checked);
+    log.QueueAnswer(IDYES);
+    memory->Delete->click();
+    Flush();
+    EXPECT_EQ(memory->CoursesListView->count(), 2);
+    memory->Cancel->click();
+    Flush();
+    log.Clear();
+    Steps course;
+    Welcome(course, [] { return TransWiz1->KXButton; });
+    course.Then([] { return Up(TransWiz2); }, [] {
+        TransWiz2->U8Button->click();
+        TransWiz2->NextButton->click();
+    });
+    course.Then([] { return Up(TransWiz36); }, [] {
+        TransWiz36->CoursesButton->click();
+        TransWiz36->NextButton->click();
+    });
+    course.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 3; }, [removed] {
+        for (int i = 0; i < TransWiz31->CourseListBox->topLevelItemCount(); ++i)
+            if (TransWiz31->CourseListBox->topLevelItem(i)->text(0) == removed)
+                TransWiz31->CourseListBox->topLevelItem(i)->setSelected(true);
+        TransWiz31->NextButton->click();
+    });
+    course.Then([] { return Up(TransWiz4) && TransWiz4->InLoop() && TransWiz4->FinishButton->isEnabled(); }, [] { TransWiz4->FinishButton->click(); });
+    EXPECT_EQ(RunWizard(course), 6u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    log.Clear();
+    memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(memory->CoursesListView->count(), 3);
+    memory->Cancel->click();
+    Flush();
+
+    // Caddora to U8, the bag: the device's other bag removed first.
+    memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->BagsListView->count() == 1; }, 30000));
+    memory->BagsListView->item(0)->setCheckState(Qt::Checked);
+    log.QueueAnswer(IDYES);
+    memory->Delete->click();
+    Flush();
+    EXPECT_EQ(memory->BagsListView->count(), 0);
+    memory->Cancel->click();
+    Flush();
+    log.Clear();
+    Steps bag;
+    Welcome(bag, [] { return TransWiz1->KXButton; });
+    bag.Then([] { return Up(TransWiz2); }, [] {
+        TransWiz2->U8Button->click();
+        TransWiz2->NextButton->click();
+    });
+    bag.Then([] { return Up(TransWiz36); }, [] {
+        TransWiz36->BagsButton->click();
+        TransWiz36->NextButton->click();
+    });
+    bag.Then([] { return Up(TransWiz32) && TransWiz32->BagsListBox->count() > 0; }, [] {
+        const auto sunday = TransWiz32->BagsListBox->findItems("Sunday", Qt::MatchExactly);
+        EXPECT_EQ(sunday.size(), 1);
+        Pictured(TransWiz32, "SidePicture");
+        Shot(TransWiz32, "u8sim-bags");
+        TransWiz32->BagsListBox->clearSelection();
+        for (QListWidgetItem* item : sunday) item->setSelected(true);
+        TransWiz32->NextButton->click();
+    });
+    bag.Then([] { return Up(TransWiz4) && TransWiz4->InLoop() && TransWiz4->FinishButton->isEnabled(); }, [] {
+        Pictured(TransWiz4, "HeaderPicture");
+        // The summary lies on the button face: a corner below its lines.
+        QWidget* memo = TransWiz4->Memo1->viewport();
+        const QImage summary = memo->grab().toImage();
+        EXPECT_EQ(QColor(summary.pixel(summary.width() - 4, summary.height() - 4)),
+                  TransWiz4->palette().color(QPalette::Button));
+        Shot(TransWiz4, "u8sim-send");
+        TransWiz4->FinishButton->click();
+    });
+    EXPECT_EQ(RunWizard(bag), 6u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    log.Clear();
+    memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    ASSERT_TRUE(WaitFor([memory] { return memory->BagsListView->count() > 0; }, 30000));
+    EXPECT_FALSE(memory->BagsListView->findItems("Sunday", Qt::MatchExactly).isEmpty());
+    memory->Cancel->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+}
+
+TEST_F(U8simProcessTest, AnEmptyU8ListsNothingAndFetchesNothing) {
+    StartU8sim("empty");
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    Start();
+
+    MainForm->Settigs1->trigger();
+    Flush();
+    auto* settings = Child<TSettingsForm>();
+    ASSERT_NE(settings, nullptr);
+    settings->Connect->click();
+    Flush();
+    EXPECT_TRUE(settings->Connected());
+    settings->CancelBtn->click();
+    Flush();
+
+    TMemoryManagerForm* memory = OpenMemoryManager(0);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(memory->RoundsListView->count(), 0);
+    memory->Cancel->click();
+    Flush();
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+
+    Steps all;
+    Welcome(all, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(all), 2u);
+    EXPECT_EQ(Count("Round"), 0);
+    EXPECT_EQ(Count("Course_General"), 0);
+    log.Clear();
+
+    // The query page of the web road, with its picture.
+    Steps query;
+    Welcome(query, [] { return TransWiz1->DownloadButton; });
+    query.Then([] { return Up(TransWiz34); }, [] {
+        Pictured(TransWiz34, "SidePicture");
+        Shot(TransWiz34, "u8sim-query");
+        TransWiz34->CancelButton->click();
+    });
+    EXPECT_EQ(RunWizard(query), 3u);
+
+    Steps rounds;
+    Welcome(rounds, [] { return TransWiz1->U8Button; });
+    rounds.Then([] { return Up(TransWiz21); }, [] {
+        TransWiz21->RoundsButton->click();
+        TransWiz21->NextButton->click();
+    });
+    rounds.Then([] { return Up(TransWiz35); }, [] {
+        ProcessEventsFor(50);
+        EXPECT_EQ(TransWiz35->RoundsListBox->topLevelItemCount(), 0);
+        TransWiz35->CancelButton->click();
+    });
+    EXPECT_EQ(RunWizard(rounds), 4u);
+}
