@@ -35,10 +35,6 @@
 
 namespace {
 
-std::string AndFilter(const std::string& base, const std::string& extra) {
-    return base.empty() ? extra : base + " and " + extra;
-}
-
 QColor FromTColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
@@ -58,25 +54,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     }
     return l;
 }
-
-// Filters of a table, put back when the scope ends.
-class FilterRestore {
-public:
-    explicit FilterRestore(std::initializer_list<TTable*> tables) {
-        for (TTable* t : tables) saved_.emplace_back(t, t->Filter());
-    }
-    ~FilterRestore() {
-        for (auto& [t, f] : saved_) {
-            try {
-                t->SetFilter(f);
-            } catch (...) {
-            }
-        }
-    }
-
-private:
-    std::vector<std::pair<TTable*, std::string>> saved_;
-};
 
 } // namespace
 
@@ -421,13 +398,12 @@ void TRoundFrm::SetupHoleButtons() {
 }
 
 void TRoundFrm::MissingCourseData() {
-    const int courseId = OptInt(RoundTable, "CourseId").value_or(0);
-    const bool courseExists = CourseGeneralTable.Active() && !CourseGeneralTable.IsEmpty();
+    const std::optional<int> course = CourseToComplete(RoundTable, CourseGeneralTable);
     // The window goes first; it is freed once control is back in the event loop.
     OKBtnClick();
     MessageBox("Please fill out the missing information about the course!", "Error!", MB_OK,
                MB_ICONERROR);
-    if (courseExists && Frame()) OpenCourseWindow(FrameWindow(), courseId, 1);
+    if (course && Frame()) OpenCourseWindow(FrameWindow(), *course, 1);
 }
 
 bool TRoundFrm::FillScorecard() {
@@ -617,50 +593,23 @@ void TRoundFrm::ClearHolePage() {
 void TRoundFrm::ShowHole(int n) {
     if (n < 1 || n > 18) return;
     ClearHolePage();
-    for (TTable* t : {&RoundShotsTable, &HolesTable, &RoundHoleTable, &RoundTable,
-                      &CourseGeneralTable, &ScoreCardTable})
-        t->Open();
-    FilterRestore restore{&HolesTable, &RoundShotsTable, &RoundHoleTable};
-    const std::string holesFilter = HolesTable.Filter();
-    const std::string roundFilter = RoundShotsTable.Filter();
     const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
 
     const int h = NineAsEighteen && n > 9 ? n - 9 : n;
-    HolesTable.SetFilter(AndFilter(holesFilter, "HoleNumber = " + std::to_string(h)));
-    HolesTable.First();
-    const std::string holeFilter = "HoleId = " + std::to_string(n);
-    RoundShotsTable.SetFilter(AndFilter(roundFilter, holeFilter));
-    RoundHoleTable.SetFilter(AndFilter(roundFilter, holeFilter));
-    RoundHoleTable.First();
-    const std::optional<int> par = OptInt(HolesTable, "HolePar");
-    HolePar->setText(par ? QString::number(*par) : QString());
-    std::optional<int> index = OptInt(HolesTable, "HoleHCP1");
+    HolePageInput in;
+    const THoleData hole = ReadHole({RoundTable, CourseGeneralTable, ScoreCardTable, HolesTable, RoundHoleTable,
+                                     RoundShotsTable, WaypointTable, ClubDetailTable},
+                                    n, h, in);
+    HolePar->setText(hole.par ? QString::number(*hole.par) : QString());
+    std::optional<int> index = hole.index;
     if (index && NineAsEighteen && n > 9) *index += 1;
     Hcpindex->setText(index ? QString::number(*index) : QString());
-    RoundShotsTable.ClearSort();
-    RoundShotsTable.AddSort("[ShotNumber] ASC");
-    RoundShotsTable.ApplySort();
     HoleNro->setText(QString::number(n));
-
-    // Course points of the hole.
-    RoundTable.First();
-    CourseGeneralTable.First();
-    ScoreCardTable.First();
-    const int courseId = OptInt(RoundTable, "CourseId").value_or(0);
-    const int m = Flag(CourseGeneralTable, "18Holes") ? n : n > 9 ? n - 9 : n;
-    HolesTable.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(m));
-    HolesTable.First();
-    const std::vector<CoursePoint> points = ReadHolePoints(WaypointTable, OptInt(HolesTable, "HoleId"));
-    std::array<std::optional<int>, 6> teeColors;
-    for (int i = 1; i <= 6; ++i) teeColors[i - 1] = OptInt(ScoreCardTable, "Tee" + std::to_string(i) + "Col");
-    const std::optional<int> roundTee = OptInt(RoundTable, "TeeNumber");
-    std::vector<MarkPointType> marks = CoursePointMarks(points, teeColors, roundTee.value_or(-1));
+    std::vector<MarkPointType> marks = CoursePointMarks(hole.points, hole.teeColors, hole.roundTee.value_or(-1));
 
     // The hole's shots.
-    HolePageInput in;
     in.IsMeter = unit;
-    in.Par = par;
-    ReadHoleShots(RoundHoleTable, RoundShotsTable, ClubDetailTable, in);
+    in.Par = hole.par;
     const HolePage page = BuildHolePage(in);
 
     // Scene points: course points, then shots.
@@ -792,9 +741,7 @@ void TRoundFrm::ScrollVerticalMouseUp() {
 
 bool TRoundFrm::WriteScorecardFile(const std::string& path) {
     CardPrintInput in;
-    CourseGeneralTable.Open();
-    CourseGeneralTable.First();
-    in.Name = CourseGeneralTable.IsEmpty() ? "Unknown course" : Text(CourseGeneralTable, "Course_Name");
+    in.Name = ReadCourseName(CourseGeneralTable);
     const auto label = [](QLabel* l) { return l->text().toStdString(); };
     in.Title = label(TitleLabel);
     in.Datum = label(DateLabel);
@@ -846,9 +793,7 @@ void TRoundFrm::PrintButtonClick() {
     PrintingForm->TeeCount = cardTees_;
     PrintingForm->RoundHcp = roundHcp_;
     PrintingForm->PlayingHcp = playingHcp_;
-    CourseGeneralTable.First();
-    PrintingForm->CardTitle =
-        CourseGeneralTable.IsEmpty() ? "Unknown course" : Text(CourseGeneralTable, "Course_Name");
+    PrintingForm->CardTitle = ReadCourseName(CourseGeneralTable);
     PrintingForm->PrintMode = 1;
     PrintingForm->exec();
 }

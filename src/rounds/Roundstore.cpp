@@ -4,6 +4,33 @@
 
 #include "rounds/Fieldvalues.h"
 
+namespace {
+
+std::string AndFilter(const std::string& base, const std::string& extra) {
+    return base.empty() ? extra : base + " and " + extra;
+}
+
+// Filters of a table, put back when the scope ends.
+class FilterRestore {
+public:
+    explicit FilterRestore(std::initializer_list<TTable*> tables) {
+        for (TTable* t : tables) saved_.emplace_back(t, t->Filter());
+    }
+    ~FilterRestore() {
+        for (auto& [t, f] : saved_) {
+            try {
+                t->SetFilter(f);
+            } catch (...) {
+            }
+        }
+    }
+
+private:
+    std::vector<std::pair<TTable*, std::string>> saved_;
+};
+
+} // namespace
+
 void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers) {
     for (size_t i = 0; i < rows.size(); ++i) {
         if (numbers[i] == rows[i].ShotNumber) continue;
@@ -208,4 +235,52 @@ void DeleteShot(TTable& shots, long long shotId, const std::function<void(int ro
         shots.SetFilter(roundFilter);
     }
     shots.Close();
+}
+
+THoleData ReadHole(const TRoundTables& t, int n, int h, HolePageInput& in) {
+    for (TTable* table : {&t.roundShots, &t.holes, &t.roundHoles, &t.round, &t.courseGeneral, &t.scoreCard})
+        table->Open();
+    FilterRestore restore{&t.holes, &t.roundShots, &t.roundHoles};
+    const std::string holesFilter = t.holes.Filter();
+    const std::string roundFilter = t.roundShots.Filter();
+
+    THoleData d;
+    t.holes.SetFilter(AndFilter(holesFilter, "HoleNumber = " + std::to_string(h)));
+    t.holes.First();
+    const std::string holeFilter = "HoleId = " + std::to_string(n);
+    t.roundShots.SetFilter(AndFilter(roundFilter, holeFilter));
+    t.roundHoles.SetFilter(AndFilter(roundFilter, holeFilter));
+    t.roundHoles.First();
+    d.par = OptInt(t.holes, "HolePar");
+    d.index = OptInt(t.holes, "HoleHCP1");
+    t.roundShots.ClearSort();
+    t.roundShots.AddSort("[ShotNumber] ASC");
+    t.roundShots.ApplySort();
+
+    // Course points of the hole.
+    t.round.First();
+    t.courseGeneral.First();
+    t.scoreCard.First();
+    const int courseId = OptInt(t.round, "CourseId").value_or(0);
+    const int m = Flag(t.courseGeneral, "18Holes") ? n : n > 9 ? n - 9 : n;
+    t.holes.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(m));
+    t.holes.First();
+    d.points = ReadHolePoints(t.waypoints, OptInt(t.holes, "HoleId"));
+    for (int i = 1; i <= 6; ++i) d.teeColors[i - 1] = OptInt(t.scoreCard, "Tee" + std::to_string(i) + "Col");
+    d.roundTee = OptInt(t.round, "TeeNumber");
+
+    ReadHoleShots(t.roundHoles, t.roundShots, t.clubs, in);
+    return d;
+}
+
+std::string ReadCourseName(TTable& courseGeneral) {
+    courseGeneral.Open();
+    courseGeneral.First();
+    return courseGeneral.IsEmpty() ? "Unknown course" : Text(courseGeneral, "Course_Name");
+}
+
+std::optional<int> CourseToComplete(TTable& round, TTable& courseGeneral) {
+    const int courseId = OptInt(round, "CourseId").value_or(0);
+    if (!courseGeneral.Active() || courseGeneral.IsEmpty()) return std::nullopt;
+    return courseId;
 }

@@ -44,6 +44,36 @@ std::vector<CoursePoint> ReadHolePoints(TTable& waypoints, std::optional<int> ho
 // it), its shots in the table's order and the clubs they name.
 void ReadHoleShots(TTable& roundHole, TTable& shots, TTable& clubs, HolePageInput& in);
 
+// The round window's tables, filtered by its opener to one round, its
+// player and its course.
+struct TRoundTables {
+    TTable& round;
+    TTable& courseGeneral;
+    TTable& scoreCard;
+    TTable& holes;
+    TTable& roundHoles;
+    TTable& roundShots;
+    TTable& waypoints;
+    TTable& clubs;
+};
+// The hole page of hole n: the par and index of the course's hole h (n, or
+// n - 9 for a nine shown as eighteen), the course points of the hole the
+// course's layout gives, the tee colours, the round's tee, and the hole's
+// shots into in. Opens the tables and puts their filters back.
+struct THoleData {
+    std::optional<int> par, index;
+    std::vector<CoursePoint> points;
+    std::array<std::optional<int>, 6> teeColors;
+    std::optional<int> roundTee;
+};
+THoleData ReadHole(const TRoundTables& t, int n, int h, HolePageInput& in);
+// The course's name for the card, "Unknown course" without a course row;
+// opens the table.
+std::string ReadCourseName(TTable& courseGeneral);
+// The course whose data the round lacks, to be opened for completing: the
+// round's course when the course table stands open on a row, else none.
+std::optional<int> CourseToComplete(TTable& round, TTable& courseGeneral);
+
 // Writes the new shot numbers (parallel to rows, the open table's records in
 // order) into the records whose number changed.
 void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers);
