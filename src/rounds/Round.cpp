@@ -406,29 +406,25 @@ void TRoundFrm::MissingCourseData() {
     if (course && Frame()) OpenCourseWindow(FrameWindow(), *course, 1);
 }
 
+TRoundTables TRoundFrm::Tables() {
+    return {RoundTable,     CourseGeneralTable, ScoreCardTable, HolesTable,
+            RoundHoleTable, RoundShotsTable,    WaypointTable,  ClubDetailTable};
+}
+
 bool TRoundFrm::FillScorecard() {
     const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
-    for (TTable* t : {&ScoreCardTable, &RoundTable, &PlayerDetailTable, &HolesTable,
-                      &CourseGeneralTable, &RoundHoleTable, &RoundShotsTable})
-        t->Open();
-
-    CourseGeneralTable.First();
-    ScoreCardTable.First();
-    RoundTable.First();
-    PlayerDetailTable.First();
-    const int tees = OptInt(CourseGeneralTable, "Tees").value_or(0);
-    const bool eighteen = Flag(CourseGeneralTable, "18Holes");
-
     CardInput in;
     in.IsMeter = unit;
-    const TCourseCard course = ReadCourseCard(ScoreCardTable, HolesTable, in);
-    const auto& [menRating, womenRating, menSlope, womenSlope, coursePar] = course;
+    const TCardRound round = ReadCardRound(Tables(), PlayerDetailTable, in);
+    const int tees = round.tees;
+    const bool eighteen = round.eighteen;
+    const auto& [menRating, womenRating, menSlope, womenSlope, coursePar] = round.course;
     UnitLabel->setText(unit != "false" ? "(m)" : "(y)");
     UnitLabel2->setText(UnitLabel->text());
 
-    const bool male = Flag(PlayerDetailTable, "Sex");
+    const bool male = round.male;
     NineAsEighteen = 0;
-    const std::optional<int> storedTee = OptInt(RoundTable, "TeeNumber");
+    const std::optional<int> storedTee = round.tee;
     const int tee = ListTeeNumber(storedTee.value_or(0), !storedTee);
     const std::optional<double> rating = TeeRating(male, tee, menRating, womenRating);
     const std::optional<int> slope = TeeSlope(male, tee, menSlope, womenSlope);
@@ -438,15 +434,13 @@ bool TRoundFrm::FillScorecard() {
     }
     const int T = std::min(tees, 6);
 
-    RoundHoleTable.Last();
     bool nineAsEighteen = false;
-    const int rows = CardRowCount(eighteen, OptInt(RoundHoleTable, "HoleId").value_or(0), &nineAsEighteen);
+    const int rows = CardRowCount(eighteen, LastRoundHole(RoundHoleTable), &nineAsEighteen);
     NineAsEighteen = nineAsEighteen ? 1 : 0;
     in.NineAsEighteen = nineAsEighteen;
     for (QLabel* l : {Label15, Label16, Label17, UnitLabel2}) l->setVisible(rows == 22);
-    RoundHoleTable.First();
 
-    const double roundHcp = OptFloat(RoundTable, "RoundHCP").value_or(0);
+    const double roundHcp = ReadRoundHcp(RoundTable).value_or(0);
     const double h = PlayingHandicap(roundHcp, *slope, *rating, coursePar, !eighteen);
     cardRows_ = rows;
     cardTees_ = T;
@@ -597,9 +591,7 @@ void TRoundFrm::ShowHole(int n) {
 
     const int h = NineAsEighteen && n > 9 ? n - 9 : n;
     HolePageInput in;
-    const THoleData hole = ReadHole({RoundTable, CourseGeneralTable, ScoreCardTable, HolesTable, RoundHoleTable,
-                                     RoundShotsTable, WaypointTable, ClubDetailTable},
-                                    n, h, in);
+    const THoleData hole = ReadHole(Tables(), n, h, in);
     HolePar->setText(hole.par ? QString::number(*hole.par) : QString());
     std::optional<int> index = hole.index;
     if (index && NineAsEighteen && n > 9) *index += 1;

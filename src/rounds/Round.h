@@ -19,6 +19,7 @@ class QToolBar;
 class QToolButton;
 class THoleScene;
 class TOpenGLAPPanel;
+struct TRoundTables;
 
 // The round window: one played round as a scorecard with statistics and a
 // page per hole. The rounds list opens it (Tag = RoundId), sets the table
@@ -157,6 +158,7 @@ private:
     QLabel* MakeShotLabel(int row, int column, int left, const QString& text, bool bold, QWidget* parent, int top);
     int HolesPageHeight() const;
     void MissingCourseData();
+    TRoundTables Tables();
     int cardRows_ = 0;
     int cardTees_ = 0;
     int playingHcp_ = 0;

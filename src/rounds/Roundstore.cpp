@@ -237,6 +237,31 @@ void DeleteShot(TTable& shots, long long shotId, const std::function<void(int ro
     shots.Close();
 }
 
+TCardRound ReadCardRound(const TRoundTables& t, TTable& player, CardInput& in) {
+    for (TTable* table : {&t.scoreCard, &t.round, &player, &t.holes, &t.courseGeneral, &t.roundHoles, &t.roundShots})
+        table->Open();
+    t.courseGeneral.First();
+    t.scoreCard.First();
+    t.round.First();
+    player.First();
+    TCardRound c;
+    c.tees = OptInt(t.courseGeneral, "Tees").value_or(0);
+    c.eighteen = Flag(t.courseGeneral, "18Holes");
+    c.course = ReadCourseCard(t.scoreCard, t.holes, in);
+    c.male = Flag(player, "Sex");
+    c.tee = OptInt(t.round, "TeeNumber");
+    return c;
+}
+
+int LastRoundHole(TTable& roundHoles) {
+    roundHoles.Last();
+    const int last = OptInt(roundHoles, "HoleId").value_or(0);
+    roundHoles.First();
+    return last;
+}
+
+std::optional<double> ReadRoundHcp(TTable& round) { return OptFloat(round, "RoundHCP"); }
+
 THoleData ReadHole(const TRoundTables& t, int n, int h, HolePageInput& in) {
     for (TTable* table : {&t.roundShots, &t.holes, &t.roundHoles, &t.round, &t.courseGeneral, &t.scoreCard})
         table->Open();

@@ -56,6 +56,23 @@ struct TRoundTables {
     TTable& waypoints;
     TTable& clubs;
 };
+// The card's values besides the holes: the course's tee count and layout,
+// the player's sex, the round's tee, and the course half of the card (tee
+// names and colours and the holes into in). Opens the tables and stands them
+// on their first rows.
+struct TCardRound {
+    int tees = 0;
+    bool eighteen = false;
+    bool male = false;
+    std::optional<int> tee;
+    TCourseCard course;
+};
+TCardRound ReadCardRound(const TRoundTables& t, TTable& player, CardInput& in);
+// The highest hole the round has a row for (the table is sorted by hole),
+// 0 when none; the table is left on its first row.
+int LastRoundHole(TTable& roundHoles);
+// The round's stored handicap; the table stands on the round.
+std::optional<double> ReadRoundHcp(TTable& round);
 // The hole page of hole n: the par and index of the course's hole h (n, or
 // n - 9 for a nine shown as eighteen), the course points of the hole the
 // course's layout gives, the tee colours, the round's tee, and the hole's
