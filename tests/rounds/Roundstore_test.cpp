@@ -81,3 +81,49 @@ TEST_F(RoundStoreTest, RoundHeaderOfADeletedRoundWritesNothing) {
     EXPECT_FALSE(StoreRoundHeader(t, in));
     EXPECT_FALSE(t.Active());
 }
+
+TEST_F(RoundStoreTest, HoleOfANineShownAsEighteenReadsTheCourseHoleAndPutsTheFiltersBack) {
+    const int course = static_cast<int>(AppendRow("Course_General", {{"Course_Name", "Nine"}, {"U8_Name", "Nine"}, {"18Holes", false}, {"Tees", 2}}));
+    AppendRow("ScoreCard", {{"CourseId", course}, {"Tee2Col", 255}});
+    long long third = 0;
+    for (int h = 1; h <= 9; ++h) {
+        const long long id = AppendRow("Holes", {{"CourseId", course}, {"HoleNumber", h}, {"HolePar", 3 + h % 3}, {"HoleHCP1", h}});
+        if (h == 3) third = id;
+    }
+    AppendRow("Waypoints", {{"CourseId", course}, {"HoleId", static_cast<int>(third)}, {"Name", "Pin"}, {"Type", 2}});
+    const long long round = AppendRow("Round", {{"UserId", 1}, {"CourseId", course}, {"TeeNumber", 2}});
+    const int r = static_cast<int>(round);
+    AppendRow("RoundHoles", {{"RoundId", r}, {"HoleId", 12}, {"HoleShotsTotal", 2}, {"GIR", true}});
+    AppendRow("RoundHoles", {{"RoundId", r}, {"HoleId", 3}, {"HoleShotsTotal", 5}});
+    AddShot(r, 12, 2);
+    AddShot(r, 12, 1);
+    AddShot(r, 3, 1);
+
+    TTable roundT(&db, "Round"), general(&db, "Course_General"), card(&db, "ScoreCard"), holes(&db, "Holes"),
+        roundHoles(&db, "RoundHoles"), shots(&db, "RoundShots"), waypoints(&db, "Waypoints"), clubs(&db, "ClubDetail");
+    const std::string ofRound = "RoundId = " + std::to_string(r), ofCourse = "CourseId = " + std::to_string(course);
+    roundT.SetFilter(ofRound);
+    roundHoles.SetFilter(ofRound);
+    shots.SetFilter(ofRound);
+    general.SetFilter(ofCourse);
+    card.SetFilter(ofCourse);
+    holes.SetFilter(ofCourse);
+    HolePageInput in;
+    const THoleData d = ReadHole({roundT, general, card, holes, roundHoles, shots, waypoints, clubs}, 12, 3, in);
+    EXPECT_EQ(d.par, 3);
+    EXPECT_EQ(d.index, 3);
+    ASSERT_EQ(d.points.size(), 1u);
+    EXPECT_EQ(d.points[0].Name, "Pin");
+    EXPECT_EQ(d.teeColors[1], 255);
+    EXPECT_EQ(d.roundTee, 2);
+    EXPECT_TRUE(in.HaveRoundHole);
+    EXPECT_TRUE(in.Gir);
+    EXPECT_EQ(in.ShotsTotal, 2);
+    ASSERT_EQ(in.Shots.size(), 2u);
+    EXPECT_EQ(in.Shots[0].ShotNumber, 1);
+    EXPECT_EQ(in.Shots[1].ShotNumber, 2);
+    EXPECT_EQ(holes.Filter(), ofCourse);
+    EXPECT_EQ(roundHoles.Filter(), ofRound);
+    EXPECT_EQ(shots.Filter(), ofRound);
+    EXPECT_EQ(holes.RecordCount(), 9);
+}
