@@ -61,6 +61,25 @@ int InChildWithoutRoot(const std::function<int()>& f) {
     return WEXITSTATUS(status);
 }
 
+// Opens the database at path without root's rights. 0: opened, seen as
+// read-only and its data readable; 1: opened writable; 2: not opened.
+int OpenReadOnlyWithoutRoot(const std::string& path) {
+    return InChildWithoutRoot([&] {
+        TDatabase db;
+        db.SetDatabaseName(path);
+        try {
+            db.Open();
+        } catch (const EDatabaseError& e) {
+            fprintf(stderr, "%s\n", e.what());
+            return 2;
+        }
+        if (!db.ReadOnly()) return 1;
+        TTable clubs(&db, "ClubDetail");
+        clubs.Open();
+        return clubs.RecordCount() == 13 ? 0 : 3;
+    });
+}
+
 }  // namespace
 
 // Two programs start on an empty data folder at the same moment: whichever
@@ -253,41 +272,14 @@ TEST(ReadOnlyDatabase, IsReportedAsReadOnly) {
     // Only the file is protected; its folder stays open to its user.
     chmod(home.Path().c_str(), 0777);
     chmod(path.c_str(), 0444);
-    // 0: opened and seen as read-only; 1: opened writable; 2: not opened.
-    const int r = InChildWithoutRoot([&] {
-        TDatabase db;
-        db.SetDatabaseName(path);
-        try {
-            db.Open();
-        } catch (const EDatabaseError& e) {
-            fprintf(stderr, "%s\n", e.what());
-            return 2;
-        }
-        if (!db.ReadOnly()) return 1;
-        TTable clubs(&db, "ClubDetail");
-        clubs.Open();
-        return clubs.RecordCount() == 13 ? 0 : 3;
-    });
+    const int r = OpenReadOnlyWithoutRoot(path);
     EXPECT_EQ(r, 0);
     // A read-only folder: no side file can be made beside the database, and
     // the data is still shown, read-only, whether the file is writable or not.
     for (mode_t fileMode : {0666, 0444}) {
         chmod(path.c_str(), fileMode);
         chmod(home.Path().c_str(), 0555);
-        const int inFolder = InChildWithoutRoot([&] {
-            TDatabase db;
-            db.SetDatabaseName(path);
-            try {
-                db.Open();
-            } catch (const EDatabaseError& e) {
-                fprintf(stderr, "%s\n", e.what());
-                return 2;
-            }
-            if (!db.ReadOnly()) return 1;
-            TTable clubs(&db, "ClubDetail");
-            clubs.Open();
-            return clubs.RecordCount() == 13 ? 0 : 3;
-        });
+        const int inFolder = OpenReadOnlyWithoutRoot(path);
         chmod(home.Path().c_str(), 0777);
         EXPECT_EQ(inFolder, 0) << std::oct << fileMode;
     }
