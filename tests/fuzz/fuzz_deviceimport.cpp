@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Fuzzline.h"
+#include "Fuzzdb.h"
 #include "db/Database.h"
 #include "db/Table.h"
 #include "device/Italkframe.h"
@@ -37,19 +38,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TDatabase& Db() {
-    static TDatabase* db = [] {
-        char tmpl[] = "/tmp/caddora-fuzz-import-XXXXXX";
-        const std::string dir = mkdtemp(tmpl);
-        setenv("CADDORA_HOME", dir.c_str(), 1);
-        setenv("CADDORA_RESOURCES", CADDORA_SOURCE_RESOURCES, 0);
-        auto* d = new TDatabase;
-        d->SetDatabaseName(dir + "/kx.mdb");
-        d->Open();
-        return d;
-    }();
-    return *db;
-}
+TDatabase& Db() { return fuzzdb::Db("import"); }
 
 // A reply frame: the pass-through command with id 0 answers any request.
 Bytes Frame(const Bytes& data) {

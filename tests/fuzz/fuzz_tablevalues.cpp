@@ -10,23 +10,12 @@
 #include <cstring>
 #include <string>
 
+#include "Fuzzdb.h"
 #include "db/Database.h"
 #include "db/Table.h"
 
 namespace {
-TDatabase& Db() {
-    static TDatabase* db = [] {
-        char tmpl[] = "/tmp/caddora-fuzz-values-XXXXXX";
-        const std::string dir = mkdtemp(tmpl);
-        setenv("CADDORA_HOME", dir.c_str(), 1);
-        setenv("CADDORA_RESOURCES", CADDORA_SOURCE_RESOURCES, 0);
-        auto* d = new TDatabase;
-        d->SetDatabaseName(dir + "/kx.mdb");
-        d->Open();
-        return d;
-    }();
-    return *db;
-}
+TDatabase& Db() { return fuzzdb::Db("values"); }
 
 // Columns of every kind of the Round table: key, INTEGER, SMALLINT, DOUBLE,
 // BOOLEAN, DATETIME, VARCHAR and memo.

@@ -7,25 +7,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "Fuzzdb.h"
 #include "db/Database.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webquery.h"
 #include "transfer/Webreply.h"
 
 namespace {
-TDatabase& Db() {
-    static TDatabase* db = [] {
-        char tmpl[] = "/tmp/caddora-fuzz-web-XXXXXX";
-        const std::string dir = mkdtemp(tmpl);
-        setenv("CADDORA_HOME", dir.c_str(), 1);
-        setenv("CADDORA_RESOURCES", CADDORA_SOURCE_RESOURCES, 0);
-        auto* d = new TDatabase;
-        d->SetDatabaseName(dir + "/kx.mdb");
-        d->Open();
-        return d;
-    }();
-    return *db;
-}
+TDatabase& Db() { return fuzzdb::Db("web"); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
