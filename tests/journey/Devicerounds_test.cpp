@@ -538,18 +538,9 @@ TEST_F(DeviceJourneyTest, CourseBackToTheDeviceAndHousekeeping) {
         TransWiz1->KXButton->click();
         TransWiz1->NextButton->click();
     });
-    send.Then([] { return Up(TransWiz2); }, [] {
-        TransWiz2->U8Button->click();
-        TransWiz2->NextButton->click();
-    });
-    send.Then([] { return Up(TransWiz36); }, [] {
-        TransWiz36->CoursesButton->click();
-        TransWiz36->NextButton->click();
-    });
+    ToU8(send, &TTransWiz36::CoursesButton);
     send.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() > 0; }, [] {
-        for (int i = 0; i < TransWiz31->CourseListBox->topLevelItemCount(); ++i)
-            if (TransWiz31->CourseListBox->topLevelItem(i)->text(0) == "Sea Links")
-                TransWiz31->CourseListBox->topLevelItem(i)->setSelected(true);
+        SelectCourse("Sea Links");
         Shot(TransWiz31, "50-course-to-device");
         TransWiz31->NextButton->click();
     });

@@ -19,6 +19,7 @@
 #include "courses/Mcourse.h"
 #include "courses/Newpoint.h"
 #include "journey/Journeyfixture.h"
+#include "support/Editorsteps.h"
 #include "players/Childwin.h"
 #include "players/Newbag.h"
 #include "players/Newclub.h"
@@ -33,15 +34,6 @@
 #include "transfer/Transw3.h"
 #include "transfer/Transw31.h"
 #include "transfer/Transw4.h"
-
-namespace {
-void Choose(QComboBox* box, const QString& text) {
-    const int i = box->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    box->setCurrentIndex(i);
-    emit box->activated(i);
-}
-}  // namespace
 
 TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
     Start();
@@ -222,18 +214,9 @@ TEST_F(JourneyTest, NamesWithAccentsAndMarksSurviveEveryRoad) {
     ASSERT_TRUE(log.Empty()) << log.Texts().front();
 
     const QString name = QString::fromUtf8("Åre \"Smith\" & Sons' Links");
-    MainForm->Course1->trigger();
-    Flush();
-    auto* list = Child<TCourseForm>();
-    ASSERT_NE(list, nullptr);
-    list->Newcourse1Click();
-    Flush();
-    auto* create = Child<TCreateCourseForm>();
-    ASSERT_NE(create, nullptr);
-    create->HolesButton1->click();
-    create->Button8->click();
-    Flush();
-    auto* course = Child<TCourseFrm>();
+    TCourseForm* list = nullptr;
+    TCourseFrm* course = nullptr;
+    NewNineHoleCourse(list, course);
     ASSERT_NE(course, nullptr);
     course->NameEdit->setText(name);
     course->U8NameEdit->setText("ARE");

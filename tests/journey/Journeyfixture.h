@@ -13,7 +13,10 @@
 #include <QMouseEvent>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -29,9 +32,15 @@
 #include "db/Table.h"
 #include "platform/Datafolder.h"
 #include "common/Helpwindow.h"
+#include "courses/Coursechild.h"
+#include "courses/Createcourse.h"
+#include "courses/Mcourse.h"
 #include "shell/Mainform.h"
 #include "shell/Splashform.h"
 #include "support/Testsupport.h"
+#include "transfer/Transw2.h"
+#include "transfer/Transw31.h"
+#include "transfer/Transw36.h"
 
 // Steps of a user; each waits until ready() holds, then act() runs from the
 // event loop (it may open a modal window; the next step runs inside it).
@@ -75,6 +84,26 @@ private:
 };
 
 inline bool Up(const QWidget* w) { return w && w->isVisible(); }
+
+// Wizard steps from Caddora to the U8: the direction page, then the page of
+// what is sent, with the given choice.
+inline void ToU8(Steps& s, QRadioButton* TTransWiz36::*kind) {
+    s.Then([] { return Up(TransWiz2); }, [] {
+        TransWiz2->U8Button->click();
+        TransWiz2->NextButton->click();
+    });
+    s.Then([] { return Up(TransWiz36); }, [kind] {
+        (TransWiz36->*kind)->click();
+        TransWiz36->NextButton->click();
+    });
+}
+
+// Selects the courses of the name on the course page of the wizard.
+inline void SelectCourse(const QString& name) {
+    for (int i = 0; i < TransWiz31->CourseListBox->topLevelItemCount(); ++i)
+        if (TransWiz31->CourseListBox->topLevelItem(i)->text(0) == name)
+            TransWiz31->CourseListBox->topLevelItem(i)->setSelected(true);
+}
 
 // The first MDI child of the given class.
 template <class T> T* Child() {
@@ -146,6 +175,24 @@ inline void ClickAt(QWidget* w, QPoint at) {
 inline void Flush() {
     ProcessEventsFor(30);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A new nine-hole course from the course list: list is the list, course the
+// new course's window (null where a window did not come up).
+inline void NewNineHoleCourse(TCourseForm*& list, TCourseFrm*& course) {
+    course = nullptr;
+    MainForm->Course1->trigger();
+    Flush();
+    list = Child<TCourseForm>();
+    ASSERT_NE(list, nullptr);
+    list->Newcourse1Click();
+    Flush();
+    auto* create = Child<TCreateCourseForm>();
+    ASSERT_NE(create, nullptr);
+    create->HolesButton1->click();
+    create->Button8->click();
+    Flush();
+    course = Child<TCourseFrm>();
 }
 
 // Mesa's driver is unloaded when the display closes, before the leak check

@@ -218,18 +218,9 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     log.Clear();
     Steps course;
     Welcome(course, [] { return TransWiz1->KXButton; });
-    course.Then([] { return Up(TransWiz2); }, [] {
-        TransWiz2->U8Button->click();
-        TransWiz2->NextButton->click();
-    });
-    course.Then([] { return Up(TransWiz36); }, [] {
-        TransWiz36->CoursesButton->click();
-        TransWiz36->NextButton->click();
-    });
+    ToU8(course, &TTransWiz36::CoursesButton);
     course.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 3; }, [removed] {
-        for (int i = 0; i < TransWiz31->CourseListBox->topLevelItemCount(); ++i)
-            if (TransWiz31->CourseListBox->topLevelItem(i)->text(0) == removed)
-                TransWiz31->CourseListBox->topLevelItem(i)->setSelected(true);
+        SelectCourse(removed);
         TransWiz31->NextButton->click();
     });
     course.Then([] { return Up(TransWiz4) && TransWiz4->InLoop() && TransWiz4->FinishButton->isEnabled(); }, [] { TransWiz4->FinishButton->click(); });
@@ -256,14 +247,7 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     log.Clear();
     Steps bag;
     Welcome(bag, [] { return TransWiz1->KXButton; });
-    bag.Then([] { return Up(TransWiz2); }, [] {
-        TransWiz2->U8Button->click();
-        TransWiz2->NextButton->click();
-    });
-    bag.Then([] { return Up(TransWiz36); }, [] {
-        TransWiz36->BagsButton->click();
-        TransWiz36->NextButton->click();
-    });
+    ToU8(bag, &TTransWiz36::BagsButton);
     bag.Then([] { return Up(TransWiz32) && TransWiz32->BagsListBox->count() > 0; }, [] {
         const auto sunday = TransWiz32->BagsListBox->findItems("Sunday", Qt::MatchExactly);
         EXPECT_EQ(sunday.size(), 1);

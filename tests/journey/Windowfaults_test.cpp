@@ -32,21 +32,9 @@
 #include "players/Newclub.h"
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
+#include "support/Editorsteps.h"
 
 namespace {
-void Choose(QComboBox* box, const QString& text) {
-    const int i = box->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    box->setCurrentIndex(i);
-    emit box->activated(i);
-}
-
-QListWidgetItem* ListItem(TPlayerEditor* ed, const QString& name) {
-    for (int i = 0; i < ed->ListView1->count(); ++i)
-        if (ed->ListView1->item(i)->text() == name) return ed->ListView1->item(i);
-    return nullptr;
-}
-
 // A club of the list dropped on a tree item, where the mouse lets it go.
 void DropOn(TPlayerEditor* ed, const QString& club, QTreeWidgetItem* target) {
     ed->ListView1->setCurrentItem(ListItem(ed, club));
@@ -344,18 +332,9 @@ TEST_F(WindowFaultsTest, AMegabyteMemoOpensAndShows) {
     Flush();
 
     // The course window's description likewise.
-    MainForm->Course1->trigger();
-    Flush();
-    auto* list = Child<TCourseForm>();
-    ASSERT_NE(list, nullptr);
-    list->Newcourse1Click();
-    Flush();
-    auto* create = Child<TCreateCourseForm>();
-    ASSERT_NE(create, nullptr);
-    create->HolesButton1->click();
-    create->Button8->click();
-    Flush();
-    auto* course = Child<TCourseFrm>();
+    TCourseForm* list = nullptr;
+    TCourseFrm* course = nullptr;
+    NewNineHoleCourse(list, course);
     ASSERT_NE(course, nullptr);
     course->NameEdit->setText("Longmemo");
     course->U8NameEdit->setText("LONG");

@@ -28,6 +28,7 @@
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
 #include "shell/Shellfixture.h"
+#include "support/Editorsteps.h"
 
 namespace {
 // Keys as a user types them.
@@ -41,23 +42,10 @@ void Type(QWidget* w, const QString& text) {
     }
 }
 
-void Choose(QComboBox* box, const QString& text) {
-    const int i = box->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    box->setCurrentIndex(i);
-    emit box->activated(i);
-}
-
 std::vector<std::string> Children(QTreeWidgetItem* bag) {
     std::vector<std::string> out;
     for (int i = 0; i < bag->childCount(); ++i) out.push_back(bag->child(i)->text(0).toStdString());
     return out;
-}
-
-QListWidgetItem* ListItem(TPlayerEditor* ed, const QString& name) {
-    for (int i = 0; i < ed->ListView1->count(); ++i)
-        if (ed->ListView1->item(i)->text() == name) return ed->ListView1->item(i);
-    return nullptr;
 }
 
 // Drops the named list club on a tree item at the item's place.
