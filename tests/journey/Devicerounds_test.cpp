@@ -276,12 +276,8 @@ TEST_F(DeviceJourneyTest, DeviceSettingsAndMemoryManager) {
     const std::vector<uint8_t> settingsBefore = sim.Device().Read(0, 103);
 
     // Settings: read from the device, one value changed, the web account typed.
-    MainForm->Settigs1->trigger();
-    Flush();
-    auto* settings = Child<TSettingsForm>();
+    auto* settings = OpenSettings(true);
     ASSERT_NE(settings, nullptr);
-    settings->Connect->click();
-    Flush();
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
     ASSERT_TRUE(settings->Connected());
     EXPECT_TRUE(settings->Version->text().startsWith("Version: ")) << settings->Version->text().toStdString();
@@ -300,9 +296,7 @@ TEST_F(DeviceJourneyTest, DeviceSettingsAndMemoryManager) {
     EXPECT_NE(sim.Device().Read(0, 103), settingsBefore);
 
     // Opened again: the device's new value and the account as typed.
-    MainForm->Settigs1->trigger();
-    Flush();
-    settings = Child<TSettingsForm>();
+    settings = OpenSettings(false);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->UserNameEdit->text(), "ann");
     settings->Connect->click();
@@ -364,9 +358,7 @@ TEST_F(DeviceJourneyTest, PeakrallyUploadsAndACourseDownloaded) {
     RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address", web.Address());
     Start();
     // The account as the golfer types it.
-    MainForm->Settigs1->trigger();
-    Flush();
-    auto* settings = Child<TSettingsForm>();
+    auto* settings = OpenSettings(false);
     ASSERT_NE(settings, nullptr);
     settings->UserNameEdit->setText("ann");
     settings->PassWordEdit->setText("pw");

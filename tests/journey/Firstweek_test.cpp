@@ -83,13 +83,7 @@ TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
         {"Rescue", &TClubTypeButtons::RBWood},
         {"Iron 4", &TClubTypeButtons::RBIron}};
     for (const auto& [name, type] : clubs) {
-        Steps club;
-        club.Then([] { return Up(NewClubFrm); }, [name, type] {
-            NewClubFrm->clubEdit->setText(name);
-            (NewClubFrm->Types.*type)->setChecked(true);
-            NewClubFrm->Button1->click();
-        });
-        EXPECT_EQ(club.Run([ed] { ed->NewClubButton->click(); }), 1u);
+        EXPECT_EQ(NewClub(ed, name, type), 1u);
     }
     ed->PageControl1->setCurrentIndex(1);
     Flush();

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
 #include <dlfcn.h>
@@ -30,7 +31,10 @@
 #include "db/Database.h"
 #include "db/Dbrows.h"
 #include "db/Table.h"
+#include "devicetools/Settings.h"
 #include "platform/Datafolder.h"
+#include "players/Newclub.h"
+#include "players/Playereditor.h"
 #include "common/Helpwindow.h"
 #include "courses/Coursechild.h"
 #include "courses/Createcourse.h"
@@ -39,6 +43,7 @@
 #include "shell/Splashform.h"
 #include "support/Testsupport.h"
 #include "transfer/Transw2.h"
+#include "transfer/Transw21.h"
 #include "transfer/Transw31.h"
 #include "transfer/Transw36.h"
 
@@ -84,6 +89,27 @@ private:
 };
 
 inline bool Up(const QWidget* w) { return w && w->isVisible(); }
+
+// A new club of the name and type made from the player editor's button;
+// returns the steps done (1 when the new-club window came up).
+inline size_t NewClub(TPlayerEditor* ed, const QString& name, QRadioButton* TClubTypeButtons::*type) {
+    Steps club;
+    club.Then([] { return Up(NewClubFrm); }, [name, type] {
+        NewClubFrm->clubEdit->setText(name);
+        (NewClubFrm->Types.*type)->setChecked(true);
+        NewClubFrm->Button1->click();
+    });
+    return club.Run([ed] { ed->NewClubButton->click(); });
+}
+
+// Wizard step from the U8 to Caddora: the page of what is fetched, with the
+// given choice.
+inline void FromU8(Steps& s, QRadioButton* TTransWiz21::*kind) {
+    s.Then([] { return Up(TransWiz21); }, [kind] {
+        (TransWiz21->*kind)->click();
+        TransWiz21->NextButton->click();
+    });
+}
 
 // Wizard steps from Caddora to the U8: the direction page, then the page of
 // what is sent, with the given choice.
@@ -193,6 +219,19 @@ inline void NewNineHoleCourse(TCourseForm*& list, TCourseFrm*& course) {
     create->Button8->click();
     Flush();
     course = Child<TCourseFrm>();
+}
+
+// The device settings window from the main menu (null where it did not
+// open), connected to the device when connect holds.
+inline TSettingsForm* OpenSettings(bool connect) {
+    MainForm->Settigs1->trigger();
+    Flush();
+    auto* settings = Child<TSettingsForm>();
+    if (settings && connect) {
+        settings->Connect->click();
+        Flush();
+    }
+    return settings;
 }
 
 // Mesa's driver is unloaded when the display closes, before the leak check

@@ -120,12 +120,8 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
                    {"OrderNumber", ++holder}});
 
     // Settings: read, one value changed and written, read back.
-    MainForm->Settigs1->trigger();
-    Flush();
-    auto* settings = Child<TSettingsForm>();
+    auto* settings = OpenSettings(true);
     ASSERT_NE(settings, nullptr);
-    settings->Connect->click();
-    Flush();
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
     ASSERT_TRUE(settings->Connected());
     const int contrast = settings->Contrast->value();
@@ -134,12 +130,8 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     settings->OKBtn->click();
     Flush();
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
-    MainForm->Settigs1->trigger();
-    Flush();
-    settings = Child<TSettingsForm>();
+    settings = OpenSettings(true);
     ASSERT_NE(settings, nullptr);
-    settings->Connect->click();
-    Flush();
     EXPECT_EQ(settings->Contrast->value(), newContrast);
     settings->CancelBtn->click();
     Flush();
@@ -157,10 +149,7 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     // U8 to Caddora, courses.
     Steps courses;
     Welcome(courses, [] { return TransWiz1->U8Button; });
-    courses.Then([] { return Up(TransWiz21); }, [] {
-        TransWiz21->CoursesButton->click();
-        TransWiz21->NextButton->click();
-    });
+    FromU8(courses, &TTransWiz21::CoursesButton);
     courses.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 3; }, [] {
         SelectAll(TransWiz31->CourseListBox);
         TransWiz31->NextButton->click();
@@ -174,10 +163,7 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     // U8 to Caddora, rounds: the device list of games.
     Steps rounds;
     Welcome(rounds, [] { return TransWiz1->U8Button; });
-    rounds.Then([] { return Up(TransWiz21); }, [] {
-        TransWiz21->RoundsButton->click();
-        TransWiz21->NextButton->click();
-    });
+    FromU8(rounds, &TTransWiz21::RoundsButton);
     rounds.Then([] { return Up(TransWiz35) && TransWiz35->RoundsListBox->topLevelItemCount() == 2; }, [] {
         // Every column in view, "Score" whole, no scroll bar.
         QTreeWidget* list = TransWiz35->RoundsListBox;
@@ -284,12 +270,8 @@ TEST_F(U8simProcessTest, AnEmptyU8ListsNothingAndFetchesNothing) {
     AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
     Start();
 
-    MainForm->Settigs1->trigger();
-    Flush();
-    auto* settings = Child<TSettingsForm>();
+    auto* settings = OpenSettings(true);
     ASSERT_NE(settings, nullptr);
-    settings->Connect->click();
-    Flush();
     EXPECT_TRUE(settings->Connected());
     settings->CancelBtn->click();
     Flush();
@@ -320,10 +302,7 @@ TEST_F(U8simProcessTest, AnEmptyU8ListsNothingAndFetchesNothing) {
 
     Steps rounds;
     Welcome(rounds, [] { return TransWiz1->U8Button; });
-    rounds.Then([] { return Up(TransWiz21); }, [] {
-        TransWiz21->RoundsButton->click();
-        TransWiz21->NextButton->click();
-    });
+    FromU8(rounds, &TTransWiz21::RoundsButton);
     rounds.Then([] { return Up(TransWiz35); }, [] {
         ProcessEventsFor(50);
         EXPECT_EQ(TransWiz35->RoundsListBox->topLevelItemCount(), 0);

@@ -200,13 +200,7 @@ TEST_F(WindowFaultsTest, ABagKeepsTheClubOrderItShows) {
         {"Putt", &TClubTypeButtons::RBPutter}, {"Drive", &TClubTypeButtons::RBWood},
         {"Iron3", &TClubTypeButtons::RBIron}};
     for (const auto& [name, type] : clubs) {
-        Steps club;
-        club.Then([] { return Up(NewClubFrm); }, [name, type] {
-            NewClubFrm->clubEdit->setText(name);
-            (NewClubFrm->Types.*type)->setChecked(true);
-            NewClubFrm->Button1->click();
-        });
-        EXPECT_EQ(club.Run([ed] { ed->NewClubButton->click(); }), 1u);
+        EXPECT_EQ(NewClub(ed, name, type), 1u);
         DropOn(ed, name, trip);
     }
     ed->OKBtn->click();
