@@ -27,14 +27,6 @@
 
 namespace {
 
-double Float(TTable& t, const std::string& field) {
-    try {
-        return t.FieldByName(field).AsFloat();
-    } catch (const EDatabaseError&) {
-        return 0;
-    }
-}
-
 // Selects the entry carrying the value as its data; none when no entry does.
 void SelectData(QComboBox* box, int value) {
     box->setCurrentIndex(box->findData(value));
@@ -213,101 +205,59 @@ int TEditRoundForm::courseIdOfFilter() const {
     return start == std::string::npos ? 0 : ParseWhole(f.substr(start)).value_or(0);
 }
 
-void TEditRoundForm::FillTeeList() {
+void TEditRoundForm::FillTeeList(const std::vector<std::string>& names) {
     TeeComboBox->clear();
-    CourseGeneralTable.First();
-    ScoreCardTable.First();
-    const int tees = std::min(OptInt(CourseGeneralTable, "Tees").value_or(0), 6);
-    for (int i = 1; i <= tees; ++i) {
-        std::string name;
-        if (!ScoreCardTable.IsEmpty())
-            name = ScoreCardTable.FieldByName("Tee" + std::to_string(i) + "Name").AsString();
-        TeeComboBox->addItem(QString::fromStdString(name.empty() ? "Tee number: " + std::to_string(i) : name));
-    }
+    for (size_t i = 0; i < names.size(); ++i)
+        TeeComboBox->addItem(
+            QString::fromStdString(names[i].empty() ? "Tee number: " + std::to_string(i + 1) : names[i]));
 }
 
 void TEditRoundForm::LoadRound() {
-    for (TTable* t : {&ScoreCardTable, &CourseGeneralTable, &RoundTable, &RoundShotsTable,
-                      &ClubDetailTable, &BagTable})
-        t->Open();
-    RoundTable.First();
+    const int courseId = courseIdOfFilter();
+    const TEditorRound r = ReadEditorRound(ScoreCardTable, CourseGeneralTable, RoundTable, RoundShotsTable,
+                                           ClubDetailTable, BagTable, courseId);
 
     // Bags.
     BagComboBox->clear();
     BagComboBox->addItem("Unknown", 0);
-    for (BagTable.First(); !BagTable.Eof(); BagTable.Next())
-        BagComboBox->addItem(QString::fromStdString(BagTable.FieldByName("BagName").AsString()),
-                             BagTable.FieldByName("BagId").AsInteger());
-    const std::optional<int> bagId = OptInt(RoundTable, "BagId");
-    const int bagIndex = bagId && *bagId != 0 ? BagComboBox->findData(*bagId) : -1;
+    for (const auto& [name, id] : r.bags) BagComboBox->addItem(QString::fromStdString(name), id);
+    const int bagIndex = r.bagId && *r.bagId != 0 ? BagComboBox->findData(*r.bagId) : -1;
     BagComboBox->setCurrentIndex(bagIndex < 0 ? 0 : bagIndex);
 
-    SetLimitedText(MarkerEdit, 24,
-                   QString::fromStdString(RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("MarkerName").AsString()));
-    TitleEdit->setText(QString::fromStdString(
-        RoundTable.IsEmpty() ? "" : RoundTable.FieldByName("RoundTitle").AsString()));
-    HCPEdit->setText(QString::fromStdString(DecimalText(Float(RoundTable, "RoundHCP"))));
+    SetLimitedText(MarkerEdit, 24, QString::fromStdString(r.marker));
+    TitleEdit->setText(QString::fromStdString(r.title));
+    HCPEdit->setText(QString::fromStdString(DecimalText(r.hcp)));
 
     // Courses (all), the one of the score-card filter selected.
     CourseComboBox->clear();
-    CourseGeneralTable.SetFilter("");
-    for (CourseGeneralTable.First(); !CourseGeneralTable.Eof(); CourseGeneralTable.Next())
-        CourseComboBox->addItem(
-            QString::fromStdString(CourseGeneralTable.FieldByName("Course_Name").AsString()),
-            CourseGeneralTable.FieldByName("CourseId").AsInteger());
-    const int courseId = courseIdOfFilter();
-    CourseGeneralTable.SetFilter("CourseId = " + std::to_string(courseId));
+    for (const auto& [name, id] : r.courses) CourseComboBox->addItem(QString::fromStdString(name), id);
     SelectData(CourseComboBox, courseId);
 
-    FillTeeList();
-    const int tee = OptInt(RoundTable, "TeeNumber").value_or(0);
-    TeeComboBox->setCurrentIndex(tee >= 1 && tee <= TeeComboBox->count() ? tee - 1 : -1);
+    FillTeeList(r.teeNames);
+    TeeComboBox->setCurrentIndex(r.tee >= 1 && r.tee <= TeeComboBox->count() ? r.tee - 1 : -1);
 
     // Shots, by hole and number.
     ShotsView->clear();
-    int hole = 1;
-    for (RoundShotsTable.First(); !RoundShotsTable.Eof(); RoundShotsTable.Next()) {
-        hole = std::max(hole, OptInt(RoundShotsTable, "HoleId").value_or(0));
-        const int clubId = OptInt(RoundShotsTable, "ClubId").value_or(0);
-        std::string club = "Penalty";
-        if (clubId != 15) {
-            const TVariant name = ClubDetailTable.Lookup("ClubId", {TVariant(clubId)}, "ClubName");
-            club = name.IsNull() ? "Unknown" : name.AsString();
-        }
-        const int length = OptInt(RoundShotsTable, "ShotLength").value_or(0);
-        const double lat = Float(RoundShotsTable, "Latitude");
-        const double lon = Float(RoundShotsTable, "Longitude");
+    for (const TEditorShot& shot : r.shots) {
         auto* item = new QTreeWidgetItem(QStringList{
-            QString::number(hole),
-            QString::number(OptInt(RoundShotsTable, "ShotNumber").value_or(0)),
-            QString::fromStdString(club),
-            length == 0 ? QString() : QString::number(MetresToDisplay(length)),
-            QString::fromStdString(ShotLatitudeText(lat, lon)),
-            QString::fromStdString(ShotLongitudeText(lat, lon)),
-            QString::fromStdString(ShotDescriptionText(
-                RoundShotsTable.FieldByName("Description").AsString(), OptInt(RoundShotsTable, "PenId")))});
-        item->setData(0, ShotIdRole, RoundShotsTable.FieldByName("ShotId").AsInteger());
-        item->setData(0, ClubIdRole, clubId);
+            QString::number(shot.hole),
+            QString::number(shot.number),
+            QString::fromStdString(shot.club),
+            shot.length == 0 ? QString() : QString::number(MetresToDisplay(shot.length)),
+            QString::fromStdString(ShotLatitudeText(shot.latitude, shot.longitude)),
+            QString::fromStdString(ShotLongitudeText(shot.latitude, shot.longitude)),
+            QString::fromStdString(ShotDescriptionText(shot.description, shot.penId))});
+        item->setData(0, ShotIdRole, shot.shotId);
+        item->setData(0, ClubIdRole, shot.clubId);
         ShotsView->addTopLevelItem(item);
     }
-
-    for (TTable* t : {&ScoreCardTable, &CourseGeneralTable, &RoundTable, &RoundShotsTable,
-                      &ClubDetailTable, &BagTable})
-        t->Close();
 }
 
 void TEditRoundForm::CourseComboBoxChange() {
     const QVariant data = CourseComboBox->currentData();
     if (!data.isValid()) return;
-    const std::string filter = "CourseId = " + std::to_string(data.toInt());
-    CourseGeneralTable.SetFilter(filter);
-    ScoreCardTable.SetFilter(filter);
-    CourseGeneralTable.Open();
-    ScoreCardTable.Open();
-    FillTeeList();
+    FillTeeList(ReadCourseTees(CourseGeneralTable, ScoreCardTable, data.toInt()));
     if (TeeComboBox->count() > 0) TeeComboBox->setCurrentIndex(0);
-    CourseGeneralTable.Close();
-    ScoreCardTable.Close();
 }
 
 void TEditRoundForm::HCPEditExit() {
@@ -348,10 +298,7 @@ bool TEditRoundForm::PrepareShotEditor(bool editing) {
         return false;
     }
     TShotEditForm* editor = ShotEditForm;
-    CourseGeneralTable.Open();
-    CourseGeneralTable.First();
-    const bool eighteen = !CourseGeneralTable.IsEmpty() && CourseGeneralTable.FieldByName("18Holes").AsBoolean();
-    CourseGeneralTable.Close();
+    const bool eighteen = ReadEighteenHoles(CourseGeneralTable);
     {
         const QSignalBlocker block(editor->HoleComboBox);
         editor->HoleComboBox->clear();
@@ -360,36 +307,22 @@ bool TEditRoundForm::PrepareShotEditor(bool editing) {
     }
     editor->ClubComboBox->clear();
     editor->ClubComboBox->addItem("Unknown", 0);
-    ClubDetailTable.Open();
-    for (ClubDetailTable.First(); !ClubDetailTable.Eof(); ClubDetailTable.Next())
-        editor->ClubComboBox->addItem(
-            QString::fromStdString(ClubDetailTable.FieldByName("ClubName").AsString()),
-            ClubDetailTable.FieldByName("ClubId").AsInteger());
-    ClubDetailTable.Close();
-    editor->ClubDetailTable.Close();
-    editor->ClubDetailTable.SetFilter(ClubDetailTable.Filter());
-    editor->BagTable.Close();
-    editor->BagTable.SetFilter(BagTable.Filter());
+    for (const auto& [name, id] : ReadClubs(ClubDetailTable))
+        editor->ClubComboBox->addItem(QString::fromStdString(name), id);
+    TakeFilter(editor->ClubDetailTable, ClubDetailTable);
+    TakeFilter(editor->BagTable, BagTable);
 
-    TTable& shots = editor->RoundShotsTable;
-    if (shots.Active()) shots.Cancel();
-    shots.Close();
-    shots.SetFilter(RoundShotsTable.Filter());
-    shots.Open();
     editor->ShotComboBox->clear();
-    for (int h = 1; h <= 18; ++h) editor->HoleShotCount[h] = 1;
-    for (shots.First(); !shots.Eof(); shots.Next()) {
-        const int h = OptInt(shots, "HoleId").value_or(0);
-        if (h >= 1 && h <= 18) ++editor->HoleShotCount[h];
-    }
-    if (!shots.Locate("ShotId", TVariant(item->data(0, ShotIdRole).toLongLong()))) {
-        shots.Close();
+    const TShotPlace place =
+        OpenShot(editor->RoundShotsTable, RoundShotsTable.Filter(), item->data(0, ShotIdRole).toLongLong());
+    for (int h = 1; h <= 18; ++h) editor->HoleShotCount[h] = place.counts[h];
+    if (!place.found) {
         MessageBox("No shot selected!", "Error!", MB_OK, MB_ICONERROR);
         LoadRound();
         return false;
     }
-    const int hole = OptInt(shots, "HoleId").value_or(0);
-    const int number = OptInt(shots, "ShotNumber").value_or(0);
+    const int hole = place.hole;
+    const int number = place.number;
     if (editing && hole >= 1 && hole <= 18) --editor->HoleShotCount[hole];
     int holeIndex = hole >= 1 && hole <= editor->HoleComboBox->count() ? hole - 1 : -1;
     if (editing && holeIndex < 0) holeIndex = 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "db/Table.h"
 
@@ -58,7 +59,8 @@ protected:
 
 private:
     void CloseWindow();
-    void FillTeeList();
+    // The tees by their stored names, by number where a tee has none.
+    void FillTeeList(const std::vector<std::string>& names);
     // Prepares the shot editor's lists and counts; false without a selected shot.
     bool PrepareShotEditor(bool editing);
     int courseIdOfFilter() const;

@@ -39,3 +39,12 @@ inline std::string Text(TTable& t, const std::string& field) { return OptText(t,
 inline bool Flag(TTable& t, const std::string& field) {
     return !t.IsEmpty() && t.FieldByName(field).AsBoolean();
 }
+
+// A stored number as the field converts it; 0 when it does not.
+inline double Float(TTable& t, const std::string& field) {
+    try {
+        return t.FieldByName(field).AsFloat();
+    } catch (const EDatabaseError&) {
+        return 0;
+    }
+}

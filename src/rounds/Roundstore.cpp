@@ -309,3 +309,118 @@ std::optional<int> CourseToComplete(TTable& round, TTable& courseGeneral) {
     if (!courseGeneral.Active() || courseGeneral.IsEmpty()) return std::nullopt;
     return courseId;
 }
+
+std::vector<std::string> ReadTeeNames(TTable& courseGeneral, TTable& scoreCard) {
+    courseGeneral.First();
+    scoreCard.First();
+    const int tees = std::min(OptInt(courseGeneral, "Tees").value_or(0), 6);
+    std::vector<std::string> names;
+    for (int i = 1; i <= tees; ++i) {
+        std::string name;
+        if (!scoreCard.IsEmpty()) name = scoreCard.FieldByName("Tee" + std::to_string(i) + "Name").AsString();
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> ReadCourseTees(TTable& courseGeneral, TTable& scoreCard, int courseId) {
+    const std::string filter = "CourseId = " + std::to_string(courseId);
+    courseGeneral.SetFilter(filter);
+    scoreCard.SetFilter(filter);
+    courseGeneral.Open();
+    scoreCard.Open();
+    std::vector<std::string> names = ReadTeeNames(courseGeneral, scoreCard);
+    courseGeneral.Close();
+    scoreCard.Close();
+    return names;
+}
+
+TEditorRound ReadEditorRound(TTable& scoreCard, TTable& courseGeneral, TTable& round, TTable& shots, TTable& clubs,
+                             TTable& bags, int courseId) {
+    for (TTable* t : {&scoreCard, &courseGeneral, &round, &shots, &clubs, &bags}) t->Open();
+    round.First();
+    TEditorRound r;
+    for (bags.First(); !bags.Eof(); bags.Next())
+        r.bags.emplace_back(bags.FieldByName("BagName").AsString(), bags.FieldByName("BagId").AsInteger());
+    r.bagId = OptInt(round, "BagId");
+    r.marker = round.IsEmpty() ? "" : round.FieldByName("MarkerName").AsString();
+    r.title = round.IsEmpty() ? "" : round.FieldByName("RoundTitle").AsString();
+    r.hcp = Float(round, "RoundHCP");
+
+    // Courses (all), then the tees of the round's.
+    courseGeneral.SetFilter("");
+    for (courseGeneral.First(); !courseGeneral.Eof(); courseGeneral.Next())
+        r.courses.emplace_back(courseGeneral.FieldByName("Course_Name").AsString(),
+                               courseGeneral.FieldByName("CourseId").AsInteger());
+    courseGeneral.SetFilter("CourseId = " + std::to_string(courseId));
+    r.teeNames = ReadTeeNames(courseGeneral, scoreCard);
+    r.tee = OptInt(round, "TeeNumber").value_or(0);
+
+    // Shots, by hole and number.
+    int hole = 1;
+    for (shots.First(); !shots.Eof(); shots.Next()) {
+        TEditorShot s;
+        hole = std::max(hole, OptInt(shots, "HoleId").value_or(0));
+        s.hole = hole;
+        s.clubId = OptInt(shots, "ClubId").value_or(0);
+        s.club = "Penalty";
+        if (s.clubId != 15) {
+            const TVariant name = clubs.Lookup("ClubId", {TVariant(s.clubId)}, "ClubName");
+            s.club = name.IsNull() ? "Unknown" : name.AsString();
+        }
+        s.length = OptInt(shots, "ShotLength").value_or(0);
+        s.latitude = Float(shots, "Latitude");
+        s.longitude = Float(shots, "Longitude");
+        s.number = OptInt(shots, "ShotNumber").value_or(0);
+        s.description = shots.FieldByName("Description").AsString();
+        s.penId = OptInt(shots, "PenId");
+        s.shotId = shots.FieldByName("ShotId").AsInteger();
+        r.shots.push_back(std::move(s));
+    }
+
+    for (TTable* t : {&scoreCard, &courseGeneral, &round, &shots, &clubs, &bags}) t->Close();
+    return r;
+}
+
+bool ReadEighteenHoles(TTable& courseGeneral) {
+    courseGeneral.Open();
+    courseGeneral.First();
+    const bool eighteen = !courseGeneral.IsEmpty() && courseGeneral.FieldByName("18Holes").AsBoolean();
+    courseGeneral.Close();
+    return eighteen;
+}
+
+TNamedIds ReadClubs(TTable& clubs) {
+    TNamedIds list;
+    clubs.Open();
+    for (clubs.First(); !clubs.Eof(); clubs.Next())
+        list.emplace_back(clubs.FieldByName("ClubName").AsString(), clubs.FieldByName("ClubId").AsInteger());
+    clubs.Close();
+    return list;
+}
+
+void TakeFilter(TTable& table, const TTable& from) {
+    table.Close();
+    table.SetFilter(from.Filter());
+}
+
+TShotPlace OpenShot(TTable& shots, const std::string& filter, long long shotId) {
+    if (shots.Active()) shots.Cancel();
+    shots.Close();
+    shots.SetFilter(filter);
+    shots.Open();
+    TShotPlace p;
+    for (int h = 1; h <= 18; ++h) p.counts[h] = 1;
+    for (shots.First(); !shots.Eof(); shots.Next()) {
+        const int h = OptInt(shots, "HoleId").value_or(0);
+        if (h >= 1 && h <= 18) ++p.counts[h];
+    }
+    if (!shots.Locate("ShotId", TVariant(shotId))) {
+        shots.Close();
+        return p;
+    }
+    p.found = true;
+    p.hole = OptInt(shots, "HoleId").value_or(0);
+    p.number = OptInt(shots, "ShotNumber").value_or(0);
+    return p;
+}

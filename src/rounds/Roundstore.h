@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/Table.h"
@@ -90,6 +91,59 @@ std::string ReadCourseName(TTable& courseGeneral);
 // The course whose data the round lacks, to be opened for completing: the
 // round's course when the course table stands open on a row, else none.
 std::optional<int> CourseToComplete(TTable& round, TTable& courseGeneral);
+
+// The round editor's lists: entries of a combo box as caption and id.
+using TNamedIds = std::vector<std::pair<std::string, int>>;
+// The stored names of the course's tees, as many as it has (at most six),
+// "" for a tee without a name. Both tables stand open on the course.
+std::vector<std::string> ReadTeeNames(TTable& courseGeneral, TTable& scoreCard);
+// Filters both tables to the course and reads its tee names; leaves them
+// closed.
+std::vector<std::string> ReadCourseTees(TTable& courseGeneral, TTable& scoreCard, int courseId);
+// A shot row of the round editor; hole is the highest hole so far in the
+// table's order.
+struct TEditorShot {
+    long long shotId = 0;
+    int hole = 1;
+    int number = 0;
+    int clubId = 0;
+    std::string club;  // "Penalty", "Unknown" or the club's name
+    int length = 0;
+    double latitude = 0, longitude = 0;
+    std::string description;
+    std::optional<int> penId;
+};
+// What the round editor shows of its round: the bags, the round's header
+// values, all courses, the tees of courseId and the shots. Opens the tables,
+// leaves the course table filtered to courseId and closes them all.
+struct TEditorRound {
+    TNamedIds bags;
+    std::optional<int> bagId;
+    std::string marker, title;
+    double hcp = 0;
+    TNamedIds courses;
+    std::vector<std::string> teeNames;
+    int tee = 0;
+    std::vector<TEditorShot> shots;
+};
+TEditorRound ReadEditorRound(TTable& scoreCard, TTable& courseGeneral, TTable& round, TTable& shots, TTable& clubs,
+                             TTable& bags, int courseId);
+// Whether the course has eighteen holes; opens and closes the table.
+bool ReadEighteenHoles(TTable& courseGeneral);
+// The clubs of the table's filter; opens and closes it.
+TNamedIds ReadClubs(TTable& clubs);
+// Closes the table and gives it the other's filter.
+void TakeFilter(TTable& table, const TTable& from);
+// Opens the shot editor's table on the round (filter) and on the shot:
+// counts[h] is one more than the shots of hole h; not found, the table
+// closed, when the shot is no longer there.
+struct TShotPlace {
+    std::array<int, 19> counts{};
+    bool found = false;
+    int hole = 0;
+    int number = 0;
+};
+TShotPlace OpenShot(TTable& shots, const std::string& filter, long long shotId);
 
 // Writes the new shot numbers (parallel to rows, the open table's records in
 // order) into the records whose number changed.
