@@ -127,3 +127,25 @@ TEST_F(RoundStoreTest, HoleOfANineShownAsEighteenReadsTheCourseHoleAndPutsTheFil
     EXPECT_EQ(shots.Filter(), ofRound);
     EXPECT_EQ(holes.RecordCount(), 9);
 }
+
+TEST_F(RoundStoreTest, OpenShotCountsTheRoundsHolesAndMissesAVanishedShot) {
+    AddShot(1, 4, 1);
+    const long long second = AddShot(1, 4, 2);
+    AddShot(1, 18, 1);
+    AddShot(2, 4, 1);  // another round
+    TTable shots(&db, "RoundShots");
+    const TShotPlace p = OpenShot(shots, "RoundId = 1", second);
+    ASSERT_TRUE(p.found);
+    EXPECT_EQ(p.hole, 4);
+    EXPECT_EQ(p.number, 2);
+    EXPECT_EQ(p.counts[4], 3);
+    EXPECT_EQ(p.counts[18], 2);
+    EXPECT_EQ(p.counts[1], 1);
+    EXPECT_EQ(shots.FieldByName("ShotId").AsInteger(), second);
+
+    // A shot no longer in the round is not found.
+    const TShotPlace gone = OpenShot(shots, "RoundId = 2", second);
+    EXPECT_FALSE(gone.found);
+    EXPECT_EQ(gone.counts[4], 2);
+    EXPECT_FALSE(shots.Active());
+}
