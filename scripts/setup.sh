@@ -11,7 +11,7 @@ packages=(
   fp-utils libchm-dev qt6-image-formats-plugins iso-codes
   googletest libgtest-dev libgmock-dev xvfb xauth
   libcpp-httplib-dev libgeographiclib-dev libbenchmark-dev
-  poppler-utils
+  poppler-utils libxcb1-dev
   clang libclang-rt-14-dev
 )
 
