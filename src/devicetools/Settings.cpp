@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "db/Table.h"
 #include "device/Tserialport.h"
@@ -371,50 +372,41 @@ void TSettingsForm::ConnectClick() {
     std::string error;
     {
         TProgressScope progress("Connecting...");
-        found = device_->CheckDevice() != -1;
+        const SettingsReading r =
+            ReadSettingsFromDevice(*device_, [&progress](const std::string& m) { progress.SetMessage(m); });
+        found = r.Failed != SettingsStep::Connect;
         if (!found) {
             HideProgress();
             SetDeviceControlsEnabled(false);
-        } else {
-            progress.SetMessage("Receiving setting data");
+        } else if (r.Failed == SettingsStep::Settings) {
             // Nothing is shown, and nothing can be written back, unless the record was read.
-            U8Settings settings{};
-            if (device_->ReadBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0) {
+            error = "Error in receiving settings.";
+        } else {
+            settings_ = r.Settings;
+            Version->setText(QString("Version: %1 TraxVersion: %2.%3.%4")
+                                 .arg(QString::fromLatin1(r.Version.c_str()))
+                                 .arg(r.Trax[1])
+                                 .arg(r.Trax[2])
+                                 .arg(r.Trax[3]));
+            ShowControls(ControlsFromRecords(settings_, DeviceHeader{}));
+            if (r.Failed == SettingsStep::Header) {
                 error = "Error in receiving settings.";
             } else {
-                settings_ = settings;
-                char version[21] = {};
-                device_->GetU8Version(version);
-                uint16_t trax[4] = {0, 0, 0, 0};
-                device_->GetTraxVersion(trax);
-                Version->setText(QString("Version: %1 TraxVersion: %2.%3.%4")
-                                     .arg(QString::fromLatin1(version))
-                                     .arg(trax[1])
-                                     .arg(trax[2])
-                                     .arg(trax[3]));
-                ShowControls(ControlsFromRecords(settings_, DeviceHeader{}));
-
-                progress.SetMessage("Receiving settings...");
-                DeviceHeader header{};
-                if (device_->ReadHeader(&header) != 0) {
-                    error = "Error in receiving settings.";
-                } else {
-                    header_ = header;
-                    const DeviceControls c = ControlsFromRecords(settings_, header_);
-                    GolfStatisticsGroup->SetItemIndex(c.GolfStatistics);
-                    AltitudeOffsetGroup->SetItemIndex(c.AltitudeOffset);
-                    NumberEdit->setValue(std::min<int>(header_.Datum, NumberEdit->maximum()));
-                    NumberEditChange();
-                    datumNumber_ = header_.Datum;
-                    ClubUsage->SetItemIndex(c.ClubUsage);
-                    SleepMergeTee->setValue(c.SleepMergeTee);
-                    SleepEndHole->setValue(c.SleepEndHole);
-                    status->hide();
-                    SetDeviceControlsEnabled(true);
-                    Connect->setEnabled(false);
-                    deviceRead_ = true;
-                    asRead_ = ReadControls();
-                }
+                header_ = r.Header;
+                const DeviceControls c = ControlsFromRecords(settings_, header_);
+                GolfStatisticsGroup->SetItemIndex(c.GolfStatistics);
+                AltitudeOffsetGroup->SetItemIndex(c.AltitudeOffset);
+                NumberEdit->setValue(std::min<int>(header_.Datum, NumberEdit->maximum()));
+                NumberEditChange();
+                datumNumber_ = header_.Datum;
+                ClubUsage->SetItemIndex(c.ClubUsage);
+                SleepMergeTee->setValue(c.SleepMergeTee);
+                SleepEndHole->setValue(c.SleepEndHole);
+                status->hide();
+                SetDeviceControlsEnabled(true);
+                Connect->setEnabled(false);
+                deviceRead_ = true;
+                asRead_ = ReadControls();
             }
         }
     }
@@ -436,38 +428,39 @@ void TSettingsForm::OKBtnClick() {
 }
 
 int TSettingsForm::WriteDeviceSettings() {
-    if (device_->CheckDevice() == -1) {
+    U8Settings settings = settings_;
+    DeviceHeader header = header_;
+    PutControls(ReadControls(), asRead_, settings, header);
+    // The name follows the header, whose last byte is the name's first. It
+    // goes with a chosen datum, or as zero bytes with a datum number changed
+    // to one the table lacks; a datum left as read keeps the device's name.
+    const bool chosen = DatumCombo->currentIndex() >= 0;
+    std::optional<std::array<uint8_t, u8::DatumNameSize>> name;
+    if (chosen || datumNumber_ != asRead_.DatumNumber)
+        name = DatumNameBytes(chosen ? DatumCombo->currentText().toStdString() : "");
+    // The progress window shows from the first message, once the device is found.
+    std::optional<TProgressScope> progress;
+    const SettingsStep failed =
+        WriteSettingsToDevice(*device_, settings, header, name, [&progress](const std::string& m) {
+            if (progress)
+                progress->SetMessage(m);
+            else
+                progress.emplace(m);
+        });
+    if (failed == SettingsStep::Connect) {
         HideProgress();
         SetDeviceControlsEnabled(false);
         Connect->setEnabled(true);
         MessageBox(CannotConnectU8Text + device_->PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         return 1;
     }
-    std::string error;
-    {
-        TProgressScope progress("Updating settings");
-        U8Settings settings = settings_;
-        DeviceHeader header = header_;
-        PutControls(ReadControls(), asRead_, settings, header);
-        // The name follows the header, whose last byte is the name's first. It
-        // goes with a chosen datum, or as zero bytes with a datum number changed
-        // to one the table lacks; a datum left as read keeps the device's name.
-        const bool chosen = DatumCombo->currentIndex() >= 0;
-        const bool writeName = chosen || datumNumber_ != asRead_.DatumNumber;
-        const auto nameBytes = DatumNameBytes(chosen ? DatumCombo->currentText().toStdString() : "");
-        if (device_->WriteBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0 ||
-            device_->WriteHeader(&header) != 0 ||
-            (writeName && device_->WriteBytes(u8::DatumNameAddress, u8::DatumNameSize, nameBytes.data()) != 0)) {
-            error = "Error in updating settings.";
-        } else {
-            progress.SetMessage("Resetting U8");
-            device_->ResetU8();
-            const std::string unit = UnitSetting();
-            if (!unit.empty() && Frame()) Frame()->SetIsMeter(unit);
-        }
+    if (failed == SettingsStep::None) {
+        const std::string unit = UnitSetting();
+        if (!unit.empty() && Frame()) Frame()->SetIsMeter(unit);
     }
-    if (!error.empty()) {
-        MessageBox(error, "Error", MB_OK, MB_ICONERROR);
+    progress.reset();
+    if (failed != SettingsStep::None) {
+        MessageBox("Error in updating settings.", "Error", MB_OK, MB_ICONERROR);
         device_->ClosePort();
         return 1;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "db/Table.h"
+#include "device/Tu8device.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -99,6 +100,48 @@ std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name) {
 }
 
 std::string IsMeterText(int distance) { return distance == 0 ? "true" : "false"; }
+
+// ---- device work ---------------------------------------------------------
+
+SettingsReading ReadSettingsFromDevice(TU8Device& device,
+                                       const std::function<void(const std::string&)>& progress) {
+    SettingsReading r;
+    if (device.CheckDevice() == -1) {
+        r.Failed = SettingsStep::Connect;
+        return r;
+    }
+    progress("Receiving setting data");
+    if (device.ReadBytes(u8::SettingsAddress, u8::SettingsSize, &r.Settings) != 0) {
+        r.Settings = U8Settings{};
+        r.Failed = SettingsStep::Settings;
+        return r;
+    }
+    char version[21] = {};
+    device.GetU8Version(version);
+    r.Version = version;
+    device.GetTraxVersion(r.Trax);
+
+    progress("Receiving settings...");
+    if (device.ReadHeader(&r.Header) != 0) {
+        r.Header = DeviceHeader{};
+        r.Failed = SettingsStep::Header;
+    }
+    return r;
+}
+
+SettingsStep WriteSettingsToDevice(TU8Device& device, const U8Settings& settings, const DeviceHeader& header,
+                                   const std::optional<std::array<uint8_t, u8::DatumNameSize>>& name,
+                                   const std::function<void(const std::string&)>& progress) {
+    if (device.CheckDevice() == -1) return SettingsStep::Connect;
+    progress("Updating settings");
+    if (device.WriteBytes(u8::SettingsAddress, u8::SettingsSize, &settings) != 0 ||
+        device.WriteHeader(&header) != 0 ||
+        (name && device.WriteBytes(u8::DatumNameAddress, u8::DatumNameSize, name->data()) != 0))
+        return SettingsStep::Write;
+    progress("Resetting U8");
+    device.ResetU8();
+    return SettingsStep::None;
+}
 
 WebAccount LoadWebAccount(int userId) {
     TRegistry reg(RegRoot::LocalMachine);

@@ -1,15 +1,18 @@
 #pragma once
-// The settings window's rules: the device controls mapped byte by byte to
-// the settings record and header, the web account kept per player and the
-// datum rows.
+// The settings window's rules and device work: the device controls mapped
+// byte by byte to the settings record and header, reading and writing them,
+// the web account kept per player and the datum rows.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "device/U8records.h"
 
 class TTable;
+class TU8Device;
 
 // What the device controls show: item indexes of the radio groups (-1 for no
 // selection), track bar positions, the time-zone list index, the datum
@@ -40,6 +43,31 @@ void PutControls(const DeviceControls& now, const DeviceControls& asRead, U8Sett
 std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name);
 // The unit setting for a Distance choice: "true" for metres.
 std::string IsMeterText(int distance);
+
+// The device step that failed; None when every step went through.
+enum class SettingsStep { None, Connect, Settings, Header, Write };
+
+// What Connect reads from the device. The steps before the failed one are
+// filled in; the versions come with the settings record.
+struct SettingsReading {
+    SettingsStep Failed = SettingsStep::None;
+    U8Settings Settings{};
+    std::string Version;
+    uint16_t Trax[4] = {0, 0, 0, 0};
+    DeviceHeader Header{};
+};
+// Finds the device, then reads the settings record with the versions and the
+// header. progress receives each step's message once the device is found.
+SettingsReading ReadSettingsFromDevice(TU8Device& device,
+                                       const std::function<void(const std::string&)>& progress);
+
+// Finds the device, writes the settings record, the header and, when given,
+// the datum name bytes after it, then resets the device. progress receives
+// each step's message once the device is found. Returns the step that failed
+// (Connect or Write) or None.
+SettingsStep WriteSettingsToDevice(TU8Device& device, const U8Settings& settings, const DeviceHeader& header,
+                                   const std::optional<std::array<uint8_t, u8::DatumNameSize>>& name,
+                                   const std::function<void(const std::string&)>& progress);
 
 // The web account and proxy kept under the player's registry key.
 struct WebAccount {
