@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "db/Table.h"
+#include "device/Tserialport.h"
+#include "device/Tu8device.h"
 #include "device/U8records.h"
 #include "devicetools/Devicetoolsfixture.h"
 #include "devicetools/Settings.h"
@@ -392,6 +394,54 @@ TEST_F(SettingsTest, FailedSettingsReadNeverWritesOverTheDevice) {
     EXPECT_EQ(Child<TSettingsForm>(), nullptr);
     EXPECT_EQ(Reg("UserName"), "anna");
     EXPECT_EQ(Reg("IsMeter"), "true");  // no device read: the unit stays
+}
+
+// The read path the window never reaches: a header that fails after the
+// record came in. Each failed step leaves its own part and the later ones empty.
+TEST_F(SettingsTest, DeviceReadStopsAtTheStepThatFailed) {
+    auto& d = sim.Device();
+    TSerialPort port;
+    port.ShowErrors = false;
+    TU8Device device(&port);
+    std::vector<std::string> steps;
+    const auto note = [&steps](const std::string& m) { steps.push_back(m); };
+    const DeviceHeader none{};
+    const Bytes record = Memory(u8::SettingsAddress, u8::SettingsSize);
+
+    d.ClearLogs();
+    SettingsReading r = ReadSettingsFromDevice(device, note);
+    ASSERT_EQ(r.Failed, SettingsStep::None);
+    const auto* header = reinterpret_cast<const uint8_t*>(&r.Header);
+    EXPECT_EQ(Bytes(header, header + u8::HeaderSize), Memory(kHeader, u8::HeaderSize));
+    int headerRead = 0;  // reads the device answers before the header's
+    for (const auto& a : d.MemoryLog()) {
+        if (!a.write && a.address == kHeader) break;
+        if (!a.write) ++headerRead;
+    }
+    device.ClosePort();
+
+    steps.clear();
+    d.AddFault(Silence(0xF3, u8::CspReadMemory, headerRead));
+    r = ReadSettingsFromDevice(device, note);
+    device.ClosePort();
+    EXPECT_EQ(r.Failed, SettingsStep::Header);
+    EXPECT_EQ(steps, (std::vector<std::string>{"Receiving setting data", "Receiving settings..."}));
+    EXPECT_EQ(Bytes(reinterpret_cast<const uint8_t*>(&r.Settings),
+                    reinterpret_cast<const uint8_t*>(&r.Settings) + u8::SettingsSize),
+              record);
+    EXPECT_EQ(r.Version, "U8 TEST 3.01");
+    EXPECT_EQ(r.Trax[3], 11);
+    EXPECT_EQ(std::memcmp(&r.Header, &none, sizeof none), 0);
+
+    steps.clear();
+    d.AddFault(Silence(0xF3, u8::CspReadMemory, 1));
+    r = ReadSettingsFromDevice(device, note);
+    device.ClosePort();
+    EXPECT_EQ(r.Failed, SettingsStep::Settings);
+    EXPECT_EQ(steps, std::vector<std::string>{"Receiving setting data"});
+    const U8Settings empty{};
+    EXPECT_EQ(std::memcmp(&r.Settings, &empty, sizeof empty), 0);
+    EXPECT_EQ(r.Version, "");
 }
 
 TEST_F(SettingsTest, FailedWritesAreReportedAndTheWindowStays) {
