@@ -66,31 +66,31 @@ DeviceControls ControlsFromRecords(const U8Settings& s, const DeviceHeader& h) {
 }
 
 void PutControls(const DeviceControls& now, const DeviceControls& asRead, U8Settings& s, DeviceHeader& h) {
-    auto put = [](int DeviceControls::*field, const DeviceControls& now, const DeviceControls& asRead,
-                  uint8_t& byte, uint8_t value) {
+    // A byte changes only where its control was changed.
+    auto put = [&](int DeviceControls::*field, uint8_t& byte, uint8_t value) {
         if (now.*field != asRead.*field) byte = value;
     };
-    put(&DeviceControls::Clockformat, now, asRead, s.Clockformat, Byte(now.Clockformat));
-    put(&DeviceControls::DateFormat, now, asRead, s.DateFormat, Byte(now.DateFormat));
+    put(&DeviceControls::Clockformat, s.Clockformat, Byte(now.Clockformat));
+    put(&DeviceControls::DateFormat, s.DateFormat, Byte(now.DateFormat));
     if (now.Distance != asRead.Distance) {
         s.Distance = s.Distance2 = s.Distance4 = Byte(now.Distance);
         s.Distance3 = uint8_t(now.Distance * 2 + 3);
     }
-    put(&DeviceControls::Pressure, now, asRead, s.Pressure, Byte(now.Pressure));
-    put(&DeviceControls::Temperature, now, asRead, s.Temperature, Byte(now.Temperature));
-    put(&DeviceControls::Contrast, now, asRead, s.Contrast, Byte(now.Contrast));
-    put(&DeviceControls::Backlight, now, asRead, s.Backlight, Byte(now.Backlight));
-    put(&DeviceControls::Brightness, now, asRead, s.Brightness, Byte(now.Brightness));
-    put(&DeviceControls::Tones, now, asRead, s.Tones, Byte(now.Tones));
-    put(&DeviceControls::DisplayInfo, now, asRead, s.DisplayInfo, Byte(now.DisplayInfo));
-    put(&DeviceControls::TimeSync, now, asRead, s.TimeSync, Byte(now.TimeSync));
-    put(&DeviceControls::TimeZone, now, asRead, s.TimeZone, TimeZoneByte(now.TimeZone));
-    put(&DeviceControls::ClubUsage, now, asRead, h.ClubUsage, Byte(now.ClubUsage));
-    put(&DeviceControls::GolfStatistics, now, asRead, h.GolfStatisticsGroup, Byte(now.GolfStatistics));
-    put(&DeviceControls::AltitudeOffset, now, asRead, h.AltitudeOffsetGroup, Byte(now.AltitudeOffset));
-    put(&DeviceControls::DatumNumber, now, asRead, h.Datum, Byte(now.DatumNumber));
-    put(&DeviceControls::SleepMergeTee, now, asRead, h.SleepMergeTee, Byte(now.SleepMergeTee / 30));
-    put(&DeviceControls::SleepEndHole, now, asRead, h.SleepEndHole, Byte(now.SleepEndHole / 30));
+    put(&DeviceControls::Pressure, s.Pressure, Byte(now.Pressure));
+    put(&DeviceControls::Temperature, s.Temperature, Byte(now.Temperature));
+    put(&DeviceControls::Contrast, s.Contrast, Byte(now.Contrast));
+    put(&DeviceControls::Backlight, s.Backlight, Byte(now.Backlight));
+    put(&DeviceControls::Brightness, s.Brightness, Byte(now.Brightness));
+    put(&DeviceControls::Tones, s.Tones, Byte(now.Tones));
+    put(&DeviceControls::DisplayInfo, s.DisplayInfo, Byte(now.DisplayInfo));
+    put(&DeviceControls::TimeSync, s.TimeSync, Byte(now.TimeSync));
+    put(&DeviceControls::TimeZone, s.TimeZone, TimeZoneByte(now.TimeZone));
+    put(&DeviceControls::ClubUsage, h.ClubUsage, Byte(now.ClubUsage));
+    put(&DeviceControls::GolfStatistics, h.GolfStatisticsGroup, Byte(now.GolfStatistics));
+    put(&DeviceControls::AltitudeOffset, h.AltitudeOffsetGroup, Byte(now.AltitudeOffset));
+    put(&DeviceControls::DatumNumber, h.Datum, Byte(now.DatumNumber));
+    put(&DeviceControls::SleepMergeTee, h.SleepMergeTee, Byte(now.SleepMergeTee / 30));
+    put(&DeviceControls::SleepEndHole, h.SleepEndHole, Byte(now.SleepEndHole / 30));
 }
 
 std::array<uint8_t, u8::DatumNameSize> DatumNameBytes(const std::string& name) {

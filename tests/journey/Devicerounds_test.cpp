@@ -514,14 +514,8 @@ TEST_F(DeviceJourneyTest, CourseBackToTheDeviceAndHousekeeping) {
     for (int i = 0; i < memory->CoursesListView->count(); ++i)
         if (memory->CoursesListView->item(i)->text() == "Sea Links") sea = memory->CoursesListView->item(i);
     ASSERT_NE(sea, nullptr);
-    sea->setCheckState(Qt::Checked);
     log.Clear();
-    log.QueueAnswer(IDYES);
-    memory->Delete->click();
-    Flush();
-    EXPECT_EQ(memory->CoursesListView->count(), 2);
-    memory->Cancel->click();
-    Flush();
+    EXPECT_EQ(DeleteAndClose(memory, memory->CoursesListView, sea, log), 2);
 
     log.Clear();
     Steps send;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QMdiSubWindow>
@@ -31,6 +32,7 @@
 #include "db/Database.h"
 #include "db/Dbrows.h"
 #include "db/Table.h"
+#include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "platform/Datafolder.h"
 #include "players/Newclub.h"
@@ -232,6 +234,19 @@ inline TSettingsForm* OpenSettings(bool connect) {
         Flush();
     }
     return settings;
+}
+
+// Checks one entry of a memory manager list, deletes it (answering Yes) and
+// closes the window; returns the list's count right after the deletion.
+inline int DeleteAndClose(TMemoryManagerForm* memory, QListWidget* list, QListWidgetItem* item, MessageLog& log) {
+    item->setCheckState(Qt::Checked);
+    log.QueueAnswer(IDYES);
+    memory->Delete->click();
+    Flush();
+    const int left = list->count();
+    memory->Cancel->click();
+    Flush();
+    return left;
 }
 
 // Mesa's driver is unloaded when the display closes, before the leak check
