@@ -51,3 +51,50 @@ bool IsDarkColour(unsigned windowsColour) {
                    b = (windowsColour >> 16) & 0xFF;
     return 299 * r + 587 * g + 114 * b < 128000;
 }
+
+QPixmap ListPicture(TListPicture kind) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (kind) {
+    case TListPicture::View:
+    case TListPicture::Filter: // a magnifier
+        p.setPen(QPen(QColor(40, 40, 40), 2));
+        p.setBrush(kind == TListPicture::View ? QColor(200, 225, 250) : QColor(225, 245, 200));
+        p.drawEllipse(QRectF(2, 2, 8.5, 8.5));
+        p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 10), QPointF(14, 14));
+        break;
+    case TListPicture::New: // a sheet with a green plus
+        p.setPen(QPen(QColor(70, 70, 70), 1));
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF({QPointF(2.5, 1.5), QPointF(9.5, 1.5), QPointF(12.5, 4.5),
+                                 QPointF(12.5, 14.5), QPointF(2.5, 14.5)}));
+        p.setPen(QPen(QColor(30, 140, 40), 3, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(11, 7), QPointF(11, 15));
+        p.drawLine(QPointF(7, 11), QPointF(15, 11));
+        break;
+    case TListPicture::Edit: { // a pencil
+        QPolygonF body({QPointF(3, 13), QPointF(4, 10), QPointF(12, 2), QPointF(14, 4), QPointF(6, 12)});
+        p.setPen(QPen(QColor(60, 40, 10), 1));
+        p.setBrush(QColor(240, 190, 60));
+        p.drawPolygon(body);
+        p.setBrush(QColor(40, 40, 40));
+        p.drawPolygon(QPolygonF({QPointF(2, 14), QPointF(3, 13), QPointF(4, 10), QPointF(6, 12), QPointF(3, 13)}));
+        break;
+    }
+    case TListPicture::Delete: // a red cross
+        p.setPen(QPen(QColor(200, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+        break;
+    }
+    return pm;
+}
+
+QIcon ListIcon(TListPicture kind, std::initializer_list<const char*> themeNames) {
+    for (const char* name : themeNames)
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    return QIcon(ListPicture(kind));
+}

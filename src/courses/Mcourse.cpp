@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QTableView>
 #include <QToolButton>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "courses/Coursechild.h"
 #include "courses/Coursestore.h"
@@ -18,6 +20,7 @@
 #include "platform/Messagebox.h"
 #include "common/Helpwindow.h"
 #include "common/Frame.h"
+#include "common/Pictures.h"
 #include "common/Progresswin.h"
 #include "common/Tablegrid.h"
 
@@ -29,7 +32,21 @@ void EnableCourseCommands(bool enable) {
     Frame()->Course1->setEnabled(enable);
     Frame()->CourseTB->setEnabled(enable);
 }
+
+// Stored sizes: the Course and Par columns, the client area.
+constexpr int StoredColumnWidth[2] = {116, 54};
+constexpr int StoredWidth = 169, StoredHeight = 503;
+// The list grows with its names up to this width.
+constexpr int MaxListWidth = 500;
 } // namespace
+
+std::array<int, 2> CourseColumnWidths(const std::array<int, 2>& content, int available) {
+    std::array<int, 2> w{};
+    for (int c = 0; c < 2; ++c) w[c] = std::max(StoredColumnWidth[c], content[c]);
+    const int over = w[0] + w[1] - available;
+    if (over > 0) w[0] = std::max(w[0] - over, 0);
+    return w;
+}
 
 TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nullptr) {
     setObjectName("CourseForm");
@@ -51,6 +68,14 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     SpeedButton4 = speedButton("SpeedButton4", "New course", "New");
     SpeedButton2 = speedButton("SpeedButton2", "Edit course", "Edit");
     SpeedButton3 = speedButton("SpeedButton3", "Delete course", "Del");
+    SpeedButton1->setIcon(ListIcon(TListPicture::View, {"document-preview", "zoom-original", "document-open"}));
+    SpeedButton4->setIcon(ListIcon(TListPicture::New, {"document-new", "list-add"}));
+    SpeedButton2->setIcon(ListIcon(TListPicture::Edit, {"document-edit", "accessories-text-editor", "edit-rename"}));
+    SpeedButton3->setIcon(ListIcon(TListPicture::Delete, {"edit-delete", "list-remove"}));
+    for (QToolButton* b : {SpeedButton1, SpeedButton4, SpeedButton2, SpeedButton3}) {
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        b->setIconSize(QSize(16, 16));
+    }
     CoursePopup = new QMenu(this);
     CoursePopup->setObjectName("CoursePopup");
     const auto item = [this](const char* name, const char* text, void (TCourseForm::*handler)()) {
@@ -74,6 +99,9 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     CourseGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     CourseGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CourseGrid->verticalHeader()->hide();
+    CourseGrid->setWordWrap(false);
+    CourseGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CourseGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     CourseGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(CourseGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         CoursePopup->popup(CourseGrid->viewport()->mapToGlobal(at));
@@ -100,14 +128,32 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     TableCourseGeneral.SetDatabase(&Frame()->Database);
     model_->Reopen();
     CourseGrid->setModel(model_);
-    CourseGrid->setColumnWidth(0, 116);
-    CourseGrid->setColumnWidth(1, 54);
     QMdiSubWindow* sub = Frame()->AddMdiChild(this);
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
     sub->show();
-    sub->resize(sub->size() - size() + QSize(169, 503));
+    FitColumns();
     sub->move(0, 0);
+}
+
+void TCourseForm::FitColumns() {
+    if (!CourseGrid->model()) return;
+    QHeaderView* header = CourseGrid->horizontalHeader();
+    std::array<int, 2> content{};
+    for (int c = 0; c < 2; ++c) {
+        CourseGrid->resizeColumnToContents(c);
+        content[c] = std::max(CourseGrid->columnWidth(c), header->sectionSizeHint(c));
+    }
+    const int frame = 2 * CourseGrid->frameWidth();
+    const int bar = CourseGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, CourseGrid);
+    const std::array<int, 2> width = CourseColumnWidths(content, MaxListWidth - frame - bar);
+    int total = frame + bar;
+    for (int c = 0; c < 2; ++c) {
+        CourseGrid->setColumnWidth(c, width[c]);
+        total += width[c];
+    }
+    setFixedSize(std::max(StoredWidth, total), StoredHeight);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
 }
 
 TCourseForm::~TCourseForm() {
@@ -133,6 +179,7 @@ void TCourseForm::closeEvent(QCloseEvent* e) {
 void TCourseForm::ReopenTable() {
     const int id = SelectedCourseId();
     model_->Reopen();
+    FitColumns();
     if (id >= 0 && TableCourseGeneral.Locate("CourseId", TVariant(id)))
         CourseGrid->selectRow(TableCourseGeneral.RecNo());
 }
@@ -141,6 +188,7 @@ void TCourseForm::FilterChange() {
     TableCourseGeneral.SetFilter("Course_Name Like " +
                                  QuotedStr(Filter->text().toStdString() + "*"));
     model_->Reopen();
+    FitColumns();
 }
 
 int TCourseForm::SelectedCourseId() const {

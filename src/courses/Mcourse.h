@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <array>
 
 #include "db/Table.h"
 
@@ -41,10 +42,17 @@ class TCourseForm : public QWidget {
     void closeEvent(QCloseEvent* e) override;
 
   private:
+    // Columns fitted to the listed names and the window to its columns.
+    void FitColumns();
     // View (double-click or command) and edit: one window per course.
     void OpenCourse(unsigned char editMode, bool byDoubleClick);
     TTableGridModel* model_;
 };
+
+// Widths of the Course and Par columns from the width their texts and
+// headings need: never below the stored 116 and 54; when they need more
+// than is available, the course name gives way and the par stays whole.
+std::array<int, 2> CourseColumnWidths(const std::array<int, 2>& content, int available);
 
 // The course list opened last.
 extern TCourseForm* CourseForm;

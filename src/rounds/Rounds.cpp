@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QPainter>
 #include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +20,7 @@
 #include "rounds/Round.h"
 #include "rounds/Roundrules.h"
 #include "common/Frame.h"
+#include "common/Pictures.h"
 #include "common/Printform.h"
 #include "common/Progresswin.h"
 #include "common/Tablegrid.h"
@@ -59,48 +59,6 @@ long long WholeValue(const TVariant& v) {
 }
 
 std::string FilterNumber(const TVariant& v) { return std::to_string(WholeValue(v)); }
-
-enum class TListPicture { View, Edit, Delete, Filter };
-
-// Our own 16 x 16 pictures, for desktops whose icon theme lacks one.
-QPixmap ListPicture(TListPicture kind) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (kind) {
-    case TListPicture::View:
-    case TListPicture::Filter: // a magnifier
-        p.setPen(QPen(QColor(40, 40, 40), 2));
-        p.setBrush(kind == TListPicture::View ? QColor(200, 225, 250) : QColor(225, 245, 200));
-        p.drawEllipse(QRectF(2, 2, 8.5, 8.5));
-        p.setPen(QPen(QColor(90, 60, 30), 3, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(10, 10), QPointF(14, 14));
-        break;
-    case TListPicture::Edit: { // a pencil
-        QPolygonF body({QPointF(3, 13), QPointF(4, 10), QPointF(12, 2), QPointF(14, 4), QPointF(6, 12)});
-        p.setPen(QPen(QColor(60, 40, 10), 1));
-        p.setBrush(QColor(240, 190, 60));
-        p.drawPolygon(body);
-        p.setBrush(QColor(40, 40, 40));
-        p.drawPolygon(QPolygonF({QPointF(2, 14), QPointF(3, 13), QPointF(4, 10), QPointF(6, 12), QPointF(3, 13)}));
-        break;
-    }
-    case TListPicture::Delete: // a red cross
-        p.setPen(QPen(QColor(200, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
-        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
-        break;
-    }
-    return pm;
-}
-
-// The desktop's icon when its theme has one, else our own picture.
-QIcon ListIcon(TListPicture kind, std::initializer_list<const char*> themeNames) {
-    for (const char* name : themeNames)
-        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
-    return QIcon(ListPicture(kind));
-}
 
 // Stored widths of the Date, Course and Score columns.
 constexpr int StoredColumnWidth[3] = {57, 81, 30};

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,11 +8,13 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -533,7 +536,9 @@ TEST_F(CourseWindowTest, WindowsTakeTheirClientSizes) {
     TCourseForm* list = OpenList();
     QCoreApplication::processEvents();
     EXPECT_EQ(frm->size(), QSize(681, 468));
-    EXPECT_EQ(list->size(), QSize(169, 503));
+    // The list keeps its height and grows wider only as far as its columns need.
+    EXPECT_EQ(list->height(), 503);
+    EXPECT_GE(list->width(), 169);
     // Everything of the details page and the grid fits in it.
     EXPECT_LE(frm->minimumSizeHint().height(), 468);
     EXPECT_LE(frm->minimumSizeHint().width(), 681);
@@ -707,4 +712,57 @@ TEST_F(CourseWindowTest, NewCourseDialogGrowsWithItsTees) {
     EXPECT_EQ(dialog->Tee[2]->palette().color(QPalette::Text), QColor(Qt::white));
     EXPECT_EQ(dialog->Tee[1]->palette().color(QPalette::Text), QColor(Qt::black));
     Close(dialog);
+}
+
+// The list shows each course name and its par whole, without a horizontal
+// scroll bar, and its tool buttons are pictures with the commands' hints.
+TEST_F(CourseWindowTest, CourseListFitsItsNamesAndShowsPictures) {
+    NewCourse("Royal Lytham and St Annes Championship Links", true, 1);
+    NewCourse("Heath", false, 1);
+    TCourseForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    QCoreApplication::processEvents();
+    QTableView* grid = list->CourseGrid;
+    QHeaderView* header = grid->horizontalHeader();
+    const QFontMetrics fm(grid->font());
+    for (int c = 0; c < 2; ++c)
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "heading " << c << " cut";
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        for (int c = 0; c < 2; ++c) {
+            const QString text = grid->model()->index(r, c).data().toString();
+            EXPECT_GE(header->sectionSize(c), fm.horizontalAdvance(text)) << text.toStdString();
+        }
+    EXPECT_EQ(grid->model()->index(0, 1).data().toString(), "36"); // Heath, 9 holes
+    // Both columns end inside the grid's visible part.
+    EXPECT_LE(header->sectionViewportPosition(1) + header->sectionSize(1), grid->viewport()->width());
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list->height(), 503);
+
+    const std::pair<QToolButton*, const char*> buttons[] = {{list->SpeedButton1, "View course"},
+                                                           {list->SpeedButton4, "New course"},
+                                                           {list->SpeedButton2, "Edit course"},
+                                                           {list->SpeedButton3, "Delete course"}};
+    for (const auto& [b, hint] : buttons) {
+        EXPECT_FALSE(b->icon().isNull()) << hint;
+        EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly) << hint;
+        EXPECT_EQ(b->toolTip(), hint);
+        EXPECT_EQ(b->accessibleName(), hint);
+    }
+
+    // A filter that leaves the short name only narrows the list again, and
+    // the name still shows whole.
+    list->Filter->setText("He");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_GE(header->sectionSize(0), fm.horizontalAdvance("Heath"));
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    Close(list);
+}
+
+TEST(CourseListColumns, TheNameGivesWayAndTheParStaysWhole) {
+    using W = std::array<int, 2>;
+    EXPECT_EQ(CourseColumnWidths(W{40, 20}, 400), (W{116, 54}));
+    EXPECT_EQ(CourseColumnWidths(W{200, 60}, 400), (W{200, 60}));
+    EXPECT_EQ(CourseColumnWidths(W{500, 60}, 400), (W{340, 60}));
+    EXPECT_EQ(CourseColumnWidths(W{500, 450}, 400), (W{0, 450}));
 }
