@@ -11,6 +11,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "courses/Coursechild.h"
@@ -33,6 +35,16 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     TeesComboBox = new QComboBox(this);
     TeesComboBox->setObjectName("TeesComboBox");
     TeesComboBox->addItems({"1", "2", "3", "4", "5", "6"});
+    // Tees, colours and hole names scroll inside the window when the work
+    // area is too low for them; OK, Cancel and Help stay below, in sight.
+    Rows = new QScrollArea(this);
+    Rows->setObjectName("Rows");
+    Rows->setFrameShape(QFrame::NoFrame);
+    Rows->setWidgetResizable(true);
+    Rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* rows = new QWidget(Rows);
+    auto* rowsLayout = new QVBoxLayout(rows);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
     auto* main = new QVBoxLayout(this);
     auto* top = new QGridLayout;
     top->addWidget(HolesButton1, 0, 0);
@@ -68,7 +80,7 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     top->addWidget(new QLabel("Hole color for scorecard", this), 9, 0, 1, 3);
     top->addWidget(HoleCol, 10, 0, 1, 2);
     top->addWidget(HoleBtn, 10, 2);
-    main->addLayout(top);
+    rowsLayout->addLayout(top);
 
     auto* names = new QGroupBox("Hole names:", this);
     auto* holes = new QGridLayout(names);
@@ -81,7 +93,10 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
         holes->addWidget(HoleLabel[i], i % 9, (i / 9) * 2);
         holes->addWidget(Hole[i], i % 9, (i / 9) * 2 + 1);
     }
-    main->addWidget(names);
+    rowsLayout->addWidget(names);
+    rowsLayout->addStretch();
+    Rows->setWidget(rows);
+    main->addWidget(Rows, 1);
 
     Button8 = new QPushButton("OK", this);
     Button8->setObjectName("Button8");
@@ -196,12 +211,33 @@ void TCreateCourseForm::TeesComboBoxChange() {
 
 void TCreateCourseForm::FitToTees() {
     // The window takes the height its tee and hole rows need, so no box is
-    // squeezed below its own height.
+    // squeezed below its own height, as far as the work area allows; below
+    // that the rows scroll. It stays wholly inside the work area.
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (!sub || !layout()) return;
+    if (!sub || !layout() || !Frame()) return;
+    QWidget* rows = Rows->widget();
+    rows->layout()->activate();
+    const QSize rowsNeed = rows->layout()->sizeHint();
+    rows->setMinimumHeight(rowsNeed.height());
     layout()->activate();
-    const QSize need = layout()->sizeHint();
-    SizeMdiChild(sub, QSize(std::max(width(), need.width()), need.height()));
+    const QMargins m = layout()->contentsMargins();
+    const int below = layout()->sizeHint().height() - m.top() - m.bottom() -
+                      Rows->sizeHint().height();
+    const QSize area = Frame()->MdiArea()->viewport()->size();
+    const int frameHeight = sub->height() - height();
+    const int room = std::max(area.height() - frameHeight, 0);
+    int wantHeight = m.top() + rowsNeed.height() + below + m.bottom();
+    int wantWidth = m.left() + rowsNeed.width() + m.right();
+    if (wantHeight > room) {
+        wantHeight = std::max(room, minimumSizeHint().height());
+        wantWidth += Rows->verticalScrollBar()->sizeHint().width();
+    }
+    SizeMdiChild(sub, QSize(std::max(width(), wantWidth), wantHeight));
+    // Pulled back inside the work area where it reaches past an edge.
+    QPoint at = sub->pos();
+    at.setX(std::max(0, std::min(at.x(), area.width() - sub->width())));
+    at.setY(std::max(0, std::min(at.y(), area.height() - sub->height())));
+    if (at != sub->pos()) sub->move(at);
 }
 
 void TCreateCourseForm::LoadSetup(const TCourseSetup& s) {
@@ -288,7 +324,7 @@ void ShowCreateCourseForm(TCreateCourseForm* dialog) {
     QMdiSubWindow* sub = Frame()->AddMdiChild(dialog);
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     sub->show();
-    sub->adjustSize();
+    dialog->FitToTees();
     const QRect area = Frame()->MdiArea()->viewport()->rect();
     sub->move(std::max(0, (area.width() - sub->width()) / 2),
               std::max(0, (area.height() - sub->height()) / 2));

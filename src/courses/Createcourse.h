@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 // "New course" / "Edit course": holes, tees with names and colours, the
 // scorecard's hole colour and the hole names. OK stores them and opens the
@@ -32,6 +33,10 @@ class TCreateCourseForm : public QWidget {
     void Button9Click();       // Cancel
     void Button1Click();       // Help
 
+    // Sizes the window to its rows within the main window's work area and
+    // keeps it there; the rows scroll when they do not fit.
+    void FitToTees();
+
     // Colour of a box (0x00BBGGRR) and setting it.
     static unsigned BoxColour(const QLineEdit* box);
     static void SetBoxColour(QLineEdit* box, unsigned colour);
@@ -50,10 +55,10 @@ class TCreateCourseForm : public QWidget {
     QLabel* HoleLabel[18];
     QPushButton *Button8, *Button9, *Button1;
     QColorDialog* ColorDialog;
+    QScrollArea* Rows; // the tee, colour and hole-name rows
 
   private:
     void FormCreate();
-    void FitToTees();
     bool ChooseColour(unsigned* colour);
     bool reverting_ = false;
 };

@@ -6,8 +6,10 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTextBrowser>
@@ -765,4 +767,52 @@ TEST(CourseListColumns, TheNameGivesWayAndTheParStaysWhole) {
     EXPECT_EQ(CourseColumnWidths(W{200, 60}, 400), (W{200, 60}));
     EXPECT_EQ(CourseColumnWidths(W{500, 60}, 400), (W{340, 60}));
     EXPECT_EQ(CourseColumnWidths(W{500, 450}, 400), (W{0, 450}));
+}
+
+// A new or edited course with six tees and 18 holes opens inside the main
+// window's work area at its default size: OK, Cancel and Help are in sight,
+// and the rows that do not fit scroll inside the dialog.
+TEST_F(CourseWindowTest, SixTeeCourseDialogKeepsItsButtonsInSight) {
+    ASSERT_EQ(MainForm->size(), QSize(917, 705));
+    QWidget* area = MainForm->MdiArea()->viewport();
+    const auto inSight = [&](QWidget* w, const char* what) {
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(w->isVisible()) << what;
+        const QRect r(w->mapTo(area, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(area->rect().contains(r))
+            << what << " at " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height()
+            << " outside " << area->width() << "x" << area->height();
+        // Nothing of the dialog's own covers it: it is the widget found there.
+        EXPECT_EQ(w->window()->childAt(w->mapTo(w->window(), w->rect().center())), w) << what;
+    };
+    TCourseForm* list = OpenList();
+    list->Newcourse1Click();
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    TCreateCourseForm* dialog = dialogs[0];
+    dialog->TeesComboBox->setCurrentIndex(5);
+    for (QWidget* b : {static_cast<QWidget*>(dialog->Button8), static_cast<QWidget*>(dialog->Button9),
+                       static_cast<QWidget*>(dialog->Button1)})
+        inSight(b, b->objectName().toStdString().c_str());
+    // The last hole name is reached by scrolling the dialog's rows.
+    dialog->Rows->ensureWidgetVisible(dialog->Hole[17]);
+    QCoreApplication::processEvents();
+    const QRect last(dialog->Hole[17]->mapTo(dialog->Rows->viewport(), QPoint(0, 0)),
+                     dialog->Hole[17]->size());
+    EXPECT_TRUE(dialog->Rows->viewport()->rect().contains(last));
+    inSight(dialog->Button8, "OK after scrolling");
+    // OK stores the course with its six tees.
+    dialog->Button8->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Count("Course_General", "Tees = 6"), 1);
+    for (TCourseFrm* f : Children<TCourseFrm>()) Close(f);
+    Close(list);
+
+    // The same course through "Edit course".
+    const int id = NewCourse("Heath", true, 6);
+    TCreateCourseForm* edit = OpenEditCourseDialog(id);
+    ASSERT_NE(edit, nullptr);
+    inSight(edit->Button8, "OK of Edit course");
+    inSight(edit->Button9, "Cancel of Edit course");
+    Close(edit);
 }
