@@ -6,18 +6,21 @@
 
 <xsl:template match="/course">
 <html>
-<head><title><xsl:value-of select="title"/></title></head>
+<head><title><xsl:value-of select="title"/></title>
+<!-- A header value keeps a gap before the caption that follows it. -->
+<style type="text/css">td.v { padding-right: 24px; }</style>
+</head>
 <body bgcolor="#FFFFFF">
 <h2><xsl:value-of select="name"/></h2>
 <table cellspacing="0" cellpadding="2">
-<tr><td><b>Title:</b></td><td><xsl:value-of select="title"/></td>
-    <td><b>Date:</b></td><td><xsl:value-of select="datum"/></td></tr>
-<tr><td><b>Player:</b></td><td><xsl:value-of select="player"/></td>
-    <td><b>Handicap:</b></td><td><xsl:value-of select="hcp"/></td></tr>
-<tr><td><b>Marker:</b></td><td><xsl:value-of select="marker"/></td>
-    <td><b>Bag:</b></td><td><xsl:value-of select="bag"/></td></tr>
-<tr><td><b>Tee:</b></td><td><xsl:value-of select="tee"/></td>
-    <td><b>Holes:</b></td><td><xsl:value-of select="holecount"/></td></tr>
+<tr><td><b>Title:</b></td><td class="v"><xsl:value-of select="title"/></td>
+    <td><b>Date:</b></td><td class="v"><xsl:value-of select="datum"/></td></tr>
+<tr><td><b>Player:</b></td><td class="v"><xsl:value-of select="player"/></td>
+    <td><b>Handicap:</b></td><td class="v"><xsl:value-of select="hcp"/></td></tr>
+<tr><td><b>Marker:</b></td><td class="v"><xsl:value-of select="marker"/></td>
+    <td><b>Bag:</b></td><td class="v"><xsl:value-of select="bag"/></td></tr>
+<tr><td><b>Tee:</b></td><td class="v"><xsl:value-of select="tee"/></td>
+    <td><b>Holes:</b></td><td class="v"><xsl:value-of select="holecount"/></td></tr>
 </table>
 <br/>
 <xsl:apply-templates select="holes-a"/>

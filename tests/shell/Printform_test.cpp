@@ -1,7 +1,11 @@
 #include <QDate>
 #include <QLocale>
 #include <QPrinter>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -115,6 +119,43 @@ TEST_F(PrintTest, ShowsCourseCardAsWrittenAndPrintsItWithTheDate) {
     const std::string today =
         QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
     EXPECT_NE(text.find(today), std::string::npos) << today << "\n" << text;
+    form->close();
+}
+
+// Each value of the round card's header ends well before the caption that
+// follows it on its line, long values included.
+TEST_F(PrintTest, RoundCardHeaderKeepsAGapAfterEachValue) {
+    std::string card = RoundCard("Heath");
+    card.replace(card.find("Club medal"), 10, "Spring Medal Competition");
+    card.replace(card.find("Ann Putter"), 10, "Annabelle Featherstonehaugh");
+    card.replace(card.find("<bag>Default"), 12, "<bag>Tournament bag");
+    Write(DataPath("scorecard.xml"), card);
+    form->PrintMode = 1;
+    form->show();
+    QTextDocument* doc = form->PrintWebBrowser->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    // Where a block's text starts and ends across the page, on its first line.
+    const auto extent = [&](const QString& text) {
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            if (b.text() == text && b.layout() && b.layout()->lineCount() > 0) {
+                const QRectF r = layout->blockBoundingRect(b);
+                const QTextLine line = b.layout()->lineAt(0);
+                return std::make_pair(r.x() + line.x(), r.x() + line.x() + line.naturalTextWidth());
+            }
+        ADD_FAILURE() << text.toStdString() << " is not on the card";
+        return std::make_pair(0.0, 0.0);
+    };
+    const QFontMetricsF fm(doc->defaultFont());
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Spring Medal Competition", "Date:"}, {"Annabelle Featherstonehaugh", "Handicap:"},
+        {"Bob", "Bag:"}, {"Yellow", "Holes:"}};
+    for (const auto& [value, caption] : pairs) {
+        const double end = extent(value).second;
+        const double next = extent(caption).first;
+        EXPECT_GE(next - end, 2 * fm.averageCharWidth()) << value << " runs into " << caption;
+    }
+    // A caption keeps its gap before its own value too.
+    EXPECT_GT(extent("Spring Medal Competition").first, extent("Title:").second);
     form->close();
 }
 
