@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -70,6 +72,23 @@ void TNewPlayerForm::FormShow() {
     Editor->OKBtn->setEnabled(false);
 }
 
+namespace {
+// Opens the frame's menu whose access key is Alt + key; false when none is.
+bool OpenFrameMenu(int key) {
+    auto* frame = Frame() ? qobject_cast<QMainWindow*>(Frame()->Window()) : nullptr;
+    if (!frame) return false;
+    QMenuBar* bar = frame->menuBar();
+    const QKeySequence wanted(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(key)));
+    for (QAction* a : bar->actions())
+        if (a->menu() && a->isVisible() && a->isEnabled() &&
+            QKeySequence::mnemonic(a->text()) == wanted) {
+            bar->setActiveAction(a);
+            return true;
+        }
+    return false;
+}
+} // namespace
+
 // Key preview: every key of the window comes here first.
 bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
@@ -79,6 +98,13 @@ bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
             if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_F4 ||
                 (key->modifiers() & Qt::ControlModifier))
                 CloseAllowed = 0;
+            // The dialog has no menu of its own: an Alt key that reaches
+            // here is a key of the frame's menu bar, never text for a box.
+            const Qt::KeyboardModifiers m = key->modifiers();
+            if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier) && !key->text().isEmpty()) {
+                OpenFrameMenu(key->key());
+                return true;
+            }
         }
     }
     return QDialog::eventFilter(watched, e);

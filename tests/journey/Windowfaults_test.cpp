@@ -303,6 +303,51 @@ TEST_F(WindowFaultsTest, TheEditMenuServesTheBoxTheFocusWasIn) {
     Flush();
 }
 
+// Alt+E in the first-run dialog is the Edit menu's key, not a letter: the
+// name and its selection stay as typed, and the menu's Cut still cuts it.
+TEST_F(WindowFaultsTest, AltKeysInTheFirstRunDialogNeverTypeIntoItsBoxes) {
+    Start();
+    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(WaitFor([first] { return first->isVisible(); }, 3000));
+    TPlayerEditor* ed = first->Editor;
+    Activate(first);
+    ed->FirstNameEdit->setFocus();
+    ASSERT_TRUE(WaitFor([ed] { return ed->FirstNameEdit->hasFocus(); }, 3000));
+    // Keys as the window system delivers them, to the dialog's window.
+    QWindow* window = first->windowHandle();
+    for (char c : std::string("Ann")) QTest::keyClick(window, c);
+    ASSERT_EQ(ed->FirstNameEdit->text(), "Ann");
+    ed->FirstNameEdit->selectAll();
+
+    QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+    Flush();
+    EXPECT_EQ(ed->FirstNameEdit->text(), "Ann");
+    QMenu* menu = EditMenuShown();
+    ASSERT_NE(menu, nullptr) << "Alt+E opened no Edit menu";
+    EXPECT_TRUE(MainForm->EditCut1->isEnabled());
+    menu->setActiveAction(MainForm->EditCut1);
+    QTest::keyClick(menu, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([ed] { return ed->FirstNameEdit->text().isEmpty(); }, 3000))
+        << ed->FirstNameEdit->text().toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Ann");
+
+    // An Alt key that no menu answers types nothing either.
+    Activate(first);
+    ed->LastNameEdit->setFocus();
+    ASSERT_TRUE(WaitFor([ed] { return ed->LastNameEdit->hasFocus(); }, 3000));
+    for (char c : std::string("Berg")) QTest::keyClick(window, c);
+    ed->LastNameEdit->selectAll();
+    QTest::keyClick(window, Qt::Key_Q, Qt::AltModifier);
+    Flush();
+    EXPECT_EQ(ed->LastNameEdit->text(), "Berg");
+    EXPECT_EQ(ed->LastNameEdit->selectedText(), "Berg");
+    EXPECT_EQ(EditMenuShown(), nullptr);
+    // Plain letters still type.
+    QTest::keyClick(window, Qt::Key_Q);
+    EXPECT_EQ(ed->LastNameEdit->text(), "q");
+}
+
 TEST_F(WindowFaultsTest, AMegabyteMemoOpensAndShows) {
     // One unbroken megabyte, as another program or the web may leave it.
     const std::string memo(1 << 20, 'M');
