@@ -1,5 +1,10 @@
 #include "common/Tablegrid.h"
 
+#include <QHeaderView>
+#include <QStyle>
+#include <QTableView>
+#include <algorithm>
+
 #include "db/Table.h"
 
 TTableGridModel::TTableGridModel(TTable* table, std::vector<Column> columns, QObject* parent)
@@ -38,4 +43,20 @@ QVariant TTableGridModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Horizontal && section >= 0 && section < columnCount())
         return QString::fromStdString(columns_[section].title);
     return {};
+}
+
+std::vector<int> FitColumnsToContents(QTableView* grid) {
+    std::vector<int> need;
+    if (!grid->model()) return need;
+    QHeaderView* header = grid->horizontalHeader();
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        grid->resizeColumnToContents(c);
+        need.push_back(std::max(grid->columnWidth(c), header->sectionSizeHint(c)));
+    }
+    return need;
+}
+
+int GridChromeWidth(const QTableView* grid) {
+    return 2 * grid->frameWidth() +
+           grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class QTableView;
 class TTable;
 
 // Read-only grid model over the rows of a table component. Reopen() closes
@@ -27,3 +28,9 @@ private:
     TTable* table_;
     std::vector<Column> columns_;
 };
+
+// Sizes every column of the grid to its texts and returns the width each
+// needs, its heading included.
+std::vector<int> FitColumnsToContents(QTableView* grid);
+// What a grid adds to its columns' widths: its frame and a vertical scroll bar.
+int GridChromeWidth(const QTableView* grid);

@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QTableView>
 #include <QToolButton>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -137,22 +136,13 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
 }
 
 void TCourseForm::FitColumns() {
-    if (!CourseGrid->model()) return;
-    QHeaderView* header = CourseGrid->horizontalHeader();
-    std::array<int, 2> content{};
-    for (int c = 0; c < 2; ++c) {
-        CourseGrid->resizeColumnToContents(c);
-        content[c] = std::max(CourseGrid->columnWidth(c), header->sectionSizeHint(c));
-    }
-    const int frame = 2 * CourseGrid->frameWidth();
-    const int bar = CourseGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, CourseGrid);
-    const std::array<int, 2> width = CourseColumnWidths(content, MaxListWidth - frame - bar);
-    int total = frame + bar;
-    for (int c = 0; c < 2; ++c) {
-        CourseGrid->setColumnWidth(c, width[c]);
-        total += width[c];
-    }
-    setFixedSize(std::max(StoredWidth, total), StoredHeight);
+    const std::vector<int> need = FitColumnsToContents(CourseGrid);
+    if (need.size() != 2) return;
+    const int chrome = GridChromeWidth(CourseGrid);
+    const std::array<int, 2> width = CourseColumnWidths({need[0], need[1]}, MaxListWidth - chrome);
+    CourseGrid->setColumnWidth(0, width[0]);
+    CourseGrid->setColumnWidth(1, width[1]);
+    setFixedSize(std::max(StoredWidth, chrome + width[0] + width[1]), StoredHeight);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
 }
 

@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -227,16 +226,12 @@ std::array<int, 4> RoundsColumnWidths(const std::array<int, 4>& content, int ava
 }
 
 void TRoundsForm::FitColumns() {
-    QHeaderView* header = RoundsGrid->horizontalHeader();
-    std::array<int, 4> content{};
-    for (int c = 0; c < 4; ++c) {
-        RoundsGrid->resizeColumnToContents(c);
-        content[c] = std::max(RoundsGrid->columnWidth(c), header->sectionSizeHint(c));
-    }
-    const int frame = 2 * RoundsGrid->frameWidth();
-    const int bar = RoundsGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, RoundsGrid);
-    const std::array<int, 4> width = RoundsColumnWidths(content, MaxGridWidth - frame - bar);
-    int total = frame + bar;
+    const std::vector<int> need = FitColumnsToContents(RoundsGrid);
+    if (need.size() != 4) return;
+    const int chrome = GridChromeWidth(RoundsGrid);
+    const std::array<int, 4> width =
+        RoundsColumnWidths({need[0], need[1], need[2], need[3]}, MaxGridWidth - chrome);
+    int total = chrome;
     for (int c = 0; c < 4; ++c) {
         RoundsGrid->setColumnWidth(c, width[c]);
         total += width[c];
