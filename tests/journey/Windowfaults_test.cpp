@@ -93,6 +93,17 @@ void Activate(QWidget* w) {
     QApplication::setActiveWindow(w);
     WaitFor([w] { return w->isActiveWindow(); }, 3000);
 }
+
+// The first-run dialog, shown and active; null (a failure) when it is not.
+TNewPlayerForm* ActiveFirstRunDialog() {
+    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    if (!first || !WaitFor([first] { return first->isVisible(); }, 3000)) {
+        ADD_FAILURE() << "no first-run dialog";
+        return nullptr;
+    }
+    Activate(first);
+    return first;
+}
 }  // namespace
 
 class WindowFaultsTest : public JourneyTest {};
@@ -248,12 +259,10 @@ TEST_F(WindowFaultsTest, ABagKeepsTheClubOrderItShows) {
 
 TEST_F(WindowFaultsTest, TheEditMenuServesTheBoxTheFocusWasIn) {
     Start();
-    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    TNewPlayerForm* first = ActiveFirstRunDialog();
     ASSERT_NE(first, nullptr);
-    ASSERT_TRUE(WaitFor([first] { return first->isVisible(); }, 3000));
     // Typing in the first-run dialog, then the frame's Edit menu with the mouse.
     TPlayerEditor* ed = first->Editor;
-    Activate(first);
     ed->FirstNameEdit->setFocus();
     QTest::keyClicks(ed->FirstNameEdit, "Ann");
     ed->FirstNameEdit->selectAll();
@@ -307,11 +316,9 @@ TEST_F(WindowFaultsTest, TheEditMenuServesTheBoxTheFocusWasIn) {
 // name and its selection stay as typed, and the menu's Cut still cuts it.
 TEST_F(WindowFaultsTest, AltKeysInTheFirstRunDialogNeverTypeIntoItsBoxes) {
     Start();
-    TNewPlayerForm* first = MainForm->NewPlayerWindow;
+    TNewPlayerForm* first = ActiveFirstRunDialog();
     ASSERT_NE(first, nullptr);
-    ASSERT_TRUE(WaitFor([first] { return first->isVisible(); }, 3000));
     TPlayerEditor* ed = first->Editor;
-    Activate(first);
     ed->FirstNameEdit->setFocus();
     ASSERT_TRUE(WaitFor([ed] { return ed->FirstNameEdit->hasFocus(); }, 3000));
     // Keys as the window system delivers them, to the dialog's window.
