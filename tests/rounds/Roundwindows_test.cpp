@@ -24,6 +24,7 @@
 #include "courses/Coursechild.h"
 #include "platform/Datafolder.h"
 #include "support/Testsupport.h"
+#include "Holeviewfixture.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
 #include "common/Printform.h"
@@ -814,4 +815,38 @@ TEST_F(RoundsTest, RoundsListFitsItsTextsAndShowsPictures) {
     ASSERT_TRUE(drawn);
     EXPECT_LE(bottom - top + 1, fm.height()) << date.toStdString();
     EXPECT_GE(right - left + 1, fm.horizontalAdvance(date) * 8 / 10) << date.toStdString();
+}
+
+// The round window's hole view draws every label whole over the markers:
+// each pixel a label darkens on the bare ground is dark in the picture too,
+// "Pin" and "2 Putt(s)" over the green, "Bunker" over its bunker.
+TEST_F(RoundsTest, HoleLabelsAreDrawnWholeOverTheMarkers) {
+    const long long hole1 =
+        RowValue(*db, "Holes", "CourseId = " + std::to_string(alpha) + " and HoleNumber = 1", "HoleId").AsInteger();
+    Add("Waypoints", {{"CourseId", alpha}, {"HoleId", hole1}, {"Name", "Green"}, {"Type", 3},
+                      {"Latitude", 60.1039}, {"Longitude", 24.9}});
+    Add("Waypoints", {{"CourseId", alpha}, {"HoleId", hole1}, {"Name", "Bunker"}, {"Type", 6},
+                      {"Latitude", 60.1033}, {"Longitude", 24.9004}});
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    frm->PageControl->setCurrentIndex(1);
+    TOpenGLAPPanel* panel = frm->OpenGLAPPanel1;
+    ASSERT_TRUE(WaitFor([panel] { return panel->isVisible(); }, 5000));
+    ProcessEventsFor(300);
+    ASSERT_EQ(frm->HoleNro->text(), "1");
+    // Also where the driver's rounding of equal depths favours the markers.
+    for (const bool strict : {false, true}) {
+        if (strict)
+            panel->OnPaint = [frm](QObject*) {
+                glDepthFunc(GL_LESS);
+                frm->OpenGLAPPanel1Paint();
+            };
+        const LabelCheck labels = CheckLabelsWhole(*panel, *frm->Scene, frm->ScenePoints);
+        ASSERT_GT(labels.text, 100) << strict;
+        EXPECT_GT(labels.overMarkers, 10) << strict;
+        EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased"
+                                  << (strict ? " with a strict depth test" : "");
+    }
 }
