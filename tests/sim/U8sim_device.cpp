@@ -341,9 +341,9 @@ void U8SimDevice::LoadFull() {
             mem_[hole + 14] = hp > 3 ? 1 : 0;
             mem_[hole + 15] = h % 5 == 0 ? 1 : 0;
             mem_[hole + 16] = 0;
-            // Full shots: a drive, then even steps to 4 m short of the pin;
-            // the first putt stops a metre from the hole, the last one holes
-            // out (no position).
+            // Full shots: a drive, then even steps onto the green, 4 m short
+            // of its middle; of two putts the first stops a metre from the
+            // hole, the last one holes out (no position).
             const double drive = hp > 3 ? std::min(0.62 * length, 235.0 + 5 * (h % 4)) : length;
             double along = 0;
             for (int p = 0; p < shots; ++p) {
