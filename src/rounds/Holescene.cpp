@@ -584,6 +584,13 @@ void THoleScene::DrawShotLine(const MarkPointType* points) {
 }
 
 void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) {
+    // Labels lie at the markers' depth: drawn with the depth test off, the
+    // markers under them cannot eat their strokes.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    struct Restore {
+        ~Restore() { glPopAttrib(); }
+    } restore;
     std::string puttLabel;
     bool hasGreen = false, hasPin = false, hasShots = false;
     int target = -1, previous = -1;

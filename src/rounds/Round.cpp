@@ -37,6 +37,9 @@ namespace {
 
 QColor FromTColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
+// Behind a light tee name in the header.
+QColor TeeChipColour() { return QColor(64, 64, 64); }
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                   int width = 0, bool bold = false) {
     auto* l = new QLabel(text, parent);
@@ -514,11 +517,21 @@ bool TRoundFrm::FillScorecard() {
     }
     const std::string teeName = in.TeeName[tee - 1].value_or("");
     TeeLabel->setText(QString::fromStdString(teeName.empty() ? "Tee number: " + std::to_string(tee) : teeName));
+    // A light tee colour (white, yellow) sits on a dark chip, as the tee
+    // cells choose their text by luminance; a dark one reads on the window.
+    bool chip = false;
     if (in.TeeColor[tee - 1]) {
+        const int colour = *in.TeeColor[tee - 1];
+        chip = !IsDarkColour(static_cast<unsigned>(colour));
         QPalette p = TeeLabel->palette();
-        p.setColor(QPalette::WindowText, FromTColor(*in.TeeColor[tee - 1]));
+        p.setColor(QPalette::WindowText, FromTColor(colour));
+        p.setColor(QPalette::Window, TeeChipColour());
         TeeLabel->setPalette(p);
     }
+    TeeLabel->setAutoFillBackground(chip);
+    TeeLabel->setContentsMargins(chip ? 3 : 0, 0, chip ? 3 : 0, 0);
+    const int column = TitleLabel->width();
+    TeeLabel->resize(chip ? std::min(column, TeeLabel->sizeHint().width()) : column, TeeLabel->height());
     built_ = true;
     return true;
 }

@@ -91,14 +91,18 @@ TEST_F(U8Device, ReadsEveryRecordAtItsAddress) {
     EXPECT_EQ(V(entries[0].CourseId), 101);
     EXPECT_STREQ(entries[2].Name, "Sea Links");
     EXPECT_EQ(V(entries[1].Holes), 9);
-    EXPECT_EQ(V(entries[0].Hole[1].Length), 310);
+    EXPECT_EQ(V(entries[0].Hole[1].Length), 150);
     EXPECT_EQ(V(entries[1].Hole[9].Length), 0xFFFF);
     ASSERT_EQ(device->ReadBags(bags), 0);
     EXPECT_EQ(Of(bags, 588), sim.Device().Read(9477, 588));
     auto* bag = reinterpret_cast<const BagRecord*>(bags);
     EXPECT_EQ(V(bag[1].BagId), 7);
-    EXPECT_STREQ(bag[0].Club[13].Name, "Putter");
-    EXPECT_EQ(V(bag[0].Club[13].Value12), 0x8000u);
+    EXPECT_STREQ(bag[0].Club[0].Name, "Putter");
+    EXPECT_EQ(V(bag[0].Club[0].ClubId), 99);
+    EXPECT_EQ(V(bag[0].Club[0].Value12), 0x8000u);
+    EXPECT_STREQ(bag[0].Club[1].Name, "Driver");
+    EXPECT_EQ(V(bag[0].Club[1].ClubId), 100);
+    EXPECT_EQ(V(bag[0].Club[13].ClubId), 0xFFFF);
 
     sim.Device().ClearLogs();
     ASSERT_EQ(device->ReadGameHeader(2, game), 0);
@@ -279,8 +283,9 @@ TEST_F(U8Device, ReadsPointListsPointsAndPositions) {
     sim.Device().ClearLogs();
     ASSERT_EQ(device->ReadPoint(163, &point, 0), 0);
     EXPECT_EQ(V(point.Id), 163);
-    EXPECT_STREQ(point.Name, "TEE 1");
-    EXPECT_EQ(V(point.Latitude), 601000100);
+    EXPECT_STREQ(point.Name, "Tee");
+    EXPECT_EQ(V(point.Latitude), 602500000);
+    EXPECT_EQ(V(point.Longitude), 248500000);
     EXPECT_EQ(V(point.Field22), 0xFFFF);
     // The request carries the id and nothing of the caller's record.
     Bytes req(56, 0);
@@ -312,15 +317,15 @@ TEST_F(U8Device, ReadsPointListsPointsAndPositions) {
     Bytes s = sim.Device().Read(shotAt, 14);
     uint16_t posId = uint16_t(s[12] | s[13] << 8);
     ASSERT_EQ(device->ReadPosition(posId, &pos), 0);
-    EXPECT_EQ(V(pos.Latitude), 601000000 + 900);
-    EXPECT_EQ(V(pos.Longitude), 246000000 + 400);
+    EXPECT_EQ(V(pos.Latitude), 601015648);
+    EXPECT_EQ(V(pos.Longitude), 245980628);
     EXPECT_EQ(V(pos.Word0), posId);
     // A position reply shorter than 30 bytes fails; a longer one is cut.
     sim.Device().AddFault(Rule(Fault::ShortReply, 68, 2));
     EXPECT_EQ(device->ReadPosition(posId, &pos), -1);
     sim.Device().AddFault(Rule(Fault::LongReply, 68, 6));
     ASSERT_EQ(device->ReadPosition(posId, &pos), 0);
-    EXPECT_EQ(V(pos.Latitude), 601000000 + 900);
+    EXPECT_EQ(V(pos.Latitude), 601015648);
     EXPECT_TRUE(messages.Empty() || messages.Texts().size() == 1u);
 }
 

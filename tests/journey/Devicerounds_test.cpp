@@ -138,7 +138,7 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     if (const char* dir = std::getenv("JOURNEY_SHOTS"))
         scene.save(QString(dir) + "/22b-hole-scene.png");
     EXPECT_GT(Colours(scene), 4);
-    // The shot rows show whole, "Unknown" club included.
+    // The shot rows show whole.
     int shotLabels = 0;
     for (int r = 0; r < 40; ++r)
         for (int c = 0; c < 4; ++c)

@@ -16,6 +16,12 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include "platform/Inifile.h"
+#include "common/Calculations.h"
+#include "rounds/Editround.h"
+#include "rounds/Holescene.h"
+#include "rounds/Holeviewfixture.h"
+#include "rounds/Round.h"
+#include "rounds/Rounds.h"
 #include "transfer/Startwizard.h"
 #include "transfer/Transw1.h"
 #include "transfer/Transw2.h"
@@ -96,6 +102,133 @@ protected:
         if (!memory) return nullptr;
         WaitFor([memory, courses] { return memory->CoursesListView->count() == courses; }, 30000);
         return memory;
+    }
+
+    // The device's rounds as a golfer played them: every tee shot of a par 4
+    // or 5 with the Driver, every putt with a putter, no club unknown, and
+    // every shot on the ground of its hole, within its length of the tee.
+    static void ExpectGolfersRounds() {
+        TTable rounds(&MainForm->Database, "Round");
+        rounds.Open();
+        int drives = 0, shots = 0;
+        for (rounds.First(); !rounds.Eof(); rounds.Next()) {
+            const long long roundId = rounds.FieldByName("RoundId").AsInteger();
+            const long long courseId = rounds.FieldByName("CourseId").AsInteger();
+            ASSERT_EQ(Count("Course_General", "CourseId = " + std::to_string(courseId)), 1) << roundId;
+            TTable holes(&MainForm->Database, "RoundHoles");
+            holes.SetFilter("RoundId = " + std::to_string(roundId));
+            holes.Open();
+            for (holes.First(); !holes.Eof(); holes.Next()) {
+                const int hole = int(holes.FieldByName("HoleId").AsInteger());
+                const int par = int(holes.FieldByName("HolePar").AsInteger());
+                const int full = int(holes.FieldByName("HoleShotsDriver").AsInteger());
+                const std::string courseHole =
+                    "CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(hole);
+                const int length = int(Value("Holes", courseHole, "HoleLength1").AsInteger());
+                const std::string points =
+                    "HoleId = " + std::to_string(Value("Holes", courseHole, "HoleId").AsInteger());
+                const double teeLat = Value("Waypoints", points + " and Type = 1", "Latitude").AsFloat();
+                const double teeLon = Value("Waypoints", points + " and Type = 1", "Longitude").AsFloat();
+                const double pinLat = Value("Waypoints", points + " and Type = 2", "Latitude").AsFloat();
+                const double pinLon = Value("Waypoints", points + " and Type = 2", "Longitude").AsFloat();
+                ASSERT_NE(teeLat, 0.0) << courseHole;
+                EXPECT_GE(length, 100) << courseHole;
+                EXPECT_LE(length, 600) << courseHole;
+                EXPECT_NEAR(GeodesicDistance(teeLat, teeLon, pinLat, pinLon, 0, 0), length, 15) << courseHole;
+                TTable t(&MainForm->Database, "RoundShots");
+                t.SetFilter("RoundId = " + std::to_string(roundId) + " and HoleId = " + std::to_string(hole));
+                t.AddSort("[ShotNumber] ASC");
+                t.Open();
+                for (t.First(); !t.Eof(); t.Next()) {
+                    const int number = int(t.FieldByName("ShotNumber").AsInteger());
+                    const std::string club = "ClubId = " + std::to_string(t.FieldByName("ClubId").AsInteger());
+                    const std::string at = courseHole + " shot " + std::to_string(number);
+                    ASSERT_EQ(Count("ClubDetail", club), 1) << at;
+                    if (number == 1 && par > 3) {
+                        EXPECT_EQ(Value("ClubDetail", club, "ClubName").AsString(), "Driver") << at;
+                        ++drives;
+                    }
+                    if (number > full) EXPECT_EQ(Value("ClubDetail", club, "Type").AsInteger(), 9) << at;
+                    else EXPECT_NE(Value("ClubDetail", club, "Type").AsInteger(), 9) << at;
+                    const double lat = t.FieldByName("Latitude").AsFloat(), lon = t.FieldByName("Longitude").AsFloat();
+                    if (lat == 0.0 && lon == 0.0) continue;
+                    ++shots;
+                    EXPECT_LE(GeodesicDistance(teeLat, teeLon, lat, lon, 0, 0), length + 20) << at;
+                    EXPECT_LE(GeodesicDistance(pinLat, pinLon, lat, lon, 0, 0), length) << at;
+                    EXPECT_GT(t.FieldByName("ShotLength").AsInteger(), 0) << at;
+                }
+            }
+        }
+        EXPECT_GE(drives, 12 + 6);
+        EXPECT_GT(shots, 60);
+    }
+    // The rounds list's first round on its holes page: the tee chosen first,
+    // then hole 1 drawn with its course points and every positioned shot.
+    void ExpectHoleDrawing() {
+        MainForm->Rounds1->trigger();
+        Flush();
+        auto* list = Child<TRoundsForm>();
+        ASSERT_NE(list, nullptr);
+        list->SelectRow(0);
+        list->Viewround1Click();
+        Flush();
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{"Please check the course and tee."});
+        log.Clear();
+        auto* editor = Child<TEditRoundForm>();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_GT(editor->TeeComboBox->count(), 0);
+        editor->TeeComboBox->setCurrentIndex(0);
+        editor->OKBtn->click();
+        Flush();
+        list->SelectRow(0);
+        list->Viewround1Click();
+        Flush();
+        EXPECT_TRUE(log.Empty()) << log.Texts().front();
+        auto* round = Child<TRoundFrm>();
+        ASSERT_NE(round, nullptr);
+        round->PageControl->setCurrentIndex(1);
+        ProcessEventsFor(300);
+        for (int hole = 1; hole <= 3; ++hole) {
+            round->ShowHole(hole);
+            // Holes 1 and 3 are a par 4 and a par 5, hole 2 a par 3.
+            const std::string club = round->ShotLabels[0][1]->text().toStdString();
+            if (hole == 2) {
+                EXPECT_NE(club, "Unknown");
+                EXPECT_NE(club, "Driver");
+            } else {
+                EXPECT_EQ(club, "Driver") << hole;
+            }
+            int tees = 0, shots = 0, pins = 0;
+            for (int i = 0; i < round->ScenePointCount; ++i) {
+                const MarkPointType& p = round->ScenePoints[i];
+                const bool positioned = p.X != 0 && p.Y != 0;
+                if (p.Text.rfind("Tee", 0) == 0 && positioned) ++tees;
+                if (p.Text == "PIN" && positioned) ++pins;
+                if (p.Text.rfind("Shot", 0) == 0) {
+                    EXPECT_TRUE(positioned) << hole << " " << p.Text;
+                    ++shots;
+                }
+            }
+            EXPECT_EQ(tees, 1) << hole;
+            EXPECT_EQ(pins, 1) << hole;
+            EXPECT_GT(shots, 0) << hole;
+        }
+        // Every label whole over the markers ("PIN" and "2 Putt(s)" over the
+        // green, "BUNKER" over its bunker), on each hole of the round.
+        for (int hole = 1; hole <= 9; ++hole) {
+            round->ShowHole(hole);
+            ProcessEventsFor(100);
+            const LabelCheck labels = CheckLabelsWhole(*round->OpenGLAPPanel1, *round->Scene, round->ScenePoints);
+            EXPECT_GT(labels.text, 100) << hole;
+            EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased on hole " << hole;
+        }
+        round->ShowHole(1);
+        ProcessEventsFor(200);
+        Shot(MainForm, "u8sim-round-hole");
+        round->OKBtn->click();
+        Flush();
+        list->close();
+        Flush();
     }
 
     QProcess u8sim;
@@ -180,6 +313,8 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     EXPECT_EQ(Count("Round"), 2);
     EXPECT_GT(Count("RoundShots"), 0);
     log.Clear();
+    ExpectGolfersRounds();
+    ExpectHoleDrawing();
 
     // All rounds, U8 to Caddora: nothing is stored twice.
     Steps all;

@@ -1,5 +1,6 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <QMouseEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "Holeviewfixture.h"
@@ -482,4 +483,41 @@ TEST(HoleSceneGL, LongParFiveRunningEastWestKeepsItsTee) {
         for (int x = int(expected.x()) - 4; x <= int(expected.x()) + 4; ++x)
             if (img.pixelColor(x, y).lightness() < 80) ++dark;
     EXPECT_GT(dark, 10);
+}
+
+// Every label is drawn whole above the markers: each pixel that a label
+// darkens on the bare ground is dark in the whole picture too, also where
+// "Pin" and "2 Putt(s)" lie over the green and "Bunker" over its bunker,
+// whichever way the hole runs. Labels lie at the markers' depth, and which
+// of two equal depths wins is the driver's rounding: with a strict depth
+// function the markers win every tie, so the labels must not depend on it.
+TEST(HoleSceneGL, LabelsAreDrawnWholeOverTheMarkers) {
+    for (const bool strict : {false, true})
+    for (const double bearing : {0.0, 35.0, 200.0})
+    for (const QSize size : {QSize(640, 640), QSize(318, 281)}) {
+        const MarkPointType tee = Point(24.0, 64.0, "Tee", 0xFF0000);
+        const MarkPointType drive = Along(tee, bearing, 230, "Shot 1");
+        const MarkPointType second = Along(tee, bearing, 346, "Shot 2");
+        const MarkPointType putt = Along(tee, bearing, 352, "");
+        const MarkPointType pin = Along(tee, bearing, 353, "Pin");
+        const MarkPointType green = Along(tee, bearing, 350, "Green");
+        const MarkPointType bunker = Along(Along(tee, bearing, 330, ""), bearing + 90, 20, "Bunker");
+        HoleView view(size.width(), size.height());
+        view.panel.Font2D_Enabled = true;  // as the round window has it
+        view.Load({tee, green, bunker, pin, drive, second, Point(putt.X, putt.Y, ""),
+                   Point(putt.X, putt.Y, "2 Putt(s)")});
+        if (strict)
+            view.panel.OnPaint = [&view](QObject*) {
+                glDepthFunc(GL_LESS);
+                view.scene.PaintGuarded(&view.panel, view.points.data());
+            };
+        ASSERT_TRUE(view.Show());
+        const LabelCheck labels = CheckLabelsWhole(view.panel, view.scene, view.points.data());
+        const std::string at = std::string(strict ? "strict depth, " : "") + "bearing " +
+                               std::to_string(int(bearing)) + ", " + std::to_string(size.width()) + " x " +
+                               std::to_string(size.height());
+        ASSERT_GT(labels.text, 100) << at;
+        EXPECT_GT(labels.overMarkers, 10) << at;
+        EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased, " << at;
+    }
 }

@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -86,6 +87,49 @@ inline ::testing::AssertionResult PixelIs(const QImage& image, int x, int y, int
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is (" << c.red() << ", " << c.green()
                                          << ", " << c.blue() << "), expected (" << r << ", " << g << ", " << b << ")";
+}
+
+// Label pixels of a hole view that its markers erased: each pixel that the
+// labels alone darken on the cleared ground must be dark in the whole
+// picture too. Renders the panel twice and puts its paint handler back.
+struct LabelCheck {
+    int text = 0;         // pixels the labels darken
+    int lost = 0;         // of them, not dark in the whole picture
+    int overMarkers = 0;  // of them, beside a marker's colour
+};
+inline LabelCheck CheckLabelsWhole(TOpenGLAPPanel& panel, THoleScene& scene, const MarkPointType* points) {
+    LabelCheck r;
+    const QImage whole = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    const auto paint = panel.OnPaint;
+    panel.OnPaint = [&](QObject*) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        double model[16];
+        scene.ModelViewMatrix(model);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixd(model);
+        glColor3f(0, 0, 0);
+        scene.DrawLabels(points, &panel);
+    };
+    const QImage labels = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    panel.OnPaint = paint;
+    if (qEnvironmentVariableIsSet("HOLE_DUMP")) {
+        whole.save("/tmp/holedraw-whole.png");
+        labels.save("/tmp/holedraw-labels.png");
+    }
+    if (labels.size() != whole.size()) return r;
+    const auto spread = [](QColor c) {
+        return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+    };
+    const auto dark = [](QColor c, int limit) { return std::max({c.red(), c.green(), c.blue()}) < limit; };
+    for (int y = 0; y < labels.height(); ++y)
+        for (int x = 0; x < labels.width(); ++x) {
+            if (!dark(labels.pixelColor(x, y), 50)) continue;
+            ++r.text;
+            if (!dark(whole.pixelColor(x, y), 110)) ++r.lost;
+            for (int d : {-2, 2})
+                if (x + d >= 0 && x + d < whole.width() && spread(whole.pixelColor(x + d, y)) > 150) ++r.overMarkers;
+        }
+    return r;
 }
 
 inline ::testing::AssertionResult IsClearColour(const QImage& image, int x, int y) {

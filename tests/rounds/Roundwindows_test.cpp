@@ -17,13 +17,17 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <tuple>
 
 #include "Roundsfixture.h"
 #include "courses/Coursechild.h"
 #include "platform/Datafolder.h"
 #include "support/Testsupport.h"
+#include "Holeviewfixture.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Shotedit.h"
 #include "common/Printform.h"
@@ -814,4 +818,117 @@ TEST_F(RoundsTest, RoundsListFitsItsTextsAndShowsPictures) {
     ASSERT_TRUE(drawn);
     EXPECT_LE(bottom - top + 1, fm.height()) << date.toStdString();
     EXPECT_GE(right - left + 1, fm.horizontalAdvance(date) * 8 / 10) << date.toStdString();
+}
+
+namespace {
+// Contrast ratio of two colours, from their relative luminance (sRGB).
+double ContrastRatio(QColor a, QColor b) {
+    const auto luminance = [](QColor c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+}  // namespace
+
+// A white or yellow tee's name keeps its colour in the header and reads
+// against what lies behind it; a dark tee's name stays on the window.
+TEST_F(RoundsTest, LightTeeNamesReadInTheHeader) {
+    Update("ScoreCard", "CourseId = " + std::to_string(alpha),
+           {{"Tee1Col", 0xFFFFFF}, {"Tee1Name", "White"}, {"Tee2Col", 0x00FFFF}, {"Tee2Name", "Yellow"}});
+    const long long yellowRound = AddRound(alpha, 2, "2026-06-02 10:00:00", "Yellow");
+    const long long redRound = AddRound(AddCourse("Dark", true, 1, true), 1, "2026-06-03 10:00:00", "Red");
+    TRoundsForm* list = OpenList();
+    const std::tuple<long long, const char*, QColor> rounds[] = {
+        {roundId, "White", QColor(255, 255, 255)}, {yellowRound, "Yellow", QColor(255, 255, 0)}};
+    for (const auto& [round, name, colour] : rounds) {
+        Select(list, round);
+        list->Viewround1Click();
+        Flush();
+        auto frames = Children<TRoundFrm>();
+        ASSERT_EQ(frames.size(), 1u) << name;
+        TRoundFrm* frm = frames[0];
+        frm->raise();
+        auto* tee = frm->findChild<QLabel*>("TeeLabel");
+        ASSERT_NE(tee, nullptr);
+        EXPECT_EQ(tee->text().toStdString(), name);
+        // The pixels of the name: some in the tee's own colour, and behind
+        // them, the label's most common colour, in contrast with it.
+        QImage image;
+        int named = 0;
+        QColor behind;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                image = ScreenPixels(tee);
+                std::map<QRgb, int> counts;
+                named = 0;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x) {
+                        const QRgb px = image.pixel(x, y) & 0xFFFFFF;
+                        ++counts[px];
+                        if (px == (colour.rgb() & 0xFFFFFF)) ++named;
+                    }
+                behind = QColor(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                    return a.second < b.second;
+                                })->first);
+                return named >= 10;
+            },
+            10000))
+            << name;
+        EXPECT_GE(ContrastRatio(colour, behind), 4.5)
+            << name << " on " << behind.name().toStdString() << ", " << named << " pixels in its colour";
+        // The name stays whole in the value column.
+        EXPECT_GE(tee->width(), tee->sizeHint().width()) << name;
+        EXPECT_LE(tee->geometry().right(), frm->width()) << name;
+        frm->OKBtn->click();
+        Flush();
+    }
+    // A dark tee colour needs no chip: the name's colour on the window.
+    Select(list, redRound);
+    list->Viewround1Click();
+    Flush();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    auto* tee = frm->findChild<QLabel*>("TeeLabel");
+    ASSERT_NE(tee, nullptr);
+    EXPECT_EQ(tee->text().toStdString(), "Red");
+    EXPECT_FALSE(tee->autoFillBackground());
+    EXPECT_EQ(tee->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+// The round window's hole view draws every label whole over the markers:
+// each pixel a label darkens on the bare ground is dark in the picture too,
+// "Pin" and "2 Putt(s)" over the green, "Bunker" over its bunker.
+TEST_F(RoundsTest, HoleLabelsAreDrawnWholeOverTheMarkers) {
+    const long long hole1 =
+        RowValue(*db, "Holes", "CourseId = " + std::to_string(alpha) + " and HoleNumber = 1", "HoleId").AsInteger();
+    Add("Waypoints", {{"CourseId", alpha}, {"HoleId", hole1}, {"Name", "Green"}, {"Type", 3},
+                      {"Latitude", 60.1039}, {"Longitude", 24.9}});
+    Add("Waypoints", {{"CourseId", alpha}, {"HoleId", hole1}, {"Name", "Bunker"}, {"Type", 6},
+                      {"Latitude", 60.1033}, {"Longitude", 24.9004}});
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    frm->PageControl->setCurrentIndex(1);
+    TOpenGLAPPanel* panel = frm->OpenGLAPPanel1;
+    ASSERT_TRUE(WaitFor([panel] { return panel->isVisible(); }, 5000));
+    ProcessEventsFor(300);
+    ASSERT_EQ(frm->HoleNro->text(), "1");
+    // Also where the driver's rounding of equal depths favours the markers.
+    for (const bool strict : {false, true}) {
+        if (strict)
+            panel->OnPaint = [frm](QObject*) {
+                glDepthFunc(GL_LESS);
+                frm->OpenGLAPPanel1Paint();
+            };
+        const LabelCheck labels = CheckLabelsWhole(*panel, *frm->Scene, frm->ScenePoints);
+        ASSERT_GT(labels.text, 100) << strict;
+        EXPECT_GT(labels.overMarkers, 10) << strict;
+        EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased"
+                                  << (strict ? " with a strict depth test" : "");
+    }
 }

@@ -1,6 +1,7 @@
 #include "sim/U8sim_device.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace u8sim {
@@ -111,6 +112,82 @@ const char* kCourseNames[3] = {"Oak Hill", "Pine Vly", "Sea Links"};
 const int kCourseHoles[3] = {18, 9, 18};
 int HolePar(int h) { return h % 3 == 0 ? 4 : h % 3 == 1 ? 3 : 5; }
 
+// The ground of the sample courses. Each hole runs from its tee to its green
+// a par's length away; the holes of a course lie side by side, 300 m apart.
+struct Spot {
+    double lat, lon;  // degrees
+};
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kMetresPerDegree = 111320.0;
+const Spot kCourseOrigin[3] = {{60.1, 24.6}, {60.25, 24.85}, {-34.05, -58.4}};
+
+// A spot moved by metres on a bearing (degrees clockwise from north).
+Spot Move(Spot from, double bearing, double metres) {
+    const double a = bearing * kPi / 180;
+    return {from.lat + metres * std::cos(a) / kMetresPerDegree,
+            from.lon + metres * std::sin(a) / (kMetresPerDegree * std::cos(from.lat * kPi / 180))};
+}
+int32_t Units(double degrees) { return int32_t(std::lround(degrees * 1e7)); }
+
+int HoleLength(int s, int h) {
+    switch (HolePar(h)) {
+    case 3: return 140 + 10 * ((h + s) % 4);
+    case 4: return 330 + 10 * ((h + s) % 5);
+    default: return 460 + 10 * ((h + s) % 4);
+    }
+}
+double HoleBearing(int h) { return double((h * 37) % 60 - 30); }
+Spot HoleTee(int s, int h) { return Move(kCourseOrigin[s], 90, 300.0 * h); }
+Spot HoleGreen(int s, int h) { return Move(HoleTee(s, h), HoleBearing(h), HoleLength(s, h)); }
+Spot HolePin(int s, int h) { return Move(HoleGreen(s, h), HoleBearing(h) + 90, 6); }
+
+// The course points of a hole by their kind (the id's place in the hole's block).
+Spot CoursePoint(int s, int h, int kind) {
+    const double b = HoleBearing(h);
+    const Spot tee = HoleTee(s, h);
+    switch (kind) {
+    case 1: return tee;
+    case 2: return HolePin(s, h);
+    case 3: return HoleGreen(s, h);
+    case 5: return Move(Move(tee, b, 0.55 * HoleLength(s, h)), b - 90, 35);  // water left of the fairway
+    default: return Move(Move(tee, b, HoleLength(s, h) - 25), b + 90, 22);  // bunker short right of the green
+    }
+}
+
+// The clubs of the sample bags, numbered as the program numbers a new
+// player's "Default" bag (Putter 99, Driver 100, ...), with the carry in
+// metres the sample golfer gets from each.
+struct SampleClub {
+    uint16_t code;
+    const char* name;
+    int carry;
+};
+const SampleClub kClubs[] = {{99, "Putter", 0},   {100, "Driver", 235}, {101, "3 Wood", 210}, {102, "5 Wood", 195},
+                             {103, "3 Iron", 180}, {104, "4 Iron", 170}, {105, "5 Iron", 160}, {106, "6 Iron", 150},
+                             {107, "7 Iron", 140}, {108, "8 Iron", 130}, {109, "9 Iron", 120}, {110, "PW", 100},
+                             {111, "SW", 70}};
+// Bag 1 "Default" carries them all; bag 7 "Travel" five of them, its putter
+// coded 98 as the second bag of an upload.
+const std::vector<uint16_t> kBagClubs[2] = {{99, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111},
+                                            {98, 100, 102, 107, 110}};
+const SampleClub& ClubOf(uint16_t code) {
+    for (const SampleClub& c : kClubs)
+        if (c.code == code || (code == 98 && c.code == 99)) return c;
+    return kClubs[0];
+}
+// The club of the bag for a full shot of so many metres: the shortest that
+// carries it, else the longest but the driver.
+uint16_t ClubFor(const std::vector<uint16_t>& bag, double metres) {
+    uint16_t best = 0, longest = 0;
+    for (uint16_t code : bag) {
+        const int carry = ClubOf(code).carry;
+        if (carry == 0 || code == 100) continue;
+        if (carry + 5 >= metres && (best == 0 || carry < ClubOf(best).carry)) best = code;
+        if (longest == 0 || carry > ClubOf(longest).carry) longest = code;
+    }
+    return best ? best : longest;
+}
+
 } // namespace
 
 U8SimDevice::U8SimDevice() { LoadEmpty(); }
@@ -173,7 +250,7 @@ void U8SimDevice::LoadFull() {
         for (int h = 0; h < 18; ++h) {
             int e = at + 15 + 8 * h;
             if (h >= kCourseHoles[s]) continue;  // stays 0xFF
-            PutLe16(mem_, e, uint16_t(300 + 10 * h + s));
+            PutLe16(mem_, e, uint16_t(HoleLength(s, h)));
             mem_[e + 2] = 2;
             mem_[e + 3] = uint8_t(HolePar(h));
             mem_[e + 4] = 1;
@@ -182,15 +259,15 @@ void U8SimDevice::LoadFull() {
             mem_[e + 7] = 0x07;
             total += HolePar(h);
             const std::pair<int, const char*> kinds[] = {
-                {1, "TEE 1"}, {2, "PIN"}, {3, "GREEN"}, {5, "WATER"}, {6, "BUNKER"}};
-            int sign = s == 2 ? -1 : 1;
+                {1, "Tee"}, {2, "PIN"}, {3, "GREEN"}, {5, "WATER"}, {6, "BUNKER"}};
             for (auto [k, name] : kinds) {
                 uint16_t id = uint16_t(162 * s + 9 * h + k);
+                const Spot spot = CoursePoint(s, h, k);
                 Point p;
                 p.id = id;
                 p.name = name;
-                p.latitude = sign * (600000000 + s * 1000000 + h * 5000 + k * 100);
-                p.longitude = sign * (245000000 + s * 1000000 + h * 5000 + k * 50);
+                p.latitude = Units(spot.lat);
+                p.longitude = Units(spot.lon);
                 p.wire.fill(0);
                 p.wire[0] = uint8_t(id >> 8);
                 p.wire[1] = uint8_t(id);
@@ -205,14 +282,11 @@ void U8SimDevice::LoadFull() {
     }
 
     // Bags.
-    const char* clubNames[14] = {"Driver", "3Wood", "5Wood", "3Iron", "4Iron", "5Iron", "6Iron",
-                                 "7Iron",  "8Iron", "9Iron", "PWedge", "SWedge", "LWedge", "Putter"};
     const int bagIds[2] = {1, 7};
-    const int bagClubs[2] = {14, 5};
     const char* bagNames[2] = {"Default", "Travel"};
     for (int b = 0; b < 2; ++b) {
         int at = kBags + kBagSize * b;
-        int n = bagClubs[b];
+        int n = int(kBagClubs[b].size());
         PutLe16(mem_, at, uint16_t(bagIds[b]));
         mem_[at + 2] = uint8_t(n);
         mem_[at + 3] = uint8_t(std::min(n - 1, 5));
@@ -221,20 +295,24 @@ void U8SimDevice::LoadFull() {
         PutText(mem_, at + 6, bagNames[b], 8);
         for (int c = 0; c < n; ++c) {
             int item = at + 14 + 20 * c;
-            int club = b == 0 ? c : c * 3 % 14;
-            PutLe16(mem_, item, uint16_t(99 + club + 20 * b));
-            PutText(mem_, item + 2, std::string(clubNames[club]).substr(0, 7), 8);
-            PutLe16(mem_, item + 10, uint16_t(10 + c));
-            PutLe32(mem_, item + 12, club == 13 ? 0x8000u : uint32_t(1000 * (c + 1)));
-            PutLe32(mem_, item + 16, uint32_t(200 + c));
+            const uint16_t code = kBagClubs[b][size_t(c)];
+            const SampleClub& club = ClubOf(code);
+            const int shots = 10 + c;
+            PutLe16(mem_, item, code);
+            PutText(mem_, item + 2, std::string(club.name).substr(0, 7), 8);
+            PutLe16(mem_, item + 10, uint16_t(club.carry ? shots : 3 * shots));
+            PutLe32(mem_, item + 12, club.carry ? uint32_t(club.carry) : 0x8000u);
+            PutLe32(mem_, item + 16, uint32_t(club.carry * shots));
         }
     }
 
-    // Rounds: an 18-hole game in area 1 and a 9-hole game in area 2.
+    // Rounds: an 18-hole game on the first course in area 1 and a 9-hole game
+    // on the second in area 2, every shot on the ground of its hole.
     uint16_t nextPosition = 1000;
     for (int g = 0; g < 2; ++g) {
         int area = kGames + kGameSize * g;
         int holes = g == 0 ? 18 : 9;
+        const std::vector<uint16_t>& bag = kBagClubs[g];
         // The nine-hole game keeps its shots in the fourth game area: the
         // holes point wherever the device put them.
         int shotAt = g == 0 ? area + kGameHeader + 18 * kHoleSize : kGames + 3 * kGameSize + 2000;
@@ -242,14 +320,18 @@ void U8SimDevice::LoadFull() {
         for (int h = 0; h < holes; ++h) {
             int hp = HolePar(h);
             int shots = hp + (h % 3 == 0 ? 1 : 0) - g;
+            int holePutts = shots >= 3 ? 2 : 1;
+            int full = shots - holePutts;  // strokes before putting
             int pen = h == 4 ? 1 : 0;
             int hole = area + kGameHeader + kHoleSize * h;
+            const Spot tee = HoleTee(g, h), pin = HolePin(g, h);
+            const double bearing = HoleBearing(h), length = HoleLength(g, h);
             uint16_t startId = uint16_t(2000 + 100 * g + h);
-            StorePosition(startId, 601000000 + h * 7000, 246000000 - h * 3000);
+            StorePosition(startId, Units(tee.lat), Units(tee.lon));
             mem_[hole] = uint8_t(hp);  // the hole's par
             mem_[hole + 1] = uint8_t(shots);
-            mem_[hole + 2] = uint8_t(shots - 2);  // strokes before the two putts
-            mem_[hole + 3] = 2;
+            mem_[hole + 2] = uint8_t(full);
+            mem_[hole + 3] = uint8_t(holePutts);
             mem_[hole + 4] = uint8_t(pen);
             mem_[hole + 5] = mem_[hole + 6] = mem_[hole + 7] = 0;
             PutLe16(mem_, hole + 8, uint16_t(shotAt));
@@ -259,26 +341,46 @@ void U8SimDevice::LoadFull() {
             mem_[hole + 14] = hp > 3 ? 1 : 0;
             mem_[hole + 15] = h % 5 == 0 ? 1 : 0;
             mem_[hole + 16] = 0;
+            // Full shots: a drive, then even steps onto the green, 4 m short
+            // of its middle; of two putts the first stops a metre from the
+            // hole, the last one holes out (no position).
+            const double drive = hp > 3 ? std::min(0.62 * length, 235.0 + 5 * (h % 4)) : length;
+            double along = 0;
             for (int p = 0; p < shots; ++p) {
                 int shot = shotAt + kShotSize * p;
                 std::fill(mem_.begin() + shot, mem_.begin() + shot + kShotSize, 0);
                 mem_[shot] = uint8_t(p + 1);
-                uint16_t club = p == 0 && hp > 3 ? 99 : p >= shots - 2 ? 112 : uint16_t(104 + p);
-                PutLe16(mem_, shot + 5, club);
                 mem_[shot + 11] = uint8_t(pen && p == 1 ? 1 : 0);
-                if (p == shots - 1) {
+                uint16_t club;
+                Spot end{0, 0};
+                bool positioned = true;
+                if (p < full) {
+                    const double to = full == 1        ? length - 4
+                                      : p == 0          ? drive
+                                                        : drive + (length - 4 - drive) * p / (full - 1);
+                    const double aside = p + 1 < full ? ((p + h) % 2 ? 1 : -1) * (6.0 + 3 * p) : 0;
+                    end = Move(Move(tee, bearing, to), bearing + 90, aside);
+                    club = p == 0 && hp > 3 ? 100 : ClubFor(bag, to - along);
+                    along = to;
+                } else {
+                    club = bag.front();  // the putter
+                    positioned = p + 1 < shots;
+                    end = Move(pin, bearing + 180, 1);
+                }
+                PutLe16(mem_, shot + 5, club);
+                if (!positioned) {
                     PutLe16(mem_, shot + 12, 0);
                 } else {
                     uint16_t id = nextPosition++;
-                    StorePosition(id, 601000000 + h * 7000 + (p + 1) * 900, 246000000 - h * 3000 + (p + 1) * 400);
+                    StorePosition(id, Units(end.lat), Units(end.lon));
                     PutLe16(mem_, shot + 12, id);
                 }
             }
             shotAt += kShotSize * shots;
             par += hp;
             score += shots;
-            drivers += shots - 2;
-            putts += 2;
+            drivers += full;
+            putts += holePutts;
             penalties += pen;
         }
         mem_[area] = uint8_t(par);

@@ -63,22 +63,23 @@ TEST_F(CourseImportTest, DeviceCoursesBecomeRowsAndTheDeviceLearnsTheirIds) {
     EXPECT_EQ(Value("ScoreCard", where, "HoleCol").AsInteger(), 65280);
     EXPECT_EQ(Count("Holes", where), 9);
     EXPECT_EQ(Count("Holes", "CourseId = " + std::to_string(sea)), 18);
-    // Hole 3 of Pine Vly (slot 1): length 300 + 10 * 2 + 1, par of h = 2.
+    // Hole 3 of Pine Vly (slot 1): a par 5 of 490 m.
     const std::string hole3 = where + " and HoleNumber = 3";
-    EXPECT_EQ(Value("Holes", hole3, "HoleLength1").AsInteger(), 321);
+    EXPECT_EQ(Value("Holes", hole3, "HoleLength1").AsInteger(), 490);
     EXPECT_EQ(Value("Holes", hole3, "HolePar").AsInteger(), 5);
     EXPECT_EQ(Value("Holes", hole3, "HoleHCP1").AsInteger(), 3);
     EXPECT_EQ(Value("Holes", hole3, "HoleHCP2").AsInteger(), 0);
-    // Five points per hole; a name decides the type ("TEE 1" is none).
+    // Five points per hole; a name decides the type.
     EXPECT_EQ(Count("Waypoints"), 90 + 45 + 90);
     const int holeId = Value("Holes", hole3, "HoleId").AsInteger();
     const std::string pts = where + " and HoleId = " + std::to_string(holeId);
     EXPECT_EQ(Count("Waypoints", pts), 5);
     EXPECT_EQ(Value("Waypoints", pts + " and Name = 'PIN'", "Type").AsInteger(), 2);
     EXPECT_EQ(Value("Waypoints", pts + " and Name = 'BUNKER'", "Type").AsInteger(), 6);
-    EXPECT_TRUE(Value("Waypoints", pts + " and Name = 'TEE 1'", "Type").IsNull());
-    EXPECT_NEAR(Value("Waypoints", pts + " and Name = 'GREEN'", "Latitude").AsFloat(),
-                (600000000 + 1000000 + 2 * 5000 + 300) * 1e-7, 1e-9);
+    EXPECT_EQ(Value("Waypoints", pts + " and Name = 'Tee'", "Type").AsInteger(), 1);
+    EXPECT_EQ(Value("Waypoints", pts + " and Name = 'Tee'", "Tee").AsInteger(), 1);
+    EXPECT_NEAR(Value("Waypoints", pts + " and Name = 'GREEN'", "Latitude").AsFloat(), 60.2542312, 1e-9);
+    EXPECT_NEAR(Value("Waypoints", pts + " and Name = 'GREEN'", "Longitude").AsFloat(), 24.8584169, 1e-9);
 
     // The device carries the new numbers: the directory, and the two games
     // that referred to the courses; the empty areas are not written.
@@ -127,7 +128,8 @@ TEST_F(CourseImportTest, ImportAgainMergesPointsWithoutCopies) {
     EXPECT_NEAR(Value("Waypoints", "HoleId = " + std::to_string(hole3) + " and Type = 3", "Latitude").AsFloat(),
                 60.0099999, 1e-9);
     EXPECT_EQ(Value("Waypoints", "HoleId = " + std::to_string(hole2) + " and Type = 4", "Name").AsString(), "Lay-up 1");
-    EXPECT_EQ(Value("Waypoints", "HoleId = " + std::to_string(hole2) + " and Type = 5 and Latitude > 60.0077",
+    EXPECT_EQ(Value("Waypoints", "HoleId = " + std::to_string(hole2) +
+                        " and Type = 5 and Latitude > 60.0077 and Latitude < 60.0078",
                     "Name").AsString(), "Water left");
 }
 
@@ -188,7 +190,7 @@ TEST_F(CourseImportTest, ALengthBeyondTheColumnIsCutNotTheCourse) {
     const std::string course = "CourseId = " + std::to_string(CourseId("Pine Vly"));
     EXPECT_EQ(Count("Holes", course), 9);
     EXPECT_EQ(Value("Holes", course + " and HoleNumber = 2", "HoleLength1").AsInteger(), 32767);
-    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 3", "HoleLength1").AsInteger(), 321);
+    EXPECT_EQ(Value("Holes", course + " and HoleNumber = 3", "HoleLength1").AsInteger(), 490);
 }
 
 TEST_F(CourseImportTest, DeviceNamesAreLatinOne) {

@@ -159,7 +159,8 @@ TEST_F(DeviceUploadTest, SameBagAgainOverwritesItsSlot) {
     EXPECT_EQ(+Bag(1).BagId, 7);
     EXPECT_STREQ(Bag(1).Name, "Travel2");
     EXPECT_EQ(+Bag(1).ClubCount, 3);
-    EXPECT_EQ(+Bag(0).ClubCount, 14);  // the other slot is as it was
+    EXPECT_EQ(+Bag(0).ClubCount, 13);  // the other slot is as it was
+    EXPECT_STREQ(Bag(0).Name, "Default");
 }
 
 TEST_F(DeviceUploadTest, RefusalsWriteNothing) {

@@ -132,21 +132,21 @@ TEST_F(RoundImportTest, FullGameRows) {
     EXPECT_TRUE(Value("RoundHoles", "HoleId = 5", "Invalid").AsBoolean());
     EXPECT_FALSE(Value("RoundHoles", "HoleId = 2", "Invalid").AsBoolean());
 
-    // Hole 1 (driver strokes 3): the tee shot's code 99 within the driver
-    // strokes gives 0, the next two keep their codes, the two putts (code
-    // 112) are the bag's putter (99).
+    // Hole 1 (driver strokes 3), played with the "Default" bag's numbers:
+    // the drive with the Driver (100), two wedge shots (SW, 111) and two
+    // putts coded 99, which are the bag's putter (99).
     std::vector<TVariant> clubs = Shots("ClubId", 1);
     ASSERT_EQ(clubs.size(), 5u);
-    EXPECT_EQ(clubs[0].AsInteger(), 0);
-    EXPECT_EQ(clubs[1].AsInteger(), 105);
-    EXPECT_EQ(clubs[2].AsInteger(), 106);
+    EXPECT_EQ(clubs[0].AsInteger(), 100);
+    EXPECT_EQ(clubs[1].AsInteger(), 111);
+    EXPECT_EQ(clubs[2].AsInteger(), 111);
     EXPECT_EQ(clubs[3].AsInteger(), 99);
     EXPECT_EQ(clubs[4].AsInteger(), 99);
     EXPECT_EQ(Shots("PenId", 5)[1].AsInteger(), 1);
-    // Lengths from the hole's start position, then from shot to shot; the last
-    // shot has no position and no length.
+    // Lengths from the hole's start position (its tee), then from shot to
+    // shot; the last shot has no position and no length.
     const double lat0 = 60.1, lon0 = 24.6;
-    const double lat1 = 60.1 + 900e-7, lon1 = 24.6 + 400e-7;
+    const double lat1 = 60.1015648, lon1 = 24.5980628;
     std::vector<TVariant> lengths = Shots("ShotLength", 1);
     EXPECT_EQ(lengths[0].AsInteger(), GeodesicDistance(lat0, lon0, lat1, lon1, 0, 0));
     EXPECT_GT(lengths[0].AsInteger(), 0);
