@@ -238,6 +238,24 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     EXPECT_EQ(count, 245);
 }
 
+TEST_F(RoundsTest, ThePrintFileReplacesAPlantedLinkAndKeepsItsTarget) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    const std::string target = home.File("victim.txt");
+    std::ofstream(target) << "keep";
+    const std::string card = DataPath("scorecard.xml");
+    std::filesystem::create_symlink(target, card);
+    ASSERT_TRUE(frm->WriteScorecardFile(card));
+    std::ifstream victim(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(card));
+    std::ifstream in(card);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find("<name>Alpha</name>"), std::string::npos);
+}
+
 TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
     TRoundsForm* list = OpenList();
     Select(list, roundId);
