@@ -112,29 +112,21 @@ TEST_F(DataFaultsTest, ABlackTeeStaysBlackOnEveryEditCardAndUpload) {
     AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
                                           {"HCP", 20.0}, {"Country", "SE"}});
     Start();
-    MainForm->Course1->trigger();
-    Flush();
-    auto* list = Child<TCourseForm>();
-    ASSERT_NE(list, nullptr);
-    list->Newcourse1Click();
-    Flush();
-    auto* create = Child<TCreateCourseForm>();
-    ASSERT_NE(create, nullptr);
-    create->HolesButton1->click();
-    create->TeesComboBox->setCurrentIndex(1);
-    create->Tee[0]->setText("Black");
-    create->Tee[1]->setText("Yellow");
-    // Black from the colour dialog for the first tee.
-    Steps colour;
-    colour.Then([create] { return Up(create->ColorDialog); }, [create] {
-        create->ColorDialog->setCurrentColor(Qt::black);
-        create->ColorDialog->accept();
+    TCourseForm* list = nullptr;
+    TCourseFrm* course = nullptr;
+    NewNineHoleCourse(list, course, [](TCreateCourseForm* create) {
+        create->TeesComboBox->setCurrentIndex(1);
+        create->Tee[0]->setText("Black");
+        create->Tee[1]->setText("Yellow");
+        // Black from the colour dialog for the first tee.
+        Steps colour;
+        colour.Then([create] { return Up(create->ColorDialog); }, [create] {
+            create->ColorDialog->setCurrentColor(Qt::black);
+            create->ColorDialog->accept();
+        });
+        EXPECT_EQ(colour.Run([create] { create->TeeBtn[0]->click(); }), 1u);
+        EXPECT_TRUE(StoredBlack(TCreateCourseForm::BoxColour(create->Tee[0])));
     });
-    EXPECT_EQ(colour.Run([create] { create->TeeBtn[0]->click(); }), 1u);
-    EXPECT_TRUE(StoredBlack(TCreateCourseForm::BoxColour(create->Tee[0])));
-    create->Button8->click();
-    Flush();
-    auto* course = Child<TCourseFrm>();
     ASSERT_NE(course, nullptr);
     course->NameEdit->setText("Heath");
     course->U8NameEdit->setText("HEATH");
@@ -156,7 +148,7 @@ TEST_F(DataFaultsTest, ABlackTeeStaysBlackOnEveryEditCardAndUpload) {
     course->AdvancedButton->click();
     Flush();
     log.Clear();
-    create = Child<TCreateCourseForm>();
+    auto* create = Child<TCreateCourseForm>();
     ASSERT_NE(create, nullptr);
     EXPECT_EQ(create->windowTitle(), "Edit course");
     EXPECT_TRUE(StoredBlack(TCreateCourseForm::BoxColour(create->Tee[0])));
