@@ -3,7 +3,8 @@
 #include <QList>
 #include <QString>
 #include <cstdio>
-#include <fstream>
+
+#include "platform/Datafolder.h"
 
 std::string CardEscape(const std::string& utf8) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -126,9 +127,5 @@ std::string CourseCardText(const TCardGrid& g, const std::string& cardTitle, int
 
 bool WriteCourseCard(const std::string& path, const TCardGrid& grid, const std::string& cardTitle,
                      int roundHcp, int playingHcp) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    const std::string bytes = CourseCardText(grid, cardTitle, roundHcp, playingHcp);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
+    return ReplaceFile(path, CourseCardText(grid, cardTitle, roundHcp, playingHcp), false);
 }

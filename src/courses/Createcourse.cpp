@@ -177,8 +177,9 @@ bool TCreateCourseForm::ChooseColour(unsigned* colour) {
     // The dialog opens on the colour chosen last.
     if (ColorDialog->exec() != QDialog::Accepted) return false;
     const QColor c = ColorDialog->currentColor();
-    *colour = static_cast<unsigned>(c.red()) | (static_cast<unsigned>(c.green()) << 8) |
-              (static_cast<unsigned>(c.blue()) << 16);
+    *colour = StoredChosenColour(static_cast<unsigned>(c.red()) |
+                                 (static_cast<unsigned>(c.green()) << 8) |
+                                 (static_cast<unsigned>(c.blue()) << 16));
     return true;
 }
 

@@ -67,6 +67,13 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
 
 // A stored colour value; null is white.
 unsigned ColourOf(const TVariant& v);
+// The value stored for a colour the user chose: a stored tee colour of 0
+// means none (the tee's default), so black is kept as the nearest colour
+// that is not 0.
+constexpr unsigned ChosenBlack = 0x000001;
+constexpr unsigned StoredChosenColour(unsigned colour) {
+    return (colour & 0xFFFFFFu) == 0 ? ChosenBlack : colour & 0xFFFFFFu;
+}
 // Tee count within 1..6.
 int ClampTees(int tees);
 

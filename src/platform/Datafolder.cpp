@@ -1,8 +1,13 @@
 #include "platform/Datafolder.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,6 +32,26 @@ std::string DataFolder() {
 }
 
 std::string DataPath(const std::string& name) { return DataFolder() + "/" + name; }
+
+bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly) {
+    std::string tmp = path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    bool ok = ::fchmod(fd, ownerOnly ? 0600 : 0644) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else done += static_cast<size_t>(n);
+    }
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
 
 std::string ProgramFolder() {
     std::error_code ec;

@@ -8,6 +8,11 @@ std::string DataFolder();
 // DataFolder() + "/" + name.
 std::string DataPath(const std::string& name);
 
+// Writes the file whole: a fresh file of its own beside the target, renamed
+// over it, so a planted file or link of the name is replaced and never
+// followed. ownerOnly: mode 0600, else 0644. False when nothing was replaced.
+bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly);
+
 // Folder of the program's resources (stylesheets, help, pictures, schema):
 // $CADDORA_RESOURCES, else "resources" beside the executable, else
 // <prefix>/share/caddora, else the build tree's resource folder.

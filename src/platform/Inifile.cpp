@@ -1,13 +1,10 @@
 #include "platform/Inifile.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "platform/Datafolder.h"
 #include "platform/Textutil.h"
 
 namespace {
@@ -46,26 +43,13 @@ void TIniFile::Load() const {
 }
 
 bool TIniFile::Save() const {
-    // A fresh file of its own beside the target: a planted file or link of a
-    // fixed name is never followed.
-    std::string tmp = path_ + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    ::fchmod(fd, ownerOnly_ ? 0600 : 0644);
     std::string text;
     for (const Section& s : sections_) {
         text += "[" + s.name + "]\n";
         for (const auto& [k, v] : s.entries) text += k + "=" + v + "\n";
         text += "\n";
     }
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path_.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFile(path_, text, ownerOnly_);
 }
 
 const TIniFile::Section* TIniFile::Find(const std::string& section) const {

@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -70,8 +71,18 @@ void TMDIChild::FormShow() {
     if (!Frame()) return;
     UpdateClubStatistics();
     const int userId = Frame()->GetUserId();
-    Editor->LoadDetails(userId);
-    Editor->LoadBagsAndClubs(userId);
+    try {
+        Editor->LoadDetails(userId);
+        Editor->LoadBagsAndClubs(userId);
+    } catch (const std::exception& e) {
+        // A record shown only in part is never saved: after the message the
+        // window goes, and the Player command comes back.
+        loadFailed_ = true;
+        Editor->setEnabled(false);
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        QTimer::singleShot(0, this, [this] { CloseWindow(); });
+        return;
+    }
     if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(Frame()->Database);
     EnablePlayerCommands();
     // Loaded: the window in its normal state at the top left, also when
@@ -88,6 +99,7 @@ void TMDIChild::UpdateClubStatistics() {
 }
 
 void TMDIChild::OKBtnClick() {
+    if (loadFailed_) return;
     if (TRefusal r = CheckDetails(Editor->ReadDetails())) {
         MessageBox(r->Text, r->Caption, MB_OK);
         return;

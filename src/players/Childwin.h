@@ -29,4 +29,5 @@ private:
     void CloseWindow();
     bool shown_ = false;
     bool freed_ = false;
+    bool loadFailed_ = false;
 };

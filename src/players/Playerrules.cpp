@@ -667,12 +667,22 @@ void TPlayerRecord::Close() {
 
 void TPlayerRecord::DeleteUnsavedBags(TDatabase& db) {
     if (!db.Connected()) return;
+    TTransaction tx(db);
     TTable bags(&db, "GolfBag");
     bags.SetFilter("UserId=-1");
     bags.Open();
+    TTable links(&db, "Clubs");
     while (!bags.IsEmpty()) {
         bags.First();
+        links.SetFilter("BagId=" + std::to_string(bags.FieldByName("BagId").AsInteger()));
+        links.Open();
+        while (!links.IsEmpty()) {
+            links.First();
+            links.Delete();
+        }
+        links.Close();
         bags.Delete();
     }
     bags.Close();
+    tx.Commit();
 }

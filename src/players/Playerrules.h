@@ -151,7 +151,7 @@ public:
     // The editor closes: rows of bags created and never stored are deleted,
     // the objects freed and the lists emptied.
     void Close();
-    // Every GolfBag row still carrying UserId -1.
+    // Every GolfBag row still carrying UserId -1, with its Clubs rows.
     static void DeleteUnsavedBags(TDatabase& db);
 
     std::vector<TBagNode> Tree;  // bag nodes in tree order

@@ -13,9 +13,9 @@
 
 namespace {
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+} // namespace
 
-// An uncompressed bitmap holds every row its header promises; the decoder
-// would leave the rows past a cut uninitialised.
+// The decoder would leave the rows past a cut uninitialised.
 bool WholeBitmap(const std::string& data) {
     const auto* b = reinterpret_cast<const uint8_t*>(data.data());
     if (data.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
@@ -35,10 +35,13 @@ bool WholeBitmap(const std::string& data) {
     }
     if (compression != 0 && compression != 3) return true;  // run-length: the decoder's own checks
     if (width <= 0 || height == 0 || bits == 0 || bits > 32) return false;
-    const long long rowBytes = (width * bits + 31) / 32 * 4;
-    return (long long)offBits + rowBytes * std::llabs(height) <= (long long)data.size();
+    // Widths and heights are below 2^31 and bits at most 32, so the row
+    // size fits; the product with the height is compared by division.
+    const unsigned long long rowBytes = (static_cast<unsigned long long>(width) * bits + 31) / 32 * 4;
+    const unsigned long long rows = static_cast<unsigned long long>(std::llabs(height));
+    if (offBits > data.size()) return false;
+    return rowBytes <= (data.size() - offBits) / rows;
 }
-} // namespace
 
 std::unique_ptr<OpenGLAPTexture> LoadBMPTextureFile(const std::string& fileName, bool alpha) {
     std::ifstream in(fileName, std::ios::binary);

@@ -23,6 +23,10 @@ struct OpenGLAPTexture {
     std::vector<uint8_t> Pixels;
 };
 
+// Whether the bytes of an uncompressed Windows bitmap hold every row its
+// header promises (run-length files are left to the decoder's own checks).
+bool WholeBitmap(const std::string& data);
+
 // Loads a Windows bitmap file as RGB (or RGBA with alpha 255). Throws
 // std::runtime_error when the file is not a readable bitmap.
 std::unique_ptr<OpenGLAPTexture> LoadBMPTextureFile(const std::string& fileName, bool alpha);

@@ -18,7 +18,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <fstream>
 
 #include "courses/Coursechild.h"
 #include "platform/Datafolder.h"
@@ -779,11 +778,9 @@ bool TRoundFrm::WriteScorecardFile(const std::string& path) {
         const int c = cardTees_ + 3;
         return r >= 0 && r < 22 && c < 11 && ScorecardCells[r][c] && ScorecardCells[r][c]->font().bold();
     };
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const std::string& line : ScorecardLines(in)) out << line << '\n';
-    out.close();
-    return !out.fail();
+    std::string text;
+    for (const std::string& line : ScorecardLines(in)) text += line + '\n';
+    return ReplaceFile(path, text, false);
 }
 
 void TRoundFrm::PrintButtonClick() {

@@ -28,7 +28,6 @@
 #include <cctype>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "courses/Mcourse.h"
@@ -573,19 +572,10 @@ void TMainForm::FileOpen1Execute() {
 
 bool TMainForm::OpenPlayerFile(const std::string& path) {
     if (NewPlayerWindow) return false;
-    // First line, at most 511 characters.
     std::string line;
-    {
-        std::ifstream in(path);
-        if (in) {
-            char buffer[512] = {};
-            in.getline(buffer, sizeof buffer);
-            line = buffer;
-        }
-    }
     const auto notValid = [] { MessageBox("Not a valid player", "Error", MB_OK); };
     int userId = 0;
-    if (!PlayerFileUserId(line, userId)) {
+    if (!ReadPlayerFileLine(path, line) || !PlayerFileUserId(line, userId)) {
         notValid();
         return false;
     }

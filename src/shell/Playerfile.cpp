@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/Textutil.h"
 
@@ -18,5 +22,30 @@ bool PlayerFileUserId(std::string line, int& userId) {
     size_t start = 0;
     while (start < number.size() && blank(number[start])) ++start;
     userId = StrToInt(number.substr(start));
+    return true;
+}
+
+bool ReadPlayerFileLine(const std::string& path, std::string& line) {
+    line.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    char buffer[511];
+    size_t got = 0;
+    while (got < sizeof buffer) {
+        const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+        if (std::find(buffer, buffer + got, '\n') != buffer + got) break;
+    }
+    ::close(fd);
+    const char* begin = buffer;
+    const char* end = std::find(begin, begin + got, '\n');
+    line.assign(begin, std::find(begin, end, '\0'));
     return true;
 }

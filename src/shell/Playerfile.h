@@ -7,3 +7,9 @@
 // when the line holds no "userid="; a number that is no integer throws
 // EConvertError (platform/Textutil.h). No window or database is needed.
 bool PlayerFileUserId(std::string firstLine, int& userId);
+
+// The first line of the player file, at most 511 characters. False when the
+// path cannot be opened or is not a regular file (a named pipe or a device
+// would block the reader or never end); the check and the read use the same
+// open file, and opening never waits.
+bool ReadPlayerFileLine(const std::string& path, std::string& line);

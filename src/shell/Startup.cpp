@@ -3,8 +3,10 @@
 #include "players/Clubbrowse.h"
 #include "players/Clubstats.h"
 #include "players/Editclub.h"
+#include "platform/Messagebox.h"
 #include "players/Newbag.h"
 #include "players/Newclub.h"
+#include "players/Playerrules.h"
 #include "rounds/Shotedit.h"
 #include "shell/About.h"
 #include "shell/Mainform.h"
@@ -30,6 +32,15 @@ bool CreateApplicationWindows() {
     if (!main->DatabaseOpen()) {
         delete main;
         return false;
+    }
+    // Bags a player editor made and a killed program never stored: no editor
+    // is open yet, so none of them is in use.
+    if (!main->Database.ReadOnly()) {
+        try {
+            TPlayerRecord::DeleteUnsavedBags(main->Database);
+        } catch (const std::exception& e) {
+            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        }
     }
     main->show();
     AboutBox = new TAboutBox(main);

@@ -16,9 +16,11 @@ int main(int argc, char** argv) {
     // Numbers are written with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     if (!CreateApplicationWindows()) return 1;
-    // Start-up timing: quit as soon as the main window has painted once.
+    // Start-up timing: leave the loop as soon as the main window has painted
+    // once. exit() rather than quit(): quit() first asks every window to
+    // close, and the first-run dialog refuses.
     if (const char* v = std::getenv("CADDORA_EXIT_AFTER_FIRST_PAINT"); v && *v == '1')
-        QObject::connect(MainForm, &TMainForm::FirstPainted, &app, &QCoreApplication::quit,
+        QObject::connect(MainForm, &TMainForm::FirstPainted, &app, [] { QCoreApplication::exit(0); },
                          Qt::QueuedConnection);
     const int result = app.exec();
     DestroyApplicationWindows();

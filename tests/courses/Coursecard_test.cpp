@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -145,4 +146,23 @@ TEST(CourseCard, HelpersOfTheWriter) {
     EXPECT_EQ(CardEscape("\xE2\x82\xAC"), "&#8364;");
     EXPECT_FALSE(
         WriteCourseCard("/nonexistent-folder/x/coursescorecard.xml", TCardGrid(), "", 0, 0));
+}
+
+TEST(CourseCard, APlantedLinkIsReplacedAndItsTargetKept) {
+    TempHome home;
+    const std::string target = home.File("victim.txt");
+    std::ofstream(target) << "keep";
+    const std::string path = DataPath("coursescorecard.xml");
+    std::filesystem::create_symlink(target, path);
+    ASSERT_TRUE(WriteCourseCard(path, Grid(Card(false, 1), "true"), "Heath", 0, 0));
+    std::ifstream victim(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    std::ifstream in(path);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find("<name>Heath</name>"), std::string::npos);
+    // Nothing is left beside it.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(home.Path())) ++files;
+    EXPECT_EQ(files, 2);
 }

@@ -1,3 +1,4 @@
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -511,6 +512,34 @@ TEST_F(CourseWindowTest, HoleSettingsSaveOnceAndGuardPlayedTees) {
     ASSERT_FALSE(dialogs.empty());
     dialogs.back()->Button9->click(); // Cancel reopens the course window
     EXPECT_NE(FindCourseWindow(id), nullptr);
+}
+
+TEST_F(CourseWindowTest, BlackChosenForATeeIsStoredAsAColourNotAsNone) {
+    const int id = NewCourse("Heath", false, 2);
+    Db().Execute("UPDATE ScoreCard SET Tee2Col = 0 WHERE CourseId = " + std::to_string(id));
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    QPointer<TCourseFrm> guard(frm);
+    frm->AdvancedButtonClick();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    auto dialogs = Children<TCreateCourseForm>();
+    ASSERT_EQ(dialogs.size(), 1u);
+    TCreateCourseForm* dialog = dialogs[0];
+    QTimer::singleShot(0, [dialog] {
+        WaitFor([dialog] { return dialog->ColorDialog->isVisible(); }, 2000);
+        dialog->ColorDialog->setCurrentColor(Qt::black);
+        dialog->ColorDialog->accept();
+    });
+    dialog->TeeBtn[0]->click();
+    const QColor shown = dialog->Tee[0]->palette().color(QPalette::Base);
+    EXPECT_LT(shown.red() + shown.green() + shown.blue(), 8);
+    dialog->Button8->click();
+    const std::string card = "CourseId = " + std::to_string(id);
+    const long long stored = Value("ScoreCard", card, "Tee1Col").AsInteger();
+    EXPECT_NE(stored, 0);  // 0 reads as the tee's default, white
+    EXPECT_EQ(ReadCourseSetup(Db(), id).teeColour[0], static_cast<unsigned>(stored));
+    EXPECT_LT((stored & 0xFF) + ((stored >> 8) & 0xFF) + ((stored >> 16) & 0xFF), 8);
+    // A stored 0 is still no colour: the tee's default is stored back.
+    EXPECT_EQ(Value("ScoreCard", card, "Tee2Col").AsInteger(), 0x00FFFF);
 }
 
 TEST_F(CourseWindowTest, AFailedSaveWritesNothingAndKeepsTheGrid) {

@@ -206,8 +206,10 @@ inline void Flush() {
 }
 
 // A new nine-hole course from the course list: list is the list, course the
-// new course's window (null where a window did not come up).
-inline void NewNineHoleCourse(TCourseForm*& list, TCourseFrm*& course) {
+// new course's window (null where a window did not come up). fill, when
+// given, works on the dialog before its OK.
+inline void NewNineHoleCourse(TCourseForm*& list, TCourseFrm*& course,
+                              const std::function<void(TCreateCourseForm*)>& fill = {}) {
     course = nullptr;
     MainForm->Course1->trigger();
     Flush();
@@ -218,6 +220,7 @@ inline void NewNineHoleCourse(TCourseForm*& list, TCourseFrm*& course) {
     auto* create = Child<TCreateCourseForm>();
     ASSERT_NE(create, nullptr);
     create->HolesButton1->click();
+    if (fill) fill(create);
     create->Button8->click();
     Flush();
     course = Child<TCourseFrm>();

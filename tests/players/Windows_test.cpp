@@ -565,6 +565,39 @@ TEST_F(PlayerWindowTest, ALockedFileLeavesTheRecordWholeAndTheWindowOpen) {
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 4.0);
 }
 
+TEST_F(PlayerWindowTest, ARowThatDoesNotReadClosesTheWindowWithNothingWritten) {
+    AddPlayerBeforeStart(1);
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("UPDATE PlayerDetail SET LastName = 'Berg', GolfClub = 'Heath GC', UserDesc = 'Notes', "
+                   "HCP = 'abc' WHERE UserId = 1");
+        db.Close();
+    }
+    Start();
+    MainForm->Player1->trigger();
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "'abc' is not a valid floating point value for field 'HCP' of PlayerDetail.");
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    // Enter right after the message, before the window has gone: no save.
+    if (MainForm->PlayerWindow) {
+        TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
+        ed->HandicapEdit->selectAll();
+        Type(ed->HandicapEdit, "12");
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(ed->HandicapEdit, &enter);
+    }
+    Flush();
+    EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    EXPECT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsString(), "abc");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "GolfClub").AsString(), "Heath GC");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "UserDesc").AsString(), "Notes");
+    EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Berg");
+}
+
 TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
     AddPlayerBeforeStart(1);
     Start();

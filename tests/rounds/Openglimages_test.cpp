@@ -124,6 +124,43 @@ TEST(TgaReader, RefusedAndCutFiles) {
     EXPECT_TRUE(px.empty());
 }
 
+TEST(BmpTexture, HeadersWhoseSizeWouldOverflowAreRefused) {
+    // A 54-byte header: width, height, bits per pixel and the pixel offset.
+    const auto header = [](uint32_t width, uint32_t height, uint16_t bits, uint32_t offBits) {
+        std::string b(54, '\0');
+        const auto put = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+        };
+        b[0] = 'B';
+        b[1] = 'M';
+        put(10, offBits);
+        put(14, 40);
+        put(18, width);
+        put(22, height);
+        b[26] = 1;
+        b[28] = char(bits & 0xFF);
+        return b;
+    };
+    // Row bytes times height past 2^63: the check must not wrap round.
+    EXPECT_FALSE(WholeBitmap(header(0x7FFFFFFF, 0x7FFFFFFF, 32, 54)));
+    EXPECT_FALSE(WholeBitmap(header(0x7FFFFFFF, 0x80000000, 32, 54)));  // height -2^31
+    EXPECT_FALSE(WholeBitmap(header(1, 1, 24, 0xFFFFFFFF)));
+    EXPECT_FALSE(WholeBitmap(header(1, 1, 24, 54)));  // the row is missing
+    std::string one = header(1, 1, 24, 54);
+    one.append(4, '\0');
+    EXPECT_TRUE(WholeBitmap(one));
+    std::string upsideDown = header(1, 0xFFFFFFFE, 24, 54);  // two rows, top first
+    upsideDown.append(8, '\0');
+    EXPECT_TRUE(WholeBitmap(upsideDown));
+    upsideDown.pop_back();
+    EXPECT_FALSE(WholeBitmap(upsideDown));
+    TempHome home;
+    const std::string big = header(0x7FFFFFFF, 0x7FFFFFFF, 32, 54);
+    EXPECT_THROW(TOpenGLAPPanel::LoadBMPTexture(
+                     WriteFile(home, "big.bmp", std::vector<uint8_t>(big.begin(), big.end())), false),
+                 std::runtime_error);
+}
+
 TEST(BmpTexture, RowsBottomFirstWithOrWithoutAlpha) {
     TempHome home;
     QImage img(3, 2, QImage::Format_RGB32);

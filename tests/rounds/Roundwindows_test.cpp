@@ -25,6 +25,7 @@
 
 #include "Roundsfixture.h"
 #include "courses/Coursechild.h"
+#include "courses/Scorecard.h"
 #include "platform/Datafolder.h"
 #include "support/Testsupport.h"
 #include "Holeviewfixture.h"
@@ -240,6 +241,43 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     int count = 0;
     for (std::string line; std::getline(in, line);) ++count;
     EXPECT_EQ(count, 245);
+}
+
+TEST_F(RoundsTest, ThePrintFileReplacesAPlantedLinkAndKeepsItsTarget) {
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    const std::string target = home.File("victim.txt");
+    std::ofstream(target) << "keep";
+    const std::string card = DataPath("scorecard.xml");
+    std::filesystem::create_symlink(target, card);
+    ASSERT_TRUE(frm->WriteScorecardFile(card));
+    std::ifstream victim(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "keep");
+    EXPECT_FALSE(std::filesystem::is_symlink(card));
+    std::ifstream in(card);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find("<name>Alpha</name>"), std::string::npos);
+}
+
+TEST_F(RoundsTest, ABlackTeeChosenInTheCourseDialogIsBlackOnTheRoundCard) {
+    Update("ScoreCard", "CourseId = " + std::to_string(alpha), {{"Tee1Col", int(StoredChosenColour(0))}});
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    const auto dark = [](QColor c) { return c.red() < 8 && c.green() < 8 && c.blue() < 8; };
+    EXPECT_TRUE(dark(frm->findChild<QLineEdit*>("ScorecardEditR0C1")->palette().color(QPalette::Base)));
+    EXPECT_TRUE(dark(frm->findChild<QLabel*>("TeeLabel")->palette().color(QPalette::WindowText)));
+    const std::string card = home.File("black.xml");
+    ASSERT_TRUE(frm->WriteScorecardFile(card));
+    std::ifstream in(card);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    const size_t color = text.find("<color>", text.find("<tee nbr=\"1\">"));
+    ASSERT_NE(color, std::string::npos);
+    const QColor printed(QString::fromStdString("#" + text.substr(color + 7, 6)));
+    EXPECT_TRUE(printed.isValid() && dark(printed)) << text.substr(color, 22);
 }
 
 TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {

@@ -23,7 +23,10 @@
 #include <thread>
 
 #include "Shellfixture.h"
+#include "db/Dbrows.h"
+#include "players/Childwin.h"
 #include "players/Newplayer.h"
+#include "players/Playereditor.h"
 #include "common/Progresswin.h"
 
 namespace {
@@ -214,4 +217,34 @@ TEST_F(ShellTest, OpenDoesNothingWhileTheFirstPlayerIsBeingMade) {
     MainForm->FileOpen1->trigger();
     ProcessEventsFor(200);
     EXPECT_EQ(dialogs, 0);
+}
+
+TEST_F(ShellTest, BagsOfAKilledPlayerEditorAreGoneAtStart) {
+    AddPlayerBeforeStart(1);  // no first-run dialog
+    long long leftover = 0, kept = 0;
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        // A bag made in an editor and never stored, and a stored one.
+        leftover = AppendRow(db, "GolfBag", {{"UserId", -1}, {"BagName", "Trip"}});
+        AppendRow(db, "Clubs", {{"ClubId", 5}, {"BagId", leftover}, {"OrderNumber", 1}});
+        kept = AppendRow(db, "GolfBag", {{"UserId", 1}, {"BagName", "Home"}});
+        AppendRow(db, "Clubs", {{"ClubId", 6}, {"BagId", kept}, {"OrderNumber", 1}});
+        db.Close();
+    }
+    Start();
+    EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(CountRows(MainForm->Database, "GolfBag", "UserId=-1"), 0);
+    EXPECT_EQ(CountRows(MainForm->Database, "Clubs", "BagId=" + std::to_string(leftover)), 0);
+    EXPECT_EQ(CountRows(MainForm->Database, "GolfBag", "BagId=" + std::to_string(kept)), 1);
+    EXPECT_EQ(CountRows(MainForm->Database, "Clubs", "BagId=" + std::to_string(kept)), 1);
+    // The name is free again in the player window; the stored one is not.
+    MainForm->Player1Click();
+    ASSERT_NE(MainForm->PlayerWindow, nullptr);
+    const TPlayerRecord& record = MainForm->PlayerWindow->Editor->Record();
+    EXPECT_FALSE(record.CheckBagName("Trip", -1).has_value());
+    const TRefusal taken = record.CheckBagName("Home", -1);
+    ASSERT_NE(taken, std::nullopt);
+    EXPECT_EQ(taken->Text, "You must give a unique Bagname");
 }

@@ -15,6 +15,7 @@
 #include "players/Childwin.h"
 #include "players/Newplayer.h"
 #include "rounds/Rounds.h"
+#include "shell/Playerfile.h"
 #include "common/Progresswin.h"
 
 namespace {
@@ -230,6 +231,50 @@ TEST_F(ShellTest, PlayerFileRefusalsChangeNothing) {
     EXPECT_FALSE(MainForm->OpenPlayerFile(home.File("missing.kx")));
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Not a valid player"});
     EXPECT_EQ(MainForm->GetUserId(), before);
+}
+
+TEST_F(ShellTest, PlayerFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    AddPlayerBeforeStart(1);  // no first-run dialog
+    Start();
+    AddPlayer(MainForm->Database, 3);
+    const int before = MainForm->GetUserId();
+    // A named pipe: a reader that waits for its writer is fed a valid line,
+    // which must not be taken.
+    const std::string pipe = home.File("pipe.kx");
+    PipeFeeder feeder(pipe, "userid=3\n");
+    ASSERT_TRUE(feeder.Made());
+    EXPECT_FALSE(MainForm->OpenPlayerFile(pipe));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Not a valid player"});
+    EXPECT_EQ(MainForm->GetUserId(), before);
+    EXPECT_EQ(CountPlayerWindows(), 0);
+    // A folder likewise; a link to a player file is that file.
+    log.Clear();
+    std::filesystem::create_directory(home.File("folder.kx"));
+    EXPECT_FALSE(MainForm->OpenPlayerFile(home.File("folder.kx")));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Not a valid player"});
+    log.Clear();
+    std::filesystem::create_symlink(WriteFile(home.File("Three.kx"), "userid=3"), home.File("Link.kx"));
+    EXPECT_TRUE(MainForm->OpenPlayerFile(home.File("Link.kx")));
+    EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(MainForm->GetUserId(), 3);
+}
+
+TEST(PlayerFileLine, FirstLineOfARegularFileOnly) {
+    TempHome home;
+    std::string line = "stale";
+    const std::string path = home.File("long.kx");
+    std::ofstream(path) << "userid=" << std::string(600, '7') << "\nsecond\n";
+    ASSERT_TRUE(ReadPlayerFileLine(path, line));
+    EXPECT_EQ(line, "userid=" + std::string(504, '7'));
+    std::ofstream(path, std::ios::trunc) << "userid=4\r\nsecond\n";
+    ASSERT_TRUE(ReadPlayerFileLine(path, line));
+    EXPECT_EQ(line, "userid=4\r");
+    std::ofstream(path, std::ios::trunc) << std::string("userid=5\0rest\n", 14);
+    ASSERT_TRUE(ReadPlayerFileLine(path, line));
+    EXPECT_EQ(line, "userid=5");
+    EXPECT_FALSE(ReadPlayerFileLine(home.File("missing.kx"), line));
+    EXPECT_EQ(line, "");
+    EXPECT_FALSE(ReadPlayerFileLine("/dev/null", line));
 }
 
 TEST_F(ShellTest, PlayerFileWithTextBeforeTheKeyIsAConversionError) {

@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TempHome::TempHome() {
@@ -84,4 +86,27 @@ int DarkPixels(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             if (qGray(image.pixel(x, y)) < 100) ++n;
     return n;
+}
+
+PipeFeeder::PipeFeeder(const std::string& path, const std::string& text) {
+    made_ = ::mkfifo(path.c_str(), 0600) == 0;
+    if (!made_) return;
+    writer_ = std::thread([this, path, text] {
+        for (int i = 0; i < 250 && !stop_; ++i) {
+            // Opening for writing without waiting succeeds only while a
+            // reader has the pipe open.
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                [[maybe_unused]] const ssize_t n = ::write(fd, text.data(), text.size());
+                ::close(fd);
+                return;
+            }
+            ::usleep(20000);
+        }
+    });
+}
+
+PipeFeeder::~PipeFeeder() {
+    stop_ = true;
+    if (writer_.joinable()) writer_.join();
 }

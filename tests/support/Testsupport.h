@@ -1,7 +1,9 @@
 #pragma once
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Messagebox.h"
@@ -54,3 +56,18 @@ template <class Pred> bool WaitFor(Pred pred, int ms) { return WaitUntilMs(pred,
 // sees, not the widget's properties), and how many of them are dark (text).
 QImage ScreenPixels(QWidget* w);
 int DarkPixels(const QImage& image);
+
+// A named pipe made at path, and a writer that feeds it the text as soon as a
+// reader holds it open (it tries for about five seconds): a reader that waits
+// for a writer gets the text rather than hanging the test.
+class PipeFeeder {
+public:
+    PipeFeeder(const std::string& path, const std::string& text);
+    ~PipeFeeder();
+    bool Made() const { return made_; }
+
+private:
+    bool made_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread writer_;
+};
