@@ -9,6 +9,7 @@
 #include "platform/Messagebox.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz32* TransWiz32 = nullptr;
 
@@ -90,6 +91,7 @@ void TTransWiz32::NextButtonClick() {
         MessageBox("You must choose at least one bag", "No bags chosen");
         return;
     }
+    TTransferBuffers& send = WizardState().Send;
     int k = 0;
     {
         TProgressScope progress("Preparing course data");
@@ -97,11 +99,11 @@ void TTransWiz32::NextButtonClick() {
             QListWidgetItem* item = BagsListBox->item(i);
             if (!item->isSelected()) continue;
             FillBag(Frame()->Database, item->data(Qt::UserRole).toInt(), item->text().toStdString(),
-                    TransWiz4->Bags[size_t(k)]);
+                    send.Bags[size_t(k)]);
             ++k;
         }
-        TransWiz4->BagCount = k;
-        TransWiz4->TransferKind = 1;
+        send.BagCount = k;
+        send.TransferKind = 1;
     }
     OpenNext(TransWiz4);
 }

@@ -11,6 +11,7 @@
 #include "platform/Textutil.h"
 #include "common/Frame.h"
 #include "transfer/Transw33.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz34* TransWiz34 = nullptr;
 
@@ -107,17 +108,18 @@ void TTransWiz34::LoadStates() {
 
 void TTransWiz34::NextButtonClick() {
     if (!TransWiz33) return;
-    TransWiz33->QueryCountryId.clear();
-    TransWiz33->QueryCourseName.clear();
-    TransWiz33->QueryStateId.clear();
+    TWizardState& state = WizardState();
+    state.QueryCountryId.clear();
+    state.QueryStateId.clear();
+    if (CountryComboBox->currentIndex() >= 0)
+        state.QueryCountryId = TrimLine(CountryComboBox->currentData().toString().toStdString());
+    if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
+        state.QueryStateId = TrimLine(StateComboBox->currentData().toString().toStdString());
+    state.QueryCourseName = CourseEdit->text().toStdString();
+    // The list opens sorted by name.
     TransWiz33->SortColumn = 0;
     TransWiz33->SortAscending = 1;
     TransWiz33->PreviousSortColumn = 0;
-    if (CountryComboBox->currentIndex() >= 0)
-        TransWiz33->QueryCountryId = TrimLine(CountryComboBox->currentData().toString().toStdString());
-    if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
-        TransWiz33->QueryStateId = TrimLine(StateComboBox->currentData().toString().toStdString());
-    TransWiz33->QueryCourseName = CourseEdit->text().toStdString();
     Visited = 1;
     // The list page opens on top of this one, at its own place.
     OpenNext(TransWiz33, false);

@@ -42,6 +42,7 @@
 #include "transfer/Transw35.h"
 #include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
+#include "transfer/Wizardstate.h"
 
 namespace {
 
@@ -571,15 +572,15 @@ TEST_F(SendWizardTest, U8IdReadsZero) {
 }
 
 TEST_F(SendWizardTest, SummaryListsOnlyTheCurrentKind) {
-    TransWiz4->CourseCount = 3;
-    TransWiz4->Courses[0].CourseName = "A";
-    TransWiz4->BagCount = 2;
-    TransWiz4->Bags[0].BagName = "One";
-    TransWiz4->Bags[1].BagName = "Two";
-    TransWiz4->TransferKind = 1;
+    WizardState().Send.CourseCount = 3;
+    WizardState().Send.Courses[0].CourseName = "A";
+    WizardState().Send.BagCount = 2;
+    WizardState().Send.Bags[0].BagName = "One";
+    WizardState().Send.Bags[1].BagName = "Two";
+    WizardState().Send.TransferKind = 1;
     EXPECT_EQ(TransWiz4->SummaryLines(),
               (std::vector<std::string>{"You are about to transfer the following bags:", "One", "Two"}));
-    TransWiz4->TransferKind = 5;
+    WizardState().Send.TransferKind = 5;
     TransWiz4->FormShow();
     EXPECT_EQ(TransWiz4->windowTitle(), "Transfer Wizard - step 3");
     EXPECT_FALSE(TransWiz4->CancelButton->isEnabled());
