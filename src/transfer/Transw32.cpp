@@ -16,7 +16,11 @@ TTransWiz32* TransWiz32 = nullptr;
 TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz32");
     setWindowTitle("Transfer Wizard - step 4");
-    QBoxLayout* layout = PictureSide(TWizardArt::Bags);
+    QBoxLayout* side = PictureSide(TWizardArt::Bags);
+    // Text and list keep the page's margin to the right edge, as the buttons do.
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, PageMargin, 0);
+    side->addLayout(layout, 1);
     layout->addWidget(HeadingLabel(this, "Select bags"));
     auto* line = new QLabel("Select one or two bags to be transferred. Click and hold CTRL down to "
                             "select multiple files.", this);
@@ -28,7 +32,7 @@ TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     BagsListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(BagsListBox);
     layout->addWidget(new QLabel("To continue, click Next.", this));
-    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    ButtonRow(side, BackButton, NextButton, CancelButton);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
 }
 

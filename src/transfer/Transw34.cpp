@@ -40,7 +40,11 @@ std::vector<std::pair<std::string, std::string>> StateList(TDatabase& db,
 TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz34");
     setWindowTitle("Transfer Wizard - step 2");
-    QBoxLayout* layout = PictureSide(TWizardArt::Query);
+    QBoxLayout* side = PictureSide(TWizardArt::Query);
+    // Text and boxes keep the page's margin to the right edge, as the buttons do.
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, PageMargin, 0);
+    side->addLayout(layout, 1);
     layout->addWidget(HeadingLabel(this, "Course query"));
     layout->addWidget(new QLabel("Please fill in query criteries", this));
     auto* grid = new QGridLayout;
@@ -62,7 +66,7 @@ TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(new QLabel("To submit query, click Next.", this));
-    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    ButtonRow(side, BackButton, NextButton, CancelButton);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     connect(CountryComboBox, &QComboBox::currentIndexChanged, this, [this] { LoadStates(); });
     FormCreate();
