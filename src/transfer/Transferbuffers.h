@@ -101,8 +101,8 @@ struct RoundHeader {
     std::string HoleShotsTotal;
 };
 
-// The send buffers with their used counts and what they hold.
-struct TTransferBuffers {
+// The buffers' records and sizes under one name.
+struct TTransferRecords {
     using CourseSample = ::CourseSample;
     using CourseHeader = ::CourseHeader;
     using ClubSample = ::ClubSample;
@@ -114,7 +114,10 @@ struct TTransferBuffers {
     static constexpr int MaxCourses = 3;
     static constexpr int MaxBags = 2;
     static constexpr int MaxRounds = 10;
+};
 
+// The send buffers with their used counts and what they hold.
+struct TTransferBuffers : TTransferRecords {
     TTransferBuffers() : Courses(MaxCourses), Bags(MaxBags), Rounds(MaxRounds) {}
 
     std::vector<CourseHeader> Courses;

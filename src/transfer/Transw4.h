@@ -15,22 +15,9 @@ class TDatabase;
 class TSerialPort;
 class TU8Device;
 
-class TTransWiz4 : public TWizardPage {
+// The buffers' records and sizes come with TTransferRecords.
+class TTransWiz4 : public TWizardPage, public TTransferRecords {
 public:
-    // The buffers' records.
-    using CourseSample = ::CourseSample;
-    using CourseHeader = ::CourseHeader;
-    using ClubSample = ::ClubSample;
-    using TBag = ::TBag;
-    using RoundSample = ::RoundSample;
-    using RoundHeader = ::RoundHeader;
-    static constexpr int MaxHolePoints = ::MaxHolePoints;
-    static constexpr int MaxRoundShots = ::MaxRoundShots;
-
-    static constexpr int MaxCourses = TTransferBuffers::MaxCourses;
-    static constexpr int MaxBags = TTransferBuffers::MaxBags;
-    static constexpr int MaxRounds = TTransferBuffers::MaxRounds;
-
     explicit TTransWiz4(QWidget* owner = nullptr);
     ~TTransWiz4() override;
 
