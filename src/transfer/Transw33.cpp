@@ -10,12 +10,14 @@
 #include "platform/Version.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
+#include "db/Database.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Webquery.h"
 #include "transfer/Webreply.h"
 #include "transfer/Webupload.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz33* TransWiz33 = nullptr;
 unsigned char QueryFailed = 0;
@@ -134,12 +136,13 @@ void TTransWiz33::FormShow() {
         return;
     }
     WebAddress = s.Address;
+    TWizardState& state = WizardState();
     std::string reply;
     try {
         TRequestFile file("transfer.xml",
                           CourseTitlesQuery(BuildNumber(FileVersionText()), s.UserName,
-                                            s.Password, QueryCountryId, QueryStateId,
-                                            QueryCourseName));
+                                            s.Password, state.QueryCountryId, state.QueryStateId,
+                                            state.QueryCourseName));
         reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
     } catch (const std::exception&) {
         MessageBox(NetworkErrorText, "Network connection error");
@@ -165,7 +168,7 @@ void TTransWiz33::FormShow() {
         item->setText(4, QString::fromStdString(row.Rate));
     }
     SortList();
-    if (TransWiz4) TransWiz4->TransferKind = 5;
+    state.Send.TransferKind = 5;
 }
 
 int TTransWiz33::CourseListBoxCompare(const QTreeWidgetItem* row1,
@@ -183,7 +186,7 @@ void TTransWiz33::CourseListBoxColumnClick(int column) {
 }
 
 void TTransWiz33::ImportCourses(const std::string& reply) {
-    ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
+    WizardState().ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
 }
 
 void TTransWiz33::NextButtonClick() {
@@ -208,7 +211,7 @@ void TTransWiz33::NextButtonClick() {
         MessageBox("You must choose at least one course", "No courses chosen");
         return;
     }
-    ImportedCourses.clear();
+    WizardState().ImportedCourses.clear();
     {
         TProgressScope progress("Connecting...");
         std::string reply;
@@ -233,15 +236,17 @@ void TTransWiz33::NextButtonClick() {
         try {
             progress.SetMessage("Updating courses data");
             ImportCourses(reply);
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             HideProgress();
-            ShowMessage("Course update failed");
+            // A reply that does not fit says no more; the database says why it failed.
+            const bool database = dynamic_cast<const EDatabaseError*>(&e) != nullptr;
+            ShowMessage(std::string("Course update failed") + (database ? "\n" + std::string(e.what()) : ""));
             done(wizard::Cancelled);
             return;
         }
     }
     if (Frame()) Frame()->RefreshListWindows();
     if (!TransWiz4) return;
-    TransWiz4->TransferKind = 5;
+    WizardState().Send.TransferKind = 5;
     OpenNext(TransWiz4);
 }

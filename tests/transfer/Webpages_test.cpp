@@ -29,6 +29,7 @@
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
 #include "transfer/Transw4.h"
+#include "transfer/Wizardstate.h"
 
 using webdouble::Fault;
 using webdouble::WebDouble;
@@ -394,6 +395,35 @@ TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
     EXPECT_EQ(log.Messages()[0].text, "You can only tranfer 3 courses at a time");
 }
 
+TEST_F(WebPagesTest, ADownloadOntoAFullDiskSaysWhatTheDatabaseSaid) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 2));
+    // No page more than the file has, and the course tables' pages filled
+    // with rows of no course.
+    Db().Execute("PRAGMA max_page_count = 1");
+    for (const char* insert : {"INSERT INTO Holes (CourseId, HoleNumber, HoleHCP1) VALUES (0, 1, 1)",
+                               "INSERT INTO Waypoints (CourseId) VALUES (0)"}) {
+        for (int i = 0; i < 100000; ++i) {
+            try {
+                Db().Execute(insert);
+            } catch (const EDatabaseError&) {
+                break;
+            }
+        }
+    }
+    std::vector<Step> steps = ToCourseList(
+        {{[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; }, [] {
+              TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+              TransWiz33->NextButton->click();
+          }}});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Texts().size(), 1u);
+    const std::string text = log.Texts()[0];
+    EXPECT_EQ(text.rfind("Course update failed\n", 0), 0u) << text;
+    EXPECT_NE(text.find("full"), std::string::npos) << text;
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_FALSE(Up(TransWiz33));
+}
+
 TEST_F(WebPagesTest, QueryPageStatesOfTheChosenCountry) {
     TransWiz34->Visited = 0;
     TransWiz34->FormShow();
@@ -463,12 +493,12 @@ TEST_F(WebPagesTest, RoundsPageMessages) {
     // Only refused rounds: their message and nothing more; a round gone meanwhile
     // says there is nothing valid to send.
     log.Clear();
-    TransWiz4->RoundCount = 7;
+    WizardState().Send.RoundCount = 7;
     list->topLevelItem(0)->setSelected(true);
     TransWiz35->NextButtonClick();
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                                "You must first transfer the Course \nPark\nto Peakrally!"}));
-    EXPECT_EQ(TransWiz4->RoundCount, 7);  // the send page was not opened
+    EXPECT_EQ(WizardState().Send.RoundCount, 7);  // the send page was not opened
     {
         TTable t(&Db(), "Round");
         t.SetFilter("RoundId=" + std::to_string(ids[1]));
