@@ -21,10 +21,13 @@ protected:
         ASSERT_EQ(device.ReadCourseDirectory(imp.CourseDirectory), 0);
         for (int n = 1; n <= 4; ++n) imp.GameHeaderRead[n - 1] = device.ReadGameHeader(n, &imp.GameHeaders[n - 1]) == 0;
     }
+    // One run for a slot, its messages shown as the course page shows them
+    // (the default-information warning once per run): 1 when it failed.
     int Store(int slot) {
         TCourseImport imp(device, db, 1);
         Load(imp);
-        return imp.StoreCourse(slot);
+        unsigned char shown = 0;
+        return ShowCourseReports(imp.Run({slot}), shown) ? 1 : 0;
     }
     int CourseId(const std::string& name) {
         return Value("Course_General", "Course_Name = " + QuotedStr(name), "CourseId").AsInteger();
@@ -172,11 +175,10 @@ TEST_F(CourseImportTest, TwelveHolesAreNineAndUndefinedLengthsAre80) {
     sim.Device().Fill(Entry(1) + 15, 2, 0);
     TCourseImport imp(device, db, 1);
     Load(imp);
-    imp.LengthWarningShown = &shown;
-    EXPECT_EQ(imp.StoreCourse(2), 0);
+    EXPECT_FALSE(ShowCourseReports(imp.Run({2}), shown));
     EXPECT_EQ(messages.Messages().size(), 2u);
-    EXPECT_EQ(imp.StoreCourse(2), 0);  // merged now: no messages
-    EXPECT_EQ(imp.StoreCourse(1), 0);
+    EXPECT_FALSE(ShowCourseReports(imp.Run({2}), shown));  // merged now: no messages
+    EXPECT_FALSE(ShowCourseReports(imp.Run({1}), shown));
     EXPECT_EQ(messages.Messages().size(), 3u);
 }
 
@@ -237,13 +239,17 @@ TEST_F(CourseImportTest, AFailedEntryWriteTakesTheCourseBack) {
     EXPECT_EQ(Count("Waypoints"), 0);
     EXPECT_EQ(Count("ScoreCard"), 0);
     EXPECT_FALSE(WroteAt(Game(1), 30));
-    // The half-written entry names an id that no later course gets.
-    const int halfWritten = DeviceWord(Entry(0));
-    // The next course works.
+    // The next course works. It may take the id the half-written entry
+    // names: that entry is still no proof that Oak Hill is Pine Vly.
     messages.Clear();
     EXPECT_EQ(Store(1), 0);
     EXPECT_EQ(Count("Course_General"), 1);
-    EXPECT_NE(CourseId("Pine Vly"), halfWritten);
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_EQ(Count("Course_General"), 2);
+    const int pine = CourseId("Pine Vly"), oak = CourseId("Oak Hill");
+    EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(pine)), 45);
+    EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(oak)), 90);
+    EXPECT_EQ(DeviceWord(Entry(0)), oak);
 }
 
 // A device that stops answering point reads ends the course after one
@@ -269,8 +275,18 @@ TEST_F(CourseImportTest, AFailedHeaderWriteKeepsTheCourse) {
     // The entry goes in four writes of at most 50 bytes; the fifth is the header.
     sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, 4, 1});
     EXPECT_EQ(Store(0), 1);
+    ASSERT_FALSE(messages.Empty());
+    EXPECT_EQ(messages.Texts().back().rfind("Transfer of course Oak Hill failed! Please try again.\n", 0), 0u)
+        << messages.Texts().back();
     EXPECT_EQ(Count("Course_General"), 1);
     EXPECT_EQ(DeviceWord(Entry(0)), CourseId("Oak Hill"));
+    // A header that kept its old number: the next run finds the course by
+    // its number and name and gives the game the number it missed.
+    sim.Device().Write(Game(1) + 8, {101, 0});
+    messages.Clear();
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(DeviceWord(Game(1) + 8), CourseId("Oak Hill"));
 }
 
 TEST_F(CourseImportTest, AHeaderThatWasNotReadIsNeverWritten) {
@@ -278,7 +294,8 @@ TEST_F(CourseImportTest, AHeaderThatWasNotReadIsNeverWritten) {
     TCourseImport imp(device, db, 1);
     Load(imp);
     imp.GameHeaderRead[0] = false;
-    EXPECT_EQ(imp.StoreCourse(0), 0);
+    unsigned char shown = 0;
+    EXPECT_FALSE(ShowCourseReports(imp.Run({0}), shown));
     EXPECT_FALSE(WroteAt(Game(1), 30));
 }
 
