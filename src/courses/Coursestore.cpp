@@ -49,6 +49,153 @@ unsigned TeeColourOrDefault(const TVariant& v, int tee) {
 }
 } // namespace
 
+namespace {
+void Put(TTable& t, const std::string& column, const TColumn& v) {
+    if (v) t.FieldByName(column).SetValue(*v);
+}
+
+// Puts the table on the row whose key is id to change it, or on a new row
+// when id is 0; fill sets the values, and the row is posted. A failure leaves
+// nothing pending. Returns the row's key.
+template <class Fill>
+int WriteRow(TTable& t, const char* key, int id, Fill fill) {
+    t.SetFilter(std::string(key) + " = " + std::to_string(id));
+    if (!t.Active()) t.Open();
+    if (id == 0) {
+        t.Append();
+    } else {
+        if (t.IsEmpty())
+            throw EDatabaseError("The row " + std::string(key) + " = " + std::to_string(id) +
+                                 " of " + t.TableName() + " was not found.");
+        t.First();
+        t.Edit();
+    }
+    try {
+        fill();
+        t.Post();
+    } catch (...) {
+        t.Cancel();
+        throw;
+    }
+    return t.FieldByName(key).AsInteger();
+}
+
+void FillCourse(TTable& t, const TCourseRecord& r) {
+    Put(t, "Course_Name", r.name);
+    Put(t, "U8_Name", r.u8Name);
+    Put(t, "Address1", r.address1);
+    Put(t, "Address2", r.address2);
+    Put(t, "Zip_Code", r.zip);
+    Put(t, "State", r.state);
+    Put(t, "Country", r.country);
+    Put(t, "Telephone", r.telephone);
+    Put(t, "Fax", r.fax);
+    Put(t, "Link", r.link);
+    Put(t, "Email", r.email);
+    Put(t, "Image_Id", r.imageId);
+    Put(t, "18Holes", r.holes18);
+    Put(t, "Tees", r.tees);
+    Put(t, "Description", r.description);
+    Put(t, "Web_Id", r.webId);
+}
+
+void FillScoreCard(TTable& t, int courseId, const TScoreCardRecord& r) {
+    t.FieldByName("CourseId").SetAsInteger(courseId);
+    for (int i = 0; i < 12; ++i) {
+        Put(t, RatingField(i), r.rating[i]);
+        Put(t, SlopeField(i), r.slope[i]);
+    }
+    for (int i = 0; i < 6; ++i) {
+        const std::string n = std::to_string(i + 1);
+        Put(t, "TL" + n, r.teeLength[i]);
+        Put(t, "Tee" + n + "Col", r.teeColour[i]);
+        Put(t, "Tee" + n + "Name", r.teeName[i]);
+    }
+    Put(t, "HoleCol", r.holeColour);
+}
+
+void FillHole(TTable& t, int courseId, const THoleRecord& r) {
+    t.FieldByName("CourseId").SetAsInteger(courseId);
+    t.FieldByName("HoleNumber").SetAsInteger(r.number);
+    Put(t, "HolePar", r.par);
+    for (int i = 0; i < 6; ++i)
+        Put(t, LengthField(i + 1), r.length[i]);
+    Put(t, "HoleHCP1", r.hcp1);
+    Put(t, "HoleHCP2", r.hcp2);
+    Put(t, "HoleName", r.name);
+    Put(t, "HoleDesc", r.description);
+    Put(t, "LatitudeM1", r.latitudeM1);
+    Put(t, "LongitudeM1", r.longitudeM1);
+    Put(t, "LatitudeM2", r.latitudeM2);
+    Put(t, "LongitudeM2", r.longitudeM2);
+}
+
+void FillPoint(TTable& t, int courseId, int holeId, const TPointRecord& r) {
+    t.FieldByName("CourseId").SetAsInteger(courseId);
+    t.FieldByName("HoleId").SetAsInteger(holeId);
+    Put(t, "Name", r.name);
+    Put(t, "Type", r.type);
+    Put(t, "Tee", r.tee);
+    Put(t, "Latitude", r.latitude);
+    Put(t, "Longitude", r.longitude);
+    Put(t, "Description", r.description);
+    Put(t, "PointWebId", r.webId);
+}
+} // namespace
+
+TCourseWriter::TCourseWriter(TDatabase& db)
+    : course_(&db, "Course_General"), card_(&db, "ScoreCard"), holes_(&db, "Holes"),
+      points_(&db, "Waypoints"), holeLookup_(&db, "Holes") {}
+
+int TCourseWriter::AddCourse(const TNewCourse& c) {
+    const int courseId = PutCourse(0, c.course);
+    PutScoreCard(courseId, c.card);
+    std::map<int, int> holeIds;
+    for (const THoleRecord& h : c.holes)
+        holeIds.emplace(h.number, PutHole(courseId, 0, h));
+    for (const TPointRecord& p : c.points) {
+        const auto found = holeIds.find(p.hole);
+        const int holeId = found == holeIds.end() ? 0 : found->second;
+        WriteRow(points_, "PointId", 0, [&] { FillPoint(points_, courseId, holeId, p); });
+    }
+    return courseId;
+}
+
+int TCourseWriter::PutCourse(int courseId, const TCourseRecord& r) {
+    return WriteRow(course_, "CourseId", courseId, [&] { FillCourse(course_, r); });
+}
+
+void TCourseWriter::PutScoreCard(int courseId, const TScoreCardRecord& r) {
+    card_.SetFilter(CourseFilter(courseId));
+    if (!card_.Active()) card_.Open();
+    const int cardId = card_.IsEmpty() ? 0 : (card_.First(), card_.FieldByName("ScoreCardId").AsInteger());
+    WriteRow(card_, "ScoreCardId", cardId, [&] { FillScoreCard(card_, courseId, r); });
+}
+
+int TCourseWriter::PutHole(int courseId, int holeId, const THoleRecord& r) {
+    lastCourse_ = 0;
+    const int id = WriteRow(holes_, "HoleId", holeId, [&] { FillHole(holes_, courseId, r); });
+    lastCourse_ = courseId;
+    lastNumber_ = r.number;
+    lastHole_ = id;
+    return id;
+}
+
+int TCourseWriter::HoleId(int courseId, int number) {
+    holeLookup_.SetFilter(CourseFilter(courseId) + " and HoleNumber = " + std::to_string(number));
+    if (!holeLookup_.Active()) holeLookup_.Open();
+    if (holeLookup_.IsEmpty()) return 0;
+    holeLookup_.First();
+    return holeLookup_.FieldByName("HoleId").AsInteger();
+}
+
+int TCourseWriter::PutPoint(int courseId, int pointId, const TPointRecord& r) {
+    const int holeId = r.hole == 0                                       ? 0
+                       : courseId == lastCourse_ && r.hole == lastNumber_ ? lastHole_
+                                                                           : HoleId(courseId, r.hole);
+    return WriteRow(points_, "PointId", pointId, [&] { FillPoint(points_, courseId, holeId, r); });
+}
+
 std::string CourseListSql() {
     return "SELECT c.CourseId AS CourseId, c.Course_Name AS Course_Name, c.\"18Holes\" AS "
            "\"18Holes\", "
@@ -76,50 +223,33 @@ void DeleteCourse(TDatabase& db, int courseId) {
 
 int CreateCourse(TDatabase& db, const TCourseSetup& s) {
     const int tees = ClampTees(s.tees);
-    TTransaction tx(db);
-    TTable course(&db, "Course_General");
-    course.Open();
-    course.Append();
-    course.FieldByName("18Holes").SetAsBoolean(s.holes18);
-    course.FieldByName("Tees").SetAsInteger(tees);
-    course.FieldByName("Course_Name").SetAsString("Course name");
-    course.FieldByName("U8_Name").SetAsString("U8 name");
-    course.FieldByName("Country").SetAsString("US");
-    course.Post();
-    const int id = course.FieldByName("CourseId").AsInteger();
-    course.Close();
-
-    TTable card(&db, "ScoreCard");
-    card.Open();
-    card.Append();
-    card.FieldByName("CourseId").SetAsInteger(id);
-    for (int t = tees; t >= 1; --t) {
-        const std::string n = std::to_string(t);
-        card.FieldByName("Tee" + n + "Col").SetAsInteger(s.teeColour[t - 1]);
-        card.FieldByName("Tee" + n + "Name").SetAsString(s.teeName[t - 1]);
-        card.FieldByName(RatingField(t - 1)).SetAsFloat(72);
-        card.FieldByName(RatingField(t + 5)).SetAsFloat(72);
-        card.FieldByName(SlopeField(t - 1)).SetAsInteger(113);
-        card.FieldByName(SlopeField(t + 5)).SetAsInteger(113);
+    TNewCourse c;
+    c.course.holes18 = s.holes18;
+    c.course.tees = tees;
+    c.course.name = "Course name";
+    c.course.u8Name = "U8 name";
+    c.course.country = "US";
+    for (int t = 0; t < tees; ++t) {
+        c.card.teeColour[t] = static_cast<long long>(s.teeColour[t]);
+        c.card.teeName[t] = s.teeName[t];
+        for (int i : {t, t + 6}) {
+            c.card.rating[i] = 72.0;
+            c.card.slope[i] = 113;
+        }
     }
-    card.FieldByName("HoleCol").SetAsInteger(s.holeColour);
-    card.Post();
-    card.Close();
-
-    TTable holes(&db, "Holes");
-    holes.Open();
+    c.card.holeColour = static_cast<long long>(s.holeColour);
     for (int i = 1; i <= (s.holes18 ? 18 : 9); ++i) {
-        holes.Append();
-        holes.FieldByName("CourseId").SetAsInteger(id);
-        holes.FieldByName("HoleNumber").SetAsInteger(i);
-        holes.FieldByName("HoleHCP1").SetAsInteger(i);
-        holes.FieldByName("HolePar").SetAsInteger(4);
-        for (int t = 1; t <= tees; ++t)
-            holes.FieldByName(LengthField(t)).SetAsInteger(300);
-        holes.FieldByName("HoleName").SetAsString(s.holeName[i - 1]);
-        holes.Post();
+        THoleRecord h;
+        h.number = i;
+        h.hcp1 = i;
+        h.par = 4;
+        for (int t = 0; t < tees; ++t)
+            h.length[t] = 300;
+        h.name = s.holeName[i - 1];
+        c.holes.push_back(std::move(h));
     }
-    holes.Close();
+    TTransaction tx(db);
+    const int id = TCourseWriter(db).AddCourse(c);
     tx.Commit();
     return id;
 }
@@ -329,39 +459,26 @@ std::string CoordinateBoxText(double degrees) {
 
 bool StorePoint(TDatabase& db, int courseId, int pointId, const TPointInput& in) {
     TTransaction tx(db);
-    TTable points(&db, "Waypoints");
-    points.SetFilter(CourseFilter(courseId));
-    points.Open();
-    if (pointId == 0) {
-        points.Append();
-        points.FieldByName("CourseId").SetAsInteger(courseId);
-    } else {
-        if (!points.Locate("PointId", TVariant(pointId))) return false;
-        points.Edit();
-    }
-    TTable holes(&db, "Holes");
-    holes.SetFilter(CourseFilter(courseId) + " and HoleNumber = " + std::to_string(in.holeNumber));
-    holes.Open();
-    holes.First();
-    points.FieldByName("HoleId").SetAsInteger(
-        holes.IsEmpty() ? 0 : holes.FieldByName("HoleId").AsInteger());
-    holes.Close();
     int type = 0;
+    TPointRecord p;
+    p.hole = in.holeNumber;
     if (in.typeIndex >= 0 && in.typeIndex < 7) {
         type = in.typeIndex + 1;
-        points.FieldByName("Type").SetAsInteger(type);
-        points.FieldByName("Name").SetAsString(PointTypeItems[in.typeIndex]);
-    } else {
-        type = NumberOr(points.FieldByName("Type").Value(), 0);
+        p.type = type;
+        p.name = PointTypeItems[in.typeIndex];
     }
-    points.FieldByName("Description").SetAsString(in.description);
-    points.FieldByName("Tee").SetAsInteger(
-        type == 1 && in.typeIndex == 0 ? (in.teeIndex < 0 ? 1 : in.teeIndex + 1) : 0);
-    points.FieldByName("Latitude").SetAsFloat(CoordinateOf(in.latitudeText, in.latitudeLetter, 90));
-    points.FieldByName("Longitude")
-        .SetAsFloat(CoordinateOf(in.longitudeText, in.longitudeLetter, 180));
-    points.Post();
-    points.Close();
+    if (pointId != 0) {
+        TTable points(&db, "Waypoints");
+        points.SetFilter(CourseFilter(courseId));
+        points.Open();
+        if (!points.Locate("PointId", TVariant(pointId))) return false;
+        if (type == 0) type = NumberOr(points.FieldByName("Type").Value(), 0);
+    }
+    p.description = in.description;
+    p.tee = type == 1 && in.typeIndex == 0 ? (in.teeIndex < 0 ? 1 : in.teeIndex + 1) : 0;
+    p.latitude = CoordinateOf(in.latitudeText, in.latitudeLetter, 90);
+    p.longitude = CoordinateOf(in.longitudeText, in.longitudeLetter, 180);
+    TCourseWriter(db).PutPoint(courseId, pointId, p);
     tx.Commit();
     return true;
 }

@@ -1,12 +1,80 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/Database.h"
 #include "db/Table.h"
 
-// Course rows without windows: the list's query, the delete cascade, the
-// new and edit course set-up, and the course points.
+// Course rows without windows: the course writer, the list's query, the
+// delete cascade, the new and edit course set-up, and the course points.
+
+// The course writer: the only code that appends Course_General, ScoreCard,
+// Holes and Waypoints rows. It takes records whose every value the caller
+// gives (each road keeps its own defaults) and writes nothing else.
+//
+// A column's value in a record: none leaves the column as it is (empty on a
+// new row), a null TVariant empties it, any other value is written as given.
+using TColumn = std::optional<TVariant>;
+
+// A Course_General row.
+struct TCourseRecord {
+    TColumn name, u8Name, address1, address2, zip, state, country, telephone, fax, link,
+        email, imageId, holes18, tees, description, webId;
+};
+// The course's ScoreCard row. rating and slope are indexed as the scorecard
+// boxes: 0..5 men's tees 1-6, 6..11 women's (RatingField, SlopeField).
+struct TScoreCardRecord {
+    TColumn rating[12], slope[12], teeLength[6], teeColour[6], teeName[6], holeColour;
+};
+// A Holes row; length[t] is tee t + 1's length.
+struct THoleRecord {
+    int number = 0;
+    TColumn par, length[6], hcp1, hcp2, name, description, latitudeM1, longitudeM1,
+        latitudeM2, longitudeM2;
+};
+// A Waypoints row; hole is the course's hole number it belongs to (0 or a
+// number the course has no hole for: no hole).
+struct TPointRecord {
+    int hole = 0;
+    TColumn name, type, tee, latitude, longitude, description, webId;
+};
+// A new course whole.
+struct TNewCourse {
+    TCourseRecord course;
+    TScoreCardRecord card;
+    std::vector<THoleRecord> holes;
+    std::vector<TPointRecord> points;
+};
+
+// Writes in the caller's transaction (the caller holds a TTransaction, so that
+// a course, or a whole download, goes in or stays out as one). A failed write
+// throws EDatabaseError and leaves the writer ready for the next.
+class TCourseWriter {
+public:
+    explicit TCourseWriter(TDatabase& db);
+
+    // A new course with its scorecard, holes and points; returns its CourseId.
+    int AddCourse(const TNewCourse& course);
+    // The Course_General row courseId, or a new one when courseId is 0;
+    // returns its CourseId.
+    int PutCourse(int courseId, const TCourseRecord& record);
+    // The course's ScoreCard row, a new one when the course has none.
+    void PutScoreCard(int courseId, const TScoreCardRecord& record);
+    // The Holes row holeId of the course, or a new one when holeId is 0;
+    // returns its HoleId.
+    int PutHole(int courseId, int holeId, const THoleRecord& record);
+    // The Waypoints row pointId of the course, or a new one when pointId is 0;
+    // returns its PointId.
+    int PutPoint(int courseId, int pointId, const TPointRecord& record);
+    // The HoleId of the course's hole of that number; 0 when it has none.
+    int HoleId(int courseId, int number);
+
+private:
+    TTable course_, card_, holes_, points_, holeLookup_;
+    // The hole last put, so that its points find it without a query.
+    int lastCourse_ = 0, lastNumber_ = 0, lastHole_ = 0;
+};
 
 // The course list's rows: Course_General's columns and the course par, the
 // sum of HolePar over its holes, in one query.

@@ -10,6 +10,7 @@
 #include "platform/Version.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
+#include "db/Database.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
@@ -233,9 +234,11 @@ void TTransWiz33::NextButtonClick() {
         try {
             progress.SetMessage("Updating courses data");
             ImportCourses(reply);
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             HideProgress();
-            ShowMessage("Course update failed");
+            // A reply that does not fit says no more; the database says why it failed.
+            const bool database = dynamic_cast<const EDatabaseError*>(&e) != nullptr;
+            ShowMessage(std::string("Course update failed") + (database ? "\n" + std::string(e.what()) : ""));
             done(wizard::Cancelled);
             return;
         }

@@ -1,8 +1,11 @@
 #include "transfer/Webquery.h"
 
+#include <cctype>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
+#include "courses/Coursestore.h"
 #include "db/Database.h"
 #include "db/Table.h"
 #include "platform/Textutil.h"
@@ -85,12 +88,6 @@ std::optional<long long> Small(const std::string& text) {
     return v;
 }
 
-// A text from the reply, cut to its column so that a long value never fails
-// the import.
-void PutText(TTable& t, const std::string& field, const std::string& text) {
-    t.FieldByName(field).SetAsString(t.FitToField(field, text));
-}
-
 // Opened on no row when nothing has opened it yet: Append needs an open table,
 // and a large table is never read whole.
 void Ready(TTable& t, const std::string& key) {
@@ -127,15 +124,6 @@ std::string Breaks(const std::string& line) {
     return out;
 }
 
-void SetOrClear(TField f, const std::optional<double>& v) {
-    if (v) f.SetAsFloat(*v);
-    else f.Clear();
-}
-void SetOrClear(TField f, const std::optional<long long>& v) {
-    if (v) f.SetAsInteger(*v);
-    else f.Clear();
-}
-
 // A web colour RRGGBB as the table's colour (red in the low byte).
 std::optional<long long> WebColour(const std::string& text) {
     const std::string t = TrimLine(text);
@@ -152,11 +140,20 @@ std::optional<long long> WebColour(const std::string& text) {
     return ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16);
 }
 
+TColumn ValueOrNull(const std::optional<double>& v) {
+    return v ? TColumn(*v) : TColumn(TVariant());
+}
+TColumn ValueOrNull(const std::optional<long long>& v) {
+    return v ? TColumn(*v) : TColumn(TVariant());
+}
+
+// Reads the reply block by block into course records; the course writer
+// stores them. The tables here only find the rows a block updates.
 class Importer {
 public:
     Importer(TDatabase& db, const std::string& reply)
-        : r_(reply), courses_(&db, "Course_General"), scorecard_(&db, "ScoreCard"),
-          holes_(&db, "Holes"), holeLookup_(&db, "Holes"), points_(&db, "Waypoints") {}
+        : r_(reply), writer_(db), courses_(&db, "Course_General"), scorecard_(&db, "ScoreCard"),
+          holes_(&db, "Holes"), points_(&db, "Waypoints") {}
 
     std::vector<std::string> Run() {
         std::string line;
@@ -184,6 +181,14 @@ private:
         return t.RecordCount();
     }
 
+    // A text from the reply, cut to its column so that a long value never
+    // fails the import.
+    static TColumn Fit(TTable& t, const char* key, const std::string& field,
+                       const std::string& text) {
+        Ready(t, key);
+        return t.FitToField(field, text);
+    }
+
     std::string Skip(int lines) {
         std::string line;
         for (int i = 0; i < lines; ++i) line = Need();
@@ -206,87 +211,74 @@ private:
         const long long webId = NeedInteger(Value(line, "<WEBID>"), "WEBID");
         // A course without a web id would be any never-uploaded local course.
         if (webId <= 0) throw EWebReplyError("A course of the reply has no web id.");
-        const std::string idText = std::to_string(webId);
-        if (Count(courses_, "Web_Id=" + idText) > 0) {
+        int courseId = 0;
+        if (Count(courses_, "Web_Id=" + std::to_string(webId)) > 0) {
             courses_.First();
-            courses_.Edit();
-        } else {
-            courses_.Append();
+            courseId = courses_.FieldByName("CourseId").AsInteger();
         }
+        TCourseRecord c;
         const std::string stored = courses_.FitToField("Course_Name", name);
-        courses_.FieldByName("Web_Id").SetAsInteger(webId);
-        courses_.FieldByName("Course_Name").SetAsString(stored);
+        c.webId = webId;
+        c.name = stored;
         line = Need();
-        PutText(courses_, "Email", Value(line, "<EMAIL>"));
-        PutText(courses_, "U8_Name", FirstChars(stored, 7));
+        c.email = Fit(courses_, "CourseId", "Email", Value(line, "<EMAIL>"));
+        c.u8Name = Fit(courses_, "CourseId", "U8_Name", FirstChars(stored, 7));
         line = Need();
-        PutText(courses_, "Country", Value(line, "<COUNTRY>"));
+        c.country = Fit(courses_, "CourseId", "Country", Value(line, "<COUNTRY>"));
         line = Need();
-        PutText(courses_, "State", Value(line, "<STATE>"));
+        c.state = Fit(courses_, "CourseId", "State", Value(line, "<STATE>"));
         line = Need();
-        PutText(courses_, "Description", Value(Breaks(line), "<COURSED>"));
-        static const std::pair<const char*, const char*> texts[] = {
-            {"<URL>", "Link"},         {"<ADDRESS>", "Address1"}, {"<ZIPCODE>", "Zip_Code"},
-            {"<TELEPHONE>", "Telephone"}, {"<FAX>", "Fax"},       {"<CITY>", "Address2"}};
-        for (const auto& [tag, field] : texts) {
+        c.description = Fit(courses_, "CourseId", "Description", Value(Breaks(line), "<COURSED>"));
+        const std::pair<const char*, TColumn*> texts[] = {
+            {"<URL>", &c.link},         {"<ADDRESS>", &c.address1}, {"<ZIPCODE>", &c.zip},
+            {"<TELEPHONE>", &c.telephone}, {"<FAX>", &c.fax},       {"<CITY>", &c.address2}};
+        static const char* const fields[] = {"Link", "Address1", "Zip_Code", "Telephone", "Fax",
+                                             "Address2"};
+        for (size_t i = 0; i < std::size(texts); ++i) {
             line = Need();
-            PutText(courses_, field, Value(line, tag));
+            *texts[i].second = Fit(courses_, "CourseId", fields[i], Value(line, texts[i].first));
         }
         line = Need();
-        courses_.FieldByName("Tees").SetAsInteger(NeedInteger(Value(line, "<TEECOUNT>"),
-                                                              "TEECOUNT"));
+        c.tees = NeedInteger(Value(line, "<TEECOUNT>"), "TEECOUNT");
         line = Need();
         std::string holes = Value(line, "<EIGHTEENHOLES>");
-        for (char& c : holes) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& ch : holes) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         if (holes != "true" && holes != "false")
             throw EWebReplyError("'" + holes + "' is not a valid boolean value.");
-        courses_.FieldByName("18Holes").SetAsBoolean(holes == "true");
-        courses_.Post();
-        if (Count(courses_, "Web_Id=" + idText) == 0) return line;
-        courses_.First();
-        courseId_ = courses_.FieldByName("CourseId").AsInteger();
+        c.holes18 = holes == "true";
+        courseId_ = writer_.PutCourse(courseId, c);
         courseHoles_ = holes == "true" ? 18 : 9;
         holeBlocks_ = 0;
 
-        const std::string cid = std::to_string(courseId_);
-        if (Count(scorecard_, "CourseId=" + cid) > 0) {
-            scorecard_.First();
-            scorecard_.Edit();
-        } else {
-            scorecard_.Append();
-        }
-        scorecard_.FieldByName("CourseId").SetAsInteger(courseId_);
-        for (const char* g : {"M", "F"})
+        TScoreCardRecord card;
+        for (int g = 0; g < 2; ++g)
             for (int n = 1; n <= 6; ++n) {
                 line = Need();
-                const std::string tag = std::string("<CR") + g + std::to_string(n) + ">";
-                SetOrClear(scorecard_.FieldByName("CR" + std::to_string(n) + g),
-                           Float(XmlText(GetLineNumber(line, tag))));
+                const std::string tag = std::string("<CR") + (g == 0 ? "M" : "F") + std::to_string(n) + ">";
+                card.rating[g * 6 + n - 1] = ValueOrNull(Float(XmlText(GetLineNumber(line, tag))));
             }
         for (int n = 1; n <= 6; ++n) {
             line = Need();
-            SetOrClear(scorecard_.FieldByName("TL" + std::to_string(n)),
-                       Float(Value(line, "<TL" + std::to_string(n) + ">")));
+            card.teeLength[n - 1] = ValueOrNull(Float(Value(line, "<TL" + std::to_string(n) + ">")));
         }
-        for (const char* g : {"M", "F"})
+        for (int g = 0; g < 2; ++g)
             for (int n = 1; n <= 6; ++n) {
                 line = Need();
-                const std::string tag = std::string("<S") + g + std::to_string(n) + ">";
-                SetOrClear(scorecard_.FieldByName("S" + std::to_string(n) + g),
-                           Small(Value(line, tag)));
+                const std::string tag = std::string("<S") + (g == 0 ? "M" : "F") + std::to_string(n) + ">";
+                card.slope[g * 6 + n - 1] = ValueOrNull(Small(Value(line, tag)));
             }
         for (int n = 1; n <= 6; ++n) {
             line = Need();
-            SetOrClear(scorecard_.FieldByName("Tee" + std::to_string(n) + "Col"),
-                       WebColour(Value(line, "<TEE" + std::to_string(n) + "COL>")));
+            card.teeColour[n - 1] =
+                ValueOrNull(WebColour(Value(line, "<TEE" + std::to_string(n) + "COL>")));
         }
         for (int n = 1; n <= 6; ++n) {
             line = Need();
-            PutText(scorecard_, "Tee" + std::to_string(n) + "Name",
-                    Value(line, "<TEENAME" + std::to_string(n) + ">"));
+            card.teeName[n - 1] = Fit(scorecard_, "ScoreCardId", "Tee" + std::to_string(n) + "Name",
+                                      Value(line, "<TEENAME" + std::to_string(n) + ">"));
         }
-        scorecard_.FieldByName("HoleCol").SetAsInteger(16777215);
-        scorecard_.Post();
+        card.holeColour = 16777215;
+        writer_.PutScoreCard(courseId_, card);
         names_.push_back(stored);
         return line;
     }
@@ -296,65 +288,59 @@ private:
         ++holeBlocks_;
         std::string line = Need();
         const long long number = NeedInteger(Value(line, "<HOLE>"), "HOLE");
-        const std::string cid = std::to_string(courseId_);
-        if (Count(holes_, "HoleNumber=" + std::to_string(number) + " and CourseId=" + cid) == 1) {
+        int holeId = 0;
+        if (Count(holes_, "HoleNumber=" + std::to_string(number) +
+                              " and CourseId=" + std::to_string(courseId_)) == 1) {
             holes_.First();
-            holes_.Edit();
-        } else {
-            holes_.Append();
+            holeId = holes_.FieldByName("HoleId").AsInteger();
         }
-        holes_.FieldByName("HoleNumber").SetAsInteger(number);
-        holes_.FieldByName("CourseId").SetAsInteger(courseId_);
+        THoleRecord h;
+        h.number = static_cast<int>(number);
         line = Need();
-        holes_.FieldByName("HolePar").SetAsInteger(NeedInteger(Value(line, "<HOLEPAR>"),
-                                                               "HOLEPAR"));
+        h.par = NeedInteger(Value(line, "<HOLEPAR>"), "HOLEPAR");
         for (int n = 1; n <= 6; ++n) {
             line = Need();
-            SetOrClear(holes_.FieldByName("HoleLength" + std::to_string(n)),
-                       Small(Value(line, "<HOLELENGTH" + std::to_string(n) + ">")));
+            h.length[n - 1] = ValueOrNull(Small(Value(line, "<HOLELENGTH" + std::to_string(n) + ">")));
         }
-        static const std::pair<const char*, const char*> positions[] = {
-            {"<LAT1>", "LatitudeM1"}, {"<LON1>", "LongitudeM1"},
-            {"<LAT2>", "LatitudeM2"}, {"<LON2>", "LongitudeM2"}};
-        for (const auto& [tag, field] : positions) {
+        const std::pair<const char*, TColumn*> positions[] = {
+            {"<LAT1>", &h.latitudeM1}, {"<LON1>", &h.longitudeM1},
+            {"<LAT2>", &h.latitudeM2}, {"<LON2>", &h.longitudeM2}};
+        for (const auto& [tag, column] : positions) {
             line = Need();
-            SetOrClear(holes_.FieldByName(field), Float(Value(line, tag)));
+            *column = ValueOrNull(Float(Value(line, tag)));
         }
-        holes_.FieldByName("HoleHCP1").SetAsInteger(0);
-        holes_.FieldByName("HoleHCP2").SetAsInteger(0);
-        holes_.Post();
-        holes_.Edit();
-        holeId_ = holes_.FieldByName("HoleId").AsInteger();
+        // The pin's and tees' lines come before the hole's last values.
+        std::string fixed[7][3];
+        for (auto& lines : fixed)
+            for (std::string& l : lines) l = Need();
+        line = Need();
+        h.hcp1 = Small(Value(line, "<HCP1>")).value_or(0);
+        line = Need();
+        h.hcp2 = Small(Value(line, "<HCP2>")).value_or(0);
+        line = Need();
+        h.description = Fit(holes_, "HoleId", "HoleDesc", Value(line, "<HOLEDESC>"));
+        holeId_ = writer_.PutHole(courseId_, holeId, h);
+        holeNumber_ = h.number;
 
-        // A pin's or tee's lines are all read before any is judged.
-        std::string l1 = Need(), l2 = Need(), l3 = Need();
-        FixedPoint(2, 0, "Pin", l1, l2, l3, "<LATH>", "<LONH>", "<HWDESC>");
+        FixedPoint(2, 0, "Pin", fixed[0], "<LATH>", "<LONH>", "<HWDESC>");
         for (int t = 1; t <= 6; ++t) {
             const std::string n = std::to_string(t);
-            l1 = Need();
-            l2 = Need();
-            l3 = Need();
-            FixedPoint(1, t, "Tee", l1, l2, l3, "<LATT" + n + ">", "<LONT" + n + ">",
+            FixedPoint(1, t, "Tee", fixed[t], "<LATT" + n + ">", "<LONT" + n + ">",
                        "<T" + n + "DESC>");
         }
-        line = Need();
-        holes_.FieldByName("HoleHCP1").SetAsInteger(Small(Value(line, "<HCP1>")).value_or(0));
-        line = Need();
-        holes_.FieldByName("HoleHCP2").SetAsInteger(Small(Value(line, "<HCP2>")).value_or(0));
-        line = Need();
-        PutText(holes_, "HoleDesc", Value(line, "<HOLEDESC>"));
-        holes_.Post();
         return line;
     }
 
-    void FixedPoint(int type, int tee, const char* name, const std::string& l1,
-                    const std::string& l2, const std::string& l3, const std::string& latTag,
-                    const std::string& lonTag, const std::string& descTag) {
-        const std::string latText = XmlText(GetLineNumber(l1, latTag));
+    // A pin or tee of the hole, from its three lines, when both coordinates
+    // are numbers; a point the table refuses is left out.
+    void FixedPoint(int type, int tee, const char* name, const std::string (&l)[3],
+                    const std::string& latTag, const std::string& lonTag,
+                    const std::string& descTag) {
+        const std::string latText = XmlText(GetLineNumber(l[0], latTag));
         if (latText.empty()) return;
         const auto lat = Float(latText);
         if (!lat) return;
-        const std::string lonText = XmlText(GetLineNumber(l2, lonTag));
+        const std::string lonText = XmlText(GetLineNumber(l[1], lonTag));
         if (lonText.empty()) return;
         const auto lon = Float(lonText);
         if (!lon) return;
@@ -362,24 +348,22 @@ private:
                                    " and HoleId=" + std::to_string(holeId_) +
                                    " and Type=" + std::to_string(type) +
                                    " and Tee=" + std::to_string(tee);
+        int pointId = 0;
         if (Count(points_, filter) == 1) {
             points_.First();
-            points_.Edit();
-        } else {
-            points_.Append();
+            pointId = points_.FieldByName("PointId").AsInteger();
         }
+        TPointRecord p;
+        p.hole = holeNumber_;
+        p.type = type;
+        p.name = name;
+        p.tee = tee;
+        p.latitude = *lat;
+        p.longitude = *lon;
+        p.description = Fit(points_, "PointId", "Description", Value(l[2], descTag));
         try {
-            points_.FieldByName("Type").SetAsInteger(type);
-            points_.FieldByName("CourseId").SetAsInteger(courseId_);
-            points_.FieldByName("HoleId").SetAsInteger(holeId_);
-            points_.FieldByName("Name").SetAsString(name);
-            points_.FieldByName("Tee").SetAsInteger(tee);
-            points_.FieldByName("Latitude").SetAsFloat(*lat);
-            points_.FieldByName("Longitude").SetAsFloat(*lon);
-            PutText(points_, "Description", Value(l3, descTag));
-            points_.Post();
+            writer_.PutPoint(courseId_, pointId, p);
         } catch (const EDatabaseError&) {
-            points_.Cancel();
         }
     }
 
@@ -387,46 +371,37 @@ private:
         if (courseId_ == 0) return Skip(7);
         std::string line = Need();
         const long long webId = NeedInteger(Value(line, "<POINTWEBID>"), "POINTWEBID");
+        int pointId = 0;
         if (webId != 0 && Count(points_, "PointWebId=" + std::to_string(webId)) > 0) {
             points_.First();
-            points_.Edit();
-        } else {
-            Ready(points_, "PointId");
-            points_.Append();
+            pointId = points_.FieldByName("PointId").AsInteger();
         }
-        points_.FieldByName("PointWebId").SetAsInteger(webId);
-        points_.FieldByName("CourseId").SetAsInteger(courseId_);
+        TPointRecord p;
+        p.webId = webId;
         line = Need();
-        const long long number = NeedInteger(Value(line, "<HOLENUMBER>"), "HOLENUMBER");
-        int holeId = 0;
-        if (Count(holeLookup_, "CourseId=" + std::to_string(courseId_) +
-                                   " and HoleNumber=" + std::to_string(number)) > 0) {
-            holeLookup_.First();
-            holeId = holeLookup_.FieldByName("HoleId").AsInteger();
-        }
-        points_.FieldByName("HoleId").SetAsInteger(holeId);
+        p.hole = static_cast<int>(NeedInteger(Value(line, "<HOLENUMBER>"), "HOLENUMBER"));
         line = Need();
-        PutText(points_, "Name", Value(line, "<NAME>"));
+        p.name = Fit(points_, "PointId", "Name", Value(line, "<NAME>"));
         line = Need();
-        points_.FieldByName("Type").SetAsInteger(NeedInteger(Value(line, "<TYPE>"), "TYPE"));
+        p.type = NeedInteger(Value(line, "<TYPE>"), "TYPE");
         line = Need();
-        points_.FieldByName("Latitude")
-            .SetAsFloat(NeedFloat(XmlText(GetLineNumber(line, "<LATITUDE>")), "LATITUDE"));
+        p.latitude = NeedFloat(XmlText(GetLineNumber(line, "<LATITUDE>")), "LATITUDE");
         line = Need();
-        points_.FieldByName("Longitude")
-            .SetAsFloat(NeedFloat(XmlText(GetLineNumber(line, "<LONGITUDE>")), "LONGITUDE"));
+        p.longitude = NeedFloat(XmlText(GetLineNumber(line, "<LONGITUDE>")), "LONGITUDE");
         line = Need();
-        PutText(points_, "Description", Value(line, "<DESCRIPTION>"));
-        points_.Post();
+        p.description = Fit(points_, "PointId", "Description", Value(line, "<DESCRIPTION>"));
+        writer_.PutPoint(courseId_, pointId, p);
         return line;
     }
 
     TReplyReader r_;
-    TTable courses_, scorecard_, holes_, holeLookup_, points_;
+    TCourseWriter writer_;
+    TTable courses_, scorecard_, holes_, points_;
     int courseId_ = 0;
     int courseHoles_ = 0;
     int holeBlocks_ = 0;
     int holeId_ = 0;
+    int holeNumber_ = 0;
     std::vector<std::string> names_;
 };
 } // namespace

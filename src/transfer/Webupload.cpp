@@ -201,6 +201,13 @@ int HoleNumberOf(TDatabase& db, int holeId) {
     return t.IsEmpty() ? 0 : t.FieldByName("HoleNumber").AsInteger();
 }
 
+bool HasHoleRows(const TTransWiz4::CourseHeader& c) {
+    const int holes = std::clamp(c.HoleCount, 0, static_cast<int>(c.Holes.size()));
+    for (int h = 0; h < holes; ++h)
+        if (c.Holes[static_cast<size_t>(h)].HoleId != 0) return true;
+    return false;
+}
+
 bool CourseAccepted(const std::string& reply) {
     const std::vector<std::string> lines = ReplyLines(reply);
     if (lines.size() < 3) throw EWebReplyError("The reply is too short.");
@@ -265,7 +272,9 @@ void WriteBackBag(TDatabase& db, const TTransWiz4::TBag& b, const std::string& r
 void WriteBackRound(TDatabase& db, const TTransWiz4::RoundHeader& r, const std::string& reply) {
     const std::string text = GetTagValue("<ROUNDID>", reply, "</ROUNDID>");
     if (text.empty()) return;
-    WriteId(db, "Round", "RoundId", r.RoundId, "Web_Id", NeedInteger(text, "ROUNDID"));
+    // An id of 0 or below names no round of the service: it is not kept.
+    const long long webId = NeedInteger(text, "ROUNDID");
+    if (webId > 0) WriteId(db, "Round", "RoundId", r.RoundId, "Web_Id", webId);
 }
 
 void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
@@ -289,6 +298,12 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
         std::string body, name;
         if (kind == 0) {
             const auto& c = page.Courses.at(static_cast<size_t>(i));
+            if (!HasHoleRows(c)) {
+                HideProgress();
+                MessageBox("The course " + c.CourseName + " has no holes.\nIt was not transferred.",
+                           "Transfer not ok!");
+                continue;
+            }
             body = CourseUploadDocument(c, account, [this](int id) { return HoleNumberOf(db_, id); });
             name = c.CourseName;
         } else if (kind == 1) {

@@ -24,6 +24,9 @@ std::string RoundUploadDocument(const TTransWiz4::RoundHeader& r, const TUploadA
 
 // Holes.HoleNumber of a HoleId, 0 when no row has it.
 int HoleNumberOf(TDatabase& db, int holeId);
+// True when the buffer found at least one Holes row of the course; a course
+// without one would go as hole items numbered 0.
+bool HasHoleRows(const TTransWiz4::CourseHeader& c);
 
 // Verdicts: true for an acceptance. A course reads REPLYCODE on line 2 (a
 // reply of fewer than three lines throws EWebReplyError); a bag or round the

@@ -368,3 +368,72 @@ TEST_F(CourseStoreTest, DetailsAreWrittenWithIdsAndTooLongNamesAreRefused) {
     EXPECT_EQ(Value("Course_General", Course(id), "Course_Name").AsString(), d.name);
     EXPECT_EQ(Value("Course_General", Course(id), "Country").AsString(), "XB");
 }
+
+TEST_F(CourseStoreTest, WriterAddsACourseWholeAndChangesOnlyTheColumnsGiven) {
+    TNewCourse c;
+    c.course.name = "Writer";
+    c.course.u8Name = "WRITER";
+    c.course.tees = 1;
+    c.course.holes18 = false;
+    c.card.holeColour = 65280;
+    c.card.rating[0] = 72.0;
+    for (int n = 1; n <= 2; ++n) {
+        THoleRecord h;
+        h.number = n;
+        h.hcp1 = n;
+        h.par = 3 + n;
+        h.name = "Hole " + std::to_string(n);
+        c.holes.push_back(h);
+    }
+    TPointRecord pin;
+    pin.hole = 2;
+    pin.type = 2;
+    pin.latitude = 59.5;
+    TPointRecord loose;
+    loose.hole = 7; // the course has no hole 7
+    loose.type = 5;
+    c.points = {pin, loose};
+    int id = 0;
+    {
+        TTransaction tx(db);
+        id = TCourseWriter(db).AddCourse(c);
+        tx.Commit();
+    }
+    EXPECT_EQ(Count("ScoreCard", Course(id)), 1);
+    EXPECT_EQ(Value("ScoreCard", Course(id), "HoleCol").AsInteger(), 65280);
+    EXPECT_TRUE(Value("ScoreCard", Course(id), "CR1F").IsNull());
+    const int hole2 = Value("Holes", Hole(id, 2), "HoleId").AsInteger();
+    EXPECT_EQ(Value("Waypoints", Course(id) + " and Type = 2", "HoleId").AsInteger(), hole2);
+    EXPECT_EQ(Value("Waypoints", Course(id) + " and Type = 5", "HoleId").AsInteger(), 0);
+
+    // A change writes the values given, empties the null ones and keeps the rest.
+    TTransaction tx(db);
+    TCourseWriter writer(db);
+    THoleRecord change;
+    change.number = 2;
+    change.par = 5;
+    change.name = TVariant();
+    EXPECT_EQ(writer.PutHole(id, hole2, change), hole2);
+    TScoreCardRecord card;
+    card.rating[6] = 70.5;
+    writer.PutScoreCard(id, card);
+    // A value the table refuses fails the write and leaves the writer usable.
+    THoleRecord bad;
+    bad.number = 3;
+    bad.hcp1 = 100000;
+    EXPECT_THROW(writer.PutHole(id, 0, bad), EDatabaseError);
+    TPointRecord tee;
+    tee.hole = 1;
+    tee.type = 1;
+    EXPECT_GT(writer.PutPoint(id, 0, tee), 0);
+    tx.Commit();
+    EXPECT_EQ(Value("Holes", Hole(id, 2), "HolePar").AsInteger(), 5);
+    EXPECT_TRUE(Value("Holes", Hole(id, 2), "HoleName").IsNull());
+    EXPECT_EQ(Value("Holes", Hole(id, 2), "HoleHCP1").AsInteger(), 2);
+    EXPECT_EQ(Count("Holes", Course(id)), 2);
+    EXPECT_EQ(Count("ScoreCard", Course(id)), 1);
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", Course(id), "CR1F").AsFloat(), 70.5);
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", Course(id), "CR1M").AsFloat(), 72.0);
+    EXPECT_EQ(Value("Waypoints", Course(id) + " and Type = 1", "HoleId").AsInteger(),
+              Value("Holes", Hole(id, 1), "HoleId").AsInteger());
+}

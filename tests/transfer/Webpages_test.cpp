@@ -394,6 +394,35 @@ TEST_F(WebPagesTest, RefusedQueryAndFailedDownloadCloseThePage) {
     EXPECT_EQ(log.Messages()[0].text, "You can only tranfer 3 courses at a time");
 }
 
+TEST_F(WebPagesTest, ADownloadOntoAFullDiskSaysWhatTheDatabaseSaid) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 2));
+    // No page more than the file has, and the course tables' pages filled
+    // with rows of no course.
+    Db().Execute("PRAGMA max_page_count = 1");
+    for (const char* insert : {"INSERT INTO Holes (CourseId, HoleNumber, HoleHCP1) VALUES (0, 1, 1)",
+                               "INSERT INTO Waypoints (CourseId) VALUES (0)"}) {
+        for (int i = 0; i < 100000; ++i) {
+            try {
+                Db().Execute(insert);
+            } catch (const EDatabaseError&) {
+                break;
+            }
+        }
+    }
+    std::vector<Step> steps = ToCourseList(
+        {{[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; }, [] {
+              TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+              TransWiz33->NextButton->click();
+          }}});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Texts().size(), 1u);
+    const std::string text = log.Texts()[0];
+    EXPECT_EQ(text.rfind("Course update failed\n", 0), 0u) << text;
+    EXPECT_NE(text.find("full"), std::string::npos) << text;
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_FALSE(Up(TransWiz33));
+}
+
 TEST_F(WebPagesTest, QueryPageStatesOfTheChosenCountry) {
     TransWiz34->Visited = 0;
     TransWiz34->FormShow();

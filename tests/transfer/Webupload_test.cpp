@@ -9,6 +9,7 @@
 #include "db/Dbfixture.h"
 #include "platform/Registry.h"
 #include "sim/Webdouble.h"
+#include "transfer/Transw31.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webexchange.h"
 #include "transfer/Webreply.h"
@@ -352,6 +353,8 @@ protected:
         page.Courses[1].CourseId = static_cast<int>(course2Id);
         page.Courses[1].CourseName = "Park";
         page.Courses[1].HoleCount = 9;
+        page.Courses[1].Holes[0].HoleId = static_cast<int>(
+            AppendRow("Holes", {{"CourseId", course2Id}, {"HoleNumber", 1}, {"HoleHCP1", 1}}));
     }
     void Run(int kind, int count) {
         TWebUpload upload(db, http, 1, "1.0.0.42");
@@ -404,6 +407,22 @@ TEST_F(WebUploadLoopTest, TwoCoursesAcceptedThenSentAgainAsUpdates) {
     EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), 500);
     EXPECT_EQ(Web("Waypoints", "PointId", p2, "PointWebId"), 8001);
     EXPECT_NE(web.Requests()[0].body.find("<POINTWEBID>8001</POINTWEBID>"), std::string::npos);
+}
+
+TEST_F(WebUploadLoopTest, ACourseWithoutHolesIsRefusedByName) {
+    const long long bare = AppendRow("Course_General", {{"Course_Name", "Bare"}, {"U8_Name", "Bare"},
+                                                        {"Tees", 1}});
+    FillCourse(db, static_cast<int>(bare), "Bare", page.Courses[0]);
+    ASSERT_EQ(page.Courses[0].HoleCount, 9);
+    Run(0, 2);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"The course Bare has no holes.\nIt was not transferred.",
+                                                     "Transfer ok!"}));
+    EXPECT_EQ(Captions().front(), "Transfer not ok!");
+    EXPECT_EQ(memo, (std::vector<std::string>{"Transfered Courses:", "Park"}));
+    ASSERT_EQ(web.Requests().size(), 1u);
+    EXPECT_NE(web.Requests()[0].body.find("<COURSENAME>Park</COURSENAME>"), std::string::npos);
+    EXPECT_EQ(Web("Course_General", "CourseId", bare, "Web_Id"), -1);
+    EXPECT_FALSE(RequestFilesLeft());
 }
 
 TEST_F(WebUploadLoopTest, RefusedCourseEndsTheRun) {
@@ -513,6 +532,26 @@ TEST_F(WebUploadLoopTest, BagsAndRounds) {
     web.QueueFault(Fault::NoReplyCode);
     Run(2, 1);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Network connection error"}));
+}
+
+TEST_F(WebUploadLoopTest, AReplyRoundIdOfZeroOrBelowIsStoredAsNone) {
+    const long long round = AppendRow("Round", {{"UserId", 1}, {"Score", 80}});
+    page.Rounds[0].RoundId = static_cast<int>(round);
+    page.Rounds[0].Title = "Morning";
+    page.Rounds[0].ShotCount = 1;
+    for (int given : {0, -5}) {
+        web.SetIdStarts(1, 1, 1, 1, given);
+        log.Clear();
+        Run(2, 1);
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"})) << given;
+        EXPECT_EQ(Web("Round", "RoundId", round, "Web_Id"), -1) << given;
+    }
+    // A round stored with its id keeps it when a later reply gives none.
+    web.SetIdStarts(1, 1, 1, 1, 31);
+    Run(2, 1);
+    ASSERT_EQ(Web("Round", "RoundId", round, "Web_Id"), 31);
+    WriteBackRound(db, page.Rounds[0], "<REPLYCODE>OK</REPLYCODE><ROUNDID>0</ROUNDID>");
+    EXPECT_EQ(Web("Round", "RoundId", round, "Web_Id"), 31);
 }
 
 TEST_F(WebUploadLoopTest, PortNumberThatIsNoNumberSendsNothing) {
