@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "courses/Coursestore.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
@@ -180,114 +181,104 @@ std::vector<TCourseReport> TCourseImport::Store() {
     return reports;
 }
 
+// The rows of a new course with the device road's defaults.
 int TCourseImport::AppendCourse(const TSlotRead& read, TCourseReport& report) {
     const CourseEntry& e = CourseDirectory[read.Slot];
     const std::string name = SlotName(e);
     const int holeCount = e.Holes == 18 ? 18 : 9;
-    TTable course(&db_, "Course_General");
-    course.SetFilter("CourseId = 0");
-    course.Open();
-    course.Append();
-    course.FieldByName("Course_Name").SetAsString(name);
-    course.FieldByName("U8_Name").SetAsString(FirstChars(name, U8NameLength));
-    course.FieldByName("18Holes").SetAsBoolean(e.Holes == 18);
-    course.FieldByName("Tees").SetAsInteger(1);
+    TNewCourse c;
+    c.course.name = TVariant(name);
+    c.course.u8Name = TVariant(FirstChars(name, U8NameLength));
+    c.course.holes18 = TVariant(e.Holes == 18);
+    c.course.tees = TVariant(1);
     {
         TTable player(&db_, "PlayerDetail");
         player.Open();
-        if (player.Locate("UserId", TVariant(userId_)))
-            course.FieldByName("Country").SetValue(player.FieldByName("Country").Value());
+        if (player.Locate("UserId", TVariant(userId_))) c.course.country = player.FieldByName("Country").Value();
     }
-    course.Post();
-    const int newId = course.FieldByName("CourseId").AsInteger();
-    TTable card(&db_, "ScoreCard");
-    card.SetFilter("CourseId = " + std::to_string(newId));
-    card.Open();
-    card.Append();
-    card.FieldByName("CourseId").SetAsInteger(newId);
-    card.FieldByName("CR1M").SetAsFloat(72);
-    card.FieldByName("CR1F").SetAsFloat(72);
-    card.FieldByName("S1M").SetAsInteger(113);
-    card.FieldByName("S1F").SetAsInteger(113);
-    card.FieldByName("Tee1Col").SetAsInteger(16777215);
-    card.FieldByName("HoleCol").SetAsInteger(65280);
-    card.Post();
-    TTable holes(&db_, "Holes");
-    holes.SetFilter("CourseId = " + std::to_string(newId));
-    holes.Open();
-    TTable points(&db_, "Waypoints");
-    points.SetFilter("CourseId = " + std::to_string(newId));
-    points.Open();
+    c.card.rating[0] = c.card.rating[6] = TVariant(72.0);  // tee 1, men and women
+    c.card.slope[0] = c.card.slope[6] = TVariant(113);
+    c.card.teeColour[0] = TVariant(16777215);
+    c.card.holeColour = TVariant(65280);
     const int first = u8::FirstCoursePointId(read.Slot);
     for (int h = 1; h <= holeCount; ++h) {
         const CourseHoleEntry& he = e.Hole[h - 1];
-        holes.Append();
-        holes.FieldByName("CourseId").SetAsInteger(newId);
-        holes.FieldByName("HoleNumber").SetAsInteger(h);
-        holes.FieldByName("HolePar").SetAsInteger(he.Par);
-        holes.FieldByName("HoleHCP1").SetAsInteger(h);
-        holes.FieldByName("HoleHCP2").SetAsInteger(0);
+        THoleRecord hole;
+        hole.number = h;
+        hole.par = TVariant(int(he.Par));
+        hole.hcp1 = TVariant(h);
+        hole.hcp2 = TVariant(0);
         if (he.Length == 0 || he.Length == 0xFFFF) {
             report.UndefinedLengths.push_back(h);
-            holes.FieldByName("HoleLength1").SetAsInteger(80);
+            hole.length[0] = TVariant(80);
         } else {
             // The column holds a signed 16-bit number; a longer device length is cut.
-            holes.FieldByName("HoleLength1").SetAsInteger(std::min<int>(he.Length, 32767));
+            hole.length[0] = TVariant(std::min<int>(he.Length, 32767));
         }
-        holes.Post();
-        const int holeId = holes.FieldByName("HoleId").AsInteger();
+        c.holes.push_back(hole);
         for (const TDevicePointRead& p : read.Points) {
             if ((p.Id - first) / u8::PointsPerHole + 1 != h) continue;
-            points.Append();
-            points.FieldByName("CourseId").SetAsInteger(newId);
-            points.FieldByName("HoleId").SetAsInteger(holeId);
-            points.FieldByName("Name").SetAsString(p.Name);
-            points.FieldByName("Latitude").SetAsFloat(p.Latitude * 1e-7);
-            points.FieldByName("Longitude").SetAsFloat(p.Longitude * 1e-7);
+            TPointRecord point;
+            point.hole = h;
+            point.name = TVariant(p.Name);
+            point.latitude = TVariant(p.Latitude * 1e-7);
+            point.longitude = TVariant(p.Longitude * 1e-7);
             if (const int type = PointType(p.Name); type != 0) {
-                points.FieldByName("Type").SetAsInteger(type);
-                if (type == 1) points.FieldByName("Tee").SetAsInteger(TeeIndex >= 0 ? TeeIndex + 1 : 1);
+                point.type = TVariant(type);
+                if (type == 1) point.tee = TVariant(TeeIndex >= 0 ? TeeIndex + 1 : 1);
             }
-            points.Post();
+            c.points.push_back(point);
         }
     }
-    return newId;
+    return TCourseWriter(db_).AddCourse(c);
 }
 
+// The device points at positions the course does not have yet; a device pin,
+// green or lay-up moves the hole's point of that type.
 void TCourseImport::MergePoints(const TSlotRead& read, int courseId) {
+    struct Stored {
+        int pointId, holeId, type;
+        int64_t lat, lon;
+    };
+    std::vector<Stored> stored;
+    {
+        TTable points(&db_, "Waypoints");
+        points.SetFilter("CourseId = " + std::to_string(courseId));
+        points.Open();
+        for (points.First(); !points.Eof(); points.Next())
+            stored.push_back({points.FieldByName("PointId").AsInteger(), points.FieldByName("HoleId").AsInteger(),
+                              points.FieldByName("Type").IsNull() ? 0 : points.FieldByName("Type").AsInteger(),
+                              std::llround(points.FieldByName("Latitude").AsFloat() * 1e7),
+                              std::llround(points.FieldByName("Longitude").AsFloat() * 1e7)});
+    }
+    TCourseWriter writer(db_);
     const int first = u8::FirstCoursePointId(read.Slot);
-    TTable points(&db_, "Waypoints");
-    points.SetFilter("CourseId = " + std::to_string(courseId));
-    points.Open();
-    TTable holes(&db_, "Holes");
-    holes.SetFilter("CourseId = " + std::to_string(courseId));
-    holes.Open();
     for (const TDevicePointRead& p : read.Points) {
-        bool there = false;
-        for (points.First(); !points.Eof() && !there; points.Next())
-            there = std::llround(points.FieldByName("Latitude").AsFloat() * 1e7) == p.Latitude &&
-                    std::llround(points.FieldByName("Longitude").AsFloat() * 1e7) == p.Longitude;
+        const bool there = std::any_of(stored.begin(), stored.end(), [&p](const Stored& s) {
+            return s.lat == p.Latitude && s.lon == p.Longitude;
+        });
         if (there) continue;
         const int type = PointType(p.Name);
         const int hole = (p.Id - first) / u8::PointsPerHole + 1;
-        holes.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " + std::to_string(hole));
-        if (holes.IsEmpty()) continue;  // no such hole in the course
-        const int holeId = holes.FieldByName("HoleId").AsInteger();
-        if ((type == 2 || type == 3 || type == 4) &&
-            points.Locate("HoleId;Type", {TVariant(holeId), TVariant(type)}))
-            points.Edit();
-        else
-            points.Append();
-        points.FieldByName("CourseId").SetAsInteger(courseId);
-        points.FieldByName("HoleId").SetAsInteger(holeId);
-        points.FieldByName("Name").SetAsString(p.Name);
-        points.FieldByName("Latitude").SetAsFloat(p.Latitude * 1e-7);
-        points.FieldByName("Longitude").SetAsFloat(p.Longitude * 1e-7);
-        if (type != 0)
-            points.FieldByName("Type").SetAsInteger(type);
-        else
-            points.FieldByName("Type").Clear();
-        if (type == 1 && TeeIndex >= 0) points.FieldByName("Tee").SetAsInteger(TeeIndex + 1);
-        points.Post();
+        const int holeId = writer.HoleId(courseId, hole);
+        if (holeId == 0) continue;  // no such hole in the course
+        auto same = stored.end();
+        if (type == 2 || type == 3 || type == 4)
+            same = std::find_if(stored.begin(), stored.end(),
+                                [&](const Stored& s) { return s.holeId == holeId && s.type == type; });
+        TPointRecord point;
+        point.hole = hole;
+        point.name = TVariant(p.Name);
+        point.latitude = TVariant(p.Latitude * 1e-7);
+        point.longitude = TVariant(p.Longitude * 1e-7);
+        point.type = type != 0 ? TVariant(type) : TVariant();
+        if (type == 1 && TeeIndex >= 0) point.tee = TVariant(TeeIndex + 1);
+        const int pointId = writer.PutPoint(courseId, same == stored.end() ? 0 : same->pointId, point);
+        if (same != stored.end()) {
+            same->lat = p.Latitude;
+            same->lon = p.Longitude;
+        } else {
+            stored.push_back({pointId, holeId, type, p.Latitude, p.Longitude});
+        }
     }
 }
