@@ -1,7 +1,9 @@
 // The import of the simulated U8's courses into the database.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "transfer/Transfercommon.h"
 #include "transfer/Transferfixture.h"
@@ -268,6 +270,30 @@ TEST_F(CourseImportTest, ADeviceGoneSilentEndsThePointReadsAtOnce) {
     EXPECT_EQ(Store(0), 0);
     EXPECT_GT(Count("Waypoints"), 0);
     EXPECT_TRUE(messages.Empty());
+}
+
+// The device learns a new course's number while the course's transaction is
+// still open: a run cut off between the two leaves the device naming a
+// course that is not there (stored anew next time), never a stored course
+// the device does not name (stored a second time next time).
+TEST_F(CourseImportTest, TheEntryGoesToTheDeviceBeforeTheCourseIsCommitted) {
+    Open();
+    sim.Device().AddFault({u8sim::Fault::Delay, 0xF3, 6, 0, 1, 1000});
+    int seen = -1;
+    std::thread watcher([&] {
+        for (int i = 0; i < 1000 && DeviceWord(Entry(0)) == 101; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        TDatabase other;
+        other.SetDatabaseName(DataPath("kx.mdb"));
+        other.Open();
+        seen = CountRows(other, "Course_General");
+        other.Close();
+    });
+    EXPECT_EQ(Store(0), 0);
+    watcher.join();
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(DeviceWord(Entry(0)), CourseId("Oak Hill"));
 }
 
 TEST_F(CourseImportTest, AFailedHeaderWriteKeepsTheCourse) {
