@@ -146,8 +146,8 @@ bool TRoundImport::ReadGame(int area, std::vector<Hole>& holes) {
 void TRoundImport::ReadDatabase() {
     Before = KnownCourses(db_);
     stored_.clear();
-    TTable rounds(&db_, "Round");
-    rounds.SetFilter("UserId = " + std::to_string(userId_));
+    TTable rounds(&db_);
+    rounds.SetSQL("SELECT RoundId, RoundStartDate, Score FROM Round WHERE UserId = " + std::to_string(userId_));
     rounds.Open();
     for (rounds.First(); !rounds.Eof(); rounds.Next()) {
         const TVariant start = rounds.FieldByName("RoundStartDate").Value();
