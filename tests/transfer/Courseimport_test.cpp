@@ -31,20 +31,11 @@ protected:
         unsigned char shown = 0;
         return ShowCourseReports(imp.Run({slot}), shown) ? 1 : 0;
     }
-    int CourseId(const std::string& name) {
-        return Value("Course_General", "Course_Name = " + QuotedStr(name), "CourseId").AsInteger();
-    }
-    uint16_t DeviceWord(int address) {
-        auto b = sim.Device().Read(address, 2);
-        return uint16_t(b[0] | b[1] << 8);
-    }
     bool WroteAt(int address, int size) {
         for (const auto& a : sim.Device().MemoryLog())
             if (a.write && a.address < address + size && address < a.address + a.count) return true;
         return false;
     }
-    static int Entry(int slot) { return u8::CourseDirAddress + u8::CourseEntrySize * slot; }
-    static int Game(int area) { return u8::GameAreaAddress + u8::GameAreaSize * (area - 1); }
 };
 
 TEST_F(CourseImportTest, DeviceCoursesBecomeRowsAndTheDeviceLearnsTheirIds) {
