@@ -149,14 +149,14 @@ void TRoundImport::ReadDatabase() {
     TTable rounds(&db_);
     rounds.SetSQL("SELECT RoundId, RoundStartDate, Score FROM Round WHERE UserId = " + std::to_string(userId_));
     rounds.Open();
+    // A game is stored when its start, as the round import writes it, and its score are.
     for (rounds.First(); !rounds.Eof(); rounds.Next()) {
-        const TVariant start = rounds.FieldByName("RoundStartDate").Value();
-        if (start.IsNull()) continue;
+        const TVariant start = rounds.Fields(1).Value(), score = rounds.Fields(2).Value();
+        if (start.IsNull() || score.IsNull()) continue;
         try {
-            stored_.push_back({DateTimeToIso(start.AsDateTime()), rounds.FieldByName("Score").AsInteger(),
-                               rounds.FieldByName("RoundId").AsInteger()});
+            stored_.push_back({start.AsString(), int(score.AsInteger()), rounds.Fields(0).AsInteger()});
         } catch (const std::exception&) {
-            // a start that is no date matches no game
+            // a score that is no number matches no game
         }
     }
 }
