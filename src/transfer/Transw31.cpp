@@ -174,8 +174,8 @@ void TTransWiz31::CourseListBoxSelectItem() {
     if (keys.empty() || keys[0] < 0 || keys[0] >= u8::CourseSlots) return;
     // A course imported before: its number and name are a course of the database.
     const int number = CourseDirectory[keys[0]].CourseId;
-    const TSlotDecision decision = DecideSlot(CourseDirectory[keys[0]], KnownCourses(Frame()->Database));
-    if (number > 3 && decision.Action == TSlotAction::Merge) {
+    const std::map<int, int> known = KnownSlots(CourseDirectory, KnownCourses(Frame()->Database));
+    if (number > 3 && known.count(keys[0]) != 0) {
         TeeComboBox->show();
         TeeLabel->show();
         FillTees(number);

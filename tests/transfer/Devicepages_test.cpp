@@ -1,5 +1,6 @@
 // The courses page and the rounds page on a U8 used with another database,
 // run without the main window: a test frame holds the database.
+#include <QComboBox>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -102,6 +103,29 @@ TEST_F(DevicePagesTest, RoundsBeforeTheirCoursesGoOnNoCourse) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Transfer of round(s) completed successfully!"});
     EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("TESTGC"))), 1);
     EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("SECOND"))), 1);
+}
+
+// The tee box offers the tees of a course imported before, whose merged tee
+// points get the chosen tee: never for a slot whose number is a course of
+// another name.
+TEST_F(DevicePagesTest, TheTeeChoiceOnlyForACourseImportedBefore) {
+    AddCourse("Links D", false);
+    AddCourse("Links E", false);  // 5: TESTGC's number, another name
+    TransWiz31->FormShow();
+    ASSERT_EQ(TransWiz31->CourseListBox->topLevelItemCount(), 3);
+    TransWiz31->CourseListBox->topLevelItem(2)->setSelected(true);
+    EXPECT_TRUE(TransWiz31->TeeComboBox->isHidden());
+    TransWiz31->CourseListBox->clearSelection();
+    SelectAll(TransWiz31->CourseListBox);
+    TransWiz31->NextButtonClick();
+    TransWiz31->U8Device->ClosePort();
+    EXPECT_EQ(Count("Course_General"), 8);
+
+    TransWiz31->FormShow();
+    TransWiz31->CourseListBox->topLevelItem(2)->setSelected(true);
+    EXPECT_FALSE(TransWiz31->TeeComboBox->isHidden());
+    EXPECT_EQ(TransWiz31->TeeComboBox->count(), 1);
+    EXPECT_EQ(TransWiz31->TeeComboBox->itemText(0).toStdString(), "Tee number: 1");
 }
 
 }  // namespace
