@@ -91,7 +91,7 @@ void BM_RoundsUpload(benchmark::State& state) {
                 .Dbl(5, 18.1 + k * 1e-5).Run();
     }
     db.Execute("COMMIT");
-    TTransWiz4 page;
+    TTransferBuffers page;
     TWebExchange http;
     for (auto _ : state) {
         std::string name;

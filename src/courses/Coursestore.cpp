@@ -269,36 +269,33 @@ void ChangeCourseSetup(TDatabase& db, int courseId, const TCourseSetup& s) {
     const bool holes18 = course.FieldByName("18Holes").AsBoolean();
     course.Close();
 
-    TTable card(&db, "ScoreCard");
-    card.SetFilter(CourseFilter(courseId));
-    card.Open();
-    card.First();
-    card.Edit(); // a course without its row gets one
-    card.FieldByName("CourseId").SetAsInteger(courseId);
-    for (int t = 1; t <= 6; ++t) {
-        card.FieldByName("Tee" + std::to_string(t) + "Col").Clear();
-        card.FieldByName("Tee" + std::to_string(t) + "Name").Clear();
-    }
-    for (int t = tees; t >= 1; --t) {
-        const std::string n = std::to_string(t);
-        card.FieldByName("Tee" + n + "Col").SetAsInteger(s.teeColour[t - 1]);
-        card.FieldByName("Tee" + n + "Name").SetAsString(s.teeName[t - 1]);
-        for (int i : {t - 1, t + 5}) {
-            if (std::lround(FloatOr(card.FieldByName(RatingField(i)).Value(), 0)) == 0)
-                card.FieldByName(RatingField(i)).SetAsFloat(72);
-            if (NumberOr(card.FieldByName(SlopeField(i)).Value(), 0) == 0)
-                card.FieldByName(SlopeField(i)).SetAsInteger(113);
+    // Tees within the count keep their ratings and slopes where set; a course
+    // without its ScoreCard row gets one.
+    TScoreCardRecord card;
+    {
+        TTable stored(&db, "ScoreCard");
+        stored.SetFilter(CourseFilter(courseId));
+        stored.Open();
+        const bool has = !stored.IsEmpty();
+        if (has) stored.First();
+        for (int t = 0; t < 6; ++t) {
+            if (t >= tees) {
+                card.teeColour[t] = card.teeName[t] = TVariant();
+                for (int i : {t, t + 6}) card.rating[i] = card.slope[i] = TVariant();
+                continue;
+            }
+            card.teeColour[t] = static_cast<long long>(s.teeColour[t]);
+            card.teeName[t] = s.teeName[t];
+            for (int i : {t, t + 6}) {
+                if (!has || std::lround(FloatOr(stored.FieldByName(RatingField(i)).Value(), 0)) == 0)
+                    card.rating[i] = 72.0;
+                if (!has || NumberOr(stored.FieldByName(SlopeField(i)).Value(), 0) == 0)
+                    card.slope[i] = 113;
+            }
         }
     }
-    for (int t = tees + 1; t <= 6; ++t) {
-        for (int i : {t - 1, t + 5}) {
-            card.FieldByName(RatingField(i)).Clear();
-            card.FieldByName(SlopeField(i)).Clear();
-        }
-    }
-    card.FieldByName("HoleCol").SetAsInteger(s.holeColour);
-    card.Post();
-    card.Close();
+    card.holeColour = static_cast<long long>(s.holeColour);
+    TCourseWriter(db).PutScoreCard(courseId, card);
 
     TTable holes(&db, "Holes");
     holes.SetFilter(CourseFilter(courseId));

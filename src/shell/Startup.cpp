@@ -23,6 +23,7 @@
 #include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
+#include "transfer/Wizardstate.h"
 
 bool CreateApplicationWindows() {
     RemoveLeftoverRequestFiles();
@@ -36,6 +37,7 @@ bool CreateApplicationWindows() {
     NewBagFrm = new TNewBagFrm(main);
     NewClubFrm = new TNewClubFrm(main);
     NewCoursePointFrm = new TNewCoursePointFrm(main);
+    WizardState() = TWizardState();  // the wizard pages start anew
     TransWiz1 = new TTransWiz1(main);
     TransWiz2 = new TTransWiz2(main);
     TransWiz21 = new TTransWiz21(main);

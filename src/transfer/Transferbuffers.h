@@ -1,8 +1,8 @@
 #pragma once
 // The transfer wizard's buffers: what the course, bag and round pages copy
-// from the database for the device upload and the web uploads. The send page
-// holds them with the number of used entries; entries beyond it keep what an
-// earlier transfer left there.
+// from the database for the device upload and the web uploads, with the
+// number of used entries; entries beyond it keep what an earlier transfer
+// left there. The wizard's state holds them (Wizardstate.h).
 #include <array>
 #include <string>
 #include <vector>
@@ -99,4 +99,33 @@ struct RoundHeader {
     int FIR = 0, BIR = 0, GIR = 0, Putts = 0;
     std::string Marker;
     std::string HoleShotsTotal;
+};
+
+// The buffers' records and sizes under one name.
+struct TTransferRecords {
+    using CourseSample = ::CourseSample;
+    using CourseHeader = ::CourseHeader;
+    using ClubSample = ::ClubSample;
+    using TBag = ::TBag;
+    using RoundSample = ::RoundSample;
+    using RoundHeader = ::RoundHeader;
+    static constexpr int MaxHolePoints = ::MaxHolePoints;
+    static constexpr int MaxRoundShots = ::MaxRoundShots;
+    static constexpr int MaxCourses = 3;
+    static constexpr int MaxBags = 2;
+    static constexpr int MaxRounds = 10;
+};
+
+// The send buffers with their used counts and what they hold.
+struct TTransferBuffers : TTransferRecords {
+    TTransferBuffers() : Courses(MaxCourses), Bags(MaxBags), Rounds(MaxRounds) {}
+
+    std::vector<CourseHeader> Courses;
+    int CourseCount = 0;
+    std::vector<TBag> Bags;
+    int BagCount = 0;
+    std::vector<RoundHeader> Rounds;
+    int RoundCount = 0;
+    // 0 courses, 1 bags, 2 rounds, 5 courses downloaded from the web service.
+    int TransferKind = 0;
 };

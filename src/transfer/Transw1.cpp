@@ -17,6 +17,7 @@
 #include "transfer/Transw31.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz1* TransWiz1 = nullptr;
 
@@ -35,6 +36,16 @@ TTransWiz1::TTransWiz1(QWidget* owner) : TWizardPage(owner) {
     layout->addLayout(choices);
     layout->addStretch();
     ButtonRow(layout, BackButton, NextButton, CancelButton);
+    // The choice lives in the wizard's state, where the later pages read it.
+    const std::pair<QRadioButton*, TWizardState::TSource> sources[] = {
+        {U8Button, TWizardState::TSource::Device},
+        {KXButton, TWizardState::TSource::Database},
+        {DownloadButton, TWizardState::TSource::Web},
+        {DownloadAllRoundsU8Button, TWizardState::TSource::AllRounds}};
+    for (const auto& [button, source] : sources)
+        connect(button, &QRadioButton::toggled, this, [source](bool on) {
+            if (on) WizardState().Source = source;
+        });
     U8Button->setChecked(true);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     connect(DownloadAllRoundsU8Button, &QRadioButton::clicked, this,
@@ -102,7 +113,7 @@ void TTransWiz1::DownloadAllRounds() {
         Frame()->RefreshListWindows();
         done(wizard::Finished);
     };
-    if (TransWiz31) road.LengthWarningShown = &TransWiz31->LengthWarningShown;
+    road.LengthWarningShown = &WizardState().LengthWarningShown;
     const TAllRoundsDownload::Outcome outcome = road.Run();
     if (outcome == TAllRoundsDownload::NoDevice) done(wizard::Cancelled);
     // The road's port is closed by now; the objects go with it.

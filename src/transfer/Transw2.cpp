@@ -7,6 +7,7 @@
 
 #include "transfer/Transw3.h"
 #include "transfer/Transw36.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz2* TransWiz2 = nullptr;
 
@@ -23,6 +24,13 @@ TTransWiz2::TTransWiz2(QWidget* owner) : TWizardPage(owner) {
     layout->addLayout(choices);
     layout->addStretch();
     ButtonRow(layout, BackButton, NextButton, CancelButton);
+    // The choice lives in the wizard's state, where the later pages read it.
+    connect(U8Button, &QRadioButton::toggled, this, [](bool on) {
+        if (on) WizardState().Destination = TWizardState::TDestination::Device;
+    });
+    connect(WebButton, &QRadioButton::toggled, this, [](bool on) {
+        if (on) WizardState().Destination = TWizardState::TDestination::Web;
+    });
     U8Button->setChecked(true);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
 }

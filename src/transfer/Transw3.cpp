@@ -8,6 +8,7 @@
 #include "transfer/Transw31.h"
 #include "transfer/Transw32.h"
 #include "transfer/Transw35.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz3* TransWiz3 = nullptr;
 
@@ -41,7 +42,7 @@ void TTransWiz3::FormShow() {
 void TTransWiz3::NextButtonClick() {
     Visited = 1;
     if (CoursesButton->isChecked()) {
-        TransWiz31->ShowTeeChoice(false);
+        WizardState().OneCourseAndTee = false;
         OpenNext(TransWiz31);
     } else if (!RoundsButton->isChecked()) {
         OpenNext(TransWiz32);

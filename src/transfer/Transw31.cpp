@@ -17,8 +17,7 @@
 #include "platform/Textutil.h"
 #include "common/Frame.h"
 #include "transfer/Transfercommon.h"
-#include "transfer/Transw1.h"
-#include "transfer/Transw2.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz31* TransWiz31 = nullptr;
 
@@ -78,10 +77,9 @@ TTransWiz31::~TTransWiz31() {
     if (TransWiz31 == this) TransWiz31 = nullptr;
 }
 
-bool TTransWiz31::DeviceMode() const { return TransWiz1 && TransWiz1->U8Button->isChecked(); }
+bool TTransWiz31::DeviceMode() const { return WizardState().Source == TWizardState::TSource::Device; }
 
 void TTransWiz31::ShowTeeChoice(bool show) {
-    tee_ = show;
     TeeLabel->setVisible(show);
     TeeComboBox->setVisible(show);
     CourseListBox->setSelectionMode(show ? QAbstractItemView::SingleSelection
@@ -144,11 +142,12 @@ void TTransWiz31::ShowDevice() {
 }
 
 void TTransWiz31::ShowDatabase() {
-    Label5->setText(TransWiz2 && TransWiz2->WebButton->isChecked()
+    const TWizardState& state = WizardState();
+    Label5->setText(state.Destination == TWizardState::TDestination::Web
                         ? "Select one or more course(s) to be transferred. Click and hold CTRL down "
                           "to select multiple courses."
                         : "Select one course and one tee to be transferred.");
-    ShowTeeChoice(tee_);
+    ShowTeeChoice(state.OneCourseAndTee);
     NextButton->setDefault(true);
     CourseListBox->clear();
     TTable courses(&Frame()->Database, "Course_General");
@@ -183,7 +182,7 @@ void TTransWiz31::CourseListBoxSelectItem() {
 }
 
 void TTransWiz31::CourseListBoxChange() {
-    if (!TeeComboBox->isVisible() && !tee_) return;
+    if (!TeeComboBox->isVisible() && !WizardState().OneCourseAndTee) return;
     const std::vector<int> keys = SelectedKeys();
     if (keys.empty()) return;
     FillTees(keys[0]);
@@ -225,7 +224,7 @@ void TTransWiz31::NextDevice() {
         std::memcpy(CourseDirectory, import.CourseDirectory, sizeof CourseDirectory);
         std::memcpy(GameHeaders, import.GameHeaders, sizeof GameHeaders);
     }
-    const bool errors = ShowCourseReports(reports, LengthWarningShown);
+    const bool errors = ShowCourseReports(reports, WizardState().LengthWarningShown);
     done(wizard::Finished);
     Frame()->RefreshListWindows();
     MessageBox(errors ? "Transfer of course(s) completed with errors!"
@@ -276,6 +275,7 @@ bool ShowCourseReports(const std::vector<TCourseReport>& reports, unsigned char&
 }
 
 void TTransWiz31::NextDatabase() {
+    TWizardState& state = WizardState();
     int n = 0;
     {
         TProgressScope progress("Preparing course data");
@@ -283,11 +283,12 @@ void TTransWiz31::NextDatabase() {
             QTreeWidgetItem* item = CourseListBox->topLevelItem(i);
             if (!item->isSelected()) continue;
             FillCourse(Frame()->Database, item->data(0, Qt::UserRole).toInt(),
-                       item->text(0).toStdString(), TransWiz4->Courses[size_t(n)]);
+                       item->text(0).toStdString(), state.Send.Courses[size_t(n)]);
             ++n;
         }
-        TransWiz4->CourseCount = n;
-        TransWiz4->TransferKind = 0;
+        state.Send.CourseCount = n;
+        state.Send.TransferKind = 0;
+        state.TeeIndex = TeeComboBox->currentIndex();
     }
     OpenNext(TransWiz4);
 }

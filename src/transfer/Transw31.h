@@ -28,9 +28,7 @@ public:
     void CourseListBoxSelectItem();
     void CourseListBoxChange();
     void NextButtonClick();
-    // Set by the page that opens this one: tee box shown and one course, or
-    // tee box hidden and several courses.
-    void ShowTeeChoice(bool show);
+    // The U8 is the source (the wizard's state).
     bool DeviceMode() const;
 
     // Device objects of this page, alive as long as the page.
@@ -39,7 +37,6 @@ public:
     CourseEntry CourseDirectory[u8::CourseSlots] = {};
     GameHeader GameHeaders[u8::GameAreas] = {};
     bool GameHeaderRead[u8::GameAreas] = {};
-    unsigned char LengthWarningShown = 0;
 
     QTreeWidget* CourseListBox;  // item data: the device slot or the CourseId
     QLabel* Label5;
@@ -59,7 +56,8 @@ private:
     void NextDatabase();
     void FillTees(int courseId);
     std::vector<int> SelectedKeys() const;
-    bool tee_ = false;
+    // Tee box shown and one course, or tee box hidden and several courses.
+    void ShowTeeChoice(bool show);
 };
 
 extern TTransWiz31* TransWiz31;

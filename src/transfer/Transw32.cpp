@@ -9,13 +9,18 @@
 #include "platform/Messagebox.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz32* TransWiz32 = nullptr;
 
 TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz32");
     setWindowTitle("Transfer Wizard - step 4");
-    QBoxLayout* layout = PictureSide(TWizardArt::Bags);
+    QBoxLayout* side = PictureSide(TWizardArt::Bags);
+    // Text and list keep the page's margin to the right edge, as the buttons do.
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, PageMargin, 0);
+    side->addLayout(layout, 1);
     layout->addWidget(HeadingLabel(this, "Select bags"));
     auto* line = new QLabel("Select one or two bags to be transferred. Click and hold CTRL down to "
                             "select multiple files.", this);
@@ -27,7 +32,7 @@ TTransWiz32::TTransWiz32(QWidget* owner) : TWizardPage(owner) {
     BagsListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(BagsListBox);
     layout->addWidget(new QLabel("To continue, click Next.", this));
-    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    ButtonRow(side, BackButton, NextButton, CancelButton);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
 }
 
@@ -90,6 +95,7 @@ void TTransWiz32::NextButtonClick() {
         MessageBox("You must choose at least one bag", "No bags chosen");
         return;
     }
+    TTransferBuffers& send = WizardState().Send;
     int k = 0;
     {
         TProgressScope progress("Preparing course data");
@@ -97,11 +103,11 @@ void TTransWiz32::NextButtonClick() {
             QListWidgetItem* item = BagsListBox->item(i);
             if (!item->isSelected()) continue;
             FillBag(Frame()->Database, item->data(Qt::UserRole).toInt(), item->text().toStdString(),
-                    TransWiz4->Bags[size_t(k)]);
+                    send.Bags[size_t(k)]);
             ++k;
         }
-        TransWiz4->BagCount = k;
-        TransWiz4->TransferKind = 1;
+        send.BagCount = k;
+        send.TransferKind = 1;
     }
     OpenNext(TransWiz4);
 }

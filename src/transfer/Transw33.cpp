@@ -17,6 +17,7 @@
 #include "transfer/Webquery.h"
 #include "transfer/Webreply.h"
 #include "transfer/Webupload.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz33* TransWiz33 = nullptr;
 unsigned char QueryFailed = 0;
@@ -135,12 +136,13 @@ void TTransWiz33::FormShow() {
         return;
     }
     WebAddress = s.Address;
+    TWizardState& state = WizardState();
     std::string reply;
     try {
         TRequestFile file("transfer.xml",
                           CourseTitlesQuery(BuildNumber(FileVersionText()), s.UserName,
-                                            s.Password, QueryCountryId, QueryStateId,
-                                            QueryCourseName));
+                                            s.Password, state.QueryCountryId, state.QueryStateId,
+                                            state.QueryCourseName));
         reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
     } catch (const std::exception&) {
         MessageBox(NetworkErrorText, "Network connection error");
@@ -166,7 +168,7 @@ void TTransWiz33::FormShow() {
         item->setText(4, QString::fromStdString(row.Rate));
     }
     SortList();
-    if (TransWiz4) TransWiz4->TransferKind = 5;
+    state.Send.TransferKind = 5;
 }
 
 int TTransWiz33::CourseListBoxCompare(const QTreeWidgetItem* row1,
@@ -184,7 +186,7 @@ void TTransWiz33::CourseListBoxColumnClick(int column) {
 }
 
 void TTransWiz33::ImportCourses(const std::string& reply) {
-    ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
+    WizardState().ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
 }
 
 void TTransWiz33::NextButtonClick() {
@@ -209,7 +211,7 @@ void TTransWiz33::NextButtonClick() {
         MessageBox("You must choose at least one course", "No courses chosen");
         return;
     }
-    ImportedCourses.clear();
+    WizardState().ImportedCourses.clear();
     {
         TProgressScope progress("Connecting...");
         std::string reply;
@@ -245,6 +247,6 @@ void TTransWiz33::NextButtonClick() {
     }
     if (Frame()) Frame()->RefreshListWindows();
     if (!TransWiz4) return;
-    TransWiz4->TransferKind = 5;
+    WizardState().Send.TransferKind = 5;
     OpenNext(TransWiz4);
 }

@@ -41,18 +41,14 @@ public:
                                    const std::string& closeTag);
     static std::string GetLineValue(const std::string& line, const std::string& tag);
     static std::string GetLineNumber(const std::string& line, const std::string& tag);
-    // Writes the reply into the database; throws when it cannot (nothing kept).
+    // Writes the reply into the database and the imported names into the
+    // wizard's state; throws when it cannot (nothing kept).
     void ImportCourses(const std::string& reply);
 
     std::string WebAddress;
-    std::string QueryCountryId;
-    std::string QueryStateId;
-    std::string QueryCourseName;
     int SortColumn = 0;
     unsigned char SortAscending = 1;
     int PreviousSortColumn = 0;
-    // The courses the last download imported, for the send page's summary.
-    std::vector<std::string> ImportedCourses;
 
     QTreeWidget* CourseListBox;  // item data: the web id
     QPushButton* BackButton;

@@ -11,6 +11,7 @@
 #include "platform/Textutil.h"
 #include "common/Frame.h"
 #include "transfer/Transw33.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz34* TransWiz34 = nullptr;
 
@@ -39,7 +40,11 @@ std::vector<std::pair<std::string, std::string>> StateList(TDatabase& db,
 TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz34");
     setWindowTitle("Transfer Wizard - step 2");
-    QBoxLayout* layout = PictureSide(TWizardArt::Query);
+    QBoxLayout* side = PictureSide(TWizardArt::Query);
+    // Text and boxes keep the page's margin to the right edge, as the buttons do.
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, PageMargin, 0);
+    side->addLayout(layout, 1);
     layout->addWidget(HeadingLabel(this, "Course query"));
     layout->addWidget(new QLabel("Please fill in query criteries", this));
     auto* grid = new QGridLayout;
@@ -61,7 +66,7 @@ TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(new QLabel("To submit query, click Next.", this));
-    ButtonRow(layout, BackButton, NextButton, CancelButton);
+    ButtonRow(side, BackButton, NextButton, CancelButton);
     connect(NextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     connect(CountryComboBox, &QComboBox::currentIndexChanged, this, [this] { LoadStates(); });
     FormCreate();
@@ -107,17 +112,18 @@ void TTransWiz34::LoadStates() {
 
 void TTransWiz34::NextButtonClick() {
     if (!TransWiz33) return;
-    TransWiz33->QueryCountryId.clear();
-    TransWiz33->QueryCourseName.clear();
-    TransWiz33->QueryStateId.clear();
+    TWizardState& state = WizardState();
+    state.QueryCountryId.clear();
+    state.QueryStateId.clear();
+    if (CountryComboBox->currentIndex() >= 0)
+        state.QueryCountryId = TrimLine(CountryComboBox->currentData().toString().toStdString());
+    if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
+        state.QueryStateId = TrimLine(StateComboBox->currentData().toString().toStdString());
+    state.QueryCourseName = CourseEdit->text().toStdString();
+    // The list opens sorted by name.
     TransWiz33->SortColumn = 0;
     TransWiz33->SortAscending = 1;
     TransWiz33->PreviousSortColumn = 0;
-    if (CountryComboBox->currentIndex() >= 0)
-        TransWiz33->QueryCountryId = TrimLine(CountryComboBox->currentData().toString().toStdString());
-    if (StateComboBox->isEnabled() && StateComboBox->currentIndex() >= 0)
-        TransWiz33->QueryStateId = TrimLine(StateComboBox->currentData().toString().toStdString());
-    TransWiz33->QueryCourseName = CourseEdit->text().toStdString();
     Visited = 1;
     // The list page opens on top of this one, at its own place.
     OpenNext(TransWiz33, false);

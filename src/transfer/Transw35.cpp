@@ -17,9 +17,9 @@
 #include "common/Calculations.h"
 #include "common/Frame.h"
 #include "transfer/Transfercommon.h"
-#include "transfer/Transw1.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webrounds.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz35* TransWiz35 = nullptr;
 
@@ -67,7 +67,7 @@ TTransWiz35::~TTransWiz35() {
     if (TransWiz35 == this) TransWiz35 = nullptr;
 }
 
-bool TTransWiz35::DeviceMode() const { return TransWiz1 && TransWiz1->U8Button->isChecked(); }
+bool TTransWiz35::DeviceMode() const { return WizardState().Source == TWizardState::TSource::Device; }
 
 void TTransWiz35::hideEvent(QHideEvent* e) {
     TWizardPage::hideEvent(e);
@@ -245,6 +245,7 @@ void TTransWiz35::NextDatabase() {
         return;
     }
     if (!TransWiz4) return;
+    TTransferBuffers& send = WizardState().Send;
     int n = 0;
     bool refused = false;
     {
@@ -254,7 +255,7 @@ void TTransWiz35::NextDatabase() {
             progress.SetMessage("Preparing rounds data");
             std::string course;
             const TFillResult filled = FillRound(Frame()->Database, roundId, Frame()->GetUserId(),
-                                                 TransWiz4->Rounds[size_t(n)], course);
+                                                 send.Rounds[size_t(n)], course);
             if (filled == RoundRefused) {
                 HideProgress();
                 ShowMessage("You must first transfer the Course \n" + course + "\nto Peakrally!");
@@ -269,14 +270,14 @@ void TTransWiz35::NextDatabase() {
         return;
     }
     // Only the rounds filled are sent: no stale record of an earlier transfer.
-    TransWiz4->RoundCount = n;
-    TransWiz4->TransferKind = 2;
+    send.RoundCount = n;
+    send.TransferKind = 2;
     OpenNext(TransWiz4);
 }
 
 void TTransWiz35::ComputeRoundStatistics(int roundId, int index) {
-    if (!TransWiz4 || index < 0 || index >= TTransWiz4::MaxRounds) return;
-    ::ComputeRoundStatistics(Frame()->Database, roundId, TransWiz4->Rounds[size_t(index)]);
+    if (index < 0 || index >= TTransferBuffers::MaxRounds) return;
+    ::ComputeRoundStatistics(Frame()->Database, roundId, WizardState().Send.Rounds[size_t(index)]);
 }
 
 int TTransWiz35::RoundsListBoxCompare(const QTreeWidgetItem* item1,

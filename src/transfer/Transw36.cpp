@@ -7,6 +7,7 @@
 
 #include "transfer/Transw31.h"
 #include "transfer/Transw32.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz36* TransWiz36 = nullptr;
 
@@ -39,7 +40,7 @@ void TTransWiz36::FormShow() {
 void TTransWiz36::NextButtonClick() {
     Visited = 1;
     if (CoursesButton->isChecked()) {
-        TransWiz31->ShowTeeChoice(true);
+        WizardState().OneCourseAndTee = true;
         OpenNext(TransWiz31);
     } else {
         OpenNext(TransWiz32);

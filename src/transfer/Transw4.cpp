@@ -17,19 +17,14 @@
 #include "platform/Messagebox.h"
 #include "common/Frame.h"
 #include "transfer/Transfercommon.h"
-#include "transfer/Transw2.h"
-#include "transfer/Transw31.h"
-#include "transfer/Transw33.h"
 #include "transfer/Webexchange.h"
 #include "transfer/Webreply.h"
 #include "transfer/Webupload.h"
+#include "transfer/Wizardstate.h"
 
 TTransWiz4* TransWiz4 = nullptr;
 
-
-
-TTransWiz4::TTransWiz4(QWidget* owner)
-    : TWizardPage(owner), Courses(MaxCourses), Bags(MaxBags), Rounds(MaxRounds) {
+TTransWiz4::TTransWiz4(QWidget* owner) : TWizardPage(owner) {
     setObjectName("TransWiz4");
     setWindowTitle("Transfer Wizard - step 5");
     auto* layout = new QVBoxLayout(this);
@@ -73,35 +68,35 @@ TTransWiz4::~TTransWiz4() {
 }
 
 std::vector<std::string> TTransWiz4::SummaryLines() const {
+    const TWizardState& state = WizardState();
+    const TTransferBuffers& b = state.Send;
     std::vector<std::string> lines;
-    switch (TransferKind) {
+    switch (b.TransferKind) {
     case 0:
         lines.push_back("You are about to transfer the following courses:");
-        for (int i = 0; i < std::min(CourseCount, MaxCourses); ++i)
-            lines.push_back(Courses[i].CourseName);
+        for (int i = 0; i < std::min(b.CourseCount, MaxCourses); ++i)
+            lines.push_back(b.Courses[i].CourseName);
         break;
     case 1:
         lines.push_back("You are about to transfer the following bags:");
-        for (int i = 0; i < std::min(BagCount, MaxBags); ++i) lines.push_back(Bags[i].BagName);
+        for (int i = 0; i < std::min(b.BagCount, MaxBags); ++i) lines.push_back(b.Bags[i].BagName);
         break;
     case 2:
         lines.push_back("You are about to transfer the following rounds:");
-        for (int i = 0; i < std::min(RoundCount, MaxRounds); ++i) lines.push_back(Rounds[i].Title);
+        for (int i = 0; i < std::min(b.RoundCount, MaxRounds); ++i) lines.push_back(b.Rounds[i].Title);
         break;
     case 5:
         // Only the courses the download imported.
-        if (!DownloadedAny()) {
+        if (state.ImportedCourses.empty()) {
             lines.push_back("No course was downloaded.");
             break;
         }
         lines.push_back("You have succesfully downloaded the following courses:");
-        for (const std::string& name : TransWiz33->ImportedCourses) lines.push_back(name);
+        for (const std::string& name : state.ImportedCourses) lines.push_back(name);
         break;
     }
     return lines;
 }
-
-bool TTransWiz4::DownloadedAny() const { return TransWiz33 && !TransWiz33->ImportedCourses.empty(); }
 
 // The device upload numbers the points itself.
 void TTransWiz4::WayPointTableCalcFields(TTable& table) { table.FieldByName("U8Id").SetValue(0); }
@@ -112,10 +107,11 @@ void TTransWiz4::FormShow() {
     FinishButton->setDefault(true);
     setWindowTitle("Transfer Wizard - step 5");
     Memo1->clear();
-    if (TransferKind == 5) setWindowTitle("Transfer Wizard - step 3");
+    const int kind = WizardState().Send.TransferKind;
+    if (kind == 5) setWindowTitle("Transfer Wizard - step 3");
     for (const std::string& line : SummaryLines())
         Memo1->appendPlainText(QString::fromStdString(line));
-    if (TransferKind == 5) {
+    if (kind == 5) {
         CancelButton->setEnabled(false);
         BackButton->setEnabled(false);
     }
@@ -123,9 +119,10 @@ void TTransWiz4::FormShow() {
 
 void TTransWiz4::FinishButtonClick() {
     setResult(1);
-    if (TransferKind == 5) {
-        if (DownloadedAny()) MessageBox("Transfer ok!", "Transfer succeeded");
-    } else if (TransWiz2 && TransWiz2->U8Button->isChecked()) {
+    const TWizardState& state = WizardState();
+    if (state.Send.TransferKind == 5) {
+        if (!state.ImportedCourses.empty()) MessageBox("Transfer ok!", "Transfer succeeded");
+    } else if (state.Destination == TWizardState::TDestination::Device) {
         SendToDevice();
         if (U8Device) U8Device->ClosePort();
         ReleaseDevice();
@@ -147,9 +144,10 @@ void TTransWiz4::SendToDevice() {
     SerialPort = new TSerialPort();
     SerialPort->ShowErrors = false;
     U8Device = new TU8Device(SerialPort);
-    const int tee = TransWiz31 && TransWiz31->TeeComboBox ? TransWiz31->TeeComboBox->currentIndex() : -1;
+    TWizardState& state = WizardState();
+    TTransferBuffers& b = state.Send;
     TDeviceUpload upload(*U8Device, Frame()->Database);
-    setResult(upload.Send(TransferKind, Courses, CourseCount, Bags, BagCount, tee));
+    setResult(upload.Send(b.TransferKind, b.Courses, b.CourseCount, b.Bags, b.BagCount, state.TeeIndex));
 }
 
 std::string TTransWiz4::GetTagValue(const std::string& openTag, const std::string& text,
@@ -158,16 +156,17 @@ std::string TTransWiz4::GetTagValue(const std::string& openTag, const std::strin
 }
 
 void TTransWiz4::SendToWeb() {
-    const int count = TransferKind == 0   ? std::clamp(CourseCount, 0, MaxCourses)
-                      : TransferKind == 1 ? std::clamp(BagCount, 0, MaxBags)
-                                          : std::clamp(RoundCount, 0, MaxRounds);
+    TTransferBuffers& b = WizardState().Send;
+    const int count = b.TransferKind == 0   ? std::clamp(b.CourseCount, 0, MaxCourses)
+                      : b.TransferKind == 1 ? std::clamp(b.BagCount, 0, MaxBags)
+                                            : std::clamp(b.RoundCount, 0, MaxRounds);
     TWebExchange http;
     TWebUpload upload(Frame()->Database, http, Frame()->GetUserId(), Frame()->FileVersion);
     upload.OnMemo = [this](const std::vector<std::string>& lines) {
         Memo1->clear();
         for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
     };
-    upload.Run(*this, TransferKind, count);
+    upload.Run(b, b.TransferKind, count);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
-// The send page of the transfer wizard, which holds the transfer buffers.
+// The send page of the transfer wizard: it sends the buffers of the
+// wizard's state.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,34 +15,11 @@ class TDatabase;
 class TSerialPort;
 class TU8Device;
 
-class TTransWiz4 : public TWizardPage {
+// The buffers' records and sizes come with TTransferRecords.
+class TTransWiz4 : public TWizardPage, public TTransferRecords {
 public:
-    // The buffers' records.
-    using CourseSample = ::CourseSample;
-    using CourseHeader = ::CourseHeader;
-    using ClubSample = ::ClubSample;
-    using TBag = ::TBag;
-    using RoundSample = ::RoundSample;
-    using RoundHeader = ::RoundHeader;
-    static constexpr int MaxHolePoints = ::MaxHolePoints;
-    static constexpr int MaxRoundShots = ::MaxRoundShots;
-
-    static constexpr int MaxCourses = 3;
-    static constexpr int MaxBags = 2;
-    static constexpr int MaxRounds = 10;
-
     explicit TTransWiz4(QWidget* owner = nullptr);
     ~TTransWiz4() override;
-
-    // The buffers and their used counts, set by the page that fills them.
-    std::vector<CourseHeader> Courses;
-    int CourseCount = 0;
-    std::vector<TBag> Bags;
-    int BagCount = 0;
-    std::vector<RoundHeader> Rounds;
-    int RoundCount = 0;
-    // 0 courses, 1 bags, 2 rounds, 5 courses downloaded from the web service.
-    int TransferKind = 0;
 
     // Device objects of an upload; released by the Finish handler.
     TSerialPort* SerialPort = nullptr;
@@ -52,10 +30,8 @@ public:
     void WayPointTableCalcFields(TTable& table);
     void SendToDevice();
     void SendToWeb();
-    // The summary lines of the memo for the current kind and buffers.
+    // The summary lines of the memo for the wizard's kind and buffers.
     std::vector<std::string> SummaryLines() const;
-    // A web download stored at least one course.
-    bool DownloadedAny() const;
     // The tag scan of web replies (text between the first opening and the
     // first closing tag).
     static std::string GetTagValue(const std::string& openTag, const std::string& text,

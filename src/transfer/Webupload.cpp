@@ -277,7 +277,7 @@ void WriteBackRound(TDatabase& db, const TTransWiz4::RoundHeader& r, const std::
     if (webId > 0) WriteId(db, "Round", "RoundId", r.RoundId, "Web_Id", webId);
 }
 
-void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
+void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
     static const char* const headings[] = {"Transfered Courses:", "Transfered Bags:",
                                            "Transfered Rounds:"};
     static const char* const texts[] = {"Transfering course data",
@@ -297,7 +297,7 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
     for (int i = 0; i < count; ++i) {
         std::string body, name;
         if (kind == 0) {
-            const auto& c = page.Courses.at(static_cast<size_t>(i));
+            const auto& c = buffers.Courses.at(static_cast<size_t>(i));
             if (!HasHoleRows(c)) {
                 HideProgress();
                 MessageBox("The course " + c.CourseName + " has no holes.\nIt was not transferred.",
@@ -307,11 +307,11 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
             body = CourseUploadDocument(c, account, [this](int id) { return HoleNumberOf(db_, id); });
             name = c.CourseName;
         } else if (kind == 1) {
-            const auto& b = page.Bags.at(static_cast<size_t>(i));
+            const auto& b = buffers.Bags.at(static_cast<size_t>(i));
             body = BagUploadDocument(b, account);
             name = b.BagName;
         } else {
-            const auto& r = page.Rounds.at(static_cast<size_t>(i));
+            const auto& r = buffers.Rounds.at(static_cast<size_t>(i));
             body = RoundUploadDocument(r, account);
             name = r.Title;
         }
@@ -324,9 +324,9 @@ void TWebUpload::Run(TTransWiz4& page, int kind, int count) {
                 reply = http_.Post(ServiceUrl(s.Address), file.Read());
                 const bool ok = kind == 0 ? CourseAccepted(reply) : BagOrRoundAccepted(reply);
                 if (ok) {
-                    if (kind == 0) WriteBackCourse(db_, page.Courses.at(static_cast<size_t>(i)), reply);
-                    if (kind == 1) WriteBackBag(db_, page.Bags.at(static_cast<size_t>(i)), reply);
-                    if (kind == 2) WriteBackRound(db_, page.Rounds.at(static_cast<size_t>(i)), reply);
+                    if (kind == 0) WriteBackCourse(db_, buffers.Courses.at(static_cast<size_t>(i)), reply);
+                    if (kind == 1) WriteBackBag(db_, buffers.Bags.at(static_cast<size_t>(i)), reply);
+                    if (kind == 2) WriteBackRound(db_, buffers.Rounds.at(static_cast<size_t>(i)), reply);
                     if (memo.empty()) memo.push_back(headings[kind]);
                     memo.push_back(name);
                     if (OnMemo) OnMemo(memo);

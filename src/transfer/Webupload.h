@@ -54,7 +54,7 @@ public:
         : db_(db), http_(http), userId_(userId), fileVersion_(std::move(fileVersion)) {}
 
     // kind 0 courses, 1 bags, 2 rounds; count records of the buffer are sent.
-    void Run(TTransWiz4& page, int kind, int count);
+    void Run(const TTransferBuffers& buffers, int kind, int count);
 
     // The memo once a record was accepted: heading and the accepted names.
     std::function<void(const std::vector<std::string>&)> OnMemo;

@@ -246,7 +246,7 @@ void TWizardPage::ButtonRow(QBoxLayout* layout, QPushButton*& back, QPushButton*
     cancel = new QPushButton("Cancel", this);
     cancel->setObjectName("CancelButton");
     auto* row = new QHBoxLayout;
-    row->setContentsMargins(12, 0, 12, 0);
+    row->setContentsMargins(PageMargin, 0, PageMargin, 0);
     row->addStretch();
     row->addWidget(back);
     row->addWidget(next);

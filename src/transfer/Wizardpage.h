@@ -47,6 +47,8 @@ public:
     int OpenNext(QDialog* next, bool hideFirst = true);
 
 protected:
+    // The space between a page's content and its side edges.
+    static constexpr int PageMargin = 12;
     static QFrame* HeaderPanel(QWidget* page, const QString& heading, const QString& line);
     // A page's bold heading (named "Heading"), and the white background of
     // header panels and white pages.

@@ -437,3 +437,19 @@ TEST_F(CourseStoreTest, WriterAddsACourseWholeAndChangesOnlyTheColumnsGiven) {
     EXPECT_EQ(Value("Waypoints", Course(id) + " and Type = 1", "HoleId").AsInteger(),
               Value("Holes", Hole(id, 1), "HoleId").AsInteger());
 }
+
+TEST_F(CourseStoreTest, SetupChangeGivesACourseWithoutScorecardItsRow) {
+    const long long id = AppendRow("Course_General", {{"Course_Name", "Bare"}, {"U8_Name", "Bare"},
+                                                      {"Tees", 1}, {"18Holes", false}});
+    ChangeCourseSetup(db, static_cast<int>(id), Setup(false, 2));
+    ASSERT_EQ(Count("ScoreCard", Course(static_cast<int>(id))), 1);
+    for (const char* f : {"CR1M", "CR2F"})
+        EXPECT_DOUBLE_EQ(Value("ScoreCard", Course(static_cast<int>(id)), f).AsFloat(), 72.0) << f;
+    EXPECT_EQ(Value("ScoreCard", Course(static_cast<int>(id)), "S2M").AsInteger(), 113);
+    EXPECT_EQ(Value("ScoreCard", Course(static_cast<int>(id)), "Tee2Name").AsString(), "Tee2");
+    EXPECT_TRUE(Value("ScoreCard", Course(static_cast<int>(id)), "CR3M").IsNull());
+    // A second change keeps the one row.
+    ChangeCourseSetup(db, static_cast<int>(id), Setup(false, 1));
+    EXPECT_EQ(Count("ScoreCard", Course(static_cast<int>(id))), 1);
+    EXPECT_TRUE(Value("ScoreCard", Course(static_cast<int>(id)), "Tee2Name").IsNull());
+}

@@ -29,6 +29,7 @@
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
 #include "transfer/Transw4.h"
+#include "transfer/Wizardstate.h"
 
 using webdouble::Fault;
 using webdouble::WebDouble;
@@ -492,12 +493,12 @@ TEST_F(WebPagesTest, RoundsPageMessages) {
     // Only refused rounds: their message and nothing more; a round gone meanwhile
     // says there is nothing valid to send.
     log.Clear();
-    TransWiz4->RoundCount = 7;
+    WizardState().Send.RoundCount = 7;
     list->topLevelItem(0)->setSelected(true);
     TransWiz35->NextButtonClick();
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                                "You must first transfer the Course \nPark\nto Peakrally!"}));
-    EXPECT_EQ(TransWiz4->RoundCount, 7);  // the send page was not opened
+    EXPECT_EQ(WizardState().Send.RoundCount, 7);  // the send page was not opened
     {
         TTable t(&Db(), "Round");
         t.SetFilter("RoundId=" + std::to_string(ids[1]));

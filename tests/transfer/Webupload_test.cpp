@@ -17,7 +17,7 @@
 
 using webdouble::Fault;
 using webdouble::WebDouble;
-using Page = TTransWiz4;
+using Page = TTransferBuffers;
 
 namespace {
 std::string E(const std::string& tag, const std::string& value = "") {

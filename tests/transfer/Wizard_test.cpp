@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -39,9 +40,11 @@
 #include "transfer/Transw3.h"
 #include "transfer/Transw31.h"
 #include "transfer/Transw32.h"
+#include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
 #include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
+#include "transfer/Wizardstate.h"
 
 namespace {
 
@@ -562,6 +565,29 @@ TEST_F(SendWizardTest, TwoBagsToTheDevice) {
     EXPECT_EQ(names(1), "Spare");
 }
 
+TEST_F(SendWizardTest, BagAndQueryPagesKeepTheirMarginToTheRightEdge) {
+    // Every text, list and box of the two picture pages ends where the buttons do.
+    for (QDialog* page : {static_cast<QDialog*>(TransWiz32), static_cast<QDialog*>(TransWiz34)}) {
+        page->show();
+        ASSERT_TRUE(WaitFor([page] { return page->isVisible(); }, 2000));
+        QApplication::processEvents();
+        QWidget* cancel = page->findChild<QPushButton*>("CancelButton");
+        ASSERT_NE(cancel, nullptr);
+        const int edge = cancel->mapTo(page, QPoint(cancel->width(), 0)).x();
+        EXPECT_LT(edge, page->width());
+        std::vector<QWidget*> content;
+        for (QLabel* label : page->findChildren<QLabel*>())
+            if (label->objectName() != "SidePicture") content.push_back(label);
+        if (page == TransWiz32) content.push_back(TransWiz32->BagsListBox);
+        else content.insert(content.end(), {TransWiz34->StateComboBox, TransWiz34->CourseEdit});
+        for (QWidget* w : content)
+            EXPECT_LE(w->mapTo(page, QPoint(w->width(), 0)).x(), edge)
+                << page->objectName().toStdString() << " " << w->metaObject()->className() << " "
+                << w->objectName().toStdString();
+        page->hide();
+    }
+}
+
 TEST_F(SendWizardTest, U8IdReadsZero) {
     TTable& t = TransWiz4->WayPointTable;
     t.Open();
@@ -571,15 +597,15 @@ TEST_F(SendWizardTest, U8IdReadsZero) {
 }
 
 TEST_F(SendWizardTest, SummaryListsOnlyTheCurrentKind) {
-    TransWiz4->CourseCount = 3;
-    TransWiz4->Courses[0].CourseName = "A";
-    TransWiz4->BagCount = 2;
-    TransWiz4->Bags[0].BagName = "One";
-    TransWiz4->Bags[1].BagName = "Two";
-    TransWiz4->TransferKind = 1;
+    WizardState().Send.CourseCount = 3;
+    WizardState().Send.Courses[0].CourseName = "A";
+    WizardState().Send.BagCount = 2;
+    WizardState().Send.Bags[0].BagName = "One";
+    WizardState().Send.Bags[1].BagName = "Two";
+    WizardState().Send.TransferKind = 1;
     EXPECT_EQ(TransWiz4->SummaryLines(),
               (std::vector<std::string>{"You are about to transfer the following bags:", "One", "Two"}));
-    TransWiz4->TransferKind = 5;
+    WizardState().Send.TransferKind = 5;
     TransWiz4->FormShow();
     EXPECT_EQ(TransWiz4->windowTitle(), "Transfer Wizard - step 3");
     EXPECT_FALSE(TransWiz4->CancelButton->isEnabled());

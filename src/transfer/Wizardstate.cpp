@@ -1,0 +1,6 @@
+#include "transfer/Wizardstate.h"
+
+TWizardState& WizardState() {
+    static TWizardState state;
+    return state;
+}
