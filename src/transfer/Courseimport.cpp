@@ -5,12 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/Frame.h"
 #include "courses/Coursestore.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
-#include "platform/Messagebox.h"
 #include "platform/Textutil.h"
 #include "transfer/Transfercommon.h"
 
@@ -18,6 +16,20 @@ using transfer::DeviceText;
 
 // Course_General.U8_Name holds 8 characters; a device name has up to 11.
 constexpr size_t U8NameLength = 8;
+
+std::vector<TKnownCourse> KnownCourses(TDatabase& db) {
+    std::vector<TKnownCourse> courses;
+    TTable table(&db, "Course_General");
+    table.Open();
+    for (table.First(); !table.Eof(); table.Next()) {
+        TKnownCourse c;
+        c.CourseId = table.FieldByName("CourseId").AsInteger();
+        c.ListName = table.FieldByName("Course_Name").AsString();
+        c.DeviceName = CourseDeviceName(table.FieldByName("U8_Name").AsString(), c.ListName);
+        courses.push_back(c);
+    }
+    return courses;
+}
 
 TCourseImport::TCourseImport(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {}
@@ -38,7 +50,8 @@ int TCourseImport::PointType(const std::string& name) {
 
 // The points of ids firstId..lastId that the device lists (all of them when
 // its list is full), in list order; a point that cannot be read is skipped.
-std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstId, int lastId) {
+std::vector<TDevicePointRead> TCourseImport::ReadPoints(int firstId, int lastId, bool& answered) {
+    answered = true;
     std::vector<int> ids;
     if (CoursePoints.Count >= u8::MaxPointListIds) {
         for (int id = firstId; id <= lastId; ++id) ids.push_back(id);
@@ -47,7 +60,7 @@ std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstI
             if (CoursePoints.Ids[i] >= firstId && CoursePoints.Ids[i] <= lastId)
                 ids.push_back(CoursePoints.Ids[i]);
     }
-    std::vector<Point> points;
+    std::vector<TDevicePointRead> points;
     for (int id : ids) {
         DevicePoint p{};
         if (device_.ReadPoint(uint16_t(id), &p, 0) != 0) {
@@ -56,7 +69,7 @@ std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstI
             // would hold the program for many minutes.
             const TSerialPort* port = device_.Port();
             if (!port || (port->LastError == 0 && !port->ReplyWithoutData)) {
-                pointsUnread_ = true;
+                answered = false;
                 break;
             }
             continue;
@@ -66,201 +79,206 @@ std::vector<TCourseImport::Point> TCourseImport::ReadPoints(int slot, int firstI
     return points;
 }
 
-int TCourseImport::Failed(const std::string& name, const std::string& cause) {
-    MessageBox("Transfer of course " + name + " failed! Please try again." + (cause.empty() ? "" : "\n" + cause),
-               "Transfer error!", MB_OK, MB_ICONERROR);
-    return 1;
+void TCourseImport::ReadDatabase() { Before = KnownCourses(db_); }
+
+void TCourseImport::ReadDevice(const std::vector<int>& chosen) {
+    reads_.clear();
+    bool listRead = false;
+    for (int slot : chosen) {
+        if (slot < 0 || slot >= u8::CourseSlots || CourseDirectory[slot].CourseId == u8::FreeSlot) continue;
+        TSlotRead read;
+        read.Slot = slot;
+        read.Decision = DecideSlot(CourseDirectory[slot], Before);
+        if (read.Decision.Action != TSlotAction::Refused) {
+            if (!listRead && device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
+            listRead = true;
+            // A new course takes the points of its holes; a merge looks at the whole slot.
+            const int holes = CourseDirectory[slot].Holes == 18 ? 18 : 9;
+            const int first = u8::FirstCoursePointId(slot);
+            const int last = read.Decision.Action == TSlotAction::New
+                                 ? first + u8::PointsPerHole * holes - 1
+                                 : u8::LastCoursePointId(slot);
+            read.Points = ReadPoints(first, last, read.PointsRead);
+        }
+        reads_.push_back(std::move(read));
+    }
 }
 
-int TCourseImport::StoreCourse(int slot) {
-    if (slot < 0 || slot >= u8::CourseSlots) return 1;
-    CourseEntry& e = CourseDirectory[slot];
-    const std::string name = DeviceText(e.Name, sizeof e.Name);
-    const bool nine = e.Holes <= 9;
-    for (int h = 0; h < (nine ? 9 : 18); ++h) {
-        if (e.Hole[h].Par == 0) {
-            MessageBox("Transfer of " + name + " has been cancelled\nbecause it has a hole without par.",
-                       nine ? "Less than 9 holes!" : "Less than 18 holes!", MB_OK, MB_ICONINFORMATION);
-            return 1;
+std::vector<TCourseReport> TCourseImport::Run(const std::vector<int>& chosen) {
+    ReadDatabase();
+    ReadDevice(chosen);
+    return Store();
+}
+
+std::vector<TCourseReport> TCourseImport::Store() {
+    CourseEntry directory[u8::CourseSlots];  // as read: the headers refer to these numbers
+    std::memcpy(directory, CourseDirectory, sizeof directory);
+    std::vector<TCourseReport> reports;
+    for (const TSlotRead& read : reads_) {
+        CourseEntry& e = CourseDirectory[read.Slot];
+        TCourseReport report;
+        report.Slot = read.Slot;
+        report.Name = SlotName(e);
+        report.EighteenHoles = e.Holes > 9;
+        if (read.Decision.Action == TSlotAction::Refused) {
+            report.Outcome = TCourseReport::Refused;
+        } else if (!read.PointsRead) {
+            report.Outcome = TCourseReport::Failed;
+        } else if (read.Decision.Action == TSlotAction::Merge) {
+            try {
+                TTransaction tx(db_);
+                MergePoints(read, read.Decision.CourseId);
+                tx.Commit();
+                report.Outcome = TCourseReport::Merged;
+                report.CourseId = read.Decision.CourseId;
+            } catch (const std::exception& ex) {
+                report.Outcome = TCourseReport::Failed;
+                report.Cause = ex.what();
+            }
+        } else {
+            try {
+                // The device learns the new number while the course's
+                // transaction is still open: a run cut off before the commit
+                // leaves the device with a number that names no course (or
+                // a course of another name), which the next run stores as
+                // new; cut off after it, the device already names the course.
+                TTransaction tx(db_);
+                const int newId = AppendCourse(read, report);
+                CourseEntry written = e;  // the entry as read, with the new number
+                written.CourseId = uint16_t(newId);
+                if (device_.WriteCourseEntry(&written, read.Slot + 1) != 0) {
+                    report.Outcome = TCourseReport::Failed;
+                    report.UndefinedLengths.clear();
+                } else {
+                    tx.Commit();
+                    report.Outcome = TCourseReport::Stored;
+                    report.CourseId = newId;
+                    e.CourseId = uint16_t(newId);
+                    e.Holes = uint8_t(e.Holes == 18 ? 18 : 9);
+                    for (int h : report.UndefinedLengths) e.Hole[h - 1].Length = 0;
+                }
+            } catch (const std::exception& ex) {
+                report.Outcome = TCourseReport::Failed;
+                report.Cause = ex.what();
+                report.UndefinedLengths.clear();
+            }
         }
+        if (report.Outcome == TCourseReport::Stored || report.Outcome == TCourseReport::Merged)
+            SlotCourses[read.Slot] = report.CourseId;
+        reports.push_back(std::move(report));
     }
-    if (device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
-    const int oldNumber = e.CourseId;
-    {
-        TTable courses(&db_, "Course_General");
-        courses.SetFilter("CourseId = " + std::to_string(oldNumber));
-        courses.Open();
-        if (!courses.IsEmpty()) {
-            SetProgress("Updating waypoints");
-            return UpdateWaypoints(slot, oldNumber);
+    // Each header once, by the number it was read with.
+    for (const THeaderRenumber& r : RenumberHeaders(GameHeaders, GameHeaderRead, directory, SlotCourses)) {
+        GameHeader header = GameHeaders[r.Area];
+        header.CourseId = r.CourseId;
+        if (device_.WriteGameHeader(r.Area, &header) == 0) {
+            GameHeaders[r.Area] = header;
+            continue;
         }
+        for (TCourseReport& report : reports)
+            if (report.Slot == r.Slot) report.HeaderFailed = true;
     }
-    SetProgress("Storing course");
+    return reports;
+}
+
+// The rows of a new course with the device road's defaults.
+int TCourseImport::AppendCourse(const TSlotRead& read, TCourseReport& report) {
+    const CourseEntry& e = CourseDirectory[read.Slot];
+    const std::string name = SlotName(e);
     const int holeCount = e.Holes == 18 ? 18 : 9;
-    // Everything the course needs from the device, before a row is written.
-    std::vector<std::vector<Point>> holePoints;
-    holePoints.resize(size_t(holeCount));
-    pointsUnread_ = false;
-    for (int h = 1; h <= holeCount && !pointsUnread_; ++h) {
-        const int first = u8::PointsPerCourse * slot + u8::PointsPerHole * (h - 1) + 1;
-        holePoints[size_t(h - 1)] = ReadPoints(slot, first, first + u8::PointsPerHole - 1);
+    TNewCourse c;
+    c.course.name = TVariant(name);
+    c.course.u8Name = TVariant(FirstChars(name, U8NameLength));
+    c.course.holes18 = TVariant(e.Holes == 18);
+    c.course.tees = TVariant(1);
+    {
+        TTable player(&db_, "PlayerDetail");
+        player.Open();
+        if (player.Locate("UserId", TVariant(userId_))) c.course.country = player.FieldByName("Country").Value();
     }
-    if (pointsUnread_) return Failed(name);
-    CourseEntry written = e;  // what goes back to the device: the entry as read, new number
-    int newId = 0;
-    try {
-        TTransaction tx(db_);
-        TTable course(&db_, "Course_General");
-        course.SetFilter("CourseId = 0");
-        course.Open();
-        course.Append();
-        course.FieldByName("Course_Name").SetAsString(name);
-        course.FieldByName("U8_Name").SetAsString(FirstChars(name, U8NameLength));
-        course.FieldByName("18Holes").SetAsBoolean(e.Holes == 18);
-        course.FieldByName("Tees").SetAsInteger(1);
-        {
-            TTable player(&db_, "PlayerDetail");
-            player.Open();
-            if (player.Locate("UserId", TVariant(userId_)))
-                course.FieldByName("Country").SetValue(player.FieldByName("Country").Value());
+    c.card.rating[0] = c.card.rating[6] = TVariant(72.0);  // tee 1, men and women
+    c.card.slope[0] = c.card.slope[6] = TVariant(113);
+    c.card.teeColour[0] = TVariant(16777215);
+    c.card.holeColour = TVariant(65280);
+    const int first = u8::FirstCoursePointId(read.Slot);
+    for (int h = 1; h <= holeCount; ++h) {
+        const CourseHoleEntry& he = e.Hole[h - 1];
+        THoleRecord hole;
+        hole.number = h;
+        hole.par = TVariant(int(he.Par));
+        hole.hcp1 = TVariant(h);
+        hole.hcp2 = TVariant(0);
+        if (he.Length == 0 || he.Length == 0xFFFF) {
+            report.UndefinedLengths.push_back(h);
+            hole.length[0] = TVariant(80);
+        } else {
+            // The column holds a signed 16-bit number; a longer device length is cut.
+            hole.length[0] = TVariant(std::min<int>(he.Length, 32767));
         }
-        course.Post();
-        newId = course.FieldByName("CourseId").AsInteger();
-        TTable card(&db_, "ScoreCard");
-        card.SetFilter("CourseId = " + std::to_string(newId));
-        card.Open();
-        card.Append();
-        card.FieldByName("CourseId").SetAsInteger(newId);
-        card.FieldByName("CR1M").SetAsFloat(72);
-        card.FieldByName("CR1F").SetAsFloat(72);
-        card.FieldByName("S1M").SetAsInteger(113);
-        card.FieldByName("S1F").SetAsInteger(113);
-        card.FieldByName("Tee1Col").SetAsInteger(16777215);
-        card.FieldByName("HoleCol").SetAsInteger(65280);
-        card.Post();
-        TTable holes(&db_, "Holes");
-        holes.SetFilter("CourseId = " + std::to_string(newId));
-        holes.Open();
-        TTable points(&db_, "Waypoints");
-        points.SetFilter("CourseId = " + std::to_string(newId));
-        points.Open();
-        for (int h = 1; h <= holeCount; ++h) {
-            CourseHoleEntry& he = e.Hole[h - 1];
-            holes.Append();
-            holes.FieldByName("CourseId").SetAsInteger(newId);
-            holes.FieldByName("HoleNumber").SetAsInteger(h);
-            holes.FieldByName("HolePar").SetAsInteger(he.Par);
-            holes.FieldByName("HoleHCP1").SetAsInteger(h);
-            holes.FieldByName("HoleHCP2").SetAsInteger(0);
-            if (he.Length == 0 || he.Length == 0xFFFF) {
-                if (*LengthWarningShown == 0) {
-                    MessageBox("Please check and correct default information of the course " + name +
-                                   ",\nthat you are going to download from your U8.\nAlso supply any "
-                                   "missing information.",
-                               "Transfer error!", MB_OK, MB_ICONINFORMATION);
-                    *LengthWarningShown = 1;
-                }
-                he.Length = 0;
-                MessageBox("The length of hole " + std::to_string(h) + " at " + name +
-                               " is undefined.\nGo to edit course window and fill in the value.",
-                           "Undefined hole length!", MB_OK, MB_ICONINFORMATION);
-                holes.FieldByName("HoleLength1").SetAsInteger(80);
-            } else {
-                // The column holds a signed 16-bit number; a longer device length is cut.
-                holes.FieldByName("HoleLength1").SetAsInteger(std::min<int>(he.Length, 32767));
+        c.holes.push_back(hole);
+        for (const TDevicePointRead& p : read.Points) {
+            if ((p.Id - first) / u8::PointsPerHole + 1 != h) continue;
+            TPointRecord point;
+            point.hole = h;
+            point.name = TVariant(p.Name);
+            point.latitude = TVariant(p.Latitude * 1e-7);
+            point.longitude = TVariant(p.Longitude * 1e-7);
+            if (const int type = PointType(p.Name); type != 0) {
+                point.type = TVariant(type);
+                if (type == 1) point.tee = TVariant(TeeIndex >= 0 ? TeeIndex + 1 : 1);
             }
-            holes.Post();
-            const int holeId = holes.FieldByName("HoleId").AsInteger();
-            for (const Point& p : holePoints[size_t(h - 1)]) {
-                points.Append();
-                points.FieldByName("CourseId").SetAsInteger(newId);
-                points.FieldByName("HoleId").SetAsInteger(holeId);
-                points.FieldByName("Name").SetAsString(p.name);
-                points.FieldByName("Latitude").SetAsFloat(p.lat * 1e-7);
-                points.FieldByName("Longitude").SetAsFloat(p.lon * 1e-7);
-                if (const int type = PointType(p.name); type != 0) {
-                    points.FieldByName("Type").SetAsInteger(type);
-                    if (type == 1) points.FieldByName("Tee").SetAsInteger(TeeIndex >= 0 ? TeeIndex + 1 : 1);
-                }
-                points.Post();
-            }
+            c.points.push_back(point);
         }
-        tx.Commit();
-    } catch (const std::exception& ex) {
-        HideProgress();
-        return Failed(name, ex.what());
     }
-
-    written.CourseId = uint16_t(newId);
-    if (device_.WriteCourseEntry(&written, slot + 1) != 0) {
-        // The entry may be half written; the course goes again (its id is never reused).
-        try {
-            DeleteCourse(db_, newId);
-        } catch (const std::exception&) {
-        }
-        HideProgress();
-        return Failed(name);
-    }
-    e.CourseId = uint16_t(newId);
-    e.Holes = uint8_t(holeCount);
-    bool headerFailed = false;
-    for (int n = 0; n < u8::GameAreas; ++n) {
-        if (!GameHeaderRead[n] || GameHeaders[n].CourseId != oldNumber) continue;
-        GameHeaders[n].CourseId = uint16_t(newId);
-        if (device_.WriteGameHeader(n, &GameHeaders[n]) != 0) headerFailed = true;
-    }
-    return headerFailed ? 1 : 0;
+    return TCourseWriter(db_).AddCourse(c);
 }
 
-int TCourseImport::UpdateWaypoints(int slot, int courseId) {
-    const int first = u8::FirstCoursePointId(slot);
-    pointsUnread_ = false;
-    const std::vector<Point> candidates = ReadPoints(slot, first, u8::LastCoursePointId(slot));
-    if (pointsUnread_) {
-        HideProgress();
-        return Failed(DeviceText(CourseDirectory[slot].Name, sizeof CourseDirectory[slot].Name));
-    }
-    try {
-        TTransaction tx(db_);
+// The device points at positions the course does not have yet; a device pin,
+// green or lay-up moves the hole's point of that type.
+void TCourseImport::MergePoints(const TSlotRead& read, int courseId) {
+    struct Stored {
+        int pointId, holeId, type;
+        int64_t lat, lon;
+    };
+    std::vector<Stored> stored;
+    {
         TTable points(&db_, "Waypoints");
         points.SetFilter("CourseId = " + std::to_string(courseId));
         points.Open();
-        TTable holes(&db_, "Holes");
-        holes.SetFilter("CourseId = " + std::to_string(courseId));
-        holes.Open();
-        for (const Point& p : candidates) {
-            bool there = false;
-            for (points.First(); !points.Eof() && !there; points.Next())
-                there = std::llround(points.FieldByName("Latitude").AsFloat() * 1e7) == p.lat &&
-                        std::llround(points.FieldByName("Longitude").AsFloat() * 1e7) == p.lon;
-            if (there) continue;
-            const int type = PointType(p.name);
-            const int hole = (p.id - first) / u8::PointsPerHole + 1;
-            holes.SetFilter("CourseId = " + std::to_string(courseId) + " and HoleNumber = " +
-                            std::to_string(hole));
-            if (holes.IsEmpty()) continue;  // no such hole in the course
-            const int holeId = holes.FieldByName("HoleId").AsInteger();
-            if ((type == 2 || type == 3 || type == 4) &&
-                points.Locate("HoleId;Type", {TVariant(holeId), TVariant(type)}))
-                points.Edit();
-            else
-                points.Append();
-            points.FieldByName("CourseId").SetAsInteger(courseId);
-            points.FieldByName("HoleId").SetAsInteger(holeId);
-            points.FieldByName("Name").SetAsString(p.name);
-            points.FieldByName("Latitude").SetAsFloat(p.lat * 1e-7);
-            points.FieldByName("Longitude").SetAsFloat(p.lon * 1e-7);
-            if (type != 0)
-                points.FieldByName("Type").SetAsInteger(type);
-            else
-                points.FieldByName("Type").Clear();
-            if (type == 1 && TeeIndex >= 0) points.FieldByName("Tee").SetAsInteger(TeeIndex + 1);
-            points.Post();
-        }
-        tx.Commit();
-    } catch (const std::exception& ex) {
-        HideProgress();
-        return Failed(DeviceText(CourseDirectory[slot].Name, sizeof CourseDirectory[slot].Name), ex.what());
+        for (points.First(); !points.Eof(); points.Next())
+            stored.push_back({points.FieldByName("PointId").AsInteger(), points.FieldByName("HoleId").AsInteger(),
+                              points.FieldByName("Type").IsNull() ? 0 : points.FieldByName("Type").AsInteger(),
+                              std::llround(points.FieldByName("Latitude").AsFloat() * 1e7),
+                              std::llround(points.FieldByName("Longitude").AsFloat() * 1e7)});
     }
-    return 0;
+    TCourseWriter writer(db_);
+    const int first = u8::FirstCoursePointId(read.Slot);
+    for (const TDevicePointRead& p : read.Points) {
+        const bool there = std::any_of(stored.begin(), stored.end(), [&p](const Stored& s) {
+            return s.lat == p.Latitude && s.lon == p.Longitude;
+        });
+        if (there) continue;
+        const int type = PointType(p.Name);
+        const int hole = (p.Id - first) / u8::PointsPerHole + 1;
+        const int holeId = writer.HoleId(courseId, hole);
+        if (holeId == 0) continue;  // no such hole in the course
+        auto same = stored.end();
+        if (type == 2 || type == 3 || type == 4)
+            same = std::find_if(stored.begin(), stored.end(),
+                                [&](const Stored& s) { return s.holeId == holeId && s.type == type; });
+        TPointRecord point;
+        point.hole = hole;
+        point.name = TVariant(p.Name);
+        point.latitude = TVariant(p.Latitude * 1e-7);
+        point.longitude = TVariant(p.Longitude * 1e-7);
+        point.type = type != 0 ? TVariant(type) : TVariant();
+        if (type == 1 && TeeIndex >= 0) point.tee = TVariant(TeeIndex + 1);
+        const int pointId = writer.PutPoint(courseId, same == stored.end() ? 0 : same->pointId, point);
+        if (same != stored.end()) {
+            same->lat = p.Latitude;
+            same->lon = p.Longitude;
+        } else {
+            stored.push_back({pointId, holeId, type, p.Latitude, p.Longitude});
+        }
+    }
 }

@@ -10,7 +10,7 @@
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
-#include "platform/Messagebox.h"
+#include "transfer/Courseimport.h"
 #include "transfer/Transfercommon.h"
 
 using transfer::DeviceText;
@@ -95,7 +95,7 @@ void TRoundImport::StartPoint(int hole, uint16_t& holeStart, double& lat, double
     }
 }
 
-bool TRoundImport::ReadHole(int area, int number, int putter, Hole& hole) {
+bool TRoundImport::ReadHole(int area, int number, Hole& hole) {
     hole.number = number;
     GameHole& r = hole.record;
     uint16_t holeStart = r.StartPositionId;
@@ -108,7 +108,10 @@ bool TRoundImport::ReadHole(int area, int number, int putter, Hole& hole) {
         out.pen = s.PenaltyCode;
         if (out.pen == 9) hole.quit = true;
         if (s.ClubCode == 0) ++noClubShots;
-        out.club = ShotClubId(s.ClubCode, stroke, out.pen, r.DriverShots, noClubShots, putter);
+        // The club needs the bag's putter: it is found when the game is written.
+        out.code = s.ClubCode;
+        out.stroke = stroke;
+        out.noClubShots = noClubShots;
         if (stroke == 1) StartPoint(number, holeStart, PreviousLatitude, PreviousLongitude);
         if (s.PositionId != 0 && s.PositionId != 0xFFFF) {
             PositionRecord pos{};
@@ -127,87 +130,115 @@ bool TRoundImport::ReadHole(int area, int number, int putter, Hole& hole) {
     return true;
 }
 
-bool TRoundImport::ReadGame(int area, int bagId, std::vector<Hole>& holes) {
-    const int putter = Putter(bagId);
+bool TRoundImport::ReadGame(int area, std::vector<Hole>& holes) {
     for (int h = 1; h <= u8::GameHoles; ++h) {
         Hole hole;
         if (device_.ReadGameHole(area, h, &hole.record) != 0) return false;
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&hole.record);
         if (std::all_of(bytes, bytes + sizeof hole.record, [](uint8_t b) { return b == 0xFF; }))
             continue;  // a hole not played
-        if (!ReadHole(area, h, putter, hole)) return false;
+        if (!ReadHole(area, h, hole)) return false;
         holes.push_back(std::move(hole));
     }
     return true;
 }
 
-int TRoundImport::StoreGame(const GameHeader& h, int slot) {
-    SetProgress("Storing game data");
-    const std::string name = DeviceText(h.CourseName, sizeof h.CourseName);
-    TDateTime start = 0, end = 0;
-    const bool dated = StartDate(h, start, end);
-    // cause: what the database said, when it refused.
-    auto fail = [&](const std::string& cause = "") {
-        HideProgress();
-        MessageBox("Transfer of round " + name + " / " + (dated ? DateTimeToIso(start) : "Invalid date") +
-                       " failed! Please try again." + (cause.empty() ? "" : "\n" + cause),
-                   "Transfer error!", MB_OK, MB_ICONERROR);
-        return 1;
-    };
-    if (!dated) return fail();
-
-    CourseEntry dir[u8::CourseSlots];
-    CourseSlot = 0;
-    if (device_.ReadCourseDirectory(dir) == 0) {
-        for (int j = 0; j < u8::CourseSlots; ++j) {
-            bool same = dir[j].CourseId == h.CourseId;
-            if (!same) {
-                same = true;
-                for (int i = 0; i < 7 && same; ++i) {
-                    if (dir[j].Name[i] != h.CourseName[i]) same = false;
-                    else if (dir[j].Name[i] == 0) break;
-                }
-            }
-            if (same) CourseSlot = j + 1;
-        }
-    }
-    if (device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
-
-    try {
-        if (const int stored = FindStored(h, start); stored != 0) {
-            LastRoundId = stored;
-            Validate(LastRoundId);
-            return 0;
-        }
-    } catch (const std::exception& ex) {
-        return fail(ex.what());
-    }
-
-    const int bagId = RoundBagId(h.BagId);
-    std::vector<Hole> holes;
-    if (!ReadGame(slot + 1, bagId, holes)) return fail();
-    device_.ResetU8();
-
-    try {
-        LastRoundId = WriteGame(h, start, end, bagId, holes);
-    } catch (const std::exception& ex) {
-        return fail(ex.what());
-    }
-    Validate(LastRoundId);
-    return 0;
-}
-
-int TRoundImport::FindStored(const GameHeader& h, TDateTime start) {
-    TTable rounds(&db_, "Round");
-    rounds.SetFilter("UserId = " + std::to_string(userId_) + " And RoundStartDate = " +
-                     QuotedStr(DateTimeToIso(start)) + " And Score = " + std::to_string(h.Score));
+void TRoundImport::ReadDatabase() {
+    Before = KnownCourses(db_);
+    stored_.clear();
+    TTable rounds(&db_);
+    rounds.SetSQL("SELECT RoundId, RoundStartDate, Score FROM Round WHERE UserId = " + std::to_string(userId_));
     rounds.Open();
-    return rounds.IsEmpty() ? 0 : rounds.FieldByName("RoundId").AsInteger();
+    // A game is stored when its start, as the round import writes it, and its score are.
+    for (rounds.First(); !rounds.Eof(); rounds.Next()) {
+        const TVariant start = rounds.Fields(1).Value(), score = rounds.Fields(2).Value();
+        if (start.IsNull() || score.IsNull()) continue;
+        try {
+            stored_.push_back({start.AsString(), int(score.AsInteger()), rounds.Fields(0).AsInteger()});
+        } catch (const std::exception&) {
+            // a score that is no number matches no game
+        }
+    }
 }
 
-int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int bagId,
+void TRoundImport::ReadDevice(const GameHeader* headers, const std::vector<int>& chosen) {
+    reads_.clear();
+    if (!DirectoryRead) DirectoryRead = device_.ReadCourseDirectory(CourseDirectory) == 0;
+    bool listRead = false;
+    for (int slot : chosen) {
+        if (slot < 0 || slot >= u8::GameAreas) continue;
+        TGameRead read;
+        read.Slot = slot;
+        read.Header = headers[slot];
+        const GameHeader& h = read.Header;
+        read.Dated = StartDate(h, read.Start, read.End);
+        if (read.Dated) {
+            const std::string start = DateTimeToIso(read.Start);
+            for (const TStoredRound& r : stored_)
+                if (r.Start == start && r.Score == h.Score) read.StoredRoundId = r.RoundId;
+        }
+        if (read.Dated && read.StoredRoundId == 0) {
+            // The slot whose course points give the holes' starting points.
+            CourseSlot = 0;
+            for (int j = 0; DirectoryRead && j < u8::CourseSlots; ++j) {
+                bool same = CourseDirectory[j].CourseId == h.CourseId;
+                if (!same) {
+                    same = true;
+                    for (int i = 0; i < 7 && same; ++i) {
+                        if (CourseDirectory[j].Name[i] != h.CourseName[i]) same = false;
+                        else if (CourseDirectory[j].Name[i] == 0) break;
+                    }
+                }
+                if (same) CourseSlot = j + 1;
+            }
+            if (!listRead && device_.ReadPointList(0, &CoursePoints, 0) != 0) CoursePoints.Count = 0;
+            listRead = true;
+            read.Read = ReadGame(slot + 1, read.Holes);
+            if (read.Read) device_.ResetU8();
+        }
+        reads_.push_back(std::move(read));
+    }
+}
+
+std::vector<TGameReport> TRoundImport::Run(const GameHeader* headers, const std::vector<int>& chosen) {
+    ReadDatabase();
+    ReadDevice(headers, chosen);
+    return Store();
+}
+
+std::vector<TGameReport> TRoundImport::Store(const std::map<int, int>& slotCourses) {
+    std::map<int, int> courses = DirectoryRead ? KnownSlots(CourseDirectory, Before) : std::map<int, int>{};
+    for (const auto& [slot, course] : slotCourses) courses[slot] = course;
+    std::vector<TGameReport> reports;
+    for (const TGameRead& read : reads_) {
+        TGameReport report;
+        report.Slot = read.Slot;
+        report.Name = HeaderCourseName(read.Header);
+        report.Date = read.Dated ? DateTimeToIso(read.Start) : "Invalid date";
+        if (read.StoredRoundId != 0) {
+            report.Outcome = TGameReport::AlreadyThere;
+            report.RoundId = LastRoundId = read.StoredRoundId;
+            Validate(LastRoundId);
+        } else if (read.Read) {
+            report.CourseId = GameCourse(read.Header, DirectoryRead ? CourseDirectory : nullptr, courses, Before);
+            try {
+                report.RoundId = LastRoundId = WriteGame(read.Header, read.Start, read.End, report.CourseId, read.Holes);
+                report.Outcome = TGameReport::Stored;
+            } catch (const std::exception& ex) {
+                report.Cause = ex.what();
+            }
+            if (report.Outcome == TGameReport::Stored) Validate(LastRoundId);
+        }
+        reports.push_back(std::move(report));
+    }
+    return reports;
+}
+
+int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int courseId,
                             const std::vector<Hole>& holes) {
     TTransaction tx(db_);
+    const int bagId = RoundBagId(h.BagId);
+    const int putter = Putter(bagId);
     double hcp = 0;
     {
         TTable player(&db_, "PlayerDetail");
@@ -221,7 +252,7 @@ int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end,
     round.Open();
     round.Append();
     round.FieldByName("UserId").SetAsInteger(userId_);
-    round.FieldByName("CourseId").SetAsInteger(RoundCourseId(h.CourseId));
+    round.FieldByName("CourseId").SetAsInteger(courseId);
     round.FieldByName("BagId").SetAsInteger(bagId);
     round.FieldByName("RoundHCP").SetAsFloat(hcp);
     round.FieldByName("TeeNumber").SetAsInteger(0);
@@ -264,7 +295,8 @@ int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end,
             shotTable.FieldByName("RoundId").SetAsInteger(roundId);
             shotTable.FieldByName("HoleId").SetAsInteger(hole.number);
             shotTable.FieldByName("ShotNumber").SetAsInteger(++number);
-            shotTable.FieldByName("ClubId").SetAsInteger(s.club);
+            shotTable.FieldByName("ClubId").SetAsInteger(
+                ShotClubId(s.code, s.stroke, s.pen, r.DriverShots, s.noClubShots, putter));
             shotTable.FieldByName("PenId").SetAsInteger(s.pen);
             shotTable.FieldByName("Latitude").SetAsFloat(s.lat);
             shotTable.FieldByName("Longitude").SetAsFloat(s.lon);

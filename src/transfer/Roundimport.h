@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "db/Table.h"
 #include "device/U8records.h"
 #include "platform/Datetime.h"
+#include "transfer/Deviceimport.h"
 
 class TDatabase;
 class TU8Device;
@@ -14,9 +16,23 @@ class TU8Device;
 // The main window's validation of a round the import has just stored.
 void ValidateImportedRound(int roundId);
 
-// The import of the device's games: a game becomes a Round row with its
-// RoundHoles and RoundShots, read whole from the device and written in one
-// transaction, then validated.
+// What became of one device game in a run.
+struct TGameReport {
+    enum TOutcome { Stored, AlreadyThere, Failed };
+    int Slot = 0;      // game area - 1
+    std::string Name;  // the header's course name
+    std::string Date;  // the start as stored, or "Invalid date"
+    TOutcome Outcome = Failed;
+    int RoundId = 0;
+    int CourseId = 0;
+    std::string Cause;  // what the database said, when it refused
+};
+
+// The import of the device's games. A run reads every chosen game whole
+// from the device first, then decides its course (the course of its slot in
+// this run, or a course of the database the header names by number and
+// name, else none) and writes each round in one transaction, then validates
+// it. It reports what happened; it shows nothing.
 class TRoundImport {
 public:
     TRoundImport(TU8Device& device, TDatabase& db, int userId);
@@ -24,8 +40,19 @@ public:
     // How a stored round is validated; by default on the database given.
     std::function<void(int roundId)> Validate;
 
-    // 0 stored or already in the database, 1 failed (the user has been told).
-    int StoreGame(const GameHeader& header, int slot);
+    // The directory the games are matched with: read by ReadDevice unless
+    // DirectoryRead is set by the caller.
+    CourseEntry CourseDirectory[u8::CourseSlots] = {};
+    bool DirectoryRead = false;
+    // The courses and the player's rounds of the database before the run.
+    std::vector<TKnownCourse> Before;
+
+    // The three steps; Run does them in turn for the game slots (0..3) chosen.
+    void ReadDatabase();
+    void ReadDevice(const GameHeader* headers, const std::vector<int>& chosen);
+    // slotCourses: the courses a course import of the same run stored or merged.
+    std::vector<TGameReport> Store(const std::map<int, int>& slotCourses = {});
+    std::vector<TGameReport> Run(const GameHeader* headers, const std::vector<int>& chosen);
     // The RoundId of the last game stored or found.
     int LastRoundId = 0;
 
@@ -40,7 +67,7 @@ public:
 
     // A game as read from the device, before any row is written.
     struct Shot {
-        int club = 0, pen = 0;
+        int code = 0, stroke = 0, pen = 0, noClubShots = 0;
         double lat = 0, lon = 0;
         int length = 0;
     };
@@ -51,16 +78,23 @@ public:
         std::vector<Shot> shots;
     };
     // The holes of game area 1..4 that were played; false when a read failed.
-    bool ReadGame(int area, int bagId, std::vector<Hole>& holes);
-    // RoundId of the player's round of that start and score, 0 when none.
-    int FindStored(const GameHeader& h, TDateTime start);
+    bool ReadGame(int area, std::vector<Hole>& holes);
     // The rows of a game in one transaction; its RoundId. Throws on a
     // database error (nothing of the game is left then).
-    int WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int bagId,
+    int WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int courseId,
                   const std::vector<Hole>& holes);
 
 private:
-    bool ReadHole(int area, int number, int putter, Hole& hole);
+    struct TGameRead {
+        int Slot = 0;
+        GameHeader Header{};
+        bool Dated = false;
+        TDateTime Start = 0, End = 0;
+        int StoredRoundId = 0;  // the player's round of that start and score
+        bool Read = false;
+        std::vector<Hole> Holes;
+    };
+    bool ReadHole(int area, int number, Hole& hole);
     void StartPoint(int hole, uint16_t& holeStart, double& lat, double& lon);
     int Putter(int bagId);
 
@@ -70,4 +104,11 @@ private:
     int CourseSlot = 0;
     PointListBlock CoursePoints{};
     double PreviousLatitude = 0, PreviousLongitude = 0;
+    struct TStoredRound {
+        std::string Start;
+        int Score = 0;
+        int RoundId = 0;
+    };
+    std::vector<TStoredRound> stored_;
+    std::vector<TGameRead> reads_;
 };

@@ -128,45 +128,87 @@ void TTransWiz1::DownloadAllRounds() {
 TAllRoundsDownload::TAllRoundsDownload(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {}
 
-TAllRoundsDownload::Outcome TAllRoundsDownload::Run() {
+TAllRoundsDownload::Outcome TAllRoundsDownload::Import() {
+    Courses.clear();
+    Games.clear();
+    CourseFailures = GameFailures = 0;
     if (device_.CheckDevice() == -1) {
-        MessageBox(CannotConnectU8Text + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
         device_.ClosePort();
         return NoDevice;
     }
-    if (device_.ReadCourseDirectory(CourseDirectory) != 0) {
-        device_.ClosePort();
-        MessageBox("Error in receiving course data.", "Error", MB_OK, MB_ICONERROR);
-        return DirectoryFailed;
-    }
-    TProgressScope progress("");
-    {
-        TCourseImport courses(device_, db_, userId_);
-        std::memcpy(courses.CourseDirectory, CourseDirectory, sizeof CourseDirectory);
-        if (LengthWarningShown) courses.LengthWarningShown = LengthWarningShown;
-        for (int n = 1; n <= u8::GameAreas; ++n)
-            courses.GameHeaderRead[n - 1] = device_.ReadGameHeader(n, &courses.GameHeaders[n - 1]) == 0;
-        for (int slot = 0; slot < u8::CourseSlots; ++slot)
-            if (courses.CourseDirectory[slot].CourseId != u8::FreeSlot && courses.StoreCourse(slot) != 0)
-                ++CourseFailures;
-        std::memcpy(CourseDirectory, courses.CourseDirectory, sizeof CourseDirectory);
-    }
+    TCourseImport courses(device_, db_, userId_);
     TRoundImport rounds(device_, db_, userId_);
     if (Validate) rounds.Validate = Validate;
-    for (int n = 1; n <= u8::GameAreas; ++n) {
-        GameHeader header;
-        if (device_.ReadGameHeader(n, &header) != 0) {
-            HideProgress();
-            device_.ClosePort();
-            MessageBox("Error in receiving game data.", "Error", MB_OK, MB_ICONERROR);
-            return GameFailed;
-        }
-        if (header.Year != 0xFF && rounds.StoreGame(header, n - 1) != 0) ++GameFailures;
+    courses.ReadDatabase();
+    rounds.ReadDatabase();
+
+    // Everything from the device first.
+    if (device_.ReadCourseDirectory(CourseDirectory) != 0) {
+        device_.ClosePort();
+        return DirectoryFailed;
     }
-    HideProgress();
+    // A header that cannot be read ends the games there; the courses still go.
+    int headersRead = 0;
+    while (headersRead < u8::GameAreas &&
+           device_.ReadGameHeader(headersRead + 1, &courses.GameHeaders[headersRead]) == 0)
+        courses.GameHeaderRead[headersRead++] = true;
+    std::memcpy(courses.CourseDirectory, CourseDirectory, sizeof CourseDirectory);
+    std::vector<int> courseSlots, areas;
+    for (int slot = 0; slot < u8::CourseSlots; ++slot)
+        if (CourseDirectory[slot].CourseId != u8::FreeSlot) courseSlots.push_back(slot);
+    for (int n = 0; n < headersRead; ++n)
+        if (courses.GameHeaders[n].Year != 0xFF) areas.push_back(n);
+    courses.ReadDevice(courseSlots);
+    std::memcpy(rounds.CourseDirectory, CourseDirectory, sizeof CourseDirectory);
+    rounds.DirectoryRead = true;
+    rounds.ReadDevice(courses.GameHeaders, areas);
+
+    // Then the database, each course and game in its own transaction, and
+    // the device's new numbers; each round goes on the course this run gave
+    // its slot.
+    Courses = courses.Store();
+    Games = rounds.Store(courses.SlotCourses);
+    std::memcpy(CourseDirectory, courses.CourseDirectory, sizeof CourseDirectory);
+    for (const TCourseReport& r : Courses)
+        if (r.Outcome == TCourseReport::Refused || r.Outcome == TCourseReport::Failed || r.HeaderFailed)
+            ++CourseFailures;
+    for (const TGameReport& r : Games)
+        if (r.Outcome == TGameReport::Failed) ++GameFailures;
+    if (headersRead < u8::GameAreas) {
+        device_.ClosePort();
+        return GameFailed;
+    }
     if (AfterStore) AfterStore();
     device_.ResetU8();
     device_.ClosePort();
-    MessageBox("Transfer completed successfully!", "Transfer completed!", MB_OK, MB_ICONINFORMATION);
     return Done;
+}
+
+TAllRoundsDownload::Outcome TAllRoundsDownload::Run() {
+    Outcome outcome;
+    {
+        TProgressScope progress("");
+        outcome = Import();
+    }
+    switch (outcome) {
+    case NoDevice:
+        MessageBox(CannotConnectU8Text + device_.PortAccessNote(), "Error!", MB_OK, MB_ICONERROR);
+        return outcome;
+    case DirectoryFailed:
+        MessageBox("Error in receiving course data.", "Error", MB_OK, MB_ICONERROR);
+        return outcome;
+    default:
+        break;
+    }
+    ShowCourseReports(Courses, LengthWarningShown ? *LengthWarningShown : ownWarning_);
+    ShowGameReports(Games);
+    if (outcome == GameFailed) {
+        MessageBox("Error in receiving game data.", "Error", MB_OK, MB_ICONERROR);
+        return outcome;
+    }
+    if (CourseFailures + GameFailures > 0)
+        MessageBox("Transfer completed with errors!", "Transfer completed!", MB_OK, MB_ICONINFORMATION);
+    else
+        MessageBox("Transfer completed successfully!", "Transfer completed!", MB_OK, MB_ICONINFORMATION);
+    return outcome;
 }

@@ -1,7 +1,10 @@
 #pragma once
 #include <functional>
+#include <vector>
 
 #include "device/U8records.h"
+#include "transfer/Courseimport.h"
+#include "transfer/Roundimport.h"
 #include "transfer/Wizardpage.h"
 
 class QPushButton;
@@ -41,8 +44,10 @@ private:
 extern TTransWiz1* TransWiz1;
 
 // The "All Rounds, U8 to Caddora" road: every course of the device's
-// directory and every game of its four areas into the database, through the
-// course and round store routines. Shows its own messages.
+// directory and every game of its four areas into the database. Import
+// reads the device, decides, stores and gives the device the new course
+// numbers, showing nothing; Run shows the progress and then the road's
+// messages from what Import reported.
 class TAllRoundsDownload {
 public:
     enum Outcome { NoDevice, DirectoryFailed, GameFailed, Done };
@@ -55,10 +60,13 @@ public:
     // The course page's once-per-run flag of the default-information warning.
     unsigned char* LengthWarningShown = nullptr;
 
+    Outcome Import();
     Outcome Run();
 
     // What the run found and did, for its caller.
     CourseEntry CourseDirectory[u8::CourseSlots] = {};
+    std::vector<TCourseReport> Courses;
+    std::vector<TGameReport> Games;
     int CourseFailures = 0;
     int GameFailures = 0;
 
@@ -66,4 +74,5 @@ private:
     TU8Device& device_;
     TDatabase& db_;
     int userId_;
+    unsigned char ownWarning_ = 0;
 };

@@ -171,11 +171,10 @@ void TTransWiz31::CourseListBoxSelectItem() {
     TeeLabel->hide();
     const std::vector<int> keys = SelectedKeys();
     if (keys.empty() || keys[0] < 0 || keys[0] >= u8::CourseSlots) return;
+    // A course imported before: its number and name are a course of the database.
     const int number = CourseDirectory[keys[0]].CourseId;
-    TTable courses(&Frame()->Database, "Course_General");
-    courses.SetFilter("CourseId = " + std::to_string(number));
-    courses.Open();
-    if (number > 3 && !courses.IsEmpty()) {
+    const std::map<int, int> known = KnownSlots(CourseDirectory, KnownCourses(Frame()->Database));
+    if (number > 3 && known.count(keys[0]) != 0) {
         TeeComboBox->show();
         TeeLabel->show();
         FillTees(number);
@@ -207,10 +206,11 @@ void TTransWiz31::NextButtonClick() {
 }
 
 void TTransWiz31::NextDevice() {
-    bool errors = false;
+    std::vector<TCourseReport> reports;
     {
         TProgressScope progress("Receiving game data");
         TCourseImport import(*U8Device, Frame()->Database, Frame()->GetUserId());
+        import.ReadDatabase();
         // A header read in an earlier run but not now is stale: never written back.
         for (int n = 1; n <= u8::GameAreas; ++n)
             GameHeaderRead[n - 1] = U8Device->ReadGameHeader(n, &GameHeaders[n - 1]) == 0;
@@ -218,17 +218,60 @@ void TTransWiz31::NextDevice() {
         std::memcpy(import.GameHeaders, GameHeaders, sizeof GameHeaders);
         std::memcpy(import.GameHeaderRead, GameHeaderRead, sizeof GameHeaderRead);
         import.TeeIndex = TeeComboBox->isVisible() ? TeeComboBox->currentIndex() : -1;
-        import.LengthWarningShown = &WizardState().LengthWarningShown;
-        for (int slot : SelectedKeys())
-            if (slot >= 0 && slot < u8::CourseSlots && import.StoreCourse(slot) != 0) errors = true;
+        import.ReadDevice(SelectedKeys());
+        progress.SetMessage("Storing course");
+        reports = import.Store();
         std::memcpy(CourseDirectory, import.CourseDirectory, sizeof CourseDirectory);
         std::memcpy(GameHeaders, import.GameHeaders, sizeof GameHeaders);
     }
+    const bool errors = ShowCourseReports(reports, WizardState().LengthWarningShown);
     done(wizard::Finished);
     Frame()->RefreshListWindows();
     MessageBox(errors ? "Transfer of course(s) completed with errors!"
                       : "Transfer of course(s) completed successfully!",
                "Transfer completed!", MB_OK, MB_ICONINFORMATION);
+}
+
+bool ShowCourseReports(const std::vector<TCourseReport>& reports, unsigned char& lengthWarningShown) {
+    bool errors = false;
+    for (const TCourseReport& r : reports) {
+        const auto failed = [&r](const std::string& cause) {
+            MessageBox("Transfer of course " + r.Name + " failed! Please try again." + (cause.empty() ? "" : "\n" + cause),
+                       "Transfer error!", MB_OK, MB_ICONERROR);
+        };
+        switch (r.Outcome) {
+        case TCourseReport::Refused:
+            MessageBox("Transfer of " + r.Name + " has been cancelled\nbecause it has a hole without par.",
+                       r.EighteenHoles ? "Less than 18 holes!" : "Less than 9 holes!", MB_OK,
+                       MB_ICONINFORMATION);
+            errors = true;
+            break;
+        case TCourseReport::Failed:
+            failed(r.Cause);
+            errors = true;
+            break;
+        case TCourseReport::Stored:
+        case TCourseReport::Merged:
+            for (int hole : r.UndefinedLengths) {
+                if (lengthWarningShown == 0) {
+                    MessageBox("Please check and correct default information of the course " + r.Name +
+                                   ",\nthat you are going to download from your U8.\nAlso supply any "
+                                   "missing information.",
+                               "Transfer error!", MB_OK, MB_ICONINFORMATION);
+                    lengthWarningShown = 1;
+                }
+                MessageBox("The length of hole " + std::to_string(hole) + " at " + r.Name +
+                               " is undefined.\nGo to edit course window and fill in the value.",
+                           "Undefined hole length!", MB_OK, MB_ICONINFORMATION);
+            }
+            if (r.HeaderFailed) {
+                failed("A round of the course on the U8 could not be given the course's new number.");
+                errors = true;
+            }
+            break;
+        }
+    }
+    return errors;
 }
 
 void TTransWiz31::NextDatabase() {

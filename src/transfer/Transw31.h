@@ -62,6 +62,11 @@ private:
 
 extern TTransWiz31* TransWiz31;
 
+// The messages of a course import, in the order of its courses: a refusal,
+// the undefined hole lengths (the default-information warning once while
+// lengthWarningShown is 0), a failure. True when any course failed.
+bool ShowCourseReports(const std::vector<TCourseReport>& reports, unsigned char& lengthWarningShown);
+
 // The tee names of a course for the tee box: the ScoreCard's names of tees 1
 // to Tees, "Tee number: " + t where a name is empty.
 std::vector<std::string> CourseTeeNames(TDatabase& db, int courseId);

@@ -152,20 +152,31 @@ void TTransWiz35::NextDevice() {
         MessageBox("You must choose at least one round", "No rounds chosen");
         return;
     }
-    bool errors = false;
+    std::vector<TGameReport> reports;
     {
         TProgressScope progress("Storing game data");
         TRoundImport import(*U8Device, Frame()->Database, Frame()->GetUserId());
         import.Validate = ValidateImportedRound;
-        for (int slot : gameSlots)
-            if (slot >= 0 && slot < u8::GameAreas && import.StoreGame(GameHeaders[slot], slot) != 0)
-                errors = true;
+        reports = import.Run(GameHeaders, gameSlots);
     }
+    const bool errors = ShowGameReports(reports);
     Frame()->RefreshListWindows();
     done(wizard::Finished);
     MessageBox(errors ? "Transfer of round(s) completed with errors!"
                       : "Transfer of round(s) completed successfully!",
                "Transfer completed!", MB_OK, MB_ICONINFORMATION);
+}
+
+bool ShowGameReports(const std::vector<TGameReport>& reports) {
+    bool errors = false;
+    for (const TGameReport& r : reports) {
+        if (r.Outcome != TGameReport::Failed) continue;
+        MessageBox("Transfer of round " + r.Name + " / " + r.Date + " failed! Please try again." +
+                       (r.Cause.empty() ? "" : "\n" + r.Cause),
+                   "Transfer error!", MB_OK, MB_ICONERROR);
+        errors = true;
+    }
+    return errors;
 }
 
 // ---- Database mode ----------------------------------------------------------

@@ -64,6 +64,10 @@ extern TTransWiz35* TransWiz35;
 // The database mode's list rows, appended to list in one go.
 void AddRoundListItems(QTreeWidget* list, const std::vector<TRoundListRow>& rows);
 
+// The failure messages of a round import, in the order of its games. True
+// when any game failed.
+bool ShowGameReports(const std::vector<TGameReport>& reports);
+
 // One row of the device's game list.
 struct TGameListRow {
     int Slot = 0;            // game area - 1

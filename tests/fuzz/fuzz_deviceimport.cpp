@@ -159,13 +159,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (u8.ReadCourseDirectory(import.CourseDirectory) == 0) {
                 for (int n = 1; n <= u8::GameAreas; ++n)
                     import.GameHeaderRead[n - 1] = u8.ReadGameHeader(n, &import.GameHeaders[n - 1]) == 0;
-                import.StoreCourse(slot);
+                import.Run({slot});
             }
         } else if (kind == 1) {
             GameHeader header{};
             if (u8.ReadGameHeader(slot + 1, &header) == 0) {
                 TRoundImport import(u8, db, 1);
-                import.StoreGame(header, slot);
+                GameHeader headers[u8::GameAreas] = {};
+                headers[slot] = header;
+                import.Run(headers, {slot});
             }
         } else if (kind == 2) {
             TMemoryManager manager(port, u8);

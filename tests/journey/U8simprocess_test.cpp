@@ -48,9 +48,9 @@ protected:
     }
     // Step 1 and 2 of the README: start the simulator, note the path it
     // prints, put it in caddora.ini as port 1.
-    void StartU8sim(const char* memory) {
+    void StartU8sim(const char* memory, const QStringList& options = {}) {
         u8sim.setProgram(U8SIM_PATH);
-        u8sim.setArguments({"--memory", memory});
+        u8sim.setArguments(QStringList{"--memory", memory} + options);
         u8sim.start();
         ASSERT_TRUE(u8sim.waitForStarted(30000));
         ASSERT_TRUE(WaitFor([this] { return u8sim.canReadLine() || u8sim.waitForReadyRead(50); }, 30000));
@@ -432,4 +432,55 @@ TEST_F(U8simProcessTest, AnEmptyU8ListsNothingAndFetchesNothing) {
         TransWiz35->CancelButton->click();
     });
     EXPECT_EQ(RunWizard(rounds), 4u);
+}
+
+// A U8 that was used with another database (its course numbers 7, 6 and 5
+// are numbers this database gives anew) and that stays silent on the first
+// game-header write: every device course becomes a course of its own with
+// its own points, every round lands on the course it was played on, the
+// road says that a course failed, and a second run adds nothing.
+TEST_F(U8simProcessTest, AllRoundsFromAU8OfAnotherDatabase) {
+    // Three entries of four writes each, then the first header.
+    StartU8sim("colliding", {"--silent-write", "13"});
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    for (const char* name : {"Links A", "Links B", "Links C"})
+        AppendRowBeforeStart("Course_General", {{"Course_Name", name}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 1}});
+    Start();
+
+    Steps all;
+    Welcome(all, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(all), 2u);
+    const std::vector<std::string> texts = log.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("Transfer of course TESTGC failed! Please try again.\n", 0), 0u) << texts[0];
+    EXPECT_EQ(texts[1], "Transfer completed with errors!");
+    log.Clear();
+
+    auto course = [](const char* name) {
+        return Value("Course_General", std::string("Course_Name = '") + name + "'", "CourseId").AsInteger();
+    };
+    auto points = [](int id) { return Count("Waypoints", "CourseId = " + std::to_string(id)); };
+    EXPECT_EQ(Count("Course_General"), 6);
+    const int home = course("HOMECRS"), second = course("SECOND"), testgc = course("TESTGC");
+    EXPECT_EQ(points(home), 90);
+    EXPECT_EQ(points(second), 45);
+    EXPECT_EQ(points(testgc), 90);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Value("Round", "RoundStartDate = '2024-05-17 09:30:00'", "CourseId").AsInteger(), testgc);
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(second)), 1);
+
+    Steps again;
+    Welcome(again, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(again), 2u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    EXPECT_EQ(Count("Course_General"), 6);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("Waypoints"), 90 + 45 + 90);
+
+    // The device's directory holds the three courses' distinct numbers.
+    TMemoryManagerForm* memory = OpenMemoryManager(3);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(memory->CoursesListView->count(), 3);
+    memory->Cancel->click();
+    Flush();
 }

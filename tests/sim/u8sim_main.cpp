@@ -1,9 +1,11 @@
 // u8sim: a U8 on a pseudo-terminal. Prints the slave's path on its first
 // line, then serves the device until SIGINT or SIGTERM.
-//   u8sim [--memory full|empty] [--wire BAUD]
+//   u8sim [--memory full|empty|colliding] [--silent-write N] [--wire BAUD]
 //       the device model: "full" (the default) holds three courses with
 //       their points, two bags, two rounds with shots and the settings;
-//       "empty" only the settings.
+//       "empty" only the settings; "colliding" the full memory with course
+//       numbers 7, 6 and 5 that a database of three courses gives anew.
+//       --silent-write N: the Nth memory write (from 1) goes unanswered.
 //   u8sim --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]
 //       no device: logs each request on stderr and, with --echo, sends it back.
 #include <csignal>
@@ -16,6 +18,7 @@
 
 #include "sim/U8sim.h"
 #include "sim/U8sim_device.h"
+#include "sim/U8sim_scenarios.h"
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;
@@ -23,7 +26,7 @@ void OnSignal(int) { stopRequested = 1; }
 
 int Usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s [--memory full|empty] [--wire BAUD]\n"
+                 "usage: %s [--memory full|empty|colliding] [--silent-write N] [--wire BAUD]\n"
                  "       %s --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]\n",
                  program, program);
     return 2;
@@ -45,7 +48,9 @@ int Serve(u8sim::U8Sim& line, const std::function<bool()>& start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool logOnly = false, echo = false, full = true;
+    bool logOnly = false, echo = false;
+    std::string memory = "full";
+    int silentWrite = 0;
     std::string mode;
     unsigned wire = 0;
     for (int i = 1; i < argc; ++i) {
@@ -53,9 +58,11 @@ int main(int argc, char** argv) {
         if (a == "--log") {
             logOnly = true;
         } else if (a == "--memory" && i + 1 < argc) {
-            std::string m = argv[++i];
-            if (m != "full" && m != "empty") return Usage(argv[0]);
-            full = m == "full";
+            memory = argv[++i];
+            if (memory != "full" && memory != "empty" && memory != "colliding") return Usage(argv[0]);
+        } else if (a == "--silent-write" && i + 1 < argc) {
+            silentWrite = std::atoi(argv[++i]);
+            if (silentWrite < 1) return Usage(argv[0]);
         } else if (a == "--mode" && i + 1 < argc) {
             mode = argv[++i];
             logOnly = true;
@@ -71,8 +78,11 @@ int main(int argc, char** argv) {
 
     if (!logOnly) {
         u8sim::SimulatedU8 u8;
-        if (full) u8.Device().LoadFull();
+        if (memory == "full") u8.Device().LoadFull();
+        else if (memory == "colliding") u8sim::LoadCollidingNumbers(u8.Device());
         else u8.Device().LoadEmpty();
+        // Memory writes are CSP command 6 inside iTalk command 0xF3.
+        if (silentWrite > 0) u8.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, silentWrite - 1, 1});
         u8.Line().SetWireBaud(wire);
         const int rc = Serve(u8.Line(), [&u8] { return u8.Start(); });
         u8.Stop();

@@ -5,6 +5,7 @@
 #include "common/Progresswin.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Transferfixture.h"
+#include "sim/U8sim_scenarios.h"
 #include "transfer/Transw1.h"
 
 namespace {
@@ -68,19 +69,107 @@ TEST_F(AllRoundsTest, ReadFailuresCloseThePortAndKeepWhatWasStored) {
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_EQ(Count("Course_General"), 0);
 
-    // The line goes silent once the second game is stored: the third header fails.
+    // The third header cannot be read (after the model code, ten reads of
+    // the directory and two headers): the courses and the two games before
+    // it are stored all the same.
     sim.Device().ClearFaults();
+    sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 5, 13, 1});
     messages.Clear();
     TAllRoundsDownload road(device, db, 1);
-    road.Validate = [this](int) {
-        if (Count("Round") == 2) sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 5, 0, -1});
-    };
     EXPECT_EQ(road.Run(), TAllRoundsDownload::GameFailed);
     EXPECT_EQ(messages.Texts().back(), "Error in receiving game data.");
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_FALSE(ProgressForm && ProgressForm->isVisible());
     EXPECT_EQ(Count("Course_General"), 3);
     EXPECT_EQ(Count("Round"), 2);
+}
+
+class CollidingNumbersTest : public AllRoundsTest {
+protected:
+    void SetUp() override {
+        AllRoundsTest::SetUp();
+        Append("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}});
+        for (const char* name : {"Links A", "Links B", "Links C"}) AddCourse(name, false);
+    }
+    int RoundCourse(const std::string& start) {
+        return Value("Round", "RoundStartDate = " + QuotedStr(start), "CourseId").AsInteger();
+    }
+};
+
+// The device's numbers 7, 6, 5 meet a database of courses 1 to 3: HOMECRS
+// becomes 4 and SECOND 5, and TESTGC's 5 is still no course of it.
+TEST_F(CollidingNumbersTest, EveryDeviceCourseIsACourseOfItsOwn) {
+    u8sim::LoadCollidingNumbers(sim.Device());
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 6);
+    ExpectCollidingCoursesApart();
+    // The rounds are on the courses they were played on.
+    EXPECT_EQ(RoundCourse("2024-05-17 09:30:00"), CourseId("TESTGC"));
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("SECOND"))), 1);
+
+    messages.Clear();
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 6);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("Waypoints"), 90 + 45 + 90);
+}
+
+// A device entry that names a course of another name (a run cut off before
+// its commit, whose id a later course took) is stored as new, not merged.
+TEST_F(CollidingNumbersTest, ANumberOfAnotherNameIsNoCourseOfTheDevice) {
+    sim.Device().LoadFull();
+    const int taken = AddCourse("Web Course", true, 1, "WEBCRS");
+    sim.Device().Write(Entry(0), {uint8_t(taken), uint8_t(taken >> 8)});  // Oak Hill
+    sim.Device().Write(Game(1) + 8, {uint8_t(taken), uint8_t(taken >> 8)});
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(Points(taken), 0);
+    const int oak = CourseId("Oak Hill");
+    ASSERT_GT(oak, taken);
+    EXPECT_EQ(Points(oak), 90);
+    EXPECT_EQ(DeviceWord(Entry(0)), oak);
+    EXPECT_EQ(RoundCourse("2024-05-17 09:30:00"), oak);
+}
+
+// The device stays silent on the first game-header write: the course is
+// stored, its failure is told, the round goes on the course all the same,
+// and the road does not end in success. The next run adds nothing.
+TEST_F(CollidingNumbersTest, ALostHeaderWriteIsAFailureOfItsCourse) {
+    sim.Device().LoadFull();
+    // One course left on the device: its entry goes in four writes, then game 1's header.
+    sim.Device().Fill(Entry(1), 2, 0xFF);
+    sim.Device().Fill(Entry(2), 2, 0xFF);
+    sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, 4, 1});
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    const int oak = CourseId("Oak Hill");
+    ASSERT_GT(oak, 0);
+    const std::vector<std::string> texts = messages.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("Transfer of course Oak Hill failed! Please try again.\n", 0), 0u) << texts[0];
+    EXPECT_EQ(texts.back(), "Transfer completed with errors!");
+    EXPECT_EQ(RoundCourse("2024-05-17 09:30:00"), oak);
+    // Game 2's course 102 is no longer on the device nor in the database.
+    EXPECT_EQ(Count("Round", "CourseId = 102"), 0);
+
+    messages.Clear();
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed successfully!");
+    EXPECT_EQ(DeviceWord(Game(1) + 8), oak);
+    EXPECT_EQ(Count("Course_General"), 4);
+    EXPECT_EQ(Count("Round"), 2);
+}
+
+// A refused course is a failure of the road too.
+TEST_F(CollidingNumbersTest, ARefusedCourseEndsWithErrors) {
+    sim.Device().LoadFull();
+    sim.Device().Fill(Entry(1) + 15 + 8 * 4 + 3, 1, 0);  // hole 5 of Pine Vly without par
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().front(), "Transfer of Pine Vly has been cancelled\nbecause it has a hole without par.");
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed with errors!");
+    EXPECT_EQ(Count("Course_General"), 3 + 2);
+    // Its round waits for the course: no course rather than a number of none.
+    EXPECT_EQ(Value("Round", "Score = " + std::to_string(sim.Device().Byte(Game(2) + 1)), "CourseId").AsInteger(), 0);
 }
 
 }  // namespace

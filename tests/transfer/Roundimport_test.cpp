@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/Calculations.h"
+#include "support/Testframe.h"
 #include "transfer/Transferfixture.h"
 #include "transfer/Transw35.h"
 
@@ -28,9 +29,13 @@ protected:
         EXPECT_EQ(device.ReadGameHeader(n, &h), 0);
         return h;
     }
+    // One run for game n, its messages shown as the rounds page shows them:
+    // 1 when it failed.
     int Store(int n, int userId = 1) {
         TRoundImport imp(device, db, userId);
-        return imp.StoreGame(Header(n), n - 1);
+        GameHeader headers[u8::GameAreas] = {};
+        headers[n - 1] = Header(n);
+        return ShowGameReports(imp.Run(headers, {n - 1})) ? 1 : 0;
     }
     // A game of the given holes in area n (driver strokes 2 on every hole);
     // holes not given read 0xFF throughout.
@@ -104,7 +109,8 @@ TEST_F(RoundImportTest, FullGameRows) {
     TTable round(&db, "Round");
     round.Open();
     EXPECT_EQ(round.FieldByName("UserId").AsInteger(), 1);
-    EXPECT_EQ(round.FieldByName("CourseId").AsInteger(), 101);
+    // Course 101 of the device is no course of the database: no course.
+    EXPECT_EQ(round.FieldByName("CourseId").AsInteger(), 0);
     EXPECT_EQ(round.FieldByName("BagId").AsInteger(), 1);
     EXPECT_DOUBLE_EQ(round.FieldByName("RoundHCP").AsFloat(), 12.4);
     EXPECT_EQ(round.FieldByName("TeeNumber").AsInteger(), 0);
@@ -154,6 +160,33 @@ TEST_F(RoundImportTest, FullGameRows) {
     EXPECT_EQ(lengths[4].AsInteger(), 0);
     EXPECT_EQ(Shots("Latitude", 1)[4].AsFloat(), 0.0);
     EXPECT_EQ(Count("RoundShots"), h.Score - 0);
+}
+
+// A round goes on a course of the database only when the header names it by
+// number and name; a number the database does not know is no course at all.
+TEST_F(RoundImportTest, TheCourseOfARoundIsNamedByNumberAndName) {
+    sim.Device().LoadFull();
+    db.Execute("INSERT INTO Course_General (CourseId, Course_Name, U8_Name, Tees) VALUES "
+               "(101, 'Oak Hill', 'Oak Hill', 1), (102, 'Elm Park', '', 1)");
+    Open();
+    TTestFrame frame(DataPath("kx.mdb"));
+    TRoundImport imp(device, db, 1);
+    imp.Validate = ValidateImportedRound;
+    GameHeader headers[u8::GameAreas] = {};
+    headers[0] = Header(1);
+    headers[1] = Header(2);
+    const std::vector<TGameReport> reports = imp.Run(headers, {0, 1});
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].Outcome, TGameReport::Stored);
+    EXPECT_EQ(reports[0].CourseId, 101);
+    EXPECT_EQ(Value("Round", "RoundId = " + std::to_string(reports[0].RoundId), "CourseId").AsInteger(), 101);
+    // Game 2 is Pine Vly's, and 102 is Elm Park here.
+    EXPECT_EQ(reports[1].Outcome, TGameReport::Stored);
+    EXPECT_EQ(Value("Round", "RoundId = " + std::to_string(reports[1].RoundId), "CourseId").AsInteger(), 0);
+    // Each stored round was validated through the frame.
+    EXPECT_EQ(frame.Validated, (std::vector<int>{reports[0].RoundId, reports[1].RoundId}));
+    EXPECT_TRUE(Value("Round", "RoundId = " + std::to_string(reports[0].RoundId), "Invalid").AsBoolean());
+    EXPECT_TRUE(messages.Empty());
 }
 
 TEST_F(RoundImportTest, NineHoleGameSkipsTheHolesNotPlayed) {

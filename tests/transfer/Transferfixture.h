@@ -59,6 +59,37 @@ protected:
                                          {"ShotsWithLength", withLength}}));
     }
 
+    int CourseId(const std::string& name) {
+        return Value("Course_General", "Course_Name = " + QuotedStr(name), "CourseId").AsInteger();
+    }
+    int Points(int courseId) { return Count("Waypoints", "CourseId = " + std::to_string(courseId)); }
+    // A little-endian word of the simulator's memory.
+    uint16_t DeviceWord(int address) {
+        auto b = sim.Device().Read(address, 2);
+        return uint16_t(b[0] | b[1] << 8);
+    }
+    // The addresses of directory slot 0..2 and of game area 1..4.
+    static int Entry(int slot) { return u8::CourseDirAddress + u8::CourseEntrySize * slot; }
+    static int Game(int area) { return u8::GameAreaAddress + u8::GameAreaSize * (area - 1); }
+
+    // After the directory of u8sim::LoadCollidingNumbers went into a database
+    // of three courses: each device course is a new course with its own
+    // points, and the directory and the games carry the distinct new numbers.
+    void ExpectCollidingCoursesApart() {
+        const int home = CourseId("HOMECRS"), second = CourseId("SECOND"), testgc = CourseId("TESTGC");
+        EXPECT_GT(home, 3);
+        EXPECT_GT(second, 3);
+        EXPECT_GT(testgc, 3);
+        EXPECT_EQ(Points(home), 90);
+        EXPECT_EQ(Points(second), 45);
+        EXPECT_EQ(Points(testgc), 90);
+        EXPECT_EQ(DeviceWord(Entry(0)), home);
+        EXPECT_EQ(DeviceWord(Entry(1)), second);
+        EXPECT_EQ(DeviceWord(Entry(2)), testgc);
+        EXPECT_EQ(DeviceWord(Game(1) + 8), testgc);
+        EXPECT_EQ(DeviceWord(Game(2) + 8), second);
+    }
+
     TDatabase db;
     TSerialPort port;
     TU8Device device{&port};
