@@ -965,7 +965,8 @@ TEST_F(RoundsTest, HoleLabelsAreDrawnWholeOverTheMarkers) {
             };
         const LabelCheck labels = CheckLabelsWhole(*panel, *frm->Scene, frm->ScenePoints);
         ASSERT_GT(labels.text, 100) << strict;
-        EXPECT_GT(labels.overMarkers, 10) << strict;
+        // Some label strokes lie on a marker ("Pin" on the pin's disc).
+        EXPECT_GT(labels.overMarkers, 0) << strict;
         EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased"
                                   << (strict ? " with a strict depth test" : "");
     }
