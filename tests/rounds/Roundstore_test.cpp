@@ -214,4 +214,7 @@ TEST_F(RoundStoreTest, WriterWritesOnlyTheGivenColumnsAndRecoversFromARefusedRow
     EXPECT_NE(next, roundId);
     EXPECT_EQ(Count("RoundHoles", "RoundId = " + std::to_string(next)), 2);
     EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(next)), 1);
+    // Nothing of the refused round comes in with the next one.
+    EXPECT_EQ(Count("RoundHoles"), 4);
+    EXPECT_EQ(Count("RoundShots"), 2);
 }
