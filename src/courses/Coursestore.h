@@ -11,11 +11,8 @@
 
 // The course writer: the only code that appends Course_General, ScoreCard,
 // Holes and Waypoints rows. It takes records whose every value the caller
-// gives (each road keeps its own defaults) and writes nothing else.
-//
-// A column's value in a record: none leaves the column as it is (empty on a
-// new row), a null TVariant empties it, any other value is written as given.
-using TColumn = std::optional<TVariant>;
+// gives (each road keeps its own defaults) and writes nothing else; its
+// columns are TColumn values (db/Table.h).
 
 // A Course_General row.
 struct TCourseRecord {

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -41,6 +42,11 @@ public:
 private:
     std::variant<std::monostate, long long, double, std::string> v_;
 };
+
+// A column's value in a writer's record: none leaves the column as it is
+// (empty on a new row), a null TVariant empties it, any other value is
+// written as given.
+using TColumn = std::optional<TVariant>;
 
 // Jet string literal for building a filter from typed text: the value in single
 // quotes with every single quote doubled, so a quote in a name stays data.

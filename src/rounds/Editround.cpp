@@ -339,9 +339,7 @@ void TEditRoundForm::Insertshot1Click() {
     if (!PrepareShotEditor(false)) return;
     TShotEditForm* editor = ShotEditForm;
     TTable& shots = editor->RoundShotsTable;
-    const int roundId = shots.FieldByName("RoundId").AsInteger();
-    shots.Append();
-    shots.FieldByName("RoundId").SetAsInteger(roundId);
+    AppendShotRow(shots, shots.FieldByName("RoundId").AsInteger());
     editor->ClubComboBox->setCurrentIndex(0);
     SetLimitedText(editor->LengthEdit, 3, "0");
     editor->DescriptionEdit->clear();

@@ -29,7 +29,97 @@ private:
     std::vector<std::pair<TTable*, std::string>> saved_;
 };
 
+void Put(TTable& t, const char* column, const TColumn& v) {
+    if (v) t.FieldByName(column).SetValue(*v);
+}
+
+// Appends a row to the open table; fill sets its values and the row is
+// posted. A failure leaves nothing pending.
+template <class Fill>
+void AppendRow(TTable& t, Fill fill) {
+    t.Append();
+    try {
+        fill();
+        t.Post();
+    } catch (...) {
+        t.Cancel();
+        throw;
+    }
+}
+
+void FillRound(TTable& t, const TRoundRecord& r) {
+    Put(t, "UserId", r.userId);
+    Put(t, "CourseId", r.courseId);
+    Put(t, "BagId", r.bagId);
+    Put(t, "RoundHCP", r.hcp);
+    Put(t, "TeeNumber", r.teeNumber);
+    Put(t, "Score", r.score);
+    Put(t, "StrokePlay", r.strokePlay);
+    Put(t, "Par", r.par);
+    Put(t, "ShotsTotal", r.shotsTotal);
+    Put(t, "ShotsDriver", r.shotsDriver);
+    Put(t, "ShotsPutter", r.shotsPutter);
+    Put(t, "Penalties", r.penalties);
+    Put(t, "RoundStartDate", r.startDate);
+    Put(t, "RoundEndDate", r.endDate);
+}
+
+void FillRoundHole(TTable& t, int roundId, const TRoundHoleRecord& r) {
+    t.FieldByName("HoleId").SetAsInteger(r.number);
+    t.FieldByName("RoundId").SetAsInteger(roundId);
+    Put(t, "HoleFlags", r.flags);
+    Put(t, "HoleShotsTotal", r.shotsTotal);
+    Put(t, "HoleShotsDriver", r.shotsDriver);
+    Put(t, "HoleShotsPutter", r.shotsPutter);
+    Put(t, "HolePenalties", r.penalties);
+    Put(t, "HolePar", r.par);
+    Put(t, "GIR", r.gir);
+    Put(t, "FIR", r.fir);
+    Put(t, "BunkerHits", r.bunkerHits);
+    Put(t, "Quit", r.quit);
+}
+
+void FillRoundShot(TTable& t, int roundId, int hole, const TRoundShotRecord& r) {
+    t.FieldByName("RoundId").SetAsInteger(roundId);
+    t.FieldByName("HoleId").SetAsInteger(hole);
+    Put(t, "ShotNumber", r.number);
+    Put(t, "ClubId", r.clubId);
+    Put(t, "PenId", r.penId);
+    Put(t, "Latitude", r.latitude);
+    Put(t, "Longitude", r.longitude);
+    Put(t, "ShotLength", r.length);
+}
+
 } // namespace
+
+TRoundWriter::TRoundWriter(TDatabase& db)
+    : round_(&db, "Round"), holes_(&db, "RoundHoles"), shots_(&db, "RoundShots") {}
+
+int TRoundWriter::AddRound(const TNewRound& r) {
+    // Appended rows join tables opened on no rows; the stored ones stay unread.
+    if (!round_.Active()) {
+        round_.SetFilter("RoundId = 0");
+        round_.Open();
+    }
+    AppendRow(round_, [&] { FillRound(round_, r.round); });
+    const int roundId = round_.FieldByName("RoundId").AsInteger();
+    const std::string filter = "RoundId = " + std::to_string(roundId);
+    for (TTable* t : {&holes_, &shots_}) {
+        t->SetFilter(filter);
+        if (!t->Active()) t->Open();
+    }
+    for (const TRoundHoleRecord& hole : r.holes) {
+        AppendRow(holes_, [&] { FillRoundHole(holes_, roundId, hole); });
+        for (const TRoundShotRecord& shot : hole.shots)
+            AppendRow(shots_, [&] { FillRoundShot(shots_, roundId, hole.number, shot); });
+    }
+    return roundId;
+}
+
+void AppendShotRow(TTable& shots, int roundId) {
+    shots.Append();
+    shots.FieldByName("RoundId").SetAsInteger(roundId);
+}
 
 void StoreShotNumbers(TTable& shots, const std::vector<ShotSlot>& rows, const std::vector<int>& numbers) {
     for (size_t i = 0; i < rows.size(); ++i) {

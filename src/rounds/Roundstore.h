@@ -12,6 +12,50 @@
 // Round rows without windows: what the round window and the round editor
 // read from and write to the tables their opener has filtered.
 
+// The round writer: the only code that appends Round, RoundHoles and
+// RoundShots rows. It takes records whose every value the caller gives
+// (TColumn, db/Table.h) and writes nothing else.
+
+// A Round row.
+struct TRoundRecord {
+    TColumn userId, courseId, bagId, hcp, teeNumber, score, strokePlay, par, shotsTotal,
+        shotsDriver, shotsPutter, penalties, startDate, endDate;
+};
+// A RoundShots row of the hole it is listed under.
+struct TRoundShotRecord {
+    TColumn number, clubId, penId, latitude, longitude, length;
+};
+// A RoundHoles row (HoleId is the hole's number) with its shots.
+struct TRoundHoleRecord {
+    int number = 0;
+    TColumn flags, shotsTotal, shotsDriver, shotsPutter, penalties, par, gir, fir, bunkerHits, quit;
+    std::vector<TRoundShotRecord> shots;
+};
+// A new round whole.
+struct TNewRound {
+    TRoundRecord round;
+    std::vector<TRoundHoleRecord> holes;
+};
+
+// Writes in the caller's transaction (the caller holds a TTransaction, so
+// that a round goes in or stays out as one). A failed write throws
+// EDatabaseError and leaves the writer ready for the next.
+class TRoundWriter {
+public:
+    explicit TRoundWriter(TDatabase& db);
+
+    // A new round with its holes, each hole followed by its shots; returns
+    // its RoundId.
+    int AddRound(const TNewRound& round);
+
+private:
+    TTable round_, holes_, shots_;
+};
+
+// Puts the shot editor's table on a new shot row of the round, for the
+// editor to fill and post.
+void AppendShotRow(TTable& shots, int roundId);
+
 // The course half of the card, from ScoreCard (tee names and colours into
 // in, ratings and slopes) and Holes (in.Holes, sorted by hole number, and
 // the course par). Both tables stand open.

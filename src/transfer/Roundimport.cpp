@@ -10,6 +10,7 @@
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
+#include "rounds/Roundstore.h"
 #include "transfer/Courseimport.h"
 #include "transfer/Transfercommon.h"
 
@@ -246,64 +247,48 @@ int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end,
         player.Open();
         if (!player.IsEmpty()) hcp = player.FieldByName("HCP").AsFloat();
     }
-    // Appended rows join a table opened on no rows; the stored ones stay unread.
-    TTable round(&db_, "Round");
-    round.SetFilter("RoundId = 0");
-    round.Open();
-    round.Append();
-    round.FieldByName("UserId").SetAsInteger(userId_);
-    round.FieldByName("CourseId").SetAsInteger(courseId);
-    round.FieldByName("BagId").SetAsInteger(bagId);
-    round.FieldByName("RoundHCP").SetAsFloat(hcp);
-    round.FieldByName("TeeNumber").SetAsInteger(0);
-    round.FieldByName("Score").SetAsInteger(h.Score);
-    round.FieldByName("StrokePlay").SetAsBoolean(true);
-    round.FieldByName("Par").SetAsInteger(h.Par);
-    round.FieldByName("ShotsTotal").SetAsInteger(h.Score);
-    round.FieldByName("ShotsDriver").SetAsInteger(h.DriverShots);
-    round.FieldByName("ShotsPutter").SetAsInteger(h.Putts);
-    round.FieldByName("Penalties").SetAsInteger(h.Penalties);
-    round.FieldByName("RoundStartDate").SetAsDateTime(start);
-    round.FieldByName("RoundEndDate").SetAsDateTime(end);
-    round.Post();
-    const int roundId = round.FieldByName("RoundId").AsInteger();
-    TTable holeTable(&db_, "RoundHoles");
-    holeTable.SetFilter("RoundId = " + std::to_string(roundId));
-    holeTable.Open();
-    TTable shotTable(&db_, "RoundShots");
-    shotTable.SetFilter("RoundId = " + std::to_string(roundId));
-    shotTable.Open();
+    TNewRound game;
+    TRoundRecord& round = game.round;
+    round.userId = userId_;
+    round.courseId = courseId;
+    round.bagId = bagId;
+    round.hcp = hcp;
+    round.teeNumber = 0;
+    round.score = h.Score;
+    round.strokePlay = true;
+    round.par = h.Par;
+    round.shotsTotal = h.Score;
+    round.shotsDriver = h.DriverShots;
+    round.shotsPutter = h.Putts;
+    round.penalties = h.Penalties;
+    round.startDate = DateTimeToIso(start);
+    round.endDate = DateTimeToIso(end);
     for (const Hole& hole : holes) {
         const GameHole& r = hole.record;
-        holeTable.Append();
-        holeTable.FieldByName("HoleId").SetAsInteger(hole.number);
-        holeTable.FieldByName("RoundId").SetAsInteger(roundId);
-        holeTable.FieldByName("HoleFlags").SetAsInteger(r.HoleFlags);
-        holeTable.FieldByName("HoleShotsTotal").SetAsInteger(r.Shots);
-        holeTable.FieldByName("HoleShotsDriver").SetAsInteger(r.DriverShots);
-        holeTable.FieldByName("HoleShotsPutter").SetAsInteger(r.Putts);
-        holeTable.FieldByName("HolePenalties").SetAsInteger(r.Penalties);
-        holeTable.FieldByName("HolePar").SetAsInteger(r.Byte0);
-        holeTable.FieldByName("GIR").SetAsBoolean(r.GIR != 0);
-        holeTable.FieldByName("FIR").SetAsBoolean(r.FIR != 0);
-        holeTable.FieldByName("BunkerHits").SetAsInteger(r.BunkerHits);
-        if (hole.quit) holeTable.FieldByName("Quit").SetAsBoolean(true);
-        holeTable.Post();
+        TRoundHoleRecord& row = game.holes.emplace_back();
+        row.number = hole.number;
+        row.flags = r.HoleFlags;
+        row.shotsTotal = r.Shots;
+        row.shotsDriver = r.DriverShots;
+        row.shotsPutter = r.Putts;
+        row.penalties = r.Penalties;
+        row.par = r.Byte0;
+        row.gir = r.GIR != 0;
+        row.fir = r.FIR != 0;
+        row.bunkerHits = r.BunkerHits;
+        if (hole.quit) row.quit = true;
         int number = 0;
         for (const Shot& s : hole.shots) {
-            shotTable.Append();
-            shotTable.FieldByName("RoundId").SetAsInteger(roundId);
-            shotTable.FieldByName("HoleId").SetAsInteger(hole.number);
-            shotTable.FieldByName("ShotNumber").SetAsInteger(++number);
-            shotTable.FieldByName("ClubId").SetAsInteger(
-                ShotClubId(s.code, s.stroke, s.pen, r.DriverShots, s.noClubShots, putter));
-            shotTable.FieldByName("PenId").SetAsInteger(s.pen);
-            shotTable.FieldByName("Latitude").SetAsFloat(s.lat);
-            shotTable.FieldByName("Longitude").SetAsFloat(s.lon);
-            shotTable.FieldByName("ShotLength").SetAsInteger(s.length);
-            shotTable.Post();
+            TRoundShotRecord& shot = row.shots.emplace_back();
+            shot.number = ++number;
+            shot.clubId = ShotClubId(s.code, s.stroke, s.pen, r.DriverShots, s.noClubShots, putter);
+            shot.penId = s.pen;
+            shot.latitude = s.lat;
+            shot.longitude = s.lon;
+            shot.length = s.length;
         }
     }
+    const int roundId = TRoundWriter(db_).AddRound(game);
     tx.Commit();
     return roundId;
 }

@@ -149,3 +149,72 @@ TEST_F(RoundStoreTest, OpenShotCountsTheRoundsHolesAndMissesAVanishedShot) {
     EXPECT_EQ(gone.counts[4], 2);
     EXPECT_FALSE(shots.Active());
 }
+
+// The writer writes the columns it is given and leaves the others as a new
+// row has them; a row it cannot write leaves it ready for the next round.
+TEST_F(RoundStoreTest, WriterWritesOnlyTheGivenColumnsAndRecoversFromARefusedRow) {
+    TNewRound r;
+    r.round.userId = 3;
+    r.round.courseId = 0;
+    r.round.score = 5;
+    r.round.startDate = "2026-05-01 09:30:00";
+    TRoundHoleRecord& hole = r.holes.emplace_back();
+    hole.number = 4;
+    hole.par = 3;
+    hole.quit = true;
+    TRoundShotRecord& shot = hole.shots.emplace_back();
+    shot.number = 1;
+    shot.clubId = 7;
+    shot.length = 120;
+    TRoundHoleRecord& bare = r.holes.emplace_back();
+    bare.number = 5;
+
+    TRoundWriter writer(db);
+    int roundId = 0;
+    {
+        TTransaction tx(db);
+        roundId = writer.AddRound(r);
+        tx.Commit();
+    }
+    const std::string round = "RoundId = " + std::to_string(roundId);
+    EXPECT_EQ(RowValue(db, "Round", round, "UserId").AsInteger(), 3);
+    EXPECT_EQ(RowValue(db, "Round", round, "CourseId").AsInteger(), 0);
+    EXPECT_EQ(RowValue(db, "Round", round, "RoundStartDate").AsString(), "2026-05-01 09:30:00");
+    for (const char* empty : {"BagId", "RoundHCP", "TeeNumber", "RoundEndDate", "MarkerName", "Web_Id"})
+        EXPECT_TRUE(RowValue(db, "Round", round, empty).IsNull()) << empty;
+    EXPECT_EQ(Count("RoundHoles", round), 2);
+    EXPECT_EQ(RowValue(db, "RoundHoles", round + " and HoleId = 4", "HolePar").AsInteger(), 3);
+    EXPECT_TRUE(RowValue(db, "RoundHoles", round + " and HoleId = 4", "Quit").AsBoolean());
+    for (const char* empty : {"HolePar", "HoleFlags", "HoleShotsTotal"})
+        EXPECT_TRUE(RowValue(db, "RoundHoles", round + " and HoleId = 5", empty).IsNull()) << empty;
+    EXPECT_FALSE(RowValue(db, "RoundHoles", round + " and HoleId = 5", "Quit").AsBoolean());
+    // The shot goes on the hole it is listed under.
+    EXPECT_EQ(Count("RoundShots", round), 1);
+    const std::string onHole = round + " and HoleId = 4 and ShotNumber = 1";
+    EXPECT_EQ(RowValue(db, "RoundShots", onHole, "ClubId").AsInteger(), 7);
+    EXPECT_EQ(RowValue(db, "RoundShots", onHole, "ShotLength").AsInteger(), 120);
+    for (const char* empty : {"PenId", "Latitude", "Description", "Puts", "PointDate"})
+        EXPECT_TRUE(RowValue(db, "RoundShots", onHole, empty).IsNull()) << empty;
+
+    // A shot length that is no number: the round stays out with the
+    // transaction, and the same writer stores the next round whole.
+    TNewRound refused = r;
+    refused.holes[0].shots[0].length = "far";
+    {
+        TTransaction tx(db);
+        EXPECT_THROW(writer.AddRound(refused), EDatabaseError);
+    }
+    EXPECT_EQ(Count("Round"), 1);
+    int next = 0;
+    {
+        TTransaction tx(db);
+        next = writer.AddRound(r);
+        tx.Commit();
+    }
+    EXPECT_NE(next, roundId);
+    EXPECT_EQ(Count("RoundHoles", "RoundId = " + std::to_string(next)), 2);
+    EXPECT_EQ(Count("RoundShots", "RoundId = " + std::to_string(next)), 1);
+    // Nothing of the refused round comes in with the next one.
+    EXPECT_EQ(Count("RoundHoles"), 4);
+    EXPECT_EQ(Count("RoundShots"), 2);
+}
