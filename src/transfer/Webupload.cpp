@@ -302,7 +302,7 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
                 HideProgress();
                 MessageBox("The course " + c.CourseName + " has no holes.\nIt was not transferred.",
                            "Transfer not ok!");
-                continue;
+                return;  // ends the upload, as a course the service refuses does
             }
             body = CourseUploadDocument(c, account, [this](int id) { return HoleNumberOf(db_, id); });
             name = c.CourseName;
