@@ -233,9 +233,12 @@ void TTransWiz35::ShowDatabase() {
 
 void TTransWiz35::NextDatabase() {
     std::vector<int> ids;
+    std::vector<std::string> dates;
     for (int i = 0; i < RoundsListBox->topLevelItemCount(); ++i)
-        if (RoundsListBox->topLevelItem(i)->isSelected())
+        if (RoundsListBox->topLevelItem(i)->isSelected()) {
             ids.push_back(RoundsListBox->topLevelItem(i)->data(0, Qt::UserRole).toInt());
+            dates.push_back(RoundsListBox->topLevelItem(i)->text(0).toStdString());
+        }
     if (ids.size() > size_t(TTransWiz4::MaxRounds)) {
         MessageBox("You can only transfer 10 rounds at a time", "Too many rounds");
         return;
@@ -250,15 +253,20 @@ void TTransWiz35::NextDatabase() {
     bool refused = false;
     {
         TProgressScope progress("Preparing rounds data");
-        for (int roundId : ids) {
+        for (size_t i = 0; i < ids.size(); ++i) {
             if (ProgressForm && !ProgressForm->isVisible()) ProgressForm->show();
             progress.SetMessage("Preparing rounds data");
             std::string course;
-            const TFillResult filled = FillRound(Frame()->Database, roundId, Frame()->GetUserId(),
+            const TFillResult filled = FillRound(Frame()->Database, ids[i], Frame()->GetUserId(),
                                                  send.Rounds[size_t(n)], course);
             if (filled == RoundRefused) {
                 HideProgress();
                 ShowMessage("You must first transfer the Course \n" + course + "\nto Peakrally!");
+                refused = true;
+            } else if (filled == RoundWithoutCourse) {
+                // A round stored without its course has no course to send it on.
+                HideProgress();
+                ShowMessage("The round of " + dates[i] + " has no course.\nPlease check the course and tee.");
                 refused = true;
             }
             if (filled != RoundFilled) continue;

@@ -93,8 +93,9 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
     TTable course(&db, "Course_General");
     course.SetFilter("CourseId=" + std::to_string(round.FieldByName("CourseId").AsInteger()));
     course.Open();
-    const int courseWebId = course.IsEmpty() ? 0 : course.FieldByName("Web_Id").AsInteger();
-    if (!course.IsEmpty()) courseName = course.FieldByName("Course_Name").AsString();
+    if (course.IsEmpty()) return RoundWithoutCourse;
+    const int courseWebId = course.FieldByName("Web_Id").AsInteger();
+    courseName = course.FieldByName("Course_Name").AsString();
     if (courseWebId == 0) return RoundRefused;
 
     r.RoundId = roundId;

@@ -28,9 +28,10 @@ std::vector<TRoundListRow> RoundListRows(TDatabase& db, int userId);
 void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader& r);
 
 // Copies a round into r: RoundFilled, RoundRefused when its course has no web
-// id (courseName then holds the course's name; r is left as it was), or
-// RoundMissing when no such round is stored.
-enum TFillResult { RoundFilled, RoundRefused, RoundMissing };
+// id (courseName then holds the course's name; r is left as it was),
+// RoundWithoutCourse when no course of the database is its, or RoundMissing
+// when no such round is stored.
+enum TFillResult { RoundFilled, RoundRefused, RoundWithoutCourse, RoundMissing };
 TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
                       std::string& courseName);
 

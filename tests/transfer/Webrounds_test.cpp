@@ -97,6 +97,11 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     EXPECT_EQ(name, "Park");
     EXPECT_EQ(r.RoundId, round);  // the record is left as it was
     EXPECT_EQ(FillRound(db, 99999, 1, r, name), RoundMissing);
+    // A round stored without a course (or on one since deleted) is no course's.
+    const long long lost = Round(0, "2003-07-08 09:00:00", "y", 80);
+    EXPECT_EQ(FillRound(db, static_cast<int>(lost), 1, r, name), RoundWithoutCourse);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(r.RoundId, round);
 
     TTransWiz4::RoundHeader none;
     const long long empty = Round(course, "2003-07-07 09:00:00", "Empty", 70);
