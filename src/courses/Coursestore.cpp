@@ -50,16 +50,14 @@ unsigned TeeColourOrDefault(const TVariant& v, int tee) {
 } // namespace
 
 namespace {
-void Put(TTable& t, const std::string& column, const TColumn& v) {
-    if (v) t.FieldByName(column).SetValue(*v);
-}
-
 // Puts the table on the row whose key is id to change it, or on a new row
 // when id is 0; fill sets the values, and the row is posted. A failure leaves
 // nothing pending. Returns the row's key.
 template <class Fill>
 int WriteRow(TTable& t, const char* key, int id, Fill fill) {
-    t.SetFilter(std::string(key) + " = " + std::to_string(id));
+    // New rows join a table standing on no rows; it is not read again for each.
+    const std::string filter = std::string(key) + " = " + std::to_string(id);
+    if (id != 0 || !t.Active() || t.Filter() != filter) t.SetFilter(filter);
     if (!t.Active()) t.Open();
     if (id == 0) {
         t.Append();
@@ -70,76 +68,70 @@ int WriteRow(TTable& t, const char* key, int id, Fill fill) {
         t.First();
         t.Edit();
     }
-    try {
-        fill();
-        t.Post();
-    } catch (...) {
-        t.Cancel();
-        throw;
-    }
+    PostFilled(t, fill);
     return t.FieldByName(key).AsInteger();
 }
 
 void FillCourse(TTable& t, const TCourseRecord& r) {
-    Put(t, "Course_Name", r.name);
-    Put(t, "U8_Name", r.u8Name);
-    Put(t, "Address1", r.address1);
-    Put(t, "Address2", r.address2);
-    Put(t, "Zip_Code", r.zip);
-    Put(t, "State", r.state);
-    Put(t, "Country", r.country);
-    Put(t, "Telephone", r.telephone);
-    Put(t, "Fax", r.fax);
-    Put(t, "Link", r.link);
-    Put(t, "Email", r.email);
-    Put(t, "Image_Id", r.imageId);
-    Put(t, "18Holes", r.holes18);
-    Put(t, "Tees", r.tees);
-    Put(t, "Description", r.description);
-    Put(t, "Web_Id", r.webId);
+    PutColumn(t, "Course_Name", r.name);
+    PutColumn(t, "U8_Name", r.u8Name);
+    PutColumn(t, "Address1", r.address1);
+    PutColumn(t, "Address2", r.address2);
+    PutColumn(t, "Zip_Code", r.zip);
+    PutColumn(t, "State", r.state);
+    PutColumn(t, "Country", r.country);
+    PutColumn(t, "Telephone", r.telephone);
+    PutColumn(t, "Fax", r.fax);
+    PutColumn(t, "Link", r.link);
+    PutColumn(t, "Email", r.email);
+    PutColumn(t, "Image_Id", r.imageId);
+    PutColumn(t, "18Holes", r.holes18);
+    PutColumn(t, "Tees", r.tees);
+    PutColumn(t, "Description", r.description);
+    PutColumn(t, "Web_Id", r.webId);
 }
 
 void FillScoreCard(TTable& t, int courseId, const TScoreCardRecord& r) {
     t.FieldByName("CourseId").SetAsInteger(courseId);
     for (int i = 0; i < 12; ++i) {
-        Put(t, RatingField(i), r.rating[i]);
-        Put(t, SlopeField(i), r.slope[i]);
+        PutColumn(t, RatingField(i), r.rating[i]);
+        PutColumn(t, SlopeField(i), r.slope[i]);
     }
     for (int i = 0; i < 6; ++i) {
         const std::string n = std::to_string(i + 1);
-        Put(t, "TL" + n, r.teeLength[i]);
-        Put(t, "Tee" + n + "Col", r.teeColour[i]);
-        Put(t, "Tee" + n + "Name", r.teeName[i]);
+        PutColumn(t, "TL" + n, r.teeLength[i]);
+        PutColumn(t, "Tee" + n + "Col", r.teeColour[i]);
+        PutColumn(t, "Tee" + n + "Name", r.teeName[i]);
     }
-    Put(t, "HoleCol", r.holeColour);
+    PutColumn(t, "HoleCol", r.holeColour);
 }
 
 void FillHole(TTable& t, int courseId, const THoleRecord& r) {
     t.FieldByName("CourseId").SetAsInteger(courseId);
     t.FieldByName("HoleNumber").SetAsInteger(r.number);
-    Put(t, "HolePar", r.par);
+    PutColumn(t, "HolePar", r.par);
     for (int i = 0; i < 6; ++i)
-        Put(t, LengthField(i + 1), r.length[i]);
-    Put(t, "HoleHCP1", r.hcp1);
-    Put(t, "HoleHCP2", r.hcp2);
-    Put(t, "HoleName", r.name);
-    Put(t, "HoleDesc", r.description);
-    Put(t, "LatitudeM1", r.latitudeM1);
-    Put(t, "LongitudeM1", r.longitudeM1);
-    Put(t, "LatitudeM2", r.latitudeM2);
-    Put(t, "LongitudeM2", r.longitudeM2);
+        PutColumn(t, LengthField(i + 1), r.length[i]);
+    PutColumn(t, "HoleHCP1", r.hcp1);
+    PutColumn(t, "HoleHCP2", r.hcp2);
+    PutColumn(t, "HoleName", r.name);
+    PutColumn(t, "HoleDesc", r.description);
+    PutColumn(t, "LatitudeM1", r.latitudeM1);
+    PutColumn(t, "LongitudeM1", r.longitudeM1);
+    PutColumn(t, "LatitudeM2", r.latitudeM2);
+    PutColumn(t, "LongitudeM2", r.longitudeM2);
 }
 
 void FillPoint(TTable& t, int courseId, int holeId, const TPointRecord& r) {
     t.FieldByName("CourseId").SetAsInteger(courseId);
     t.FieldByName("HoleId").SetAsInteger(holeId);
-    Put(t, "Name", r.name);
-    Put(t, "Type", r.type);
-    Put(t, "Tee", r.tee);
-    Put(t, "Latitude", r.latitude);
-    Put(t, "Longitude", r.longitude);
-    Put(t, "Description", r.description);
-    Put(t, "PointWebId", r.webId);
+    PutColumn(t, "Name", r.name);
+    PutColumn(t, "Type", r.type);
+    PutColumn(t, "Tee", r.tee);
+    PutColumn(t, "Latitude", r.latitude);
+    PutColumn(t, "Longitude", r.longitude);
+    PutColumn(t, "Description", r.description);
+    PutColumn(t, "PointWebId", r.webId);
 }
 } // namespace
 

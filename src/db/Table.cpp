@@ -1050,3 +1050,7 @@ void TTable::Delete() {
 std::string TTable::TranslateFilter(const std::string& jetCondition, std::vector<TVariant>* params) {
     return JetConditionToSql(jetCondition, nullptr, "", params);
 }
+
+void PutColumn(TTable& t, const std::string& column, const TColumn& v) {
+    if (v) t.FieldByName(column).SetValue(*v);
+}

@@ -257,3 +257,19 @@ private:
     Row* calcRow_ = nullptr;  // the row OnCalcFields is filling
     Row buffer_;  // edit/insert buffer
 };
+
+// Writes v to the column when it holds a value (see TColumn).
+void PutColumn(TTable& t, const std::string& column, const TColumn& v);
+
+// Fills the row the table is appending or editing and posts it; on any
+// failure the row is cancelled, so nothing stays pending, and the error goes on.
+template <class Fill>
+void PostFilled(TTable& t, Fill fill) {
+    try {
+        fill();
+        t.Post();
+    } catch (...) {
+        t.Cancel();
+        throw;
+    }
+}

@@ -667,10 +667,11 @@ void TPlayerRecord::Close() {
 
 void TPlayerRecord::DeleteUnsavedBags(TDatabase& db) {
     if (!db.Connected()) return;
-    TTransaction tx(db);
     TTable bags(&db, "GolfBag");
     bags.SetFilter("UserId=-1");
     bags.Open();
+    if (bags.IsEmpty()) return;  // the usual start: nothing to write
+    TTransaction tx(db);
     TTable links(&db, "Clubs");
     while (!bags.IsEmpty()) {
         bags.First();

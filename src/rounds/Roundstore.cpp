@@ -29,65 +29,55 @@ private:
     std::vector<std::pair<TTable*, std::string>> saved_;
 };
 
-void Put(TTable& t, const char* column, const TColumn& v) {
-    if (v) t.FieldByName(column).SetValue(*v);
-}
-
 // Appends a row to the open table; fill sets its values and the row is
 // posted. A failure leaves nothing pending.
 template <class Fill>
 void AppendRow(TTable& t, Fill fill) {
     t.Append();
-    try {
-        fill();
-        t.Post();
-    } catch (...) {
-        t.Cancel();
-        throw;
-    }
+    PostFilled(t, fill);
 }
 
 void FillRound(TTable& t, const TRoundRecord& r) {
-    Put(t, "UserId", r.userId);
-    Put(t, "CourseId", r.courseId);
-    Put(t, "BagId", r.bagId);
-    Put(t, "RoundHCP", r.hcp);
-    Put(t, "TeeNumber", r.teeNumber);
-    Put(t, "Score", r.score);
-    Put(t, "StrokePlay", r.strokePlay);
-    Put(t, "Par", r.par);
-    Put(t, "ShotsTotal", r.shotsTotal);
-    Put(t, "ShotsDriver", r.shotsDriver);
-    Put(t, "ShotsPutter", r.shotsPutter);
-    Put(t, "Penalties", r.penalties);
-    Put(t, "RoundStartDate", r.startDate);
-    Put(t, "RoundEndDate", r.endDate);
+    PutColumn(t, "UserId", r.userId);
+    PutColumn(t, "CourseId", r.courseId);
+    PutColumn(t, "BagId", r.bagId);
+    PutColumn(t, "RoundHCP", r.hcp);
+    PutColumn(t, "TeeNumber", r.teeNumber);
+    PutColumn(t, "Score", r.score);
+    PutColumn(t, "StrokePlay", r.strokePlay);
+    PutColumn(t, "Par", r.par);
+    PutColumn(t, "ShotsTotal", r.shotsTotal);
+    PutColumn(t, "ShotsDriver", r.shotsDriver);
+    PutColumn(t, "ShotsPutter", r.shotsPutter);
+    PutColumn(t, "Penalties", r.penalties);
+    PutColumn(t, "RoundStartDate", r.startDate);
+    PutColumn(t, "RoundEndDate", r.endDate);
 }
 
 void FillRoundHole(TTable& t, int roundId, const TRoundHoleRecord& r) {
     t.FieldByName("HoleId").SetAsInteger(r.number);
     t.FieldByName("RoundId").SetAsInteger(roundId);
-    Put(t, "HoleFlags", r.flags);
-    Put(t, "HoleShotsTotal", r.shotsTotal);
-    Put(t, "HoleShotsDriver", r.shotsDriver);
-    Put(t, "HoleShotsPutter", r.shotsPutter);
-    Put(t, "HolePenalties", r.penalties);
-    Put(t, "HolePar", r.par);
-    Put(t, "GIR", r.gir);
-    Put(t, "FIR", r.fir);
-    Put(t, "BunkerHits", r.bunkerHits);
-    Put(t, "Quit", r.quit);
+    PutColumn(t, "HoleFlags", r.flags);
+    PutColumn(t, "HoleShotsTotal", r.shotsTotal);
+    PutColumn(t, "HoleShotsDriver", r.shotsDriver);
+    PutColumn(t, "HoleShotsPutter", r.shotsPutter);
+    PutColumn(t, "HolePenalties", r.penalties);
+    PutColumn(t, "HolePar", r.par);
+    PutColumn(t, "GIR", r.gir);
+    PutColumn(t, "FIR", r.fir);
+    PutColumn(t, "BunkerHits", r.bunkerHits);
+    PutColumn(t, "Quit", r.quit);
 }
 
 void FillRoundShot(TTable& t, int roundId, int hole, const TRoundShotRecord& r) {
     t.FieldByName("RoundId").SetAsInteger(roundId);
     t.FieldByName("HoleId").SetAsInteger(hole);
-    Put(t, "ShotNumber", r.number);
-    Put(t, "ClubId", r.clubId);
-    Put(t, "PenId", r.penId);
-    Put(t, "Latitude", r.latitude);
-    Put(t, "Longitude", r.longitude);
-    Put(t, "ShotLength", r.length);
+    PutColumn(t, "ShotNumber", r.number);
+    PutColumn(t, "ClubId", r.clubId);
+    PutColumn(t, "PenId", r.penId);
+    PutColumn(t, "Latitude", r.latitude);
+    PutColumn(t, "Longitude", r.longitude);
+    PutColumn(t, "ShotLength", r.length);
 }
 
 } // namespace
