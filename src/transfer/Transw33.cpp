@@ -20,7 +20,6 @@
 #include "transfer/Wizardstate.h"
 
 TTransWiz33* TransWiz33 = nullptr;
-unsigned char QueryFailed = 0;
 
 namespace {
 constexpr int kDateRole = Qt::UserRole + 1;

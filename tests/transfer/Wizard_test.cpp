@@ -211,6 +211,61 @@ TEST_F(WizardTest, ChoicesPositionsAndBack) {
     EXPECT_TRUE(NoPageVisible());
 }
 
+// A choice page opened anew from step 1 has "Next >" as its default button
+// and its focus, also when the user left the focus elsewhere on a run before;
+// back on the page after "< Back", the focus is where the user left it.
+TEST_F(WizardTest, NextHasTheFocusOfAChoicePageOpenedAnew) {
+    auto nextReady = [](auto* page) {
+        EXPECT_TRUE(page->NextButton->isDefault()) << page->objectName().toStdString();
+        EXPECT_EQ(page->focusWidget(), page->NextButton) << page->objectName().toStdString();
+    };
+    auto fromDatabase = [] {
+        TransWiz1->KXButton->click();
+        TransWiz1->NextButton->click();
+    };
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, fromDatabase);
+    s.Then(TransWiz2, [nextReady] {
+        nextReady(TransWiz2);
+        TransWiz2->WebButton->click();
+        TransWiz2->WebButton->setFocus();
+        TransWiz2->NextButton->click();
+    });
+    s.Then(TransWiz3, [] {
+        EXPECT_TRUE(TransWiz3->NextButton->isDefault());
+        TransWiz3->BackButton->click();
+    });
+    s.Then(TransWiz2, [] {
+        EXPECT_EQ(TransWiz2->focusWidget(), TransWiz2->WebButton);
+        EXPECT_TRUE(TransWiz2->NextButton->isDefault());
+        TransWiz2->BackButton->click();
+    });
+    s.Then(TransWiz1, fromDatabase);
+    s.Then(TransWiz2, [nextReady] {
+        nextReady(TransWiz2);
+        EXPECT_TRUE(TransWiz2->U8Button->isChecked());
+        TransWiz2->BackButton->click();
+    });
+    s.Then(TransWiz1, [] {
+        TransWiz1->U8Button->click();
+        TransWiz1->NextButton->click();
+    });
+    s.Then(TransWiz21, [nextReady] {
+        nextReady(TransWiz21);
+        TransWiz21->CoursesButton->setFocus();
+        TransWiz21->BackButton->click();
+    });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [nextReady] {
+        nextReady(TransWiz21);
+        TransWiz21->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 11u);
+    EXPECT_TRUE(NoPageVisible());
+}
+
 TEST_F(WizardTest, BackOnStepOneBringsTheWelcomePageWhereStepOneWas) {
     QPoint centred, moved;
     Script s;
