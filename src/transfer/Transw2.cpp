@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "transfer/Transw3.h"
-#include "transfer/Transw36.h"
 #include "transfer/Wizardstate.h"
 
 TTransWiz2* TransWiz2 = nullptr;

@@ -42,7 +42,6 @@
 #include "transfer/Transw32.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
-#include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 #include "transfer/Wizardstate.h"
 
@@ -264,6 +263,40 @@ TEST_F(WizardTest, NextHasTheFocusOfAChoicePageOpenedAnew) {
     Run(s);
     EXPECT_EQ(s.Done(), 11u);
     EXPECT_TRUE(NoPageVisible());
+}
+
+// The two step-3 pages: the web road's offers rounds as well, the U8 road's
+// only courses and bags, each with its own heading.
+TEST_F(WizardTest, TheTwoStepThreePagesKeepTheirOwnTexts) {
+    struct Expected {
+        TTransWiz3* page;
+        const char* name;
+        const char* heading;
+        const char* line;
+        QStringList choices;
+    };
+    const Expected pages[] = {
+        {TransWiz3, "TransWiz3", "Select file type", "Select the type of files to be transferred. ",
+         {"CoursesButton:Courses", "RoundsButton:Rounds", "BagsButton:Bags && Clubs"}},
+        {TransWiz36, "TransWiz36", "Choose What To Transfer", "Please choose what you want to transfer",
+         {"CoursesButton:Courses", "BagsButton:Bags && Clubs"}},
+    };
+    for (const Expected& e : pages) {
+        SCOPED_TRACE(e.name);
+        ASSERT_NE(e.page, nullptr);
+        EXPECT_EQ(e.page->objectName(), e.name);
+        EXPECT_EQ(e.page->windowTitle(), "Transfer Wizard - step 3");
+        auto* heading = e.page->findChild<QLabel*>("Heading");
+        auto* line = e.page->findChild<QLabel*>("Explanation");
+        ASSERT_TRUE(heading && line);
+        EXPECT_EQ(heading->text(), e.heading);
+        EXPECT_EQ(line->text(), e.line);
+        QStringList choices;
+        for (QRadioButton* b : e.page->findChildren<QRadioButton*>())
+            choices << b->objectName() + ":" + b->text();
+        EXPECT_EQ(choices, e.choices);
+    }
+    EXPECT_EQ(TransWiz36->RoundsButton, nullptr);
 }
 
 TEST_F(WizardTest, BackOnStepOneBringsTheWelcomePageWhereStepOneWas) {
