@@ -22,7 +22,6 @@
 #include "transfer/Transw33.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
-#include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 #include "transfer/Webdocument.h"
 #include "transfer/Wizardstate.h"
@@ -52,13 +51,13 @@ bool CreateApplicationWindows() {
     TransWiz1 = new TTransWiz1(main);
     TransWiz2 = new TTransWiz2(main);
     TransWiz21 = new TTransWiz21(main);
-    TransWiz3 = new TTransWiz3(main);
+    TransWiz3 = new TTransWiz3(TTransWiz3::TRoad::Web, main);
     TransWiz31 = new TTransWiz31(main);
     TransWiz32 = new TTransWiz32(main);
     TransWiz33 = new TTransWiz33(main);
     TransWiz34 = new TTransWiz34(main);
     TransWiz35 = new TTransWiz35(main);
-    TransWiz36 = new TTransWiz36(main);
+    TransWiz36 = new TTransWiz3(TTransWiz3::TRoad::Device, main);
     TransWiz4 = new TTransWiz4(main);
     ShotEditForm = new TShotEditForm(main);
     EditClubForm = new TEditClubForm(main);

@@ -88,15 +88,11 @@ void TTransWiz1::NextButtonClick() {
         }
     } else if (KXButton->isChecked()) {
         TransWiz2->Visited = 0;
-        TransWiz2->NextButton->setDefault(true);
-        TransWiz2->NextButton->setFocus();
         OpenNext(TransWiz2);
     } else if (DownloadAllRoundsU8Button->isChecked()) {
         DownloadAllRounds();
     } else if (U8Button->isChecked()) {
         TransWiz21->Visited = 0;
-        TransWiz21->NextButton->setDefault(true);
-        TransWiz21->NextButton->setFocus();
         OpenNext(TransWiz21);
     }
 }

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "transfer/Transw3.h"
-#include "transfer/Transw36.h"
 #include "transfer/Wizardstate.h"
 
 TTransWiz2* TransWiz2 = nullptr;
@@ -40,7 +39,11 @@ TTransWiz2::~TTransWiz2() {
 }
 
 void TTransWiz2::FormShow() {
-    if (Visited == 0) U8Button->setChecked(true);
+    // Opened anew from step 1: the default choice, and "Next >" has the focus.
+    if (Visited == 0) {
+        U8Button->setChecked(true);
+        NextButton->setFocus();
+    }
     NextButton->setDefault(true);
 }
 
@@ -51,7 +54,6 @@ void TTransWiz2::NextButtonClick() {
         OpenNext(TransWiz36);
     } else if (WebButton->isChecked()) {
         TransWiz3->Visited = 0;
-        TransWiz3->NextButton->setDefault(true);
         OpenNext(TransWiz3);
     }
 }

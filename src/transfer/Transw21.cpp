@@ -32,7 +32,11 @@ TTransWiz21::~TTransWiz21() {
 }
 
 void TTransWiz21::FormShow() {
-    if (Visited == 0) RoundsButton->setChecked(true);
+    // Opened anew from step 1: the default choice, and "Next >" has the focus.
+    if (Visited == 0) {
+        RoundsButton->setChecked(true);
+        NextButton->setFocus();
+    }
     NextButton->setDefault(true);
 }
 

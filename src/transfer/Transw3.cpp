@@ -11,17 +11,22 @@
 #include "transfer/Wizardstate.h"
 
 TTransWiz3* TransWiz3 = nullptr;
+TTransWiz3* TransWiz36 = nullptr;
 
-TTransWiz3::TTransWiz3(QWidget* owner) : TWizardPage(owner) {
-    setObjectName("TransWiz3");
+TTransWiz3::TTransWiz3(TRoad road, QWidget* owner) : TWizardPage(owner), road_(road) {
+    const bool web = road == TRoad::Web;
+    setObjectName(web ? "TransWiz3" : "TransWiz36");
     setWindowTitle("Transfer Wizard - step 3");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
-    layout->addWidget(HeaderPanel(this, "Select file type", "Select the type of files to be transferred. "));
+    if (web)
+        layout->addWidget(HeaderPanel(this, "Select file type", "Select the type of files to be transferred. "));
+    else
+        layout->addWidget(HeaderPanel(this, "Choose What To Transfer", "Please choose what you want to transfer"));
     auto* choices = new QVBoxLayout;
     choices->setContentsMargins(40, 12, 12, 0);
     CoursesButton = Choice(choices, "CoursesButton", "Courses");
-    RoundsButton = Choice(choices, "RoundsButton", "Rounds");
+    if (web) RoundsButton = Choice(choices, "RoundsButton", "Rounds");
     BagsButton = Choice(choices, "BagsButton", "Bags && Clubs");
     layout->addLayout(choices);
     layout->addStretch();
@@ -32,6 +37,7 @@ TTransWiz3::TTransWiz3(QWidget* owner) : TWizardPage(owner) {
 
 TTransWiz3::~TTransWiz3() {
     if (TransWiz3 == this) TransWiz3 = nullptr;
+    if (TransWiz36 == this) TransWiz36 = nullptr;
 }
 
 void TTransWiz3::FormShow() {
@@ -42,9 +48,9 @@ void TTransWiz3::FormShow() {
 void TTransWiz3::NextButtonClick() {
     Visited = 1;
     if (CoursesButton->isChecked()) {
-        WizardState().OneCourseAndTee = false;
+        WizardState().OneCourseAndTee = road_ == TRoad::Device;
         OpenNext(TransWiz31);
-    } else if (!RoundsButton->isChecked()) {
+    } else if (!RoundsButton || !RoundsButton->isChecked()) {
         OpenNext(TransWiz32);
     } else {
         TransWiz35->SortColumn = 0;

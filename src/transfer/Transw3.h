@@ -4,10 +4,13 @@
 class QPushButton;
 class QRadioButton;
 
-// Step 3 of the web road: the kind of files to upload.
+// Step 3 of the sending roads: the kind of files to send. The web road's
+// page offers courses, rounds and bags; the U8 road's courses and bags, and
+// its course page then takes one course and one tee.
 class TTransWiz3 : public TWizardPage {
 public:
-    explicit TTransWiz3(QWidget* owner = nullptr);
+    enum class TRoad { Web, Device };
+    explicit TTransWiz3(TRoad road, QWidget* owner = nullptr);
     ~TTransWiz3() override;
 
     void FormShow() override;
@@ -15,11 +18,16 @@ public:
 
     unsigned char Visited = 0;
     QRadioButton* CoursesButton;
-    QRadioButton* RoundsButton;
+    QRadioButton* RoundsButton = nullptr;  // the web road's page only
     QRadioButton* BagsButton;
     QPushButton* BackButton;
     QPushButton* NextButton;
     QPushButton* CancelButton;
+
+private:
+    TRoad road_;
 };
 
+// The page of the road to the web service, and that of the road to the U8.
 extern TTransWiz3* TransWiz3;
+extern TTransWiz3* TransWiz36;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/Messagebox.h"
 #include "platform/Version.h"
@@ -20,7 +21,6 @@
 #include "transfer/Wizardstate.h"
 
 TTransWiz33* TransWiz33 = nullptr;
-unsigned char QueryFailed = 0;
 
 namespace {
 constexpr int kDateRole = Qt::UserRole + 1;
@@ -89,8 +89,10 @@ TTransWiz33::TTransWiz33(QWidget* owner) : TWizardPage(owner) {
     CourseListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     CourseListBox->setSelectionBehavior(QAbstractItemView::SelectRows);
     CourseListBox->setHeaderLabels({"Course Name", "Create date", "Country", "User Name", "Rate"});
+    // Each column at least as wide as its whole heading.
     const int widths[] = {100, 80, 70, 65, 40};
-    for (int i = 0; i < 5; ++i) CourseListBox->setColumnWidth(i, widths[i]);
+    for (int i = 0; i < 5; ++i)
+        CourseListBox->setColumnWidth(i, std::max(widths[i], CourseListBox->header()->sectionSizeHint(i)));
     CourseListBox->header()->setSectionsClickable(true);
     connect(CourseListBox->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { CourseListBoxColumnClick(column); });

@@ -49,6 +49,9 @@ public:
     int SortColumn = 0;
     unsigned char SortAscending = 1;
     int PreviousSortColumn = 0;
+    // Set by a refused query or download or a network error; the page then
+    // closes on its next paint. One flag for the class, cleared on every show.
+    static inline unsigned char QueryFailed = 0;
 
     QTreeWidget* CourseListBox;  // item data: the web id
     QPushButton* BackButton;
@@ -61,5 +64,3 @@ protected:
 };
 
 extern TTransWiz33* TransWiz33;
-// Set by a refused query or download or a network error; the page then closes.
-extern unsigned char QueryFailed;

@@ -47,7 +47,6 @@
 #include "transfer/Transw33.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
-#include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 
 namespace {
@@ -524,7 +523,7 @@ TEST_F(DeviceJourneyTest, CourseBackToTheDeviceAndHousekeeping) {
         TransWiz1->KXButton->click();
         TransWiz1->NextButton->click();
     });
-    ToU8(send, &TTransWiz36::CoursesButton);
+    ToU8(send, &TTransWiz3::CoursesButton);
     send.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() > 0; }, [] {
         SelectCourse("Sea Links");
         Shot(TransWiz31, "50-course-to-device");

@@ -47,7 +47,7 @@
 #include "transfer/Transw2.h"
 #include "transfer/Transw21.h"
 #include "transfer/Transw31.h"
-#include "transfer/Transw36.h"
+#include "transfer/Transw3.h"
 
 // Steps of a user; each waits until ready() holds, then act() runs from the
 // event loop (it may open a modal window; the next step runs inside it).
@@ -115,7 +115,7 @@ inline void FromU8(Steps& s, QRadioButton* TTransWiz21::*kind) {
 
 // Wizard steps from Caddora to the U8: the direction page, then the page of
 // what is sent, with the given choice.
-inline void ToU8(Steps& s, QRadioButton* TTransWiz36::*kind) {
+inline void ToU8(Steps& s, QRadioButton* TTransWiz3::*kind) {
     s.Then([] { return Up(TransWiz2); }, [] {
         TransWiz2->U8Button->click();
         TransWiz2->NextButton->click();

@@ -30,7 +30,7 @@
 #include "transfer/Transw32.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
-#include "transfer/Transw36.h"
+#include "transfer/Transw3.h"
 #include "transfer/Transw4.h"
 #include "transfer/Wizardpage.h"
 
@@ -333,7 +333,7 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     log.Clear();
     Steps course;
     Welcome(course, [] { return TransWiz1->KXButton; });
-    ToU8(course, &TTransWiz36::CoursesButton);
+    ToU8(course, &TTransWiz3::CoursesButton);
     course.Then([] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == 3; }, [removed] {
         SelectCourse(removed);
         TransWiz31->NextButton->click();
@@ -356,7 +356,7 @@ TEST_F(U8simProcessTest, APopulatedU8ThroughEveryDeviceWindowAndRoad) {
     log.Clear();
     Steps bag;
     Welcome(bag, [] { return TransWiz1->KXButton; });
-    ToU8(bag, &TTransWiz36::BagsButton);
+    ToU8(bag, &TTransWiz3::BagsButton);
     bag.Then([] { return Up(TransWiz32) && TransWiz32->BagsListBox->count() > 0; }, [] {
         const auto sunday = TransWiz32->BagsListBox->findItems("Sunday", Qt::MatchExactly);
         EXPECT_EQ(sunday.size(), 1);

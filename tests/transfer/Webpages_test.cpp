@@ -3,6 +3,7 @@
 // query, list and download.
 #include <QDate>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLocale>
 #include <QLineEdit>
 #include <QComboBox>
@@ -10,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTimer>
 #include <QTreeWidget>
 #include <unistd.h>
@@ -312,6 +315,33 @@ TEST_F(WebPagesTest, QueryListSortDownloadAndAgain) {
         EXPECT_EQ(Count("Waypoints", "Type=1"), 54);
     }
     for (const auto& r : web.Requests()) EXPECT_TRUE(r.wellFormed) << r.parseError;
+}
+
+// Every heading of the web course list shows whole: the room the style
+// gives a section's label holds its text in the header's font, and the
+// columns still end inside the list.
+TEST_F(WebPagesTest, CourseListHeadingsAreWhole) {
+    TransWiz33->show();
+    ASSERT_TRUE(WaitFor([] { return TransWiz33->isVisible(); }, 2000));
+    QApplication::processEvents();
+    QTreeWidget* list = TransWiz33->CourseListBox;
+    QHeaderView* header = list->header();
+    const QFontMetrics fm(header->font());
+    const QStringList headings = {"Course Name", "Create date", "Country", "User Name", "Rate"};
+    ASSERT_EQ(header->count(), headings.size());
+    for (int c = 0; c < header->count(); ++c) {
+        QStyleOptionHeader opt;
+        opt.initFrom(header);
+        opt.rect = QRect(0, 0, header->sectionSize(c), header->height());
+        opt.section = c;
+        opt.text = list->headerItem()->text(c);
+        opt.textAlignment = header->defaultAlignment();
+        EXPECT_EQ(opt.text, headings[c]);
+        const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &opt, header);
+        EXPECT_GE(label.width(), fm.horizontalAdvance(opt.text)) << opt.text.toStdString() << " is cut";
+    }
+    EXPECT_LE(header->sectionViewportPosition(4) + header->sectionSize(4), list->viewport()->width());
+    TransWiz33->hide();
 }
 
 TEST_F(WebPagesTest, ADownloadThatStoresNothingSaysSo) {

@@ -42,7 +42,6 @@
 #include "transfer/Transw32.h"
 #include "transfer/Transw34.h"
 #include "transfer/Transw35.h"
-#include "transfer/Transw36.h"
 #include "transfer/Transw4.h"
 #include "transfer/Wizardstate.h"
 
@@ -209,6 +208,95 @@ TEST_F(WizardTest, ChoicesPositionsAndBack) {
     Run(again);
     EXPECT_EQ(again.Done(), 3u);
     EXPECT_TRUE(NoPageVisible());
+}
+
+// A choice page opened anew from step 1 has "Next >" as its default button
+// and its focus, also when the user left the focus elsewhere on a run before;
+// back on the page after "< Back", the focus is where the user left it.
+TEST_F(WizardTest, NextHasTheFocusOfAChoicePageOpenedAnew) {
+    auto nextReady = [](auto* page) {
+        EXPECT_TRUE(page->NextButton->isDefault()) << page->objectName().toStdString();
+        EXPECT_EQ(page->focusWidget(), page->NextButton) << page->objectName().toStdString();
+    };
+    auto fromDatabase = [] {
+        TransWiz1->KXButton->click();
+        TransWiz1->NextButton->click();
+    };
+    Script s;
+    s.Then(StartWiz, [] { StartWiz->NextButton->click(); });
+    s.Then(TransWiz1, fromDatabase);
+    s.Then(TransWiz2, [nextReady] {
+        nextReady(TransWiz2);
+        TransWiz2->WebButton->click();
+        TransWiz2->WebButton->setFocus();
+        TransWiz2->NextButton->click();
+    });
+    s.Then(TransWiz3, [] {
+        EXPECT_TRUE(TransWiz3->NextButton->isDefault());
+        TransWiz3->BackButton->click();
+    });
+    s.Then(TransWiz2, [] {
+        EXPECT_EQ(TransWiz2->focusWidget(), TransWiz2->WebButton);
+        EXPECT_TRUE(TransWiz2->NextButton->isDefault());
+        TransWiz2->BackButton->click();
+    });
+    s.Then(TransWiz1, fromDatabase);
+    s.Then(TransWiz2, [nextReady] {
+        nextReady(TransWiz2);
+        EXPECT_TRUE(TransWiz2->U8Button->isChecked());
+        TransWiz2->BackButton->click();
+    });
+    s.Then(TransWiz1, [] {
+        TransWiz1->U8Button->click();
+        TransWiz1->NextButton->click();
+    });
+    s.Then(TransWiz21, [nextReady] {
+        nextReady(TransWiz21);
+        TransWiz21->CoursesButton->setFocus();
+        TransWiz21->BackButton->click();
+    });
+    s.Then(TransWiz1, [] { TransWiz1->NextButton->click(); });
+    s.Then(TransWiz21, [nextReady] {
+        nextReady(TransWiz21);
+        TransWiz21->CancelButton->click();
+    });
+    Run(s);
+    EXPECT_EQ(s.Done(), 11u);
+    EXPECT_TRUE(NoPageVisible());
+}
+
+// The two step-3 pages: the web road's offers rounds as well, the U8 road's
+// only courses and bags, each with its own heading.
+TEST_F(WizardTest, TheTwoStepThreePagesKeepTheirOwnTexts) {
+    struct Expected {
+        TTransWiz3* page;
+        const char* name;
+        const char* heading;
+        const char* line;
+        QStringList choices;
+    };
+    const Expected pages[] = {
+        {TransWiz3, "TransWiz3", "Select file type", "Select the type of files to be transferred. ",
+         {"CoursesButton:Courses", "RoundsButton:Rounds", "BagsButton:Bags && Clubs"}},
+        {TransWiz36, "TransWiz36", "Choose What To Transfer", "Please choose what you want to transfer",
+         {"CoursesButton:Courses", "BagsButton:Bags && Clubs"}},
+    };
+    for (const Expected& e : pages) {
+        SCOPED_TRACE(e.name);
+        ASSERT_NE(e.page, nullptr);
+        EXPECT_EQ(e.page->objectName(), e.name);
+        EXPECT_EQ(e.page->windowTitle(), "Transfer Wizard - step 3");
+        auto* heading = e.page->findChild<QLabel*>("Heading");
+        auto* line = e.page->findChild<QLabel*>("Explanation");
+        ASSERT_TRUE(heading && line);
+        EXPECT_EQ(heading->text(), e.heading);
+        EXPECT_EQ(line->text(), e.line);
+        QStringList choices;
+        for (QRadioButton* b : e.page->findChildren<QRadioButton*>())
+            choices << b->objectName() + ":" + b->text();
+        EXPECT_EQ(choices, e.choices);
+    }
+    EXPECT_EQ(TransWiz36->RoundsButton, nullptr);
 }
 
 TEST_F(WizardTest, BackOnStepOneBringsTheWelcomePageWhereStepOneWas) {
