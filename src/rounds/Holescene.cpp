@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -207,6 +208,21 @@ void THoleScene::OrientToTarget(const MarkPointType* points) {
     if (Rotation < 0) Rotation += 360;
 }
 
+double THoleScene::TurnedExtent(const MarkPointType* points) const {
+    if (!points) return 0;
+    const double a = Rotation * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    double reach = 0;
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p) || p.Text.empty() || Has(p.Text, "Putt(s)")) continue;
+        double x, y;
+        Frame(p, x, y);
+        const double dx = x - CentreX, dy = y - CentreY;
+        reach = std::max({reach, std::fabs(c * dx - s * dy), std::fabs(s * dx + c * dy)});
+    }
+    return 2 * reach;
+}
+
 void THoleScene::SetViewport(int width, int height) {
     viewportWidth_ = std::max(1, width);
     viewportHeight_ = std::max(1, height);
@@ -274,8 +290,12 @@ void THoleScene::LoadHole(MarkPointType* points, int count, int width, int heigh
         minY = -0.5 * MinimumExtent;
         maxY = 0.5 * MinimumExtent;
     }
-    FitView(minX, maxX, minY, maxY, 1.3);
+    constexpr double margin = 1.3;
+    FitView(minX, maxX, minY, maxY, margin);
     OrientToTarget(points);
+    const double turned = std::max(TurnedExtent(points), MinimumExtent);
+    CameraZ = -turned * margin;
+    MarkerSize = 0.01 * turned;
     UpdateCamera(width, height);
     CameraZ = -(VisibleHeight * 1.5);
 }
@@ -290,7 +310,8 @@ double THoleScene::NextStep() {
     return CurrentStep;
 }
 
-void THoleScene::ZoomIn() { CameraZ += NextStep(); }
+// Never nearer than NearestDistance, and never farther by zooming in.
+void THoleScene::ZoomIn() { CameraZ = std::max(CameraZ, std::min(CameraZ + NextStep(), -NearestDistance)); }
 void THoleScene::ZoomOut() { CameraZ -= NextStep(); }
 
 void THoleScene::RotateLeft() {

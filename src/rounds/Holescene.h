@@ -36,6 +36,10 @@ public:
     // Points farther than this from the reference point are strays: 0.01
     // degree of latitude on the ground (about 1.1 km), in every direction.
     static constexpr double StrayDegrees = 0.01;
+    // Zooming in stops this far above the ground (metres): about 4 m of the
+    // hole seen from top to bottom; any nearer and the scene would soon lie
+    // behind the camera.
+    static constexpr double NearestDistance = 5;
 
     THoleScene();
 
@@ -74,10 +78,16 @@ public:
     bool SetPoints(MarkPointType* points, int count, double& minX, double& maxX, double& minY, double& maxY);
     void FitView(double minX, double maxX, double minY, double maxY, double margin);
     void OrientToTarget(const MarkPointType* points);
+    // The extent of the named points as the view shows them after the turn:
+    // twice their farthest reach from the view centre across or up the
+    // screen; 0 when none has a position.
+    double TurnedExtent(const MarkPointType* points) const;
     void UpdateCamera(TOpenGLAPPanel* panel);
     void UpdateCamera(int width, int height);
     void ScreenToWorld(int x, int y, double& worldX, double& worldY) const;
-    // The whole loading of a hole: points, fit, orientation, camera. A hole
+    // The whole loading of a hole: points, fit, orientation, camera. The
+    // camera and the marker size are fitted to the points as turned, so a
+    // hole lying across the compass keeps its ends on the screen. A hole
     // without a positioned named point gets a small view around (0, 0).
     void LoadHole(MarkPointType* points, int count, int width, int height);
     void LoadHole(MarkPointType* points, int count, TOpenGLAPPanel* panel);

@@ -26,19 +26,21 @@ TEST(HoleScene, ConstructorLeavesNothingUnset) {
 TEST(HoleScene, SceneALoadsWithTheGreenStraightAhead) {
     // In metres on the ground at 60.0025 N (1 degree: 111412.3 m north,
     // 55795.8 m east): the extent is 55.80 m wide and 445.65 m high, and the
-    // green lies 27.9 m west and 222.8 m north of the centre.
+    // green lies 27.9 m west and 222.8 m north of the centre. Turned, the
+    // green lies 224.56 m straight above the centre: the camera and the
+    // markers take an extent of 449.13 m.
     auto points = SceneA();
     THoleScene s;
     s.LoadHole(points.data(), int(points.size()), 640, 640);
     EXPECT_NEAR(s.Rotation, 352.8636, 1e-4);
-    EXPECT_NEAR(s.CameraZ, -719.917, 0.01);
+    EXPECT_NEAR(s.CameraZ, -725.537, 0.01);
     double longitude, latitude;
     s.FromFrame(s.CentreX, s.CentreY, longitude, latitude);
     EXPECT_NEAR(longitude, 24.0005, 1e-12);
     EXPECT_NEAR(latitude, 60.002, 1e-12);
     EXPECT_NEAR(s.ExtentWidth, 55.7958, 1e-4);
     EXPECT_NEAR(s.ExtentHeight, 445.6493, 1e-4);
-    EXPECT_NEAR(s.MarkerSize, 4.456493, 1e-6);
+    EXPECT_NEAR(s.MarkerSize, 4.491285, 1e-6);
     EXPECT_NEAR(s.BaseStep, 0.557958, 1e-6);
 }
 
@@ -519,5 +521,129 @@ TEST(HoleSceneGL, LabelsAreDrawnWholeOverTheMarkers) {
         ASSERT_GT(labels.text, 100) << at;
         EXPECT_GT(labels.overMarkers, 10) << at;
         EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased, " << at;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Zoom and the first view
+
+namespace {
+// Where a position of the scene's ground frame lands on a panel of the
+// scene's viewport (pixels, y down).
+QPointF PanelPoint(const THoleScene& s, double x, double y) {
+    double model[16], projection[16];
+    s.ModelViewMatrix(model);
+    s.ProjectionMatrix(projection);
+    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
+    return {wx, s.ViewportHeight() - wy};
+}
+
+// A hole of 400 m from tee to pin laid at the bearing, with a drive on the
+// line and, when asked, a bunker beside it.
+std::vector<MarkPointType> Laid(double bearing, bool bunker) {
+    const MarkPointType tee = Point(24.0, 64.0, "Tee", 0xFF0000);
+    std::vector<MarkPointType> points{tee, Along(tee, bearing, 230, "Shot 1")};
+    if (bunker) points.push_back(Along(Along(tee, bearing, 300, ""), bearing + 90, 15, "Bunker"));
+    points.push_back(Along(tee, bearing, 400, "Pin"));
+    return points;
+}
+} // namespace
+
+TEST(HoleScene, ZoomingInStopsShortOfTheGround) {
+    // A held button and a long zoom drag: each step larger than the last,
+    // together many times the camera's distance.
+    auto points = SceneA();
+    THoleScene s;
+    s.LoadHole(points.data(), int(points.size()), 318, 281);
+    const double start = s.CameraZ;
+    double travelled = 0, z = s.CameraZ;
+    for (int i = 0; i < 200; ++i) {
+        travelled += s.CurrentStep + s.StepIncrement;
+        s.ZoomIn();
+        s.UpdateCamera(318, 281);
+        ASSERT_LE(s.CameraZ, -THoleScene::NearestDistance) << "repetition " << i;
+        ASSERT_GE(s.CameraZ, z) << "repetition " << i;  // never back out
+        z = s.CameraZ;
+    }
+    ASSERT_GT(travelled, -2 * start);  // unbounded, the camera would be far past the ground
+    EXPECT_DOUBLE_EQ(s.CameraZ, -THoleScene::NearestDistance);
+    EXPECT_GT(s.VisibleHeight, 0);
+    // The hole is still in front: the view centre lies in the panel's middle.
+    const QPointF centre = PanelPoint(s, s.CentreX, s.CentreY);
+    EXPECT_NEAR(centre.x(), 159, 1);
+    EXPECT_NEAR(centre.y(), 140.5, 1);
+    // Zooming out moves away again, by the step the hold left.
+    const double step = s.CurrentStep + s.StepIncrement;
+    s.ZoomOut();
+    EXPECT_NEAR(s.CameraZ, -THoleScene::NearestDistance - step, 1e-9);
+
+    // The zoom drag takes the same road.
+    s.LoadHole(points.data(), int(points.size()), 318, 281);
+    s.MouseDown(Qt::RightButton, 150, 260);
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(s.MouseMove(150, 260 - i % 2 - 1, 318, 281)) << i;
+    EXPECT_LE(s.CameraZ, -THoleScene::NearestDistance);
+    // From nearer than the bound (the scene before any hole), zooming in stays put.
+    THoleScene fresh;
+    fresh.ZoomIn();
+    EXPECT_EQ(fresh.CameraZ, -1);
+}
+
+TEST(HoleScene, FirstViewHoldsTeeAndPinWhicheverWayTheHoleRuns) {
+    for (const double bearing : {0.0, 30.0, 45.0, 60.0, 90.0, 135.0, 225.0, 315.0}) {
+        auto points = Laid(bearing, true);
+        THoleScene s;
+        s.LoadHole(points.data(), int(points.size()), 318, 281);
+        for (const MarkPointType& p : points) {
+            double x, y;
+            s.ToFrame(p.X, p.Y, x, y);
+            const QPointF at = PanelPoint(s, x, y);
+            EXPECT_TRUE(at.x() > 0 && at.x() < 318 && at.y() > 0 && at.y() < 281)
+                << p.Text << " of the hole laid at " << bearing << " lies at (" << at.x() << ", " << at.y() << ")";
+        }
+        // The pin straight above the centre, the tee below it.
+        double px, py, tx, ty;
+        s.ToFrame(points.back().X, points.back().Y, px, py);
+        s.ToFrame(points[0].X, points[0].Y, tx, ty);
+        const QPointF pin = PanelPoint(s, px, py), tee = PanelPoint(s, tx, ty);
+        EXPECT_NEAR(pin.x(), 159, 1) << bearing;
+        // Turned or not, the ends keep the same room to the panel's edges.
+        EXPECT_NEAR(pin.y(), 281 - tee.y(), 1) << bearing;
+        EXPECT_GT(pin.y(), 20) << bearing;
+    }
+}
+
+TEST(HoleScene, HolesRunningAlongTheCompassKeepTheirFirstView) {
+    // The view a hole lying north-south or east-west had: the extent as it
+    // lies, the turn, the camera from the visible height.
+    // Tee, drive and pin on one meridian or one parallel.
+    const double north = 400 / THoleScene::MetresPerDegreeLatitude(64.0);
+    const double east = 400 / THoleScene::MetresPerDegreeLongitude(64.0);
+    for (const double bearing : {0.0, 90.0, 180.0, 270.0}) {
+        const double dx = std::round(std::sin(bearing * M_PI / 180)) * east;
+        const double dy = std::round(std::cos(bearing * M_PI / 180)) * north;
+        std::vector<MarkPointType> points{Point(24.0, 64.0, "Tee", 0xFF0000),
+                                          Point(24.0 + 0.575 * dx, 64.0 + 0.575 * dy, "Shot 1"),
+                                          Point(24.0 + dx, 64.0 + dy, "Pin")};
+        auto before = points;
+        THoleScene was;
+        was.PointCount = int(before.size());
+        double minX, maxX, minY, maxY;
+        ASSERT_TRUE(was.SetPoints(before.data(), was.PointCount, minX, maxX, minY, maxY));
+        was.FitView(minX, maxX, minY, maxY, 1.3);
+        was.OrientToTarget(before.data());
+        was.UpdateCamera(318, 281);
+        was.CameraZ = -(was.VisibleHeight * 1.5);
+
+        THoleScene s;
+        s.LoadHole(points.data(), int(points.size()), 318, 281);
+        EXPECT_DOUBLE_EQ(s.CameraZ, was.CameraZ) << bearing;
+        EXPECT_DOUBLE_EQ(s.MarkerSize, was.MarkerSize) << bearing;
+        EXPECT_DOUBLE_EQ(s.VisibleHeight, was.VisibleHeight) << bearing;
+        EXPECT_EQ(s.CentreX, was.CentreX) << bearing;
+        EXPECT_EQ(s.CentreY, was.CentreY) << bearing;
+        EXPECT_EQ(s.Rotation, was.Rotation) << bearing;
+        EXPECT_EQ(s.BaseStep, was.BaseStep) << bearing;
     }
 }
