@@ -10,10 +10,13 @@
 // them, so ScreenToWorld and UpdateCamera read nothing back from OpenGL and a
 // hole can be loaded before the panel's context exists. The drawing passes
 // need the panel's context to be current (they run inside its paint).
+#include <QPointF>
+#include <QRectF>
 #include <Qt>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "rounds/Markpoint.h"
 
@@ -28,6 +31,23 @@ class TUpDown;
 // 0x00BBGGRR of a colour value; system colours (high bit set) are resolved
 // from the application palette.
 uint32_t ColorToRGBValue(int32_t color);
+
+// Labels as panel rectangles (pixels, y down) in drawing order. A label that
+// would overlap one placed before it moves up or down by the least distance
+// that clears every label placed before it, gap pixels apart; an empty
+// rectangle stays and clears nothing. Returns each label's top-left corner.
+std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap);
+
+// A label of the hole view as drawn: its text, the ground-frame point it is
+// placed by, and where its letters lie on the panel (pixels, y down; empty
+// when the text cannot be drawn), Shift pixels below (negative: above) the
+// place the point gives it.
+struct THoleLabel {
+    std::string Text;
+    double X = 0, Y = 0;
+    QRectF Box;
+    double Shift = 0;
+};
 
 class THoleScene {
 public:
@@ -137,13 +157,25 @@ public:
     void DrawShotMarkers(const MarkPointType* points);
     void DrawShotLine(const MarkPointType* points);
     void DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel);
+    // The labels DrawLabels draws, in its order, measured with the panel's
+    // font and moved clear of one another (SeparateLabels).
+    std::vector<THoleLabel> PlaceLabels(const MarkPointType* points, const TOpenGLAPPanel* panel) const;
+    // Labels lie this far apart at least, in ems of their font: a word space.
+    static constexpr double LabelGap = 0.25;
 
 private:
     void Frame(const MarkPointType& p, double& x, double& y) const { ToFrame(p.X, p.Y, x, y); }
     void DrawOctagon(double x, double y, double h, double r, double g, double b);
     void DrawSquare(double x, double y, double h, double r, double g, double b);
     void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);
-    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y);
+    void DrawPinMarker(const MarkPointType* points);
+    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y, double shift);
+    // Where a ground-frame point lands on the panel (pixels, y down), and
+    // panel pixels per metre on the ground.
+    QPointF PanelPoint(double x, double y) const;
+    double PixelsPerMetre() const;
+    // Offset of a label's text from its point, in font units, by its kind.
+    static double LabelOffset(const std::string& text, double width);
 
     int viewportWidth_ = 318;
     int viewportHeight_ = 281;

@@ -647,3 +647,112 @@ TEST(HoleScene, HolesRunningAlongTheCompassKeepTheirFirstView) {
         EXPECT_EQ(s.BaseStep, was.BaseStep) << bearing;
     }
 }
+
+// ---------------------------------------------------------------------------
+// Labels clear of one another
+
+TEST(HoleLabels, TheLaterOfTwoOverlappingLabelsMovesJustClear) {
+    const double gap = 2;
+    // Apart: nothing moves, also labels side by side on one line.
+    const std::vector<QRectF> apart{QRectF(10, 10, 40, 12), QRectF(60, 10, 40, 12), QRectF(10, 40, 40, 12)};
+    const std::vector<QPointF> same = SeparateLabels(apart, gap);
+    ASSERT_EQ(same.size(), 3u);
+    for (size_t i = 0; i < apart.size(); ++i) EXPECT_EQ(same[i], apart[i].topLeft()) << i;
+
+    // Overlapping the lower half of the first: the second moves down below it,
+    // the nearer way; overlapping its upper half, up above it. The first stays.
+    auto moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(130, 58, 50, 14)}, gap);
+    EXPECT_EQ(moved[0], QPointF(100, 50));
+    EXPECT_NEAR(moved[1].x(), 130, 1e-9);
+    EXPECT_NEAR(moved[1].y(), 50 + 14 + gap, 1e-4);
+    moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(90, 44, 50, 14)}, gap);
+    EXPECT_NEAR(moved[1].y(), 50 - gap - 14, 1e-4);
+    EXPECT_NEAR(moved[1].x(), 90, 1e-9);
+    // Closer than the gap counts as touching.
+    moved = SeparateLabels({QRectF(0, 0, 30, 10), QRectF(31, 2, 30, 10)}, gap);
+    EXPECT_GT(std::fabs(moved[1].y() - 2), 7);
+
+    // Where just below the first lies a label placed earlier, the third goes
+    // where it clears both: here above the first.
+    moved = SeparateLabels({QRectF(0, 100, 80, 12), QRectF(0, 114, 80, 12), QRectF(20, 105, 40, 12)}, gap);
+    EXPECT_NEAR(moved[1].y(), 114, 1e-9);  // already clear
+    EXPECT_NEAR(moved[2].y(), 100 - gap - 12, 1e-4);
+    // Each placed label clears every one before it.
+    const std::vector<QRectF> pile{QRectF(50, 50, 40, 12), QRectF(55, 52, 40, 12), QRectF(45, 49, 40, 12),
+                                   QRectF(60, 55, 40, 12), QRectF(52, 51, 40, 12)};
+    moved = SeparateLabels(pile, gap);
+    for (size_t i = 0; i < pile.size(); ++i)
+        for (size_t j = 0; j < i; ++j) {
+            const QRectF a(moved[i], pile[i].size()), b(moved[j], pile[j].size());
+            EXPECT_FALSE(a.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2)
+                             .intersects(b.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2)))
+                << i << " meets " << j;
+        }
+    for (size_t i = 0; i < pile.size(); ++i) EXPECT_EQ(moved[i].x(), pile[i].x()) << i;
+
+    // A label that cannot be drawn (an empty box) neither moves nor pushes.
+    moved = SeparateLabels({QRectF(0, 0, 0, 0), QRectF(0, 0, 20, 10), QRectF(5, 5, 0, 0)}, gap);
+    EXPECT_EQ(moved[0], QPointF(0, 0));
+    EXPECT_EQ(moved[1], QPointF(0, 0));
+    EXPECT_EQ(moved[2], QPointF(5, 5));
+}
+
+namespace {
+// The pin's corner of the simulator's sample holes: the last full shot a few
+// metres short of the pin, the first putt a metre from it, a bunker beside
+// the green and the putt summary.
+std::vector<MarkPointType> PinCorner() {
+    const MarkPointType tee = Point(24.85, 60.25, "Tee", 0xFF0000);
+    const MarkPointType pin = Along(tee, 350, 330, "PIN");
+    const MarkPointType putt = Along(pin, 200, 1, "Shot 4");
+    return {tee,
+            pin,
+            Along(pin, 260, 4, "GREEN"),
+            Along(pin, 160, 16, "BUNKER"),
+            Along(tee, 352, 220, "Shot 1"),
+            Along(tee, 349, 300, "Shot 2"),
+            Along(pin, 190, 3, "Shot 3"),
+            putt,
+            Point(0, 0, "2 Putt(s)")};
+}
+} // namespace
+
+TEST(HoleSceneGL, LabelsAtThePinKeepClearAndThePinShows) {
+    for (const QSize size : {QSize(318, 281), QSize(640, 640)}) {
+        HoleView view(size.width(), size.height());
+        view.Load(PinCorner());
+        ASSERT_TRUE(view.Show());
+        const std::string at = std::to_string(size.width()) + " x " + std::to_string(size.height());
+        const QImage whole = view.Frame();
+        const std::vector<THoleLabel> labels = view.scene.PlaceLabels(view.points.data(), &view.panel);
+        std::vector<std::string> texts;
+        for (const THoleLabel& l : labels) texts.push_back(l.Text);
+        EXPECT_EQ(texts, (std::vector<std::string>{"Tee", "PIN", "BUNKER", "Shot 1", "Shot 2", "Shot 3", "Shot 4",
+                                                   "2 Putt(s)"}))
+            << at;
+        // Every letter lies in its own label's box and in no other.
+        const LabelOwners owners = OwnersOf(LabelsAlone(view.panel, view.scene, view.points.data()), labels);
+        EXPECT_GT(owners.text, 200) << at;
+        EXPECT_EQ(owners.stray, 0) << at;
+        EXPECT_EQ(owners.shared, 0) << owners.shared << " text pixels where two labels meet, " << at;
+        int moved = 0;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_GT(owners.inked[i], 10) << labels[i].Text << ", " << at;
+            if (labels[i].Shift != 0) ++moved;
+        }
+        EXPECT_GE(moved, 2) << at;  // this corner needs it
+        // A word space at least between any two of them.
+        const double space = 0.2 * 0.05 * size.height();  // the font's em is a twentieth of the height
+        for (size_t i = 0; i < labels.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(labels[i].Box.adjusted(-space, -space, space, space).intersects(labels[j].Box))
+                    << labels[i].Text << " and " << labels[j].Text << ", " << at;
+        // The pin's marker over the putt's: its own colour at its centre.
+        const QPointF pin = view.Screen(view.points[1].X, view.points[1].Y);
+        int bright = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (PixelIs(whole, int(std::lround(pin.x())) + dx, int(std::lround(pin.y())) + dy, 0, 255, 0)) ++bright;
+        EXPECT_GE(bright, 6) << at;
+    }
+}
