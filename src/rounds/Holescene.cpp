@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -207,6 +208,21 @@ void THoleScene::OrientToTarget(const MarkPointType* points) {
     if (Rotation < 0) Rotation += 360;
 }
 
+double THoleScene::TurnedExtent(const MarkPointType* points) const {
+    if (!points) return 0;
+    const double a = Rotation * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    double reach = 0;
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p) || p.Text.empty() || Has(p.Text, "Putt(s)")) continue;
+        double x, y;
+        Frame(p, x, y);
+        const double dx = x - CentreX, dy = y - CentreY;
+        reach = std::max({reach, std::fabs(c * dx - s * dy), std::fabs(s * dx + c * dy)});
+    }
+    return 2 * reach;
+}
+
 void THoleScene::SetViewport(int width, int height) {
     viewportWidth_ = std::max(1, width);
     viewportHeight_ = std::max(1, height);
@@ -274,8 +290,12 @@ void THoleScene::LoadHole(MarkPointType* points, int count, int width, int heigh
         minY = -0.5 * MinimumExtent;
         maxY = 0.5 * MinimumExtent;
     }
-    FitView(minX, maxX, minY, maxY, 1.3);
+    constexpr double margin = 1.3;
+    FitView(minX, maxX, minY, maxY, margin);
     OrientToTarget(points);
+    const double turned = std::max(TurnedExtent(points), MinimumExtent);
+    CameraZ = -turned * margin;
+    MarkerSize = 0.01 * turned;
     UpdateCamera(width, height);
     CameraZ = -(VisibleHeight * 1.5);
 }
@@ -290,7 +310,8 @@ double THoleScene::NextStep() {
     return CurrentStep;
 }
 
-void THoleScene::ZoomIn() { CameraZ += NextStep(); }
+// Never nearer than NearestDistance, and never farther by zooming in.
+void THoleScene::ZoomIn() { CameraZ = std::max(CameraZ, std::min(CameraZ + NextStep(), -NearestDistance)); }
 void THoleScene::ZoomOut() { CameraZ -= NextStep(); }
 
 void THoleScene::RotateLeft() {
@@ -528,14 +549,25 @@ void THoleScene::DrawGreen(const MarkPointType* points) {
     if (pin >= 0) {
         Frame(points[pin], x, y);
         DrawOctagon(x, y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
-        DrawOctagon(x, y, 0.01 * VisibleHeight, 0, 1, 0);
+        DrawPinMarker(points);
     } else if (green >= 0) {
         Frame(points[green], x, y);
         DrawOctagon(x, y, 4 * MarkerSize, GreenColour[0], GreenColour[1], GreenColour[2]);
     }
 }
 
+void THoleScene::DrawPinMarker(const MarkPointType* points) {
+    int pin = -1;
+    for (int i = 0; i < PointCount; ++i)
+        if (Positioned(points[i]) && Has(Upper(points[i].Text), "PIN")) pin = i;
+    if (pin < 0) return;
+    double x, y;
+    Frame(points[pin], x, y);
+    DrawOctagon(x, y, 0.01 * VisibleHeight, 0, 1, 0);
+}
+
 void THoleScene::DrawShotMarkers(const MarkPointType* points) {
+    bool shots = false;
     for (int i = 0; i < PointCount; ++i) {
         const MarkPointType& p = points[i];
         if (!Positioned(p)) continue;
@@ -544,12 +576,15 @@ void THoleScene::DrawShotMarkers(const MarkPointType* points) {
         Frame(p, x, y);
         if (Has(t, "SHOT") || Has(t, "PUTTER")) {
             DrawOctagon(x, y, 0.01 * VisibleHeight, 1, 0, 0);
+            shots = true;
         } else if (Has(t, "TEE")) {
             const uint32_t rgb = ColorToRGBValue(p.Color);
             DrawSquare(x, y, 2 * MarkerSize, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
                        ((rgb >> 16) & 0xFF) / 255.0);
         }
     }
+    // A putt a metre from the pin would cover the pin's marker: it stays on top.
+    if (shots) DrawPinMarker(points);
 }
 
 void THoleScene::DrawShotLine(const MarkPointType* points) {
@@ -583,14 +618,102 @@ void THoleScene::DrawShotLine(const MarkPointType* points) {
     }
 }
 
-void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) {
-    // Labels lie at the markers' depth: drawn with the depth test off, the
-    // markers under them cannot eat their strokes.
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    struct Restore {
-        ~Restore() { glPopAttrib(); }
-    } restore;
+std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap) {
+    const auto clash = [gap](const QRectF& a, const QRectF& b) {
+        return a.left() < b.right() + gap && b.left() < a.right() + gap && a.top() < b.bottom() + gap &&
+               b.top() < a.bottom() + gap;
+    };
+    // A hair beyond the gap, so that a moved label never clashes by rounding.
+    const double clear = gap + 1e-6;
+    std::vector<QRectF> placed;
+    std::vector<QPointF> out;
+    for (const QRectF& box : boxes) {
+        QRectF at = box;
+        const auto clashes = [&](const QRectF& r) {
+            return std::any_of(placed.begin(), placed.end(), [&](const QRectF& p) { return !p.isEmpty() && clash(r, p); });
+        };
+        if (!box.isEmpty() && clashes(box)) {
+            // Just above or just below one of the labels placed before.
+            std::vector<double> moves;
+            for (const QRectF& p : placed) {
+                if (p.isEmpty()) continue;
+                moves.push_back(p.top() - clear - box.bottom());
+                moves.push_back(p.bottom() + clear - box.top());
+            }
+            std::stable_sort(moves.begin(), moves.end(),
+                             [](double a, double b) { return std::fabs(a) < std::fabs(b); });
+            for (double dy : moves)
+                if (!clashes(box.translated(0, dy))) {
+                    at = box.translated(0, dy);
+                    break;
+                }
+        }
+        placed.push_back(at);
+        out.push_back(at.topLeft());
+    }
+    return out;
+}
+
+namespace {
+// Where the letters of a text lie, in font units from the pen's start on the
+// baseline (y up); false when the text cannot be drawn.
+bool TextExtent(const OpenGLAPFont3D* font, const std::string& text, double& left, double& right, double& bottom,
+                double& top) {
+    if (!font || text.empty() || !TextInFontRange(font->FirstGlyph, font->NumGlyph, text)) return false;
+    bool any = false;
+    double pen = 0;
+    for (const char ch : text) {
+        const int64_t index = int64_t(static_cast<unsigned char>(ch)) - font->FirstGlyph;
+        if (index < 0 || index >= int64_t(font->Metrics.size())) return false;
+        const TGlyphMetricsFloat& m = font->Metrics[size_t(index)];
+        if (m.gmfBlackBoxX > 0 && m.gmfBlackBoxY > 0) {
+            const double l = pen + m.gmfptGlyphOriginX, r = l + m.gmfBlackBoxX;
+            const double t = m.gmfptGlyphOriginY, b = t - m.gmfBlackBoxY;
+            if (!any) {
+                left = l;
+                right = r;
+                top = t;
+                bottom = b;
+                any = true;
+            }
+            left = std::min(left, l);
+            right = std::max(right, r);
+            top = std::max(top, t);
+            bottom = std::min(bottom, b);
+        }
+        pen += m.gmfCellIncX;
+    }
+    return any;
+}
+} // namespace
+
+QPointF THoleScene::PanelPoint(double x, double y) const {
+    const double a = Rotation * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    const double dx = x - CentreX, dy = y - CentreY;
+    const double ppm = PixelsPerMetre();
+    return {0.5 * viewportWidth_ + (c * dx - s * dy) * ppm, 0.5 * viewportHeight_ - (s * dx + c * dy) * ppm};
+}
+
+double THoleScene::PixelsPerMetre() const {
+    // The projection's focal factor over the camera's distance, half a viewport high.
+    if (CameraZ >= 0) return 0;
+    const double f = 1.0 / std::tan(45.0 / 2 * M_PI / 180);
+    return f * 0.5 * viewportHeight_ / -CameraZ;
+}
+
+double THoleScene::LabelOffset(const std::string& text, double width) {
+    const std::string t = Upper(text);
+    if (Has(t, "TEE")) return 0.5 * width;
+    if (Has(t, "SHOT") || Has(t, "PUTT(S)")) return 0.2 * width;
+    return -width;
+}
+
+std::vector<THoleLabel> THoleScene::PlaceLabels(const MarkPointType* points, const TOpenGLAPPanel* panel) const {
+    std::vector<THoleLabel> labels;
+    if (!points) return labels;
+    const auto add = [&labels](const std::string& text, double x, double y) {
+        if (!text.empty()) labels.push_back({text, x, y, QRectF(), 0});
+    };
     std::string puttLabel;
     bool hasGreen = false, hasPin = false, hasShots = false;
     int target = -1, previous = -1;
@@ -607,9 +730,9 @@ void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) 
         Frame(p, x, y);
         if (previous >= 0 && Has(t, "SHOT")) {
             Frame(points[previous], px, py);
-            DrawLabel(p.Text, panel, (px + x) / 2, (py + y) / 2);
+            add(p.Text, (px + x) / 2, (py + y) / 2);
         } else if (!Has(t, "PUTT(S)") && !Has(t, "GREEN")) {
-            DrawLabel(p.Text, panel, x, y);
+            add(p.Text, x, y);
         }
         if (Has(t, "TEE") || Has(t, "SHOT")) previous = i;
     }
@@ -619,28 +742,56 @@ void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) 
         if (hasShots && previous >= 0) {
             double px, py;
             Frame(points[previous], px, py);
-            DrawLabel(puttLabel, panel, (px + tx) / 2, (py + ty) / 2);
+            add(puttLabel, (px + tx) / 2, (py + ty) / 2);
         }
-        if (hasGreen && !hasPin) DrawLabel("Green", panel, tx, ty);
+        if (hasGreen && !hasPin) add("Green", tx, ty);
     }
+    // Boxes on the panel: the font's em is a twentieth of the visible height.
+    const OpenGLAPFont3D* font = panel ? panel->Font3D() : nullptr;
+    const double em = 0.05 * VisibleHeight * PixelsPerMetre();
+    std::vector<QRectF> boxes;
+    for (THoleLabel& label : labels) {
+        double size[3] = {0, 0, 0}, left = 0, right = 0, bottom = 0, top = 0;
+        if (em > 0 && TextExtent(font, label.Text, left, right, bottom, top)) {
+            Get3DTextSizeOf(font, label.Text, size);
+            const double offset = LabelOffset(label.Text, size[0]);
+            const QPointF at = PanelPoint(label.X, label.Y);
+            label.Box = QRectF(QPointF(at.x() + (offset + left) * em, at.y() - top * em),
+                               QPointF(at.x() + (offset + right) * em, at.y() - bottom * em));
+        }
+        boxes.push_back(label.Box);
+    }
+    const std::vector<QPointF> moved = SeparateLabels(boxes, LabelGap * em);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        labels[i].Shift = moved[i].y() - boxes[i].top();
+        labels[i].Box.moveTopLeft(moved[i]);
+    }
+    return labels;
 }
 
-void THoleScene::DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y) {
+void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) {
+    // Labels lie at the markers' depth: drawn with the depth test off, the
+    // markers under them cannot eat their strokes.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    struct Restore {
+        ~Restore() { glPopAttrib(); }
+    } restore;
+    for (const THoleLabel& label : PlaceLabels(points, panel)) DrawLabel(label.Text, panel, label.X, label.Y, label.Shift);
+}
+
+void THoleScene::DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y, double shift) {
     if (!panel || text.empty()) return;
     glPushMatrix();
     glTranslated(x - CentreX, y - CentreY, 0);
     glRotated(-Rotation, 0, 0, 1);
+    // Moved down the screen by shift pixels (up when negative).
+    if (shift != 0 && PixelsPerMetre() > 0) glTranslated(0, -shift / PixelsPerMetre(), 0);
     const double scale = 0.05 * VisibleHeight;
     glScaled(scale, scale, scale);
     double size[3] = {0, 0, 0};
     panel->Get3DTextSize(text, size);
-    const std::string t = Upper(text);
-    if (Has(t, "TEE"))
-        glTranslated(0.5 * size[0], 0, 0);
-    else if (Has(t, "SHOT") || Has(t, "PUTT(S)"))
-        glTranslated(0.2 * size[0], 0, 0);
-    else
-        glTranslated(-size[0], 0, 0);
+    glTranslated(LabelOffset(text, size[0]), 0, 0);
     panel->Draw3DText(text);
     glPopMatrix();
 }

@@ -10,10 +10,13 @@
 // them, so ScreenToWorld and UpdateCamera read nothing back from OpenGL and a
 // hole can be loaded before the panel's context exists. The drawing passes
 // need the panel's context to be current (they run inside its paint).
+#include <QPointF>
+#include <QRectF>
 #include <Qt>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "rounds/Markpoint.h"
 
@@ -29,6 +32,23 @@ class TUpDown;
 // from the application palette.
 uint32_t ColorToRGBValue(int32_t color);
 
+// Labels as panel rectangles (pixels, y down) in drawing order. A label that
+// would overlap one placed before it moves up or down by the least distance
+// that clears every label placed before it, gap pixels apart; an empty
+// rectangle stays and clears nothing. Returns each label's top-left corner.
+std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap);
+
+// A label of the hole view as drawn: its text, the ground-frame point it is
+// placed by, and where its letters lie on the panel (pixels, y down; empty
+// when the text cannot be drawn), Shift pixels below (negative: above) the
+// place the point gives it.
+struct THoleLabel {
+    std::string Text;
+    double X = 0, Y = 0;
+    QRectF Box;
+    double Shift = 0;
+};
+
 class THoleScene {
 public:
     // Points all on one spot are shown with at least this extent (metres).
@@ -36,6 +56,10 @@ public:
     // Points farther than this from the reference point are strays: 0.01
     // degree of latitude on the ground (about 1.1 km), in every direction.
     static constexpr double StrayDegrees = 0.01;
+    // Zooming in stops this far above the ground (metres): about 4 m of the
+    // hole seen from top to bottom; any nearer and the scene would soon lie
+    // behind the camera.
+    static constexpr double NearestDistance = 5;
 
     THoleScene();
 
@@ -74,10 +98,16 @@ public:
     bool SetPoints(MarkPointType* points, int count, double& minX, double& maxX, double& minY, double& maxY);
     void FitView(double minX, double maxX, double minY, double maxY, double margin);
     void OrientToTarget(const MarkPointType* points);
+    // The extent of the named points as the view shows them after the turn:
+    // twice their farthest reach from the view centre across or up the
+    // screen; 0 when none has a position.
+    double TurnedExtent(const MarkPointType* points) const;
     void UpdateCamera(TOpenGLAPPanel* panel);
     void UpdateCamera(int width, int height);
     void ScreenToWorld(int x, int y, double& worldX, double& worldY) const;
-    // The whole loading of a hole: points, fit, orientation, camera. A hole
+    // The whole loading of a hole: points, fit, orientation, camera. The
+    // camera and the marker size are fitted to the points as turned, so a
+    // hole lying across the compass keeps its ends on the screen. A hole
     // without a positioned named point gets a small view around (0, 0).
     void LoadHole(MarkPointType* points, int count, int width, int height);
     void LoadHole(MarkPointType* points, int count, TOpenGLAPPanel* panel);
@@ -127,13 +157,25 @@ public:
     void DrawShotMarkers(const MarkPointType* points);
     void DrawShotLine(const MarkPointType* points);
     void DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel);
+    // The labels DrawLabels draws, in its order, measured with the panel's
+    // font and moved clear of one another (SeparateLabels).
+    std::vector<THoleLabel> PlaceLabels(const MarkPointType* points, const TOpenGLAPPanel* panel) const;
+    // Labels lie this far apart at least, in ems of their font: a word space.
+    static constexpr double LabelGap = 0.25;
 
 private:
     void Frame(const MarkPointType& p, double& x, double& y) const { ToFrame(p.X, p.Y, x, y); }
     void DrawOctagon(double x, double y, double h, double r, double g, double b);
     void DrawSquare(double x, double y, double h, double r, double g, double b);
     void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);
-    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y);
+    void DrawPinMarker(const MarkPointType* points);
+    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y, double shift);
+    // Where a ground-frame point lands on the panel (pixels, y down), and
+    // panel pixels per metre on the ground.
+    QPointF PanelPoint(double x, double y) const;
+    double PixelsPerMetre() const;
+    // Offset of a label's text from its point, in font units, by its kind.
+    static double LabelOffset(const std::string& text, double width);
 
     int viewportWidth_ = 318;
     int viewportHeight_ = 281;

@@ -26,19 +26,21 @@ TEST(HoleScene, ConstructorLeavesNothingUnset) {
 TEST(HoleScene, SceneALoadsWithTheGreenStraightAhead) {
     // In metres on the ground at 60.0025 N (1 degree: 111412.3 m north,
     // 55795.8 m east): the extent is 55.80 m wide and 445.65 m high, and the
-    // green lies 27.9 m west and 222.8 m north of the centre.
+    // green lies 27.9 m west and 222.8 m north of the centre. Turned, the
+    // green lies 224.56 m straight above the centre: the camera and the
+    // markers take an extent of 449.13 m.
     auto points = SceneA();
     THoleScene s;
     s.LoadHole(points.data(), int(points.size()), 640, 640);
     EXPECT_NEAR(s.Rotation, 352.8636, 1e-4);
-    EXPECT_NEAR(s.CameraZ, -719.917, 0.01);
+    EXPECT_NEAR(s.CameraZ, -725.537, 0.01);
     double longitude, latitude;
     s.FromFrame(s.CentreX, s.CentreY, longitude, latitude);
     EXPECT_NEAR(longitude, 24.0005, 1e-12);
     EXPECT_NEAR(latitude, 60.002, 1e-12);
     EXPECT_NEAR(s.ExtentWidth, 55.7958, 1e-4);
     EXPECT_NEAR(s.ExtentHeight, 445.6493, 1e-4);
-    EXPECT_NEAR(s.MarkerSize, 4.456493, 1e-6);
+    EXPECT_NEAR(s.MarkerSize, 4.491285, 1e-6);
     EXPECT_NEAR(s.BaseStep, 0.557958, 1e-6);
 }
 
@@ -519,5 +521,238 @@ TEST(HoleSceneGL, LabelsAreDrawnWholeOverTheMarkers) {
         ASSERT_GT(labels.text, 100) << at;
         EXPECT_GT(labels.overMarkers, 10) << at;
         EXPECT_EQ(labels.lost, 0) << labels.lost << " of " << labels.text << " label pixels erased, " << at;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Zoom and the first view
+
+namespace {
+// Where a position of the scene's ground frame lands on a panel of the
+// scene's viewport (pixels, y down).
+QPointF PanelPoint(const THoleScene& s, double x, double y) {
+    double model[16], projection[16];
+    s.ModelViewMatrix(model);
+    s.ProjectionMatrix(projection);
+    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
+    return {wx, s.ViewportHeight() - wy};
+}
+
+// A hole of 400 m from tee to pin laid at the bearing, with a drive on the
+// line and, when asked, a bunker beside it.
+std::vector<MarkPointType> Laid(double bearing, bool bunker) {
+    const MarkPointType tee = Point(24.0, 64.0, "Tee", 0xFF0000);
+    std::vector<MarkPointType> points{tee, Along(tee, bearing, 230, "Shot 1")};
+    if (bunker) points.push_back(Along(Along(tee, bearing, 300, ""), bearing + 90, 15, "Bunker"));
+    points.push_back(Along(tee, bearing, 400, "Pin"));
+    return points;
+}
+} // namespace
+
+TEST(HoleScene, ZoomingInStopsShortOfTheGround) {
+    // A held button and a long zoom drag: each step larger than the last,
+    // together many times the camera's distance.
+    auto points = SceneA();
+    THoleScene s;
+    s.LoadHole(points.data(), int(points.size()), 318, 281);
+    const double start = s.CameraZ;
+    double travelled = 0, z = s.CameraZ;
+    for (int i = 0; i < 200; ++i) {
+        travelled += s.CurrentStep + s.StepIncrement;
+        s.ZoomIn();
+        s.UpdateCamera(318, 281);
+        ASSERT_LE(s.CameraZ, -THoleScene::NearestDistance) << "repetition " << i;
+        ASSERT_GE(s.CameraZ, z) << "repetition " << i;  // never back out
+        z = s.CameraZ;
+    }
+    ASSERT_GT(travelled, -2 * start);  // unbounded, the camera would be far past the ground
+    EXPECT_DOUBLE_EQ(s.CameraZ, -THoleScene::NearestDistance);
+    EXPECT_GT(s.VisibleHeight, 0);
+    // The hole is still in front: the view centre lies in the panel's middle.
+    const QPointF centre = PanelPoint(s, s.CentreX, s.CentreY);
+    EXPECT_NEAR(centre.x(), 159, 1);
+    EXPECT_NEAR(centre.y(), 140.5, 1);
+    // Zooming out moves away again, by the step the hold left.
+    const double step = s.CurrentStep + s.StepIncrement;
+    s.ZoomOut();
+    EXPECT_NEAR(s.CameraZ, -THoleScene::NearestDistance - step, 1e-9);
+
+    // The zoom drag takes the same road.
+    s.LoadHole(points.data(), int(points.size()), 318, 281);
+    s.MouseDown(Qt::RightButton, 150, 260);
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(s.MouseMove(150, 260 - i % 2 - 1, 318, 281)) << i;
+    EXPECT_LE(s.CameraZ, -THoleScene::NearestDistance);
+    // From nearer than the bound (the scene before any hole), zooming in stays put.
+    THoleScene fresh;
+    fresh.ZoomIn();
+    EXPECT_EQ(fresh.CameraZ, -1);
+}
+
+TEST(HoleScene, FirstViewHoldsTeeAndPinWhicheverWayTheHoleRuns) {
+    for (const double bearing : {0.0, 30.0, 45.0, 60.0, 90.0, 135.0, 225.0, 315.0}) {
+        auto points = Laid(bearing, true);
+        THoleScene s;
+        s.LoadHole(points.data(), int(points.size()), 318, 281);
+        for (const MarkPointType& p : points) {
+            double x, y;
+            s.ToFrame(p.X, p.Y, x, y);
+            const QPointF at = PanelPoint(s, x, y);
+            EXPECT_TRUE(at.x() > 0 && at.x() < 318 && at.y() > 0 && at.y() < 281)
+                << p.Text << " of the hole laid at " << bearing << " lies at (" << at.x() << ", " << at.y() << ")";
+        }
+        // The pin straight above the centre, the tee below it.
+        double px, py, tx, ty;
+        s.ToFrame(points.back().X, points.back().Y, px, py);
+        s.ToFrame(points[0].X, points[0].Y, tx, ty);
+        const QPointF pin = PanelPoint(s, px, py), tee = PanelPoint(s, tx, ty);
+        EXPECT_NEAR(pin.x(), 159, 1) << bearing;
+        // Turned or not, the ends keep the same room to the panel's edges.
+        EXPECT_NEAR(pin.y(), 281 - tee.y(), 1) << bearing;
+        EXPECT_GT(pin.y(), 20) << bearing;
+    }
+}
+
+TEST(HoleScene, HolesRunningAlongTheCompassKeepTheirFirstView) {
+    // The view a hole lying north-south or east-west had: the extent as it
+    // lies, the turn, the camera from the visible height.
+    // Tee, drive and pin on one meridian or one parallel.
+    const double north = 400 / THoleScene::MetresPerDegreeLatitude(64.0);
+    const double east = 400 / THoleScene::MetresPerDegreeLongitude(64.0);
+    for (const double bearing : {0.0, 90.0, 180.0, 270.0}) {
+        const double dx = std::round(std::sin(bearing * M_PI / 180)) * east;
+        const double dy = std::round(std::cos(bearing * M_PI / 180)) * north;
+        std::vector<MarkPointType> points{Point(24.0, 64.0, "Tee", 0xFF0000),
+                                          Point(24.0 + 0.575 * dx, 64.0 + 0.575 * dy, "Shot 1"),
+                                          Point(24.0 + dx, 64.0 + dy, "Pin")};
+        auto before = points;
+        THoleScene was;
+        was.PointCount = int(before.size());
+        double minX, maxX, minY, maxY;
+        ASSERT_TRUE(was.SetPoints(before.data(), was.PointCount, minX, maxX, minY, maxY));
+        was.FitView(minX, maxX, minY, maxY, 1.3);
+        was.OrientToTarget(before.data());
+        was.UpdateCamera(318, 281);
+        was.CameraZ = -(was.VisibleHeight * 1.5);
+
+        THoleScene s;
+        s.LoadHole(points.data(), int(points.size()), 318, 281);
+        EXPECT_DOUBLE_EQ(s.CameraZ, was.CameraZ) << bearing;
+        EXPECT_DOUBLE_EQ(s.MarkerSize, was.MarkerSize) << bearing;
+        EXPECT_DOUBLE_EQ(s.VisibleHeight, was.VisibleHeight) << bearing;
+        EXPECT_EQ(s.CentreX, was.CentreX) << bearing;
+        EXPECT_EQ(s.CentreY, was.CentreY) << bearing;
+        EXPECT_EQ(s.Rotation, was.Rotation) << bearing;
+        EXPECT_EQ(s.BaseStep, was.BaseStep) << bearing;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Labels clear of one another
+
+TEST(HoleLabels, TheLaterOfTwoOverlappingLabelsMovesJustClear) {
+    const double gap = 2;
+    // Apart: nothing moves, also labels side by side on one line.
+    const std::vector<QRectF> apart{QRectF(10, 10, 40, 12), QRectF(60, 10, 40, 12), QRectF(10, 40, 40, 12)};
+    const std::vector<QPointF> same = SeparateLabels(apart, gap);
+    ASSERT_EQ(same.size(), 3u);
+    for (size_t i = 0; i < apart.size(); ++i) EXPECT_EQ(same[i], apart[i].topLeft()) << i;
+
+    // Overlapping the lower half of the first: the second moves down below it,
+    // the nearer way; overlapping its upper half, up above it. The first stays.
+    auto moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(130, 58, 50, 14)}, gap);
+    EXPECT_EQ(moved[0], QPointF(100, 50));
+    EXPECT_NEAR(moved[1].x(), 130, 1e-9);
+    EXPECT_NEAR(moved[1].y(), 50 + 14 + gap, 1e-4);
+    moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(90, 44, 50, 14)}, gap);
+    EXPECT_NEAR(moved[1].y(), 50 - gap - 14, 1e-4);
+    EXPECT_NEAR(moved[1].x(), 90, 1e-9);
+    // Closer than the gap counts as touching.
+    moved = SeparateLabels({QRectF(0, 0, 30, 10), QRectF(31, 2, 30, 10)}, gap);
+    EXPECT_GT(std::fabs(moved[1].y() - 2), 7);
+
+    // Where just below the first lies a label placed earlier, the third goes
+    // where it clears both: here above the first.
+    moved = SeparateLabels({QRectF(0, 100, 80, 12), QRectF(0, 114, 80, 12), QRectF(20, 105, 40, 12)}, gap);
+    EXPECT_NEAR(moved[1].y(), 114, 1e-9);  // already clear
+    EXPECT_NEAR(moved[2].y(), 100 - gap - 12, 1e-4);
+    // Each placed label clears every one before it.
+    const std::vector<QRectF> pile{QRectF(50, 50, 40, 12), QRectF(55, 52, 40, 12), QRectF(45, 49, 40, 12),
+                                   QRectF(60, 55, 40, 12), QRectF(52, 51, 40, 12)};
+    moved = SeparateLabels(pile, gap);
+    for (size_t i = 0; i < pile.size(); ++i)
+        for (size_t j = 0; j < i; ++j) {
+            const QRectF a(moved[i], pile[i].size()), b(moved[j], pile[j].size());
+            EXPECT_FALSE(a.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2)
+                             .intersects(b.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2)))
+                << i << " meets " << j;
+        }
+    for (size_t i = 0; i < pile.size(); ++i) EXPECT_EQ(moved[i].x(), pile[i].x()) << i;
+
+    // A label that cannot be drawn (an empty box) neither moves nor pushes.
+    moved = SeparateLabels({QRectF(0, 0, 0, 0), QRectF(0, 0, 20, 10), QRectF(5, 5, 0, 0)}, gap);
+    EXPECT_EQ(moved[0], QPointF(0, 0));
+    EXPECT_EQ(moved[1], QPointF(0, 0));
+    EXPECT_EQ(moved[2], QPointF(5, 5));
+}
+
+namespace {
+// The pin's corner of the simulator's sample holes: the last full shot a few
+// metres short of the pin, the first putt a metre from it, a bunker beside
+// the green and the putt summary.
+std::vector<MarkPointType> PinCorner() {
+    const MarkPointType tee = Point(24.85, 60.25, "Tee", 0xFF0000);
+    const MarkPointType pin = Along(tee, 350, 330, "PIN");
+    const MarkPointType putt = Along(pin, 200, 1, "Shot 4");
+    return {tee,
+            pin,
+            Along(pin, 260, 4, "GREEN"),
+            Along(pin, 160, 16, "BUNKER"),
+            Along(tee, 352, 220, "Shot 1"),
+            Along(tee, 349, 300, "Shot 2"),
+            Along(pin, 190, 3, "Shot 3"),
+            putt,
+            Point(0, 0, "2 Putt(s)")};
+}
+} // namespace
+
+TEST(HoleSceneGL, LabelsAtThePinKeepClearAndThePinShows) {
+    for (const QSize size : {QSize(318, 281), QSize(640, 640)}) {
+        HoleView view(size.width(), size.height());
+        view.Load(PinCorner());
+        ASSERT_TRUE(view.Show());
+        const std::string at = std::to_string(size.width()) + " x " + std::to_string(size.height());
+        const QImage whole = view.Frame();
+        const std::vector<THoleLabel> labels = view.scene.PlaceLabels(view.points.data(), &view.panel);
+        std::vector<std::string> texts;
+        for (const THoleLabel& l : labels) texts.push_back(l.Text);
+        EXPECT_EQ(texts, (std::vector<std::string>{"Tee", "PIN", "BUNKER", "Shot 1", "Shot 2", "Shot 3", "Shot 4",
+                                                   "2 Putt(s)"}))
+            << at;
+        // Every letter lies in its own label's box and in no other.
+        const LabelOwners owners = OwnersOf(LabelsAlone(view.panel, view.scene, view.points.data()), labels);
+        EXPECT_GT(owners.text, 200) << at;
+        EXPECT_EQ(owners.stray, 0) << at;
+        EXPECT_EQ(owners.shared, 0) << owners.shared << " text pixels where two labels meet, " << at;
+        int moved = 0;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_GT(owners.inked[i], 10) << labels[i].Text << ", " << at;
+            if (labels[i].Shift != 0) ++moved;
+        }
+        EXPECT_GE(moved, 2) << at;  // this corner needs it
+        // A word space at least between any two of them.
+        const double space = 0.2 * 0.05 * size.height();  // the font's em is a twentieth of the height
+        for (size_t i = 0; i < labels.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(labels[i].Box.adjusted(-space, -space, space, space).intersects(labels[j].Box))
+                    << labels[i].Text << " and " << labels[j].Text << ", " << at;
+        // The pin's marker over the putt's: its own colour at its centre.
+        const QPointF pin = view.Screen(view.points[1].X, view.points[1].Y);
+        int bright = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (PixelIs(whole, int(std::lround(pin.x())) + dx, int(std::lround(pin.y())) + dy, 0, 255, 0)) ++bright;
+        EXPECT_GE(bright, 6) << at;
     }
 }

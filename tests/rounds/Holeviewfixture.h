@@ -132,6 +132,51 @@ inline LabelCheck CheckLabelsWhole(TOpenGLAPPanel& panel, THoleScene& scene, con
     return r;
 }
 
+// The panel drawn with the scene's labels alone, on the cleared ground;
+// puts the panel's paint handler back.
+inline QImage LabelsAlone(TOpenGLAPPanel& panel, THoleScene& scene, const MarkPointType* points) {
+    const auto paint = panel.OnPaint;
+    panel.OnPaint = [&](QObject*) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        double model[16];
+        scene.ModelViewMatrix(model);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixd(model);
+        glColor3f(0, 0, 0);
+        scene.DrawLabels(points, &panel);
+    };
+    const QImage labels = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    panel.OnPaint = paint;
+    return labels;
+}
+
+// Which label each text pixel of a labels-alone picture belongs to: the
+// dark pixels, those inside no label's box (a pixel beyond it at most) and
+// those inside two or more, and the pixels inside each label's box.
+struct LabelOwners {
+    int text = 0, stray = 0, shared = 0;
+    std::vector<int> inked;
+};
+inline LabelOwners OwnersOf(const QImage& alone, const std::vector<THoleLabel>& labels) {
+    LabelOwners r;
+    r.inked.assign(labels.size(), 0);
+    for (int y = 0; y < alone.height(); ++y)
+        for (int x = 0; x < alone.width(); ++x) {
+            const QColor c = alone.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) >= 50) continue;
+            ++r.text;
+            int owners = 0;
+            for (size_t i = 0; i < labels.size(); ++i)
+                if (labels[i].Box.adjusted(-1, -1, 1, 1).contains(QPointF(x + 0.5, y + 0.5))) {
+                    ++owners;
+                    ++r.inked[i];
+                }
+            if (owners == 0) ++r.stray;
+            if (owners > 1) ++r.shared;
+        }
+    return r;
+}
+
 inline ::testing::AssertionResult IsClearColour(const QImage& image, int x, int y) {
     return PixelIs(image, x, y, 128, 230, 128, 1);
 }
