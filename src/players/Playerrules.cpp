@@ -81,6 +81,8 @@ TRefusal CheckDetails(const TPlayerDetails& d) {
     if (d.LastName.empty()) return TMessage{"You must give your last name", kWrongInput};
     if (d.Country.empty()) return TMessage{"You must choose a country", kWrongInput};
     if (*hcp > 54.0) return TMessage{"Handicap can only be 54 maximum", kWrongInput};
+    // The best plus handicap a golfer holds lies well above -10.
+    if (*hcp < -10.0) return TMessage{"Handicap can only be -10 minimum", kWrongInput};
     return std::nullopt;
 }
 

@@ -447,7 +447,7 @@ bool TRoundFrm::FillScorecard() {
     cardRows_ = rows;
     cardTees_ = T;
     playingHcp_ = RoundedHandicap(h);
-    roundHcp_ = static_cast<int>(roundHcp);
+    roundHcp_ = HandicapInt(roundHcp);
     if (PrintingForm) {
         PrintingForm->TeeCount = T;
         PrintingForm->RowCount = rows;
