@@ -562,6 +562,17 @@ TEST_F(CourseWindowTest, ACardThatCannotBeWrittenIsSaidSoAndNotShown) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
+TEST_F(CourseWindowTest, ACourseThatDoesNotLoadOpensNoWindow) {
+    const int id = NewCourse("Heath", false, 1);
+    // An older file: the holes read after the details fail.
+    Db().Execute("ALTER TABLE Holes DROP COLUMN HoleLength6");
+    EXPECT_THROW(OpenCourseWindow(MainForm, id, 1), EDatabaseError);
+    ProcessEventsFor(20);
+    EXPECT_EQ(FindCourseWindow(id), nullptr);
+    EXPECT_TRUE(Children<TCourseFrm>().empty());
+    EXPECT_EQ(Value("Course_General", "CourseId = " + std::to_string(id), "Course_Name").AsString(), "Heath");
+}
+
 TEST_F(CourseWindowTest, AFailedSaveWritesNothingAndKeepsTheGrid) {
     const int id = NewCourse("Heath", false, 1);
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
