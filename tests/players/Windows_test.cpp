@@ -670,6 +670,43 @@ TEST_F(PlayerLoadFailureTest, AnOlderClubTableClosesTheWindowUnsaved) {
     ExpectNothingSaved("LongestShot");
 }
 
+TEST_F(PlayerWindowTest, AFirstRunBagThatDoesNotReadEndsTheDialogAndTheStartGoesOn) {
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("UPDATE ClubDetail SET Type = 'abc' WHERE ClubName = 'Driver'");
+        db.Close();
+    }
+    try {
+        Start();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the failure left the dialog's road: " << e.what();
+    }
+    ASSERT_NE(MainForm, nullptr);
+    EXPECT_TRUE(MainForm->FirstPaintDone());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "'abc' is not a valid integer value for field 'Type' of ClubDetail.");
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    // OK right after the message, before the dialog has gone: no save.
+    if (TNewPlayerForm* first = MainForm->NewPlayerWindow) {
+        first->Editor->FirstNameEdit->setText("Ann");
+        first->Editor->LastNameEdit->setText("Berg");
+        first->Editor->HandicapEdit->setText("12");
+        const int sweden = first->Editor->CountryComboBox->findText("Sweden");
+        first->Editor->CountryComboBox->setCurrentIndex(sweden);
+        emit first->Editor->CountryComboBox->activated(sweden);
+        first->OKBtnClick();
+    }
+    Flush();
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    EXPECT_EQ(MainForm->ClubCount, 0);
+    EXPECT_EQ(MainForm->BagCount, 0);
+    EXPECT_EQ(Count("PlayerDetail", ""), 0);
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    EXPECT_TRUE(MainForm->Rounds1->isEnabled());
+}
+
 TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
     AddPlayerBeforeStart(1);
     Start();
