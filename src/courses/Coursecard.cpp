@@ -119,7 +119,7 @@ std::string CourseCardText(const TCardGrid& g, const std::string& cardTitle, int
     out.Element("par", text(total, par));
     out.Element("totlen", text(total, 1));
     out.Element("hcp", std::to_string(roundHcp));
-    out.Element("net", std::to_string(IntDef(text(total, 2), 0) - playingHcp));
+    out.Element("net", std::to_string(static_cast<long long>(IntDef(text(total, 2), 0)) - playingHcp));
     out.Line("</totals>");
     out.Line("</course>");
     return out.Take();

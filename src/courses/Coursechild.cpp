@@ -755,7 +755,11 @@ void TCourseFrm::PrintButtonClick() {
         roundHcp = PrintingForm->RoundHcp;
         playingHcp = PrintingForm->PlayingHcp;
     }
-    WriteCourseCard(DataPath("coursescorecard.xml"), card, courseName_, roundHcp, playingHcp);
+    const std::string path = DataPath("coursescorecard.xml");
+    if (!WriteCourseCard(path, card, courseName_, roundHcp, playingHcp)) {
+        MessageBox("The file " + path + " cannot be written.", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     if (PrintingForm) {
         PrintingForm->PrintMode = 0;
         PrintingForm->exec();

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "platform/Messagebox.h"
 #include "players/Clubfigures.h"
@@ -28,8 +29,13 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
     connect(Editor->OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(Editor->CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
     if (Frame()) {
-        if (!Frame()->Database.Connected()) Frame()->Database.Open();
-        Editor->LoadCountries();
+        // A failure here is told when the window shows, on the load's road.
+        try {
+            if (!Frame()->Database.Connected()) Frame()->Database.Open();
+            Editor->LoadCountries();
+        } catch (const std::exception& e) {
+            createError_ = e.what();
+        }
     }
     resize(591, 426);
 }
@@ -69,21 +75,24 @@ void TMDIChild::FormShow() {
         sub->resize(591, 426);
     }
     if (!Frame()) return;
-    UpdateClubStatistics();
-    const int userId = Frame()->GetUserId();
+    // Every step of the load, the statistics recompute first, takes one road
+    // on failure: a record shown only in part is never saved; after the
+    // message the window goes, and the Player command comes back.
     try {
+        if (!createError_.empty()) throw std::runtime_error(createError_);
+        UpdateClubStatistics();
+        const int userId = Frame()->GetUserId();
         Editor->LoadDetails(userId);
         Editor->LoadBagsAndClubs(userId);
+        const TAllRoundsCounters counters = CountAllRounds(Frame()->Database);
+        if (ClubStatsForm) ClubStatsForm->AllRounds = counters;
     } catch (const std::exception& e) {
-        // A record shown only in part is never saved: after the message the
-        // window goes, and the Player command comes back.
         loadFailed_ = true;
         Editor->setEnabled(false);
         MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
         QTimer::singleShot(0, this, [this] { CloseWindow(); });
         return;
     }
-    if (ClubStatsForm) ClubStatsForm->AllRounds = CountAllRounds(Frame()->Database);
     EnablePlayerCommands();
     // Loaded: the window in its normal state at the top left, also when
     // another child is maximised; never below what the rows need, since a

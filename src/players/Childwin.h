@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <string>
 
 class TPlayerEditor;
 
@@ -30,4 +31,5 @@ private:
     bool shown_ = false;
     bool freed_ = false;
     bool loadFailed_ = false;
+    std::string createError_;  // what failed while the window was made
 };

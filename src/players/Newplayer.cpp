@@ -10,9 +10,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "platform/Messagebox.h"
 #include "players/Playereditor.h"
@@ -37,8 +39,13 @@ TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
     resize(591 * ppi / 93, 426 * ppi / 93);
     if (Frame()) {
         Frame()->Window()->setWindowTitle("Caddora - New Player");
-        if (!Frame()->Database.Connected()) Frame()->Database.Open();
-        Editor->LoadCountries();
+        // A failure here is told when the dialog shows, on the load's road.
+        try {
+            if (!Frame()->Database.Connected()) Frame()->Database.Open();
+            Editor->LoadCountries();
+        } catch (const std::exception& e) {
+            createError_ = e.what();
+        }
     }
     CloseAllowed = 1;
     qApp->installEventFilter(this);
@@ -68,7 +75,22 @@ void TNewPlayerForm::showEvent(QShowEvent* e) {
 void TNewPlayerForm::FormShow() {
     Editor->GenderMale->setChecked(true);
     Editor->StateComboBox->setEnabled(false);
-    if (Frame()) Editor->LoadBagsAndClubs(Frame()->GetUserId());
+    try {
+        if (!createError_.empty()) throw std::runtime_error(createError_);
+        if (Frame()) Editor->LoadBagsAndClubs(Frame()->GetUserId());
+    } catch (const std::exception& e) {
+        // A bag shown only in part is never saved: after the message the
+        // dialog goes, and the start goes on without a player record.
+        loadFailed_ = true;
+        Editor->setEnabled(false);
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        QTimer::singleShot(0, this, [this] {
+            okClosing_ = true;
+            CloseAllowed = 1;
+            close();
+        });
+        return;
+    }
     Editor->OKBtn->setEnabled(false);
 }
 
@@ -111,7 +133,7 @@ bool TNewPlayerForm::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void TNewPlayerForm::OKBtnClick() {
-    if (!Frame()) return;
+    if (!Frame() || loadFailed_) return;
     if (Editor->ControlBags()) {
         const TMessage m = TPlayerRecord::IncompleteBagMessage();
         MessageBox(m.Text, m.Caption, MB_OK);

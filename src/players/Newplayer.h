@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <string>
 
 class TPlayerEditor;
 
@@ -31,4 +32,6 @@ private:
     bool shown_ = false;
     bool freed_ = false;
     bool okClosing_ = false;  // the close of a successful OK
+    bool loadFailed_ = false;
+    std::string createError_;  // what failed while the dialog was made
 };

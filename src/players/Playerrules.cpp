@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <memory>
 
 #include "db/Database.h"
 #include "db/Table.h"
@@ -80,6 +81,8 @@ TRefusal CheckDetails(const TPlayerDetails& d) {
     if (d.LastName.empty()) return TMessage{"You must give your last name", kWrongInput};
     if (d.Country.empty()) return TMessage{"You must choose a country", kWrongInput};
     if (*hcp > 54.0) return TMessage{"Handicap can only be 54 maximum", kWrongInput};
+    // The best plus handicap a golfer holds lies well above -10.
+    if (*hcp < -10.0) return TMessage{"Handicap can only be -10 minimum", kWrongInput};
     return std::nullopt;
 }
 
@@ -150,11 +153,12 @@ void TPlayerRecord::LoadPlayerWindow(int userId) {
             LoadWarning = TMessage{"Only the first 100 bags of this player can be shown", "Too many bags"};
             break;
         }
-        auto* bag = new MBag;
+        // Owned here until listed: a row that does not read leaks nothing.
+        auto bag = std::make_unique<MBag>();
         bag->BagName = bags.FieldByName("BagName").AsString();
         bag->BagId = bags.FieldByName("BagId").AsInteger();
         bag->IsNew = 0;
-        AppendBag(bag);
+        AppendBag(bag.release());
     }
     bags.Close();
 
@@ -170,7 +174,7 @@ void TPlayerRecord::LoadPlayerWindow(int userId) {
             LoadWarning = TMessage{"Only the first 100 clubs of this player can be shown", "Too many clubs"};
             break;
         }
-        auto* club = new MClub;
+        auto club = std::make_unique<MClub>();
         club->ClubName = details.FieldByName("ClubName").AsString();
         club->IsNew = 0;
         club->Type = details.FieldByName("Type").AsInteger();
@@ -185,7 +189,8 @@ void TPlayerRecord::LoadPlayerWindow(int userId) {
             club->BagRef = links.FieldByName("BagId").AsInteger();
             club->OrderNumber = links.FieldByName("OrderNumber").AsInteger();
         }
-        AddLoadedClub(club, club->BagRef == 0);
+        const bool toList = club->BagRef == 0;
+        AddLoadedClub(club.release(), toList);
     }
 }
 
@@ -196,11 +201,12 @@ void TPlayerRecord::LoadFirstRun(int userId) {
     if (bags.IsEmpty()) return;
     bags.First();
     if (bags.FieldByName("UserId").AsInteger() != userId) return;
-    auto* bag = new MBag;
-    bag->BagName = bags.FieldByName("BagName").AsString();
-    bag->BagId = bags.FieldByName("BagId").AsInteger();
-    bag->IsNew = 0;
-    AppendBag(bag);
+    auto owned = std::make_unique<MBag>();
+    owned->BagName = bags.FieldByName("BagName").AsString();
+    owned->BagId = bags.FieldByName("BagId").AsInteger();
+    owned->IsNew = 0;
+    MBag* bag = owned.get();
+    AppendBag(owned.release());
 
     TTable links(&db_, "Clubs");
     links.SetFilter("BagId=" + Num(bag->BagId));
@@ -217,14 +223,14 @@ void TPlayerRecord::LoadFirstRun(int userId) {
             break;
         }
         details.First();
-        auto* club = new MClub;
+        auto club = std::make_unique<MClub>();
         club->ClubName = details.FieldByName("ClubName").AsString();
         club->IsNew = 0;
         club->Type = details.FieldByName("Type").AsInteger();
         club->BagRef = bag->BagId;
         club->OrderNumber = links.FieldByName("OrderNumber").AsInteger();
         club->ClubId = clubId;
-        AddLoadedClub(club, false);
+        AddLoadedClub(club.release(), false);
     }
 }
 

@@ -12,10 +12,12 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
+#include <exception>
 
 #include "platform/Messagebox.h"
 #include "rounds/Fieldvalues.h"
@@ -212,7 +214,21 @@ void TEditRoundForm::FillTeeList(const std::vector<std::string>& names) {
             QString::fromStdString(names[i].empty() ? "Tee number: " + std::to_string(i + 1) : names[i]));
 }
 
+// Whatever fails while the round loads, the editor never stores a header it
+// did not show: after the message the window goes.
 void TEditRoundForm::LoadRound() {
+    if (loadFailed_) return;
+    try {
+        ShowRound();
+    } catch (const std::exception& e) {
+        loadFailed_ = true;
+        setEnabled(false);
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        QTimer::singleShot(0, this, [this] { CloseWindow(); });
+    }
+}
+
+void TEditRoundForm::ShowRound() {
     const int courseId = courseIdOfFilter();
     const TEditorRound r = ReadEditorRound(ScoreCardTable, CourseGeneralTable, RoundTable, RoundShotsTable,
                                            ClubDetailTable, BagTable, courseId);
@@ -265,6 +281,7 @@ void TEditRoundForm::HCPEditExit() {
 }
 
 bool TEditRoundForm::ApplyButtonClick() {
+    if (loadFailed_) return false;
     HCPEditExit();
     TRoundHeaderInput in;
     in.marker = MarkerEdit->text().toStdString();
@@ -285,6 +302,7 @@ bool TEditRoundForm::ApplyButtonClick() {
 }
 
 void TEditRoundForm::OKBtnClick() {
+    if (loadFailed_) return;  // the window is on its way out
     ApplyButtonClick();
     CloseWindow();
 }

@@ -58,10 +58,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void ShowRound();  // LoadRound's work; throws what the tables throw
     void CloseWindow();
     // The tees by their stored names, by number where a tee has none.
     void FillTeeList(const std::vector<std::string>& names);
     // Prepares the shot editor's lists and counts; false without a selected shot.
     bool PrepareShotEditor(bool editing);
     int courseIdOfFilter() const;
+    bool loadFailed_ = false;
 };

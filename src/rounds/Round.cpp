@@ -408,6 +408,11 @@ void TRoundFrm::MissingCourseData() {
     if (course && Frame()) OpenCourseWindow(FrameWindow(), *course, 1);
 }
 
+void TRoundFrm::LoadFailed(const std::exception& e) {
+    OKBtnClick();  // freed once control is back in the event loop
+    MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+}
+
 TRoundTables TRoundFrm::Tables() {
     return {RoundTable,     CourseGeneralTable, ScoreCardTable, HolesTable,
             RoundHoleTable, RoundShotsTable,    WaypointTable,  ClubDetailTable};
@@ -447,7 +452,7 @@ bool TRoundFrm::FillScorecard() {
     cardRows_ = rows;
     cardTees_ = T;
     playingHcp_ = RoundedHandicap(h);
-    roundHcp_ = static_cast<int>(roundHcp);
+    roundHcp_ = HandicapInt(roundHcp);
     if (PrintingForm) {
         PrintingForm->TeeCount = T;
         PrintingForm->RowCount = rows;

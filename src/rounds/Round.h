@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <exception>
 #include <string>
 
 #include "db/Table.h"
@@ -52,6 +53,8 @@ public:
     bool FillScorecard();
     void ShowHole(int n);
     void ShowRoundStats();
+    // A builder failed: the window goes, then the user is told why.
+    void LoadFailed(const std::exception& e);
 
     // Handlers.
     void PrintButtonClick();

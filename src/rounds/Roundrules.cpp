@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "db/Table.h"
 #include "platform/Textutil.h"
@@ -46,7 +47,14 @@ double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
     return roundHcp * slope / 113.0 + (rating - coursePar * m);
 }
 
-int RoundedHandicap(double h) { return static_cast<int>(std::trunc(h + 0.5)); }
+int HandicapInt(double h) {
+    if (std::isnan(h)) return 0;
+    if (h >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (h <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(std::trunc(h));
+}
+
+int RoundedHandicap(double h) { return HandicapInt(std::trunc(h + 0.5)); }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
     return QString::number(roundHcp, 'g', 7).toStdString() + " / " +
@@ -548,6 +556,7 @@ std::string BoundHcpText(const std::string& text) {
     const std::optional<double> v = ParseDecimal(text);
     if (!v) return "0";
     if (*v > 54) return "54";
+    if (*v < -10) return "-10";
     return text;
 }
 

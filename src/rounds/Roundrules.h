@@ -30,7 +30,11 @@ int ListTeeNumber(long long stored, bool isNull);
 // rating is an 18-hole figure), else 1. Keeps its fraction.
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse);
-// trunc(h + 0.5), the value the points and the header use.
+// A handicap truncated to a whole number, held to the int range (NaN: 0),
+// so that any stored value converts.
+int HandicapInt(double h);
+// trunc(h + 0.5), the value the points and the header use; held to the int
+// range as HandicapInt.
 int RoundedHandicap(double h);
 // "18 / 18": the round's handicap (up to 7 significant digits) and the rounded
 // playing handicap.
@@ -200,7 +204,8 @@ std::string ShotDescriptionText(const std::string& description, std::optional<in
 // "N 60.1000000" / "W 3.5000000"; both empty when the position rounds to 0, 0.
 std::string ShotLatitudeText(double latitude, double longitude);
 std::string ShotLongitudeText(double latitude, double longitude);
-// The handicap box bounded: above 54 "54", not a number "0", else unchanged.
+// The handicap box bounded: above 54 "54", below -10 "-10", not a number
+// "0", else unchanged.
 std::string BoundHcpText(const std::string& text);
 // A degree box bounded to 0..max; not a number "0".
 std::string BoundDegreeText(const std::string& text, double max);

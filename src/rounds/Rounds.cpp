@@ -347,10 +347,15 @@ void TRoundsForm::RoundsGridDblClick() {
         frm->HolesTable.SetFilter(course);
     };
     setFilters();
-    frm->SetupHoleButtons();
-    if (!frm->FillScorecard() || !frm) return;
-    setFilters();
-    frm->ShowRoundStats();
+    try {
+        frm->SetupHoleButtons();
+        if (!frm->FillScorecard() || !frm) return;
+        setFilters();
+        frm->ShowRoundStats();
+    } catch (const std::exception& e) {
+        if (frm) frm->LoadFailed(e);
+        return;
+    }
     frm->SetWindowStateNormal();
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "courses/Coursecard.h"
@@ -111,6 +112,15 @@ TEST(CourseCard, EighteenHolesInYardsAsTheGridShowsThem) {
     EXPECT_EQ(tee1[5], "<len>208</len>");
     EXPECT_NE(text.find("<hcp>12</hcp>"), std::string::npos);
     EXPECT_NE(text.find("<details>\n<par>36</par>\n</details>\n</holes-b>"), std::string::npos);
+    // The net figure holds for the extreme playing handicaps a stored round gives.
+    const auto net = [](const std::string& t) {
+        const size_t at = t.find("<net>") + 5;
+        return std::stoll(t.substr(at, t.find("</net>") - at));
+    };
+    const TCardGrid grid = Grid(Card(true, 3), "false");
+    const long long none = net(CourseCardText(grid, "Links", 0, 0));
+    EXPECT_EQ(net(CourseCardText(grid, "Links", 0, std::numeric_limits<int>::min())), none + 2147483648LL);
+    EXPECT_EQ(net(CourseCardText(grid, "Links", 0, std::numeric_limits<int>::max())), none - 2147483647LL);
 }
 
 TEST(CourseCard, NamesAreEscapedAndTheFileRendersThroughItsStylesheet) {

@@ -542,6 +542,37 @@ TEST_F(CourseWindowTest, BlackChosenForATeeIsStoredAsAColourNotAsNone) {
     EXPECT_EQ(Value("ScoreCard", card, "Tee2Col").AsInteger(), 0x00FFFF);
 }
 
+TEST_F(CourseWindowTest, ACardThatCannotBeWrittenIsSaidSoAndNotShown) {
+    const int id = NewCourse("Heath", false, 1);
+    TCourseFrm* frm = OpenCourseWindow(MainForm, id, 0);
+    // A folder stands where the card goes.
+    const std::string path = DataPath("coursescorecard.xml");
+    std::filesystem::create_directory(path);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = PrintingForm && PrintingForm->isVisible();
+        if (shown) PrintingForm->CancelButtonClick();
+    });
+    frm->PrintButton->click();
+    ProcessEventsFor(50);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "The file " + path + " cannot be written.");
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(CourseWindowTest, ACourseThatDoesNotLoadOpensNoWindow) {
+    const int id = NewCourse("Heath", false, 1);
+    // An older file: the holes read after the details fail.
+    Db().Execute("ALTER TABLE Holes DROP COLUMN HoleLength6");
+    EXPECT_THROW(OpenCourseWindow(MainForm, id, 1), EDatabaseError);
+    ProcessEventsFor(20);
+    EXPECT_EQ(FindCourseWindow(id), nullptr);
+    EXPECT_TRUE(Children<TCourseFrm>().empty());
+    EXPECT_EQ(Value("Course_General", "CourseId = " + std::to_string(id), "Course_Name").AsString(), "Heath");
+}
+
 TEST_F(CourseWindowTest, AFailedSaveWritesNothingAndKeepsTheGrid) {
     const int id = NewCourse("Heath", false, 1);
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);

@@ -337,7 +337,14 @@ TEST_F(PlayerTest, DetailChecksInTheirOrder) {
     EXPECT_EQ(check(d), "Handicap can only be 54 maximum");
     d.Handicap = "54";
     EXPECT_EQ(check(d), "");
-    d.Handicap = "-11";
+    // A plus handicap passes down to the floor of -10, which the refusal names.
+    d.Handicap = "-10";
+    EXPECT_EQ(check(d), "");
+    for (const char* absurd : {"-10.5", "-1e300"}) {
+        d.Handicap = absurd;
+        EXPECT_EQ(check(d), "Handicap can only be -10 minimum") << absurd;
+    }
+    d.Handicap = "-3";
     EXPECT_EQ(check(d), "");
     // Widths are not among the checks: the save refuses what its columns
     // cannot hold.

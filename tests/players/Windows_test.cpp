@@ -598,6 +598,115 @@ TEST_F(PlayerWindowTest, ARowThatDoesNotReadClosesTheWindowWithNothingWritten) {
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Berg");
 }
 
+// A stored player whose window cannot load for what another program left in
+// the file (sql runs on the file before start).
+class PlayerLoadFailureTest : public PlayerWindowTest {
+protected:
+    void StartOver(const std::string& sql) {
+        AddPlayerBeforeStart(1);
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("UPDATE PlayerDetail SET FirstName = 'Ann', LastName = 'Berg', GolfClub = 'Heath GC', "
+                   "UserDesc = 'Notes', HCP = 20 WHERE UserId = 1");
+        if (!sql.empty()) db.Execute(sql);
+        db.Close();
+        Start();
+    }
+    // Opens the player window, completes whatever it shows and presses OK
+    // and Enter, as a user who missed the message would; then the window
+    // must be gone with the player's row as it was.
+    void ExpectNothingSaved(const std::string& cause) {
+        MainForm->Player1->trigger();
+        ASSERT_EQ(log.Messages().size(), 1u);
+        EXPECT_NE(log.Messages()[0].text.find(cause), std::string::npos) << log.Messages()[0].text;
+        EXPECT_EQ(log.Messages()[0].caption, "Error");
+        if (MainForm->PlayerWindow) {
+            TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
+            ed->FirstNameEdit->setText("Ann");
+            ed->LastNameEdit->setText("Berg");
+            const int sweden = ed->CountryComboBox->findText("Sweden");  // none when the list failed
+            ed->CountryComboBox->setCurrentIndex(sweden);
+            emit ed->CountryComboBox->activated(sweden);
+            ed->HandicapEdit->selectAll();
+            Type(ed->HandicapEdit, "12");
+            ed->OKBtn->click();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(ed->HandicapEdit, &enter);
+        }
+        Flush();
+        EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+        EXPECT_TRUE(MainForm->Player1->isEnabled());
+        EXPECT_EQ(log.Messages().size(), 1u);
+        EXPECT_EQ(Value("PlayerDetail", "UserId=1", "GolfClub").AsString(), "Heath GC");
+        EXPECT_EQ(Value("PlayerDetail", "UserId=1", "UserDesc").AsString(), "Notes");
+        EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 20.0);
+    }
+};
+
+TEST_F(PlayerLoadFailureTest, AShotRowWhoseClubIsNoNumberClosesTheWindowUnsaved) {
+    StartOver("INSERT INTO RoundShots (RoundId, HoleId, ShotNumber, ClubId, ShotLength) "
+              "VALUES (1, 1, 1, 'abc', 120)");
+    ExpectNothingSaved("'abc' is not a valid integer value.");
+}
+
+TEST_F(PlayerLoadFailureTest, AClubRowWhoseTypeIsNoNumberClosesTheWindowUnsaved) {
+    // Read after the club's object is made: the object goes with the failure.
+    StartOver("UPDATE ClubDetail SET Type = 'abc' WHERE ClubName = 'Driver'");
+    ExpectNothingSaved("'abc' is not a valid integer value for field 'Type' of ClubDetail.");
+    EXPECT_EQ(MainForm->ClubCount, 0);
+    EXPECT_EQ(MainForm->BagCount, 0);
+}
+
+TEST_F(PlayerLoadFailureTest, ACountryListThatDoesNotReadClosesTheWindowUnsaved) {
+    StartOver("");
+    // Gone while the program runs: the window fails while it is made.
+    MainForm->Database.Execute("ALTER TABLE Country RENAME TO Land");
+    ExpectNothingSaved("Country");
+}
+
+TEST_F(PlayerLoadFailureTest, AnOlderClubTableClosesTheWindowUnsaved) {
+    StartOver("ALTER TABLE ClubDetail DROP COLUMN LongestShot");
+    ExpectNothingSaved("LongestShot");
+}
+
+TEST_F(PlayerWindowTest, AFirstRunBagThatDoesNotReadEndsTheDialogAndTheStartGoesOn) {
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("UPDATE ClubDetail SET Type = 'abc' WHERE ClubName = 'Driver'");
+        db.Close();
+    }
+    try {
+        Start();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the failure left the dialog's road: " << e.what();
+    }
+    ASSERT_NE(MainForm, nullptr);
+    EXPECT_TRUE(MainForm->FirstPaintDone());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "'abc' is not a valid integer value for field 'Type' of ClubDetail.");
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    // OK right after the message, before the dialog has gone: no save.
+    if (TNewPlayerForm* first = MainForm->NewPlayerWindow) {
+        first->Editor->FirstNameEdit->setText("Ann");
+        first->Editor->LastNameEdit->setText("Berg");
+        first->Editor->HandicapEdit->setText("12");
+        const int sweden = first->Editor->CountryComboBox->findText("Sweden");
+        first->Editor->CountryComboBox->setCurrentIndex(sweden);
+        emit first->Editor->CountryComboBox->activated(sweden);
+        first->OKBtnClick();
+    }
+    Flush();
+    EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
+    EXPECT_EQ(MainForm->ClubCount, 0);
+    EXPECT_EQ(MainForm->BagCount, 0);
+    EXPECT_EQ(Count("PlayerDetail", ""), 0);
+    EXPECT_TRUE(MainForm->Player1->isEnabled());
+    EXPECT_TRUE(MainForm->Rounds1->isEnabled());
+}
+
 TEST_F(PlayerWindowTest, ClubChooserOffersTheListClubsOfTheFilter) {
     AddPlayerBeforeStart(1);
     Start();

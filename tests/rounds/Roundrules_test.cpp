@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "db/Table.h"
 #include "rounds/Roundrules.h"
 
@@ -26,6 +28,20 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_NEAR(PlayingHandicap(18, 113, 72, 36, true), 18, 1e-9);
     EXPECT_EQ(RoundedHandicap(-0.6), 0);
     EXPECT_EQ(RoundedHandicap(10.5), 11);
+    // Any stored value converts: held to the int range, NaN as 0.
+    constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(RoundedHandicap(1e300), most);
+    EXPECT_EQ(RoundedHandicap(-1e300), least);
+    EXPECT_EQ(RoundedHandicap(inf), most);
+    EXPECT_EQ(RoundedHandicap(nan), 0);
+    EXPECT_EQ(RoundedHandicap(PlayingHandicap(-1e300, 113, 72, 72, false)), least);
+    EXPECT_EQ(HcpLabelText(-1e300, PlayingHandicap(-1e300, 113, 72, 72, false)), "-1e+300 / -2147483648");
+    EXPECT_EQ(HandicapInt(18.9), 18);
+    EXPECT_EQ(HandicapInt(-3.7), -3);
+    EXPECT_EQ(HandicapInt(3e9), most);
+    EXPECT_EQ(HandicapInt(-inf), least);
+    EXPECT_EQ(HandicapInt(nan), 0);
 
     std::array<std::optional<double>, 6> men{}, women{};
     men[1] = 70.5;
@@ -420,6 +436,9 @@ TEST(RoundRules, EditorTexts) {
     EXPECT_EQ(BoundHcpText("abc"), "0");
     EXPECT_EQ(BoundHcpText(""), "0");
     EXPECT_EQ(BoundHcpText("-3"), "-3");
+    EXPECT_EQ(BoundHcpText("-10"), "-10");
+    EXPECT_EQ(BoundHcpText("-10.5"), "-10");
+    EXPECT_EQ(BoundHcpText("-1e300"), "-10");
     EXPECT_EQ(BoundHcpText("12.5"), "12.5");
     EXPECT_EQ(BoundDegreeText("95", 90), "90");
     EXPECT_EQ(BoundDegreeText("-5", 90), "0");

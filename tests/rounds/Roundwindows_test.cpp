@@ -471,6 +471,63 @@ TEST_F(RoundsTest, EditorHeaderAndTheRoundGoneMeanwhile) {
     EXPECT_FALSE(ShotEditForm->isVisible());
 }
 
+TEST_F(RoundsTest, AnEditorThatFailedToLoadNeverStoresItsHeader) {
+    // An older shot table: the editor's load fails after the header is read.
+    db->Execute("ALTER TABLE RoundShots DROP COLUMN Description");
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    try {
+        list->EditroundClick();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the failure left the window's road: " << e.what();
+    }
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_NE(log.Messages()[0].text.find("Description"), std::string::npos) << log.Messages()[0].text;
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    // OK and Enter right after the message, before the window has gone.
+    for (TEditRoundForm* editor : Children<TEditRoundForm>()) {
+        editor->TitleEdit->setText("Cup");
+        editor->OKBtn->click();
+        editor->OKBtnClick();
+    }
+    Flush();
+    EXPECT_TRUE(Children<TEditRoundForm>().empty());
+    EXPECT_EQ(log.Messages().size(), 1u);
+    TTable round(db, "Round");
+    round.SetFilter("RoundId = " + std::to_string(roundId));
+    round.Open();
+    EXPECT_EQ(round.FieldByName("RoundTitle").AsString(), "Medal");
+    EXPECT_EQ(round.FieldByName("MarkerName").AsString(), "Mark");
+    EXPECT_DOUBLE_EQ(round.FieldByName("RoundHCP").AsFloat(), 18.0);
+    EXPECT_EQ(round.FieldByName("BagId").AsInteger(), bagId);
+    EXPECT_EQ(round.FieldByName("CourseId").AsInteger(), alpha);
+}
+
+TEST_F(RoundsTest, ARoundWindowThatFailedToLoadGoesAfterTheMessage) {
+    // An older hole table: the last step of the load, the round's figures, fails.
+    db->Execute("ALTER TABLE RoundHoles DROP COLUMN BunkerHits");
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    try {
+        list->RoundsGridDblClick();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the failure left the window's road: " << e.what();
+    }
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_NE(log.Messages()[0].text.find("BunkerHits"), std::string::npos) << log.Messages()[0].text;
+    EXPECT_EQ(log.Messages()[0].caption, "Error");
+    Flush();
+    EXPECT_TRUE(Children<TRoundFrm>().empty());
+    // The command comes back: the same round opens once the file is whole.
+    db->Execute("ALTER TABLE RoundHoles ADD COLUMN BunkerHits INTEGER");
+    log.Clear();
+    Select(list, roundId);
+    list->RoundsGridDblClick();
+    Flush();
+    EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(Children<TRoundFrm>().size(), 1u);
+}
+
 TEST_F(RoundsTest, DeleteRemovesTheRoundWithItsHolesAndShots) {
     TRoundsForm* list = OpenList();
     Select(list, roundId);
