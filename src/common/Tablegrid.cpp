@@ -22,6 +22,37 @@ void TTableGridModel::Reopen() {
     endResetModel();
 }
 
+namespace {
+// The value a grid cell shows: null where the table lacks the column.
+TVariant Shown(const TTable& table, int row, int field) {
+    return field < 0 ? TVariant() : table.CellValue(row, field);
+}
+} // namespace
+
+bool TTableGridModel::ShowsRemembered() const {
+    if (!remembered_) return false;
+    const int rows = rowCount();
+    if (remembered_->size() != size_t(rows) * columns_.size()) return false;
+    std::vector<int> fields;
+    for (const Column& c : columns_) fields.push_back(table_->FieldIndex(c.field));
+    auto value = remembered_->begin();
+    for (int r = 0; r < rows; ++r)
+        for (int f : fields)
+            if (!(Shown(*table_, r, f) == *value++)) return false;
+    return true;
+}
+
+void TTableGridModel::Remember() {
+    std::vector<TVariant> values;
+    const int rows = rowCount();
+    values.reserve(size_t(rows) * columns_.size());
+    std::vector<int> fields;
+    for (const Column& c : columns_) fields.push_back(table_->FieldIndex(c.field));
+    for (int r = 0; r < rows; ++r)
+        for (int f : fields) values.push_back(Shown(*table_, r, f));
+    remembered_ = std::move(values);
+}
+
 int TTableGridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !table_->Active()) return 0;
     return table_->RecordCount();

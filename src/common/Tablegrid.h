@@ -1,10 +1,12 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "db/Table.h"
+
 class QTableView;
-class TTable;
 
 // Read-only grid model over the rows of a table component. Reopen() closes
 // and opens the table again, so the grid shows what the table reads now.
@@ -18,6 +20,10 @@ public:
 
     void Reopen();
     TTable* Table() const { return table_; }
+    // True when the grid shows the values it showed when Remember() was
+    // last called (and Remember() was called).
+    bool ShowsRemembered() const;
+    void Remember();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -27,6 +33,8 @@ public:
 private:
     TTable* table_;
     std::vector<Column> columns_;
+    // The remembered values, row by row and column by column.
+    std::optional<std::vector<TVariant>> remembered_;
 };
 
 // Sizes every column of the grid to its texts and returns the width each

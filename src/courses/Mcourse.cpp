@@ -136,14 +136,20 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
 }
 
 void TCourseForm::FitColumns() {
+    // The widths follow from the listed names and pars alone: a re-read that
+    // lists the same ones keeps them.
+    if (model_->ShowsRemembered()) return;
     const std::vector<int> need = FitColumnsToContents(CourseGrid);
     if (need.size() != 2) return;
+    model_->Remember();
     const int chrome = GridChromeWidth(CourseGrid);
     const std::array<int, 2> width = CourseColumnWidths({need[0], need[1]}, MaxListWidth - chrome);
     CourseGrid->setColumnWidth(0, width[0]);
     CourseGrid->setColumnWidth(1, width[1]);
     setFixedSize(std::max(StoredWidth, chrome + width[0] + width[1]), StoredHeight);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+    // The frame around the list and nothing more: its size hint would take
+    // the grid's own hint, wider than the columns.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->resize(sub->minimumSizeHint());
 }
 
 TCourseForm::~TCourseForm() {

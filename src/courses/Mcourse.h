@@ -42,7 +42,8 @@ class TCourseForm : public QWidget {
     void closeEvent(QCloseEvent* e) override;
 
   private:
-    // Columns fitted to the listed names and the window to its columns.
+    // Columns fitted to the listed names and the window to its columns;
+    // nothing changes while the list shows what they were fitted to.
     void FitColumns();
     // View (double-click or command) and edit: one window per course.
     void OpenCourse(unsigned char editMode, bool byDoubleClick);

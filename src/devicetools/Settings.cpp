@@ -272,7 +272,10 @@ void TSettingsForm::BuildControls() {
     buttons->addWidget(CancelBtn);
     buttons->addWidget(HelpBtn);
 
+    // Narrow margins: at the main window's default size the window then
+    // fits in the work area.
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(PageControl);
     layout->addLayout(buttons);
 }

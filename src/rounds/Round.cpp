@@ -57,6 +57,20 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     return l;
 }
 
+// Shows a header value in its label, cut with "…" where it is wider than the
+// label; the label's tooltip then holds it whole.
+void SetHeaderValue(QLabel* label, const QString& text) {
+    const QString shown =
+        label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+// A header value whole, cut in its label or not.
+std::string HeaderValue(const QLabel* label) {
+    return (label->toolTip().isEmpty() ? label->text() : label->toolTip()).toStdString();
+}
+
 } // namespace
 
 TRoundFrm::TRoundFrm(QWidget* owner)
@@ -510,10 +524,10 @@ bool TRoundFrm::FillScorecard() {
     // Header.
     const TCardHeader header = ReadCardHeader(PlayerDetailTable, RoundTable, BagTable);
     PlayerLabel->setText(QString::fromStdString(header.player));
-    MarkerLabel->setText(QString::fromStdString(header.marker));
+    SetHeaderValue(MarkerLabel, QString::fromStdString(header.marker));
     BagLabel->setText(QString::fromStdString(header.bag));
     DateLabel->setText(QString::fromStdString(header.date));
-    TitleLabel->setText(QString::fromStdString(header.title));
+    SetHeaderValue(TitleLabel, QString::fromStdString(header.title));
     HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, h)));
     if (PrintingForm) {
         PrintingForm->RoundHcp = roundHcp_;
@@ -752,11 +766,11 @@ bool TRoundFrm::WriteScorecardFile(const std::string& path) {
     CardPrintInput in;
     in.Name = ReadCourseName(CourseGeneralTable);
     const auto label = [](QLabel* l) { return l->text().toStdString(); };
-    in.Title = label(TitleLabel);
+    in.Title = HeaderValue(TitleLabel);
     in.Datum = label(DateLabel);
     in.Player = label(PlayerLabel);
     in.Hcp = label(HCPLabel);
-    in.Marker = label(MarkerLabel);
+    in.Marker = HeaderValue(MarkerLabel);
     in.Bag = label(BagLabel);
     in.Tee = label(TeeLabel);
     in.Fir = label(FirLabel);

@@ -30,6 +30,7 @@
 #include "courses/Newpoint.h"
 #include "db/Dbrows.h"
 #include "common/Printform.h"
+#include "common/Tablegrid.h"
 #include "shell/Shellfixture.h"
 
 namespace {
@@ -875,4 +876,56 @@ TEST_F(CourseWindowTest, SixTeeCourseDialogKeepsItsButtonsInSight) {
     inSight(edit->Button8, "OK of Edit course");
     inSight(edit->Button9, "Cancel of Edit course");
     Close(edit);
+}
+
+// The list's frame holds the list and nothing more: right of the grid lies
+// no wider strip than left of it, when the list opens and after re-reads
+// that widen or narrow its columns. Re-reads fit the columns to a changed
+// name as the first show does.
+TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
+    const int id = NewCourse("Heath", false, 1);
+    TCourseForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(list->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    QTableView* grid = list->CourseGrid;
+    const auto checkFrame = [&](const char* when) {
+        QCoreApplication::processEvents();
+        const QRect g(grid->mapTo(sub, QPoint(0, 0)), grid->size());
+        const int left = g.left(), right = sub->width() - 1 - g.right();
+        EXPECT_GE(left, 0) << when;
+        EXPECT_LE(right, left) << when << ": " << right << " px right of the grid, " << left << " left of it";
+        // The list is as wide as its columns and what the grid adds to them.
+        EXPECT_EQ(list->width(),
+                  std::max(169, GridChromeWidth(grid) + grid->columnWidth(0) + grid->columnWidth(1)))
+            << when;
+        EXPECT_EQ(grid->width(), list->width()) << when;
+        EXPECT_FALSE(grid->horizontalScrollBar()->isVisible()) << when;
+        EXPECT_EQ(list->height(), 503) << when;
+    };
+    const auto rename = [&](const std::string& name) {
+        TTable c(&Db(), "Course_General");
+        c.SetFilter("CourseId = " + std::to_string(id));
+        c.Open();
+        c.Edit();
+        c.FieldByName("Course_Name").SetAsString(name);
+        c.Post();
+        MainForm->RefreshListWindows();
+    };
+    const QFontMetrics fm(grid->font());
+    checkFrame("opened");
+    EXPECT_EQ(grid->columnWidth(0), 116);
+
+    const std::string longName = "Royal Lytham and St Annes Championship Links";
+    rename(longName);
+    ASSERT_EQ(grid->model()->index(0, 0).data().toString().toStdString(), longName);
+    EXPECT_GE(grid->columnWidth(0), fm.horizontalAdvance(QString::fromStdString(longName)));
+    EXPECT_GT(list->width(), 169);
+    checkFrame("a long name");
+
+    // The same row count with a short name again: the list narrows back.
+    rename("Heath");
+    EXPECT_EQ(grid->columnWidth(0), 116);
+    checkFrame("the short name again");
+    Close(list);
 }

@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QMdiArea>
+#include <QScrollBar>
 #include <cstring>
 
 #include "db/Table.h"
@@ -562,4 +564,32 @@ TEST_F(SettingsTest, WebAccountIsKeptUnderThePlayersKey) {
     EXPECT_EQ(Reg("Password"), "new");
     EXPECT_EQ(Reg("FirewallAdress"), "proxy.local");
     EXPECT_EQ(Reg("Portnumber"), "3128");
+}
+
+// At the main window's default size the window lies wholly in the work area,
+// which shows no scroll bar, and its controls keep the room they need.
+TEST_F(SettingsTest, FitsTheWorkAreaAtTheDefaultSize) {
+    ASSERT_EQ(MainForm->size(), QSize(917, 705));
+    TSettingsForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    QMdiArea* area = MainForm->MdiArea();
+    Settle();
+    const QRect r = sub->geometry();
+    EXPECT_TRUE(area->viewport()->rect().contains(r))
+        << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << " in "
+        << area->viewport()->width() << "x" << area->viewport()->height();
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+    EXPECT_GE(form->height(), form->minimumSizeHint().height());
+    EXPECT_GE(form->width(), form->minimumSizeHint().width());
+    for (QWidget* w : {static_cast<QWidget*>(form->OKBtn), static_cast<QWidget*>(form->CancelBtn),
+                       static_cast<QWidget*>(form->HelpBtn), static_cast<QWidget*>(form->Connect),
+                       static_cast<QWidget*>(form->status), static_cast<QWidget*>(form->PageControl)}) {
+        const QRect in(w->mapTo(form, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(form->rect().contains(in)) << w->objectName().toStdString();
+    }
+    form->CancelBtn->click();
+    Settle();
 }

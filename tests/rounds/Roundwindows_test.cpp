@@ -1028,3 +1028,43 @@ TEST_F(RoundsTest, HoleLabelsAreDrawnWholeOverTheMarkers) {
                                   << (strict ? " with a strict depth test" : "");
     }
 }
+
+// A title and a marker's name wider than their labels end in "…" inside the
+// label, with the whole text as its tooltip; the round card prints them whole.
+// A name that fits shows whole, without a tooltip.
+TEST_F(RoundsTest, LongTitleAndMarkerAreElidedInTheHeader) {
+    const std::string title = "Spring Medal Competition of the Royal Lytham and St Annes Golf Club";
+    const std::string marker = "Maximilian Alexander Worthington-Fitzgerald III";
+    Update("Round", "RoundId = " + std::to_string(roundId), {{"RoundTitle", title}, {"MarkerName", marker}});
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    for (auto [name, whole] : {std::pair{"TitleLabel", title}, {"MarkerLabel", marker}}) {
+        const QLabel* l = frm->findChild<QLabel*>(name);
+        ASSERT_NE(l, nullptr) << name;
+        const QString shown = l->text();
+        ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << name << ": " << shown.toStdString();
+        EXPECT_GT(shown.size(), 10) << name;
+        EXPECT_TRUE(QString::fromStdString(whole).startsWith(shown.chopped(1))) << name;
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(shown), l->contentsRect().width()) << name;
+        EXPECT_EQ(l->toolTip().toStdString(), whole) << name;
+    }
+    const std::string card = home.File("long.xml");
+    ASSERT_TRUE(frm->WriteScorecardFile(card));
+    std::ifstream in(card);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find("<title>" + title + "</title>"), std::string::npos);
+    EXPECT_NE(text.find("<marker>" + marker + "</marker>"), std::string::npos);
+    frm->OKBtn->click();
+    Flush();
+
+    Update("Round", "RoundId = " + std::to_string(roundId), {{"RoundTitle", "Medal"}, {"MarkerName", "Mark"}});
+    Select(list, roundId);
+    list->Viewround1Click();
+    frm = Children<TRoundFrm>().at(0);
+    EXPECT_EQ(LabelText(frm, "TitleLabel"), "Medal");
+    EXPECT_EQ(LabelText(frm, "MarkerLabel"), "Mark");
+    EXPECT_TRUE(frm->findChild<QLabel*>("TitleLabel")->toolTip().isEmpty());
+    EXPECT_TRUE(frm->findChild<QLabel*>("MarkerLabel")->toolTip().isEmpty());
+}
