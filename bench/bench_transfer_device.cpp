@@ -4,8 +4,13 @@
 // - storing one game of 100 shots (about 350 exchanges), budget 150 ms;
 // - uploading an 18-hole course with 9 points per hole (about 190 exchanges),
 //   budget 100 ms;
-// - the database part of one game (18 holes, 100 shots, the duplicate test,
-//   the rows and the validation) with 0 and 10,000 rounds stored, budget 5 ms.
+// - the snapshot a device import reads of the database once per run (the
+//   courses, read once for the course and the round import of "All
+//   Rounds", the player's rounds and bags) with 10,000 rounds and 1,000
+//   courses stored, budget 10 ms;
+// - the database part of one game after it (its course, the rows of 18
+//   holes and 100 shots, the validation) with 0 and 10,000 rounds and
+//   1,000 courses stored, budget 5 ms.
 #include <benchmark/benchmark.h>
 
 #include "Benchsupport.h"
@@ -179,18 +184,48 @@ void BM_UploadCourse18x9(benchmark::State& state) {
     state.counters["exchanges"] = double(requests) / double(state.iterations());
 }
 
+// rounds stored rounds of players 1 to 3 and courses stored courses.
+void StoreRoundsAndCourses(TDatabase& db, int rounds, int courses) {
+    if (rounds > 0)
+        db.Execute("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+                   std::to_string(rounds) +
+                   ") INSERT INTO Round (UserId, CourseId, BagId, Score, StrokePlay, RoundStartDate) "
+                   "SELECT 1 + x % 3, 5, 1, 70 + x % 30, 1, datetime('2010-01-01', '+' || x || ' hours') FROM c;");
+    if (courses > 0)
+        db.Execute("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+                   std::to_string(courses) +
+                   ") INSERT INTO Course_General (Course_Name, U8_Name, [18Holes], Tees, Description) "
+                   "SELECT 'Course ' || x, 'C' || x, 1, 2, 'A course of eighteen holes by the sea' FROM c;");
+}
+
+constexpr int kCourses = 1000;
+
+void BM_ImportSnapshot(benchmark::State& state) {
+    Bench b("bench_snapshot.mdb");
+    if (!b.ok) {
+        state.SkipWithError("device not found");
+        return;
+    }
+    StoreRoundsAndCourses(b.db, int(state.range(0)), kCourses);
+    size_t known = 0;
+    for (auto _ : state) {
+        // As "All Rounds" reads it: the courses once, for both imports.
+        TCourseImport courses(*b.device, b.db, 1);
+        TRoundImport rounds(*b.device, b.db, 1);
+        courses.ReadDatabase();
+        rounds.ReadDatabase(courses.Before);
+        known = rounds.Before.size();
+    }
+    if (known != size_t(kCourses)) state.SkipWithError("courses not read");
+}
+
 void BM_GameDatabasePart(benchmark::State& state) {
     Bench b("bench_rounds.mdb");
     if (!b.ok) {
         state.SkipWithError("device not found");
         return;
     }
-    const int stored = int(state.range(0));
-    if (stored > 0)
-        b.db.Execute("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
-                     std::to_string(stored) +
-                     ") INSERT INTO Round (UserId, CourseId, BagId, Score, StrokePlay, RoundStartDate) "
-                     "SELECT 1 + x % 3, 5, 1, 70 + x % 30, 1, datetime('2010-01-01', '+' || x || ' hours') FROM c;");
+    StoreRoundsAndCourses(b.db, int(state.range(0)), kCourses);
     std::vector<TRoundImport::Hole> holes(18);
     for (int h = 0; h < 18; ++h) {
         holes[size_t(h)].number = h + 1;
@@ -200,26 +235,29 @@ void BM_GameDatabasePart(benchmark::State& state) {
             holes[size_t(h)].shots.push_back({104 + p, p + 1, 0, 0, 60.0 + h * 0.001, 25.0 + p * 0.0001, 120});
     }
     TRoundImport import(*b.device, b.db, 1);
+    // The snapshot is read once per import, before its games.
+    import.ReadDatabase();
     GameHeader header{};
     header.Score = 100;
+    header.CourseId = 500;
+    std::memcpy(header.CourseName, "Course 500", 10);
     int n = 0;
-    double tf = 0, tw = 0, tv = 0;
+    double tc = 0, tw = 0, tv = 0;
     for (auto _ : state) {
         ++n;
         const TDateTime start = EncodeDateTime(2030, 1, 1) + n / 1440.0;
         auto t0 = std::chrono::steady_clock::now();
-        // What the run's decisions read of the database first.
-        import.ReadDatabase();
+        const int courseId = GameCourse(header, nullptr, {}, import.Before);
         auto t1 = std::chrono::steady_clock::now();
-        const int roundId = import.WriteGame(header, start, start + 0.1, 0, holes);
+        const int roundId = import.WriteGame(header, start, start + 0.1, courseId, holes);
         auto t2 = std::chrono::steady_clock::now();
         import.Validate(roundId);
         auto t3 = std::chrono::steady_clock::now();
-        tf += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        tc += std::chrono::duration<double, std::milli>(t1 - t0).count();
         tw += std::chrono::duration<double, std::milli>(t2 - t1).count();
         tv += std::chrono::duration<double, std::milli>(t3 - t2).count();
     }
-    state.counters["find_ms"] = tf / n;
+    state.counters["course_ms"] = tc / n;
     state.counters["write_ms"] = tw / n;
     state.counters["validate_ms"] = tv / n;
 }
@@ -228,6 +266,7 @@ void BM_GameDatabasePart(benchmark::State& state) {
 
 BENCHMARK(BM_StoreGame100Shots)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK(BM_UploadCourse18x9)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_ImportSnapshot)->Arg(10000)->ArgName("stored")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GameDatabasePart)->Arg(0)->Arg(10000)->ArgName("stored")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -9,24 +9,25 @@
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
+#include "common/Devicetexts.h"
 #include "platform/Textutil.h"
-#include "transfer/Transfercommon.h"
-
-using transfer::DeviceText;
 
 // Course_General.U8_Name holds 8 characters; a device name has up to 11.
 constexpr size_t U8NameLength = 8;
 
 std::vector<TKnownCourse> KnownCourses(TDatabase& db) {
     std::vector<TKnownCourse> courses;
-    TTable table(&db, "Course_General");
+    // Only the three columns the decisions compare.
+    TTable table(&db);
+    table.SetSQL("SELECT CourseId, Course_Name, U8_Name FROM Course_General");
     table.Open();
+    courses.reserve(size_t(table.RecordCount()));
     for (table.First(); !table.Eof(); table.Next()) {
         TKnownCourse c;
-        c.CourseId = table.FieldByName("CourseId").AsInteger();
-        c.ListName = table.FieldByName("Course_Name").AsString();
-        c.DeviceName = CourseDeviceName(table.FieldByName("U8_Name").AsString(), c.ListName);
-        courses.push_back(c);
+        c.CourseId = table.Fields(0).AsInteger();
+        c.ListName = table.Fields(1).AsString();
+        c.DeviceName = CourseDeviceName(table.Fields(2).AsString(), c.ListName);
+        courses.push_back(std::move(c));
     }
     return courses;
 }

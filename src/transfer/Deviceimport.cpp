@@ -111,3 +111,9 @@ int GameCourse(const GameHeader& header, const CourseEntry* directory,
     const TKnownCourse* course = Known(header.CourseId, before);
     return course && NameOf(HeaderCourseName(header), *course) ? course->CourseId : 0;
 }
+
+int GameBag(int bagId, const std::vector<int>& playerBags) {
+    for (int bag : playerBags)
+        if (bag == bagId) return bagId;
+    return 0;
+}

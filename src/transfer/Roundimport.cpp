@@ -6,24 +6,12 @@
 #include <cstring>
 
 #include "common/Calculations.h"
-#include "common/Frame.h"
+#include "common/Devicetexts.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
 #include "rounds/Roundstore.h"
 #include "transfer/Courseimport.h"
-#include "transfer/Transfercommon.h"
-
-using transfer::DeviceText;
-
-void ValidateImportedRound(int roundId) {
-    // The main window's tables are opened on this round's rows when they are
-    // still closed, so the first validation does not read every stored round.
-    const std::string where = "RoundId = " + std::to_string(roundId);
-    for (TTable* t : {&Frame()->RoundTable, &Frame()->RoundHolesTable, &Frame()->RoundShotsTable})
-        if (!t->Active()) t->SetFilter(where);
-    Frame()->ValidateRound(roundId);
-}
 
 TRoundImport::TRoundImport(TU8Device& device, TDatabase& db, int userId)
     : device_(device), db_(db), userId_(userId) {
@@ -144,22 +132,33 @@ bool TRoundImport::ReadGame(int area, std::vector<Hole>& holes) {
     return true;
 }
 
-void TRoundImport::ReadDatabase() {
-    Before = KnownCourses(db_);
+void TRoundImport::ReadDatabase() { ReadDatabase(KnownCourses(db_)); }
+
+void TRoundImport::ReadDatabase(std::vector<TKnownCourse> before) {
+    Before = std::move(before);
     stored_.clear();
     TTable rounds(&db_);
-    rounds.SetSQL("SELECT RoundId, RoundStartDate, Score FROM Round WHERE UserId = " + std::to_string(userId_));
+    rounds.SetSQL("SELECT RoundId, RoundStartDate, Score, CourseId FROM Round WHERE UserId = " +
+                  std::to_string(userId_));
     rounds.Open();
     // A game is stored when its start, as the round import writes it, and its score are.
     for (rounds.First(); !rounds.Eof(); rounds.Next()) {
         const TVariant start = rounds.Fields(1).Value(), score = rounds.Fields(2).Value();
         if (start.IsNull() || score.IsNull()) continue;
         try {
-            stored_.push_back({start.AsString(), int(score.AsInteger()), rounds.Fields(0).AsInteger()});
+            // Only course 0 is none; whatever else the round holds is kept.
+            const TVariant course = rounds.Fields(3).Value();
+            const int courseId = course.IsInteger() ? int(course.AsInteger()) : -1;
+            stored_.push_back({start.AsString(), int(score.AsInteger()), rounds.Fields(0).AsInteger(), courseId});
         } catch (const std::exception&) {
             // a score that is no number matches no game
         }
     }
+    bags_.clear();
+    TTable bags(&db_);
+    bags.SetSQL("SELECT BagId FROM GolfBag WHERE UserId = " + std::to_string(userId_));
+    bags.Open();
+    for (bags.First(); !bags.Eof(); bags.Next()) bags_.push_back(bags.Fields(0).AsInteger());
 }
 
 void TRoundImport::ReadDevice(const GameHeader* headers, const std::vector<int>& chosen) {
@@ -176,7 +175,10 @@ void TRoundImport::ReadDevice(const GameHeader* headers, const std::vector<int>&
         if (read.Dated) {
             const std::string start = DateTimeToIso(read.Start);
             for (const TStoredRound& r : stored_)
-                if (r.Start == start && r.Score == h.Score) read.StoredRoundId = r.RoundId;
+                if (r.Start == start && r.Score == h.Score) {
+                    read.StoredRoundId = r.RoundId;
+                    read.StoredCourseId = r.CourseId;
+                }
         }
         if (read.Dated && read.StoredRoundId == 0) {
             // The slot whose course points give the holes' starting points.
@@ -211,34 +213,62 @@ std::vector<TGameReport> TRoundImport::Store(const std::map<int, int>& slotCours
     std::map<int, int> courses = DirectoryRead ? KnownSlots(CourseDirectory, Before) : std::map<int, int>{};
     for (const auto& [slot, course] : slotCourses) courses[slot] = course;
     std::vector<TGameReport> reports;
+    const CourseEntry* directory = DirectoryRead ? CourseDirectory : nullptr;
     for (const TGameRead& read : reads_) {
         TGameReport report;
         report.Slot = read.Slot;
         report.Name = HeaderCourseName(read.Header);
         report.Date = read.Dated ? DateTimeToIso(read.Start) : "Invalid date";
-        if (read.StoredRoundId != 0) {
-            report.Outcome = TGameReport::AlreadyThere;
-            report.RoundId = LastRoundId = read.StoredRoundId;
-            Validate(LastRoundId);
-        } else if (read.Read) {
-            report.CourseId = GameCourse(read.Header, DirectoryRead ? CourseDirectory : nullptr, courses, Before);
-            try {
-                report.RoundId = LastRoundId = WriteGame(read.Header, read.Start, read.End, report.CourseId, read.Holes);
+        if (read.StoredRoundId == 0 && !read.Read) {
+            reports.push_back(std::move(report));
+            continue;
+        }
+        // A validation that fails (a full disk, a locked database) is this
+        // game's failure; the next game still goes.
+        try {
+            if (read.StoredRoundId != 0) {
+                report.Outcome = TGameReport::AlreadyThere;
+                report.RoundId = LastRoundId = read.StoredRoundId;
+                // Stored before without a course (its course failed, or was
+                // not yet imported): the course the run finds for it now.
+                if (read.StoredCourseId == 0) {
+                    const int course = GameCourse(read.Header, directory, courses, Before);
+                    if (course != 0 && GiveCourse(report.RoundId, course)) report.CourseId = course;
+                }
+            } else {
+                report.CourseId = GameCourse(read.Header, directory, courses, Before);
+                report.RoundId = LastRoundId =
+                    WriteGame(read.Header, read.Start, read.End, report.CourseId, read.Holes);
                 report.Outcome = TGameReport::Stored;
-            } catch (const std::exception& ex) {
-                report.Cause = ex.what();
             }
-            if (report.Outcome == TGameReport::Stored) Validate(LastRoundId);
+            Validate(LastRoundId);
+        } catch (const std::exception& ex) {
+            report.Outcome = TGameReport::Failed;
+            report.Cause = ex.what();
         }
         reports.push_back(std::move(report));
     }
     return reports;
 }
 
+bool TRoundImport::GiveCourse(int roundId, int courseId) {
+    TTransaction tx(db_);
+    TTable round(&db_, "Round");
+    // Still without a course: never from one course to another.
+    round.SetFilter("RoundId = " + std::to_string(roundId) + " AND CourseId = 0");
+    round.Open();
+    if (round.IsEmpty()) return false;
+    round.Edit();
+    round.FieldByName("CourseId").SetValue(TVariant(courseId));
+    round.Post();
+    tx.Commit();
+    return true;
+}
+
 int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int courseId,
                             const std::vector<Hole>& holes) {
     TTransaction tx(db_);
-    const int bagId = RoundBagId(h.BagId);
+    const int bagId = GameBag(RoundBagId(h.BagId), bags_);
     const int putter = Putter(bagId);
     double hcp = 0;
     {

@@ -13,9 +13,6 @@
 class TDatabase;
 class TU8Device;
 
-// The main window's validation of a round the import has just stored.
-void ValidateImportedRound(int roundId);
-
 // What became of one device game in a run.
 struct TGameReport {
     enum TOutcome { Stored, AlreadyThere, Failed };
@@ -25,30 +22,36 @@ struct TGameReport {
     TOutcome Outcome = Failed;
     int RoundId = 0;
     int CourseId = 0;
-    std::string Cause;  // what the database said, when it refused
+    std::string Cause;  // what the database said, when it refused or validation failed
 };
 
 // The import of the device's games. A run reads every chosen game whole
 // from the device first, then decides its course (the course of its slot in
 // this run, or a course of the database the header names by number and
 // name, else none) and writes each round in one transaction, then validates
-// it. It reports what happened; it shows nothing.
+// it. A game stored before without a course gets the course the run finds
+// for it. It reports what happened; it shows nothing.
 class TRoundImport {
 public:
     TRoundImport(TU8Device& device, TDatabase& db, int userId);
 
     // How a stored round is validated; by default on the database given.
+    // A failure is that game's report.
     std::function<void(int roundId)> Validate;
 
     // The directory the games are matched with: read by ReadDevice unless
     // DirectoryRead is set by the caller.
     CourseEntry CourseDirectory[u8::CourseSlots] = {};
     bool DirectoryRead = false;
-    // The courses and the player's rounds of the database before the run.
+    // The courses of the database before the run.
     std::vector<TKnownCourse> Before;
 
     // The three steps; Run does them in turn for the game slots (0..3) chosen.
+    // ReadDatabase reads the courses, the player's rounds and bags; given
+    // the courses (a course import of the same run read them before it
+    // wrote), only the rounds and bags.
     void ReadDatabase();
+    void ReadDatabase(std::vector<TKnownCourse> before);
     void ReadDevice(const GameHeader* headers, const std::vector<int>& chosen);
     // slotCourses: the courses a course import of the same run stored or merged.
     std::vector<TGameReport> Store(const std::map<int, int>& slotCourses = {});
@@ -79,8 +82,9 @@ public:
     };
     // The holes of game area 1..4 that were played; false when a read failed.
     bool ReadGame(int area, std::vector<Hole>& holes);
-    // The rows of a game in one transaction; its RoundId. Throws on a
-    // database error (nothing of the game is left then).
+    // The rows of a game in one transaction, on a bag of the player that
+    // ReadDatabase found (else none); its RoundId. Throws on a database
+    // error (nothing of the game is left then).
     int WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int courseId,
                   const std::vector<Hole>& holes);
 
@@ -91,6 +95,7 @@ private:
         bool Dated = false;
         TDateTime Start = 0, End = 0;
         int StoredRoundId = 0;  // the player's round of that start and score
+        int StoredCourseId = 0;
         bool Read = false;
         std::vector<Hole> Holes;
     };
@@ -108,7 +113,12 @@ private:
         std::string Start;
         int Score = 0;
         int RoundId = 0;
+        int CourseId = 0;
     };
     std::vector<TStoredRound> stored_;
+    std::vector<int> bags_;  // the player's BagIds
+    // Puts a stored round that is still without a course on courseId; false
+    // when it has a course.
+    bool GiveCourse(int roundId, int courseId);
     std::vector<TGameRead> reads_;
 };

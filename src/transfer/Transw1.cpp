@@ -105,10 +105,8 @@ void TTransWiz1::DownloadAllRounds() {
     U8Device = new TU8Device(SerialPort);
     TAllRoundsDownload road(*U8Device, Frame()->Database, Frame()->GetUserId());
     road.Validate = ValidateImportedRound;
-    road.AfterStore = [this] {
-        Frame()->RefreshListWindows();
-        done(wizard::Finished);
-    };
+    road.Refresh = [] { Frame()->RefreshListWindows(); };
+    road.AfterStore = [this] { done(wizard::Finished); };
     road.LengthWarningShown = &WizardState().LengthWarningShown;
     const TAllRoundsDownload::Outcome outcome = road.Run();
     if (outcome == TAllRoundsDownload::NoDevice) done(wizard::Cancelled);
@@ -135,8 +133,9 @@ TAllRoundsDownload::Outcome TAllRoundsDownload::Import() {
     TCourseImport courses(device_, db_, userId_);
     TRoundImport rounds(device_, db_, userId_);
     if (Validate) rounds.Validate = Validate;
+    // One snapshot of the courses before the run serves both imports.
     courses.ReadDatabase();
-    rounds.ReadDatabase();
+    rounds.ReadDatabase(courses.Before);
 
     // Everything from the device first.
     if (device_.ReadCourseDirectory(CourseDirectory) != 0) {
@@ -170,6 +169,7 @@ TAllRoundsDownload::Outcome TAllRoundsDownload::Import() {
             ++CourseFailures;
     for (const TGameReport& r : Games)
         if (r.Outcome == TGameReport::Failed) ++GameFailures;
+    if (Refresh) Refresh();
     if (headersRead < u8::GameAreas) {
         device_.ClosePort();
         return GameFailed;

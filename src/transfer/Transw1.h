@@ -53,7 +53,11 @@ public:
     enum Outcome { NoDevice, DirectoryFailed, GameFailed, Done };
     TAllRoundsDownload(TU8Device& device, TDatabase& db, int userId);
 
-    // Called after the stores, before the device is reset (the list windows).
+    // Called once the stores are done, also when the games stop at a header
+    // that cannot be read (the list windows).
+    std::function<void()> Refresh;
+    // Called after the stores of a run that read every header, before the
+    // device is reset (the wizard closes).
     std::function<void()> AfterStore;
     // How a stored round is validated; empty: on the database given.
     std::function<void(int)> Validate;

@@ -167,6 +167,15 @@ void TTransWiz35::NextDevice() {
                "Transfer completed!", MB_OK, MB_ICONINFORMATION);
 }
 
+void ValidateImportedRound(int roundId) {
+    // The main window's tables are opened on this round's rows when they are
+    // still closed, so the first validation does not read every stored round.
+    const std::string where = "RoundId = " + std::to_string(roundId);
+    for (TTable* t : {&Frame()->RoundTable, &Frame()->RoundHolesTable, &Frame()->RoundShotsTable})
+        if (!t->Active()) t->SetFilter(where);
+    Frame()->ValidateRound(roundId);
+}
+
 bool ShowGameReports(const std::vector<TGameReport>& reports) {
     bool errors = false;
     for (const TGameReport& r : reports) {

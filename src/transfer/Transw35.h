@@ -64,6 +64,10 @@ extern TTransWiz35* TransWiz35;
 // The database mode's list rows, appended to list in one go.
 void AddRoundListItems(QTreeWidget* list, const std::vector<TRoundListRow>& rows);
 
+// The main window's validation of a round a device import has just stored:
+// the validator the pages hand to the import.
+void ValidateImportedRound(int roundId);
+
 // The failure messages of a round import, in the order of its games. True
 // when any game failed.
 bool ShowGameReports(const std::vector<TGameReport>& reports);

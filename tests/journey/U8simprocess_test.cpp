@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTableView>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -482,5 +483,59 @@ TEST_F(U8simProcessTest, AllRoundsFromAU8OfAnotherDatabase) {
     ASSERT_NE(memory, nullptr);
     EXPECT_EQ(memory->CoursesListView->count(), 3);
     memory->Cancel->click();
+    Flush();
+}
+
+// A U8 that leaves the first point read of each course unanswered: "All
+// Rounds" fails the three courses and stores the rounds without a course.
+// A clean second run stores the courses, and the rounds, already there,
+// lie on them: the open rounds list names their courses.
+TEST_F(U8simProcessTest, AllRoundsFindTheirCoursesOnACleanSecondRun) {
+    StartU8sim("full", {"--silent-points", "3"});
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    Start();
+    MainForm->Rounds1->trigger();
+    Flush();
+    auto* list = Child<TRoundsForm>();
+    ASSERT_NE(list, nullptr);
+    auto courses = [list] {
+        std::vector<std::string> names;
+        QAbstractItemModel* model = list->RoundsGrid->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            names.push_back(model->index(row, 1).data().toString().toStdString());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+
+    Steps first;
+    Welcome(first, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(first), 2u);
+    const std::vector<std::string> texts = log.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    for (const char* course : {"Oak Hill", "Pine Vly", "Sea Links"})
+        EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [course](const std::string& t) {
+                      return t.rfind(std::string("Transfer of course ") + course + " failed! Please try again.", 0) == 0;
+                  }),
+                  1)
+            << course;
+    EXPECT_EQ(texts.back(), "Transfer completed with errors!");
+    log.Clear();
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_EQ(Count("Round", "CourseId = 0"), 2);
+    EXPECT_EQ(courses(), (std::vector<std::string>{"Unknown course", "Unknown course"}));
+
+    Steps again;
+    Welcome(again, [] { return TransWiz1->DownloadAllRoundsU8Button; });
+    EXPECT_EQ(RunWizard(again), 2u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    log.Clear();
+    EXPECT_EQ(Count("Course_General"), 3);
+    EXPECT_EQ(Count("Round"), 2);
+    const long long oak = Value("Course_General", "Course_Name = 'Oak Hill'", "CourseId").AsInteger();
+    const long long pine = Value("Course_General", "Course_Name = 'Pine Vly'", "CourseId").AsInteger();
+    EXPECT_EQ(Value("Round", "RoundStartDate = '2024-05-17 09:30:00'", "CourseId").AsInteger(), oak);
+    EXPECT_EQ(Value("Round", "RoundStartDate = '2024-06-17 09:30:00'", "CourseId").AsInteger(), pine);
+    EXPECT_EQ(courses(), (std::vector<std::string>{"Oak Hill", "Pine Vly"}));
+    list->close();
     Flush();
 }

@@ -14,10 +14,11 @@ class AllRoundsTest : public TransferTest {
 protected:
     TAllRoundsDownload::Outcome Run() {
         TAllRoundsDownload road(device, db, 1);
-        road.AfterStore = [this] { ++refreshed; };
+        road.Refresh = [this] { ++refreshed; };
+        road.AfterStore = [this] { ++closed; };
         return road.Run();
     }
-    int refreshed = 0;
+    int refreshed = 0, closed = 0;
 };
 
 TEST_F(AllRoundsTest, EverythingOnceAndTheSecondRunAddsNothing) {
@@ -27,6 +28,7 @@ TEST_F(AllRoundsTest, EverythingOnceAndTheSecondRunAddsNothing) {
     EXPECT_EQ(Count("Course_General"), 3);
     EXPECT_EQ(Count("Round"), 2);
     EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(closed, 1);
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_GE(sim.Device().Resets(), 1);
     // The rounds refer to the courses stored in the same run.
@@ -71,17 +73,90 @@ TEST_F(AllRoundsTest, ReadFailuresCloseThePortAndKeepWhatWasStored) {
 
     // The third header cannot be read (after the model code, ten reads of
     // the directory and two headers): the courses and the two games before
-    // it are stored all the same.
+    // it are stored all the same, and shown in the lists before the message.
     sim.Device().ClearFaults();
     sim.Device().AddFault({u8sim::Fault::Silence, 0xF3, 5, 13, 1});
     messages.Clear();
     TAllRoundsDownload road(device, db, 1);
+    std::vector<std::string> shownBeforeRefresh;
+    int rounds = -1;
+    road.Refresh = [&] {
+        shownBeforeRefresh = messages.Texts();
+        rounds = Count("Round");
+    };
+    road.AfterStore = [] { ADD_FAILURE() << "the road ended as if complete"; };
     EXPECT_EQ(road.Run(), TAllRoundsDownload::GameFailed);
+    EXPECT_EQ(rounds, 2);
+    EXPECT_TRUE(shownBeforeRefresh.empty());
     EXPECT_EQ(messages.Texts().back(), "Error in receiving game data.");
     EXPECT_FALSE(port.GetPortOpen());
     EXPECT_FALSE(ProgressForm && ProgressForm->isVisible());
     EXPECT_EQ(Count("Course_General"), 3);
     EXPECT_EQ(Count("Round"), 2);
+}
+
+// The device leaves the first point read of each course unanswered: the
+// courses fail and the rounds go on no course. The next run stores the
+// courses and puts the rounds stored without a course on theirs; a round
+// the player put on a course stays there.
+TEST_F(AllRoundsTest, RoundsOfCoursesThatFailedFindThemOnTheNextRun) {
+    sim.Device().LoadFull();
+    sim.Device().AddFault({u8sim::Fault::Silence, u8::CmdReadPoint, -1, 0, 3});
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed with errors!");
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("Round", "CourseId = 0"), 2);
+
+    // Game 2's round put on a course of the player's own meanwhile.
+    const int own = AddCourse("Own Course", false);
+    const std::string game2 = "RoundStartDate = '2024-06-17 09:30:00'";
+    ASSERT_EQ(Count("Round", game2), 1);
+    db.Execute("UPDATE Round SET CourseId = " + std::to_string(own) + " WHERE " + game2);
+
+    sim.Device().ClearFaults();
+    messages.Clear();
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts().back(), "Transfer completed successfully!");
+    EXPECT_EQ(Count("Course_General"), 4);
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Value("Round", "RoundStartDate = '2024-05-17 09:30:00'", "CourseId").AsInteger(), CourseId("Oak Hill"));
+    EXPECT_EQ(Value("Round", game2, "CourseId").AsInteger(), own);
+
+    // Once on its course, a round stays there.
+    messages.Clear();
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(Value("Round", "RoundStartDate = '2024-05-17 09:30:00'", "CourseId").AsInteger(), CourseId("Oak Hill"));
+    EXPECT_EQ(Value("Round", game2, "CourseId").AsInteger(), own);
+}
+
+// The database refuses the first game's validation: that game is reported
+// as failed with the database's cause, the second is stored all the same,
+// the lists are refreshed and the road ends with errors. The next run
+// validates the first game and ends in success.
+TEST_F(AllRoundsTest, AValidationThatFailsIsTheFailureOfItsGame) {
+    sim.Device().LoadFull();
+    const int score1 = sim.Device().Byte(Game(1) + 1);
+    db.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON RoundHoles WHEN (SELECT Score FROM Round WHERE "
+               "RoundId = NEW.RoundId) = " + std::to_string(score1) +
+               " BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    const std::vector<std::string> texts = messages.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("Transfer of round Oak Hill / 2024-05-17 09:30:00 failed! Please try again.\n", 0), 0u)
+        << texts[0];
+    EXPECT_NE(texts[0].find("disk full"), std::string::npos) << texts[0];
+    EXPECT_EQ(texts[1], "Transfer completed with errors!");
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(closed, 1);
+
+    db.Execute("DROP TRIGGER refuse;");
+    messages.Clear();
+    EXPECT_EQ(Run(), TAllRoundsDownload::Done);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_TRUE(Value("Round", "Score = " + std::to_string(score1), "Invalid").AsBoolean());
 }
 
 class CollidingNumbersTest : public AllRoundsTest {

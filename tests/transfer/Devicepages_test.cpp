@@ -105,6 +105,30 @@ TEST_F(DevicePagesTest, RoundsBeforeTheirCoursesGoOnNoCourse) {
     EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("SECOND"))), 1);
 }
 
+// Rounds taken before their courses, taken again once the courses page has
+// stored the courses: each goes on the course of its slot, except one the
+// player has put on a course meanwhile.
+TEST_F(DevicePagesTest, RoundsTakenBeforeTheirCoursesFindThemWhenTakenAgain) {
+    ImportRounds();
+    EXPECT_EQ(Count("Round", "CourseId = 0"), 2);
+    ImportCourses();
+
+    messages.Clear();
+    ImportRounds();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Transfer of round(s) completed successfully!"});
+    EXPECT_EQ(Count("Round"), 2);
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("TESTGC"))), 1);
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("SECOND"))), 1);
+
+    // A round on a course is never moved to another.
+    const int links = CourseId("Links A");
+    db.Execute("UPDATE Round SET CourseId = " + std::to_string(links) + " WHERE CourseId = " +
+               std::to_string(CourseId("SECOND")));
+    ImportRounds();
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(links)), 1);
+    EXPECT_EQ(Count("Round", "CourseId = " + std::to_string(CourseId("TESTGC"))), 1);
+}
+
 // The tee box offers the tees of a course imported before, whose merged tee
 // points get the chosen tee: never for a slot whose number is a course of
 // another name.

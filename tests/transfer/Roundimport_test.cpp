@@ -196,11 +196,36 @@ TEST_F(RoundImportTest, NineHoleGameSkipsTheHolesNotPlayed) {
     EXPECT_TRUE(messages.Empty());
     EXPECT_EQ(Count("RoundHoles"), 9);
     EXPECT_EQ(Count("RoundShots", "HoleId > 9"), 0);
-    EXPECT_EQ(Value("Round", "", "BagId").AsInteger(), 7);
+    // The device's bag 7 "Travel" is no bag of this database: no bag.
+    EXPECT_EQ(Value("Round", "", "BagId").AsInteger(), 0);
     int shotReads = 0;  // no shot of hole 10 or later was read
     for (const auto& a : sim.Device().MemoryLog())
         if (!a.write && a.count == u8::GameShotSize) ++shotReads;
     EXPECT_EQ(shotReads, Count("RoundShots"));
+}
+
+// A game's bag is a bag of the player's or none: another player's bag 7
+// is not the player's, the player's own bag 7 is.
+TEST_F(RoundImportTest, TheBagOfARoundIsABagOfThePlayer) {
+    sim.Device().LoadFull();
+    Append("PlayerDetail", {{"UserId", 2}, {"FirstName", "Bo"}});
+    db.Execute("INSERT INTO GolfBag (BagId, UserId, BagName) VALUES (7, 2, 'Travel')");
+    const long long putter = Append("ClubDetail", {{"UserId", 2}, {"ClubName", "Putter"}, {"Type", 9}});
+    Append("Clubs", {{"ClubId", putter}, {"BagId", 7}, {"OrderNumber", 1}});
+    Open();
+    EXPECT_EQ(Store(2), 0);
+    EXPECT_EQ(Value("Round", "", "BagId").AsInteger(), 0);
+    // Its putts (coded 98) are not the other player's putter.
+    EXPECT_EQ(Count("RoundShots", "ClubId = " + std::to_string(putter)), 0);
+    EXPECT_GT(Count("RoundShots", "ClubId = 99"), 0);
+
+    db.Execute("DELETE FROM RoundShots; DELETE FROM RoundHoles; DELETE FROM Round;");
+    db.Execute("UPDATE GolfBag SET UserId = 1 WHERE BagId = 7");
+    EXPECT_EQ(Store(2), 0);
+    EXPECT_EQ(Value("Round", "", "BagId").AsInteger(), 7);
+    // Game 1's bag number 1 is the player's bag 1.
+    EXPECT_EQ(Store(1), 0);
+    EXPECT_EQ(Count("Round", "BagId = 1"), 1);
 }
 
 TEST_F(RoundImportTest, TheSameGameTwiceForOnePlayerIsStoredOnce) {
