@@ -25,7 +25,7 @@
 #include "players/Playereditor.h"
 #include "shell/About.h"
 #include "devicetools/Settings.h"
-#include "journey/Journeyfixture.h"
+#include "journey/Simjourney.h"
 #include "platform/Inifile.h"
 #include "platform/Registry.h"
 #include "rounds/Editround.h"
@@ -49,36 +49,7 @@
 #include "transfer/Transw35.h"
 #include "transfer/Transw4.h"
 
-namespace {
-class DeviceJourneyTest : public JourneyTest {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(sim.Start());
-        sim.Device().LoadFull();
-        UseSimPort(sim, 1);
-        AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
-                                              {"HCP", 18.4}, {"Country", "SE"}});
-    }
-    void TearDown() override {
-        JourneyTest::TearDown();
-        sim.Stop();
-    }
-    // All rounds, U8 to Caddora, through the wizard's pages.
-    void FetchAllRounds() {
-        Steps s;
-        s.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
-        s.Then([] { return Up(TransWiz1); }, [] {
-            TransWiz1->DownloadAllRoundsU8Button->click();
-            TransWiz1->NextButton->click();
-        });
-        EXPECT_EQ(s.Run([] { MainForm->TransferWizard1->trigger(); }), 2u);
-        ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
-        Flush();
-    }
-
-    u8sim::SimulatedU8 sim;
-};
-}  // namespace
+using DeviceJourneyTest = SimJourney<>;
 
 TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     Start();

@@ -5,7 +5,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "journey/Journeyfixture.h"
+#include "journey/Simjourney.h"
 #include "rounds/Editround.h"
 #include "rounds/Holescene.h"
 #include "rounds/Holeviewfixture.h"
@@ -254,34 +254,7 @@ TEST_F(LaidHolesJourney, EveryHoleWholeOnItsFirstViewAndZoomInHeldDown) {
     Flush();
 }
 
-namespace {
-class SampleRoundJourney : public HoleViewJourney {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(sim.Start());
-        sim.Device().LoadFull();
-        UseSimPort(sim, 1);
-        AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
-                                              {"HCP", 18.4}, {"Country", "SE"}});
-    }
-    void TearDown() override {
-        JourneyTest::TearDown();
-        sim.Stop();
-    }
-    void FetchAllRounds() {
-        Steps s;
-        s.Then([] { return Up(StartWiz); }, [] { StartWiz->NextButton->click(); });
-        s.Then([] { return Up(TransWiz1); }, [] {
-            TransWiz1->DownloadAllRoundsU8Button->click();
-            TransWiz1->NextButton->click();
-        });
-        EXPECT_EQ(s.Run([] { MainForm->TransferWizard1->trigger(); }), 2u);
-        ASSERT_TRUE(WaitFor([] { return !QApplication::activeModalWidget(); }, 30000));
-        Flush();
-    }
-    u8sim::SimulatedU8 sim;
-};
-} // namespace
+using SampleRoundJourney = SimJourney<HoleViewJourney>;
 
 TEST_F(SampleRoundJourney, EveryLabelReadableAndThePinInSightOnEachHole) {
     Start();
