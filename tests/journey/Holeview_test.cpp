@@ -20,13 +20,7 @@
 namespace {
 // Where a ground-frame position of the scene lands on its panel.
 QPointF OnPanel(const THoleScene& s, double x, double y) {
-    double model[16], projection[16];
-    s.ModelViewMatrix(model);
-    s.ProjectionMatrix(projection);
-    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
-    return {wx, s.ViewportHeight() - wy};
+    return PanelPoint(s, x, y);
 }
 QPointF OnPanel(const THoleScene& s, const MarkPointType& p) {
     double x, y;

@@ -528,18 +528,6 @@ TEST(HoleSceneGL, LabelsAreDrawnWholeOverTheMarkers) {
 // Zoom and the first view
 
 namespace {
-// Where a position of the scene's ground frame lands on a panel of the
-// scene's viewport (pixels, y down).
-QPointF PanelPoint(const THoleScene& s, double x, double y) {
-    double model[16], projection[16];
-    s.ModelViewMatrix(model);
-    s.ProjectionMatrix(projection);
-    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
-    return {wx, s.ViewportHeight() - wy};
-}
-
 // A hole of 400 m from tee to pin laid at the bearing, with a drive on the
 // line and, when asked, a bunker beside it.
 std::vector<MarkPointType> Laid(double bearing, bool bunker) {

@@ -18,13 +18,7 @@ namespace {
 // position (metres), lands on the panel.
 QPointF ScreenOf(const THoleScene& s, double x, double y, bool frame = false) {
     if (!frame) s.ToFrame(x, y, x, y);
-    double model[16], projection[16];
-    s.ModelViewMatrix(model);
-    s.ProjectionMatrix(projection);
-    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
-    return {wx, s.ViewportHeight() - wy};
+    return PanelPoint(s, x, y);
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {

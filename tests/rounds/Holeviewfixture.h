@@ -17,6 +17,18 @@
 
 constexpr int32_t GreenShapeColour = 50176;  // 0x00C400
 
+// Where a position of the scene's ground frame (metres) lands on a panel of
+// the scene's viewport (pixels, y down).
+inline QPointF PanelPoint(const THoleScene& s, double x, double y) {
+    double model[16], projection[16];
+    s.ModelViewMatrix(model);
+    s.ProjectionMatrix(projection);
+    const GLint viewport[4] = {0, 0, s.ViewportWidth(), s.ViewportHeight()};
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x - s.CentreX, y - s.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
+    return {wx, s.ViewportHeight() - wy};
+}
+
 inline MarkPointType Point(double x, double y, const std::string& text, int32_t color = 0) {
     MarkPointType p;
     p.X = x;
@@ -69,15 +81,7 @@ struct HoleView {
         return ScreenOfFrame(x, y);
     }
     // The same for a position in the scene's ground frame (metres).
-    QPointF ScreenOfFrame(double x, double y) const {
-        double model[16], projection[16];
-        scene.ModelViewMatrix(model);
-        scene.ProjectionMatrix(projection);
-        const GLint viewport[4] = {0, 0, scene.ViewportWidth(), scene.ViewportHeight()};
-        double wx = 0, wy = 0, wz = 0;
-        gluProject(x - scene.CentreX, y - scene.CentreY, 0, model, projection, viewport, &wx, &wy, &wz);
-        return {wx, scene.ViewportHeight() - wy};
-    }
+    QPointF ScreenOfFrame(double x, double y) const { return PanelPoint(scene, x, y); }
 };
 
 inline ::testing::AssertionResult PixelIs(const QImage& image, int x, int y, int r, int g, int b, int tolerance = 0) {
@@ -87,6 +91,24 @@ inline ::testing::AssertionResult PixelIs(const QImage& image, int x, int y, int
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is (" << c.red() << ", " << c.green()
                                          << ", " << c.blue() << "), expected (" << r << ", " << g << ", " << b << ")";
+}
+
+// The panel drawn with the scene's labels alone, on the cleared ground;
+// puts the panel's paint handler back.
+inline QImage LabelsAlone(TOpenGLAPPanel& panel, THoleScene& scene, const MarkPointType* points) {
+    const auto paint = panel.OnPaint;
+    panel.OnPaint = [&](QObject*) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        double model[16];
+        scene.ModelViewMatrix(model);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixd(model);
+        glColor3f(0, 0, 0);
+        scene.DrawLabels(points, &panel);
+    };
+    const QImage labels = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    panel.OnPaint = paint;
+    return labels;
 }
 
 // Label pixels of a hole view that its markers erased: each pixel that the
@@ -100,18 +122,7 @@ struct LabelCheck {
 inline LabelCheck CheckLabelsWhole(TOpenGLAPPanel& panel, THoleScene& scene, const MarkPointType* points) {
     LabelCheck r;
     const QImage whole = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-    const auto paint = panel.OnPaint;
-    panel.OnPaint = [&](QObject*) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        double model[16];
-        scene.ModelViewMatrix(model);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixd(model);
-        glColor3f(0, 0, 0);
-        scene.DrawLabels(points, &panel);
-    };
-    const QImage labels = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-    panel.OnPaint = paint;
+    const QImage labels = LabelsAlone(panel, scene, points);
     if (qEnvironmentVariableIsSet("HOLE_DUMP")) {
         whole.save("/tmp/holedraw-whole.png");
         labels.save("/tmp/holedraw-labels.png");
@@ -132,23 +143,6 @@ inline LabelCheck CheckLabelsWhole(TOpenGLAPPanel& panel, THoleScene& scene, con
     return r;
 }
 
-// The panel drawn with the scene's labels alone, on the cleared ground;
-// puts the panel's paint handler back.
-inline QImage LabelsAlone(TOpenGLAPPanel& panel, THoleScene& scene, const MarkPointType* points) {
-    const auto paint = panel.OnPaint;
-    panel.OnPaint = [&](QObject*) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        double model[16];
-        scene.ModelViewMatrix(model);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixd(model);
-        glColor3f(0, 0, 0);
-        scene.DrawLabels(points, &panel);
-    };
-    const QImage labels = panel.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-    panel.OnPaint = paint;
-    return labels;
-}
 
 // Which label each text pixel of a labels-alone picture belongs to: the
 // dark pixels, those inside no label's box (a pixel beyond it at most) and
