@@ -73,22 +73,12 @@ int WriteRow(TTable& t, const char* key, int id, Fill fill) {
 }
 
 void FillCourse(TTable& t, const TCourseRecord& r) {
-    PutColumn(t, "Course_Name", r.name);
-    PutColumn(t, "U8_Name", r.u8Name);
-    PutColumn(t, "Address1", r.address1);
-    PutColumn(t, "Address2", r.address2);
-    PutColumn(t, "Zip_Code", r.zip);
-    PutColumn(t, "State", r.state);
-    PutColumn(t, "Country", r.country);
-    PutColumn(t, "Telephone", r.telephone);
-    PutColumn(t, "Fax", r.fax);
-    PutColumn(t, "Link", r.link);
-    PutColumn(t, "Email", r.email);
-    PutColumn(t, "Image_Id", r.imageId);
-    PutColumn(t, "18Holes", r.holes18);
-    PutColumn(t, "Tees", r.tees);
-    PutColumn(t, "Description", r.description);
-    PutColumn(t, "Web_Id", r.webId);
+    PutColumns(t, {{"Course_Name", r.name}, {"U8_Name", r.u8Name}, {"Address1", r.address1},
+                   {"Address2", r.address2}, {"Zip_Code", r.zip}, {"State", r.state},
+                   {"Country", r.country}, {"Telephone", r.telephone}, {"Fax", r.fax},
+                   {"Link", r.link}, {"Email", r.email}, {"Image_Id", r.imageId},
+                   {"18Holes", r.holes18}, {"Tees", r.tees}, {"Description", r.description},
+                   {"Web_Id", r.webId}});
 }
 
 void FillScoreCard(TTable& t, int courseId, const TScoreCardRecord& r) {
@@ -112,26 +102,18 @@ void FillHole(TTable& t, int courseId, const THoleRecord& r) {
     PutColumn(t, "HolePar", r.par);
     for (int i = 0; i < 6; ++i)
         PutColumn(t, LengthField(i + 1), r.length[i]);
-    PutColumn(t, "HoleHCP1", r.hcp1);
-    PutColumn(t, "HoleHCP2", r.hcp2);
-    PutColumn(t, "HoleName", r.name);
-    PutColumn(t, "HoleDesc", r.description);
-    PutColumn(t, "LatitudeM1", r.latitudeM1);
-    PutColumn(t, "LongitudeM1", r.longitudeM1);
-    PutColumn(t, "LatitudeM2", r.latitudeM2);
-    PutColumn(t, "LongitudeM2", r.longitudeM2);
+    PutColumns(t, {{"HoleHCP1", r.hcp1}, {"HoleHCP2", r.hcp2}, {"HoleName", r.name},
+                   {"HoleDesc", r.description}, {"LatitudeM1", r.latitudeM1},
+                   {"LongitudeM1", r.longitudeM1}, {"LatitudeM2", r.latitudeM2},
+                   {"LongitudeM2", r.longitudeM2}});
 }
 
 void FillPoint(TTable& t, int courseId, int holeId, const TPointRecord& r) {
     t.FieldByName("CourseId").SetAsInteger(courseId);
     t.FieldByName("HoleId").SetAsInteger(holeId);
-    PutColumn(t, "Name", r.name);
-    PutColumn(t, "Type", r.type);
-    PutColumn(t, "Tee", r.tee);
-    PutColumn(t, "Latitude", r.latitude);
-    PutColumn(t, "Longitude", r.longitude);
-    PutColumn(t, "Description", r.description);
-    PutColumn(t, "PointWebId", r.webId);
+    PutColumns(t, {{"Name", r.name}, {"Type", r.type}, {"Tee", r.tee}, {"Latitude", r.latitude},
+                   {"Longitude", r.longitude}, {"Description", r.description},
+                   {"PointWebId", r.webId}});
 }
 } // namespace
 
