@@ -50,22 +50,36 @@ unsigned TeeColourOrDefault(const TVariant& v, int tee) {
 } // namespace
 
 namespace {
+// True when the table stands on the row whose key is id, as a lookup of the
+// writer leaves it.
+bool StandsOn(TTable& t, const char* key, int id) {
+    return t.Active() && t.State() == TDataSetState::Browse && t.RecNo() >= 0 &&
+           t.FieldByName(key).AsInteger() == id;
+}
+
 // Puts the table on the row whose key is id to change it, or on a new row
 // when id is 0; fill sets the values, and the row is posted. A failure leaves
 // nothing pending. Returns the row's key.
 template <class Fill>
 int WriteRow(TTable& t, const char* key, int id, Fill fill) {
-    // New rows join a table standing on no rows; it is not read again for each.
-    const std::string filter = std::string(key) + " = " + std::to_string(id);
-    if (id != 0 || !t.Active() || t.Filter() != filter) t.SetFilter(filter);
-    if (!t.Active()) t.Open();
     if (id == 0) {
+        // A new row joins the table as it stands: a large table is never read
+        // whole, nor read again for each row.
+        if (!t.Active()) {
+            t.SetFilter(std::string(key) + " = 0");
+            t.Open();
+        }
         t.Append();
     } else {
-        if (t.IsEmpty())
-            throw EDatabaseError("The row " + std::string(key) + " = " + std::to_string(id) +
-                                 " of " + t.TableName() + " was not found.");
-        t.First();
+        // The row a lookup just found is not read a second time.
+        if (!StandsOn(t, key, id)) {
+            t.SetFilter(std::string(key) + " = " + std::to_string(id));
+            if (!t.Active()) t.Open();
+            if (t.IsEmpty())
+                throw EDatabaseError("The row " + std::string(key) + " = " + std::to_string(id) +
+                                     " of " + t.TableName() + " was not found.");
+            t.First();
+        }
         t.Edit();
     }
     PostFilled(t, fill);
@@ -161,6 +175,23 @@ int TCourseWriter::HoleId(int courseId, int number) {
     if (holeLookup_.IsEmpty()) return 0;
     holeLookup_.First();
     return holeLookup_.FieldByName("HoleId").AsInteger();
+}
+
+int TCourseWriter::PointOfWebId(long long webId) {
+    points_.SetFilter("PointWebId = " + std::to_string(webId));
+    if (!points_.Active()) points_.Open();
+    if (points_.IsEmpty()) return 0;
+    points_.First();
+    return points_.FieldByName("PointId").AsInteger();
+}
+
+int TCourseWriter::FixedPointId(int courseId, int holeId, int type, int tee) {
+    points_.SetFilter(CourseFilter(courseId) + " and HoleId = " + std::to_string(holeId) +
+                      " and Type = " + std::to_string(type) + " and Tee = " + std::to_string(tee));
+    if (!points_.Active()) points_.Open();
+    if (points_.RecordCount() != 1) return 0;
+    points_.First();
+    return points_.FieldByName("PointId").AsInteger();
 }
 
 int TCourseWriter::PutPoint(int courseId, int pointId, const TPointRecord& r) {
