@@ -50,22 +50,36 @@ unsigned TeeColourOrDefault(const TVariant& v, int tee) {
 } // namespace
 
 namespace {
+// True when the table stands on the row whose key is id, as a lookup of the
+// writer leaves it.
+bool StandsOn(TTable& t, const char* key, int id) {
+    return t.Active() && t.State() == TDataSetState::Browse && t.RecNo() >= 0 &&
+           t.FieldByName(key).AsInteger() == id;
+}
+
 // Puts the table on the row whose key is id to change it, or on a new row
 // when id is 0; fill sets the values, and the row is posted. A failure leaves
 // nothing pending. Returns the row's key.
 template <class Fill>
 int WriteRow(TTable& t, const char* key, int id, Fill fill) {
-    // New rows join a table standing on no rows; it is not read again for each.
-    const std::string filter = std::string(key) + " = " + std::to_string(id);
-    if (id != 0 || !t.Active() || t.Filter() != filter) t.SetFilter(filter);
-    if (!t.Active()) t.Open();
     if (id == 0) {
+        // A new row joins the table as it stands: a large table is never read
+        // whole, nor read again for each row.
+        if (!t.Active()) {
+            t.SetFilter(std::string(key) + " = 0");
+            t.Open();
+        }
         t.Append();
     } else {
-        if (t.IsEmpty())
-            throw EDatabaseError("The row " + std::string(key) + " = " + std::to_string(id) +
-                                 " of " + t.TableName() + " was not found.");
-        t.First();
+        // The row a lookup just found is not read a second time.
+        if (!StandsOn(t, key, id)) {
+            t.SetFilter(std::string(key) + " = " + std::to_string(id));
+            if (!t.Active()) t.Open();
+            if (t.IsEmpty())
+                throw EDatabaseError("The row " + std::string(key) + " = " + std::to_string(id) +
+                                     " of " + t.TableName() + " was not found.");
+            t.First();
+        }
         t.Edit();
     }
     PostFilled(t, fill);
@@ -73,22 +87,12 @@ int WriteRow(TTable& t, const char* key, int id, Fill fill) {
 }
 
 void FillCourse(TTable& t, const TCourseRecord& r) {
-    PutColumn(t, "Course_Name", r.name);
-    PutColumn(t, "U8_Name", r.u8Name);
-    PutColumn(t, "Address1", r.address1);
-    PutColumn(t, "Address2", r.address2);
-    PutColumn(t, "Zip_Code", r.zip);
-    PutColumn(t, "State", r.state);
-    PutColumn(t, "Country", r.country);
-    PutColumn(t, "Telephone", r.telephone);
-    PutColumn(t, "Fax", r.fax);
-    PutColumn(t, "Link", r.link);
-    PutColumn(t, "Email", r.email);
-    PutColumn(t, "Image_Id", r.imageId);
-    PutColumn(t, "18Holes", r.holes18);
-    PutColumn(t, "Tees", r.tees);
-    PutColumn(t, "Description", r.description);
-    PutColumn(t, "Web_Id", r.webId);
+    PutColumns(t, {{"Course_Name", r.name}, {"U8_Name", r.u8Name}, {"Address1", r.address1},
+                   {"Address2", r.address2}, {"Zip_Code", r.zip}, {"State", r.state},
+                   {"Country", r.country}, {"Telephone", r.telephone}, {"Fax", r.fax},
+                   {"Link", r.link}, {"Email", r.email}, {"Image_Id", r.imageId},
+                   {"18Holes", r.holes18}, {"Tees", r.tees}, {"Description", r.description},
+                   {"Web_Id", r.webId}});
 }
 
 void FillScoreCard(TTable& t, int courseId, const TScoreCardRecord& r) {
@@ -112,26 +116,18 @@ void FillHole(TTable& t, int courseId, const THoleRecord& r) {
     PutColumn(t, "HolePar", r.par);
     for (int i = 0; i < 6; ++i)
         PutColumn(t, LengthField(i + 1), r.length[i]);
-    PutColumn(t, "HoleHCP1", r.hcp1);
-    PutColumn(t, "HoleHCP2", r.hcp2);
-    PutColumn(t, "HoleName", r.name);
-    PutColumn(t, "HoleDesc", r.description);
-    PutColumn(t, "LatitudeM1", r.latitudeM1);
-    PutColumn(t, "LongitudeM1", r.longitudeM1);
-    PutColumn(t, "LatitudeM2", r.latitudeM2);
-    PutColumn(t, "LongitudeM2", r.longitudeM2);
+    PutColumns(t, {{"HoleHCP1", r.hcp1}, {"HoleHCP2", r.hcp2}, {"HoleName", r.name},
+                   {"HoleDesc", r.description}, {"LatitudeM1", r.latitudeM1},
+                   {"LongitudeM1", r.longitudeM1}, {"LatitudeM2", r.latitudeM2},
+                   {"LongitudeM2", r.longitudeM2}});
 }
 
 void FillPoint(TTable& t, int courseId, int holeId, const TPointRecord& r) {
     t.FieldByName("CourseId").SetAsInteger(courseId);
     t.FieldByName("HoleId").SetAsInteger(holeId);
-    PutColumn(t, "Name", r.name);
-    PutColumn(t, "Type", r.type);
-    PutColumn(t, "Tee", r.tee);
-    PutColumn(t, "Latitude", r.latitude);
-    PutColumn(t, "Longitude", r.longitude);
-    PutColumn(t, "Description", r.description);
-    PutColumn(t, "PointWebId", r.webId);
+    PutColumns(t, {{"Name", r.name}, {"Type", r.type}, {"Tee", r.tee}, {"Latitude", r.latitude},
+                   {"Longitude", r.longitude}, {"Description", r.description},
+                   {"PointWebId", r.webId}});
 }
 } // namespace
 
@@ -179,6 +175,23 @@ int TCourseWriter::HoleId(int courseId, int number) {
     if (holeLookup_.IsEmpty()) return 0;
     holeLookup_.First();
     return holeLookup_.FieldByName("HoleId").AsInteger();
+}
+
+int TCourseWriter::PointOfWebId(long long webId) {
+    points_.SetFilter("PointWebId = " + std::to_string(webId));
+    if (!points_.Active()) points_.Open();
+    if (points_.IsEmpty()) return 0;
+    points_.First();
+    return points_.FieldByName("PointId").AsInteger();
+}
+
+int TCourseWriter::FixedPointId(int courseId, int holeId, int type, int tee) {
+    points_.SetFilter(CourseFilter(courseId) + " and HoleId = " + std::to_string(holeId) +
+                      " and Type = " + std::to_string(type) + " and Tee = " + std::to_string(tee));
+    if (!points_.Active()) points_.Open();
+    if (points_.RecordCount() != 1) return 0;
+    points_.First();
+    return points_.FieldByName("PointId").AsInteger();
 }
 
 int TCourseWriter::PutPoint(int courseId, int pointId, const TPointRecord& r) {

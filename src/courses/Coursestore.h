@@ -66,6 +66,12 @@ public:
     int PutPoint(int courseId, int pointId, const TPointRecord& record);
     // The HoleId of the course's hole of that number; 0 when it has none.
     int HoleId(int courseId, int number);
+    // The PointId of the first point with that web id; 0 when there is none.
+    int PointOfWebId(long long webId);
+    // The PointId of the hole's one point of that type and tee; 0 when the
+    // hole has none or more than one.
+    int FixedPointId(int courseId, int holeId, int type, int tee);
+    // (A point these find is changed by PutPoint without being read again.)
 
 private:
     TTable course_, card_, holes_, points_, holeLookup_;

@@ -1054,3 +1054,7 @@ std::string TTable::TranslateFilter(const std::string& jetCondition, std::vector
 void PutColumn(TTable& t, const std::string& column, const TColumn& v) {
     if (v) t.FieldByName(column).SetValue(*v);
 }
+
+void PutColumns(TTable& t, std::initializer_list<TNamedColumn> columns) {
+    for (const TNamedColumn& c : columns) PutColumn(t, c.column, c.value);
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -260,6 +261,15 @@ private:
 
 // Writes v to the column when it holds a value (see TColumn).
 void PutColumn(TTable& t, const std::string& column, const TColumn& v);
+
+// A record's value for the named column, for PutColumns.
+struct TNamedColumn {
+    const char* column;
+    const TColumn& value;
+};
+// PutColumn for each, in the order given; the first column the table lacks or
+// refuses throws EDatabaseError, leaving the ones before it set.
+void PutColumns(TTable& t, std::initializer_list<TNamedColumn> columns);
 
 // Fills the row the table is appending or editing and posts it; on any
 // failure the row is cancelled, so nothing stays pending, and the error goes on.

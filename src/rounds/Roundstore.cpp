@@ -38,46 +38,29 @@ void AppendRow(TTable& t, Fill fill) {
 }
 
 void FillRound(TTable& t, const TRoundRecord& r) {
-    PutColumn(t, "UserId", r.userId);
-    PutColumn(t, "CourseId", r.courseId);
-    PutColumn(t, "BagId", r.bagId);
-    PutColumn(t, "RoundHCP", r.hcp);
-    PutColumn(t, "TeeNumber", r.teeNumber);
-    PutColumn(t, "Score", r.score);
-    PutColumn(t, "StrokePlay", r.strokePlay);
-    PutColumn(t, "Par", r.par);
-    PutColumn(t, "ShotsTotal", r.shotsTotal);
-    PutColumn(t, "ShotsDriver", r.shotsDriver);
-    PutColumn(t, "ShotsPutter", r.shotsPutter);
-    PutColumn(t, "Penalties", r.penalties);
-    PutColumn(t, "RoundStartDate", r.startDate);
-    PutColumn(t, "RoundEndDate", r.endDate);
+    PutColumns(t, {{"UserId", r.userId}, {"CourseId", r.courseId}, {"BagId", r.bagId},
+                   {"RoundHCP", r.hcp}, {"TeeNumber", r.teeNumber}, {"Score", r.score},
+                   {"StrokePlay", r.strokePlay}, {"Par", r.par}, {"ShotsTotal", r.shotsTotal},
+                   {"ShotsDriver", r.shotsDriver}, {"ShotsPutter", r.shotsPutter},
+                   {"Penalties", r.penalties}, {"RoundStartDate", r.startDate},
+                   {"RoundEndDate", r.endDate}});
 }
 
 void FillRoundHole(TTable& t, int roundId, const TRoundHoleRecord& r) {
     t.FieldByName("HoleId").SetAsInteger(r.number);
     t.FieldByName("RoundId").SetAsInteger(roundId);
-    PutColumn(t, "HoleFlags", r.flags);
-    PutColumn(t, "HoleShotsTotal", r.shotsTotal);
-    PutColumn(t, "HoleShotsDriver", r.shotsDriver);
-    PutColumn(t, "HoleShotsPutter", r.shotsPutter);
-    PutColumn(t, "HolePenalties", r.penalties);
-    PutColumn(t, "HolePar", r.par);
-    PutColumn(t, "GIR", r.gir);
-    PutColumn(t, "FIR", r.fir);
-    PutColumn(t, "BunkerHits", r.bunkerHits);
-    PutColumn(t, "Quit", r.quit);
+    PutColumns(t, {{"HoleFlags", r.flags}, {"HoleShotsTotal", r.shotsTotal},
+                   {"HoleShotsDriver", r.shotsDriver}, {"HoleShotsPutter", r.shotsPutter},
+                   {"HolePenalties", r.penalties}, {"HolePar", r.par}, {"GIR", r.gir},
+                   {"FIR", r.fir}, {"BunkerHits", r.bunkerHits}, {"Quit", r.quit}});
 }
 
 void FillRoundShot(TTable& t, int roundId, int hole, const TRoundShotRecord& r) {
     t.FieldByName("RoundId").SetAsInteger(roundId);
     t.FieldByName("HoleId").SetAsInteger(hole);
-    PutColumn(t, "ShotNumber", r.number);
-    PutColumn(t, "ClubId", r.clubId);
-    PutColumn(t, "PenId", r.penId);
-    PutColumn(t, "Latitude", r.latitude);
-    PutColumn(t, "Longitude", r.longitude);
-    PutColumn(t, "ShotLength", r.length);
+    PutColumns(t, {{"ShotNumber", r.number}, {"ClubId", r.clubId}, {"PenId", r.penId},
+                   {"Latitude", r.latitude}, {"Longitude", r.longitude},
+                   {"ShotLength", r.length}});
 }
 
 } // namespace

@@ -148,7 +148,8 @@ TColumn ValueOrNull(const std::optional<long long>& v) {
 }
 
 // Reads the reply block by block into course records; the course writer
-// stores them. The tables here only find the rows a block updates.
+// stores them. The tables here find the course and hole a block updates and
+// give the columns' sizes; the writer finds the points itself.
 class Importer {
 public:
     Importer(TDatabase& db, const std::string& reply)
@@ -344,15 +345,7 @@ private:
         if (lonText.empty()) return;
         const auto lon = Float(lonText);
         if (!lon) return;
-        const std::string filter = "CourseId=" + std::to_string(courseId_) +
-                                   " and HoleId=" + std::to_string(holeId_) +
-                                   " and Type=" + std::to_string(type) +
-                                   " and Tee=" + std::to_string(tee);
-        int pointId = 0;
-        if (Count(points_, filter) == 1) {
-            points_.First();
-            pointId = points_.FieldByName("PointId").AsInteger();
-        }
+        const int pointId = writer_.FixedPointId(courseId_, holeId_, type, tee);
         TPointRecord p;
         p.hole = holeNumber_;
         p.type = type;
@@ -371,11 +364,7 @@ private:
         if (courseId_ == 0) return Skip(7);
         std::string line = Need();
         const long long webId = NeedInteger(Value(line, "<POINTWEBID>"), "POINTWEBID");
-        int pointId = 0;
-        if (webId != 0 && Count(points_, "PointWebId=" + std::to_string(webId)) > 0) {
-            points_.First();
-            pointId = points_.FieldByName("PointId").AsInteger();
-        }
+        const int pointId = webId != 0 ? writer_.PointOfWebId(webId) : 0;
         TPointRecord p;
         p.webId = webId;
         line = Need();

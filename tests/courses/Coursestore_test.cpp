@@ -453,3 +453,78 @@ TEST_F(CourseStoreTest, SetupChangeGivesACourseWithoutScorecardItsRow) {
     EXPECT_EQ(Count("ScoreCard", Course(static_cast<int>(id))), 1);
     EXPECT_TRUE(Value("ScoreCard", Course(static_cast<int>(id)), "Tee2Name").IsNull());
 }
+
+TEST_F(CourseStoreTest, WriterChangesThePointItsLookupFoundAndNoOther) {
+    const int id = CreateCourse(db, Setup(false, 2));
+    const int other = CreateCourse(db, Setup(false, 1));
+    const int hole1 = Value("Holes", Hole(id, 1), "HoleId").AsInteger();
+    const auto point = [&](int course, int hole, int type, int tee, long long webId) {
+        return static_cast<int>(AppendRow("Waypoints", {{"CourseId", course}, {"HoleId", hole},
+                                                        {"Type", type}, {"Tee", tee}, {"Name", "P"},
+                                                        {"Description", "stored"},
+                                                        {"PointWebId", webId}}));
+    };
+    const int pin = point(id, hole1, 2, 0, 0);
+    const int tee1 = point(id, hole1, 1, 1, 0);
+    point(id, hole1, 1, 2, 0);
+    point(id, hole1, 1, 2, 0);  // tee 2 twice
+    const int webPoint = point(other, 0, 5, 0, 700);
+
+    TTransaction tx(db);
+    TCourseWriter writer(db);
+    EXPECT_EQ(writer.FixedPointId(id, hole1, 2, 0), pin);
+    EXPECT_EQ(writer.FixedPointId(id, hole1, 1, 1), tee1);
+    EXPECT_EQ(writer.FixedPointId(id, hole1, 1, 2), 0);  // not one but two
+    EXPECT_EQ(writer.FixedPointId(id, hole1, 1, 3), 0);
+    EXPECT_EQ(writer.PointOfWebId(700), webPoint);  // whichever course holds it
+    EXPECT_EQ(writer.PointOfWebId(701), 0);
+
+    TPointRecord p;
+    p.hole = 1;
+    p.description = "changed";
+    // Found last: the web point; changed: the pin, which is read again.
+    ASSERT_EQ(writer.PointOfWebId(700), webPoint);
+    EXPECT_EQ(writer.PutPoint(id, pin, p), pin);
+    // Found and changed: the tee, moved to another course's hole by the record.
+    ASSERT_EQ(writer.FixedPointId(id, hole1, 1, 1), tee1);
+    p.type = 1;
+    p.tee = 3;
+    EXPECT_EQ(writer.PutPoint(other, tee1, p), tee1);
+    // Found, then a new point: the found one stays as it is.
+    ASSERT_EQ(writer.PointOfWebId(700), webPoint);
+    const int added = writer.PutPoint(id, 0, p);
+    EXPECT_NE(added, webPoint);
+    tx.Commit();
+
+    const auto row = [](int pointId) { return "PointId = " + std::to_string(pointId); };
+    EXPECT_EQ(Value("Waypoints", row(pin), "Description").AsString(), "changed");
+    EXPECT_EQ(Value("Waypoints", row(pin), "Type").AsInteger(), 2);
+    EXPECT_EQ(Value("Waypoints", row(tee1), "Description").AsString(), "changed");
+    EXPECT_EQ(Value("Waypoints", row(tee1), "CourseId").AsInteger(), other);
+    EXPECT_EQ(Value("Waypoints", row(tee1), "HoleId").AsInteger(),
+              Value("Holes", Hole(other, 1), "HoleId").AsInteger());
+    EXPECT_EQ(Value("Waypoints", row(tee1), "Tee").AsInteger(), 3);
+    EXPECT_EQ(Value("Waypoints", row(webPoint), "Description").AsString(), "stored");
+    EXPECT_EQ(Value("Waypoints", row(webPoint), "CourseId").AsInteger(), other);
+    EXPECT_EQ(Value("Waypoints", row(added), "CourseId").AsInteger(), id);
+    EXPECT_EQ(Count("Waypoints"), 6);
+}
+
+TEST_F(CourseStoreTest, WriterDoesNotChangeAPointGoneWithARolledBackTransaction) {
+    const int id = CreateCourse(db, Setup(false, 1));
+    TCourseWriter writer(db);
+    TPointRecord p;
+    p.hole = 1;
+    p.type = 2;
+    int pointId = 0;
+    {
+        TTransaction tx(db);
+        pointId = writer.PutPoint(id, 0, p);
+    }  // rolled back
+    EXPECT_EQ(Count("Waypoints"), 0);
+    TTransaction tx(db);
+    EXPECT_THROW(writer.PutPoint(id, pointId, p), EDatabaseError);
+    EXPECT_GT(writer.PutPoint(id, 0, p), 0);  // the writer is still usable
+    tx.Commit();
+    EXPECT_EQ(Count("Waypoints"), 1);
+}

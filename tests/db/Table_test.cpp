@@ -343,3 +343,50 @@ TEST_F(DbTest, PutterQueryIsReadOnly) {
     EXPECT_THROW(q.Open(), EDatabaseError);
     EXPECT_EQ(Count("Clubs"), 13);
 }
+
+TEST_F(DbTest, PutColumnsWritesTheValuesGivenEmptiesNullsAndKeepsTheRest) {
+    const long long id = AppendRow("Course_General", {{"Course_Name", "Old"}, {"U8_Name", "OLD"},
+                                                      {"Fax", "keep"}, {"Description", "Parkland"},
+                                                      {"Tees", 3}});
+    TTable t(&db, "Course_General");
+    t.SetFilter("CourseId = " + std::to_string(id));
+    t.Open();
+    t.Edit();
+    const TColumn name = TVariant("New"), fax, description = TVariant(), tees = TVariant("4");
+    PutColumns(t, {{"Course_Name", name}, {"Fax", fax}, {"Description", description}, {"Tees", tees}});
+    t.Post();
+    const std::string row = "CourseId = " + std::to_string(id);
+    EXPECT_EQ(RowValue(db, "Course_General", row, "Course_Name"), TVariant("New"));
+    EXPECT_EQ(RowValue(db, "Course_General", row, "Fax"), TVariant("keep"));
+    EXPECT_TRUE(RowValue(db, "Course_General", row, "Description").IsNull());
+    // Stored in the column's own type.
+    EXPECT_EQ(RowValue(db, "Course_General", row, "Tees"), TVariant(4));
+    EXPECT_EQ(RowValue(db, "Course_General", row, "U8_Name"), TVariant("OLD"));
+}
+
+TEST_F(DbTest, PutColumnsStopsAtAColumnItCannotWriteAndNothingIsPosted) {
+    const long long id = AppendRow("Course_General", {{"Course_Name", "Old"}, {"U8_Name", "OLD"}, {"Tees", 3}});
+    TTable t(&db, "Course_General");
+    t.SetFilter("CourseId = " + std::to_string(id));
+    t.Open();
+    const TColumn name = TVariant("New"), missing = TVariant(1), tees = TVariant(5), bad = TVariant("abc");
+
+    // A column the table lacks, on a new row: named, and the row is not added.
+    t.Append();
+    std::string error = ErrorOf([&] {
+        PostFilled(t, [&] { PutColumns(t, {{"Course_Name", name}, {"Green_Fee", missing}, {"Tees", tees}}); });
+    });
+    EXPECT_NE(error.find("Green_Fee"), std::string::npos) << error;
+    EXPECT_EQ(t.State(), TDataSetState::Browse);
+    EXPECT_EQ(Count("Course_General"), 1);
+
+    // A value the column refuses, on a change: named, and the row stays as stored.
+    t.First();
+    t.Edit();
+    error = ErrorOf([&] { PostFilled(t, [&] { PutColumns(t, {{"Course_Name", name}, {"Tees", bad}}); }); });
+    EXPECT_NE(error.find("Tees"), std::string::npos) << error;
+    EXPECT_EQ(t.State(), TDataSetState::Browse);
+    t.Refresh();
+    EXPECT_EQ(t.FieldByName("Course_Name").AsString(), "Old");
+    EXPECT_EQ(t.FieldByName("Tees").AsInteger(), 3);
+}
