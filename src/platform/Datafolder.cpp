@@ -33,6 +33,64 @@ std::string DataFolder() {
 
 std::string DataPath(const std::string& name) { return DataFolder() + "/" + name; }
 
+namespace {
+// This program's hold on a data folder: an open file description of its lock
+// file with a record lock over the whole file (an open-file-description lock,
+// so that another holder in the same process counts as another program).
+struct THold {
+    std::string path;
+    int fd = -1;
+};
+THold hold;
+
+bool SetLock(int fd, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    while (::fcntl(fd, F_OFD_SETLK, &lock) != 0)
+        if (errno != EINTR) return false;
+    return true;
+}
+} // namespace
+
+bool HoldDataFolder() {
+    const std::string path = DataPath("caddora.lock");
+    if (hold.fd >= 0 && hold.path == path) return true;
+    ReleaseDataFolder();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool held = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    // Another program holds it alone only while it cleans up at its start.
+    for (int tries = 0; held && !SetLock(fd, F_RDLCK); ++tries) {
+        if (errno != EAGAIN && errno != EACCES) held = false;
+        else if (tries == 250) held = false;
+        else ::usleep(20000);
+    }
+    if (!held) {
+        ::close(fd);
+        return false;
+    }
+    hold = {path, fd};
+    return true;
+}
+
+void ReleaseDataFolder() {
+    if (hold.fd >= 0) ::close(hold.fd);  // closing lets go of the lock
+    hold = {};
+}
+
+bool WhenAloneOnDataFolder(const std::function<void()>& work) {
+    if (!HoldDataFolder() || !SetLock(hold.fd, F_WRLCK)) return false;
+    // Back to a shared hold however the work ends; that never has to wait.
+    struct TShareAgain {
+        int fd;
+        ~TShareAgain() { SetLock(fd, F_RDLCK); }
+    } shareAgain{hold.fd};
+    work();
+    return true;
+}
+
 bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly) {
     std::string tmp = path + ".XXXXXX";
     const int fd = ::mkstemp(tmp.data());

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 // The data folder holds the database, caddora.conf, caddora.ini and the print
@@ -12,6 +13,17 @@ std::string DataPath(const std::string& name);
 // over it, so a planted file or link of the name is replaced and never
 // followed. ownerOnly: mode 0600, else 0644. False when nothing was replaced.
 bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly);
+
+// Every running program holds "caddora.lock" of its data folder, shared, for
+// as long as it runs; the system lets go of it when the program ends, however
+// it ends. Called from the user-interface thread.
+// Takes this program's hold (again when the data folder has changed). False
+// when the lock file cannot be used (it is then no regular file, say).
+bool HoldDataFolder();
+void ReleaseDataFolder();
+// Runs work when no other program holds the data folder, holding it alone
+// meanwhile; true when work ran. Never waits for another program.
+bool WhenAloneOnDataFolder(const std::function<void()>& work);
 
 // Folder of the program's resources (stylesheets, help, pictures, schema):
 // $CADDORA_RESOURCES, else "resources" beside the executable, else

@@ -6,7 +6,9 @@
 
 // A small INI file: "[Section]" headers and "Key=Value" lines. Section and key
 // names compare case-insensitively, as the Windows profile functions did.
-// Every write is saved at once (atomically, through a temporary file).
+// Every write is saved at once (atomically, through a temporary file). Only a
+// regular file (or a link to one) is read: anything else of the name reads
+// as an empty file and is replaced by the first write.
 class TIniFile {
 public:
     // ownerOnly: the file is created with mode 0600 (it may hold a password).

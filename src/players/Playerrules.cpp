@@ -4,11 +4,13 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <cmath>
 #include <memory>
 
 #include "db/Database.h"
 #include "db/Table.h"
+#include "platform/Datafolder.h"
 #include "platform/Textutil.h"
 #include "common/Frame.h"
 
@@ -482,6 +484,7 @@ int TPlayerRecord::Save(const TPlayerDetails& details, int userId) {
     int written = userId;
     try {
         TTransaction transaction(db_);
+        CheckBagRows();
         SaveDetails(details, userId, &written);
         SaveBags(written);
         SaveClubs(written);
@@ -497,6 +500,20 @@ int TPlayerRecord::Save(const TPlayerDetails& details, int userId) {
     }
     Modified = false;
     return written;
+}
+
+// A bag of the editor whose row has gone (another program removed it) would
+// lose its name and the places of its clubs: nothing is written then.
+void TPlayerRecord::CheckBagRows() const {
+    TTable bags(&db_, "GolfBag");
+    bags.Open();
+    for (int i = 0; i < BagCount(); ++i) {
+        const MBag* bag = Bag(i);
+        if (bag->Removed || bags.Locate("BagId", TVariant(bag->BagId))) continue;
+        throw std::runtime_error("The bag " + bag->BagName +
+                                 " is no longer in the database.\nNothing was saved: delete the bag "
+                                 "and create it again.");
+    }
 }
 
 void TPlayerRecord::SaveDetails(const TPlayerDetails& d, int userId, int* writtenUserId) {
@@ -673,6 +690,11 @@ void TPlayerRecord::Close() {
 
 void TPlayerRecord::DeleteUnsavedBags(TDatabase& db) {
     if (!db.Connected()) return;
+    // Another program's player window may hold such a bag.
+    WhenAloneOnDataFolder([&db] { DeleteUnsavedBagRows(db); });
+}
+
+void TPlayerRecord::DeleteUnsavedBagRows(TDatabase& db) {
     TTable bags(&db, "GolfBag");
     bags.SetFilter("UserId=-1");
     bags.Open();

@@ -144,14 +144,16 @@ public:
     static TMessage IncompleteBagMessage();
 
     // Writes the record in one transaction; on failure nothing is written, the
-    // objects keep their flags and the error is thrown on. Returns the player
-    // number of the written row.
+    // objects keep their flags and the error is thrown on. A bag whose GolfBag
+    // row has gone is such a failure. Returns the player number of the
+    // written row.
     int Save(const TPlayerDetails& details, int userId);
 
     // The editor closes: rows of bags created and never stored are deleted,
     // the objects freed and the lists emptied.
     void Close();
-    // Every GolfBag row still carrying UserId -1, with its Clubs rows.
+    // Every GolfBag row still carrying UserId -1, with its Clubs rows; only
+    // when no other program holds the data folder.
     static void DeleteUnsavedBags(TDatabase& db);
 
     std::vector<TBagNode> Tree;  // bag nodes in tree order
@@ -171,6 +173,8 @@ private:
     void SaveDetails(const TPlayerDetails& details, int userId, int* writtenUserId);
     void SaveBags(int userId);
     void SaveClubs(int userId);
+    static void DeleteUnsavedBagRows(TDatabase& db);
+    void CheckBagRows() const;
 
     TDatabase& db_;
     TEditorLists lists_;

@@ -21,7 +21,11 @@ bool PlayerFileUserId(std::string line, int& userId) {
     while (!number.empty() && blank(number.back())) number.pop_back();
     size_t start = 0;
     while (start < number.size() && blank(number[start])) ++start;
-    userId = StrToInt(number.substr(start));
+    try {
+        userId = StrToInt(number.substr(start));
+    } catch (const EConvertError&) {
+        return false;
+    }
     return true;
 }
 

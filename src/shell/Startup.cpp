@@ -3,6 +3,7 @@
 #include "players/Clubbrowse.h"
 #include "players/Clubstats.h"
 #include "players/Editclub.h"
+#include "platform/Datafolder.h"
 #include "platform/Messagebox.h"
 #include "players/Newbag.h"
 #include "players/Newclub.h"
@@ -28,13 +29,18 @@
 
 bool CreateApplicationWindows() {
     RemoveLeftoverRequestFiles();
+    // Held while the program runs: another program on the same data folder
+    // then leaves the bags of this one's player window alone.
+    HoldDataFolder();
     auto* main = new TMainForm();
     if (!main->DatabaseOpen()) {
         delete main;
+        ReleaseDataFolder();
         return false;
     }
     // Bags a player editor made and a killed program never stored: no editor
-    // is open yet, so none of them is in use.
+    // of this program is open yet, and none is removed while another program
+    // holds the data folder.
     if (!main->Database.ReadOnly()) {
         try {
             TPlayerRecord::DeleteUnsavedBags(main->Database);
@@ -69,4 +75,7 @@ bool CreateApplicationWindows() {
     return true;
 }
 
-void DestroyApplicationWindows() { delete MainForm; }
+void DestroyApplicationWindows() {
+    delete MainForm;
+    ReleaseDataFolder();
+}

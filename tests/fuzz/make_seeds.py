@@ -116,7 +116,7 @@ write("inifile", "two-sections", "[Port Settings]\nLastGoodPort=1\n[Port Setting
 
 # First lines of player files.
 for i, text in enumerate(["userid=1\r\n", "UserId= 42 \n", "userid=abc\n", "x userid=7", "userid=-2147483648",
-                          "USERID=99999999999\n"]):
+                          "USERID=99999999999\n", "userid=4294967303\n", "  userid=7\n", "userid=7a\r\n"]):
     write("playerfile", "seed%d" % i, text)
 
 # Stored values of each kind for the table component: a kind byte (bits 0-1:

@@ -277,17 +277,35 @@ TEST(PlayerFileLine, FirstLineOfARegularFileOnly) {
     EXPECT_FALSE(ReadPlayerFileLine("/dev/null", line));
 }
 
-TEST_F(ShellTest, PlayerFileWithTextBeforeTheKeyIsAConversionError) {
+// What follows the key is no player number: the file is no player file.
+TEST_F(ShellTest, PlayerFileWhoseNumberIsNoIdIsNotAValidPlayer) {
     AddPlayerBeforeStart(1);  // no first-run dialog
     Start();
     AddPlayer(MainForm->Database, 7);
     const int before = MainForm->GetUserId();
-    EXPECT_THROW(MainForm->OpenPlayerFile(WriteFile(home.File("b.kx"), "  userid=7\n")),
-                 EConvertError);
-    EXPECT_THROW(MainForm->OpenPlayerFile(WriteFile(home.File("c.kx"), "userid=seven\n")),
-                 EConvertError);
-    EXPECT_EQ(MainForm->GetUserId(), before);
-    EXPECT_EQ(CountPlayerWindows(), 0);
+    const QString title = MainForm->windowTitle();
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"blanks.kx", "  userid=7\n"},       {"word.kx", "userid=seven\n"},
+        {"abc.kx", "userid=abc\n"},          {"large.kx", "userid=2147483648\n"},
+        {"huge.kx", "userid=99999999999999999999\n"}, {"mixed.kx", "userid=7a\n"},
+        {"empty.kx", "userid=\n"},           {"sign.kx", "userid=-\n"}};
+    for (const auto& [name, text] : cases) {
+        SCOPED_TRACE(name);
+        log.Clear();
+        bool opened = true;
+        EXPECT_NO_THROW(opened = MainForm->OpenPlayerFile(WriteFile(home.File(name), text)));
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{"Not a valid player"});
+        EXPECT_EQ(MainForm->GetUserId(), before);
+        EXPECT_EQ(MainForm->windowTitle(), title);
+        EXPECT_EQ(CountPlayerWindows(), 0);
+    }
+    int userId = -5;
+    EXPECT_FALSE(PlayerFileUserId("userid=abc", userId));
+    EXPECT_FALSE(PlayerFileUserId("UserId=4294967303", userId));  // 2^32 + 7
+    EXPECT_EQ(userId, -5);
+    ASSERT_TRUE(PlayerFileUserId("USERID= 7 \r", userId));
+    EXPECT_EQ(userId, 7);
 }
 
 TEST_F(ShellTest, PlayerFileClosesAPlayerWindowThatIsNotActive) {
