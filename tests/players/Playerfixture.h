@@ -28,6 +28,24 @@ protected:
         return r;
     }
 
+    // A new bag as the new-bag dialog leaves it.
+    int NewBag(TPlayerRecord& r, const std::string& name) {
+        own.Bags[own.BagCount] = new MBag;
+        own.Bags[own.BagCount]->SetName(name);
+        r.AddNewBag();
+        return static_cast<int>(r.Tree.size()) - 1;
+    }
+    // A new club as the new-club dialog leaves it; returns its index.
+    int NewClub(TPlayerRecord& r, const std::string& name, int type) {
+        auto* c = new MClub;
+        c->ClubName = name;
+        c->Type = type;
+        c->Index = own.ClubCount;
+        own.Clubs[own.ClubCount] = c;
+        r.AddNewClub();
+        return c->Index;
+    }
+
     int AddBag(int userId, const std::string& name) {
         return static_cast<int>(AppendRow("GolfBag", {{"UserId", userId}, {"BagName", name}}));
     }

@@ -6,23 +6,6 @@ std::string Id(int id) { return std::to_string(id); }
 
 class SaveTest : public PlayerTest {
 protected:
-    // A new bag as the new-bag dialog leaves it.
-    int NewBag(TPlayerRecord& r, const std::string& name) {
-        own.Bags[own.BagCount] = new MBag;
-        own.Bags[own.BagCount]->SetName(name);
-        r.AddNewBag();
-        return static_cast<int>(r.Tree.size()) - 1;
-    }
-    // A new club as the new-club dialog leaves it; returns its index.
-    int NewClub(TPlayerRecord& r, const std::string& name, int type) {
-        auto* c = new MClub;
-        c->ClubName = name;
-        c->Type = type;
-        c->Index = own.ClubCount;
-        own.Clubs[own.ClubCount] = c;
-        r.AddNewClub();
-        return c->Index;
-    }
     void SetFigures(int clubId, int shots, int withLength, double total, double longest) {
         TTable c(&db, "ClubDetail");
         c.SetFilter("ClubId=" + Id(clubId));

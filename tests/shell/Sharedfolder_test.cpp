@@ -65,23 +65,7 @@ TEST_F(ShellTest, UnsavedBagsStayWhileAnotherProgramHoldsTheFolderAndGoOnceItHas
     EXPECT_EQ(CountRows(MainForm->Database, "Clubs", filter), 0);
 }
 
-class BagGoneTest : public PlayerTest {
-protected:
-    int NewBag(TPlayerRecord& r, const std::string& name) {
-        own.Bags[own.BagCount] = new MBag;
-        own.Bags[own.BagCount]->SetName(name);
-        r.AddNewBag();
-        return static_cast<int>(r.Tree.size()) - 1;
-    }
-    int NewClub(TPlayerRecord& r, const std::string& name, int type) {
-        auto* c = new MClub;
-        c->ClubName = name;
-        c->Type = type;
-        own.Clubs[own.ClubCount] = c;
-        r.AddNewClub();
-        return c->Index;
-    }
-};
+using BagGoneTest = PlayerTest;
 
 TEST_F(BagGoneTest, SaveWritesNothingWhenANewBagsRowHasGoneAndSaysWhichBag) {
     AppendRow("PlayerDetail", {{"UserId", 2}, {"FirstName", "Old"}});
