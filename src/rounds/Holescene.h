@@ -56,10 +56,10 @@ public:
     // Points farther than this from the reference point are strays: 0.01
     // degree of latitude on the ground (about 1.1 km), in every direction.
     static constexpr double StrayDegrees = 0.01;
-    // Zooming in stops this far above the ground (metres): about 4 m of the
-    // hole seen from top to bottom; any nearer and the scene would soon lie
-    // behind the camera.
-    static constexpr double NearestDistance = 5;
+    // Zooming in stops this far above the ground (metres): about 25 m of the
+    // hole seen from top to bottom, a green with its putts; nearer, the view
+    // holds only grass, and soon the scene would lie behind the camera.
+    static constexpr double NearestDistance = 30;
 
     THoleScene();
 
