@@ -29,12 +29,17 @@ TVariant Shown(const TTable& table, int row, int field) {
 }
 } // namespace
 
+std::vector<int> TTableGridModel::ShownFields() const {
+    std::vector<int> fields;
+    for (const Column& c : columns_) fields.push_back(table_->FieldIndex(c.field));
+    return fields;
+}
+
 bool TTableGridModel::ShowsRemembered() const {
     if (!remembered_) return false;
     const int rows = rowCount();
     if (remembered_->size() != size_t(rows) * columns_.size()) return false;
-    std::vector<int> fields;
-    for (const Column& c : columns_) fields.push_back(table_->FieldIndex(c.field));
+    const std::vector<int> fields = ShownFields();
     auto value = remembered_->begin();
     for (int r = 0; r < rows; ++r)
         for (int f : fields)
@@ -43,11 +48,10 @@ bool TTableGridModel::ShowsRemembered() const {
 }
 
 void TTableGridModel::Remember() {
-    std::vector<TVariant> values;
     const int rows = rowCount();
-    values.reserve(size_t(rows) * columns_.size());
-    std::vector<int> fields;
-    for (const Column& c : columns_) fields.push_back(table_->FieldIndex(c.field));
+    const std::vector<int> fields = ShownFields();
+    std::vector<TVariant> values;
+    values.reserve(size_t(rows) * fields.size());
     for (int r = 0; r < rows; ++r)
         for (int f : fields) values.push_back(Shown(*table_, r, f));
     remembered_ = std::move(values);

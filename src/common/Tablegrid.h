@@ -33,6 +33,8 @@ public:
 private:
     TTable* table_;
     std::vector<Column> columns_;
+    // The table's field index of each column (-1 where it lacks one).
+    std::vector<int> ShownFields() const;
     // The remembered values, row by row and column by column.
     std::optional<std::vector<TVariant>> remembered_;
 };
