@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <fcntl.h>
@@ -19,13 +18,9 @@
 
 namespace {
 
+// The resources are small; a pipe or a device of their name is no file.
 bool ReadFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
+    return ReadRegularFile(path, text, size_t(16) << 20);
 }
 
 mode_t CurrentUmask() {

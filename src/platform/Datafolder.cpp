@@ -111,6 +111,33 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOn
     return true;
 }
 
+bool ReadRegularFile(const std::string& path, std::string& text, size_t limit) {
+    text.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                 static_cast<unsigned long long>(st.st_size) <= limit;
+    if (whole) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) whole = false;
+            if (n <= 0) break;
+            // A file that grows while it is read stops at the limit too.
+            if (text.size() + static_cast<size_t>(n) > limit) {
+                whole = false;
+                break;
+            }
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    if (!whole) text.clear();
+    return whole;
+}
+
 std::string ProgramFolder() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,11 @@ std::string DataPath(const std::string& name);
 // over it, so a planted file or link of the name is replaced and never
 // followed. ownerOnly: mode 0600, else 0644. False when nothing was replaced.
 bool ReplaceFile(const std::string& path, const std::string& bytes, bool ownerOnly);
+
+// Reads the file whole into text. False, and text empty, when it is missing,
+// no regular file (a named pipe or a device would block the reader or never
+// end) or longer than limit bytes. Opening never waits.
+bool ReadRegularFile(const std::string& path, std::string& text, size_t limit);
 
 // Every running program holds "caddora.lock" of its data folder, shared, for
 // as long as it runs; the system lets go of it when the program ends, however

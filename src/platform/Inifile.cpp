@@ -1,12 +1,8 @@
 #include "platform/Inifile.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sstream>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Datafolder.h"
 #include "platform/Textutil.h"
@@ -15,26 +11,6 @@ namespace {
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
 }
-
-// The file's text; "" when it is missing or no regular file (a named pipe or
-// a device would block the reader or never end). Opening never waits.
-std::string ReadRegularFile(const std::string& path) {
-    std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        char buffer[4096];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            text.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
-    return text;
-}
 } // namespace
 
 TIniFile::TIniFile(std::string path, bool ownerOnly, bool exactValues)
@@ -42,7 +18,9 @@ TIniFile::TIniFile(std::string path, bool ownerOnly, bool exactValues)
 
 void TIniFile::Load() const {
     sections_.clear();
-    std::istringstream in(ReadRegularFile(path_));
+    std::string text;
+    ReadRegularFile(path_, text, MaxFileSize);
+    std::istringstream in(text);
     std::string line;
     Section* current = nullptr;
     while (std::getline(in, line)) {

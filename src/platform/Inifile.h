@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <map>
 #include <mutex>
 #include <string>
@@ -7,10 +8,12 @@
 // A small INI file: "[Section]" headers and "Key=Value" lines. Section and key
 // names compare case-insensitively, as the Windows profile functions did.
 // Every write is saved at once (atomically, through a temporary file). Only a
-// regular file (or a link to one) is read: anything else of the name reads
-// as an empty file and is replaced by the first write.
+// regular file (or a link to one) of at most MaxFileSize bytes is read:
+// anything else of the name reads as an empty file and is replaced by the
+// first write.
 class TIniFile {
 public:
+    static constexpr size_t MaxFileSize = size_t(16) << 20;
     // ownerOnly: the file is created with mode 0600 (it may hold a password).
     // exactValues: a value is read back as written, blanks at either end
     // included; else the line is trimmed.

@@ -614,7 +614,8 @@ void TMainForm::ValidateRound(int roundId) {
 }
 
 bool TMainForm::ApplicationEventsHelp(int command, int data) {
-    if (command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP)
+    // A pipe or a device of the name would hold the help reader.
+    if ((command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP) && CheckHelpFile(HelpFile))
         HtmlHelp(HelpFile, HH_HELP_CONTEXT, data);
     return true;
 }

@@ -238,35 +238,46 @@ TRequestFile::TRequestFile(const std::string& name, const std::string& body)
     ::unlink(path_.c_str());
     // Created anew: a file or link planted under the name in the meantime is
     // refused, never followed.
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) throw std::runtime_error("Cannot create file \"" + path_ + "\". " +
-                                         std::strerror(errno));
-    ::fchmod(fd, 0600);
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0) throw std::runtime_error("Cannot create file \"" + path_ + "\". " +
+                                          std::strerror(errno));
+    ::fchmod(fd_, 0600);
     size_t done = 0;
     while (done < body.size()) {
-        const ssize_t n = ::write(fd, body.data() + done, body.size() - done);
+        const ssize_t n = ::write(fd_, body.data() + done, body.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int e = errno;
-            ::close(fd);
-            ::unlink(path_.c_str());
+            Remove();
             throw std::runtime_error("Cannot write file \"" + path_ + "\". " + std::strerror(e));
         }
         done += static_cast<size_t>(n);
     }
-    ::close(fd);
 }
 
-TRequestFile::~TRequestFile() { ::unlink(path_.c_str()); }
+TRequestFile::~TRequestFile() { Remove(); }
+
+void TRequestFile::Remove() {
+    if (fd_ < 0) return;
+    struct stat mine {}, named {};
+    if (::fstat(fd_, &mine) == 0 && ::lstat(path_.c_str(), &named) == 0 && mine.st_dev == named.st_dev &&
+        mine.st_ino == named.st_ino)
+        ::unlink(path_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+}
 
 std::string TRequestFile::Read() const {
-    std::FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f) throw std::runtime_error("Cannot open file \"" + path_ + "\".");
     std::string out;
     char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd_, buf, sizeof buf, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw std::runtime_error("Cannot open file \"" + path_ + "\".");
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+        at += n;
+    }
     return out;
 }
 

@@ -52,7 +52,9 @@ private:
 
 // Writes a request file into the data folder, readable by its owner only, and
 // deletes it when the object ends, on every way out. Throws std::runtime_error
-// when the file cannot be written or read back.
+// when the file cannot be written or read back. The file is read back through
+// its own open description, and removed only while the name is still its own:
+// another program's request of the same name is neither read nor removed.
 class TRequestFile {
 public:
     TRequestFile(const std::string& name, const std::string& body);
@@ -64,7 +66,9 @@ public:
     std::string Read() const;
 
 private:
+    void Remove();
     std::string path_;
+    int fd_ = -1;
 };
 
 // Request files ("test.xml", "transfer.xml", "transfer1.xml", ...) may hold

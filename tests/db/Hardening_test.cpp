@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "Dbfixture.h"
 #include "db/Jetfilter.h"
@@ -303,4 +304,34 @@ TEST_F(DbTest, AStoredValueOfTheWrongTypeNamesItsField) {
             EXPECT_NE(text.find(" for field 'ShotsLength' of ClubDetail."), std::string::npos) << text;
         }
     }
+}
+
+// A named pipe in place of the schema: making the database reports the file
+// and leaves nothing, instead of waiting on the pipe. The child runs afresh,
+// so it finds its resources where the variable names them.
+TEST(DatabaseCreation, APipeAsTheSchemaIsReportedNotWaitedOn) {
+    namespace fs = std::filesystem;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempHome home;
+    const std::string resources = home.File("resources");
+    fs::create_directory(resources);
+    { std::ofstream(resources + "/reference.sql") << "SELECT 1;\n"; }
+    ASSERT_EQ(::mkfifo((resources + "/schema.sql").c_str(), 0600), 0);
+    setenv("CADDORA_RESOURCES", resources.c_str(), 1);
+    const std::string path = home.File("kx.mdb");
+    EXPECT_EXIT(
+        {
+            alarm(20);
+            TDatabase db;
+            db.SetDatabaseName(path);
+            try {
+                db.Open();
+            } catch (const EDatabaseError& e) {
+                fprintf(stderr, "%s\n", e.what());
+                _exit(fs::exists(fs::symlink_status(path)) ? 2 : 0);
+            }
+            _exit(1);
+        },
+        ::testing::ExitedWithCode(0), "schema.sql not found");
+    unsetenv("CADDORA_RESOURCES");
 }

@@ -100,6 +100,26 @@ TEST(IniFile, IntegersSectionsAndCaseInsensitiveNames) {
     EXPECT_EQ(again.ReadInteger("Port Settings", "Broken", 7), 7);
 }
 
+// A settings file grown beyond any the program writes is read as empty, as a
+// pipe of the name is, instead of being taken into memory whole; the first
+// write puts a small file in its place.
+TEST(IniFile, AFileBeyondTheLimitReadsAsEmpty) {
+    TempHome home;
+    const std::string path = home.File("caddora.ini");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "[Port Settings]\nLastGoodPort=3\n";
+    }
+    ASSERT_EQ(::truncate(path.c_str(), off_t(TIniFile::MaxFileSize) + 1), 0);
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Port Settings", "LastGoodPort", -1), -1);
+    ASSERT_TRUE(ini.WriteInteger("Port Settings", "Port", 4));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_LT(st.st_size, 100);
+    EXPECT_EQ(TIniFile(path).ReadInteger("Port Settings", "Port", -1), 4);
+}
+
 TEST(Version, FourFieldsWithSingleDigitHead) {
     std::string v = FileVersionString();
     ASSERT_GE(v.size(), 7u);

@@ -8,7 +8,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QAction>
+#include <atomic>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <stdexcept>
 
 #include "Shellfixture.h"
@@ -178,6 +183,29 @@ TEST_F(ShellTest, HelpFileWithoutTheTopicSaysSo) {
     ASSERT_TRUE(WaitFor([] { return MainForm->isActiveWindow(); }, 3000));
     QTest::keyClick(MainForm, Qt::Key_F1);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Help file not found\n" + home.File("gone.chm")});
+    // A named pipe of the name is no help file: F1 says so without opening
+    // it. A reader that opens it anyway is let go by seeing it end at once.
+    const std::string pipe = home.File("pipe.chm");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> stop{false}, opened{false};
+    std::thread writer([&] {
+        while (!stop) {
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                opened = true;
+                ::close(fd);
+            }
+            ::usleep(10000);
+        }
+    });
+    log.Clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    MainForm->HelpFile = pipe;
+    QTest::keyClick(MainForm, Qt::Key_F1);
+    stop = true;
+    writer.join();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Help file not found\n" + pipe});
     TChmFile missing(home.File("nothing.chm"));
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_EQ(missing.TopicOfContext(1), "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <iterator>
 
 #include <netinet/in.h>
@@ -131,6 +132,15 @@ TEST(WebRequestFile, OwnerOnlyAndGoneAfterwards) {
     }
     std::ifstream in(target);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    // Another program on the data folder makes its request of the same name
+    // meanwhile: each posts its own, and the first one's end leaves the
+    // second one's file.
+    auto mine = std::make_unique<TRequestFile>("transfer3.xml", "mine");
+    TRequestFile theirs("transfer3.xml", "theirs");
+    EXPECT_EQ(mine->Read(), "mine");
+    mine.reset();
+    EXPECT_EQ(::access(theirs.Path().c_str(), F_OK), 0);
+    EXPECT_EQ(theirs.Read(), "theirs");
 }
 
 class WebExchangeTest : public ::testing::Test {
