@@ -164,10 +164,13 @@ TVariant NumberOf(const TVariant& v) {
     return v;
 }
 
-long long IntOf(const TVariant& v) {
+// Rounded to a whole number held to the int range, so that sums of them
+// cannot overflow.
+int IntOf(const TVariant& v) {
     const TVariant n = NumberOf(v);
     if (n.IsNull()) return 0;
-    return n.IsFloat() ? std::llround(n.AsFloat()) : n.AsInteger();
+    if (n.IsFloat()) return WholeNumber(std::round(n.AsFloat()));
+    return WholeNumber(static_cast<double>(n.AsInteger()));
 }
 
 std::string TextOf(const TVariant& v) {
@@ -180,7 +183,7 @@ std::string TextOf(const TVariant& v) {
 std::string DisplayLengthText(const TVariant& metres, const std::string& isMeter) {
     const TVariant n = NumberOf(metres);
     if (n.IsNull()) return "";
-    return std::to_string(MetresToDisplay(static_cast<int>(IntOf(n)), isMeter));
+    return std::to_string(MetresToDisplay(IntOf(n), isMeter));
 }
 } // namespace
 
@@ -191,7 +194,7 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
     courseGeneral.First();
     if (!courseGeneral.IsEmpty()) {
         card.holes18 = courseGeneral.FieldByName("18Holes").AsBoolean();
-        card.tees = ClampTees(static_cast<int>(IntOf(courseGeneral.FieldByName("Tees").Value())));
+        card.tees = ClampTees(IntOf(courseGeneral.FieldByName("Tees").Value()));
     }
     courseGeneral.Close();
 
@@ -213,7 +216,7 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
 
     holes.Open();
     for (holes.First(); !holes.Eof(); holes.Next()) {
-        const long long number = IntOf(holes.FieldByName("HoleNumber").Value());
+        const int number = IntOf(holes.FieldByName("HoleNumber").Value());
         if (number < 1 || number > 18) continue;
         TScorecardHole& h = card.hole[number - 1];
         if (h.present) continue; // the first row of a number counts
@@ -279,9 +282,8 @@ TScorecardGrid BuildGrid(const TCourseScorecard& card, const std::string& isMete
                     for (int n = from; n <= to; ++n)
                         sum += IntOf(c <= tees ? card.hole[n - 1].length[c - 1]
                                                : card.hole[n - 1].par);
-                    cell.text =
-                        std::to_string(c <= tees ? MetresToDisplay(static_cast<int>(sum), isMeter)
-                                                 : static_cast<int>(sum));
+                    const int whole = WholeNumber(static_cast<double>(sum));
+                    cell.text = std::to_string(c <= tees ? MetresToDisplay(whole, isMeter) : whole);
                 }
                 cell.visible = !editMode && c <= tees + 1;
             }
