@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "db/Table.h"
 
@@ -52,18 +53,26 @@ int StablefordPoints(int h, int s, int i, int p) {
     // Every full 18 of the handicap is a stroke on every hole; the rest is
     // one more on the holes of the lowest indexes.
     const int r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
-    int q = p - (s - r) + 2;
-    return q > 0 ? q : 0;
+    // In long long: a stored par or score near the int range cannot overflow.
+    const long long q = static_cast<long long>(p) - (s - r) + 2;
+    return q > 0 ? WholeNumber(static_cast<double>(q)) : 0;
+}
+
+int WholeNumber(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(std::trunc(v));
 }
 
 int MetresToDisplay(int metres, const std::string& isMeter) {
     if (isMeter != "false") return metres;
-    return static_cast<int>(metres * kMetresToYards + 0.5);
+    return WholeNumber(metres * kMetresToYards + 0.5);
 }
 
 int DisplayToMetres(int distance, const std::string& isMeter) {
     if (isMeter != "false") return distance;
-    return static_cast<int>(distance * kYardsToMetres + 0.5);
+    return WholeNumber(distance * kYardsToMetres + 0.5);
 }
 
 int MetresToDisplay(int metres) { return MetresToDisplay(metres, CurrentUnit()); }
@@ -100,11 +109,11 @@ int GeodesicDistance(double lat1, double lon1, double lat2, double lon2, double 
 }
 
 int ShotStrokes(int penId) {
-    int c = 0;
+    long long c = 0;
     if (penId != 9) c += 1;
     if (penId > 0 && penId < 9) c += 1;
-    if (penId > 9) c += 2 * penId - 20;
-    return c;
+    if (penId > 9) c += 2LL * penId - 20;
+    return WholeNumber(static_cast<double>(c));
 }
 
 void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundShotsTable,
@@ -137,7 +146,7 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
         const std::string hole = std::to_string(roundHolesTable.FieldByName("HoleId").AsInteger());
 
         roundShotsTable.SetFilter("RoundId = " + round + " and HoleId = " + hole);
-        int count = 0;
+        long long count = 0;
         for (roundShotsTable.First(); !roundShotsTable.Eof(); roundShotsTable.Next())
             count += ShotStrokes(roundShotsTable.FieldByName("PenId").AsInteger());
 

@@ -16,12 +16,17 @@ THemisphereCoordinate SplitCoordinate(double degrees, unsigned char isLatitude);
 // "%c %.7f", e.g. "S 0.5000000".
 std::string FormatCoordinate(double degrees, unsigned char isLatitude);
 
-// Stableford points of one hole.
+// Stableford points of one hole, held to the int range.
 int StablefordPoints(int playingHcp, int strokes, int strokeIndex, int par);
+
+// A number truncated to a whole number and held to the int range (NaN: 0),
+// so that any stored or typed value converts.
+int WholeNumber(double v);
 
 // Distances are stored in metres; "false" as the unit text means yards, any
 // other text metres. The one-argument forms read the unit of the current
 // player from the source set below (the main window registers itself).
+// Held to the int range like WholeNumber.
 int MetresToDisplay(int metres, const std::string& isMeter);
 int DisplayToMetres(int distance, const std::string& isMeter);
 int MetresToDisplay(int metres);
@@ -38,5 +43,6 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
                    int roundId);
 
 // Strokes one shot row adds to its hole: 1, plus 1 for a penalty code 1 to 8,
-// plus 2n for n new balls (code 10 + n); a given-up hole (code 9) counts nothing.
+// plus 2n for n new balls (code 10 + n), held to the int range; a given-up
+// hole (code 9) counts nothing.
 int ShotStrokes(int penId);

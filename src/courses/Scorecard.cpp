@@ -164,10 +164,12 @@ TVariant NumberOf(const TVariant& v) {
     return v;
 }
 
+// An integer as stored; a fraction rounded and held to the int range.
 long long IntOf(const TVariant& v) {
     const TVariant n = NumberOf(v);
     if (n.IsNull()) return 0;
-    return n.IsFloat() ? std::llround(n.AsFloat()) : n.AsInteger();
+    if (n.IsFloat()) return WholeNumber(std::round(n.AsFloat()));
+    return n.AsInteger();
 }
 
 std::string TextOf(const TVariant& v) {
@@ -275,13 +277,13 @@ TScorecardGrid BuildGrid(const TCourseScorecard& card, const std::string& isMete
                 if (card.holes18 && r == 21) to = 18;
                 if (c == 0) cell.text = card.holes18 ? TotalLabel18[r - 9] : "Tot";
                 if (c >= 1 && c <= tees + 1) {
+                    // Each hole as an int, summed wide: no overflow.
                     long long sum = 0;
                     for (int n = from; n <= to; ++n)
-                        sum += IntOf(c <= tees ? card.hole[n - 1].length[c - 1]
-                                               : card.hole[n - 1].par);
-                    cell.text =
-                        std::to_string(c <= tees ? MetresToDisplay(static_cast<int>(sum), isMeter)
-                                                 : static_cast<int>(sum));
+                        sum += static_cast<int>(IntOf(c <= tees ? card.hole[n - 1].length[c - 1]
+                                                                : card.hole[n - 1].par));
+                    const int whole = WholeNumber(static_cast<double>(sum));
+                    cell.text = std::to_string(c <= tees ? MetresToDisplay(whole, isMeter) : whole);
                 }
                 cell.visible = !editMode && c <= tees + 1;
             }

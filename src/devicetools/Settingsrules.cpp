@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/Calculations.h"
 #include "db/Table.h"
 #include "device/Tu8device.h"
 #include "platform/Registry.h"
@@ -172,7 +173,7 @@ std::vector<DatumRow> ReadDatums(TTable& table) {
     if (!table.Active()) table.Open();
     for (table.First(); !table.Eof(); table.Next()) {
         DatumRow row;
-        row.Number = int(table.FieldByName("Number").AsFloat());
+        row.Number = WholeNumber(table.FieldByName("Number").AsFloat());
         row.Name = table.FieldByName("Name").AsString();
         row.Description = table.FieldByName("Description").AsString();
         rows.push_back(row);

@@ -129,8 +129,8 @@ int StatsPictureIndex(int type) {
 
 TClubRowTexts ClubRowTexts(const MClub& club, const std::string& isMeter, bool bagView) {
     const std::string unit = isMeter == "false" ? "yard(s)" : "meter(s)";
-    const int total = MetresToDisplay(static_cast<int>(club.GetShotsLength()), isMeter);
-    const int longest = MetresToDisplay(static_cast<int>(club.GetLongestShot()), isMeter);
+    const int total = MetresToDisplay(WholeNumber(club.GetShotsLength()), isMeter);
+    const int longest = MetresToDisplay(WholeNumber(club.GetLongestShot()), isMeter);
     const int measured = club.GetShotsWithLength();
     const double average = measured == 0 ? 0.0 : static_cast<double>(total) / measured;
     TClubRowTexts row;

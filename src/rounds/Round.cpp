@@ -27,6 +27,7 @@
 #include "rounds/Roundrules.h"
 #include "rounds/Roundstore.h"
 #include "rounds/Topenglappanel.h"
+#include "common/Calculations.h"
 #include "common/Helpwindow.h"
 #include "common/Frame.h"
 #include "common/Printform.h"
@@ -625,7 +626,7 @@ void TRoundFrm::ShowHole(int n) {
     const THoleData hole = ReadHole(Tables(), n, h, in);
     HolePar->setText(hole.par ? QString::number(*hole.par) : QString());
     std::optional<int> index = hole.index;
-    if (index && NineAsEighteen && n > 9) *index += 1;
+    if (index && NineAsEighteen && n > 9) *index = WholeNumber(*index + 1.0);
     Hcpindex->setText(index ? QString::number(*index) : QString());
     HoleNro->setText(QString::number(n));
     std::vector<MarkPointType> marks = CoursePointMarks(hole.points, hole.teeColors, hole.roundTee.value_or(-1));

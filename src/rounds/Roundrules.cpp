@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 
 #include "db/Table.h"
 #include "platform/Textutil.h"
@@ -43,16 +42,11 @@ int ListTeeNumber(long long stored, bool isNull) {
 
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse) {
-    const int m = nineHoleCourse ? 2 : 1;
+    const double m = nineHoleCourse ? 2 : 1;
     return roundHcp * slope / 113.0 + (rating - coursePar * m);
 }
 
-int HandicapInt(double h) {
-    if (std::isnan(h)) return 0;
-    if (h >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-    if (h <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-    return static_cast<int>(std::trunc(h));
-}
+int HandicapInt(double h) { return WholeNumber(h); }
 
 int RoundedHandicap(double h) { return HandicapInt(std::trunc(h + 0.5)); }
 
@@ -88,9 +82,9 @@ int CardRowCount(bool eighteenHoles, int lastRoundHole, bool* nineAsEighteen) {
 }
 
 int RecountStrokes(const std::vector<std::optional<int>>& penIds) {
-    int count = 0;
+    long long count = 0;
     for (const auto& p : penIds) count += ShotStrokes(p.value_or(0));
-    return count;
+    return WholeNumber(static_cast<double>(count));
 }
 
 int CardRowHole(int row) { return row < 9 ? row + 1 : row; }
@@ -108,8 +102,9 @@ CardModel BuildCard(const CardInput& in) {
     card.Tees = T;
     // Sums per half (0 first nine, 1 second nine).
     struct Half {
+        // Wide enough for any stored values.
         long long length[6] = {};
-        int par = 0, strokes = 0, points = 0;
+        long long par = 0, strokes = 0, points = 0;
         bool strokesVoid = false;
     } half[2];
 
@@ -154,7 +149,8 @@ CardModel BuildCard(const CardInput& in) {
             cells[T + 1].Text = text(ch.Par);
             h.par += ch.Par.value_or(0);
             std::optional<int> index = ch.Index;
-            if (index && in.NineAsEighteen) *index = r < 9 ? 2 * *index - 1 : 2 * *index;
+            if (index && in.NineAsEighteen)
+                *index = WholeNumber(r < 9 ? 2.0 * *index - 1 : 2.0 * *index);
             cells[T + 2].Text = text(index);
 
             // Strokes and points from the round's row of this hole number.
@@ -185,7 +181,8 @@ CardModel BuildCard(const CardInput& in) {
         cells[0].Text = label;
         for (int t = 1; t <= T; ++t) {
             long long metres = (first ? half[0].length[t - 1] : 0) + (second ? half[1].length[t - 1] : 0);
-            cells[t].Text = std::to_string(MetresToDisplay(static_cast<int>(metres), in.IsMeter));
+            cells[t].Text =
+                std::to_string(MetresToDisplay(WholeNumber(static_cast<double>(metres)), in.IsMeter));
         }
         cells[T + 1].Text =
             std::to_string((first ? half[0].par : 0) + (second ? half[1].par : 0));
@@ -193,8 +190,8 @@ CardModel BuildCard(const CardInput& in) {
         cells[T + 3].Text = isVoid ? "-"
                                    : std::to_string((first ? half[0].strokes : 0) +
                                                     (second ? half[1].strokes : 0));
-        const int points = (first ? half[0].points : 0) + (second ? half[1].points : 0);
-        cells[T + 4].Text = std::to_string(std::max(points, 0));
+        const long long points = (first ? half[0].points : 0) + (second ? half[1].points : 0);
+        cells[T + 4].Text = std::to_string(std::max(points, 0LL));
     };
     if (card.Rows == 10) {
         fillTotal(9, "Tot", true, false);
@@ -351,7 +348,8 @@ std::vector<MarkPointType> CoursePointMarks(const std::vector<CoursePoint>& poin
 // --------------------------------------------------------------- statistics
 
 StatsTexts RoundStatsTexts(const std::vector<StatsHole>& holes) {
-    int played = 0, greens = 0, fairways = 0, fairwayHoles = 0, putts = 0, bunkers = 0;
+    int played = 0, greens = 0, fairways = 0, fairwayHoles = 0;
+    long long putts = 0, bunkers = 0;  // sums of stored counts
     for (const StatsHole& h : holes) {
         if (h.ShotsTotal > 0) ++played;
         if (h.Gir) ++greens;
@@ -374,7 +372,7 @@ StatsTexts RoundStatsTexts(const std::vector<StatsHole>& holes) {
     std::snprintf(buffer, sizeof buffer, "%i of %i (%.0f%%)", greens, played,
                   static_cast<double>(greenPct));
     t.Gir = buffer;
-    std::snprintf(buffer, sizeof buffer, "%i (%.2f)", putts, static_cast<double>(puttsPerHole));
+    std::snprintf(buffer, sizeof buffer, "%lld (%.2f)", putts, static_cast<double>(puttsPerHole));
     t.Puts = buffer;
     t.Bunker = std::to_string(bunkers);
     return t;

@@ -30,8 +30,7 @@ int ListTeeNumber(long long stored, bool isNull);
 // rating is an 18-hole figure), else 1. Keeps its fraction.
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse);
-// A handicap truncated to a whole number, held to the int range (NaN: 0),
-// so that any stored value converts.
+// A handicap truncated to a whole number: WholeNumber (common/Calculations).
 int HandicapInt(double h);
 // trunc(h + 0.5), the value the points and the header use; held to the int
 // range as HandicapInt.

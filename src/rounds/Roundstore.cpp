@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/Calculations.h"
 #include "rounds/Fieldvalues.h"
 
 namespace {
@@ -117,7 +118,8 @@ TCourseCard ReadCourseCard(TTable& scoreCard, TTable& holes, CardInput& in) {
     }
     in.HoleColor = OptInt(scoreCard, "HoleCol");
 
-    // The course's holes by number, and its par.
+    // The course's holes by number, and its par (summed wide: any stored pars).
+    long long par = 0;
     for (holes.First(); !holes.Eof(); holes.Next()) {
         CardCourseHole h;
         h.Number = OptInt(holes, "HoleNumber");
@@ -125,9 +127,10 @@ TCourseCard ReadCourseCard(TTable& scoreCard, TTable& holes, CardInput& in) {
         h.Par = OptInt(holes, "HolePar");
         h.Index = OptInt(holes, "HoleHCP1");
         h.NameMissing = holes.FieldByName("HoleName").IsNull();
-        c.coursePar += h.Par.value_or(0);
+        par += h.Par.value_or(0);
         in.Holes.push_back(h);
     }
+    c.coursePar = WholeNumber(static_cast<double>(par));
     std::stable_sort(in.Holes.begin(), in.Holes.end(), [](const CardCourseHole& a, const CardCourseHole& b) {
         return a.Number.value_or(0) < b.Number.value_or(0);
     });

@@ -1,6 +1,7 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 #include "db/Database.h"
@@ -80,6 +81,18 @@ TEST(Units, YardsUseTheSurveyYardBothWays) {
         EXPECT_EQ(MetresToDisplay(123, unit), 123) << unit;
         EXPECT_EQ(DisplayToMetres(123, unit), 123) << unit;
     }
+}
+
+// Stored pars, scores, penalty codes and lengths may be any int.
+TEST(Units, CountsAndDistancesOfAnyStoredIntStayInTheIntRange) {
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    EXPECT_EQ(MetresToDisplay(2000000000, "false"), most);
+    EXPECT_EQ(MetresToDisplay(least, "false"), least);
+    EXPECT_EQ(DisplayToMetres(most, "false"), 1963662974);
+    EXPECT_EQ(StablefordPoints(0, 1, 1, most), most);
+    EXPECT_EQ(StablefordPoints(0, most, 1, least), 0);
+    EXPECT_EQ(ShotStrokes(most), most);
+    EXPECT_EQ(ShotStrokes(1000000010), 2000000001);
 }
 
 TEST(Units, OneArgumentFormsFollowTheRegisteredUnit) {

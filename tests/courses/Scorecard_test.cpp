@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "courses/Scorecard.h"
 
@@ -179,6 +180,25 @@ TEST(ScorecardGrid, NineHolesHaveTenRowsAndTot) {
     EXPECT_EQ(g.cell[9][1].hint, " Tee:White");
     EXPECT_EQ(g.cell[9][1].text, std::to_string(300 * 9 + 36));
     EXPECT_FALSE(g.cell[10][0].exists);
+}
+
+// Stored numbers at or beyond the int limits: the grid holds them to the
+// int range and its totals cannot overflow.
+TEST(ScorecardGrid, NumbersBeyondTheIntRangeAreHeldToIt) {
+    const std::string most = std::to_string(std::numeric_limits<int>::max());
+    TCourseScorecard card = Card(false, 2);
+    for (int h = 0; h < 9; ++h) {
+        card.hole[h].length[0] = TVariant(std::numeric_limits<int>::max());
+        card.hole[h].par = TVariant(1e300);
+    }
+    card.hole[0].length[1] = TVariant(-1e300);
+    for (const char* unit : {"true", "false"}) {
+        const TScorecardGrid g = BuildGrid(card, unit, false);
+        EXPECT_EQ(g.cell[0][1].text, most) << unit;
+        EXPECT_EQ(g.cell[9][1].text, most) << unit;
+        EXPECT_EQ(g.cell[9][3].text, most) << unit;
+        EXPECT_EQ(g.cell[0][2].text, std::to_string(std::numeric_limits<int>::min())) << unit;
+    }
 }
 
 TEST(ScorecardGrid, HolesArePlacedByNumberAndEmptyValuesStayEmpty) {

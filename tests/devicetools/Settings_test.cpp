@@ -10,7 +10,9 @@
 #include <QMdiArea>
 #include <QScrollBar>
 #include <cstring>
+#include <limits>
 
+#include "db/Dbfixture.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
@@ -145,6 +147,20 @@ TEST(SettingsRules, DatumNameFillsItsSixBytes) {
     EXPECT_EQ(Bytes(cut.begin(), cut.end()), (Bytes{'L', 'O', 'N', 'G', 'N', 'A'}));
     const auto none = DatumNameBytes("");
     EXPECT_EQ(Bytes(none.begin(), none.end()), Bytes(6, 0));
+}
+
+using DatumRows = DbTest;
+
+TEST_F(DatumRows, NumbersBeyondTheIntRangeAreHeldToIt) {
+    AppendRow("Datum", {{"Number", TVariant(1e300)}, {"Name", TVariant("Far")}});
+    AppendRow("Datum", {{"Number", TVariant(-1e300)}, {"Name", TVariant("Near")}});
+    TTable table(&db, "Datum");
+    const std::vector<DatumRow> rows = ReadDatums(table);
+    const int far = FindDatumByName(rows, "Far"), near = FindDatumByName(rows, "Near");
+    ASSERT_GE(far, 0);
+    ASSERT_GE(near, 0);
+    EXPECT_EQ(rows[far].Number, std::numeric_limits<int>::max());
+    EXPECT_EQ(rows[near].Number, std::numeric_limits<int>::min());
 }
 
 // ---- window --------------------------------------------------------------

@@ -168,5 +168,9 @@ TEST_F(PlayerTest, ClubRowTextsInMetresAndYards) {
     EXPECT_EQ(ClubRowTexts(Club("D", 0, 23, 23, 5000, 300), "true", false).Average, "Average:217 meter(s)");
     EXPECT_EQ(ClubRowTexts(Club("D", 0, 23, 23, 5000, 300), "true", true).Average, "Average:217 meter(s)");
     EXPECT_EQ(ClubRowTexts(Club("W", 2, 1, 1, 1, 1), "", false).Picture, 2);
+    // Stored figures beyond the int range are held to it.
+    const TClubRowTexts far = ClubRowTexts(Club("D", 0, 1, 1, 1e300, 1e300), "false", false);
+    EXPECT_EQ(far.Longest, "Longest:2147483647 yard(s)");
+    EXPECT_EQ(far.Average, "Average:2147483647 yard(s)");
     EXPECT_EQ(ClubRowTexts(Club("W", 0, 1, 1, 1, 1), "", false).Picture, 0);
 }

@@ -42,6 +42,8 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_EQ(HandicapInt(3e9), most);
     EXPECT_EQ(HandicapInt(-inf), least);
     EXPECT_EQ(HandicapInt(nan), 0);
+    // A stored par at the int limit on a 9-hole course: no overflow.
+    EXPECT_DOUBLE_EQ(PlayingHandicap(0, 113, 72, most, true), 72 - 2.0 * most);
 
     std::array<std::optional<double>, 6> men{}, women{};
     men[1] = 70.5;
@@ -155,6 +157,30 @@ TEST(RoundRules, CardMeetsRoundHolesByNumberAndSurvivesMissingValues) {
     EXPECT_TRUE(card.Cells[1][T + 3].Changed);
     EXPECT_EQ(card.Cells[9][T + 1].Text, "32");
     EXPECT_EQ(card.Cells[9][1].Text, "800");
+}
+
+// Stored pars, indexes, scores and lengths may be any int: the totals hold them.
+TEST(RoundRules, CardTotalsOfStoredNumbersAtTheIntLimits) {
+    const int most = std::numeric_limits<int>::max();
+    CardInput in = EighteenHoles(1);
+    in.NineAsEighteen = true;
+    for (CardCourseHole& h : in.Holes) {
+        h.Par = most;
+        h.Index = most;
+        h.Length[0] = most;
+    }
+    for (auto& [number, rh] : in.RoundHoles) {
+        rh.ShotsTotal = 1;
+        rh.PenIds = {most};
+    }
+    const CardModel card = BuildCard(in);
+    const int T = 1;
+    EXPECT_EQ(card.Cells[0][T + 2].Text, std::to_string(most));
+    EXPECT_EQ(card.Cells[0][T + 4].Text, std::to_string(most));
+    EXPECT_TRUE(card.Cells[0][T + 3].Changed);
+    EXPECT_EQ(card.Cells[9][1].Text, std::to_string(most));
+    EXPECT_EQ(card.Cells[21][T + 1].Text, std::to_string(18LL * most));
+    EXPECT_EQ(card.Cells[21][T + 4].Text, std::to_string(18LL * most));
 }
 
 TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
@@ -353,6 +379,11 @@ TEST(RoundRules, StatisticsTexts) {
     holes[0].ShotsPutter = 16;
     EXPECT_EQ(RoundStatsTexts(holes).Puts, "16 (1.78)");
     EXPECT_EQ(RoundStatsTexts(holes).Fir, "0 of 0 (0%)");
+    // Stored counts at the int limit add up without overflow.
+    const int most = std::numeric_limits<int>::max();
+    holes.assign(2, {4, most, 4, most, false, false});
+    EXPECT_EQ(RoundStatsTexts(holes).Puts, "4294967294 (2147483648.00)");
+    EXPECT_EQ(RoundStatsTexts(holes).Bunker, "4294967294");
 }
 
 // ---------------------------------------------------------------- card file

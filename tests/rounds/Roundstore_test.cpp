@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 #include "db/Dbfixture.h"
@@ -41,6 +42,17 @@ TEST_F(RoundStoreTest, CourseCardTakesHolesInNumberOrderWithTheirPar) {
     EXPECT_EQ(c.menRating[0], 71.5);
     EXPECT_FALSE(c.womenRating[0]);
     EXPECT_EQ(c.womenSlope[0], 120);
+
+    // Pars at the int limit (a file written elsewhere) sum without overflow,
+    // held to the int range.
+    for (int h : {1, 2})
+        AppendRow("Holes", {{"CourseId", 8}, {"HoleNumber", h}, {"HoleHCP1", h}, {"HoleHCP2", h}, {"HoleName", "x"}});
+    db.Execute("UPDATE Holes SET HolePar = 2147483647 WHERE CourseId = 8");
+    holes.Close();
+    holes.SetFilter("CourseId = 8");
+    holes.Open();
+    CardInput far;
+    EXPECT_EQ(ReadCourseCard(card, holes, far).coursePar, std::numeric_limits<int>::max());
 }
 
 TEST_F(RoundStoreTest, DeleteShotRenumbersItsHoleOrStoresNothing) {

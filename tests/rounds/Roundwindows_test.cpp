@@ -20,6 +20,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <tuple>
 
@@ -871,6 +872,23 @@ TEST_F(RoundsTest, DarkTeeColoursTakeWhiteFiguresAndNineHolesPrintTot) {
 
 // The list reads whole at the program's font: each date on one line, every
 // heading whole, no horizontal scroll bar; the tool buttons show pictures.
+TEST_F(RoundsTest, NineHolesPlayedTwiceHoldAStoredIndexAtTheIntLimit) {
+    const int most = std::numeric_limits<int>::max();
+    const long long nine = AddCourse("Nine", false, 2, true);
+    const long long round = AddRound(nine, 2, "2026-06-01 10:00:00", "Nine");
+    // As a file written elsewhere may hold it.
+    db->Execute("UPDATE Holes SET HoleHCP1 = " + std::to_string(most) + " WHERE CourseId = " +
+                std::to_string(nine) + " AND HoleNumber = 1");
+    TRoundsForm* list = OpenList();
+    Select(list, round);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    ASSERT_EQ(frm->NineAsEighteen, 1);
+    frm->ShowHole(10);
+    EXPECT_EQ(frm->Hcpindex->text(), QString::number(most));
+    EXPECT_TRUE(log.Empty());
+}
+
 TEST_F(RoundsTest, RoundsListFitsItsTextsAndShowsPictures) {
     AddRound(alpha, 1, "2026-09-30 10:00:00", "Club championship final");
     TRoundsForm* list = OpenList();
