@@ -1,5 +1,7 @@
 #include "transfer/Deviceimport.h"
 
+#include <algorithm>
+
 #include "common/Devicetexts.h"
 
 namespace {
@@ -112,8 +114,6 @@ int GameCourse(const GameHeader& header, const CourseEntry* directory,
     return course && NameOf(HeaderCourseName(header), *course) ? course->CourseId : 0;
 }
 
-int GameBag(int bagId, const std::vector<int>& playerBags) {
-    for (int bag : playerBags)
-        if (bag == bagId) return bagId;
-    return 0;
+int KnownId(int id, const std::vector<int>& ids) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end() ? id : 0;
 }

@@ -69,10 +69,10 @@ std::vector<THeaderRenumber> RenumberHeaders(const GameHeader* headers, const bo
 int GameCourse(const GameHeader& header, const CourseEntry* directory,
                const std::map<int, int>& slotCourses, const std::vector<TKnownCourse>& before);
 
-// The BagId a game's round is stored with: bagId (the header's number under
-// the round rule) when it is one of the player's bags, else 0 (no bag): a
-// number that names no bag would name the next bag the database numbers so.
-int GameBag(int bagId, const std::vector<int>& playerBags);
+// The id a game's row is stored with: a bag or club number from the device
+// when it is one of ids (the player's bags, the database's clubs), else 0
+// (none): a number that names no row would name the next row numbered so.
+int KnownId(int id, const std::vector<int>& ids);
 
 // A device course point as read.
 struct TDevicePointRead {

@@ -159,6 +159,11 @@ void TRoundImport::ReadDatabase(std::vector<TKnownCourse> before) {
     bags.SetSQL("SELECT BagId FROM GolfBag WHERE UserId = " + std::to_string(userId_));
     bags.Open();
     for (bags.First(); !bags.Eof(); bags.Next()) bags_.push_back(bags.Fields(0).AsInteger());
+    clubs_.clear();
+    TTable clubs(&db_);
+    clubs.SetSQL("SELECT ClubId FROM ClubDetail");
+    clubs.Open();
+    for (clubs.First(); !clubs.Eof(); clubs.Next()) clubs_.push_back(clubs.Fields(0).AsInteger());
 }
 
 void TRoundImport::ReadDevice(const GameHeader* headers, const std::vector<int>& chosen) {
@@ -268,7 +273,7 @@ bool TRoundImport::GiveCourse(int roundId, int courseId) {
 int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end, int courseId,
                             const std::vector<Hole>& holes) {
     TTransaction tx(db_);
-    const int bagId = GameBag(RoundBagId(h.BagId), bags_);
+    const int bagId = KnownId(RoundBagId(h.BagId), bags_);
     const int putter = Putter(bagId);
     double hcp = 0;
     {
@@ -311,7 +316,7 @@ int TRoundImport::WriteGame(const GameHeader& h, TDateTime start, TDateTime end,
         for (const Shot& s : hole.shots) {
             TRoundShotRecord& shot = row.shots.emplace_back();
             shot.number = ++number;
-            shot.clubId = ShotClubId(s.code, s.stroke, s.pen, r.DriverShots, s.noClubShots, putter);
+            shot.clubId = KnownId(ShotClubId(s.code, s.stroke, s.pen, r.DriverShots, s.noClubShots, putter), clubs_);
             shot.penId = s.pen;
             shot.latitude = s.lat;
             shot.longitude = s.lon;

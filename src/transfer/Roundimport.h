@@ -116,7 +116,8 @@ private:
         int CourseId = 0;
     };
     std::vector<TStoredRound> stored_;
-    std::vector<int> bags_;  // the player's BagIds
+    std::vector<int> bags_;   // the player's BagIds
+    std::vector<int> clubs_;  // every ClubId of the database
     // Puts a stored round that is still without a course on courseId; false
     // when it has a course.
     bool GiveCourse(int roundId, int courseId);

@@ -228,6 +228,18 @@ TEST_F(RoundImportTest, TheBagOfARoundIsABagOfThePlayer) {
     EXPECT_EQ(Count("Round", "BagId = 1"), 1);
 }
 
+// A club code that names no club of the database is no club: stored as
+// its number, it would name the next club the database numbers so.
+TEST_F(RoundImportTest, AShotsClubIsAClubOfTheDatabase) {
+    sim.Device().LoadFull();
+    db.Execute("DELETE FROM Clubs WHERE ClubId = 107; DELETE FROM ClubDetail WHERE ClubId = 107");
+    Open();
+    EXPECT_EQ(Store(1), 0);
+    EXPECT_EQ(Count("RoundShots", "ClubId = 107"), 0);
+    EXPECT_GT(Count("RoundShots", "ClubId = 106"), 0);
+    EXPECT_GT(Count("RoundShots", "ClubId = 99"), 0);
+}
+
 TEST_F(RoundImportTest, TheSameGameTwiceForOnePlayerIsStoredOnce) {
     sim.Device().LoadFull();
     Open();
