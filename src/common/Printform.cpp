@@ -113,7 +113,9 @@ std::string TransformCardFile(const std::string& xmlPath, std::string* error) {
     };
 
     std::error_code ec;
-    if (!fs::exists(xmlPath, ec)) return fail("The file " + xmlPath + " was not found.");
+    // Only regular files are read: a named pipe or a device of the name
+    // would hold the reader, or never end.
+    if (!fs::is_regular_file(xmlPath, ec)) return fail("The file " + xmlPath + " was not found.");
     std::unique_ptr<xmlDoc, XmlDocFree> doc(
         xmlReadFile(xmlPath.c_str(), nullptr, XML_PARSE_NONET));
     if (!doc) return fail("The file " + xmlPath + " is not a readable card.");
@@ -123,8 +125,8 @@ std::string TransformCardFile(const std::string& xmlPath, std::string* error) {
     if (href.empty() || href == "." || href == "..")
         return fail("The file " + xmlPath + " names no stylesheet.");
     std::string sheetPath = (fs::path(xmlPath).parent_path() / href).string();
-    if (!fs::exists(sheetPath, ec)) sheetPath = ResourcePath(href);
-    if (!fs::exists(sheetPath, ec)) return fail("The stylesheet " + href + " was not found.");
+    if (!fs::is_regular_file(sheetPath, ec)) sheetPath = ResourcePath(href);
+    if (!fs::is_regular_file(sheetPath, ec)) return fail("The stylesheet " + href + " was not found.");
 
     std::unique_ptr<xsltStylesheet, StylesheetFree> sheet(
         xsltParseStylesheetFile(BAD_CAST sheetPath.c_str()));

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 #include "Shellfixture.h"
 #include "platform/Registry.h"
@@ -270,4 +271,11 @@ TEST_F(PrintTest, StylesheetBesideTheCardIsPreferred) {
     Write(DataPath("other.xml"), card);
     EXPECT_EQ(TransformCardFile(DataPath("other.xml"), &error), "");
     EXPECT_NE(error.find("passwd.xsl was not found"), std::string::npos) << error;
+
+    // A named pipe of the sheet's name is no sheet: the program's own serves.
+    std::filesystem::remove(DataPath("coursescorecard.xsl"));
+    ASSERT_EQ(::mkfifo(DataPath("coursescorecard.xsl").c_str(), 0600), 0);
+    const std::string own = TransformCardFile(DataPath("coursescorecard.xml"), &error);
+    EXPECT_EQ(own.find("Local sheet"), std::string::npos);
+    EXPECT_NE(own.find("Moor"), std::string::npos) << error;
 }
