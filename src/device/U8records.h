@@ -4,6 +4,7 @@
 // Every struct is packed and has the exact size the device uses.
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 static_assert(std::endian::native == std::endian::little,
               "the device records are laid out for a little-endian host");
@@ -61,6 +62,8 @@ constexpr uint8_t CspReset = 7;
 constexpr uint8_t CspVersion = 15;
 
 constexpr int MaxPointListIds = 50;
+// The device's answer to a deletion or read of a point it does not have.
+constexpr int ErrPointNotFound = 0x8021;
 
 } // namespace u8
 
@@ -216,6 +219,22 @@ struct PointListBlock {
     uint16_t Ids[50];
 };
 static_assert(sizeof(PointListBlock) == 106);
+
+namespace u8 {
+// The ids of first..last that the point store may hold, in list order: those
+// the list names, or every id of the range when the list is full and may
+// have left some out.
+inline std::vector<int> PointIdsIn(const PointListBlock& list, int first, int last) {
+    std::vector<int> ids;
+    if (list.Count >= MaxPointListIds) {
+        for (int id = first; id <= last; ++id) ids.push_back(id);
+        return ids;
+    }
+    for (int i = 0; i < list.Count; ++i)
+        if (list.Ids[i] >= first && list.Ids[i] <= last) ids.push_back(list.Ids[i]);
+    return ids;
+}
+} // namespace u8
 
 struct PositionRecord {
     uint16_t Word0;

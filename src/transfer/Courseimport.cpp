@@ -53,16 +53,8 @@ int TCourseImport::PointType(const std::string& name) {
 // its list is full), in list order; a point that cannot be read is skipped.
 std::vector<TDevicePointRead> TCourseImport::ReadPoints(int firstId, int lastId, bool& answered) {
     answered = true;
-    std::vector<int> ids;
-    if (CoursePoints.Count >= u8::MaxPointListIds) {
-        for (int id = firstId; id <= lastId; ++id) ids.push_back(id);
-    } else {
-        for (int i = 0; i < CoursePoints.Count && i < u8::MaxPointListIds; ++i)
-            if (CoursePoints.Ids[i] >= firstId && CoursePoints.Ids[i] <= lastId)
-                ids.push_back(CoursePoints.Ids[i]);
-    }
     std::vector<TDevicePointRead> points;
-    for (int id : ids) {
+    for (int id : u8::PointIdsIn(CoursePoints, firstId, lastId)) {
         DevicePoint p{};
         if (device_.ReadPoint(uint16_t(id), &p, 0) != 0) {
             // A point the device refuses is skipped; a device that gives no
