@@ -55,14 +55,14 @@
 <br/>
 </xsl:template>
 
+<!-- A course card belongs to no round: the file's hcp and net (figures of
+     whatever round was shown last) are not printed. -->
 <xsl:template match="totals">
 <table border="1" cellspacing="0" cellpadding="3">
-<tr bgcolor="#E8F5E9"><th>Par</th><th>Length</th><th>Hcp</th><th>Net</th></tr>
+<tr bgcolor="#E8F5E9"><th>Par</th><th>Length</th></tr>
 <tr>
 <td align="center"><xsl:value-of select="par"/></td>
 <td align="center"><xsl:value-of select="totlen"/></td>
-<td align="center"><xsl:value-of select="hcp"/></td>
-<td align="center"><xsl:value-of select="net"/></td>
 </tr>
 </table>
 </xsl:template>

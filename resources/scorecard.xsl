@@ -1,6 +1,8 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!-- Round card: the round's header, one table per nine holes with lengths,
-     par, stroke index, strokes and points, then the totals. -->
+     par, stroke index, strokes and points, then the totals. A hole's puts
+     element is always empty, so the card has no putts row; the round's
+     putts stand in the statistics. -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
 <xsl:output method="html" encoding="UTF-8"/>
 
@@ -80,12 +82,6 @@
 </xsl:for-each>
 <td align="center"><b><xsl:value-of select="details/shots"/></b></td>
 <xsl:if test="$last"><td align="center"><b><xsl:value-of select="/course/totals/shots"/></b></td></xsl:if>
-</tr>
-<tr>
-<td><b>Putts</b></td>
-<xsl:for-each select="hole"><td align="center"><xsl:value-of select="puts"/></td></xsl:for-each>
-<td></td>
-<xsl:if test="$last"><td></td></xsl:if>
 </tr>
 <tr>
 <td><b>Points</b></td>

@@ -13,6 +13,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTextDocument>
 #include <QTextBrowser>
 #include <QTimer>
@@ -41,6 +44,26 @@ std::string Cell(QAbstractItemModel* m, int row, int column) {
 std::string LabelText(QWidget* w, const char* name) {
     auto* l = w->findChild<QLabel*>(name);
     return l ? l->text().toStdString() : "<none>";
+}
+
+// The tables of the shown print preview, each as rows of cell texts.
+using PrintedTable = std::vector<std::vector<std::string>>;
+std::vector<PrintedTable> PreviewTables() {
+    std::vector<PrintedTable> out;
+    for (QTextFrame* frame : PrintingForm->PrintWebBrowser->document()->rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table) continue;
+        PrintedTable rows(table->rows());
+        for (int r = 0; r < table->rows(); ++r)
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                QTextCursor text = cell.firstCursorPosition();
+                text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                rows[r].push_back(text.selectedText().trimmed().toStdString());
+            }
+        out.push_back(std::move(rows));
+    }
+    return out;
 }
 } // namespace
 
@@ -242,6 +265,115 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     int count = 0;
     for (std::string line; std::getline(in, line);) ++count;
     EXPECT_EQ(count, 245);
+}
+
+// A course card belongs to no round: printed after a round of another course
+// was viewed, it shows neither that round's handicap nor a net figure, while
+// its file keeps both elements.
+TEST_F(RoundsTest, ACourseCardPrintsNoHandicapOrNetOfTheRoundViewedLast) {
+    const long long heath = AddCourse("Heath", false, 2, true);
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    ASSERT_EQ(PrintingForm->RoundHcp, 18);
+    ASSERT_EQ(PrintingForm->PlayingHcp, 18);
+    TCourseFrm* course = OpenCourseWindow(MainForm, static_cast<int>(heath), 0);
+    ASSERT_NE(course, nullptr);
+    std::string file, shown;
+    std::vector<PrintedTable> tables;
+    QTimer::singleShot(0, [&] {
+        std::ifstream in(DataPath("coursescorecard.xml"));
+        file.assign(std::istreambuf_iterator<char>(in), {});
+        shown = PrintingForm->PrintWebBrowser->toPlainText().toStdString();
+        tables = PreviewTables();
+        PrintingForm->CancelButtonClick();
+    });
+    course->PrintButton->click();
+    EXPECT_NE(file.find("<hcp>18</hcp>"), std::string::npos) << file;
+    const size_t at = file.find("<net>");
+    ASSERT_NE(at, std::string::npos) << file;
+    const std::string net = file.substr(at + 5, file.find("</net>") - at - 5);
+    ASSERT_FALSE(net.empty());
+
+    EXPECT_NE(shown.find("Heath"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Hcp"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Net"), std::string::npos) << shown;
+    ASSERT_FALSE(tables.empty());
+    for (const PrintedTable& table : tables)
+        for (const auto& row : table)
+            for (const std::string& cell : row) {
+                EXPECT_NE(cell, "18");  // no such figure on a 9-hole course's card
+                EXPECT_NE(cell, net);
+            }
+}
+
+// The round card's hole tables print each hole's putts or no putts row at all;
+// their strokes and points totals, and the totals table, are the grid's.
+TEST_F(RoundsTest, RoundCardPrintsNoEmptyPuttsRowAndKeepsItsTotals) {
+    for (int h = 1; h <= 18; ++h)
+        Update("RoundHoles", "RoundId = " + std::to_string(roundId) + " and HoleId = " + std::to_string(h),
+               {{"HoleShotsPutter", h % 3}, {"HoleShotsTotal", 3 + h % 4}});
+    TRoundsForm* list = OpenList();
+    Select(list, roundId);
+    list->Viewround1Click();
+    TRoundFrm* frm = Children<TRoundFrm>().at(0);
+    const auto grid = [&](int r, int c) {
+        auto* box = frm->findChild<QLineEdit*>(QString("ScorecardEditR%1C%2").arg(r).arg(c));
+        return box ? box->text().toStdString() : std::string("<none>");
+    };
+    const int strokes = 5, points = 6;  // two tees
+    ASSERT_EQ(LabelText(frm, "PutsLabel"), "18 (1.00)");
+    ASSERT_EQ(grid(21, strokes), "81");
+    std::vector<PrintedTable> tables;
+    QTimer::singleShot(0, [&] {
+        tables = PreviewTables();
+        PrintingForm->CancelButtonClick();
+    });
+    frm->PrintButton->click();
+
+    int holeTables = 0, scoreRows = 0;
+    bool totalsSeen = false;
+    for (const PrintedTable& table : tables) {
+        ASSERT_FALSE(table.empty());
+        const auto& head = table[0];
+        if (head.size() > 1 && head[0] == "Hole") {
+            ++holeTables;
+            const bool second = head[1] == "10";
+            for (const auto& row : table) {
+                ASSERT_EQ(row.size(), head.size());
+                if (row[0] == "Putts") {
+                    for (size_t i = 1; i <= 9; ++i)
+                        EXPECT_EQ(row[i], std::to_string(std::stoi(head[i]) % 3)) << "hole " << head[i];
+                } else if (row[0] == "Strokes" || row[0] == "Points") {
+                    ++scoreRows;
+                    const int c = row[0] == "Strokes" ? strokes : points;
+                    for (size_t i = 1; i <= 9; ++i)
+                        EXPECT_EQ(row[i], grid(std::stoi(head[i]) - (second ? 0 : 1), c)) << row[0] << " " << head[i];
+                    EXPECT_EQ(row[10], grid(second ? 19 : 9, c)) << row[0];
+                    if (second) {
+                        EXPECT_EQ(row[11], grid(21, c)) << row[0];
+                    }
+                }
+            }
+        } else if (std::find(head.begin(), head.end(), "Strokes") != head.end()) {
+            totalsSeen = true;
+            ASSERT_EQ(table.size(), 2u);
+            for (size_t i = 0; i < head.size(); ++i) {
+                if (head[i] == "Strokes") {
+                    EXPECT_EQ(table[1][i], grid(21, strokes));
+                }
+                if (head[i] == "Points") {
+                    EXPECT_EQ(table[1][i], grid(21, points));
+                }
+                if (head[i] == "Net") {
+                    EXPECT_EQ(table[1][i], std::to_string(81 - PrintingForm->PlayingHcp));
+                }
+            }
+        }
+    }
+    EXPECT_EQ(holeTables, 2);
+    EXPECT_EQ(scoreRows, 4);
+    EXPECT_TRUE(totalsSeen);
 }
 
 TEST_F(RoundsTest, ThePrintFileReplacesAPlantedLinkAndKeepsItsTarget) {
