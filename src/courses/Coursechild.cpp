@@ -624,14 +624,14 @@ void TCourseFrm::SaveCourseHoles() {
     // The box that has the focus is checked as if it were left.
     if (auto* box = qobject_cast<QLineEdit*>(focusWidget()); box && box->property("Kind").isValid())
         ExitBox(box);
-    CourseGeneralTable.Open();
-    CourseGeneralTable.First();
-    if (CourseGeneralTable.IsEmpty()) {
-        CourseGeneralTable.Close();
-        throw EDatabaseError("The course was not found.");
+    int storedTees = 0;
+    {
+        TTableCloser closer{&CourseGeneralTable};
+        CourseGeneralTable.Open();
+        CourseGeneralTable.First();
+        if (CourseGeneralTable.IsEmpty()) throw EDatabaseError("The course was not found.");
+        storedTees = StoredTeeCount(CourseGeneralTable.FieldByName("Tees"));
     }
-    const int storedTees = ClampTees(CourseGeneralTable.FieldByName("Tees").AsInteger());
-    CourseGeneralTable.Close();
     HolesTable.SetFilter(CourseGeneralTable.Filter());
     // The cells are read in the grid's own layout: the course's tees may have
     // changed since it was built (hole settings of another window).
@@ -774,7 +774,15 @@ void TCourseFrm::AdvancedButtonClick() {
     }
     const int id = Tag;
     closing_ = true; // the dialog reopens the course
-    OpenEditCourseDialog(id);
+    try {
+        OpenEditCourseDialog(id);
+    } catch (const EDatabaseError& e) {
+        // The stored course cannot be edited (a tee count the dialog cannot
+        // show): no dialog, and this window stays as it is.
+        closing_ = false;
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     CancelBtnClick();
 }
 
@@ -805,11 +813,20 @@ void TCourseFrm::FillCoursepointList() {
 void TCourseFrm::ShowPointDialog(int pointId) {
     if (!NewCoursePointFrm || !Frame()) return;
     TNewCoursePointFrm* d = NewCoursePointFrm;
-    CourseGeneralTable.Open();
-    CourseGeneralTable.First();
-    const bool holes18 = CourseGeneralTable.FieldByName("18Holes").AsBoolean();
-    const int tees = ClampTees(CourseGeneralTable.FieldByName("Tees").AsInteger());
-    CourseGeneralTable.Close();
+    bool holes18 = false;
+    int tees = 1;
+    try {
+        TTableCloser closer{&CourseGeneralTable};
+        CourseGeneralTable.Open();
+        CourseGeneralTable.First();
+        holes18 = CourseGeneralTable.FieldByName("18Holes").AsBoolean();
+        tees = StoredTeeCount(CourseGeneralTable.FieldByName("Tees"));
+    } catch (const EDatabaseError& e) {
+        // The tees changed to a count the window cannot show: no point is
+        // placed on them.
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     ScorecardTable.Open();
     ScorecardTable.First();
     d->ComboBox4->clear();

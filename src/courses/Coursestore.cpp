@@ -332,7 +332,7 @@ TCourseSetup ReadCourseSetup(TDatabase& db, int courseId) {
     if (!course.IsEmpty()) {
         course.First();
         s.holes18 = course.FieldByName("18Holes").AsBoolean();
-        s.tees = ClampTees(NumberOr(course.FieldByName("Tees").Value(), 1));
+        s.tees = StoredTeeCount(course.FieldByName("Tees"));
     }
     course.Close();
     TTable card(&db, "ScoreCard");

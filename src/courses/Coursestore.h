@@ -110,7 +110,8 @@ int CreateCourse(TDatabase& db, const TCourseSetup& setup);
 // tees beyond the count are emptied, tees within it get the default ratings,
 // slopes and lengths where none is stored. One transaction.
 void ChangeCourseSetup(TDatabase& db, int courseId, const TCourseSetup& setup);
-// The stored set-up of a course; a tee colour of 0 reads as its default.
+// The stored set-up of a course; a tee colour of 0 reads as its default. A
+// tee count the dialog cannot show throws (StoredTeeCount).
 TCourseSetup ReadCourseSetup(TDatabase& db, int courseId);
 // True when a round of any player was played from a tee above tees.
 bool TeesInUse(TDatabase& db, int courseId, int tees);

@@ -333,11 +333,13 @@ void ShowCreateCourseForm(TCreateCourseForm* dialog) {
 
 TCreateCourseForm* OpenEditCourseDialog(int courseId) {
     if (!Frame()) return nullptr;
+    // Read first: a course that does not read opens no dialog.
+    const TCourseSetup setup = ReadCourseSetup(Frame()->Database, courseId);
     auto* dialog = new TCreateCourseForm(FrameWindow());
     dialog->setWindowTitle("Edit course");
     dialog->Mode = 1;
     dialog->CourseId = courseId;
-    dialog->LoadSetup(ReadCourseSetup(Frame()->Database, courseId));
+    dialog->LoadSetup(setup);
     dialog->HolesButton1->setEnabled(false);
     dialog->HolesButton2->setEnabled(false);
     ShowCreateCourseForm(dialog);

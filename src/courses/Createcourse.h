@@ -67,5 +67,6 @@ class TCreateCourseForm : public QWidget {
 void ShowCreateCourseForm(TCreateCourseForm* dialog);
 
 // Opens "Edit course" for a stored course, as "Hole settings" does after the
-// course window's own question; returns the dialog.
+// course window's own question; returns the dialog. A stored course that
+// does not read (ReadCourseSetup) throws EDatabaseError and opens none.
 TCreateCourseForm* OpenEditCourseDialog(int courseId);

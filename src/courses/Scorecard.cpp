@@ -143,6 +143,17 @@ int ClampTees(int tees) {
     return tees < 1 ? 1 : tees > 6 ? 6 : tees;
 }
 
+int StoredTeeCount(const TField& tees) {
+    const TVariant v = tees.Value();
+    if (v.IsNull()) return 1;
+    tees.AsInteger(); // a text that is no number: the field's own conversion error
+    const long long n = v.AsInteger();
+    if (n < 1 || n > 6)
+        throw EDatabaseError("'" + v.AsString() + "' is not a valid tee count for field '" +
+                             tees.FieldName() + "' of Course_General.");
+    return static_cast<int>(n);
+}
+
 std::string LengthField(int tee) {
     return "HoleLength" + std::to_string(tee);
 }
@@ -193,7 +204,7 @@ TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable&
     courseGeneral.First();
     if (!courseGeneral.IsEmpty()) {
         card.holes18 = courseGeneral.FieldByName("18Holes").AsBoolean();
-        card.tees = ClampTees(static_cast<int>(IntOf(courseGeneral.FieldByName("Tees").Value())));
+        card.tees = StoredTeeCount(courseGeneral.FieldByName("Tees"));
     }
     courseGeneral.Close();
 

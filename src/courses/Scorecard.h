@@ -62,7 +62,8 @@ struct TCourseScorecard {
 
 // Reads the course row, its score card row and its holes from the three
 // tables, which stand filtered to the course; they are closed again. A hole
-// row is placed by its HoleNumber, whatever order the table gives.
+// row is placed by its HoleNumber, whatever order the table gives. A tee
+// count the grid cannot show throws (StoredTeeCount).
 TCourseScorecard ReadScorecard(TTable& courseGeneral, TTable& scorecard, TTable& holes);
 
 // A stored colour value; null is white.
@@ -76,6 +77,11 @@ constexpr unsigned StoredChosenColour(unsigned colour) {
 }
 // Tee count within 1..6.
 int ClampTees(int tees);
+// The tee count a course row holds (its Tees field). A count outside 1..6, or
+// a text that is no number, throws EDatabaseError naming the field and the
+// value: a course whose tees cannot be shown is not loaded, nor written.
+// Null reads as one tee.
+int StoredTeeCount(const TField& tees);
 
 // What the grid shows, cell by cell.
 struct TGridCell {

@@ -31,6 +31,7 @@
 #include "db/Dbrows.h"
 #include "common/Printform.h"
 #include "common/Tablegrid.h"
+#include "shell/Application.h"
 #include "shell/Shellfixture.h"
 
 namespace {
@@ -110,6 +111,24 @@ class CourseWindowTest : public ShellTest {
         if (longitude) p.FieldByName("Longitude").SetAsFloat(*longitude);
         p.Post();
         return p.FieldByName("PointId").AsInteger();
+    }
+    // Every value of the course's rows, to compare before and after.
+    std::vector<std::string> CourseRows(int id) {
+        std::vector<std::string> rows;
+        for (const char* name : {"Course_General", "ScoreCard", "Holes", "Waypoints"}) {
+            TTable t(&Db(), name);
+            t.SetFilter("CourseId = " + std::to_string(id));
+            t.Open();
+            for (t.First(); !t.Eof(); t.Next()) {
+                std::string row = name;
+                for (int i = 0; i < t.FieldCount(); ++i) {
+                    const TVariant v = t.Fields(i).Value();
+                    row += "|" + (v.IsNull() ? std::string("null") : v.AsString());
+                }
+                rows.push_back(row);
+            }
+        }
+        return rows;
     }
     TCourseForm* OpenList() {
         MainForm->Course1Click();
@@ -928,4 +947,102 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
     EXPECT_EQ(grid->columnWidth(0), 116);
     checkFrame("the short name again");
     Close(list);
+}
+
+namespace {
+// Tee counts another program may store that the window cannot show, with the
+// message that refuses each.
+struct TBadTees {
+    const char* sql;
+    const char* message;
+};
+const TBadTees BadTees[] = {
+    {"9", "'9' is not a valid tee count for field 'Tees' of Course_General."},
+    {"0", "'0' is not a valid tee count for field 'Tees' of Course_General."},
+    {"-2", "'-2' is not a valid tee count for field 'Tees' of Course_General."},
+    {"'abc'", "'abc' is not a valid integer value for field 'Tees' of Course_General."},
+};
+} // namespace
+
+// The list's View and Edit commands on such a course: the window does not
+// load, the message says why (through the program's catch point) and no row
+// of the course changes.
+TEST_F(CourseWindowTest, ATeeCountTheWindowCannotShowIsAFailedLoad) {
+    const int id = NewCourse("Heath", false, 3);
+    TCourseForm* list = OpenList();
+    ASSERT_NE(list, nullptr);
+    for (const TBadTees& bad : BadTees) {
+        Db().Execute("UPDATE Course_General SET Tees = " + std::string(bad.sql) +
+                     " WHERE CourseId = " + std::to_string(id));
+        const std::vector<std::string> before = CourseRows(id);
+        for (const bool edit : {true, false}) {
+            SCOPED_TRACE(std::string(bad.sql) + (edit ? " edit" : " view"));
+            MainForm->RefreshListWindows();
+            Select(list, "Heath");
+            log.Clear();
+            DeliverGuarded([&] {
+                edit ? list->Editcourse1Click() : list->Viewcourse1Click();
+                return true;
+            });
+            ProcessEventsFor(20);
+            EXPECT_EQ(log.Texts(), std::vector<std::string>{bad.message});
+            EXPECT_EQ(FindCourseWindow(id), nullptr);
+            // What a window that did open would have written on OK.
+            for (TCourseFrm* frm : Children<TCourseFrm>()) {
+                frm->OKBtnClick();
+                Close(frm);
+            }
+            EXPECT_EQ(CourseRows(id), before);
+        }
+    }
+    Close(list);
+}
+
+// Another program changes the tee count under an open course window: hole
+// settings, OK and the point dialog refuse it with the same message, the
+// window stays and nothing is written.
+TEST_F(CourseWindowTest, ATeeCountChangedUnderAnOpenWindowIsNeitherEditedNorSaved) {
+    for (const TBadTees& bad : BadTees) {
+        SCOPED_TRACE(bad.sql);
+        const int id = NewCourse("Heath", false, 3);
+        QPointer<TCourseFrm> frm = OpenCourseWindow(MainForm, id, 1);
+        ASSERT_NE(frm, nullptr);
+        Db().Execute("UPDATE Course_General SET Tees = " + std::string(bad.sql) +
+                     " WHERE CourseId = " + std::to_string(id));
+        const std::vector<std::string> before = CourseRows(id);
+
+        log.Clear();
+        log.QueueAnswer(IDNO); // "Do you want to save the changes you made?"
+        frm->AdvancedButtonClick();
+        ProcessEventsFor(20);
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Do you want to save the changes you made?",
+                                                         bad.message}));
+        const auto dialogs = Children<TCreateCourseForm>();
+        EXPECT_TRUE(dialogs.empty());
+        for (TCreateCourseForm* dialog : dialogs) dialog->Button8->click(); // what OK would store
+        EXPECT_EQ(CourseRows(id), before);
+        ASSERT_FALSE(frm.isNull());
+        EXPECT_EQ(FindCourseWindow(id), frm.data());
+
+        log.Clear();
+        frm->OKBtnClick();
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{bad.message});
+        EXPECT_EQ(FindCourseWindow(id), frm.data());
+        EXPECT_EQ(CourseRows(id), before);
+
+        log.Clear();
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            if (NewCoursePointFrm && NewCoursePointFrm->isVisible()) {
+                shown = true;
+                NewCoursePointFrm->close();
+            }
+        });
+        frm->AddnewcoursepointClick();
+        ProcessEventsFor(20);
+        EXPECT_FALSE(shown);
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{bad.message});
+        EXPECT_EQ(CourseRows(id), before);
+        Close(frm);
+    }
 }
