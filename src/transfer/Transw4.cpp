@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
@@ -191,6 +192,24 @@ int32_t TDeviceUpload::DeviceUnits(double degrees) {
     return int32_t(std::llround(units));
 }
 
+std::vector<int> TDeviceUpload::StrayPointIds(const PointListBlock* list, int slot,
+                                              const std::vector<int>& written) {
+    const int first = u8::FirstCoursePointId(slot), last = u8::LastCoursePointId(slot);
+    std::vector<int> held;
+    if (list) {
+        held = u8::PointIdsIn(*list, first, last);
+    } else {
+        for (int id = first; id <= last; ++id) held.push_back(id);
+    }
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
+    std::vector<int> sent(written);
+    std::sort(sent.begin(), sent.end());
+    std::vector<int> stray;
+    std::set_difference(held.begin(), held.end(), sent.begin(), sent.end(), std::back_inserter(stray));
+    return stray;
+}
+
 namespace {
 
 uint32_t Truncated(double v) {
@@ -355,6 +374,15 @@ int TDeviceUpload::UpdateHeader(int byteIndex, int value, int byteIndex2, int va
     return -1;
 }
 
+// Deletes the points; one the device does not have is passed over.
+bool TDeviceUpload::RemovePoints(const std::vector<int>& ids) {
+    for (int id : ids) {
+        if (device_.DeletePoint(uint16_t(id)) == 0) continue;
+        if (!device_.Port() || device_.Port()->LastError != u8::ErrPointNotFound) return false;
+    }
+    return true;
+}
+
 int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, int count,
                                int teeIndex) {
     if (teeIndex < 0 || teeIndex > 5) teeIndex = 0;
@@ -362,6 +390,10 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
     CourseEntry dir[u8::CourseSlots];
     if (device_.ReadCourseDirectory(dir) != 0)
         return Fail("Error in receiving course data.\nPlease try again.");
+    // The points the device holds now: a slot keeps none of them that this
+    // upload does not write again.
+    PointListBlock list{};
+    const bool listed = device_.ReadPointList(0, &list, 0) == 0;
     SetProgress("Updating course data");
     TTable courseTable(&db_, "Course_General");
     TTable points(&db_, "Waypoints");
@@ -399,6 +431,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         e.TotalPar = 0;
         points.SetFilter("HoleId = 0");
         points.Open();
+        std::vector<int> written;
         for (int h = 0; h < 18; ++h) {
             CourseHoleEntry& he = e.Hole[h];
             if (h >= holeCount || h >= course.HoleCount) {
@@ -406,13 +439,14 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
                 he.PointSum = 0xFF;
                 he.Par = 0xFF;
                 he.Counts[0] = he.Counts[1] = he.Counts[2] = 0xFF;
+                he.Flags = 0xFF;
                 continue;
             }
             const TTransWiz4::CourseSample& hole = course.Holes[size_t(h)];
             points.SetFilter("HoleId = " + std::to_string(hole.HoleId));
             uint8_t counts[3] = {0, 0, 0};
             int nextFree = 5;
-            if (he.Flags == 0xFF) he.Flags = 0;
+            he.Flags = 0;  // only the points sent now
             for (points.First(); !points.Eof(); points.Next()) {
                 const int type = points.FieldByName("Type").AsInteger();
                 if (type <= 0) continue;  // no type: the point belongs nowhere on the device
@@ -441,6 +475,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
                     points.Close();
                     return Fail(UpdateCourseError);
                 }
+                written.push_back(p.Id);
             }
             he.Length = uint16_t(hole.HoleLength[size_t(teeIndex)]);
             he.PointSum = uint8_t(counts[0] + counts[1] + counts[2]);
@@ -451,6 +486,8 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
             e.TotalPar = uint8_t(e.TotalPar + hole.HolePar);
         }
         points.Close();
+        if (!RemovePoints(StrayPointIds(listed ? &list : nullptr, slot, written)))
+            return Fail(UpdateCourseError);
     }
     if (last < 0) return -1;
     if (device_.WriteCourseEntry(&dir[last], last + 1) != 0) return Fail(UpdateCourseError);

@@ -11,6 +11,7 @@
 
 class QPlainTextEdit;
 class QPushButton;
+struct PointListBlock;
 class TDatabase;
 class TSerialPort;
 class TU8Device;
@@ -77,12 +78,18 @@ public:
     static void PutName(char* field, const std::string& text, int limit);
     // Degrees as the device's 1e-7 units, rounded half away from zero.
     static int32_t DeviceUnits(double degrees);
+    // The ids of the slot's block that the device may hold and this upload
+    // does not write, ascending: those of the point list (every id of the
+    // block when the list is full or could not be read, list null).
+    static std::vector<int> StrayPointIds(const PointListBlock* list, int slot,
+                                          const std::vector<int>& written);
 
 private:
     int SendBags(const std::vector<TTransWiz4::TBag>& bags, int count);
     int SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, int count, int teeIndex);
     int Fail(const std::string& text);
     int UpdateHeader(int byteIndex, int value, int byteIndex2 = -1, int value2 = 0);
+    bool RemovePoints(const std::vector<int>& ids);
 
     TU8Device& device_;
     TDatabase& db_;

@@ -9,7 +9,11 @@
 #include <QTableView>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <cstring>
+#include <map>
 
+#include "device/Tserialport.h"
+#include "device/Tu8device.h"
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "journey/Journeyfixture.h"
@@ -538,4 +542,145 @@ TEST_F(U8simProcessTest, AllRoundsFindTheirCoursesOnACleanSecondRun) {
     EXPECT_EQ(courses(), (std::vector<std::string>{"Oak Hill", "Pine Vly"}));
     list->close();
     Flush();
+}
+
+namespace {
+// A course slot as the U8 holds it, read through the device link: its
+// directory entry and the points of its id block (id to name).
+struct DeviceSlot {
+    CourseEntry Entry{};
+    std::map<int, std::string> Points;
+};
+
+DeviceSlot ReadSlot(int slot) {
+    DeviceSlot d;
+    TSerialPort port;
+    port.ShowErrors = false;
+    TU8Device device(&port);
+    EXPECT_EQ(device.CheckDevice(), 1);
+    CourseEntry dir[u8::CourseSlots];
+    EXPECT_EQ(device.ReadCourseDirectory(dir), 0);
+    d.Entry = dir[slot];
+    for (int id = u8::FirstCoursePointId(slot); id <= u8::LastCoursePointId(slot); ++id) {
+        DevicePoint p{};
+        if (device.ReadPoint(uint16_t(id), &p, 0) == 0)
+            d.Points[id] = std::string(p.Name, strnlen(p.Name, sizeof p.Name));
+        else
+            EXPECT_EQ(port.LastError, u8::ErrPointNotFound) << id;
+    }
+    device.ClosePort();
+    return d;
+}
+
+// Each hole's flags and counts tell the points its ids hold; a hole the
+// course does not have holds none.
+void ExpectFlagsMatchPoints(const DeviceSlot& d, int slot) {
+    for (int h = 0; h < 18; ++h) {
+        const CourseHoleEntry& he = d.Entry.Hole[h];
+        auto has = [&](int k) { return d.Points.count(u8::PointsPerCourse * slot + u8::PointsPerHole * h + k) != 0; };
+        if (h >= d.Entry.Holes) {
+            for (int k = 1; k <= 9; ++k) EXPECT_FALSE(has(k)) << h << " " << k;
+            continue;
+        }
+        for (int k = 1; k <= 4; ++k) EXPECT_EQ((he.Flags >> (k - 1)) & 1, has(k) ? 1 : 0) << h << " " << k;
+        int hazards = 0;
+        for (int k = 5; k <= 9; ++k) hazards += has(k);
+        EXPECT_EQ(+he.PointSum, hazards) << h;
+        EXPECT_EQ(he.Counts[0] + he.Counts[1] + he.Counts[2], hazards) << h;
+    }
+}
+
+// A nine-hole course of this database with a point of each of the kinds on
+// every hole (kinds being point types, 1 the tee of tee 1); returns its number.
+long long AddNineHoles(const char* name, std::initializer_list<std::pair<int, const char*>> kinds) {
+    TDatabase& db = MainForm->Database;
+    const long long course = AppendRow(db, "Course_General", {{"Course_Name", name}, {"U8_Name", ""},
+                                                             {"18Holes", false}, {"Tees", 1}});
+    for (int h = 1; h <= 9; ++h) {
+        const long long hole = AppendRow(db, "Holes", {{"CourseId", course}, {"HoleNumber", h}, {"HolePar", 4},
+                                                       {"HoleLength1", 300 + h}, {"HoleHCP1", h}});
+        int n = 0;
+        for (auto [type, text] : kinds)
+            AppendRow(db, "Waypoints", {{"CourseId", course}, {"HoleId", hole}, {"Type", type}, {"Tee", 1},
+                                        {"Latitude", 59.3 + h * 0.002 + ++n * 0.0002}, {"Longitude", 18.1},
+                                        {"Name", text}});
+    }
+    return course;
+}
+
+// The same points on each of the nine holes of a slot.
+std::map<int, std::string> OnNineHoles(int slot, std::initializer_list<std::pair<int, const char*>> kinds) {
+    std::map<int, std::string> points;
+    for (int h = 0; h < 9; ++h)
+        for (auto [k, text] : kinds) points[u8::PointsPerCourse * slot + u8::PointsPerHole * h + k] = text;
+    return points;
+}
+
+class U8simUploadTest : public U8simProcessTest {
+protected:
+    // Caddora to U8, the course of the name; then, when the upload fails,
+    // the send page's Cancel. Returns the steps done.
+    size_t Upload(const QString& name, int listed, bool fails = false) {
+        Steps s;
+        Welcome(s, [] { return TransWiz1->KXButton; });
+        ToU8(s, &TTransWiz3::CoursesButton);
+        s.Then([listed] { return Up(TransWiz31) && TransWiz31->CourseListBox->topLevelItemCount() == listed; },
+               [name] {
+                   SelectCourse(name);
+                   TransWiz31->NextButton->click();
+               });
+        s.Then([] { return Up(TransWiz4) && TransWiz4->InLoop() && TransWiz4->FinishButton->isEnabled(); },
+               [] { TransWiz4->FinishButton->click(); });
+        if (fails) s.Then([this] { return !log.Empty(); }, [] { TransWiz4->CancelButton->click(); });
+        return RunWizard(s);
+    }
+};
+}  // namespace
+
+// Slot 2 of a U8 used with another database holds TESTGC (18 holes with
+// tee, pin, green, water and bunker) under number 5; this database's course
+// 5 has tees only. Afterwards the slot holds the tees and nothing of TESTGC.
+TEST_F(U8simUploadTest, ACourseReplacesWhatItsSlotHeld) {
+    StartU8sim("colliding");
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    for (const char* name : {"Links A", "Links B", "Links C", "Links D"})
+        AppendRowBeforeStart("Course_General", {{"Course_Name", name}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 1}});
+    Start();
+    ASSERT_EQ(AddNineHoles("Heath", {{1, "Tee"}}), 5);
+    ASSERT_EQ(ReadSlot(2).Points.size(), 90u);
+
+    EXPECT_EQ(Upload("Heath", 5), 6u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    const DeviceSlot slot = ReadSlot(2);
+    EXPECT_EQ(+slot.Entry.CourseId, 5);
+    EXPECT_EQ(+slot.Entry.Holes, 9);
+    EXPECT_EQ(slot.Points, OnNineHoles(2, {{1, "Tee"}}));
+    for (int h = 0; h < 9; ++h) EXPECT_EQ(+slot.Entry.Hole[h].Flags, 0x01) << h;
+    ExpectFlagsMatchPoints(slot, 2);
+    EXPECT_EQ(ReadSlot(0).Points.size(), 90u);  // HOMECRS is as it was
+}
+
+// The twentieth point write goes unanswered: the slot stays free and the
+// twenty points written stay on the device. The next upload into that slot
+// removes them.
+TEST_F(U8simUploadTest, AGoodUploadClearsWhatAFailedOneLeftInItsSlot) {
+    StartU8sim("empty", {"--silent-point-write", "20"});
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"}, {"HCP", 18.4}});
+    Start();
+    AddNineHoles("Long Acre", {{1, "Tee"}, {2, "Pin"}, {3, "Green"}, {4, "Lay up"}, {5, "Water"}});
+    const long long shortAcre = AddNineHoles("Short Acre", {{1, "Tee"}, {2, "Pin"}});
+
+    EXPECT_EQ(Upload("Long Acre", 2, true), 7u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Error in updating course data.\nPlease try again."});
+    log.Clear();
+    DeviceSlot slot = ReadSlot(0);
+    EXPECT_EQ(+slot.Entry.CourseId, u8::FreeSlot);
+    EXPECT_EQ(slot.Points.size(), 20u);
+
+    EXPECT_EQ(Upload("Short Acre", 2), 6u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Transfer completed successfully!"});
+    slot = ReadSlot(0);
+    EXPECT_EQ(+slot.Entry.CourseId, shortAcre);
+    EXPECT_EQ(slot.Points, OnNineHoles(0, {{1, "Tee"}, {2, "Pin"}}));
+    ExpectFlagsMatchPoints(slot, 0);
 }

@@ -1,12 +1,15 @@
 // u8sim: a U8 on a pseudo-terminal. Prints the slave's path on its first
 // line, then serves the device until SIGINT or SIGTERM.
-//   u8sim [--memory full|empty|colliding] [--silent-write N] [--silent-points N] [--wire BAUD]
+//   u8sim [--memory full|empty|colliding] [--silent-write N] [--silent-points N]
+//         [--silent-point-write N] [--wire BAUD]
 //       the device model: "full" (the default) holds three courses with
 //       their points, two bags, two rounds with shots and the settings;
 //       "empty" only the settings; "colliding" the full memory with course
 //       numbers 7, 6 and 5 that a database of three courses gives anew.
 //       --silent-write N: the Nth memory write (from 1) goes unanswered.
 //       --silent-points N: the first N point reads go unanswered.
+//       --silent-point-write N: the Nth point write (from 1) is stored but
+//       goes unanswered.
 //   u8sim --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]
 //       no device: logs each request on stderr and, with --echo, sends it back.
 #include <csignal>
@@ -27,7 +30,8 @@ void OnSignal(int) { stopRequested = 1; }
 
 int Usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s [--memory full|empty|colliding] [--silent-write N] [--silent-points N] [--wire BAUD]\n"
+                 "usage: %s [--memory full|empty|colliding] [--silent-write N] [--silent-points N]\n"
+                 "          [--silent-point-write N] [--wire BAUD]\n"
                  "       %s --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]\n",
                  program, program);
     return 2;
@@ -51,7 +55,7 @@ int Serve(u8sim::U8Sim& line, const std::function<bool()>& start) {
 int main(int argc, char** argv) {
     bool logOnly = false, echo = false;
     std::string memory = "full";
-    int silentWrite = 0, silentPoints = 0;
+    int silentWrite = 0, silentPoints = 0, silentPointWrite = 0;
     std::string mode;
     unsigned wire = 0;
     for (int i = 1; i < argc; ++i) {
@@ -67,6 +71,9 @@ int main(int argc, char** argv) {
         } else if (a == "--silent-points" && i + 1 < argc) {
             silentPoints = std::atoi(argv[++i]);
             if (silentPoints < 1) return Usage(argv[0]);
+        } else if (a == "--silent-point-write" && i + 1 < argc) {
+            silentPointWrite = std::atoi(argv[++i]);
+            if (silentPointWrite < 1) return Usage(argv[0]);
         } else if (a == "--mode" && i + 1 < argc) {
             mode = argv[++i];
             logOnly = true;
@@ -89,6 +96,8 @@ int main(int argc, char** argv) {
         if (silentWrite > 0) u8.Device().AddFault({u8sim::Fault::Silence, 0xF3, 6, silentWrite - 1, 1});
         // Point reads are iTalk command 35.
         if (silentPoints > 0) u8.Device().AddFault({u8sim::Fault::Silence, 35, -1, 0, silentPoints});
+        // Point writes are iTalk command 41.
+        if (silentPointWrite > 0) u8.Device().AddFault({u8sim::Fault::Silence, 41, -1, silentPointWrite - 1, 1});
         u8.Line().SetWireBaud(wire);
         const int rc = Serve(u8.Line(), [&u8] { return u8.Start(); });
         u8.Stop();

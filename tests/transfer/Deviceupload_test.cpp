@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <map>
 
 #include "transfer/Transfercommon.h"
 #include "transfer/Transw31.h"
@@ -302,6 +304,87 @@ TEST_F(CourseUploadTest, FailedPointWriteIsReported) {
     EXPECT_EQ(SendCourse(course, "Pine", 0), 0);
     EXPECT_EQ(LastMessage(), "Error in updating course data.\nPlease try again.");
     EXPECT_EQ(+Entry(0).CourseId, 0xFFFF);  // the entry is not written
+}
+
+// The points of a course slot's id block on the simulated U8, by id.
+std::map<int, std::string> SlotPoints(u8sim::U8SimDevice& device, int slot) {
+    std::map<int, std::string> held;
+    for (uint16_t id : device.PointIds())
+        if (id >= u8::FirstCoursePointId(slot) && id <= u8::LastCoursePointId(slot))
+            held[id] = device.GetPoint(id).name;
+    return held;
+}
+
+// Slot 2 holds Sea Links (18 holes: tee, pin, green, water and bunker on
+// each) under this course's number; this course now has tees only, then a
+// lay-up on hole 3 that is sent and later deleted from the course.
+TEST_F(CourseUploadTest, ASlotKeepsOnlyWhatTheUploadWrites) {
+    db.Execute("DELETE FROM Waypoints WHERE Type <> 1");
+    sim.Device().LoadFull();
+    std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
+    sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize * 2, id);
+    const auto slot0 = SlotPoints(sim.Device(), 0), slot1 = SlotPoints(sim.Device(), 1);
+    const int block = u8::PointsPerCourse * 2;
+    auto tees = [block](std::map<int, std::string> extra) {
+        for (int h = 0; h < 9; ++h) extra[block + 9 * h + 1] = "Tee";
+        return extra;
+    };
+    auto expectFlags = [this](int layUpHole) {
+        const CourseEntry e = Entry(2);
+        for (int h = 0; h < 9; ++h) {
+            EXPECT_EQ(+e.Hole[h].Flags, h == layUpHole ? 0x09 : 0x01) << h;
+            EXPECT_EQ(+e.Hole[h].PointSum, 0) << h;
+            for (int k = 0; k < 3; ++k) EXPECT_EQ(+e.Hole[h].Counts[k], 0) << h;
+        }
+        for (int h = 9; h < 18; ++h) EXPECT_EQ(+e.Hole[h].Flags, 0xFF) << h;  // no hole, no points
+    };
+
+    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
+    expectFlags(-1);
+
+    const int layUp = AddPoint(course, holeIds[3], 4, 0, 42.5, 5.0, "Lay up");
+    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({{block + 9 * 2 + 4, "Lay up"}}));
+    expectFlags(2);
+
+    db.Execute("DELETE FROM Waypoints WHERE PointId = " + std::to_string(layUp));
+    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
+    expectFlags(-1);
+    // The other slots are as they were.
+    EXPECT_EQ(SlotPoints(sim.Device(), 0), slot0);
+    EXPECT_EQ(SlotPoints(sim.Device(), 1), slot1);
+}
+
+// Slot 1 holds Pine Vly with water and bunker points this course lacks.
+TEST_F(CourseUploadTest, AFailedRemovalEndsTheUploadBeforeTheEntry) {
+    sim.Device().LoadFull();
+    std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
+    sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize, id);
+    sim.Device().ClearLogs();
+    sim.Device().AddFault({u8sim::Fault::Silence, u8::CmdDeletePoint, -1, 3, -1});
+    EXPECT_EQ(SendCourse(course, "Pine", 0), 0);
+    EXPECT_EQ(LastMessage(), "Error in updating course data.\nPlease try again.");
+    EXPECT_EQ(transfer::DeviceText(Entry(1).Name, 11), "Pine Vly");
+    for (const auto& a : sim.Device().MemoryLog())
+        EXPECT_FALSE(a.write && a.address < u8::CommitAddress) << a.address;  // commits of the removals only
+}
+
+TEST(StrayPointIds, TheSlotsBlockLessWhatIsWritten) {
+    PointListBlock list{};
+    const uint16_t listed[] = {162, 163, 170, 170, 324, 325, 9};
+    list.Count = uint16_t(std::size(listed));
+    std::copy(std::begin(listed), std::end(listed), list.Ids);
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 1, {170, 200}), (std::vector<int>{163, 324}));
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 0, {}), (std::vector<int>{9, 162}));
+    // A full list may leave ids out, an unread one says nothing: the whole block.
+    std::vector<int> written;
+    for (int k = 1; k <= 161; ++k) written.push_back(324 + k);
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(nullptr, 2, written), (std::vector<int>{486}));
+    list.Count = u8::MaxPointListIds;
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 2, written), (std::vector<int>{486}));
 }
 
 TEST(DeviceUnits, RoundHalfAwayFromZero) {
