@@ -223,17 +223,23 @@ void TMemoryManagerForm::DeleteClick() {
 
 void TMemoryManagerForm::Relist() {
     device_->ClosePort();
-    lists_ = MemoryLists();
+    MemoryLists fresh;
+    bool read = false;
+    std::string error;
     {
         TProgressScope progress("Connecting...");
         if (device_->CheckDevice() != -1) {
             progress.SetMessage("U8 found");
-            std::string error = manager_->ListDeviceContents(lists_);
-            // The failure has been reported; what could not be read stays unlisted.
+            error = manager_->ListDeviceContents(fresh);
+            read = manager_->ListedWhole;
             if (!error.empty()) device_->ClosePort();
         }
     }
+    // A device that cannot be read again leaves the lists as last read: empty
+    // lists would tell that everything is gone.
+    if (read) lists_ = fresh;
     ShowLists();
+    if (!error.empty()) ShowError(error);
 }
 
 bool TMemoryManagerForm::PortOpen() const { return port_ && port_->GetPortOpen(); }

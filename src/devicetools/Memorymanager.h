@@ -48,7 +48,8 @@ private:
     void ShowLists();
     MemoryLists ListsFromView() const;
     void CloseWindow();
-    // After a failed step: close the port and show what the device holds now.
+    // After a failed step: close the port and show what the device holds now,
+    // or, when it cannot be read, what it held when last read.
     void Relist();
 
     std::unique_ptr<TSerialPort> port_;

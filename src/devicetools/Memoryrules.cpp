@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <algorithm>
 #include <cstring>
 
 #include "common/Devicetexts.h"
@@ -104,11 +105,13 @@ void TMemoryManager::Progress(const std::string& text) {
 
 std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
     lists = MemoryLists();
+    ListedWhole = false;
     Progress("Receiving course data");
     if (device_.ReadCourseDirectory(CourseImage) != 0) return "Error in receiving course data.";
     lists.Courses = CourseItems(CourseImage);
 
     Progress("Clearing DB");
+    std::string strayError;
     if (lists.Courses.empty()) {
         // No course left: empty the point store and give it its default list.
         port_.CSP_SetResponseTimeout(20000);
@@ -117,7 +120,10 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
         port_.CSP_SetResponseTimeout(2000);
         device_.CreatePointList("MyPoints", 1, 0);
         device_.ResetU8();
+    } else {
+        strayError = RemoveStrayPoints(lists.Courses);
     }
+    std::fill(std::begin(emptied_), std::end(emptied_), false);
 
     for (int n = 1; n <= u8::GameAreas; ++n) {
         Progress("Receiving game " + std::to_string(n) + " data");
@@ -131,11 +137,34 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
     Progress("Receiving bag data");
     if (device_.ReadBags(BagImage) != 0) return "Error in receiving bag data.";
     lists.Bags = BagItems(BagImage);
+    ListedWhole = true;
+    return strayError;
+}
+
+bool TMemoryManager::DeletePoint(int id) {
+    return device_.DeletePoint(uint16_t(id)) == 0 || port_.LastError == u8::ErrPointNotFound;
+}
+
+std::string TMemoryManager::RemoveStrayPoints(const std::vector<MemoryItem>& courses) {
+    std::vector<int> free;
+    for (int s = 0; s < u8::CourseSlots; ++s) {
+        bool listed = std::any_of(courses.begin(), courses.end(), [s](const MemoryItem& c) { return c.Index == s; });
+        if (!listed && !emptied_[s]) free.push_back(s);
+    }
+    if (free.empty()) return "";
+    // One read of the point store's list: the ids it names, or whole blocks when it is full.
+    PointListBlock list{};
+    if (device_.ReadPointList(0, &list, 0) != 0) return "Error in receiving course data.";
+    for (int s : free)
+        for (int id : u8::PointIdsIn(list, u8::FirstCoursePointId(s), u8::LastCoursePointId(s)))
+            if (!DeletePoint(id)) return "Error in removing course.";
     return "";
 }
 
-std::string TMemoryManager::DeleteCourse(int slot) {
-    // The directory entry goes first: a course is never listed without its points.
+std::string TMemoryManager::DeleteCourse(int slot, bool& freed) {
+    // The directory entry goes first: a course is never listed without its
+    // points. Points left by a removal cut off are removed by the next listing.
+    freed = false;
     Progress("Updating course data");
     uint8_t* image = CourseImage + u8::CourseEntrySize * slot;
     CourseEntry entry;
@@ -143,20 +172,24 @@ std::string TMemoryManager::DeleteCourse(int slot) {
     EmptyCourseEntry(entry);
     std::memcpy(image, &entry, sizeof entry);
     if (device_.WriteCourseEntry(image, slot + 1) != 0) return "Error in removing course.";
+    freed = true;
 
-    // A point the device does not have answers with an error code and is
-    // passed over; a device that stops answering ends the removal.
+    // Only a point the device does not have is passed over.
     Progress("Updating coursepoint data");
     for (int id = u8::FirstCoursePointId(slot); id <= u8::LastCoursePointId(slot); ++id)
-        if (device_.DeletePoint(uint16_t(id)) != 0 && port_.LastError == 0) return "Error in removing course.";
+        if (!DeletePoint(id)) return "Error in removing course.";
     return "";
 }
 
-std::string TMemoryManager::DeleteItems(const MemoryLists& lists) {
-    for (const MemoryItem& row : lists.Courses) {
+std::string TMemoryManager::RemoveItems(const MemoryLists& lists, MemoryLists& removed) {
+    for (size_t r = 0; r < lists.Courses.size(); ++r) {
+        const MemoryItem& row = lists.Courses[r];
         if (!row.Checked || row.Index < 0 || row.Index >= u8::CourseSlots) continue;
-        std::string error = DeleteCourse(row.Index);
+        bool freed = false;
+        std::string error = DeleteCourse(row.Index, freed);
+        removed.Courses[r].Checked = freed;
         if (!error.empty()) return error;
+        emptied_[row.Index] = true;
     }
 
     for (size_t r = 0; r < lists.Rounds.size(); ++r) {
@@ -169,25 +202,44 @@ std::string TMemoryManager::DeleteItems(const MemoryLists& lists) {
         std::memcpy(image, &header, sizeof header);
         Progress("Updating game " + std::to_string(r + 1) + " data");
         if (device_.WriteGameHeader(row.Index, image) != 0) return "Error in removing game data.";
+        removed.Rounds[r].Checked = true;
     }
 
     Progress("Updating bag data");
-    for (const MemoryItem& row : lists.Bags) {
+    for (size_t r = 0; r < lists.Bags.size(); ++r) {
+        const MemoryItem& row = lists.Bags[r];
         if (!row.Checked || row.Index < 0 || row.Index >= u8::BagSlots) continue;
         uint8_t* image = BagImage + u8::BagRecordSize * row.Index;
         std::memset(image, 0xFF, u8::BagRecordSize);
         if (device_.WriteBag(image, row.Index + 1) != 0) return "Error in removing bag data.";
+        removed.Bags[r].Checked = true;
     }
+    return "";
+}
 
+std::string TMemoryManager::WriteHeader(const MemoryLists& removed) {
     Progress("Receiving settings data");
     uint8_t header[u8::HeaderSize];
     if (device_.ReadHeader(header) != 0) return "Error in receiving settings.";
-    header[1] = uint8_t(KeptBag(lists.Bags));
-    header[3] = uint8_t(KeptCourse(lists.Courses));
-    header[4] = uint8_t(CourseRowByte(lists.Courses, header[4]));
+    header[1] = uint8_t(KeptBag(removed.Bags));
+    header[3] = uint8_t(KeptCourse(removed.Courses));
+    header[4] = uint8_t(CourseRowByte(removed.Courses, header[4]));
 
     Progress("Updating settings data");
     if (device_.WriteHeader(header) != 0) return "Error in updating settings.";
     device_.ResetU8();
     return "";
+}
+
+std::string TMemoryManager::DeleteItems(const MemoryLists& lists) {
+    std::fill(std::begin(emptied_), std::end(emptied_), false);
+    // The rows as removed so far.
+    MemoryLists removed = lists;
+    for (auto* list : {&removed.Courses, &removed.Rounds, &removed.Bags})
+        for (MemoryItem& row : *list) row.Checked = false;
+    std::string error = RemoveItems(lists, removed);
+    if (error.empty()) return WriteHeader(lists);
+    // The header names no slot freed before the failure; the failure is what is reported.
+    if (removed.AnyChecked()) WriteHeader(removed);
+    return error;
 }

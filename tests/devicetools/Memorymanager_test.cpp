@@ -390,6 +390,65 @@ TEST_F(MemoryManagerTest, LastCourseGoneClearsThePointStore) {
     EXPECT_EQ(header[3], 0);  // no course kept
 }
 
+// Points left in the block of a free slot (by a removal or an upload cut
+// off) go when the device is read: with a list that is not full, one read of
+// it and a deletion of each id it names there.
+TEST_F(MemoryManagerTest, PointsOfFreeSlotsGoWhenTheDeviceIsRead) {
+    auto& d = sim.Device();
+    d.LoadEmpty();
+    d.Write(kCourseDir, {101, 0});
+    d.Write(kCourseDir + 2, Text("Oak Hill", 11));
+    // Slot 0's own points, strays of slots 1 and 2, and one beyond every block.
+    for (uint16_t id : {1, 5, 163, 200, 486, 487}) d.PutPoint(id, "P", 1, 1);
+    TMemoryManagerForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill"}));
+    EXPECT_EQ(d.PointIds(), (std::vector<uint16_t>{1, 5, 487}));
+    int listReads = 0;
+    std::vector<int> deleted;
+    for (const auto& r : d.Requests()) {
+        listReads += r.command == u8::CmdReadPointList;
+        if (r.command == u8::CmdDeletePoint && r.data.size() == 2) deleted.push_back(r.data[0] << 8 | r.data[1]);
+    }
+    EXPECT_EQ(listReads, 1);
+    EXPECT_EQ(deleted, (std::vector<int>{163, 200, 486}));
+    EXPECT_TRUE(d.PointLists().empty());  // the store was not cleared
+}
+
+// With a full list every id of the free block is deleted. A deletion the
+// device refuses ends the clean-up with a message; the lists still show all
+// that was read, and the next reading finishes the clean-up.
+TEST_F(MemoryManagerTest, ARefusalWhileClearingAFreeSlotIsReportedAndTheListsStay) {
+    auto& d = sim.Device();
+    d.Fill(kCourseDir + 2 * kCourse, kCourse, 0xFF);  // Sea Links's points stay
+    u8sim::FaultRule refuse;
+    refuse.kind = u8sim::Fault::Refused;
+    refuse.command = u8::CmdDeletePoint;
+    refuse.skip = 2;
+    refuse.param = 0x14;
+    d.AddFault(refuse);
+    TMemoryManagerForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].text, "Error in removing course.");
+    EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill", "Pine Vly"}));
+    EXPECT_EQ(form->RoundsListView->count(), 2);
+    EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
+    EXPECT_FALSE(d.HasPoint(325));
+    EXPECT_TRUE(d.HasPoint(327));  // refused
+    EXPECT_TRUE(d.HasPoint(330));
+    form->Cancel->click();
+    Settle();
+
+    log.Clear();
+    form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(log.Empty()) << log.Texts().front();
+    for (uint16_t id : d.PointIds()) EXPECT_LT(id, 325) << id;
+    EXPECT_TRUE(d.HasPoint(162 + 9 * 8 + 3));  // slot 1's last green
+}
+
 TEST_F(MemoryManagerTest, SilentDeviceClosesTheWindow) {
     sim.Device().AddFault(Silence(-1, -1, 0, -1));
     new TMemoryManagerForm(nullptr);
@@ -406,6 +465,7 @@ TEST_F(MemoryManagerTest, SilentDeviceClosesTheWindow) {
 
 TEST_F(MemoryManagerTest, DeviceFallingSilentMidwayIsReportedAndListedAgain) {
     auto& d = sim.Device();
+    const Bytes headerBefore = Memory(kHeader, 12);
     TMemoryManagerForm* form = Open();
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(Check(form->CoursesListView, "Pine Vly"));
@@ -420,19 +480,32 @@ TEST_F(MemoryManagerTest, DeviceFallingSilentMidwayIsReportedAndListedAgain) {
     ASSERT_EQ(log.Messages().size(), 2u);
     EXPECT_EQ(log.Messages()[1].text, "Error in removing course.");
     EXPECT_EQ(log.Messages()[1].caption, "Error");
+    // The removal stopped at the first unanswered deletion; the listing that
+    // followed read the point list and removed the slot's other points.
     int deletes = 0;
-    for (const auto& r : d.Requests()) deletes += r.command == u8::CmdDeletePoint;
-    EXPECT_EQ(deletes, 11);  // stopped at the first unanswered one
-    EXPECT_TRUE(d.HasPoint(162 + 9 * 8 + 1));  // a later point of the slot is still there
+    for (const auto& r : d.Requests()) {
+        if (r.command == u8::CmdReadPointList) break;
+        deletes += r.command == u8::CmdDeletePoint;
+    }
+    EXPECT_EQ(deletes, 11);
+    for (uint16_t id : d.PointIds()) EXPECT_TRUE(id < 163 || id > 324) << id;
+    EXPECT_TRUE(d.HasPoint(1));
+    EXPECT_TRUE(d.HasPoint(325));
     // The bag was not reached.
     EXPECT_NE(Memory(kBags + kBag, 2), Bytes(2, 0xFF));
+    // The header names what is left: the bag kept, slot 2 the last course.
+    const Bytes header = Memory(kHeader, 12);
+    EXPECT_EQ(header[1], 2);
+    EXPECT_EQ(header[3], 2);
+    EXPECT_EQ(header[4], 0);  // rows 0 and 2 kept, row 1 removed
+    for (int i : {0, 2, 5, 6, 7, 8, 9, 10, 11}) EXPECT_EQ(header[i], headerBefore[i]) << "header byte " << i;
     // The entry went before the points, so the list no longer shows the course.
     EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill", "Sea Links"}));
     EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
     EXPECT_FALSE(ProgressForm->isVisible());
 }
 
-TEST_F(MemoryManagerTest, DeviceGoneForGoodEmptiesTheLists) {
+TEST_F(MemoryManagerTest, DeviceGoneForGoodKeepsTheListsAsLastRead) {
     auto& d = sim.Device();
     TMemoryManagerForm* form = Open();
     ASSERT_NE(form, nullptr);
@@ -445,7 +518,10 @@ TEST_F(MemoryManagerTest, DeviceGoneForGoodEmptiesTheLists) {
     ASSERT_EQ(log.Messages().size(), 2u);
     EXPECT_EQ(log.Messages()[1].text, "Error in removing game data.");
     EXPECT_FALSE(form->PortOpen());
-    // Nothing could be read back, so nothing stale is offered.
-    EXPECT_EQ(form->RoundsListView->count(), 0);
-    EXPECT_EQ(form->CoursesListView->count(), 0);
+    // Nothing could be read back: empty lists would say that all is gone.
+    EXPECT_EQ(Captions(form->RoundsListView),
+              (std::vector<std::string>{"Oak Hill 17/05/2024 shots: 88", "Pine Vly 02/06/2024 shots: 40"}));
+    EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill", "Pine Vly", "Sea Links"}));
+    EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
+    EXPECT_EQ(form->RoundsListView->item(0)->checkState(), Qt::Unchecked);
 }

@@ -412,6 +412,11 @@ void U8SimDevice::ClearFaults() {
     faults_.clear();
 }
 
+void U8SimDevice::PlugIn() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    unplugged_ = false;
+}
+
 void U8SimDevice::SetModelCode(uint8_t code) {
     std::lock_guard<std::mutex> lock(mutex_);
     mem_[kModelCode] = code;
@@ -689,7 +694,7 @@ U8SimDevice::Reply U8SimDevice::Dispatch(const DeviceRequest& q) {
     }
 }
 
-std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply) {
+std::vector<FaultRule> U8SimDevice::TakeFaults(const DeviceRequest& q) {
     int cspCommand = q.command == 0xF3 && !q.data.empty() ? q.data[0] : -1;
     std::vector<FaultRule> active;
     for (FaultRule& f : faults_) {
@@ -703,6 +708,10 @@ std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply)
         if (f.times > 0) --f.times;
         active.push_back(f);
     }
+    return active;
+}
+
+std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply, const std::vector<FaultRule>& active) {
     auto has = [&](Fault k) -> const FaultRule* {
         for (auto& f : active)
             if (f.kind == k) return &f;
@@ -782,9 +791,21 @@ std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply)
 std::vector<ReplyPart> U8SimDevice::OnFrame(const DeviceRequest& request) {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(request);
-    Reply reply = Dispatch(request);
+    if (unplugged_) return {};
+    const std::vector<FaultRule> active = TakeFaults(request);
+    const FaultRule* refused = nullptr;
+    for (const FaultRule& f : active) {
+        if (f.kind == Fault::Unplug) {
+            unplugged_ = true;
+            return {};
+        }
+        if (f.kind == Fault::Refused) refused = &f;
+    }
+    Reply reply = refused ? Error(request.command, request.command == 0xF3 ? 0 : uint16_t(-int(request.packageId)),
+                                  uint8_t(refused->param))
+                          : Dispatch(request);
     if (request.command != 0xF3) reply.command = ReplyCommand(request.command);
-    return Deliver(request, std::move(reply));
+    return Deliver(request, std::move(reply), active);
 }
 
 size_t U8SimDevice::RawPacketLength(const std::vector<uint8_t>& bytes) {
@@ -799,6 +820,7 @@ std::vector<ReplyPart> U8SimDevice::OnRawPacket(const std::vector<uint8_t>& pack
     logged.command = 0;
     logged.data = packet;
     requests_.push_back(logged);
+    if (unplugged_) return {};
     size_t n = packet.size() >= 3 ? GetBe16(&packet[1]) : 0;
     if (packet.size() != n + 4 || Xor(packet.data() + 3, n) != packet.back()) return {};
     const uint8_t* d = packet.data() + 3;

@@ -49,6 +49,8 @@ enum class Fault {
     ListCount,      // point-list reply count word = param
     TrailingByte,   // one extra byte after the frame's end
     Chatter,        // param frames that are no reply, param2 ms apart, and no reply
+    Refused,        // the request is not carried out and answered {0x80, param}
+    Unplug,         // the line goes dead: this request and all after it go unheard until PlugIn
 };
 
 struct FaultRule {
@@ -90,6 +92,8 @@ public:
     // Faults.
     void AddFault(const FaultRule& rule);
     void ClearFaults();
+    // The line back after an Unplug fault.
+    void PlugIn();
 
     // Memory.
     void SetModelCode(uint8_t code);
@@ -143,7 +147,9 @@ private:
     Reply Passthrough(const std::vector<uint8_t>& csp);
     Reply Error(uint8_t command, uint16_t id, uint8_t code) const;
     void StorePosition(uint16_t id, int32_t lat, int32_t lon);
-    std::vector<ReplyPart> Deliver(const DeviceRequest& request, Reply reply);
+    // The faults that spoil this request, counted off their rules.
+    std::vector<FaultRule> TakeFaults(const DeviceRequest& request);
+    std::vector<ReplyPart> Deliver(const DeviceRequest& request, Reply reply, const std::vector<FaultRule>& active);
 
     mutable std::mutex mutex_;
     std::vector<uint8_t> mem_;
@@ -158,6 +164,7 @@ private:
     size_t capacity_ = 486;
     int resets_ = 0;
     int commits_ = 0;
+    bool unplugged_ = false;
     unsigned variation_ = 0;  // varies what the protocol leaves to the device
 };
 

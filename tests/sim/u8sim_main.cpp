@@ -1,7 +1,8 @@
 // u8sim: a U8 on a pseudo-terminal. Prints the slave's path on its first
 // line, then serves the device until SIGINT or SIGTERM.
 //   u8sim [--memory full|empty|colliding] [--silent-write N] [--silent-points N]
-//         [--silent-point-write N] [--wire BAUD]
+//         [--silent-point-write N] [--refuse-delete N] [--unplug-at-delete N]
+//         [--wire BAUD]
 //       the device model: "full" (the default) holds three courses with
 //       their points, two bags, two rounds with shots and the settings;
 //       "empty" only the settings; "colliding" the full memory with course
@@ -10,6 +11,10 @@
 //       --silent-points N: the first N point reads go unanswered.
 //       --silent-point-write N: the Nth point write (from 1) is stored but
 //       goes unanswered.
+//       --refuse-delete N: the Nth point deletion is not carried out and
+//       is answered "Unsuccessful" (0x14).
+//       --unplug-at-delete N: the line goes dead at the Nth point deletion;
+//       SIGUSR1 plugs it in again.
 //   u8sim --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]
 //       no device: logs each request on stderr and, with --echo, sends it back.
 #include <csignal>
@@ -26,28 +31,37 @@
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t plugInRequested = 0;
 void OnSignal(int) { stopRequested = 1; }
+void OnPlugIn(int) { plugInRequested = 1; }
 
 int Usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s [--memory full|empty|colliding] [--silent-write N] [--silent-points N]\n"
-                 "          [--silent-point-write N] [--wire BAUD]\n"
+                 "          [--silent-point-write N] [--refuse-delete N] [--unplug-at-delete N]\n"
+                 "          [--wire BAUD]\n"
                  "       %s --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]\n",
                  program, program);
     return 2;
 }
 
-int Serve(u8sim::U8Sim& line, const std::function<bool()>& start) {
+int Serve(u8sim::U8Sim& line, const std::function<bool()>& start, const std::function<void()>& plugIn = {}) {
     if (!start()) {
         std::perror("u8sim: openpty");
         return 1;
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    if (plugIn) std::signal(SIGUSR1, OnPlugIn);
     std::printf("%s\n", line.SlavePath().c_str());
     std::fflush(stdout);
-    while (!stopRequested)
+    while (!stopRequested) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (plugInRequested) {
+            plugInRequested = 0;
+            plugIn();
+        }
+    }
     return 0;
 }
 }  // namespace
@@ -55,7 +69,7 @@ int Serve(u8sim::U8Sim& line, const std::function<bool()>& start) {
 int main(int argc, char** argv) {
     bool logOnly = false, echo = false;
     std::string memory = "full";
-    int silentWrite = 0, silentPoints = 0, silentPointWrite = 0;
+    int silentWrite = 0, silentPoints = 0, silentPointWrite = 0, refuseDelete = 0, unplugAtDelete = 0;
     std::string mode;
     unsigned wire = 0;
     for (int i = 1; i < argc; ++i) {
@@ -74,6 +88,12 @@ int main(int argc, char** argv) {
         } else if (a == "--silent-point-write" && i + 1 < argc) {
             silentPointWrite = std::atoi(argv[++i]);
             if (silentPointWrite < 1) return Usage(argv[0]);
+        } else if (a == "--refuse-delete" && i + 1 < argc) {
+            refuseDelete = std::atoi(argv[++i]);
+            if (refuseDelete < 1) return Usage(argv[0]);
+        } else if (a == "--unplug-at-delete" && i + 1 < argc) {
+            unplugAtDelete = std::atoi(argv[++i]);
+            if (unplugAtDelete < 1) return Usage(argv[0]);
         } else if (a == "--mode" && i + 1 < argc) {
             mode = argv[++i];
             logOnly = true;
@@ -98,8 +118,11 @@ int main(int argc, char** argv) {
         if (silentPoints > 0) u8.Device().AddFault({u8sim::Fault::Silence, 35, -1, 0, silentPoints});
         // Point writes are iTalk command 41.
         if (silentPointWrite > 0) u8.Device().AddFault({u8sim::Fault::Silence, 41, -1, silentPointWrite - 1, 1});
+        // Point deletions are iTalk command 39.
+        if (refuseDelete > 0) u8.Device().AddFault({u8sim::Fault::Refused, 39, -1, refuseDelete - 1, 1, 0x14});
+        if (unplugAtDelete > 0) u8.Device().AddFault({u8sim::Fault::Unplug, 39, -1, unplugAtDelete - 1, 1});
         u8.Line().SetWireBaud(wire);
-        const int rc = Serve(u8.Line(), [&u8] { return u8.Start(); });
+        const int rc = Serve(u8.Line(), [&u8] { return u8.Start(); }, [&u8] { u8.Device().PlugIn(); });
         u8.Stop();
         return rc;
     }
