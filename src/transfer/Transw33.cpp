@@ -146,8 +146,8 @@ void TTransWiz33::FormShow() {
                                             s.Password, state.QueryCountryId, state.QueryStateId,
                                             state.QueryCourseName));
         reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
-    } catch (const std::exception&) {
-        MessageBox(NetworkErrorText, "Network connection error");
+    } catch (const std::exception& e) {
+        MessageBox(NetworkErrorMessage(e.what()), "Network connection error");
         QueryFailed = 1;
         done(wizard::Cancelled);
         return;
@@ -187,8 +187,24 @@ void TTransWiz33::CourseListBoxColumnClick(int column) {
     SortList();
 }
 
+std::vector<std::pair<int, std::string>> TTransWiz33::SelectedCourses() const {
+    std::vector<std::pair<int, std::string>> rows;
+    for (int i = 0; i < CourseListBox->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = CourseListBox->topLevelItem(i);
+        if (item->isSelected())
+            rows.emplace_back(item->data(0, Qt::UserRole).toInt(), item->text(0).toStdString());
+    }
+    return rows;
+}
+
 void TTransWiz33::ImportCourses(const std::string& reply) {
-    WizardState().ImportedCourses = TWebCourseImport(Frame()->Database).Import(reply);
+    const auto asked = SelectedCourses();
+    std::vector<int> ids;
+    for (const auto& row : asked) ids.push_back(row.first);
+    TWebCourseImport import(Frame()->Database);
+    TWizardState& state = WizardState();
+    state.ImportedCourses = import.Import(reply, ids);
+    state.MissingCourses = MissingCourses(asked, import.StoredWebIds());
 }
 
 void TTransWiz33::NextButtonClick() {
@@ -201,10 +217,7 @@ void TTransWiz33::NextButtonClick() {
         return;
     }
     std::vector<int> ids;
-    for (int i = 0; i < CourseListBox->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = CourseListBox->topLevelItem(i);
-        if (item->isSelected()) ids.push_back(item->data(0, Qt::UserRole).toInt());
-    }
+    for (const auto& row : SelectedCourses()) ids.push_back(row.first);
     if (ids.size() > 3) {
         MessageBox("You can only tranfer 3 courses at a time", "Too many courses");
         return;
@@ -214,6 +227,7 @@ void TTransWiz33::NextButtonClick() {
         return;
     }
     WizardState().ImportedCourses.clear();
+    WizardState().MissingCourses.clear();
     {
         TProgressScope progress("Connecting...");
         std::string reply;
@@ -221,9 +235,9 @@ void TTransWiz33::NextButtonClick() {
             progress.SetMessage("Receiving course data");
             TRequestFile file("test.xml", CoursesQuery(s.UserName, s.Password, ids));
             reply = CourseHTTP.Post(ServiceUrl(WebAddress), file.Read());
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             HideProgress();
-            MessageBox(NetworkErrorText, "Network connection error");
+            MessageBox(NetworkErrorMessage(e.what()), "Network connection error");
             QueryFailed = 1;
             done(wizard::Cancelled);
             return;

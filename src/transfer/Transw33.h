@@ -41,9 +41,12 @@ public:
                                    const std::string& closeTag);
     static std::string GetLineValue(const std::string& line, const std::string& tag);
     static std::string GetLineNumber(const std::string& line, const std::string& tag);
-    // Writes the reply into the database and the imported names into the
-    // wizard's state; throws when it cannot (nothing kept).
+    // Writes the chosen courses of the reply into the database, and into the
+    // wizard's state the names imported and those of the chosen ones that did
+    // not come; throws when it cannot (nothing kept).
     void ImportCourses(const std::string& reply);
+    // The selected rows: web id and name, in list order.
+    std::vector<std::pair<int, std::string>> SelectedCourses() const;
 
     std::string WebAddress;
     int SortColumn = 0;

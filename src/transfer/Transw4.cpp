@@ -87,13 +87,17 @@ std::vector<std::string> TTransWiz4::SummaryLines() const {
         for (int i = 0; i < std::min(b.RoundCount, MaxRounds); ++i) lines.push_back(b.Rounds[i].Title);
         break;
     case 5:
-        // Only the courses the download imported.
+        // Only the courses the download imported, then the asked ones that did not come.
         if (state.ImportedCourses.empty()) {
             lines.push_back("No course was downloaded.");
-            break;
+        } else {
+            lines.push_back("You have succesfully downloaded the following courses:");
+            for (const std::string& name : state.ImportedCourses) lines.push_back(name);
         }
-        lines.push_back("You have succesfully downloaded the following courses:");
-        for (const std::string& name : state.ImportedCourses) lines.push_back(name);
+        if (!state.MissingCourses.empty()) {
+            lines.push_back("The web service did not send the following courses:");
+            for (const std::string& name : state.MissingCourses) lines.push_back(name);
+        }
         break;
     }
     return lines;

@@ -37,7 +37,18 @@ struct Transfer {
     Clock::time_point lastByte;
     curl_off_t lastDown = 0, lastUp = 0;
     bool idle = false;
+    // The low-speed window: when it began and the bytes moved by then.
+    curl_off_t requestBytes = 0;
+    long slowBytesPerSec = 0;
+    long slowWindowMs = 0;
+    Clock::time_point windowStart;
+    curl_off_t windowBytes = 0;
+    bool slow = false;
 };
+
+long long MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
 
 size_t Receive(char* data, size_t size, size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
@@ -57,12 +68,24 @@ int Progress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up)
         t->lastDown = down;
         t->lastUp = up;
         t->lastByte = now;
-        return 0;
-    }
-    if (std::chrono::duration_cast<std::chrono::milliseconds>(now - t->lastByte).count() >
-        t->idleMs) {
+    } else if (MsBetween(t->lastByte, now) > t->idleMs) {
         t->idle = true;
         return 1;
+    }
+    // While the service works on the whole request, before the reply's first
+    // byte, nothing moves: that wait is the idle limit's, the window starts
+    // anew after it.
+    if (down == 0 && up >= t->requestBytes) {
+        t->windowStart = now;
+        t->windowBytes = up;
+    } else if (MsBetween(t->windowStart, now) >= t->slowWindowMs) {
+        const curl_off_t moved = down + up - t->windowBytes;
+        if (moved * 1000 < static_cast<curl_off_t>(t->slowBytesPerSec) * t->slowWindowMs) {
+            t->slow = true;
+            return 1;
+        }
+        t->windowStart = now;
+        t->windowBytes = down + up;
     }
     return 0;
 }
@@ -98,6 +121,10 @@ std::string TWebExchange::Post(const std::string& url, const std::string& body) 
     t.limit = MaxReplyBytes;
     t.idleMs = IdleTimeoutMs;
     t.lastByte = Clock::now();
+    t.requestBytes = static_cast<curl_off_t>(body.size());
+    t.slowBytesPerSec = LowSpeedBytesPerSec;
+    t.slowWindowMs = LowSpeedWindowMs;
+    t.windowStart = t.lastByte;
     char error[CURL_ERROR_SIZE] = {};
 
     h.headers = curl_slist_append(h.headers, "Content-Type: text/xml");
@@ -128,14 +155,21 @@ std::string TWebExchange::Post(const std::string& url, const std::string& body) 
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
 
     const CURLcode rc = curl_easy_perform(c);
-    if (t.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
-        throw ENetworkError("The reply is larger than " + std::to_string(MaxReplyBytes) +
-                            " bytes.");
-    if (t.idle) throw ENetworkError("The web service stopped answering.");
-    if (rc != CURLE_OK)
-        throw ENetworkError(error[0] ? std::string(error) : std::string(curl_easy_strerror(rc)));
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    // The request went out whole and no status came back with a whole reply.
+    long requestHead = 0;
+    curl_off_t sent = 0;
+    curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestHead);
+    curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &sent);
+    const bool lost = requestHead > 0 && sent >= t.requestBytes;
+    if (t.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
+        throw ENetworkError("The reply is larger than " + std::to_string(MaxReplyBytes) +
+                            " bytes.", lost);
+    if (t.idle || t.slow) throw ENetworkError("The web service stopped answering.", lost);
+    if (rc != CURLE_OK)
+        throw ENetworkError(error[0] ? std::string(error) : std::string(curl_easy_strerror(rc)),
+                            lost);
     if (status < 200 || status > 299)
         throw ENetworkError("The web service answered with status " + std::to_string(status) +
                             ".");

@@ -3,10 +3,15 @@
 #include <string>
 
 // Every failure of one exchange with the web service: no connection, a refused
-// or dropped one, a status outside 200-299, a reply too large, a silence.
+// or dropped one, a status outside 200-299, a reply too large, a silence or a
+// trickle. The text is the cause as the user may read it.
 class ENetworkError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ENetworkError(const std::string& cause, bool replyLost = false)
+        : std::runtime_error(cause), ReplyLost(replyLost) {}
+    // The whole request went out and no answer came back whole: the service
+    // may have acted on it.
+    bool ReplyLost = false;
 };
 
 // The web-service settings of one player: "Address" under the program key,
@@ -45,6 +50,10 @@ public:
     long ConnectTimeoutMs = 15000;
     long IdleTimeoutMs = 30000;  // without a byte in either direction
     size_t MaxReplyBytes = 16u << 20;
+    // Bytes that move, but fewer than LowSpeedBytesPerSec over a whole
+    // window, end the exchange as a silence does.
+    long LowSpeedBytesPerSec = 300;
+    long LowSpeedWindowMs = 30000;
 
 private:
     std::string proxyServer_;

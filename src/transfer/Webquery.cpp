@@ -1,9 +1,11 @@
 #include "transfer/Webquery.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <iterator>
 #include <optional>
+#include <set>
 
 #include "courses/Coursestore.h"
 #include "db/Database.h"
@@ -152,9 +154,11 @@ TColumn ValueOrNull(const std::optional<long long>& v) {
 // give the columns' sizes; the writer finds the points itself.
 class Importer {
 public:
-    Importer(TDatabase& db, const std::string& reply)
+    Importer(TDatabase& db, const std::string& reply, const std::vector<int>* asked)
         : r_(reply), writer_(db), courses_(&db, "Course_General"), scorecard_(&db, "ScoreCard"),
-          holes_(&db, "Holes"), points_(&db, "Waypoints") {}
+          holes_(&db, "Holes"), points_(&db, "Waypoints") {
+        if (asked) asked_ = std::set<long long>(asked->begin(), asked->end());
+    }
 
     std::vector<std::string> Run() {
         std::string line;
@@ -166,6 +170,8 @@ public:
         CourseWhole();
         return names_;
     }
+
+    const std::vector<int>& Stored() const { return stored_; }
 
 private:
     std::string Need() {
@@ -210,6 +216,11 @@ private:
         const std::string name = Value(line, "<COURSENAME>");
         line = Need();
         const long long webId = NeedInteger(Value(line, "<WEBID>"), "WEBID");
+        if (asked_ && !asked_->count(webId)) {
+            // Not asked for: its lines, holes and points go by unstored.
+            courseId_ = 0;
+            return Skip(54);
+        }
         // A course without a web id would be any never-uploaded local course.
         if (webId <= 0) throw EWebReplyError("A course of the reply has no web id.");
         int courseId = 0;
@@ -281,6 +292,7 @@ private:
         card.holeColour = 16777215;
         writer_.PutScoreCard(courseId_, card);
         names_.push_back(stored);
+        stored_.push_back(static_cast<int>(webId));
         return line;
     }
 
@@ -392,16 +404,41 @@ private:
     int holeId_ = 0;
     int holeNumber_ = 0;
     std::vector<std::string> names_;
+    std::vector<int> stored_;
+    std::optional<std::set<long long>> asked_;
 };
 } // namespace
 
 std::vector<std::string> TWebCourseImport::Import(const std::string& reply) {
+    return Run(reply, nullptr);
+}
+
+std::vector<std::string> TWebCourseImport::Import(const std::string& reply,
+                                                  const std::vector<int>& asked) {
+    return Run(reply, &asked);
+}
+
+std::vector<std::string> TWebCourseImport::Run(const std::string& reply,
+                                               const std::vector<int>* asked) {
+    stored_.clear();
     TTransaction tx(db_);
     std::vector<std::string> names;
+    std::vector<int> stored;
     {
-        Importer importer(db_, reply);
+        Importer importer(db_, reply, asked);
         names = importer.Run();
+        stored = importer.Stored();
     }
     tx.Commit();
+    stored_ = std::move(stored);
     return names;
+}
+
+std::vector<std::string> MissingCourses(const std::vector<std::pair<int, std::string>>& asked,
+                                        const std::vector<int>& stored) {
+    std::vector<std::string> missing;
+    for (const auto& [webId, name] : asked)
+        if (std::find(stored.begin(), stored.end(), webId) == stored.end())
+            missing.push_back(name);
+    return missing;
 }

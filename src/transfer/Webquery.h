@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 class TDatabase;
@@ -28,8 +29,22 @@ std::string CoursesQuery(const std::string& user, const std::string& password,
 class TWebCourseImport {
 public:
     explicit TWebCourseImport(TDatabase& db) : db_(db) {}
+    // Every course of the reply.
     std::vector<std::string> Import(const std::string& reply);
+    // Only the courses of the asked web ids: the block of another course is
+    // read past with the hole and point blocks that follow it, nothing of it
+    // stored.
+    std::vector<std::string> Import(const std::string& reply, const std::vector<int>& asked);
+    // The web ids of the courses the last import stored, in reply order.
+    const std::vector<int>& StoredWebIds() const { return stored_; }
 
 private:
+    std::vector<std::string> Run(const std::string& reply, const std::vector<int>* asked);
     TDatabase& db_;
+    std::vector<int> stored_;
 };
+
+// The names of the asked courses (web id, name as listed) that the import did
+// not store, in the asked order.
+std::vector<std::string> MissingCourses(const std::vector<std::pair<int, std::string>>& asked,
+                                        const std::vector<int>& stored);

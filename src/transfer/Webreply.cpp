@@ -92,6 +92,8 @@ std::optional<double> ParseReplyFloat(const std::string& text) {
 
 std::string RefusalText(const std::string& reply) {
     const std::string errormsg = XmlText(GetTagValue("<errormsg>", reply, "</errormsg>"));
+    if (errormsg.find_first_not_of(" \t\r\n") == std::string::npos)
+        return "The web service gave no reason.";
     if (errormsg.find("Username") == std::string::npos) return errormsg;
     return errormsg +
            ".\nGo to settings and give your Peakrally\nusername and password. If you're not a "

@@ -54,7 +54,7 @@ std::optional<long long> ParseReplyInteger(const std::string& text);
 std::optional<double> ParseReplyFloat(const std::string& text);
 
 // The refusal text of a reply: errormsg, and when it names "Username" the
-// advice to fill in the account.
+// advice to fill in the account; a line saying so when errormsg is empty.
 std::string RefusalText(const std::string& reply);
 
 // One course of a CourseTitlesReply.

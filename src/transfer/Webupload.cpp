@@ -16,6 +16,13 @@ const char* const NetworkErrorText =
     "Network connection error. Please check\nyour firewall settings or that the ethernet\n"
     "cable isn't unplugged.";
 
+std::string NetworkErrorMessage(const std::string& cause, bool mayHaveArrived) {
+    std::string text = NetworkErrorText;
+    if (!cause.empty()) text += "\n" + cause;
+    if (mayHaveArrived) text += "\nThe web service may have received the record all the same.";
+    return text;
+}
+
 namespace {
 void Envelope(TRequestDocument& d, const TUploadAccount& a, const char* data, bool course) {
     d.Raw("<?xml version=\"1.0\" encoding=\"ISO-8859-15\" ?>");
@@ -320,8 +327,10 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
             TRequestFile file("transfer" + std::to_string(i + 1) + ".xml", body);
             progress.SetMessage(texts[kind]);
             std::string reply;
+            bool answered = false;  // the service had the whole request
             try {
                 reply = http_.Post(ServiceUrl(s.Address), file.Read());
+                answered = true;
                 const bool ok = kind == 0 ? CourseAccepted(reply) : BagOrRoundAccepted(reply);
                 if (ok) {
                     if (kind == 0) WriteBackCourse(db_, buffers.Courses.at(static_cast<size_t>(i)), reply);
@@ -332,9 +341,13 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
                     if (OnMemo) OnMemo(memo);
                     accepted = true;
                 }
-            } catch (const std::exception&) {
+            } catch (const ENetworkError& e) {
                 HideProgress();
-                MessageBox(NetworkErrorText, "Network connection error");
+                MessageBox(NetworkErrorMessage(e.what(), e.ReplyLost), "Network connection error");
+                continue;
+            } catch (const std::exception& e) {
+                HideProgress();
+                MessageBox(NetworkErrorMessage(e.what(), answered), "Network connection error");
                 continue;
             }
             if (!accepted) {

@@ -67,3 +67,7 @@ private:
 };
 
 extern const char* const NetworkErrorText;
+// The network box's text: NetworkErrorText, then the cause on its own line,
+// then, when the request may have reached the service (an upload whose reply
+// was lost or could not be read), that the record may be there already.
+std::string NetworkErrorMessage(const std::string& cause, bool mayHaveArrived = false);

@@ -26,8 +26,10 @@ struct TWizardState {
     std::string QueryCountryId;
     std::string QueryStateId;
     std::string QueryCourseName;
-    // The courses the last web download imported, for the summary.
+    // The courses the last web download imported, and those it asked for
+    // that the reply did not bring, for the summary.
     std::vector<std::string> ImportedCourses;
+    std::vector<std::string> MissingCourses;
 
     // The device course import's warning about default information, once
     // for as long as the program runs.

@@ -500,7 +500,7 @@ std::string WebDouble::Search(const Doc& d) {
     return Join(lines, true);
 }
 
-std::string WebDouble::Download(const Doc& d) {
+std::string WebDouble::Download(const Doc& d, bool all) {
     std::vector<std::string> lines = {"<?xml version=\"1.0\" encoding=\"ISO-8859-15\" ?>",
                                       "<U8LOG>"};
     // Lines between blocks are not read: a reply code or filler may stand there.
@@ -508,12 +508,19 @@ std::string WebDouble::Download(const Doc& d) {
     auto element = [&](int depth, const std::string& tag, const std::string& value) {
         lines.push_back(Indent(depth) + "<" + tag + ">" + Escape(value) + "</" + tag + ">");
     };
-    for (const Fields& s : d.samples) {
-        const std::string id = Get(s, "COURSEID");
-        const Course* c = nullptr;
-        for (const Course& x : courses_)
-            if (IsNumber(id) && x.webId == std::stoi(id)) c = &x;
-        if (!c) continue;
+    std::vector<const Course*> answered;
+    if (all) {
+        for (const Course& x : courses_) answered.push_back(&x);
+    } else {
+        for (const Fields& s : d.samples) {
+            const std::string id = Get(s, "COURSEID");
+            const Course* c = nullptr;
+            for (const Course& x : courses_)
+                if (IsNumber(id) && x.webId == std::stoi(id)) c = &x;
+            if (c) answered.push_back(c);
+        }
+    }
+    for (const Course* c : answered) {
         const Fields& h = c->header;
         lines.push_back(Indent(1) + "<HEADER>");
         element(2, "COURSENAME", Get(h, "COURSENAME"));
@@ -655,7 +662,7 @@ WebDouble::Reply WebDouble::Respond(const std::string& body, LoggedRequest& log)
     else if (data == "BAGS") r.body = BagUpload(d, fault, f);
     else if (data == "ROUNDS") r.body = RoundUpload(d, fault, f);
     else if (data == "GETCOURSETITLES") r.body = Search(d);
-    else if (data == "GETCOURSES") r.body = Download(d);
+    else if (data == "GETCOURSES") r.body = Download(d, fault && f == Fault::AllCourses);
     else refuse("Unknown request " + data);
     if (fault && f == Fault::NoReplyCode) {
         for (const char* tag : {"<REPLYCODE>OK</REPLYCODE>", "<replycode>OK</replycode>"}) {

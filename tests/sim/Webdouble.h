@@ -74,6 +74,7 @@ enum class Fault {
     DropAfterHeaders,  // headers with a length, then the connection closes
     NoAnswer,          // holds the request until HoldMs passes
     Trickle,           // the reply one byte every TrickleMs
+    AllCourses,        // a download answered with every stored course, asked or not
 };
 
 struct Doc;
@@ -136,7 +137,7 @@ private:
     std::string BagUpload(const Doc& d, bool fault, Fault f);
     std::string RoundUpload(const Doc& d, bool fault, Fault f);
     std::string Search(const Doc& d);
-    std::string Download(const Doc& d);
+    std::string Download(const Doc& d, bool all);
     std::string Id(int id, bool fault, Fault f) const;
 
     std::unique_ptr<httplib::Server> server_;

@@ -216,6 +216,29 @@ TEST_F(WebExchangeTest, TrickleArrivesWholeUnlessItStalls) {
     EXPECT_THROW(http.Post(Url(), kDoc), ENetworkError);
 }
 
+TEST_F(WebExchangeTest, ATrickleThatNeverStallsEndsAtTheLowSpeedLimit) {
+    // A download reply of some kilobytes, a byte every 5 ms: never silent for
+    // the idle limit, but slower than the low-speed limit over its window.
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
+    const std::string query =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-15\" ?>\n<U8LOG>\n\t<HEADER>\n"
+        "\t\t<DATA>GETCOURSES</DATA>\n\t</HEADER>\n\t<SAMPLE>\n\t\t<COURSEID>" +
+        std::to_string(web.Courses()[0].webId) + "</COURSEID>\n\t</SAMPLE>\n</U8LOG>\n";
+    web.TrickleMs = 5;
+    http.LowSpeedWindowMs = 400;
+    http.LowSpeedBytesPerSec = 1000;
+    web.QueueFault(Fault::Trickle);
+    try {
+        http.Post(Url(), query);
+        ADD_FAILURE() << "the trickle ran to its end";
+    } catch (const ENetworkError& e) {
+        EXPECT_STREQ(e.what(), "The web service stopped answering.");
+        EXPECT_TRUE(e.ReplyLost);
+    }
+    // At full speed the same reply is whole under the same limit.
+    EXPECT_NE(http.Post(Url(), query).find("</U8LOG>"), std::string::npos);
+}
+
 TEST_F(WebExchangeTest, ReplyLargerThanTheLimit) {
     http.MaxReplyBytes = 20;
     EXPECT_THROW(http.Post(Url(), kDoc), ENetworkError);

@@ -360,9 +360,100 @@ TEST_F(WebPagesTest, ADownloadThatStoresNothingSaysSo) {
              TransWiz4->FinishButton->click();
          }}});
     ASSERT_EQ(RunWizard(steps), steps.size());
-    EXPECT_EQ(summary, (std::vector<std::string>{"No course was downloaded."}));
+    EXPECT_EQ(summary, (std::vector<std::string>{"No course was downloaded.",
+                                                 "The web service did not send the following courses:",
+                                                 "Birch"}));
     EXPECT_TRUE(log.Texts().empty()) << log.Texts().front();
     EXPECT_EQ(Count("Course_General"), 0);
+}
+
+// The reply names its courses by web id: a course nobody asked for is not
+// stored, its holes and points do not land on the one before it, and the
+// asked ones that did not come are named.
+TEST_F(WebPagesTest, ADownloadStoresOnlyTheCoursesAskedFor) {
+    web.SetIdStarts(17, 5000, 1, 1, 1);
+    web.AddCourse(WebDouble::SampleCourse("Cedar Point", 9, 1));  // 17
+    web.AddCourse(WebDouble::SampleCourse("Koivu Golf", 9, 2));   // 18
+    web.AddCourse(WebDouble::SampleCourse("Alder", 9, 0));        // 19
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 0));        // 20
+    auto download = [this](const std::vector<std::string>& chosen, int gone) {
+        log.Clear();
+        std::vector<std::string> summary;
+        std::vector<Step> steps = ToCourseList({
+            {[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() > 0; },
+             [this, chosen, gone] {
+                 if (gone) web.RemoveCourse(gone);  // since the search
+                 web.QueueFault(Fault::AllCourses);
+                 QTreeWidget* list = TransWiz33->CourseListBox;
+                 for (int i = 0; i < list->topLevelItemCount(); ++i)
+                     for (const std::string& name : chosen)
+                         if (list->topLevelItem(i)->text(0).toStdString() == name)
+                             list->topLevelItem(i)->setSelected(true);
+                 TransWiz33->NextButton->click();
+             }},
+            {[] { return Up(TransWiz4); },
+             [&] {
+                 summary = MemoLines();
+                 TransWiz4->FinishButton->click();
+             }}});
+        EXPECT_EQ(RunWizard(steps), steps.size());
+        return summary;
+    };
+    // Cedar Point asked, every course sent: Cedar Point alone, with its own
+    // holes and points.
+    EXPECT_EQ(download({"Cedar Point"}, 0),
+              (std::vector<std::string>{"You have succesfully downloaded the following courses:",
+                                        "Cedar Point"}));
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"}));
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(Count("Course_General", "Web_Id=17"), 1);
+    EXPECT_EQ(Count("Holes"), 9);
+    EXPECT_EQ(Count("Waypoints", "Type>2"), 9);
+
+    // Koivu Golf and Alder asked, Alder gone: Koivu Golf stored, Alder named.
+    EXPECT_EQ(download({"Koivu Golf", "Alder"}, 19),
+              (std::vector<std::string>{"You have succesfully downloaded the following courses:",
+                                        "Koivu Golf",
+                                        "The web service did not send the following courses:",
+                                        "Alder"}));
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"}));
+    EXPECT_EQ(Count("Course_General"), 2);
+    EXPECT_EQ(Count("Course_General", "Web_Id=20"), 0);
+
+    // Only Birch asked, and the reply holds only courses nobody asked for.
+    EXPECT_EQ(download({"Birch"}, 20),
+              (std::vector<std::string>{"No course was downloaded.",
+                                        "The web service did not send the following courses:",
+                                        "Birch"}));
+    EXPECT_TRUE(log.Texts().empty()) << log.Texts().front();
+    EXPECT_EQ(Count("Course_General"), 2);
+    EXPECT_EQ(Count("Holes"), 18);
+    EXPECT_EQ(Count("Waypoints", "Type>2"), 9 + 18);
+}
+
+// A reply that trickles in, a byte at a time but never silent, ends at the
+// low-speed limit with the network message and its cause; nothing is stored.
+TEST_F(WebPagesTest, ATrickledDownloadEnds) {
+    web.AddCourse(WebDouble::SampleCourse("Birch", 9, 1));
+    std::vector<Step> steps = ToCourseList(
+        {{[] { return Up(TransWiz33) && TransWiz33->CourseListBox->topLevelItemCount() == 1; },
+          [this] {
+              // The real window is 30 s; the rule is the same over half a second.
+              TransWiz33->CourseHTTP.LowSpeedWindowMs = 500;
+              TransWiz33->CourseHTTP.LowSpeedBytesPerSec = 2000;
+              web.TrickleMs = 10;
+              web.QueueFault(Fault::Trickle);
+              TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
+              TransWiz33->NextButton->click();
+          }}});
+    ASSERT_EQ(RunWizard(steps), steps.size());
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0].caption, "Network connection error");
+    EXPECT_EQ(log.Messages()[0].text,
+              "Network connection error. Please check\nyour firewall settings or that the "
+              "ethernet\ncable isn't unplugged.\nThe web service stopped answering.");
+    EXPECT_EQ(Count("Course_General"), 0);
+    EXPECT_FALSE(Up(TransWiz33));
 }
 
 class StartTest : public ShellTest {};

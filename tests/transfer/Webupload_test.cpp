@@ -2,8 +2,11 @@
 // against the web-service double.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <optional>
 #include <random>
 
 #include "db/Dbfixture.h"
@@ -37,6 +40,19 @@ std::string EmptyHole(int number) {
         s += E("LATT" + k) + E("LONT" + k) + E("T" + k + "DESC");
     }
     return s + E("HCP1") + E("HCP2") + E("HOLEDESC") + "\t</SAMPLE>\r\n";
+}
+
+// A port on 127.0.0.1 that nobody listens on.
+int ClosedPort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(s);
+    return ntohs(a.sin_port);
 }
 
 size_t CountOf(const std::string& text, const std::string& what) {
@@ -217,7 +233,9 @@ TEST(WebVerdict, RefusalTextAddsAdviceForUsername) {
               "Bad Username.\nGo to settings and give your Peakrally\nusername and password. "
               "If you're not a \nmember of Peakrally, please register.");
     EXPECT_EQ(RefusalText("<errormsg>bad username</errormsg>"), "bad username");
-    EXPECT_EQ(RefusalText("nothing"), "");
+    // No errormsg, or an empty one: the box says so rather than nothing.
+    EXPECT_EQ(RefusalText("nothing"), "The web service gave no reason.");
+    EXPECT_EQ(RefusalText("<errormsg> </errormsg>"), "The web service gave no reason.");
 }
 
 class WebWriteBackTest : public DbTest {
@@ -444,7 +462,7 @@ TEST_F(WebUploadLoopTest, RefusedCourseEndsTheRun) {
     Run(0, 2);
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0].caption, "Transfer not ok!");
-    EXPECT_EQ(log.Messages()[0].text, "");
+    EXPECT_EQ(log.Messages()[0].text, "The web service gave no reason.");
     EXPECT_EQ(web.Requests().size(), 1u);
     EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), -1);
 }
@@ -455,7 +473,7 @@ TEST_F(WebUploadLoopTest, NetworkErrorThenAcceptance) {
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Network connection error", "Transfer succeeded"}));
     EXPECT_EQ(log.Messages()[0].text,
               "Network connection error. Please check\nyour firewall settings or that the "
-              "ethernet\ncable isn't unplugged.");
+              "ethernet\ncable isn't unplugged.\nThe web service answered with status 500.");
     EXPECT_EQ(memo, (std::vector<std::string>{"Transfered Courses:", "Park"}));
     EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), -1);
     EXPECT_FALSE(RequestFilesLeft());
@@ -491,6 +509,42 @@ TEST_F(WebUploadLoopTest, EveryFaultOfTheServiceEndsInItsMessage) {
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!"}));
     EXPECT_GT(Web("Course_General", "CourseId", courseId, "Web_Id"), 0);
     EXPECT_EQ(Web("Waypoints", "PointId", p1, "PointWebId"), -1);
+}
+
+// The network box names the exchange's cause on its last lines, and when the
+// request went out whole but its reply was lost, that the service may have
+// stored the record anyway (a second upload would then make a copy).
+TEST_F(WebUploadLoopTest, ANetworkErrorSaysItsCause) {
+    const std::string head = std::string(NetworkErrorText) + "\n";
+    const std::string mayHave = "\nThe web service may have received the record all the same.";
+    page.Rounds[0].RoundId = static_cast<int>(AppendRow("Round", {{"UserId", 1}, {"Score", 80}}));
+    page.Rounds[0].Title = "Morning";
+    auto once = [this](std::optional<Fault> f) {
+        log.Clear();
+        if (f) web.QueueFault(*f);
+        Run(2, 1);
+        EXPECT_EQ(Captions(), (std::vector<std::string>{"Network connection error"}));
+        return log.Messages().empty() ? std::string() : log.Messages()[0].text;
+    };
+    EXPECT_EQ(once(Fault::Status500), head + "The web service answered with status 500.");
+    EXPECT_EQ(once(Fault::NoAnswer), head + "The web service stopped answering." + mayHave);
+    const std::string dropped = once(Fault::DropAfterHeaders);
+    EXPECT_EQ(dropped.rfind(head, 0), 0u) << dropped;
+    ASSERT_GT(dropped.size(), head.size() + mayHave.size()) << dropped;
+    EXPECT_EQ(dropped.substr(dropped.size() - mayHave.size()), mayHave) << dropped;
+    http.MaxReplyBytes = 10;
+    EXPECT_EQ(once(std::nullopt), head + "The reply is larger than 10 bytes." + mayHave);
+    http.MaxReplyBytes = 16u << 20;
+    // A reply the loop cannot read: the service had the request all the same.
+    EXPECT_EQ(once(Fault::NoReplyCode), head + "The reply has no REPLYCODE." + mayHave);
+    // No service at the address: nothing went out.
+    RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address",
+                   "127.0.0.1:" + std::to_string(ClosedPort()));
+    const std::string refused = once(std::nullopt);
+    EXPECT_EQ(refused.rfind(head, 0), 0u) << refused;
+    EXPECT_GT(refused.size(), head.size()) << refused;
+    EXPECT_EQ(refused.find(mayHave), std::string::npos) << refused;
+    EXPECT_EQ(Web("Round", "RoundId", page.Rounds[0].RoundId, "Web_Id"), -1);
 }
 
 TEST_F(WebUploadLoopTest, BagsAndRounds) {
