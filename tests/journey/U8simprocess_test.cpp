@@ -17,6 +17,7 @@
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "journey/Journeyfixture.h"
+#include "journey/U8simprocess.h"
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -40,29 +41,8 @@
 #include "transfer/Wizardpage.h"
 
 namespace {
-class U8simProcessTest : public JourneyTest {
+class U8simProcessTest : public U8simProcess {
 protected:
-    void TearDown() override {
-        JourneyTest::TearDown();
-        if (u8sim.state() != QProcess::NotRunning) {
-            u8sim.terminate();
-            if (!u8sim.waitForFinished(30000)) u8sim.kill();
-            EXPECT_EQ(u8sim.exitStatus(), QProcess::NormalExit);
-            EXPECT_EQ(u8sim.exitCode(), 0) << u8sim.readAllStandardError().toStdString();
-        }
-    }
-    // Step 1 and 2 of the README: start the simulator, note the path it
-    // prints, put it in caddora.ini as port 1.
-    void StartU8sim(const char* memory, const QStringList& options = {}) {
-        u8sim.setProgram(U8SIM_PATH);
-        u8sim.setArguments(QStringList{"--memory", memory} + options);
-        u8sim.start();
-        ASSERT_TRUE(u8sim.waitForStarted(30000));
-        ASSERT_TRUE(WaitFor([this] { return u8sim.canReadLine() || u8sim.waitForReadyRead(50); }, 30000));
-        const std::string path = u8sim.readLine().trimmed().toStdString();
-        ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
-        TIniFile(DataPath("caddora.ini")).WriteString("Port Settings", "Port1", path);
-    }
     // Runs the wizard's steps from the main window's command.
     static size_t RunWizard(Steps& s) {
         // Nothing may wait for ever: whatever page is still up goes.
@@ -99,14 +79,6 @@ protected:
     }
     static void SelectAll(QTreeWidget* list) {
         for (int i = 0; i < list->topLevelItemCount(); ++i) list->topLevelItem(i)->setSelected(true);
-    }
-    TMemoryManagerForm* OpenMemoryManager(int courses) {
-        MainForm->U8MemoryManager1->trigger();
-        Flush();
-        auto* memory = Child<TMemoryManagerForm>();
-        if (!memory) return nullptr;
-        WaitFor([memory, courses] { return memory->CoursesListView->count() == courses; }, 30000);
-        return memory;
     }
 
     // The device's rounds as a golfer played them: every tee shot of a par 4
@@ -236,7 +208,6 @@ protected:
         Flush();
     }
 
-    QProcess u8sim;
 };
 }  // namespace
 
@@ -553,23 +524,8 @@ struct DeviceSlot {
 };
 
 DeviceSlot ReadSlot(int slot) {
-    DeviceSlot d;
-    TSerialPort port;
-    port.ShowErrors = false;
-    TU8Device device(&port);
-    EXPECT_EQ(device.CheckDevice(), 1);
-    CourseEntry dir[u8::CourseSlots];
-    EXPECT_EQ(device.ReadCourseDirectory(dir), 0);
-    d.Entry = dir[slot];
-    for (int id = u8::FirstCoursePointId(slot); id <= u8::LastCoursePointId(slot); ++id) {
-        DevicePoint p{};
-        if (device.ReadPoint(uint16_t(id), &p, 0) == 0)
-            d.Points[id] = std::string(p.Name, strnlen(p.Name, sizeof p.Name));
-        else
-            EXPECT_EQ(port.LastError, u8::ErrPointNotFound) << id;
-    }
-    device.ClosePort();
-    return d;
+    HeldOnDevice held = ReadHeldOnDevice(u8::FirstCoursePointId(slot), u8::LastCoursePointId(slot));
+    return {held.Directory[slot], std::move(held.Points)};
 }
 
 // Each hole's flags and counts tell the points its ids hold; a hole the

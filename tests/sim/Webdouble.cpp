@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace webdouble {
 
@@ -682,6 +685,18 @@ WebDouble::Reply WebDouble::Respond(const std::string& body, LoggedRequest& log)
         if (pos != std::string::npos) r.body.resize(pos);
     }
     return r;
+}
+
+int ClosedPort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(s);
+    return ntohs(a.sin_port);
 }
 
 } // namespace webdouble

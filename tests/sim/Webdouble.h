@@ -162,4 +162,7 @@ private:
 // UTF-8 text as ISO-8859-15 element content with & < > escaped.
 std::string Escape(const std::string& utf8);
 
+// A port on 127.0.0.1 that nobody listens on: a service that is not running.
+int ClosedPort();
+
 } // namespace webdouble

@@ -6,9 +6,6 @@
 #include <memory>
 #include <iterator>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -29,19 +26,6 @@ namespace {
 const char* kDoc =
     "<?xml version=\"1.0\" encoding=\"ISO-8859-15\" ?>\r\n<U8LOG>\r\n\t<HEADER>\r\n"
     "\t\t<DATA>ROUNDS</DATA>\r\n\t</HEADER>\r\n</U8LOG>\r\n";
-
-// A port on 127.0.0.1 that nobody listens on.
-int ClosedPort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 } // namespace
 
 TEST(WebTagScan, GetTagValueAsTheServiceReadersDo) {
@@ -173,7 +157,7 @@ TEST_F(WebExchangeTest, ProxyRoadAndNoProxyFromTheEnvironment) {
     EXPECT_EQ(log[0].target, "http://peakrally.invalid/loadu8/default.asp");
 
     // No proxy set: http_proxy is not used.
-    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(ClosedPort())).c_str(), 1);
+    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(webdouble::ClosedPort())).c_str(), 1);
     TWebExchange direct;
     EXPECT_NO_THROW(direct.Post(Url(), kDoc));
     unsetenv("http_proxy");
@@ -197,7 +181,7 @@ TEST_F(WebExchangeTest, NetworkFaultsAreErrors) {
     // An empty reply is a reply; its readers judge it.
     web.QueueFault(Fault::EmptyBody);
     EXPECT_EQ(http.Post(Url(), kDoc), "");
-    EXPECT_THROW(http.Post(ServiceUrl("127.0.0.1:" + std::to_string(ClosedPort())), kDoc),
+    EXPECT_THROW(http.Post(ServiceUrl("127.0.0.1:" + std::to_string(webdouble::ClosedPort())), kDoc),
                  ENetworkError);
     EXPECT_THROW(http.Post(ServiceUrl(""), kDoc), ENetworkError);
     EXPECT_THROW(http.Post("file:///etc/passwd", kDoc), ENetworkError);

@@ -2,9 +2,6 @@
 // against the web-service double.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <optional>
 #include <random>
@@ -42,18 +39,6 @@ std::string EmptyHole(int number) {
     return s + E("HCP1") + E("HCP2") + E("HOLEDESC") + "\t</SAMPLE>\r\n";
 }
 
-// A port on 127.0.0.1 that nobody listens on.
-int ClosedPort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 
 size_t CountOf(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -539,7 +524,7 @@ TEST_F(WebUploadLoopTest, ANetworkErrorSaysItsCause) {
     EXPECT_EQ(once(Fault::NoReplyCode), head + "The reply has no REPLYCODE." + mayHave);
     // No service at the address: nothing went out.
     RegWriteString(RegRoot::LocalMachine, "Software\\Orlent\\Caddora\\", "Address",
-                   "127.0.0.1:" + std::to_string(ClosedPort()));
+                   "127.0.0.1:" + std::to_string(webdouble::ClosedPort()));
     const std::string refused = once(std::nullopt);
     EXPECT_EQ(refused.rfind(head, 0), 0u) << refused;
     EXPECT_GT(refused.size(), head.size()) << refused;
