@@ -230,6 +230,11 @@ void WebDouble::QueueFault(Fault f) {
     faults_.push_back(f);
 }
 
+void WebDouble::FaultOnData(const std::string& data, Fault f) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dataFaults_[data] = f;
+}
+
 std::vector<LoggedRequest> WebDouble::Requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return log_;
@@ -618,6 +623,9 @@ WebDouble::Reply WebDouble::Respond(const std::string& body, LoggedRequest& log)
         r.fault = faults_.front();
         r.hasFault = true;
         faults_.pop_front();
+    } else if (auto it = dataFaults_.find(log.data); it != dataFaults_.end()) {
+        r.fault = it->second;
+        r.hasFault = true;
     }
     const bool fault = r.hasFault;
     const Fault f = r.fault;

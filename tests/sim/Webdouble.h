@@ -95,6 +95,9 @@ public:
     void SetIdStarts(int course, int point, int bag, int club, int round);
     // Answers the next request with the fault (in queue order).
     void QueueFault(Fault f);
+    // Answers every request of this DATA (e.g. "GETCOURSES") with the fault,
+    // unless a queued fault comes first.
+    void FaultOnData(const std::string& data, Fault f);
     int ShortLines = 3;
     int HoldMs = 5000;
     int TrickleMs = 20;
@@ -149,6 +152,7 @@ private:
     std::mt19937 rng_;
     std::vector<LoggedRequest> log_;
     std::deque<Fault> faults_;
+    std::map<std::string, Fault> dataFaults_;
     std::string user_, password_;
     bool checkAccount_ = false;
     int nextCourse_ = 1000, nextPoint_ = 50000, nextBag_ = 300, nextClub_ = 7000,
