@@ -251,7 +251,12 @@ private:
             *texts[i].second = Fit(courses_, "CourseId", fields[i], Value(line, texts[i].first));
         }
         line = Need();
-        c.tees = NeedInteger(Value(line, "<TEECOUNT>"), "TEECOUNT");
+        const std::string teeText = Value(line, "<TEECOUNT>");
+        const long long tees = NeedInteger(teeText, "TEECOUNT");
+        // A course has one to six tees; another count would make a course no
+        // window can open.
+        if (tees < 1 || tees > 6) throw EWebReplyError("'" + teeText + "' is not a valid tee count (TEECOUNT).");
+        c.tees = tees;
         line = Need();
         std::string holes = Value(line, "<EIGHTEENHOLES>");
         for (char& ch : holes) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));

@@ -205,6 +205,9 @@ TEST_F(WebImportTest, FaultsOfTheReplyLeaveNothing) {
         Replace(good, "<WEBID>1001</WEBID>", "<WEBID>0</WEBID>"),
         Replace(good, "<WEBID>1001</WEBID>", "<WEBID>-4</WEBID>"),
         Replace(good, "<TEECOUNT>2</TEECOUNT>", "<TEECOUNT></TEECOUNT>"),
+        // Tee counts no course window can show.
+        Replace(good, "<TEECOUNT>2</TEECOUNT>", "<TEECOUNT>9</TEECOUNT>"),
+        Replace(good, "<TEECOUNT>2</TEECOUNT>", "<TEECOUNT>0</TEECOUNT>"),
         Replace(good, "<HOLEPAR>", "<HOLEPAR>x"),
         Replace(good, "<HOLE>3</HOLE>", "<HOLE>3 or 1=1</HOLE>"),
         Replace(good, "<POINTWEBID>", "<POINTWEBID>q"),
