@@ -90,13 +90,16 @@ class CourseWindowTest : public ShellTest {
         for (int t = 0; t < 6; ++t)
             s.teeColour[t] = DefaultTeeColour[t];
         const int id = CreateCourse(Db(), s);
+        RenameCourse(id, name);
+        return id;
+    }
+    void RenameCourse(int id, const std::string& name) {
         TTable c(&Db(), "Course_General");
         c.SetFilter("CourseId = " + std::to_string(id));
         c.Open();
         c.Edit();
         c.FieldByName("Course_Name").SetAsString(name);
         c.Post();
-        return id;
     }
     // Stores a course point; coordinates left out stay empty. Returns its PointId.
     int AddPoint(int courseId, int type, const std::string& name, std::optional<double> latitude = {},
@@ -923,12 +926,7 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
         EXPECT_EQ(list->height(), 503) << when;
     };
     const auto rename = [&](const std::string& name) {
-        TTable c(&Db(), "Course_General");
-        c.SetFilter("CourseId = " + std::to_string(id));
-        c.Open();
-        c.Edit();
-        c.FieldByName("Course_Name").SetAsString(name);
-        c.Post();
+        RenameCourse(id, name);
         MainForm->RefreshListWindows();
     };
     const QFontMetrics fm(grid->font());

@@ -62,18 +62,24 @@ int InChildWithoutRoot(const std::function<int()>& f) {
     return WEXITSTATUS(status);
 }
 
+// Opens db on the file at path; a failure is written to stderr and gives false.
+bool OpenOrReport(TDatabase& db, const std::string& path) {
+    db.SetDatabaseName(path);
+    try {
+        db.Open();
+    } catch (const EDatabaseError& e) {
+        fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
 // Opens the database at path without root's rights. 0: opened, seen as
 // read-only and its data readable; 1: opened writable; 2: not opened.
 int OpenReadOnlyWithoutRoot(const std::string& path) {
     return InChildWithoutRoot([&] {
         TDatabase db;
-        db.SetDatabaseName(path);
-        try {
-            db.Open();
-        } catch (const EDatabaseError& e) {
-            fprintf(stderr, "%s\n", e.what());
-            return 2;
-        }
+        if (!OpenOrReport(db, path)) return 2;
         if (!db.ReadOnly()) return 1;
         TTable clubs(&db, "ClubDetail");
         clubs.Open();
@@ -323,13 +329,7 @@ TEST(DatabaseCreation, APipeAsTheSchemaIsReportedNotWaitedOn) {
         {
             alarm(20);
             TDatabase db;
-            db.SetDatabaseName(path);
-            try {
-                db.Open();
-            } catch (const EDatabaseError& e) {
-                fprintf(stderr, "%s\n", e.what());
-                _exit(fs::exists(fs::symlink_status(path)) ? 2 : 0);
-            }
+            if (!OpenOrReport(db, path)) _exit(fs::exists(fs::symlink_status(path)) ? 2 : 0);
             _exit(1);
         },
         ::testing::ExitedWithCode(0), "schema.sql not found");

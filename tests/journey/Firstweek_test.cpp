@@ -21,7 +21,6 @@
 #include "journey/Journeyfixture.h"
 #include "support/Editorsteps.h"
 #include "players/Childwin.h"
-#include "players/Newbag.h"
 #include "players/Newclub.h"
 #include "players/Newplayer.h"
 #include "players/Playereditor.h"
@@ -45,13 +44,7 @@ TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
     Shot(MainForm, "01-first-start");
     EXPECT_GT(Colours(Shot(first, "02-new-player")), 8);
 
-    TPlayerEditor* ed = first->Editor;
-    ed->FirstNameEdit->setText("Ann");
-    ed->LastNameEdit->setText("Berg");
-    ed->HandicapEdit->setText("18.4");
-    Choose(ed->CountryComboBox, "Sweden");
-    ed->OKBtn->click();
-    Flush();
+    SaveAnnBerg(first->Editor);
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
     EXPECT_EQ(MainForm->NewPlayerWindow, nullptr);
     EXPECT_TRUE(MainForm->Player1->isEnabled());
@@ -62,7 +55,7 @@ TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
     MainForm->Player1->trigger();
     Flush();
     ASSERT_NE(MainForm->PlayerWindow, nullptr);
-    ed = MainForm->PlayerWindow->Editor;
+    TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
     EXPECT_EQ(ed->FirstNameEdit->text(), "Ann");
     EXPECT_EQ(ed->HandicapEdit->text(), "18.4");
     EXPECT_GT(Colours(Shot(MainForm, "03-player-window")), 8);
@@ -70,12 +63,7 @@ TEST_F(JourneyTest, FirstStartPlayerBagCourseAndRestart) {
     EXPECT_GE(ed->GenderGroup->height(), ed->GenderGroup->minimumSizeHint().height());
     EXPECT_GE(ed->GenderFemale->height(), ed->GenderFemale->minimumSizeHint().height());
     EXPECT_GE(ed->DescriptionMemo->height(), ed->DescriptionMemo->minimumSizeHint().height());
-    Steps bag;
-    bag.Then([] { return Up(NewBagFrm); }, [] {
-        NewBagFrm->bagEdit->setText("Weekend");
-        NewBagFrm->Button1->click();
-    });
-    EXPECT_EQ(bag.Run([ed] { ed->NewBagButton->click(); }), 1u);
+    EXPECT_EQ(NewBag(ed, "Weekend"), 1u);
     ASSERT_EQ(ed->TreeView1->topLevelItemCount(), 2);
     // Three new clubs, a putter among them, into it.
     const std::vector<std::pair<QString, QRadioButton* TClubTypeButtons::*>> clubs = {

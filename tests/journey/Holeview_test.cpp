@@ -67,21 +67,6 @@ const MarkPointType* Named(const TRoundFrm* round, const std::string& what, bool
     return found;
 }
 
-// The view the hole had when the extent was taken as the hole lies, before
-// the turn: the same points, fit, turn and camera rule.
-THoleScene ViewAsItLies(const TRoundFrm* round) {
-    std::vector<MarkPointType> points(round->ScenePoints, round->ScenePoints + round->ScenePointCount);
-    THoleScene s;
-    s.PointCount = int(points.size());
-    double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    s.SetPoints(points.data(), s.PointCount, minX, maxX, minY, maxY);
-    s.FitView(minX, maxX, minY, maxY, 1.3);
-    s.OrientToTarget(points.data());
-    s.UpdateCamera(round->OpenGLAPPanel1->PixelWidth(), round->OpenGLAPPanel1->PixelHeight());
-    s.CameraZ = -(s.VisibleHeight * 1.5);
-    return s;
-}
-
 class HoleViewJourney : public JourneyTest {
 protected:
     // Opens the listed round (after choosing its tee when asked) on its holes page.
@@ -197,7 +182,10 @@ TEST_F(LaidHolesJourney, EveryHoleWholeOnItsFirstViewAndZoomInHeldDown) {
         EXPECT_LT(teeAt.y(), 0.92 * height) << h;
         if (h == 1) continue;
         // Due north and due east: the view these holes always had.
-        const THoleScene was = ViewAsItLies(round);
+        const std::vector<MarkPointType> points(round->ScenePoints, round->ScenePoints + round->ScenePointCount);
+        THoleScene was;
+        auto* panel = round->OpenGLAPPanel1;
+        ASSERT_TRUE(ViewAsItLies(points, panel->PixelWidth(), panel->PixelHeight(), was)) << h;
         EXPECT_DOUBLE_EQ(s.CameraZ, was.CameraZ) << h;
         EXPECT_DOUBLE_EQ(s.MarkerSize, was.MarkerSize) << h;
         EXPECT_DOUBLE_EQ(s.VisibleHeight, was.VisibleHeight) << h;

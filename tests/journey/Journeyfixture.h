@@ -35,6 +35,7 @@
 #include "devicetools/Memorymanager.h"
 #include "devicetools/Settings.h"
 #include "platform/Datafolder.h"
+#include "players/Newbag.h"
 #include "players/Newclub.h"
 #include "players/Playereditor.h"
 #include "common/Helpwindow.h"
@@ -43,6 +44,7 @@
 #include "courses/Mcourse.h"
 #include "shell/Mainform.h"
 #include "shell/Splashform.h"
+#include "support/Editorsteps.h"
 #include "support/Testsupport.h"
 #include "transfer/Transw2.h"
 #include "transfer/Transw21.h"
@@ -102,6 +104,17 @@ inline size_t NewClub(TPlayerEditor* ed, const QString& name, QRadioButton* TClu
         NewClubFrm->Button1->click();
     });
     return club.Run([ed] { ed->NewClubButton->click(); });
+}
+
+// A new bag of the name made from the player editor's button; returns the
+// steps done (1 when the new-bag window came up).
+inline size_t NewBag(TPlayerEditor* ed, const QString& name) {
+    Steps bag;
+    bag.Then([] { return Up(NewBagFrm); }, [name] {
+        NewBagFrm->bagEdit->setText(name);
+        NewBagFrm->Button1->click();
+    });
+    return bag.Run([ed] { ed->NewBagButton->click(); });
 }
 
 // Wizard step from the U8 to Caddora: the page of what is fetched, with the
@@ -203,6 +216,17 @@ inline void ClickAt(QWidget* w, QPoint at) {
 inline void Flush() {
     ProcessEventsFor(30);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Ann Berg of Sweden, handicap 18.4, typed into the player editor and saved
+// with its OK.
+inline void SaveAnnBerg(TPlayerEditor* ed) {
+    ed->FirstNameEdit->setText("Ann");
+    ed->LastNameEdit->setText("Berg");
+    ed->HandicapEdit->setText("18.4");
+    Choose(ed->CountryComboBox, "Sweden");
+    ed->OKBtn->click();
+    Flush();
 }
 
 // A new nine-hole course from the course list: list is the list, course the

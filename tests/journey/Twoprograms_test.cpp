@@ -13,9 +13,7 @@
 #include "journey/Journeyfixture.h"
 #include "platform/Registry.h"
 #include "players/Childwin.h"
-#include "players/Newbag.h"
 #include "players/Newplayer.h"
-#include "support/Editorsteps.h"
 
 namespace {
 // The program started on the data folder until its first paint is done.
@@ -50,26 +48,23 @@ void FirstPlayer(MessageLog& log) {
     TNewPlayerForm* first = MainForm->NewPlayerWindow;
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(WaitFor([first] { return first->isVisible(); }, 3000));
-    TPlayerEditor* ed = first->Editor;
-    ed->FirstNameEdit->setText("Ann");
-    ed->LastNameEdit->setText("Berg");
-    ed->HandicapEdit->setText("18.4");
-    Choose(ed->CountryComboBox, "Sweden");
-    ed->OKBtn->click();
-    Flush();
+    SaveAnnBerg(first->Editor);
     ASSERT_TRUE(log.Empty()) << log.Texts().front();
     ASSERT_EQ(MainForm->NewPlayerWindow, nullptr);
+}
+
+// The player window from the Player command; its editor, or null where it
+// did not open.
+TPlayerEditor* OpenPlayerWindow() {
+    MainForm->Player1->trigger();
+    Flush();
+    return MainForm->PlayerWindow ? MainForm->PlayerWindow->Editor : nullptr;
 }
 
 // A new bag of the name in the open player window, filled with a putter, a
 // wood and an iron made for it; returns its node.
 int FilledNewBag(TPlayerEditor* ed, const QString& name) {
-    Steps bag;
-    bag.Then([] { return Up(NewBagFrm); }, [name] {
-        NewBagFrm->bagEdit->setText(name);
-        NewBagFrm->Button1->click();
-    });
-    EXPECT_EQ(bag.Run([ed] { ed->NewBagButton->click(); }), 1u);
+    EXPECT_EQ(NewBag(ed, name), 1u);
     const int node = ed->TreeView1->topLevelItemCount() - 1;
     EXPECT_EQ(ed->TreeView1->topLevelItem(node)->text(0), name);
     EXPECT_EQ(NewClub(ed, name + " P", &TClubTypeButtons::RBPutter), 1u);
@@ -90,10 +85,8 @@ int FilledNewBag(TPlayerEditor* ed, const QString& name) {
 TEST_F(JourneyTest, ASecondProgramLeavesTheFirstOnesNewBagAlone) {
     Start();
     FirstPlayer(log);
-    MainForm->Player1->trigger();
-    Flush();
-    ASSERT_NE(MainForm->PlayerWindow, nullptr);
-    TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
+    TPlayerEditor* ed = OpenPlayerWindow();
+    ASSERT_NE(ed, nullptr);
     FilledNewBag(ed, "Travel");
     EXPECT_EQ(Count("GolfBag", "UserId=-1"), 1);
 
@@ -115,10 +108,8 @@ TEST_F(JourneyTest, ASecondProgramLeavesTheFirstOnesNewBagAlone) {
 TEST_F(JourneyTest, APlayerWindowWhoseNewBagHasGoneSavesNothingAndSaysSo) {
     Start();
     FirstPlayer(log);
-    MainForm->Player1->trigger();
-    Flush();
-    ASSERT_NE(MainForm->PlayerWindow, nullptr);
-    TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
+    TPlayerEditor* ed = OpenPlayerWindow();
+    ASSERT_NE(ed, nullptr);
     ed->PageControl1->setCurrentIndex(0);
     ed->LastNameEdit->setText("Lind");
     const int node = FilledNewBag(ed, "Spare");
@@ -160,12 +151,7 @@ TEST_F(JourneyTest, APlayerWindowWhoseNewBagHasGoneSavesNothingAndSaysSo) {
     ed->Delete1Click();
     ASSERT_EQ(log.Texts(), std::vector<std::string>{"Delete Bag?"});
     log.Clear();
-    Steps again;
-    again.Then([] { return Up(NewBagFrm); }, [] {
-        NewBagFrm->bagEdit->setText("Spare");
-        NewBagFrm->Button1->click();
-    });
-    EXPECT_EQ(again.Run([ed] { ed->NewBagButton->click(); }), 1u);
+    EXPECT_EQ(NewBag(ed, "Spare"), 1u);
     ASSERT_EQ(ed->TreeView1->topLevelItemCount(), node + 1);
     for (int i = ed->ListView1->count(); i > 0; --i) {
         ed->ListView1->setCurrentRow(0);

@@ -42,6 +42,12 @@ void Type(QWidget* w, const QString& text) {
     }
 }
 
+// Enter pressed in the widget.
+void PressEnter(QWidget* w) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w, &enter);
+}
+
 std::vector<std::string> Children(QTreeWidgetItem* bag) {
     std::vector<std::string> out;
     for (int i = 0; i < bag->childCount(); ++i) out.push_back(bag->child(i)->text(0).toStdString());
@@ -414,8 +420,7 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->maxLength(), 8);
         line->setText(name);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(line, &enter);
+        PressEnter(line);
         Flush();
     };
     rename("");
@@ -550,8 +555,7 @@ TEST_F(PlayerWindowTest, ALockedFileLeavesTheRecordWholeAndTheWindowOpen) {
     other.SetDatabaseName(DataPath("kx.mdb"));
     other.Open();
     other.StartTransaction();
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(ed->HandicapEdit, &enter);  // Enter presses OK
+    PressEnter(ed->HandicapEdit);  // Enter presses OK
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0].caption, "Error");
     EXPECT_NE(MainForm->PlayerWindow, nullptr);
@@ -585,8 +589,7 @@ TEST_F(PlayerWindowTest, ARowThatDoesNotReadClosesTheWindowWithNothingWritten) {
         TPlayerEditor* ed = MainForm->PlayerWindow->Editor;
         ed->HandicapEdit->selectAll();
         Type(ed->HandicapEdit, "12");
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(ed->HandicapEdit, &enter);
+        PressEnter(ed->HandicapEdit);
     }
     Flush();
     EXPECT_EQ(MainForm->PlayerWindow, nullptr);
@@ -631,8 +634,7 @@ protected:
             ed->HandicapEdit->selectAll();
             Type(ed->HandicapEdit, "12");
             ed->OKBtn->click();
-            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QApplication::sendEvent(ed->HandicapEdit, &enter);
+            PressEnter(ed->HandicapEdit);
         }
         Flush();
         EXPECT_EQ(MainForm->PlayerWindow, nullptr);

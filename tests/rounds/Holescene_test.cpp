@@ -614,15 +614,8 @@ TEST(HoleScene, HolesRunningAlongTheCompassKeepTheirFirstView) {
         std::vector<MarkPointType> points{Point(24.0, 64.0, "Tee", 0xFF0000),
                                           Point(24.0 + 0.575 * dx, 64.0 + 0.575 * dy, "Shot 1"),
                                           Point(24.0 + dx, 64.0 + dy, "Pin")};
-        auto before = points;
         THoleScene was;
-        was.PointCount = int(before.size());
-        double minX, maxX, minY, maxY;
-        ASSERT_TRUE(was.SetPoints(before.data(), was.PointCount, minX, maxX, minY, maxY));
-        was.FitView(minX, maxX, minY, maxY, 1.3);
-        was.OrientToTarget(before.data());
-        was.UpdateCamera(318, 281);
-        was.CameraZ = -(was.VisibleHeight * 1.5);
+        ASSERT_TRUE(ViewAsItLies(points, 318, 281, was));
 
         THoleScene s;
         s.LoadHole(points.data(), int(points.size()), 318, 281);

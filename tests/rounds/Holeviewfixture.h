@@ -44,6 +44,20 @@ inline std::vector<MarkPointType> SceneA() {
             Point(24.0002, 60.0025, "Shot 1")};
 }
 
+// The view a hole had when its extent was taken as the hole lies, before
+// the turn: the points fit and oriented, the camera set for a panel of the
+// size. False where the points did not load.
+inline bool ViewAsItLies(std::vector<MarkPointType> points, int width, int height, THoleScene& view) {
+    view.PointCount = int(points.size());
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    if (!view.SetPoints(points.data(), view.PointCount, minX, maxX, minY, maxY)) return false;
+    view.FitView(minX, maxX, minY, maxY, 1.3);
+    view.OrientToTarget(points.data());
+    view.UpdateCamera(width, height);
+    view.CameraZ = -(view.VisibleHeight * 1.5);
+    return true;
+}
+
 struct HoleView {
     TOpenGLAPPanel panel;
     THoleScene scene;

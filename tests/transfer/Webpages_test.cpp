@@ -75,6 +75,15 @@ std::vector<std::string> MemoLines() {
         out.push_back(l.toStdString());
     return out;
 }
+
+// The last page: its summary read into summary, then Finish.
+Step SummaryThenFinish(std::vector<std::string>& summary) {
+    return {[] { return Up(TransWiz4); },
+            [&summary] {
+                summary = MemoLines();
+                TransWiz4->FinishButton->click();
+            }};
+}
 } // namespace
 
 class WebPagesTest : public ShellTest {
@@ -162,11 +171,7 @@ TEST_F(WebPagesTest, CoursesUploadTwiceThenUpdates) {
                              TransWiz31->CourseListBox->topLevelItem(1)->setSelected(true);
                              TransWiz31->NextButton->click();
                          }});
-        steps.push_back({[] { return Up(TransWiz4); },
-                         [&] {
-                             summary = MemoLines();
-                             TransWiz4->FinishButton->click();
-                         }});
+        steps.push_back(SummaryThenFinish(summary));
         ASSERT_EQ(RunWizard(steps), steps.size());
         EXPECT_EQ(summary.at(0), "You are about to transfer the following courses:");
         EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Transfer ok!", "Transfer ok!"}));
@@ -233,11 +238,7 @@ TEST_F(WebPagesTest, RoundsUploadWithARoundWhoseCourseIsNotThere) {
                          list->topLevelItem(1)->setSelected(true);
                          TransWiz35->NextButton->click();
                      }});
-    steps.push_back({[] { return Up(TransWiz4); },
-                     [&] {
-                         summary = MemoLines();
-                         TransWiz4->FinishButton->click();
-                     }});
+    steps.push_back(SummaryThenFinish(summary));
     ASSERT_EQ(RunWizard(steps), steps.size());
     EXPECT_EQ(order, (std::vector<std::string>{"Park round", "Links"}));
     EXPECT_EQ(summary, (std::vector<std::string>{"You are about to transfer the following rounds:",
@@ -354,11 +355,7 @@ TEST_F(WebPagesTest, ADownloadThatStoresNothingSaysSo) {
              TransWiz33->CourseListBox->topLevelItem(0)->setSelected(true);
              TransWiz33->NextButton->click();
          }},
-        {[] { return Up(TransWiz4); },
-         [&] {
-             summary = MemoLines();
-             TransWiz4->FinishButton->click();
-         }}});
+        SummaryThenFinish(summary)});
     ASSERT_EQ(RunWizard(steps), steps.size());
     EXPECT_EQ(summary, (std::vector<std::string>{"No course was downloaded.",
                                                  "The web service did not send the following courses:",
@@ -391,11 +388,7 @@ TEST_F(WebPagesTest, ADownloadStoresOnlyTheCoursesAskedFor) {
                              list->topLevelItem(i)->setSelected(true);
                  TransWiz33->NextButton->click();
              }},
-            {[] { return Up(TransWiz4); },
-             [&] {
-                 summary = MemoLines();
-                 TransWiz4->FinishButton->click();
-             }}});
+            SummaryThenFinish(summary)});
         EXPECT_EQ(RunWizard(steps), steps.size());
         return summary;
     };
