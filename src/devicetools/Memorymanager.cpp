@@ -149,13 +149,20 @@ void TMemoryManagerForm::ListDeviceContents() {
     std::string error;
     {
         TProgressScope progress("Receiving course data");
-        error = manager_->ListDeviceContents(lists_);
+        error = ReadLists();
     }
     ShowLists();
-    if (!error.empty()) {
-        ShowError(error);
-        device_->ClosePort();
-    }
+    if (!error.empty()) ShowError(error);
+}
+
+std::string TMemoryManagerForm::ReadLists() {
+    MemoryLists fresh;
+    const std::string error = manager_->ListDeviceContents(fresh);
+    // A device that cannot be read whole leaves the lists as they were: lists
+    // cut short would tell that the rest is gone.
+    if (manager_->ListedWhole) lists_ = fresh;
+    if (!error.empty()) device_->ClosePort();
+    return error;
 }
 
 void TMemoryManagerForm::ShowLists() {
@@ -213,7 +220,13 @@ void TMemoryManagerForm::DeleteClick() {
     {
         TProgressScope progress("Updating course data");
         error = manager_->DeleteItems(lists);
-        if (error.empty()) ListDeviceContents();
+        if (error.empty()) {
+            // What was removed is gone even if the device cannot be read again.
+            lists_ = lists;
+            for (auto* rows : {&lists_.Courses, &lists_.Rounds, &lists_.Bags})
+                std::erase_if(*rows, [](const MemoryItem& row) { return row.Checked; });
+            ListDeviceContents();
+        }
     }
     if (!error.empty()) {
         ShowError(error);
@@ -223,21 +236,14 @@ void TMemoryManagerForm::DeleteClick() {
 
 void TMemoryManagerForm::Relist() {
     device_->ClosePort();
-    MemoryLists fresh;
-    bool read = false;
     std::string error;
     {
         TProgressScope progress("Connecting...");
         if (device_->CheckDevice() != -1) {
             progress.SetMessage("U8 found");
-            error = manager_->ListDeviceContents(fresh);
-            read = manager_->ListedWhole;
-            if (!error.empty()) device_->ClosePort();
+            error = ReadLists();
         }
     }
-    // A device that cannot be read again leaves the lists as last read: empty
-    // lists would tell that everything is gone.
-    if (read) lists_ = fresh;
     ShowLists();
     if (!error.empty()) ShowError(error);
 }

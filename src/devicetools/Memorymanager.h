@@ -45,6 +45,9 @@ protected:
 private:
     void FormCreate();
     void ListDeviceContents();
+    // Reads the device into the lists (kept as they were when the device
+    // cannot be read whole); returns "" or the error text.
+    std::string ReadLists();
     void ShowLists();
     MemoryLists ListsFromView() const;
     void CloseWindow();

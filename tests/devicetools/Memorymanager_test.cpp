@@ -525,3 +525,24 @@ TEST_F(MemoryManagerTest, DeviceGoneForGoodKeepsTheListsAsLastRead) {
     EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
     EXPECT_EQ(form->RoundsListView->item(0)->checkState(), Qt::Unchecked);
 }
+
+// The removal itself goes through; the reading after it stops at the first
+// game header. The removed round is gone from the list and the rest stay.
+TEST_F(MemoryManagerTest, AReadingThatFailsAfterARemovalKeepsWhatWasNotRemoved) {
+    auto& d = sim.Device();
+    TMemoryManagerForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(Check(form->RoundsListView, "Oak Hill"));
+    // Memory reads after the question: the header, the course directory in
+    // its pieces, then game 1's header.
+    d.AddFault(Silence(-1, u8::CspReadMemory, 12, -1));
+    log.QueueAnswer(IDYES);
+    form->Delete->click();
+    Settle();
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Are you sure you want to\ndelete selected items from U8?\nYou can't undo changes.",
+                                                     "Error in receiving game data."}));
+    EXPECT_EQ(Memory(kGames + 10, 1)[0], 0xFF);  // the round is gone from the device
+    EXPECT_EQ(Captions(form->RoundsListView), (std::vector<std::string>{"Pine Vly 02/06/2024 shots: 40"}));
+    EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill", "Pine Vly", "Sea Links"}));
+    EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
+}
