@@ -322,6 +322,11 @@ int TU8Device::DeletePoint(uint16_t pointId) {
     }
 }
 
+bool DeletePointIfHeld(TU8Device& device, uint16_t pointId) {
+    if (device.DeletePoint(pointId) == 0) return true;
+    return device.Port() && device.Port()->LastError == u8::ErrPointNotFound;
+}
+
 int TU8Device::CreatePointList(const std::string& name, uint16_t firstWord, uint16_t lastWord) {
     try {
         uint8_t request[24] = {};

@@ -71,3 +71,7 @@ public:
 private:
     TSerialPort* port_;
 };
+
+// Deletes a point of the device; one the device does not have ("Waypoint not
+// found") counts as deleted. False when the device refuses or does not answer.
+bool DeletePointIfHeld(TU8Device& device, uint16_t pointId);

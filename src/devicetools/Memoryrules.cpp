@@ -141,10 +141,6 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
     return strayError;
 }
 
-bool TMemoryManager::DeletePoint(int id) {
-    return device_.DeletePoint(uint16_t(id)) == 0 || port_.LastError == u8::ErrPointNotFound;
-}
-
 std::string TMemoryManager::RemoveStrayPoints(const std::vector<MemoryItem>& courses) {
     std::vector<int> free;
     for (int s = 0; s < u8::CourseSlots; ++s) {
@@ -157,7 +153,7 @@ std::string TMemoryManager::RemoveStrayPoints(const std::vector<MemoryItem>& cou
     if (device_.ReadPointList(0, &list, 0) != 0) return "Error in receiving course data.";
     for (int s : free)
         for (int id : u8::PointIdsIn(list, u8::FirstCoursePointId(s), u8::LastCoursePointId(s)))
-            if (!DeletePoint(id)) return "Error in removing course.";
+            if (!DeletePointIfHeld(device_, uint16_t(id))) return "Error in removing course.";
     return "";
 }
 
@@ -177,7 +173,7 @@ std::string TMemoryManager::DeleteCourse(int slot, bool& freed) {
     // Only a point the device does not have is passed over.
     Progress("Updating coursepoint data");
     for (int id = u8::FirstCoursePointId(slot); id <= u8::LastCoursePointId(slot); ++id)
-        if (!DeletePoint(id)) return "Error in removing course.";
+        if (!DeletePointIfHeld(device_, uint16_t(id))) return "Error in removing course.";
     return "";
 }
 

@@ -70,8 +70,6 @@ public:
 
 private:
     void Progress(const std::string& text);
-    // Deletes a point; a point the device does not have counts as deleted.
-    bool DeletePoint(int id);
     std::string RemoveStrayPoints(const std::vector<MemoryItem>& courses);
     // freed: set once the directory entry is written.
     std::string DeleteCourse(int slot, bool& freed);

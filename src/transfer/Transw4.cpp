@@ -380,10 +380,8 @@ int TDeviceUpload::UpdateHeader(int byteIndex, int value, int byteIndex2, int va
 
 // Deletes the points; one the device does not have is passed over.
 bool TDeviceUpload::RemovePoints(const std::vector<int>& ids) {
-    for (int id : ids) {
-        if (device_.DeletePoint(uint16_t(id)) == 0) continue;
-        if (!device_.Port() || device_.Port()->LastError != u8::ErrPointNotFound) return false;
-    }
+    for (int id : ids)
+        if (!DeletePointIfHeld(device_, uint16_t(id))) return false;
     return true;
 }
 
