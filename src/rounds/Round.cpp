@@ -67,11 +67,6 @@ void SetHeaderValue(QLabel* label, const QString& text) {
     label->setToolTip(shown == text ? QString() : text);
 }
 
-// A header value whole, cut in its label or not.
-std::string HeaderValue(const QLabel* label) {
-    return (label->toolTip().isEmpty() ? label->text() : label->toolTip()).toStdString();
-}
-
 } // namespace
 
 TRoundFrm::TRoundFrm(QWidget* owner)
@@ -526,9 +521,11 @@ bool TRoundFrm::FillScorecard() {
     const TCardHeader header = ReadCardHeader(PlayerDetailTable, RoundTable, BagTable);
     PlayerLabel->setText(QString::fromStdString(header.player));
     SetHeaderValue(MarkerLabel, QString::fromStdString(header.marker));
+    marker_ = header.marker;
     BagLabel->setText(QString::fromStdString(header.bag));
     DateLabel->setText(QString::fromStdString(header.date));
     SetHeaderValue(TitleLabel, QString::fromStdString(header.title));
+    title_ = header.title;
     HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, h)));
     if (PrintingForm) {
         PrintingForm->RoundHcp = roundHcp_;
@@ -767,11 +764,11 @@ bool TRoundFrm::WriteScorecardFile(const std::string& path) {
     CardPrintInput in;
     in.Name = ReadCourseName(CourseGeneralTable);
     const auto label = [](QLabel* l) { return l->text().toStdString(); };
-    in.Title = HeaderValue(TitleLabel);
+    in.Title = title_;
     in.Datum = label(DateLabel);
     in.Player = label(PlayerLabel);
     in.Hcp = label(HCPLabel);
-    in.Marker = HeaderValue(MarkerLabel);
+    in.Marker = marker_;
     in.Bag = label(BagLabel);
     in.Tee = label(TeeLabel);
     in.Fir = label(FirLabel);

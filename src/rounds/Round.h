@@ -166,6 +166,10 @@ private:
     int cardTees_ = 0;
     int playingHcp_ = 0;
     int roundHcp_ = 0;
+    // The title and marker whole, as the card prints them; their labels may
+    // show them cut.
+    std::string title_;
+    std::string marker_;
     bool built_ = false;
     bool closed_ = false;
 };
