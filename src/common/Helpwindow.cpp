@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <chm_lib.h>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "platform/Messagebox.h"
@@ -25,6 +26,10 @@ uint32_t ReadLe32(const std::string& data, size_t at) {
 } // namespace
 
 TChmFile::TChmFile(const std::string& path) {
+    // A pipe or a device of the name would hold the reader: only a regular
+    // file is a help file.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return;
     handle_ = chm_open(path.c_str());
     if (handle_) LoadContextMap();
 }

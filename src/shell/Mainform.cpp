@@ -614,8 +614,7 @@ void TMainForm::ValidateRound(int roundId) {
 }
 
 bool TMainForm::ApplicationEventsHelp(int command, int data) {
-    // A pipe or a device of the name would hold the help reader.
-    if ((command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP) && CheckHelpFile(HelpFile))
+    if (command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP)
         HtmlHelp(HelpFile, HH_HELP_CONTEXT, data);
     return true;
 }
