@@ -63,7 +63,7 @@ bool CreateApplicationWindows() {
     TransWiz33 = new TTransWiz33(main);
     TransWiz34 = new TTransWiz34(main);
     TransWiz35 = new TTransWiz35(main);
-    TransWiz36 = new TTransWiz3(TTransWiz3::TRoad::Device, main);
+    TransWiz36 = new TTransWiz36(main);
     TransWiz4 = new TTransWiz4(main);
     ShotEditForm = new TShotEditForm(main);
     EditClubForm = new TEditClubForm(main);

@@ -11,7 +11,7 @@
 #include "transfer/Wizardstate.h"
 
 TTransWiz3* TransWiz3 = nullptr;
-TTransWiz3* TransWiz36 = nullptr;
+TTransWiz36* TransWiz36 = nullptr;
 
 TTransWiz3::TTransWiz3(TRoad road, QWidget* owner) : TWizardPage(owner), road_(road) {
     const bool web = road == TRoad::Web;

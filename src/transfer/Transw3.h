@@ -28,6 +28,12 @@ private:
     TRoad road_;
 };
 
+// The page of the road to the U8.
+class TTransWiz36 : public TTransWiz3 {
+public:
+    explicit TTransWiz36(QWidget* owner = nullptr) : TTransWiz3(TRoad::Device, owner) {}
+};
+
 // The page of the road to the web service, and that of the road to the U8.
 extern TTransWiz3* TransWiz3;
-extern TTransWiz3* TransWiz36;
+extern TTransWiz36* TransWiz36;
