@@ -752,12 +752,12 @@ std::vector<THoleLabel> THoleScene::PlaceLabels(const MarkPointType* points, con
     std::vector<QRectF> boxes;
     for (THoleLabel& label : labels) {
         double size[3] = {0, 0, 0}, left = 0, right = 0, bottom = 0, top = 0;
+        Get3DTextSizeOf(font, label.Text, size);
+        label.Offset = LabelOffset(label.Text, size[0]);
         if (em > 0 && TextExtent(font, label.Text, left, right, bottom, top)) {
-            Get3DTextSizeOf(font, label.Text, size);
-            const double offset = LabelOffset(label.Text, size[0]);
             const QPointF at = PanelPoint(label.X, label.Y);
-            label.Box = QRectF(QPointF(at.x() + (offset + left) * em, at.y() - top * em),
-                               QPointF(at.x() + (offset + right) * em, at.y() - bottom * em));
+            label.Box = QRectF(QPointF(at.x() + (label.Offset + left) * em, at.y() - top * em),
+                               QPointF(at.x() + (label.Offset + right) * em, at.y() - bottom * em));
         }
         boxes.push_back(label.Box);
     }
@@ -777,22 +777,20 @@ void THoleScene::DrawLabels(const MarkPointType* points, TOpenGLAPPanel* panel) 
     struct Restore {
         ~Restore() { glPopAttrib(); }
     } restore;
-    for (const THoleLabel& label : PlaceLabels(points, panel)) DrawLabel(label.Text, panel, label.X, label.Y, label.Shift);
+    for (const THoleLabel& label : PlaceLabels(points, panel)) DrawLabel(label, panel);
 }
 
-void THoleScene::DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y, double shift) {
-    if (!panel || text.empty()) return;
+void THoleScene::DrawLabel(const THoleLabel& label, TOpenGLAPPanel* panel) {
+    if (!panel || label.Text.empty()) return;
     glPushMatrix();
-    glTranslated(x - CentreX, y - CentreY, 0);
+    glTranslated(label.X - CentreX, label.Y - CentreY, 0);
     glRotated(-Rotation, 0, 0, 1);
     // Moved down the screen by shift pixels (up when negative).
-    if (shift != 0 && PixelsPerMetre() > 0) glTranslated(0, -shift / PixelsPerMetre(), 0);
+    if (label.Shift != 0 && PixelsPerMetre() > 0) glTranslated(0, -label.Shift / PixelsPerMetre(), 0);
     const double scale = 0.05 * VisibleHeight;
     glScaled(scale, scale, scale);
-    double size[3] = {0, 0, 0};
-    panel->Get3DTextSize(text, size);
-    glTranslated(LabelOffset(text, size[0]), 0, 0);
-    panel->Draw3DText(text);
+    glTranslated(label.Offset, 0, 0);
+    panel->Draw3DText(label.Text);
     glPopMatrix();
 }
 

@@ -47,6 +47,7 @@ struct THoleLabel {
     double X = 0, Y = 0;
     QRectF Box;
     double Shift = 0;
+    double Offset = 0;  // along the baseline, in font units, where the text starts
 };
 
 class THoleScene {
@@ -169,7 +170,7 @@ private:
     void DrawSquare(double x, double y, double h, double r, double g, double b);
     void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);
     void DrawPinMarker(const MarkPointType* points);
-    void DrawLabel(const std::string& text, TOpenGLAPPanel* panel, double x, double y, double shift);
+    void DrawLabel(const THoleLabel& label, TOpenGLAPPanel* panel);
     // Where a ground-frame point lands on the panel (pixels, y down), and
     // panel pixels per metre on the ground.
     QPointF PanelPoint(double x, double y) const;
