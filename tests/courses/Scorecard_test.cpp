@@ -182,9 +182,9 @@ TEST(ScorecardGrid, NineHolesHaveTenRowsAndTot) {
     EXPECT_FALSE(g.cell[10][0].exists);
 }
 
-// Stored numbers at or beyond the int limits: the grid holds them to the
-// int range and its totals cannot overflow.
-TEST(ScorecardGrid, NumbersBeyondTheIntRangeAreHeldToIt) {
+// Stored numbers at the int limits (a double beyond them reads as the
+// limit): the grid shows them as read and its totals cannot overflow.
+TEST(ScorecardGrid, TotalsOfNumbersAtTheIntLimitsCannotOverflow) {
     const std::string most = std::to_string(std::numeric_limits<int>::max());
     TCourseScorecard card = Card(false, 2);
     for (int h = 0; h < 9; ++h) {
