@@ -48,13 +48,6 @@ std::vector<MemoryItem> BagItems(const uint8_t* bags) {
     return items;
 }
 
-void EmptyCourseEntry(CourseEntry& entry) {
-    uint8_t* p = reinterpret_cast<uint8_t*>(&entry);
-    std::memset(p, 0xFF, 10);
-    p[13] = p[14] = 0xFF;
-    std::memset(p + 15, 0xFF, sizeof entry - 15);
-}
-
 void EmptyGameHeader(GameHeader& header) {
     uint8_t* p = reinterpret_cast<uint8_t*>(&header);
     std::memset(p, 0xFF, 23);

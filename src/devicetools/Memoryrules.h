@@ -33,8 +33,8 @@ bool RoundListed(const GameHeader& header);
 std::string RoundCaption(const GameHeader& header);
 std::vector<MemoryItem> BagItems(const uint8_t* bags);          // 588 bytes
 
-// The free patterns written over a removed record.
-void EmptyCourseEntry(CourseEntry& entry);  // bytes 10-12 stay
+// The free pattern written over a removed round (a course's is
+// EmptyCourseEntry of the device records).
 void EmptyGameHeader(GameHeader& header);   // bytes 23-25 stay
 
 // Header bytes after a removal: the kept bag (1 when none), the kept course
