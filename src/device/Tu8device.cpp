@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -257,6 +258,26 @@ int TU8Device::ReadPointList(uint16_t listId, void* block, uint16_t firstPositio
     } catch (const std::exception&) {
         return -1;
     }
+}
+
+int TU8Device::ReadPointIds(std::vector<uint16_t>& ids, bool& whole) {
+    ids.clear();
+    whole = false;
+    std::set<uint16_t> earlier;
+    for (int first = 0; first <= 0xFFFF; first += u8::MaxPointListIds) {
+        PointListBlock page{};
+        if (ReadPointList(0, &page, uint16_t(first)) != 0) return first == 0 ? -1 : 0;
+        const int count = page.Count;
+        for (int i = 0; i < count; ++i)
+            if (earlier.count(page.Ids[i])) return 0;
+        for (int i = 0; i < count; ++i) ids.push_back(page.Ids[i]);
+        if (count < u8::MaxPointListIds) {
+            whole = true;
+            return 0;
+        }
+        earlier.insert(ids.end() - count, ids.end());
+    }
+    return 0;
 }
 
 int TU8Device::ReadPoint(uint16_t pointId, void* record, uint16_t selector) {

@@ -4,6 +4,7 @@
 // operation returns 0 (or an id, or a port number) on success and -1 on failure.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "device/U8records.h"
 
@@ -50,6 +51,12 @@ public:
 
     // Point store and positions (records in host order).
     int ReadPointList(uint16_t listId, void* block106, uint16_t firstPosition);
+    // The ids of point list 0, page by page from first position 0 (then 50,
+    // 100, ...) until a page holds fewer than 50. whole is false when the
+    // device does not page (a later position refused, or answered with ids
+    // an earlier page gave): the store may then hold ids beyond those read.
+    // -1 when the first page does not read.
+    int ReadPointIds(std::vector<uint16_t>& ids, bool& whole);
     int ReadPoint(uint16_t pointId, void* record56, uint16_t selector);
     int WritePoint(const void* record56, const std::string& name);
     int WritePointRecord(DevicePoint record);

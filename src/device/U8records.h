@@ -126,6 +126,14 @@ struct CourseEntry {
 };
 static_assert(sizeof(CourseEntry) == 159);
 
+// The free pattern written over an entry whose course goes: CourseId 0xFFFF,
+// bytes 2-9, 13, 14 and every hole entry 0xFF; bytes 10-12 stay.
+inline void EmptyCourseEntry(CourseEntry& entry) {
+    uint8_t* p = reinterpret_cast<uint8_t*>(&entry);
+    for (int i = 0; i < int(sizeof entry); ++i)
+        if (i < 10 || i > 12) p[i] = 0xFF;
+}
+
 struct BagClubItem {
     uint16_t ClubId;
     char Name[8];

@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QLocale>
-#include <algorithm>
 #include <cstring>
 
 #include "common/Devicetexts.h"
@@ -46,13 +45,6 @@ std::vector<MemoryItem> BagItems(const uint8_t* bags) {
     std::memcpy(&second, bags + u8::BagRecordSize, sizeof second);
     if (second.BagId != u8::FreeSlot) items.push_back({DeviceText(second.Name, sizeof second.Name), 1, false});
     return items;
-}
-
-void EmptyCourseEntry(CourseEntry& entry) {
-    uint8_t* p = reinterpret_cast<uint8_t*>(&entry);
-    std::memset(p, 0xFF, 10);
-    p[13] = p[14] = 0xFF;
-    std::memset(p + 15, 0xFF, sizeof entry - 15);
 }
 
 void EmptyGameHeader(GameHeader& header) {
@@ -111,7 +103,6 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
     lists.Courses = CourseItems(CourseImage);
 
     Progress("Clearing DB");
-    std::string strayError;
     if (lists.Courses.empty()) {
         // No course left: empty the point store and give it its default list.
         port_.CSP_SetResponseTimeout(20000);
@@ -120,10 +111,7 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
         port_.CSP_SetResponseTimeout(2000);
         device_.CreatePointList("MyPoints", 1, 0);
         device_.ResetU8();
-    } else {
-        strayError = RemoveStrayPoints(lists.Courses);
     }
-    std::fill(std::begin(emptied_), std::end(emptied_), false);
 
     for (int n = 1; n <= u8::GameAreas; ++n) {
         Progress("Receiving game " + std::to_string(n) + " data");
@@ -138,28 +126,13 @@ std::string TMemoryManager::ListDeviceContents(MemoryLists& lists) {
     if (device_.ReadBags(BagImage) != 0) return "Error in receiving bag data.";
     lists.Bags = BagItems(BagImage);
     ListedWhole = true;
-    return strayError;
-}
-
-std::string TMemoryManager::RemoveStrayPoints(const std::vector<MemoryItem>& courses) {
-    std::vector<int> free;
-    for (int s = 0; s < u8::CourseSlots; ++s) {
-        bool listed = std::any_of(courses.begin(), courses.end(), [s](const MemoryItem& c) { return c.Index == s; });
-        if (!listed && !emptied_[s]) free.push_back(s);
-    }
-    if (free.empty()) return "";
-    // One read of the point store's list: the ids it names, or whole blocks when it is full.
-    PointListBlock list{};
-    if (device_.ReadPointList(0, &list, 0) != 0) return "Error in receiving course data.";
-    for (int s : free)
-        for (int id : u8::PointIdsIn(list, u8::FirstCoursePointId(s), u8::LastCoursePointId(s)))
-            if (!DeletePointIfHeld(device_, uint16_t(id))) return "Error in removing course.";
     return "";
 }
 
 std::string TMemoryManager::DeleteCourse(int slot, bool& freed) {
     // The directory entry goes first: a course is never listed without its
-    // points. Points left by a removal cut off are removed by the next listing.
+    // points. Points that a removal cut off leaves in the slot's block go when
+    // an upload next writes the slot.
     freed = false;
     Progress("Updating course data");
     uint8_t* image = CourseImage + u8::CourseEntrySize * slot;
@@ -185,7 +158,6 @@ std::string TMemoryManager::RemoveItems(const MemoryLists& lists, MemoryLists& r
         std::string error = DeleteCourse(row.Index, freed);
         removed.Courses[r].Checked = freed;
         if (!error.empty()) return error;
-        emptied_[row.Index] = true;
     }
 
     for (size_t r = 0; r < lists.Rounds.size(); ++r) {
@@ -228,7 +200,6 @@ std::string TMemoryManager::WriteHeader(const MemoryLists& removed) {
 }
 
 std::string TMemoryManager::DeleteItems(const MemoryLists& lists) {
-    std::fill(std::begin(emptied_), std::end(emptied_), false);
     // The rows as removed so far.
     MemoryLists removed = lists;
     for (auto* list : {&removed.Courses, &removed.Rounds, &removed.Bags})

@@ -33,8 +33,8 @@ bool RoundListed(const GameHeader& header);
 std::string RoundCaption(const GameHeader& header);
 std::vector<MemoryItem> BagItems(const uint8_t* bags);          // 588 bytes
 
-// The free patterns written over a removed record.
-void EmptyCourseEntry(CourseEntry& entry);  // bytes 10-12 stay
+// The free pattern written over a removed round (a course's is
+// EmptyCourseEntry of the device records).
 void EmptyGameHeader(GameHeader& header);   // bytes 23-25 stay
 
 // Header bytes after a removal: the kept bag (1 when none), the kept course
@@ -51,10 +51,9 @@ public:
     std::function<void(const std::string&)> OnProgress;
 
     // Reads the course directory, the game headers and the bags into the
-    // images and the lists. On a device with no course it clears the point
-    // store; otherwise it removes the points left in the blocks of free slots
-    // (by a removal or an upload cut off), and a failure there is returned
-    // once the lists are read. Returns "" or the error text for the user.
+    // images and the lists; it writes nothing to the device, except that on a
+    // device with no course it clears the point store. Returns "" or the
+    // error text for the user.
     std::string ListDeviceContents(MemoryLists& lists);
     // Whether the last listing read all three lists.
     bool ListedWhole = false;
@@ -70,13 +69,10 @@ public:
 
 private:
     void Progress(const std::string& text);
-    std::string RemoveStrayPoints(const std::vector<MemoryItem>& courses);
     // freed: set once the directory entry is written.
     std::string DeleteCourse(int slot, bool& freed);
     std::string RemoveItems(const MemoryLists& lists, MemoryLists& removed);
     std::string WriteHeader(const MemoryLists& removed);
-    // Slots the last removal emptied whole: the next listing passes them over.
-    bool emptied_[u8::CourseSlots] = {};
     TSerialPort& port_;
     TU8Device& device_;
 };

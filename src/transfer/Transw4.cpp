@@ -196,17 +196,13 @@ int32_t TDeviceUpload::DeviceUnits(double degrees) {
     return int32_t(std::llround(units));
 }
 
-std::vector<int> TDeviceUpload::StrayPointIds(const PointListBlock* list, int slot,
+std::vector<int> TDeviceUpload::StrayPointIds(const std::vector<uint16_t>* listed, int slot,
                                               const std::vector<int>& written) {
     const int first = u8::FirstCoursePointId(slot), last = u8::LastCoursePointId(slot);
     std::vector<int> held;
-    if (list) {
-        held = u8::PointIdsIn(*list, first, last);
-    } else {
-        for (int id = first; id <= last; ++id) held.push_back(id);
-    }
-    std::sort(held.begin(), held.end());
-    held.erase(std::unique(held.begin(), held.end()), held.end());
+    for (int id = first; id <= last; ++id)
+        if (!listed || std::find(listed->begin(), listed->end(), uint16_t(id)) != listed->end())
+            held.push_back(id);
     std::vector<int> sent(written);
     std::sort(sent.begin(), sent.end());
     std::vector<int> stray;
@@ -393,9 +389,11 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
     if (device_.ReadCourseDirectory(dir) != 0)
         return Fail("Error in receiving course data.\nPlease try again.");
     // The points the device holds now: a slot keeps none of them that this
-    // upload does not write again.
-    PointListBlock list{};
-    const bool listed = device_.ReadPointList(0, &list, 0) == 0;
+    // upload does not write again. Unless the list reads whole, the slot's
+    // whole block is swept.
+    std::vector<uint16_t> held;
+    bool whole = false;
+    if (device_.ReadPointIds(held, whole) != 0) whole = false;
     SetProgress("Updating course data");
     TTable courseTable(&db_, "Course_General");
     TTable points(&db_, "Waypoints");
@@ -419,6 +417,13 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         taken[slot] = true;
         last = slot;
         CourseEntry& e = dir[slot];
+        // A listed course goes from the directory before any point of its
+        // block changes: an upload cut off leaves the slot free, never a
+        // course without its points.
+        if (e.CourseId != u8::FreeSlot) {
+            EmptyCourseEntry(e);
+            if (device_.WriteCourseEntry(&e, slot + 1) != 0) return Fail(UpdateCourseError);
+        }
         e.CourseId = uint16_t(course.CourseId);
         courseTable.SetFilter("CourseId = " + std::to_string(course.CourseId));
         courseTable.Open();
@@ -488,7 +493,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
             e.TotalPar = uint8_t(e.TotalPar + hole.HolePar);
         }
         points.Close();
-        if (!RemovePoints(StrayPointIds(listed ? &list : nullptr, slot, written)))
+        if (!RemovePoints(StrayPointIds(whole ? &held : nullptr, slot, written)))
             return Fail(UpdateCourseError);
     }
     if (last < 0) return -1;

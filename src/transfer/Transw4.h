@@ -11,7 +11,6 @@
 
 class QPlainTextEdit;
 class QPushButton;
-struct PointListBlock;
 class TDatabase;
 class TSerialPort;
 class TU8Device;
@@ -79,9 +78,9 @@ public:
     // Degrees as the device's 1e-7 units, rounded half away from zero.
     static int32_t DeviceUnits(double degrees);
     // The ids of the slot's block that the device may hold and this upload
-    // does not write, ascending: those of the point list (every id of the
-    // block when the list is full or could not be read, list null).
-    static std::vector<int> StrayPointIds(const PointListBlock* list, int slot,
+    // does not write, ascending: those of the point list when it was read
+    // whole (listed), else every id of the block (listed null).
+    static std::vector<int> StrayPointIds(const std::vector<uint16_t>* listed, int slot,
                                           const std::vector<int>& written);
 
 private:

@@ -157,7 +157,7 @@ std::string TWebExchange::Post(const std::string& url, const std::string& body) 
     const CURLcode rc = curl_easy_perform(c);
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-    // The request went out whole and no status came back with a whole reply.
+    // The request went out whole: whatever came back, the service may have it.
     long requestHead = 0;
     curl_off_t sent = 0;
     curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestHead);
@@ -172,6 +172,6 @@ std::string TWebExchange::Post(const std::string& url, const std::string& body) 
                             lost);
     if (status < 200 || status > 299)
         throw ENetworkError("The web service answered with status " + std::to_string(status) +
-                            ".");
+                            ".", lost);
     return std::move(t.reply);
 }

@@ -7,11 +7,11 @@
 // trickle. The text is the cause as the user may read it.
 class ENetworkError : public std::runtime_error {
 public:
-    explicit ENetworkError(const std::string& cause, bool replyLost = false)
-        : std::runtime_error(cause), ReplyLost(replyLost) {}
-    // The whole request went out and no answer came back whole: the service
-    // may have acted on it.
-    bool ReplyLost = false;
+    explicit ENetworkError(const std::string& cause, bool mayHaveArrived = false)
+        : std::runtime_error(cause), MayHaveArrived(mayHaveArrived) {}
+    // The whole request went out, and no answer came back whole or the answer
+    // was an error status: the service may have acted on it.
+    bool MayHaveArrived = false;
 };
 
 // The web-service settings of one player: "Address" under the program key,

@@ -343,7 +343,7 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
                 }
             } catch (const ENetworkError& e) {
                 HideProgress();
-                MessageBox(NetworkErrorMessage(e.what(), e.ReplyLost), "Network connection error");
+                MessageBox(NetworkErrorMessage(e.what(), e.MayHaveArrived), "Network connection error");
                 continue;
             } catch (const std::exception& e) {
                 HideProgress();

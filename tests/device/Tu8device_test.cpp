@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 #include "device/U8fixture.h"
 
@@ -277,6 +278,26 @@ TEST_F(U8Device, ReadsPointListsPointsAndPositions) {
     sim.Device().AddFault(Rule(Fault::ShortReply, 33, 100 - 2 * 10));
     ASSERT_EQ(device->ReadPointList(0, &list, 0), 0);
     EXPECT_EQ(V(list.Count), 10);
+
+    // Every id, page by page, from a device that pages its list (225 points);
+    // one that does not (the first ids again, or a refusal) is not read whole.
+    for (auto [paging, whole, pages] : {std::tuple{u8sim::ListPaging::Pages, true, 5},
+                                        {u8sim::ListPaging::RepeatsFirst, false, 2},
+                                        {u8sim::ListPaging::Refuses, false, 2}}) {
+        sim.Device().SetListPaging(paging);
+        sim.Device().ClearLogs();
+        std::vector<uint16_t> ids;
+        bool read = !whole;
+        port.ShowErrors = false;
+        ASSERT_EQ(device->ReadPointIds(ids, read), 0);
+        port.ShowErrors = true;
+        EXPECT_EQ(read, whole);
+        requests = sim.Device().Requests();
+        ASSERT_EQ(requests.size(), size_t(pages));
+        for (int p = 0; p < pages; ++p) EXPECT_EQ(requests[size_t(p)].data[6], 50 * p) << p;
+        if (whole) EXPECT_EQ(ids, sim.Device().PointIds());
+    }
+    sim.Device().SetListPaging(u8sim::ListPaging::Pages);
 
     DevicePoint point;
     std::memset(&point, 0xAB, sizeof point);

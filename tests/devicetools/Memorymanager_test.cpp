@@ -390,63 +390,71 @@ TEST_F(MemoryManagerTest, LastCourseGoneClearsThePointStore) {
     EXPECT_EQ(header[3], 0);  // no course kept
 }
 
-// Points left in the block of a free slot (by a removal or an upload cut
-// off) go when the device is read: with a list that is not full, one read of
-// it and a deletion of each id it names there.
-TEST_F(MemoryManagerTest, PointsOfFreeSlotsGoWhenTheDeviceIsRead) {
+// Reading the device writes nothing to it: the opening, a second opening
+// and the reading after a round's removal send no point deletion, no list
+// read and no commit, and points left in the blocks of free slots (by a
+// removal or an upload cut off) stay there.
+TEST_F(MemoryManagerTest, ReadingTheDeviceWritesNothing) {
     auto& d = sim.Device();
     d.LoadEmpty();
     d.Write(kCourseDir, {101, 0});
     d.Write(kCourseDir + 2, Text("Oak Hill", 11));
+    SetGame(0, "Oak Hill", 24, 5, 17, 88);
     // Slot 0's own points, strays of slots 1 and 2, and one beyond every block.
-    for (uint16_t id : {1, 5, 163, 200, 486, 487}) d.PutPoint(id, "P", 1, 1);
+    const std::vector<uint16_t> held = {1, 5, 163, 200, 486, 487};
+    for (uint16_t id : held) d.PutPoint(id, "P", 1, 1);
+    auto expectNoPointWork = [&d] {
+        for (const auto& r : d.Requests())
+            for (int command : {u8::CmdDeletePoint, u8::CmdReadPointList, u8::CmdClearDatabase})
+                EXPECT_NE(r.command, command);
+        EXPECT_EQ(d.Commits(), 0);
+    };
+    for (int opening = 0; opening < 2; ++opening) {
+        d.ClearLogs();
+        TMemoryManagerForm* form = Open();
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(log.Empty()) << log.Texts().front();
+        EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill"}));
+        EXPECT_TRUE(Writes().empty());
+        expectNoPointWork();
+        if (opening == 1) {
+            ASSERT_TRUE(Check(form->RoundsListView, "Oak Hill"));
+            d.ClearLogs();
+            log.QueueAnswer(IDYES);
+            form->Delete->click();
+            Settle();
+            EXPECT_EQ(log.Messages().size(), 1u) << log.Texts().back();
+            EXPECT_EQ(form->RoundsListView->count(), 0);
+            // The game header and the device header, nothing else.
+            for (const auto& w : Writes()) EXPECT_TRUE(w.first == kGames || w.first == kHeader) << w.first;
+            expectNoPointWork();
+        }
+        form->Cancel->click();
+        Settle();
+    }
+    EXPECT_EQ(d.PointIds(), held);
+}
+
+// A device that refuses point deletions and list reads is no cause for a
+// message while the memory manager only reads it.
+TEST_F(MemoryManagerTest, ADeviceThatRefusesPointWorkOpensWithoutAMessage) {
+    auto& d = sim.Device();
+    d.Fill(kCourseDir + 2 * kCourse, kCourse, 0xFF);  // Sea Links's points stay
+    for (int command : {u8::CmdDeletePoint, u8::CmdReadPointList}) {
+        u8sim::FaultRule refuse;
+        refuse.kind = u8sim::Fault::Refused;
+        refuse.command = command;
+        refuse.times = -1;
+        refuse.param = 0x14;
+        d.AddFault(refuse);
+    }
     TMemoryManagerForm* form = Open();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(log.Empty()) << log.Texts().front();
-    EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill"}));
-    EXPECT_EQ(d.PointIds(), (std::vector<uint16_t>{1, 5, 487}));
-    int listReads = 0;
-    std::vector<int> deleted;
-    for (const auto& r : d.Requests()) {
-        listReads += r.command == u8::CmdReadPointList;
-        if (r.command == u8::CmdDeletePoint && r.data.size() == 2) deleted.push_back(r.data[0] << 8 | r.data[1]);
-    }
-    EXPECT_EQ(listReads, 1);
-    EXPECT_EQ(deleted, (std::vector<int>{163, 200, 486}));
-    EXPECT_TRUE(d.PointLists().empty());  // the store was not cleared
-}
-
-// With a full list every id of the free block is deleted. A deletion the
-// device refuses ends the clean-up with a message; the lists still show all
-// that was read, and the next reading finishes the clean-up.
-TEST_F(MemoryManagerTest, ARefusalWhileClearingAFreeSlotIsReportedAndTheListsStay) {
-    auto& d = sim.Device();
-    d.Fill(kCourseDir + 2 * kCourse, kCourse, 0xFF);  // Sea Links's points stay
-    u8sim::FaultRule refuse;
-    refuse.kind = u8sim::Fault::Refused;
-    refuse.command = u8::CmdDeletePoint;
-    refuse.skip = 2;
-    refuse.param = 0x14;
-    d.AddFault(refuse);
-    TMemoryManagerForm* form = Open();
-    ASSERT_NE(form, nullptr);
-    ASSERT_EQ(log.Messages().size(), 1u);
-    EXPECT_EQ(log.Messages()[0].text, "Error in removing course.");
     EXPECT_EQ(Captions(form->CoursesListView), (std::vector<std::string>{"Oak Hill", "Pine Vly"}));
     EXPECT_EQ(form->RoundsListView->count(), 2);
     EXPECT_EQ(Captions(form->BagsListView), (std::vector<std::string>{"Travel"}));
-    EXPECT_FALSE(d.HasPoint(325));
-    EXPECT_TRUE(d.HasPoint(327));  // refused
-    EXPECT_TRUE(d.HasPoint(330));
-    form->Cancel->click();
-    Settle();
-
-    log.Clear();
-    form = Open();
-    ASSERT_NE(form, nullptr);
-    EXPECT_TRUE(log.Empty()) << log.Texts().front();
-    for (uint16_t id : d.PointIds()) EXPECT_LT(id, 325) << id;
-    EXPECT_TRUE(d.HasPoint(162 + 9 * 8 + 3));  // slot 1's last green
+    EXPECT_TRUE(d.HasPoint(325));
 }
 
 TEST_F(MemoryManagerTest, SilentDeviceClosesTheWindow) {
@@ -481,14 +489,14 @@ TEST_F(MemoryManagerTest, DeviceFallingSilentMidwayIsReportedAndListedAgain) {
     EXPECT_EQ(log.Messages()[1].text, "Error in removing course.");
     EXPECT_EQ(log.Messages()[1].caption, "Error");
     // The removal stopped at the first unanswered deletion; the listing that
-    // followed read the point list and removed the slot's other points.
+    // followed left the slot's other points for the next upload into it.
     int deletes = 0;
     for (const auto& r : d.Requests()) {
-        if (r.command == u8::CmdReadPointList) break;
+        EXPECT_NE(r.command, u8::CmdReadPointList);
         deletes += r.command == u8::CmdDeletePoint;
     }
     EXPECT_EQ(deletes, 11);
-    for (uint16_t id : d.PointIds()) EXPECT_TRUE(id < 163 || id > 324) << id;
+    EXPECT_TRUE(d.HasPoint(162 + 9 * 8 + 3));  // slot 1's last green
     EXPECT_TRUE(d.HasPoint(1));
     EXPECT_TRUE(d.HasPoint(325));
     // The bag was not reached.

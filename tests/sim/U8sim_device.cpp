@@ -508,6 +508,11 @@ void U8SimDevice::SetPointCapacity(size_t n) {
     capacity_ = n;
 }
 
+void U8SimDevice::SetListPaging(ListPaging paging) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paging_ = paging;
+}
+
 void U8SimDevice::SetVersionText(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     versionText_ = text;
@@ -619,6 +624,8 @@ U8SimDevice::Reply U8SimDevice::Dispatch(const DeviceRequest& q) {
         if (d.size() < 8) return Error(q.command, rid, 0x27);
         uint16_t list = GetBe16(&d[4]);
         size_t first = size_t(d[6] | d[7] << 8);
+        if (first != 0 && paging_ == ListPaging::Refuses) return Error(q.command, rid, 0x27);
+        if (paging_ == ListPaging::RepeatsFirst) first = 0;
         std::vector<uint16_t> ids;
         if (list == 0) {
             for (auto& [id, p] : points_) ids.push_back(id);

@@ -53,6 +53,10 @@ enum class Fault {
     Unplug,         // the line goes dead: this request and all after it go unheard until PlugIn
 };
 
+// How the point list answers a first position other than 0: from that
+// position on, with the first ids again, or refused (0x8027).
+enum class ListPaging { Pages, RepeatsFirst, Refuses };
+
 struct FaultRule {
     Fault kind = Fault::Silence;
     int command = -1;    // iTalk command it applies to, -1 any
@@ -117,6 +121,7 @@ public:
     std::vector<uint16_t> PointIds() const;
     void PutPosition(uint16_t id, int32_t lat, int32_t lon);
     void SetPointCapacity(size_t n);
+    void SetListPaging(ListPaging paging);
 
     // Firmware texts.
     void SetVersionText(const std::string& text);
@@ -162,6 +167,7 @@ private:
     std::string versionText_ = "U8 SIM 2.15 20070301";
     uint16_t trax_[4] = {2, 15, 3, 7};
     size_t capacity_ = 486;
+    ListPaging paging_ = ListPaging::Pages;
     int resets_ = 0;
     int commits_ = 0;
     bool unplugged_ = false;

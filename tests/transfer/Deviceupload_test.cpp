@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iterator>
 #include <map>
 
 #include "transfer/Transfercommon.h"
@@ -317,74 +316,99 @@ std::map<int, std::string> SlotPoints(u8sim::U8SimDevice& device, int slot) {
 
 // Slot 2 holds Sea Links (18 holes: tee, pin, green, water and bunker on
 // each) under this course's number; this course now has tees only, then a
-// lay-up on hole 3 that is sent and later deleted from the course.
+// lay-up on hole 3 that is sent and later deleted from the course. The
+// point list (225 ids) reads whole when the device pages it: only the 81
+// points of Sea Links that are not written again are deleted; otherwise the
+// slot's whole block less the 9 tees is swept.
 TEST_F(CourseUploadTest, ASlotKeepsOnlyWhatTheUploadWrites) {
     db.Execute("DELETE FROM Waypoints WHERE Type <> 1");
-    sim.Device().LoadFull();
-    std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
-    sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize * 2, id);
-    const auto slot0 = SlotPoints(sim.Device(), 0), slot1 = SlotPoints(sim.Device(), 1);
-    const int block = u8::PointsPerCourse * 2;
-    auto tees = [block](std::map<int, std::string> extra) {
-        for (int h = 0; h < 9; ++h) extra[block + 9 * h + 1] = "Tee";
-        return extra;
-    };
-    auto expectFlags = [this](int layUpHole) {
-        const CourseEntry e = Entry(2);
-        for (int h = 0; h < 9; ++h) {
-            EXPECT_EQ(+e.Hole[h].Flags, h == layUpHole ? 0x09 : 0x01) << h;
-            EXPECT_EQ(+e.Hole[h].PointSum, 0) << h;
-            for (int k = 0; k < 3; ++k) EXPECT_EQ(+e.Hole[h].Counts[k], 0) << h;
-        }
-        for (int h = 9; h < 18; ++h) EXPECT_EQ(+e.Hole[h].Flags, 0xFF) << h;  // no hole, no points
-    };
+    for (auto [paging, deletions] : {std::pair{u8sim::ListPaging::Pages, 81},
+                                     {u8sim::ListPaging::RepeatsFirst, 153}, {u8sim::ListPaging::Refuses, 153}}) {
+        sim.Device().LoadFull();
+        sim.Device().SetListPaging(paging);
+        std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
+        sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize * 2, id);
+        sim.Device().ClearLogs();
+        const auto slot0 = SlotPoints(sim.Device(), 0), slot1 = SlotPoints(sim.Device(), 1);
+        const int block = u8::PointsPerCourse * 2;
+        auto tees = [block](std::map<int, std::string> extra) {
+            for (int h = 0; h < 9; ++h) extra[block + 9 * h + 1] = "Tee";
+            return extra;
+        };
+        auto expectFlags = [this](int layUpHole) {
+            const CourseEntry e = Entry(2);
+            for (int h = 0; h < 9; ++h) {
+                EXPECT_EQ(+e.Hole[h].Flags, h == layUpHole ? 0x09 : 0x01) << h;
+                EXPECT_EQ(+e.Hole[h].PointSum, 0) << h;
+                for (int k = 0; k < 3; ++k) EXPECT_EQ(+e.Hole[h].Counts[k], 0) << h;
+            }
+            for (int h = 9; h < 18; ++h) EXPECT_EQ(+e.Hole[h].Flags, 0xFF) << h;  // no hole, no points
+        };
 
-    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
-    EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
-    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
-    expectFlags(-1);
+        EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+        EXPECT_EQ(LastMessage(), "Transfer completed successfully!");
+        EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
+        expectFlags(-1);
+        int deleted = 0;
+        for (const auto& r : sim.Device().Requests()) deleted += r.command == u8::CmdDeletePoint;
+        EXPECT_EQ(deleted, deletions) << int(paging);
 
-    const int layUp = AddPoint(course, holeIds[3], 4, 0, 42.5, 5.0, "Lay up");
-    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
-    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({{block + 9 * 2 + 4, "Lay up"}}));
-    expectFlags(2);
+        const int layUp = AddPoint(course, holeIds[3], 4, 0, 42.5, 5.0, "Lay up");
+        EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+        EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({{block + 9 * 2 + 4, "Lay up"}}));
+        expectFlags(2);
 
-    db.Execute("DELETE FROM Waypoints WHERE PointId = " + std::to_string(layUp));
-    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
-    EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
-    expectFlags(-1);
-    // The other slots are as they were.
-    EXPECT_EQ(SlotPoints(sim.Device(), 0), slot0);
-    EXPECT_EQ(SlotPoints(sim.Device(), 1), slot1);
+        db.Execute("DELETE FROM Waypoints WHERE PointId = " + std::to_string(layUp));
+        EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+        EXPECT_EQ(SlotPoints(sim.Device(), 2), tees({}));
+        expectFlags(-1);
+        // The other slots are as they were.
+        EXPECT_EQ(SlotPoints(sim.Device(), 0), slot0);
+        EXPECT_EQ(SlotPoints(sim.Device(), 1), slot1);
+    }
 }
 
-// Slot 1 holds Pine Vly with water and bunker points this course lacks.
-TEST_F(CourseUploadTest, AFailedRemovalEndsTheUploadBeforeTheEntry) {
+// Slot 1 holds Pine Vly (tee, pin, green, water, bunker) under this course's
+// number; the course, now without pins, goes up again and stops at an
+// unanswered point deletion. The entry went first: the slot is free, no
+// listed course misses a point its flags name, and the next upload is clean.
+TEST_F(CourseUploadTest, AFailedReUploadLeavesTheSlotFreeAndTheNextOneClean) {
+    db.Execute("DELETE FROM Waypoints WHERE Type = 2");
     sim.Device().LoadFull();
     std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
     sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize, id);
-    sim.Device().ClearLogs();
+    auto expectFlaggedPointsHeld = [this] {
+        for (int s = 0; s < u8::CourseSlots; ++s) {
+            const CourseEntry e = Entry(s);
+            for (int h = 0; e.CourseId != u8::FreeSlot && h < e.Holes && h < 18; ++h)
+                for (int k = 1; k <= 4; ++k)
+                    if (e.Hole[h].Flags & (1 << (k - 1)))
+                        EXPECT_TRUE(sim.Device().HasPoint(uint16_t(u8::PointsPerCourse * s + 9 * h + k))) << s << h << k;
+        }
+    };
     sim.Device().AddFault({u8sim::Fault::Silence, u8::CmdDeletePoint, -1, 3, -1});
     EXPECT_EQ(SendCourse(course, "Pine", 0), 0);
     EXPECT_EQ(LastMessage(), "Error in updating course data.\nPlease try again.");
-    EXPECT_EQ(transfer::DeviceText(Entry(1).Name, 11), "Pine Vly");
-    for (const auto& a : sim.Device().MemoryLog())
-        EXPECT_FALSE(a.write && a.address < u8::CommitAddress) << a.address;  // commits of the removals only
+    EXPECT_EQ(+Entry(1).CourseId, 0xFFFF);
+    expectFlaggedPointsHeld();
+
+    sim.Device().ClearFaults();
+    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+    std::map<int, std::string> sent;
+    for (int h = 0; h < 9; ++h) sent[162 + 9 * h + 1] = "Tee", sent[162 + 9 * h + 3] = "Green";
+    EXPECT_EQ(SlotPoints(sim.Device(), 1), sent);
+    EXPECT_EQ(+Entry(1).CourseId, course);
+    expectFlaggedPointsHeld();
 }
 
 TEST(StrayPointIds, TheSlotsBlockLessWhatIsWritten) {
-    PointListBlock list{};
-    const uint16_t listed[] = {162, 163, 170, 170, 324, 325, 9};
-    list.Count = uint16_t(std::size(listed));
-    std::copy(std::begin(listed), std::end(listed), list.Ids);
-    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 1, {170, 200}), (std::vector<int>{163, 324}));
-    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 0, {}), (std::vector<int>{9, 162}));
-    // A full list may leave ids out, an unread one says nothing: the whole block.
+    const std::vector<uint16_t> listed = {162, 163, 170, 170, 324, 325, 9};
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(&listed, 1, {170, 200}), (std::vector<int>{163, 324}));
+    EXPECT_EQ(TDeviceUpload::StrayPointIds(&listed, 0, {}), (std::vector<int>{9, 162}));
+    // A list not read whole says nothing of the rest: the whole block.
     std::vector<int> written;
     for (int k = 1; k <= 161; ++k) written.push_back(324 + k);
     EXPECT_EQ(TDeviceUpload::StrayPointIds(nullptr, 2, written), (std::vector<int>{486}));
-    list.Count = u8::MaxPointListIds;
-    EXPECT_EQ(TDeviceUpload::StrayPointIds(&list, 2, written), (std::vector<int>{486}));
 }
 
 TEST(DeviceUnits, RoundHalfAwayFromZero) {

@@ -458,7 +458,8 @@ TEST_F(WebUploadLoopTest, NetworkErrorThenAcceptance) {
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Network connection error", "Transfer succeeded"}));
     EXPECT_EQ(log.Messages()[0].text,
               "Network connection error. Please check\nyour firewall settings or that the "
-              "ethernet\ncable isn't unplugged.\nThe web service answered with status 500.");
+              "ethernet\ncable isn't unplugged.\nThe web service answered with status 500.\n"
+              "The web service may have received the record all the same.");
     EXPECT_EQ(memo, (std::vector<std::string>{"Transfered Courses:", "Park"}));
     EXPECT_EQ(Web("Course_General", "CourseId", courseId, "Web_Id"), -1);
     EXPECT_FALSE(RequestFilesLeft());
@@ -497,8 +498,9 @@ TEST_F(WebUploadLoopTest, EveryFaultOfTheServiceEndsInItsMessage) {
 }
 
 // The network box names the exchange's cause on its last lines, and when the
-// request went out whole but its reply was lost, that the service may have
-// stored the record anyway (a second upload would then make a copy).
+// request went out whole but its reply was lost or an error status, that the
+// service may have stored the record anyway (a second upload would then make
+// a copy).
 TEST_F(WebUploadLoopTest, ANetworkErrorSaysItsCause) {
     const std::string head = std::string(NetworkErrorText) + "\n";
     const std::string mayHave = "\nThe web service may have received the record all the same.";
@@ -511,7 +513,7 @@ TEST_F(WebUploadLoopTest, ANetworkErrorSaysItsCause) {
         EXPECT_EQ(Captions(), (std::vector<std::string>{"Network connection error"}));
         return log.Messages().empty() ? std::string() : log.Messages()[0].text;
     };
-    EXPECT_EQ(once(Fault::Status500), head + "The web service answered with status 500.");
+    EXPECT_EQ(once(Fault::Status500), head + "The web service answered with status 500." + mayHave);
     EXPECT_EQ(once(Fault::NoAnswer), head + "The web service stopped answering." + mayHave);
     const std::string dropped = once(Fault::DropAfterHeaders);
     EXPECT_EQ(dropped.rfind(head, 0), 0u) << dropped;
