@@ -422,7 +422,20 @@ void TSettingsForm::ConnectClick() {
 }
 
 void TSettingsForm::OKBtnClick() {
-    SaveRegistry();
+    // A text the settings file cannot hold is refused before anything is
+    // written, to the file or to the device.
+    const std::string field = UnwritableAccountField(ReadAccount());
+    if (!field.empty()) {
+        MessageBox(UnwritableFieldText(field), "Wrong input", MB_OK);
+        PageControl->setCurrentIndex(1);
+        for (QLineEdit* edit : {UserNameEdit, PassWordEdit, FirewallAddressEdit, PortNumberEdit})
+            if (edit->accessibleName().toStdString() == field) edit->setFocus();
+        return;
+    }
+    if (!SaveRegistry()) {
+        MessageBox("The settings could not be saved.", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     if (connected_) {
         if (WriteDeviceSettings() == 0) CloseWindow();
     } else {
@@ -470,15 +483,19 @@ int TSettingsForm::WriteDeviceSettings() {
     return 0;
 }
 
-void TSettingsForm::SaveRegistry() {
+WebAccount TSettingsForm::ReadAccount() const {
     WebAccount a;
     a.UserName = UserNameEdit->text().toStdString();
     a.Password = PassWordEdit->text().toStdString();
     a.Firewall = FirewallCheckBox->isChecked();
     a.FirewallAddress = FirewallAddressEdit->text().toStdString();
     a.PortNumber = PortNumberEdit->text().toStdString();
+    return a;
+}
+
+bool TSettingsForm::SaveRegistry() {
     // Without a device read (or a unit it showed) the unit setting stays as it is.
-    SaveWebAccount(Frame() ? Frame()->GetUserId() : 0, a, UnitSetting());
+    return SaveWebAccount(Frame() ? Frame()->GetUserId() : 0, ReadAccount(), UnitSetting());
 }
 
 std::string TSettingsForm::UnitSetting() const {
