@@ -297,9 +297,16 @@ void TSettingsForm::FormCreate() {
     device_ = std::make_unique<TU8Device>(port_.get());
     LoadRegistry();
     if (!Frame()) return;
-    if (!Frame()->Database.Connected()) Frame()->Database.Open();
-    TTable table(&Frame()->Database, "Datum");
-    datums_ = ReadDatums(table);
+    // A datum table that does not read is told as a failed load; the window
+    // opens with empty datum lists.
+    try {
+        if (!Frame()->Database.Connected()) Frame()->Database.Open();
+        TTable table(&Frame()->Database, "Datum");
+        datums_ = ReadDatums(table);
+    } catch (const std::exception& e) {
+        datums_.clear();
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+    }
     for (const DatumRow& row : datums_) {
         CountryCombo->addItem(QString::fromStdString(row.Description));
         DatumCombo->addItem(QString::fromStdString(row.Name));

@@ -1,8 +1,10 @@
 // Faults a user met with stored data and files: a player row another program
-// wrote that the player window cannot read, a black tee, and a named pipe
-// chosen as a player file.
+// wrote that the player window cannot read, reference tables without a
+// column, a black tee, and a named pipe chosen as a player file.
 #include <QColorDialog>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <xcb/xcb.h>
 
 #include "common/Printform.h"
 #include "courses/Coursechild.h"
@@ -19,6 +22,7 @@
 #include "players/Childwin.h"
 #include "players/Playereditor.h"
 #include "transfer/Transw31.h"
+#include "transfer/Transw34.h"
 #include "transfer/Webupload.h"
 
 namespace {
@@ -44,9 +48,72 @@ std::string Element(const std::string& text, const std::string& tag, size_t from
     const size_t at = start + tag.size() + 2;
     return text.substr(at, text.find("</" + tag + ">", at) - at);
 }
+
+// Whether a top-level window of the X server bears the title: a program
+// started beside the test draws on the same display.
+bool ScreenShowsWindow(const std::string& title) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return false;
+    xcb_connection_t* c = x11->connection();
+    const char name[] = "_NET_WM_NAME";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(c, xcb_query_tree(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root), nullptr);
+    bool found = false;
+    for (int i = 0; atom && tree && i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        xcb_get_property_reply_t* p = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, xcb_query_tree_children(tree)[i], atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+            nullptr);
+        found = p && std::string(static_cast<const char*>(xcb_get_property_value(p)),
+                                 size_t(xcb_get_property_value_length(p))) == title;
+        free(p);
+    }
+    free(tree);
+    free(atom);
+    return found;
+}
 } // namespace
 
 class DataFaultsTest : public JourneyTest {};
+
+// Reference tables another program spoilt: the country list filled at start
+// and the settings window's datum lists are told as failed loads and stay
+// empty; the program, and the program itself started on the file, run on.
+TEST_F(DataFaultsTest, ASpoiltReferenceTableIsToldAndTheProgramRunsOn) {
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
+                                          {"HCP", 20.0}, {"Country", "SE"}});
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("ALTER TABLE Country DROP COLUMN Country");
+        db.Execute("ALTER TABLE Datum DROP COLUMN Name");
+        db.Close();
+    }
+    QProcess program;
+    program.setProgram(CADDORA_PATH);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start();
+    ASSERT_TRUE(program.waitForStarted(30000));
+    WaitFor([&] { return program.state() != QProcess::Running || ScreenShowsWindow("Error"); }, 60000);
+    EXPECT_EQ(program.state(), QProcess::Running) << program.readAll().toStdString();
+    EXPECT_TRUE(ScreenShowsWindow("Error"));
+    program.kill();
+    program.waitForFinished(10000);
+
+    Start();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Country: Field 'Country' not found."});
+    EXPECT_EQ(TransWiz34->CountryComboBox->count(), 0);
+    log.Clear();
+    TSettingsForm* settings = OpenSettings(false);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Datum: Field 'Name' not found."});
+    EXPECT_EQ(settings->DatumCombo->count(), 0);
+    EXPECT_EQ(settings->CountryCombo->count(), 0);
+    settings->CancelBtn->click();
+    Flush();
+    EXPECT_EQ(Child<TSettingsForm>(), nullptr);
+}
 
 TEST_F(DataFaultsTest, APlayerWindowThatFailedToLoadNeverSaves) {
     const std::string memo(64 * 1024, 'M');
