@@ -586,11 +586,7 @@ TEST_F(SettingsTest, WebAccountIsKeptUnderThePlayersKey) {
     // A value pasted with a line break would plant a key of its own (here the
     // web service's host): the window names the field and stays, and the file
     // is left as it was.
-    const auto conf = [] {
-        std::ostringstream text;
-        text << std::ifstream(DataPath("caddora.conf")).rdbuf();
-        return text.str();
-    };
+    const auto conf = [] { std::ostringstream t; t << std::ifstream(DataPath("caddora.conf")).rdbuf(); return t.str(); };
     const std::string before = conf();
     form = Open();
     ASSERT_NE(form, nullptr);

@@ -63,11 +63,7 @@ TEST(Registry, ValuesKeepEqualsSignsAndSpacesButNoControlCharacters) {
         ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", v));
         EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), v) << '"' << v << '"';
     }
-    const auto conf = [&] {
-        std::ostringstream text;
-        text << std::ifstream(home.File("caddora.conf")).rdbuf();
-        return text.str();
-    };
+    const auto conf = [&] { std::ostringstream t; t << std::ifstream(home.File("caddora.conf")).rdbuf(); return t.str(); };
     const std::string before = conf();
     for (const std::string bad : {"bob\n[HKEY_LOCAL_MACHINE\\Software\\Orlent\\Caddora]\nAddress=evil",
                                   "bob\r[Port Settings]", "\tpw", "pw\x7f", "pw\xc2\x85", "pw\xe2\x80\xa8"}) {
@@ -80,7 +76,6 @@ TEST(Registry, ValuesKeepEqualsSignsAndSpacesButNoControlCharacters) {
     ASSERT_TRUE(ini.WriteString("Port Settings", "Port1", "/dev/ttyS0 "));
     EXPECT_EQ(ini.ReadString("Port Settings", "Port1"), "/dev/ttyS0");
     EXPECT_FALSE(ini.WriteString("Port Settings", "Port1", "3\n[Port Settings]\nForcePortNr=7"));
-    EXPECT_EQ(ini.ReadString("Port Settings", "Port1"), "/dev/ttyS0");
     EXPECT_EQ(ini.ReadInteger("Port Settings", "ForcePortNr", -1), -1);
 }
 
