@@ -297,9 +297,16 @@ void TSettingsForm::FormCreate() {
     device_ = std::make_unique<TU8Device>(port_.get());
     LoadRegistry();
     if (!Frame()) return;
-    if (!Frame()->Database.Connected()) Frame()->Database.Open();
-    TTable table(&Frame()->Database, "Datum");
-    datums_ = ReadDatums(table);
+    // A datum table that does not read is told as a failed load; the window
+    // opens with empty datum lists.
+    try {
+        if (!Frame()->Database.Connected()) Frame()->Database.Open();
+        TTable table(&Frame()->Database, "Datum");
+        datums_ = ReadDatums(table);
+    } catch (const std::exception& e) {
+        datums_.clear();
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+    }
     for (const DatumRow& row : datums_) {
         CountryCombo->addItem(QString::fromStdString(row.Description));
         DatumCombo->addItem(QString::fromStdString(row.Name));
@@ -422,7 +429,20 @@ void TSettingsForm::ConnectClick() {
 }
 
 void TSettingsForm::OKBtnClick() {
-    SaveRegistry();
+    // A text the settings file cannot hold is refused before anything is
+    // written, to the file or to the device.
+    const std::string field = UnwritableAccountField(ReadAccount());
+    if (!field.empty()) {
+        MessageBox(UnwritableFieldText(field), "Wrong input", MB_OK);
+        PageControl->setCurrentIndex(1);
+        for (QLineEdit* edit : {UserNameEdit, PassWordEdit, FirewallAddressEdit, PortNumberEdit})
+            if (edit->accessibleName().toStdString() == field) edit->setFocus();
+        return;
+    }
+    if (!SaveRegistry()) {
+        MessageBox("The settings could not be saved.", "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     if (connected_) {
         if (WriteDeviceSettings() == 0) CloseWindow();
     } else {
@@ -470,15 +490,19 @@ int TSettingsForm::WriteDeviceSettings() {
     return 0;
 }
 
-void TSettingsForm::SaveRegistry() {
+WebAccount TSettingsForm::ReadAccount() const {
     WebAccount a;
     a.UserName = UserNameEdit->text().toStdString();
     a.Password = PassWordEdit->text().toStdString();
     a.Firewall = FirewallCheckBox->isChecked();
     a.FirewallAddress = FirewallAddressEdit->text().toStdString();
     a.PortNumber = PortNumberEdit->text().toStdString();
+    return a;
+}
+
+bool TSettingsForm::SaveRegistry() {
     // Without a device read (or a unit it showed) the unit setting stays as it is.
-    SaveWebAccount(Frame() ? Frame()->GetUserId() : 0, a, UnitSetting());
+    return SaveWebAccount(Frame() ? Frame()->GetUserId() : 0, ReadAccount(), UnitSetting());
 }
 
 std::string TSettingsForm::UnitSetting() const {

@@ -55,7 +55,8 @@ public:
     void CountryComboChange();
     void DatumComboChange();
     void NumberEditChange();
-    void SaveRegistry();
+    // False when the settings file was not written.
+    bool SaveRegistry();
     void LoadRegistry();
     // 0 on success, 1 on failure.
     int WriteDeviceSettings();
@@ -92,6 +93,8 @@ private:
     // The unit setting that Distance stands for: "" (leave it) unless a device
     // was read and the group shows one of its items.
     std::string UnitSetting() const;
+    // The web account as the second tab shows it.
+    WebAccount ReadAccount() const;
 
     U8Settings settings_{};
     DeviceHeader header_{};

@@ -8,6 +8,7 @@
 #include "db/Table.h"
 #include "device/Tu8device.h"
 #include "platform/Registry.h"
+#include "platform/Textutil.h"
 
 namespace {
 
@@ -157,15 +158,27 @@ WebAccount LoadWebAccount(int userId) {
     return a;
 }
 
-void SaveWebAccount(int userId, const WebAccount& a, const std::string& isMeter) {
+std::string UnwritableAccountField(const WebAccount& a) {
+    if (HasControlCharacter(a.UserName)) return "Username";
+    if (HasControlCharacter(a.Password)) return "Password";
+    if (a.Firewall && HasControlCharacter(a.FirewallAddress)) return "Firewall address";
+    if (a.Firewall && HasControlCharacter(a.PortNumber)) return "Port number";
+    return "";
+}
+
+std::string UnwritableFieldText(const std::string& field) {
+    return "The " + field + " field contains a line break or another control character";
+}
+
+bool SaveWebAccount(int userId, const WebAccount& a, const std::string& isMeter) {
     TRegistry reg(RegRoot::LocalMachine);
-    reg.OpenKey(PlayerKey(userId), true);
-    reg.WriteString("UserName", a.UserName);
-    reg.WriteString("Password", a.Password);
-    if (!isMeter.empty()) reg.WriteString("IsMeter", isMeter);
-    reg.WriteString("FirewallAdress", a.Firewall ? a.FirewallAddress : "");
-    reg.WriteString("Portnumber", a.Firewall ? a.PortNumber : "");
+    const bool written = reg.OpenKey(PlayerKey(userId), true) && reg.WriteString("UserName", a.UserName) &&
+                         reg.WriteString("Password", a.Password) &&
+                         (isMeter.empty() || reg.WriteString("IsMeter", isMeter)) &&
+                         reg.WriteString("FirewallAdress", a.Firewall ? a.FirewallAddress : "") &&
+                         reg.WriteString("Portnumber", a.Firewall ? a.PortNumber : "");
     reg.CloseKey();
+    return written;
 }
 
 std::vector<DatumRow> ReadDatums(TTable& table) {

@@ -78,9 +78,17 @@ struct WebAccount {
     std::string PortNumber;
 };
 WebAccount LoadWebAccount(int userId);
+// The caption of the first field whose text the settings file cannot hold (a
+// line break or another control character): "Username", "Password",
+// "Firewall address" or "Port number" (the last two only with the firewall
+// box checked); "" when every text can be written.
+std::string UnwritableAccountField(const WebAccount& account);
+// The refusal of such a field.
+std::string UnwritableFieldText(const std::string& field);
 // Writes UserName, Password, IsMeter, FirewallAdress and Portnumber in this
-// order; an empty isMeter leaves the unit value as it is.
-void SaveWebAccount(int userId, const WebAccount& account, const std::string& isMeter);
+// order; an empty isMeter leaves the unit value as it is. Stops at the first
+// value that is not written and returns false.
+bool SaveWebAccount(int userId, const WebAccount& account, const std::string& isMeter);
 
 // One row of the Datum table.
 struct DatumRow {

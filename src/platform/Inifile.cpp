@@ -95,6 +95,7 @@ bool TIniFile::SectionExists(const std::string& section) const {
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
+    if (HasControlCharacter(section) || HasControlCharacter(key) || HasControlCharacter(value)) return false;
     std::lock_guard lock(mutex_);
     Load();
     Section* s = const_cast<Section*>(Find(section));

@@ -25,7 +25,9 @@ public:
     bool ValueExists(const std::string& section, const std::string& key) const;
     bool SectionExists(const std::string& section) const;
 
-    // Returns false when the file could not be written.
+    // Returns false when the file could not be written. A section name, key
+    // or value holding a line break or another control character is refused:
+    // false, and nothing is written (it would start a line of its own).
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
     bool DeleteKey(const std::string& section, const std::string& key);

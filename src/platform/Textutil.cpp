@@ -34,6 +34,19 @@ std::string FirstChars(const std::string& s, size_t n) {
     return s.substr(0, i);
 }
 
+bool HasControlCharacter(const std::string& s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const auto next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) return true;
+        if (c == 0xC2 && next >= 0x80 && next <= 0x9F) return true;  // U+0080 to U+009F
+        if (c == 0xE2 && next == 0x80 && i + 2 < s.size() &&
+            (static_cast<unsigned char>(s[i + 2]) == 0xA8 || static_cast<unsigned char>(s[i + 2]) == 0xA9))
+            return true;  // U+2028, U+2029
+    }
+    return false;
+}
+
 int StrToInt(const std::string& text) {
     const auto fail = [&] { throw EConvertError("'" + text + "' is not a valid integer value"); };
     size_t i = 0;

@@ -19,6 +19,12 @@ size_t CharCount(const std::string& s);
 // The first n characters of a UTF-8 text (never a cut sequence at the end).
 std::string FirstChars(const std::string& s, size_t n);
 
+// Whether the UTF-8 text holds a control character (U+0000 to U+001F, U+007F
+// to U+009F: line feed, carriage return and tab among them) or a line or
+// paragraph separator (U+2028, U+2029), none of which a line of a settings
+// file can hold.
+bool HasControlCharacter(const std::string& s);
+
 // A text that is not an integer where one was expected.
 class EConvertError : public std::runtime_error {
 public:

@@ -253,7 +253,15 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
         if (!loading_) SetModified();
     });
     connect(CountryComboBox, &QComboBox::activated, this, [this] {
-        LoadStates();
+        // A state table that does not read is told as a failed load; the
+        // state list stays empty.
+        try {
+            LoadStates();
+        } catch (const std::exception& e) {
+            StateComboBox->clear();
+            StateComboBox->setEnabled(false);
+            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        }
         SetModified();
     });
     connect(StateComboBox, &QComboBox::activated, this, [this] { SetModified(); });
@@ -387,7 +395,7 @@ void TPlayerEditor::LoadCountries() {
     TTable country(&Frame()->Database, "Country");
     country.Open();
     QStringList names;
-    for (country.First(); !country.Eof(); country.Next()) names << country.Fields(1).AsString().c_str();
+    for (country.First(); !country.Eof(); country.Next()) names << Q(country.FieldByName("Country").AsString());
     for (QString& n : names) n = n.trimmed();
     std::sort(names.begin(), names.end(),
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });

@@ -580,9 +580,16 @@ bool TMainForm::OpenPlayerFile(const std::string& path) {
         return false;
     }
 
-    PlayerTable.Open();
-    const bool found = PlayerTable.Locate("UserId", TVariant(userId));
-    PlayerTable.Close();
+    bool found = false;
+    try {
+        PlayerTable.Open();
+        found = PlayerTable.Locate("UserId", TVariant(userId));
+        PlayerTable.Close();
+    } catch (const std::exception& e) {
+        PlayerTable.Close();
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return false;
+    }
     if (!found) {
         notValid();
         return false;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "db/Table.h"
+#include "platform/Messagebox.h"
 #include "platform/Textutil.h"
 #include "common/Frame.h"
 #include "transfer/Transw33.h"
@@ -76,11 +77,18 @@ TTransWiz34::~TTransWiz34() {
     if (TransWiz34 == this) TransWiz34 = nullptr;
 }
 
+// Made at start: a country table that does not read is told as a failed
+// load, and the list stays empty.
 void TTransWiz34::FormCreate() {
     if (!Frame() || !Frame()->DatabaseOpen()) return;
     const QSignalBlocker block(CountryComboBox);
-    for (const auto& [id, name] : CountryList(Frame()->Database))
-        CountryComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+    try {
+        for (const auto& [id, name] : CountryList(Frame()->Database))
+            CountryComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+    } catch (const std::exception& e) {
+        CountryComboBox->clear();
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+    }
     CountryComboBox->setCurrentIndex(-1);
 }
 
@@ -103,8 +111,13 @@ void TTransWiz34::LoadStates() {
     StateComboBox->clear();
     if (Frame() && Frame()->DatabaseOpen()) {
         const std::string countryId = CountryComboBox->currentData().toString().toStdString();
-        for (const auto& [id, name] : StateList(Frame()->Database, countryId))
-            StateComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+        try {
+            for (const auto& [id, name] : StateList(Frame()->Database, countryId))
+                StateComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
+        } catch (const std::exception& e) {
+            StateComboBox->clear();
+            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        }
     }
     StateComboBox->setEnabled(StateComboBox->count() > 0);
     StateComboBox->setCurrentIndex(-1);

@@ -12,6 +12,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
+
+#include "platform/Messagebox.h"
 
 TWizardPage::TWizardPage(QWidget* owner) : QDialog(owner) {
     setFixedSize(495, 358);
@@ -26,7 +29,7 @@ int TWizardPage::exec() {
     QEventLoop loop;
     auto c = connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     show();
-    FormShow();
+    ShowHandler();
     if (!closed_) {
         inLoop_ = true;
         loop.exec(QEventLoop::DialogExec);
@@ -43,7 +46,18 @@ void TWizardPage::done(int r) {
 
 void TWizardPage::ShowAgain() {
     show();
-    FormShow();
+    ShowHandler();
+}
+
+// A list that does not read is told as a failed load, and the page refuses
+// to open: it goes back to the page before.
+void TWizardPage::ShowHandler() {
+    try {
+        FormShow();
+    } catch (const std::exception& e) {
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        done(wizard::Back);
+    }
 }
 
 int TWizardPage::OpenNext(QDialog* next, bool hideFirst) {

@@ -63,6 +63,7 @@ protected:
     QRadioButton* Choice(QBoxLayout* layout, const char* name, const QString& text);
 
 private:
+    void ShowHandler();
     bool closed_ = false;
     bool inLoop_ = false;
 };

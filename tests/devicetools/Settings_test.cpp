@@ -10,7 +10,9 @@
 #include <QMdiArea>
 #include <QScrollBar>
 #include <cstring>
+#include <fstream>
 #include <limits>
+#include <sstream>
 
 #include "db/Dbfixture.h"
 #include "db/Table.h"
@@ -580,6 +582,27 @@ TEST_F(SettingsTest, WebAccountIsKeptUnderThePlayersKey) {
     EXPECT_EQ(Reg("Password"), "new");
     EXPECT_EQ(Reg("FirewallAdress"), "proxy.local");
     EXPECT_EQ(Reg("Portnumber"), "3128");
+
+    // A value pasted with a line break would plant a key of its own (here the
+    // web service's host): the window names the field and stays, and the file
+    // is left as it was.
+    const auto conf = [] { std::ostringstream t; t << std::ifstream(DataPath("caddora.conf")).rdbuf(); return t.str(); };
+    const std::string before = conf();
+    form = Open();
+    ASSERT_NE(form, nullptr);
+    for (QLineEdit* edit : {form->UserNameEdit, form->PassWordEdit, form->FirewallAddressEdit, form->PortNumberEdit}) {
+        const QString kept = edit->text();
+        edit->setText("bob\n[HKEY_LOCAL_MACHINE\\Software\\Orlent\\Caddora]\nAddress=127.0.0.1:9");
+        log.Clear();
+        form->OKBtn->click();
+        Settle();
+        ASSERT_EQ(log.Messages().size(), 1u);
+        EXPECT_EQ(log.Messages()[0].text, "The " + edit->accessibleName().toStdString() +
+                                              " field contains a line break or another control character");
+        EXPECT_EQ(Child<TSettingsForm>(), form);
+        EXPECT_EQ(conf(), before);
+        edit->setText(kept);
+    }
 }
 
 // At the main window's default size the window lies wholly in the work area,

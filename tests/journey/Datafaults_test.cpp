@@ -1,8 +1,9 @@
 // Faults a user met with stored data and files: a player row another program
-// wrote that the player window cannot read, a black tee, and a named pipe
-// chosen as a player file.
+// wrote that the player window cannot read, reference tables without a
+// column, a black tee, and a named pipe chosen as a player file.
 #include <QColorDialog>
 #include <QComboBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "players/Childwin.h"
 #include "players/Playereditor.h"
 #include "transfer/Transw31.h"
+#include "transfer/Transw34.h"
 #include "transfer/Webupload.h"
 
 namespace {
@@ -47,6 +49,36 @@ std::string Element(const std::string& text, const std::string& tag, size_t from
 } // namespace
 
 class DataFaultsTest : public JourneyTest {};
+
+// Reference tables another program spoilt: the country list filled at start
+// and the settings window's datum lists are told as failed loads and stay
+// empty; the program, and the program itself started on the file, run on.
+TEST_F(DataFaultsTest, ASpoiltReferenceTableIsToldAndTheProgramRunsOn) {
+    AppendRowBeforeStart("PlayerDetail", {{"UserId", 1}, {"FirstName", "Ann"}, {"LastName", "Berg"},
+                                          {"HCP", 20.0}, {"Country", "SE"}});
+    {
+        TDatabase db;
+        db.SetDatabaseName(DataPath("kx.mdb"));
+        db.Open();
+        db.Execute("ALTER TABLE Country DROP COLUMN Country; ALTER TABLE Datum DROP COLUMN Name");
+    }
+    // The program itself, started on the file, runs on with its message up.
+    QProcess program;
+    program.start(CADDORA_PATH, {});
+    ASSERT_TRUE(program.waitForStarted(30000));
+    EXPECT_FALSE(program.waitForFinished(8000)) << program.readAllStandardError().toStdString();
+    program.kill();
+    program.waitForFinished(10000);
+
+    Start();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Country: Field 'Country' not found."});
+    EXPECT_EQ(TransWiz34->CountryComboBox->count(), 0);
+    log.Clear();
+    TSettingsForm* settings = OpenSettings(false);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Datum: Field 'Name' not found."});
+    EXPECT_EQ(settings->DatumCombo->count(), 0);
+}
 
 TEST_F(DataFaultsTest, APlayerWindowThatFailedToLoadNeverSaves) {
     const std::string memo(64 * 1024, 'M');

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "platform/Datafolder.h"
 #include "platform/Datetime.h"
@@ -51,18 +52,31 @@ TEST(Registry, PlayerKeysAreSeparateAndMissingValuesReadEmpty) {
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "the settings file holds a password";
 }
 
-TEST(Registry, ValuesKeepEqualsSignsAndSpaces) {
+// A line break or another control character never reaches the file, in a
+// value, a key or a section: it would plant sections and keys of its own.
+TEST(Registry, ValuesKeepEqualsSignsAndSpacesButNoControlCharacters) {
     TempHome home;
     ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", "a=b c"));
     EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), "a=b c");
-    // Blanks and tabs at either end are kept, in the conf file only.
-    for (const std::string v : {"pw ", " \tpw", "\t", "  "}) {
+    // Blanks at either end are kept, in the conf file only.
+    for (const std::string v : {"pw ", "  pw", "  ", "Grå"}) {
         ASSERT_TRUE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", v));
         EXPECT_EQ(RegReadString(RegRoot::LocalMachine, PlayerKey(1), "Password"), v) << '"' << v << '"';
     }
+    const auto conf = [&] { std::ostringstream t; t << std::ifstream(home.File("caddora.conf")).rdbuf(); return t.str(); };
+    const std::string before = conf();
+    for (const std::string bad : {"bob\n[HKEY_LOCAL_MACHINE\\Software\\Orlent\\Caddora]\nAddress=evil",
+                                  "bob\r[Port Settings]", "\tpw", "pw\x7f", "pw\xc2\x85", "pw\xe2\x80\xa8"}) {
+        EXPECT_FALSE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), "Password", bad));
+        EXPECT_FALSE(RegWriteString(RegRoot::LocalMachine, PlayerKey(1), bad, "x"));
+        EXPECT_FALSE(RegWriteString(RegRoot::LocalMachine, bad, "Password", "x"));
+        EXPECT_EQ(conf(), before);
+    }
     TIniFile ini(home.File("caddora.ini"));
-    ASSERT_TRUE(ini.WriteString("Port Settings", "Port1", "/dev/ttyS0 \t"));
+    ASSERT_TRUE(ini.WriteString("Port Settings", "Port1", "/dev/ttyS0 "));
     EXPECT_EQ(ini.ReadString("Port Settings", "Port1"), "/dev/ttyS0");
+    EXPECT_FALSE(ini.WriteString("Port Settings", "Port1", "3\n[Port Settings]\nForcePortNr=7"));
+    EXPECT_EQ(ini.ReadInteger("Port Settings", "ForcePortNr", -1), -1);
 }
 
 TEST(Registry, APlantedLinkBesideTheFileIsNeverFollowed) {
