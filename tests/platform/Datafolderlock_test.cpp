@@ -105,6 +105,19 @@ TEST(DataFolderLock, WorkRunsOnlyWhileNoOtherProgramHoldsTheFolder) {
         EXPECT_TRUE(WhenAloneOnDataFolder([&] { ++runs; }));
         EXPECT_EQ(runs, 3);
     }
+    {
+        // A program starting while another holds the folder alone (for a
+        // second here) goes on without a hold and without its work, rather
+        // than wait for it; it holds the folder at a later call.
+        ReleaseDataFolder();
+        OtherProgram alone(lock, true, 1000);
+        ASSERT_TRUE(alone.Holding());
+        EXPECT_FALSE(HoldDataFolder());
+        EXPECT_FALSE(WhenAloneOnDataFolder([&] { ++runs; }));
+        EXPECT_EQ(runs, 3);
+        alone.End(false);
+        EXPECT_TRUE(HoldDataFolder());
+    }
     // While the work runs no other program takes a hold; afterwards one
     // does again, also when the work threw.
     EXPECT_THROW(WhenAloneOnDataFolder([&] {
