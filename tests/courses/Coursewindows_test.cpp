@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QMdiArea>
 #include <QPushButton>
@@ -944,6 +945,28 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
     rename("Heath");
     EXPECT_EQ(grid->columnWidth(0), 116);
     checkFrame("the short name again");
+
+    // A re-read while another program holds the file alone keeps the rows;
+    // once the hold has gone a click in the list reads them again.
+    Db().Execute("PRAGMA journal_mode = DELETE");
+    Db().Execute("PRAGMA busy_timeout = 0");
+    {
+        TDatabase other;
+        other.SetDatabaseName(DataPath("kx.mdb"));
+        other.Open();
+        other.Execute("BEGIN EXCLUSIVE");
+        other.Execute("UPDATE Course_General SET Course_Name = 'Moor' WHERE CourseId = " + std::to_string(id));
+        EXPECT_NO_THROW(MainForm->RefreshListWindows());
+        ASSERT_EQ(grid->model()->rowCount(), 1);
+        EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Heath");
+        other.Execute("COMMIT");
+    }
+    const QPoint at = grid->visualRect(grid->model()->index(0, 0)).center();
+    QMouseEvent click(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &click);
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Moor");
     Close(list);
 }
 

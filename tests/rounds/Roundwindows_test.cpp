@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
@@ -97,6 +98,29 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     list->FormActivate();
     ASSERT_EQ(m->rowCount(), 3);
     EXPECT_EQ(Cell(m, 0, 3), "Later");
+    // Another program holds the file alone meanwhile and stores a round: the
+    // re-read fails and the list keeps its rows; once the hold has gone a
+    // click in the list reads them again.
+    db->Execute("PRAGMA journal_mode = DELETE");
+    db->Execute("PRAGMA busy_timeout = 0");
+    {
+        TDatabase other;
+        other.SetDatabaseName(DataPath("kx.mdb"));
+        other.Open();
+        other.Execute("BEGIN EXCLUSIVE");
+        other.Execute("INSERT INTO Round (UserId, RoundStartDate, RoundTitle) VALUES (1, '2026-08-01 08:00:00', 'Last')");
+        EXPECT_NO_THROW(list->FormActivate());
+        ASSERT_EQ(m->rowCount(), 3);
+        EXPECT_EQ(Cell(m, 0, 3), "Later");
+        other.Execute("COMMIT");
+    }
+    const QPoint at = list->RoundsGrid->visualRect(m->index(1, 0)).center();
+    QMouseEvent click(QEvent::MouseButtonPress, at, list->RoundsGrid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->RoundsGrid->viewport(), &click);
+    ASSERT_EQ(m->rowCount(), 4);
+    EXPECT_EQ(Cell(m, 0, 3), "Last");
+    EXPECT_TRUE(log.Empty());
 
     // Empty list: each command says so.
     list->Filter->setText("1999");
