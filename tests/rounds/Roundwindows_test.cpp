@@ -209,7 +209,14 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_EQ(frm->ScenePoints[1].Text, " Tee Blue");
     EXPECT_EQ(frm->ScenePoints[6].Text, "2 Putt(s)");
     EXPECT_EQ(frm->ScenePoints[5].Text, "");
+    // Yards from the View menu: the next hole shown converts, and says so.
+    MainForm->Yards->trigger();
+    frm->ShowHole(1);
+    EXPECT_EQ(LabelText(frm, "laabeliR0C2"), "164");
+    EXPECT_EQ(frm->Label5->text(), "Length (y)");
+    MainForm->Meters->trigger();
     frm->ShowHole(2);
+    EXPECT_EQ(frm->Label5->text(), "Length (m)");
     EXPECT_EQ(frm->ShotRowCount, 0);
     EXPECT_EQ(LabelText(frm, "laabeliR2C1"), "");
     EXPECT_EQ(frm->ScenePointCount, 0);
