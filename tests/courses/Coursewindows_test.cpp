@@ -947,25 +947,19 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
     checkFrame("the short name again");
 
     // A re-read while another program holds the file alone keeps the rows;
-    // once the hold has gone a click in the list reads them again.
+    // a click once the hold has gone reads them again.
     Db().Execute("PRAGMA journal_mode = DELETE");
     Db().Execute("PRAGMA busy_timeout = 0");
-    {
-        TDatabase other;
-        other.SetDatabaseName(DataPath("kx.mdb"));
-        other.Open();
-        other.Execute("BEGIN EXCLUSIVE");
-        other.Execute("UPDATE Course_General SET Course_Name = 'Moor' WHERE CourseId = " + std::to_string(id));
-        EXPECT_NO_THROW(MainForm->RefreshListWindows());
-        ASSERT_EQ(grid->model()->rowCount(), 1);
-        EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Heath");
-        other.Execute("COMMIT");
-    }
-    const QPoint at = grid->visualRect(grid->model()->index(0, 0)).center();
-    QMouseEvent click(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    TDatabase other;
+    other.SetDatabaseName(DataPath("kx.mdb"));
+    other.Open();
+    other.Execute("BEGIN EXCLUSIVE");
+    other.Execute("UPDATE Course_General SET Course_Name = 'Moor'");
+    EXPECT_NO_THROW(MainForm->RefreshListWindows());
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Heath");
+    other.Execute("COMMIT");
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(grid->viewport(), &click);
-    ASSERT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Moor");
     Close(list);
 }

@@ -106,9 +106,8 @@ TEST(DataFolderLock, WorkRunsOnlyWhileNoOtherProgramHoldsTheFolder) {
         EXPECT_EQ(runs, 3);
     }
     {
-        // A program starting while another holds the folder alone (for a
-        // second here) goes on without a hold and without its work, rather
-        // than wait for it; it holds the folder at a later call.
+        // Another holds the folder alone (for a second): no hold and no work
+        // rather than a wait; the hold is taken at a later call.
         ReleaseDataFolder();
         OtherProgram alone(lock, true, 1000);
         ASSERT_TRUE(alone.Holding());
