@@ -1,9 +1,11 @@
 // Start-up time: the real program, started on an empty data folder, until
-// its main window has painted for the first time (it quits right then).
+// its main window has painted for the first time (it quits right then); also
+// while another program holds the data folder alone.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "platform/Datafolder.h"
+#include "platform/Otherprogram.h"
 
 extern char** environ;
 
@@ -46,9 +49,11 @@ int RunOnce(const std::string& program, const std::string& home) {
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-} // namespace
 
-static void BM_StartupToFirstPaint(benchmark::State& state) {
+// Starts the program on a fresh data folder, each time; with heldAlone
+// while another program holds that folder alone (as while it cleans up at
+// its start): the program goes on without waiting for it.
+void Startups(benchmark::State& state, bool heldAlone) {
     const std::string program = ProgramPath();
     if (program.empty()) {
         state.SkipWithError("caddora executable not found beside the benchmark");
@@ -58,15 +63,25 @@ static void BM_StartupToFirstPaint(benchmark::State& state) {
         state.PauseTiming();
         char tmpl[] = "/tmp/caddora-bench-XXXXXX";
         const std::string home = mkdtemp(tmpl);
+        std::optional<OtherProgram> other;
+        if (heldAlone && !other.emplace(home + "/caddora.lock", true).Holding())
+            state.SkipWithError("no other program holds the folder");
         state.ResumeTiming();
         const int status = RunOnce(program, home);
         state.PauseTiming();
+        other.reset();
         std::error_code ec;
         std::filesystem::remove_all(home, ec);
         if (status != 0) state.SkipWithError("caddora did not start cleanly");
         state.ResumeTiming();
     }
 }
+} // namespace
+
+static void BM_StartupToFirstPaint(benchmark::State& state) { Startups(state, false); }
 BENCHMARK(BM_StartupToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+static void BM_StartupWhileAnotherHoldsTheFolderAlone(benchmark::State& state) { Startups(state, true); }
+BENCHMARK(BM_StartupWhileAnotherHoldsTheFolderAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 BENCHMARK_MAIN();

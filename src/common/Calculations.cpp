@@ -49,10 +49,17 @@ std::string FormatCoordinate(double degrees, unsigned char isLatitude) {
 }
 
 int StablefordPoints(int h, int s, int i, int p) {
-    if (h < 0 || s < 1) return 0;
+    if (s < 1) return 0;
     // Every full 18 of the handicap is a stroke on every hole; the rest is
-    // one more on the holes of the lowest indexes.
-    const int r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
+    // one more on the holes of the lowest indexes. A handicap below 0 gives
+    // strokes back the same way, from the holes of the highest indexes.
+    long long r;
+    if (h >= 0) {
+        r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
+    } else {
+        const long long k = -static_cast<long long>(h);
+        r = -(k / 18 + (i > 18 - k % 18 && i <= 18 ? 1 : 0));
+    }
     // In long long: a stored par or score near the int range cannot overflow.
     const long long q = static_cast<long long>(p) - (s - r) + 2;
     return q > 0 ? WholeNumber(static_cast<double>(q)) : 0;

@@ -1,6 +1,7 @@
 #include "courses/Mcourse.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "courses/Coursechild.h"
 #include "courses/Coursestore.h"
@@ -37,6 +39,22 @@ constexpr int StoredColumnWidth[2] = {116, 54};
 constexpr int StoredWidth = 169, StoredHeight = 503;
 // The list grows with its names up to this width.
 constexpr int MaxListWidth = 500;
+
+// The grid's model, able to wrap a re-read of its table in a reset.
+class TCourseGridModel : public TTableGridModel {
+public:
+    using TTableGridModel::TTableGridModel;
+    void Change(const std::function<void()>& change) {
+        beginResetModel();
+        try {
+            change();
+        } catch (...) {
+            endResetModel();
+            throw;
+        }
+        endResetModel();
+    }
+};
 } // namespace
 
 std::array<int, 2> CourseColumnWidths(const std::array<int, 2>& content, int available) {
@@ -107,7 +125,8 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     });
     connect(CourseGrid, &QAbstractItemView::doubleClicked, this, [this] { CourseGridDblClick(); });
     model_ =
-        new TTableGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
+        new TCourseGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
+    CourseGrid->viewport()->installEventFilter(this);
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
     connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
@@ -133,6 +152,14 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     sub->show();
     FitColumns();
     sub->move(0, 0);
+    connect(Frame()->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (stale_ && w && w->widget() == this) ReopenTable();
+    });
+}
+
+bool TCourseForm::eventFilter(QObject* watched, QEvent* e) {
+    if (stale_ && watched == CourseGrid->viewport() && e->type() == QEvent::MouseButtonPress) ReopenTable();
+    return QWidget::eventFilter(watched, e);
 }
 
 void TCourseForm::FitColumns() {
@@ -172,18 +199,30 @@ void TCourseForm::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
-void TCourseForm::ReopenTable() {
+bool TCourseForm::ReopenTable() {
     const int id = SelectedCourseId();
-    model_->Reopen();
+    stale_ = false;
+    try {
+        static_cast<TCourseGridModel*>(model_)->Change([this] {
+            // Refresh replaces the rows only once the new ones are read.
+            TableCourseGeneral.Active() ? TableCourseGeneral.Refresh() : TableCourseGeneral.Open();
+        });
+    } catch (const EDatabaseError&) {
+        stale_ = true;
+    }
     FitColumns();
     if (id >= 0 && TableCourseGeneral.Locate("CourseId", TVariant(id)))
         CourseGrid->selectRow(TableCourseGeneral.RecNo());
+    return !stale_;
 }
 
 void TCourseForm::FilterChange() {
-    TableCourseGeneral.SetFilter("Course_Name Like " +
-                                 QuotedStr(Filter->text().toStdString() + "*"));
-    model_->Reopen();
+    // Setting the filter re-reads the rows, or keeps them when that fails.
+    static_cast<TCourseGridModel*>(model_)->Change([this] {
+        TableCourseGeneral.SetFilter("Course_Name Like " +
+                                     QuotedStr(Filter->text().toStdString() + "*"));
+        if (!TableCourseGeneral.Active()) TableCourseGeneral.Open();
+    });
     FitColumns();
 }
 

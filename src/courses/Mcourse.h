@@ -17,8 +17,10 @@ class TCourseForm : public QWidget {
     explicit TCourseForm(QWidget* owner = nullptr);
     ~TCourseForm() override;
 
-    // Closes and opens TableCourseGeneral again (its filter and sort stay).
-    void ReopenTable();
+    // Reads TableCourseGeneral again (its filter and sort stay). A read that
+    // fails keeps the rows listed and is tried again at the next activation
+    // or click in the list; false then.
+    bool ReopenTable();
 
     void FilterChange();
     void CourseGridDblClick();
@@ -40,6 +42,7 @@ class TCourseForm : public QWidget {
   protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     // Columns fitted to the listed names and the window to its columns;
@@ -48,6 +51,8 @@ class TCourseForm : public QWidget {
     // View (double-click or command) and edit: one window per course.
     void OpenCourse(unsigned char editMode, bool byDoubleClick);
     TTableGridModel* model_;
+    // The last re-read failed: the list shows the rows it had.
+    bool stale_ = false;
 };
 
 // Widths of the Course and Par columns from the width their texts and

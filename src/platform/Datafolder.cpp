@@ -60,13 +60,9 @@ bool HoldDataFolder() {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) return false;
     struct stat st {};
-    bool held = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    // Another program holds it alone only while it cleans up at its start.
-    for (int tries = 0; held && !SetLock(fd, F_RDLCK); ++tries) {
-        if (errno != EAGAIN && errno != EACCES) held = false;
-        else if (tries == 250) held = false;
-        else ::usleep(20000);
-    }
+    // Tried once: while another program holds it alone, this one goes on
+    // without a hold (and takes it at a later call) rather than wait.
+    const bool held = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && SetLock(fd, F_RDLCK);
     if (!held) {
         ::close(fd);
         return false;

@@ -24,7 +24,8 @@ bool ReadRegularFile(const std::string& path, std::string& text, size_t limit);
 // as long as it runs; the system lets go of it when the program ends, however
 // it ends. Called from the user-interface thread.
 // Takes this program's hold (again when the data folder has changed). False
-// when the lock file cannot be used (it is then no regular file, say).
+// when the lock file cannot be used (it is then no regular file, say) or
+// another program holds it alone just now; never waits.
 bool HoldDataFolder();
 void ReleaseDataFolder();
 // Runs work when no other program holds the data folder, holding it alone

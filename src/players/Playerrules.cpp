@@ -284,6 +284,9 @@ TRefusal CheckBagNameSize(const std::string& name) {
 
 void TPlayerRecord::AddNewBag() {
     MBag* bag = lists_.Bags[BagCount()];
+    // The hold that keeps other programs off this unsaved bag: taken now if
+    // another program held the folder alone when this one started.
+    HoldDataFolder();
     try {
         TTable table(&db_, "GolfBag");
         table.Open();

@@ -404,9 +404,12 @@ void TRoundFrm::ScorecardShow() {
 
 void TRoundFrm::SetupHoleButtons() {
     const int last = LastShotHole(RoundShotsTable);
-    const std::string unit = Frame() ? Frame()->GetIsMeter() : "true";
-    Label5->setText(unit != "false" ? "Length (m)" : "Length (y)");
+    SetLengthHeading(Frame() ? Frame()->GetIsMeter() : "true");
     for (int i = 0; i < 18; ++i) HoleButtons[i]->setEnabled(i + 1 <= last);
+}
+
+void TRoundFrm::SetLengthHeading(const std::string& unit) {
+    Label5->setText(unit != "false" ? "Length (m)" : "Length (y)");
 }
 
 void TRoundFrm::MissingCourseData() {
@@ -628,8 +631,9 @@ void TRoundFrm::ShowHole(int n) {
     HoleNro->setText(QString::number(n));
     std::vector<MarkPointType> marks = CoursePointMarks(hole.points, hole.teeColors, hole.roundTee.value_or(-1));
 
-    // The hole's shots.
+    // The hole's shots, their lengths in the unit the heading names.
     in.IsMeter = unit;
+    SetLengthHeading(unit);
     in.Par = hole.par;
     const HolePage page = BuildHolePage(in);
 

@@ -161,6 +161,8 @@ private:
     QLabel* MakeShotLabel(int row, int column, int left, const QString& text, bool bold, QWidget* parent, int top);
     int HolesPageHeight() const;
     void MissingCourseData();
+    // The holes page's length heading names the unit of the lengths shown.
+    void SetLengthHeading(const std::string& unit);
     TRoundTables Tables();
     int cardRows_ = 0;
     int cardTees_ = 0;

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
+#include <exception>
 
 #include "platform/Messagebox.h"
 #include "rounds/Editround.h"
@@ -178,6 +179,8 @@ TRoundsForm::TRoundsForm(QWidget* owner)
 TRoundsForm::~TRoundsForm() { EnableRoundsCommands(true); }
 
 bool TRoundsForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == RoundsGrid->viewport() && e->type() == QEvent::MouseButtonPress && stale_)
+        ReopenTable();
     if (watched == RoundsGrid->viewport() && e->type() == QEvent::ContextMenu) {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         const QModelIndex index = RoundsGrid->indexAt(menu->pos());
@@ -195,19 +198,33 @@ void TRoundsForm::Reread(const std::function<void()>& change) {
         roundId = RoundTable.FieldByName("RoundId").AsInteger();
     }
     namesLoaded_ = false;
-    static_cast<TRoundsGridModel*>(model_)->Change(change);
+    // A change that fails may leave the rows as they were: the selection
+    // comes back on them too.
+    std::exception_ptr failed;
+    try {
+        static_cast<TRoundsGridModel*>(model_)->Change(change);
+    } catch (...) {
+        failed = std::current_exception();
+    }
     FitColumns();
-    if (!RoundTable.Active() || RoundTable.IsEmpty()) return;
-    int row = 0;
-    if (roundId >= 0 && RoundTable.Locate("RoundId", TVariant(roundId))) row = RoundTable.RecNo();
-    SelectRow(row);
+    if (RoundTable.Active() && !RoundTable.IsEmpty()) {
+        int row = 0;
+        if (roundId >= 0 && RoundTable.Locate("RoundId", TVariant(roundId))) row = RoundTable.RecNo();
+        SelectRow(row);
+    }
+    if (failed) std::rethrow_exception(failed);
 }
 
-void TRoundsForm::ReopenTable() {
-    Reread([this] {
-        RoundTable.Close();
-        RoundTable.Open();
-    });
+bool TRoundsForm::ReopenTable() {
+    try {
+        // Refresh replaces the rows only once the new ones are read.
+        Reread([this] { RoundTable.Active() ? RoundTable.Refresh() : RoundTable.Open(); });
+    } catch (const EDatabaseError&) {
+        stale_ = true;
+        return false;
+    }
+    stale_ = false;
+    return true;
 }
 
 void TRoundsForm::FormActivate() { ReopenTable(); }

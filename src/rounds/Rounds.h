@@ -27,8 +27,10 @@ public:
     explicit TRoundsForm(QWidget* owner = nullptr);
     ~TRoundsForm() override;
 
-    // Closes and opens RoundTable again (its filter and sort stay).
-    void ReopenTable();
+    // Reads RoundTable again (its filter and sort stay). A read that fails
+    // keeps the rows listed and is tried again at the next activation or
+    // click in the list; false then.
+    bool ReopenTable();
 
     // Handlers.
     void FormActivate();
@@ -68,4 +70,6 @@ private:
     std::map<long long, std::string> courseNames_;
     std::map<std::string, std::string> shortDates_;
     bool namesLoaded_ = false;
+    // The last re-read failed: the list shows the rows it had.
+    bool stale_ = false;
 };

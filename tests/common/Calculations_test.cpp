@@ -39,7 +39,14 @@ TEST(Stableford, PointsFromTheHandicapBands) {
     EXPECT_EQ(StablefordPoints(18, 5, 18, 4), 2);
     EXPECT_EQ(StablefordPoints(19, 5, 1, 4), 3);
     EXPECT_EQ(StablefordPoints(37, 6, 1, 4), 3);
-    EXPECT_EQ(StablefordPoints(-1, 4, 1, 4), 0);
+    // Below 0 strokes go back from the highest index: -1 on index 18 only.
+    EXPECT_EQ(StablefordPoints(-1, 4, 1, 4), 2);
+    EXPECT_EQ(StablefordPoints(-1, 4, 18, 4), 1);
+    EXPECT_EQ(StablefordPoints(-19, 4, 1, 4), 1);  // one back everywhere
+    EXPECT_EQ(StablefordPoints(-19, 4, 18, 4), 0);  // and a second on 18
+    int levelPar = 0;
+    for (int i = 1; i <= 18; ++i) levelPar += StablefordPoints(-1, 4, i, 4);
+    EXPECT_EQ(levelPar, 35);
     EXPECT_EQ(StablefordPoints(10, 0, 1, 4), 0);
     EXPECT_EQ(StablefordPoints(0, 9, 1, 3), 0);
     // Band edges: index h gets the extra stroke, index h + 1 does not.
@@ -65,7 +72,7 @@ TEST(Stableford, EveryFull18OfTheHandicapIsAStrokeOnEveryHole) {
     EXPECT_EQ(StablefordPoints(90, 9, 18, 4), 2);   // five full 18s
     EXPECT_EQ(StablefordPoints(91, 9, 1, 4), 3);
     // More strokes never mean fewer points as the handicap grows.
-    for (int h = 0; h < 108; ++h)
+    for (int h = -40; h < 108; ++h)
         for (int i = 1; i <= 18; ++i)
             EXPECT_LE(StablefordPoints(h, 6, i, 4), StablefordPoints(h + 1, 6, i, 4))
                 << "h " << h << " index " << i;
@@ -91,6 +98,7 @@ TEST(Units, CountsAndDistancesOfAnyStoredIntStayInTheIntRange) {
     EXPECT_EQ(DisplayToMetres(most, "false"), 1963662974);
     EXPECT_EQ(StablefordPoints(0, 1, 1, most), most);
     EXPECT_EQ(StablefordPoints(0, most, 1, least), 0);
+    EXPECT_EQ(StablefordPoints(least, 1, 18, 4), 0);
     EXPECT_EQ(ShotStrokes(most), most);
     EXPECT_EQ(ShotStrokes(1000000010), 2000000001);
 }

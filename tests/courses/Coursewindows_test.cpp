@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QMdiArea>
 #include <QPushButton>
@@ -944,6 +945,22 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
     rename("Heath");
     EXPECT_EQ(grid->columnWidth(0), 116);
     checkFrame("the short name again");
+
+    // A re-read while another program holds the file alone keeps the rows;
+    // a click once the hold has gone reads them again.
+    Db().Execute("PRAGMA journal_mode = DELETE");
+    Db().Execute("PRAGMA busy_timeout = 0");
+    TDatabase other;
+    other.SetDatabaseName(DataPath("kx.mdb"));
+    other.Open();
+    other.Execute("BEGIN EXCLUSIVE");
+    other.Execute("UPDATE Course_General SET Course_Name = 'Moor'");
+    EXPECT_NO_THROW(MainForm->RefreshListWindows());
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Heath");
+    other.Execute("COMMIT");
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(grid->viewport(), &click);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Moor");
     Close(list);
 }
 

@@ -105,6 +105,18 @@ TEST(DataFolderLock, WorkRunsOnlyWhileNoOtherProgramHoldsTheFolder) {
         EXPECT_TRUE(WhenAloneOnDataFolder([&] { ++runs; }));
         EXPECT_EQ(runs, 3);
     }
+    {
+        // Another holds the folder alone (for a second): no hold and no work
+        // rather than a wait; the hold is taken at a later call.
+        ReleaseDataFolder();
+        OtherProgram alone(lock, true, 1000);
+        ASSERT_TRUE(alone.Holding());
+        EXPECT_FALSE(HoldDataFolder());
+        EXPECT_FALSE(WhenAloneOnDataFolder([&] { ++runs; }));
+        EXPECT_EQ(runs, 3);
+        alone.End(false);
+        EXPECT_TRUE(HoldDataFolder());
+    }
     // While the work runs no other program takes a hold; afterwards one
     // does again, also when the work threw.
     EXPECT_THROW(WhenAloneOnDataFolder([&] {

@@ -13,7 +13,9 @@
 
 class OtherProgram {
 public:
-    explicit OtherProgram(const std::string& lockPath) {
+    // alone: holds the file alone, as a program cleaning up does, and lets
+    // go by itself after forMs milliseconds (when not below 0).
+    explicit OtherProgram(const std::string& lockPath, bool alone = false, int forMs = -1) {
         int ready[2], release[2];
         if (::pipe2(ready, O_CLOEXEC) != 0) return;
         if (::pipe2(release, O_CLOEXEC) != 0) {
@@ -30,12 +32,12 @@ public:
             char answer = '0';
             const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
             struct flock lock {};
-            lock.l_type = F_RDLCK;
+            lock.l_type = alone ? F_WRLCK : F_RDLCK;
             lock.l_whence = SEEK_SET;
             if (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) answer = '1';
             [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
-            char c;
-            n = ::read(release[0], &c, 1);  // until the parent lets go
+            pollfd released{release[0], POLLIN, 0};
+            ::poll(&released, 1, forMs);  // until the parent lets go
             ::_exit(0);
         }
         ::close(ready[1]);

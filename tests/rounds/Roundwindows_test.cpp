@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
@@ -97,6 +98,21 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     list->FormActivate();
     ASSERT_EQ(m->rowCount(), 3);
     EXPECT_EQ(Cell(m, 0, 3), "Later");
+    // Another program holds the file alone and stores a round: the re-read
+    // keeps the rows, and a click once the hold has gone reads them again.
+    db->Execute("PRAGMA journal_mode = DELETE");
+    db->Execute("PRAGMA busy_timeout = 0");
+    TDatabase other;
+    other.SetDatabaseName(DataPath("kx.mdb"));
+    other.Open();
+    other.Execute("BEGIN EXCLUSIVE");
+    other.Execute("INSERT INTO Round (UserId, RoundStartDate) VALUES (1, '2026-08-01 08:00:00')");
+    EXPECT_NO_THROW(list->FormActivate());
+    EXPECT_EQ(m->rowCount(), 3);
+    other.Execute("COMMIT");
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(list->RoundsGrid->viewport(), &click);
+    EXPECT_EQ(m->rowCount(), 4);
 
     // Empty list: each command says so.
     list->Filter->setText("1999");
@@ -185,6 +201,11 @@ TEST_F(RoundsTest, ViewBuildsTheRoundWindowOnceAndWritesNothing) {
     EXPECT_EQ(frm->ScenePoints[1].Text, " Tee Blue");
     EXPECT_EQ(frm->ScenePoints[6].Text, "2 Putt(s)");
     EXPECT_EQ(frm->ScenePoints[5].Text, "");
+    MainForm->Yards->trigger();  // the next hole shown converts, and says so
+    frm->ShowHole(1);
+    EXPECT_EQ(LabelText(frm, "laabeliR0C2"), "164");
+    EXPECT_EQ(LabelText(frm, "Label5"), "Length (y)");
+    MainForm->Meters->trigger();
     frm->ShowHole(2);
     EXPECT_EQ(frm->ShotRowCount, 0);
     EXPECT_EQ(LabelText(frm, "laabeliR2C1"), "");
