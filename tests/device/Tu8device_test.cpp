@@ -295,7 +295,9 @@ TEST_F(U8Device, ReadsPointListsPointsAndPositions) {
         requests = sim.Device().Requests();
         ASSERT_EQ(requests.size(), size_t(pages));
         for (int p = 0; p < pages; ++p) EXPECT_EQ(requests[size_t(p)].data[6], 50 * p) << p;
-        if (whole) EXPECT_EQ(ids, sim.Device().PointIds());
+        if (whole) {
+            EXPECT_EQ(ids, sim.Device().PointIds());
+        }
     }
     sim.Device().SetListPaging(u8sim::ListPaging::Pages);
 

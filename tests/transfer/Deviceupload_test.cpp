@@ -382,8 +382,9 @@ TEST_F(CourseUploadTest, AFailedReUploadLeavesTheSlotFreeAndTheNextOneClean) {
             const CourseEntry e = Entry(s);
             for (int h = 0; e.CourseId != u8::FreeSlot && h < e.Holes && h < 18; ++h)
                 for (int k = 1; k <= 4; ++k)
-                    if (e.Hole[h].Flags & (1 << (k - 1)))
+                    if (e.Hole[h].Flags & (1 << (k - 1))) {
                         EXPECT_TRUE(sim.Device().HasPoint(uint16_t(u8::PointsPerCourse * s + 9 * h + k))) << s << h << k;
+                    }
         }
     };
     sim.Device().AddFault({u8sim::Fault::Silence, u8::CmdDeletePoint, -1, 3, -1});
