@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "common/Tablegrid.h"
 #include "rounds/Topenglappanel.h"
 #include "shell/Application.h"
 #include "shell/Mainform.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     SetCompatibilityDefaultFormat();
     TCaddoraApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
+    UseFullRowStyle();
     // Numbers are written with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     if (!CreateApplicationWindows()) return 1;

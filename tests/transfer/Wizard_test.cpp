@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -597,6 +598,22 @@ TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
         };
         QTreeWidgetItem* nine = row("Östra Ängen");
         ASSERT_NE(nine, nullptr);
+        // The row shows its capitals' dots and rings: its letters reach as
+        // far up and down as the same text drawn on its own.
+        const auto inkRows = [](const QImage& image) {
+            int top = image.height(), bottom = -1;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) top = std::min(top, y), bottom = std::max(bottom, y);
+            return bottom - top + 1;
+        };
+        QImage alone(300, 60, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QPainter painter(&alone);
+        painter.setFont(list->font());
+        painter.drawText(alone.rect(), Qt::AlignCenter, nine->text(0));
+        painter.end();
+        EXPECT_EQ(inkRows(list->viewport()->grab(list->visualItemRect(nine)).toImage()), inkRows(alone));
         nine->setSelected(true);
         EXPECT_EQ(TransWiz31->TeeComboBox->count(), 0);
         EXPECT_EQ(LastMessage(), refused);
