@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "common/Frame.h"
 #include "common/Tablegrid.h"
 #include "rounds/Topenglappanel.h"
 #include "shell/Application.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     TCaddoraApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     UseFullRowStyle();
+    KeepWindowsInWorkArea();
     // Numbers are written with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     if (!CreateApplicationWindows()) return 1;

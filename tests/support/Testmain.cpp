@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "common/Frame.h"
 #include "common/Tablegrid.h"
 #include "support/Testsupport.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
     UseFullRowStyle();  // as the program does
+    KeepWindowsInWorkArea();
     std::setlocale(LC_NUMERIC, "C");
     TempHome home;
     MessageLog fallback;
