@@ -4,6 +4,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 QPixmap CaddoraPicture(QSize size) {
     QPixmap pm(size);
@@ -46,10 +48,31 @@ QPixmap CaddoraPicture(QSize size) {
     return pm;
 }
 
+namespace {
+constexpr unsigned Black = 0x000000, White = 0xFFFFFF;
+// Relative luminance, 0 (black) to 1 (white).
+double Luminance(unsigned colour) {
+    const auto channel = [](unsigned v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour & 0xFF) + 0.7152 * channel((colour >> 8) & 0xFF) +
+           0.0722 * channel((colour >> 16) & 0xFF);
+}
+} // namespace
+
+double ContrastRatio(unsigned a, unsigned b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 bool IsDarkColour(unsigned windowsColour) {
-    const unsigned r = windowsColour & 0xFF, g = (windowsColour >> 8) & 0xFF,
-                   b = (windowsColour >> 16) & 0xFF;
-    return 299 * r + 587 * g + 114 * b < 128000;
+    return ContrastRatio(windowsColour, White) > ContrastRatio(windowsColour, Black);
+}
+
+unsigned ReadableGround(unsigned text, unsigned window) {
+    if (ContrastRatio(text, window) >= 4.5) return window;
+    return IsDarkColour(text) ? White : Black;
 }
 
 QPixmap ListPicture(TListPicture kind) {

@@ -7,10 +7,19 @@
 // The program's picture (a green, a flag and the name), drawn at the given size.
 QPixmap CaddoraPicture(QSize size);
 
+// The contrast of two colours (Windows colour values 0x00BBGGRR) as the web
+// content accessibility guidelines measure it: from 1 (the same) to 21
+// (black on white).
+double ContrastRatio(unsigned a, unsigned b);
 // Whether text on this background (a Windows colour value 0x00BBGGRR) reads
-// best in white: its luminance (0.299 R + 0.587 G + 0.114 B) is below 128.
-// The printed cards' stylesheets make the same choice.
+// best in white: white contrasts with it more than black does. Either way
+// the text reaches 4.5 : 1 at least. The printed cards' stylesheets make the
+// same choice.
 bool IsDarkColour(unsigned windowsColour);
+// What a text in this colour is drawn on: the window's colour when the text
+// reads there at 4.5 : 1 at least, else black or white, whichever contrasts
+// more (always above 4.5 : 1).
+unsigned ReadableGround(unsigned text, unsigned window);
 
 // The lists' tool-button pictures, 16 x 16.
 enum class TListPicture { View, New, Edit, Delete, Filter };

@@ -1,7 +1,10 @@
 #include "common/Tablegrid.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <algorithm>
 
@@ -94,4 +97,28 @@ std::vector<int> FitColumnsToContents(QTableView* grid) {
 int GridChromeWidth(const QTableView* grid) {
     return 2 * grid->frameWidth() +
            grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+}
+
+int FullRowHeight(const QFont& font) {
+    const QFontMetrics fm(font);
+    // The tallest capitals with marks above and the letters that reach down.
+    const QRect ink = fm.tightBoundingRect(QString::fromUtf8("ÅÄÖÉÈÊÇÑÜgjpqy"));
+    const int above = std::max(0, -ink.top() - fm.ascent());
+    const int below = std::max(0, ink.bottom() + 1 - fm.descent());
+    // The line is centred: what reaches beyond it on one side needs as much on the other.
+    return fm.height() + 2 * std::max(above, below) + 2;
+}
+
+QSize TFullRowStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                      const QWidget* widget) const {
+    QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type == CT_ItemViewItem)
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option))
+            if (item->features & QStyleOptionViewItem::HasDisplay)
+                s.setHeight(std::max(s.height(), FullRowHeight(item->font)));
+    return s;
+}
+
+void UseFullRowStyle() {
+    if (!dynamic_cast<TFullRowStyle*>(QApplication::style())) QApplication::setStyle(new TFullRowStyle);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QProxyStyle>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,3 +45,17 @@ private:
 std::vector<int> FitColumnsToContents(QTableView* grid);
 // What a grid adds to its columns' widths: its frame and a vertical scroll bar.
 int GridChromeWidth(const QTableView* grid);
+
+// The program's style: the platform's own, with the rows of every list, tree
+// and grid high enough for their font's full height, so that the rings and
+// accents of capitals (Å, Ö, É) are not cut off.
+class TFullRowStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override;
+};
+// The height a row needs for a line of text in this font, its text centred.
+int FullRowHeight(const QFont& font);
+// Makes TFullRowStyle the application's style; once, after the application
+// object exists.
+void UseFullRowStyle();

@@ -618,7 +618,7 @@ void THoleScene::DrawShotLine(const MarkPointType* points) {
     }
 }
 
-std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap) {
+std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap, const std::vector<QRectF>& markers) {
     const auto clash = [gap](const QRectF& a, const QRectF& b) {
         return a.left() < b.right() + gap && b.left() < a.right() + gap && a.top() < b.bottom() + gap &&
                b.top() < a.bottom() + gap;
@@ -633,17 +633,24 @@ std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap
             return std::any_of(placed.begin(), placed.end(), [&](const QRectF& p) { return !p.isEmpty() && clash(r, p); });
         };
         if (!box.isEmpty() && clashes(box)) {
-            // Just above or just below one of the labels placed before.
+            // Just above or just below one of the labels placed before or a marker.
+            const auto onMarker = [&](const QRectF& r) {
+                return std::any_of(markers.begin(), markers.end(), [&](const QRectF& m) { return clash(r, m); });
+            };
             std::vector<double> moves;
-            for (const QRectF& p : placed) {
-                if (p.isEmpty()) continue;
-                moves.push_back(p.top() - clear - box.bottom());
-                moves.push_back(p.bottom() + clear - box.top());
-            }
+            const auto around = [&](const std::vector<QRectF>& obstacles) {
+                for (const QRectF& p : obstacles) {
+                    if (p.isEmpty()) continue;
+                    moves.push_back(p.top() - clear - box.bottom());
+                    moves.push_back(p.bottom() + clear - box.top());
+                }
+            };
+            around(placed);
+            around(markers);
             std::stable_sort(moves.begin(), moves.end(),
                              [](double a, double b) { return std::fabs(a) < std::fabs(b); });
             for (double dy : moves)
-                if (!clashes(box.translated(0, dy))) {
+                if (!clashes(box.translated(0, dy)) && !onMarker(box.translated(0, dy))) {
                     at = box.translated(0, dy);
                     break;
                 }
@@ -699,6 +706,39 @@ double THoleScene::PixelsPerMetre() const {
     if (CameraZ >= 0) return 0;
     const double f = 1.0 / std::tan(45.0 / 2 * M_PI / 180);
     return f * 0.5 * viewportHeight_ / -CameraZ;
+}
+
+std::vector<QRectF> THoleScene::MarkerBoxes(const MarkPointType* points) const {
+    std::vector<QRectF> boxes;
+    const double ppm = PixelsPerMetre();
+    if (!points || ppm <= 0) return boxes;
+    const auto add = [&](const MarkPointType& p, double half) {
+        double x, y;
+        Frame(p, x, y);
+        const QPointF at = PanelPoint(x, y);
+        const double r = 1.5 * half * ppm;  // an octagon's reach, or a turned square's
+        boxes.emplace_back(at.x() - r, at.y() - r, 2 * r, 2 * r);
+    };
+    int pin = -1;
+    for (int i = 0; i < PointCount; ++i) {
+        const MarkPointType& p = points[i];
+        if (!Positioned(p)) continue;
+        const std::string t = Upper(p.Text);
+        // As DrawHazards and DrawShotMarkers choose.
+        if (Has(t, "BUNKER") || Has(t, "WATER") || Has(t, "BUILDING"))
+            add(p, 3 * MarkerSize);
+        else if (Has(t, "LAY") && Has(t, "UP"))
+            add(p, MarkerSize);
+        else if (Has(t, "ROUGH"))
+            add(p, 3 * MarkerSize);
+        if (Has(t, "SHOT") || Has(t, "PUTTER"))
+            add(p, 0.01 * VisibleHeight);
+        else if (Has(t, "TEE"))
+            add(p, 2 * MarkerSize);
+        if (Has(t, "PIN")) pin = i;
+    }
+    if (pin >= 0) add(points[pin], 0.01 * VisibleHeight);
+    return boxes;
 }
 
 double THoleScene::LabelOffset(const std::string& text, double width) {
@@ -761,7 +801,7 @@ std::vector<THoleLabel> THoleScene::PlaceLabels(const MarkPointType* points, con
         }
         boxes.push_back(label.Box);
     }
-    const std::vector<QPointF> moved = SeparateLabels(boxes, LabelGap * em);
+    const std::vector<QPointF> moved = SeparateLabels(boxes, LabelGap * em, MarkerBoxes(points));
     for (size_t i = 0; i < labels.size(); ++i) {
         labels[i].Shift = moved[i].y() - boxes[i].top();
         labels[i].Box.moveTopLeft(moved[i]);

@@ -34,9 +34,11 @@ uint32_t ColorToRGBValue(int32_t color);
 
 // Labels as panel rectangles (pixels, y down) in drawing order. A label that
 // would overlap one placed before it moves up or down by the least distance
-// that clears every label placed before it, gap pixels apart; an empty
-// rectangle stays and clears nothing. Returns each label's top-left corner.
-std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap);
+// that clears every label placed before it and every marker, gap pixels
+// apart; an empty rectangle stays and clears nothing. A label that overlaps
+// no label stays where it is. Returns each label's top-left corner.
+std::vector<QPointF> SeparateLabels(const std::vector<QRectF>& boxes, double gap,
+                                    const std::vector<QRectF>& markers = {});
 
 // A label of the hole view as drawn: its text, the ground-frame point it is
 // placed by, and where its letters lie on the panel (pixels, y down; empty
@@ -175,6 +177,9 @@ private:
     // panel pixels per metre on the ground.
     QPointF PanelPoint(double x, double y) const;
     double PixelsPerMetre() const;
+    // Where the markers lie on the panel (pixels, y down): hazards, lay-ups,
+    // tees, shots and the pin. The green is not one: putts lie on it.
+    std::vector<QRectF> MarkerBoxes(const MarkPointType* points) const;
     // Offset of a label's text from its point, in font units, by its kind.
     static double LabelOffset(const std::string& text, double width);
 

@@ -37,9 +37,6 @@ namespace {
 
 QColor FromTColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
-// Behind a light tee name in the header.
-QColor TeeChipColour() { return QColor(64, 64, 64); }
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                   int width = 0, bool bold = false) {
     auto* l = new QLabel(text, parent);
@@ -536,15 +533,19 @@ bool TRoundFrm::FillScorecard() {
     }
     const std::string teeName = in.TeeName[tee - 1].value_or("");
     TeeLabel->setText(QString::fromStdString(teeName.empty() ? "Tee number: " + std::to_string(tee) : teeName));
-    // A light tee colour (white, yellow) sits on a dark chip, as the tee
-    // cells choose their text by luminance; a dark one reads on the window.
+    // The name in its tee's colour: on the window where it reads there, else
+    // on a black or white chip (a white or grey tee on black).
     bool chip = false;
     if (in.TeeColor[tee - 1]) {
         const int colour = *in.TeeColor[tee - 1];
-        chip = !IsDarkColour(static_cast<unsigned>(colour));
+        const QColor window = palette().color(QPalette::Window);
+        const unsigned windowColour = unsigned(window.red()) | unsigned(window.green()) << 8 |
+                                      unsigned(window.blue()) << 16;
+        const unsigned ground = ReadableGround(static_cast<unsigned>(colour) & 0xFFFFFF, windowColour);
+        chip = ground != windowColour;
         QPalette p = TeeLabel->palette();
         p.setColor(QPalette::WindowText, FromTColor(colour));
-        p.setColor(QPalette::Window, TeeChipColour());
+        p.setColor(QPalette::Window, FromTColor(int(ground)));
         TeeLabel->setPalette(p);
     }
     TeeLabel->setAutoFillBackground(chip);

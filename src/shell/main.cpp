@@ -4,6 +4,8 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "common/Frame.h"
+#include "common/Tablegrid.h"
 #include "rounds/Topenglappanel.h"
 #include "shell/Application.h"
 #include "shell/Mainform.h"
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     SetCompatibilityDefaultFormat();
     TCaddoraApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
+    UseFullRowStyle();
+    KeepWindowsInWorkArea();
     // Numbers are written with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     if (!CreateApplicationWindows()) return 1;

@@ -7,7 +7,6 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cstring>
 
 #include "db/Table.h"
@@ -16,6 +15,7 @@
 #include "platform/Messagebox.h"
 #include "platform/Textutil.h"
 #include "common/Frame.h"
+#include "courses/Scorecard.h"
 #include "transfer/Transfercommon.h"
 #include "transfer/Wizardstate.h"
 
@@ -161,8 +161,15 @@ void TTransWiz31::ShowDatabase() {
 
 void TTransWiz31::FillTees(int courseId) {
     TeeComboBox->clear();
-    for (const std::string& name : CourseTeeNames(Frame()->Database, courseId))
-        TeeComboBox->addItem(QString::fromStdString(name));
+    std::vector<std::string> names;
+    try {
+        names = CourseTeeNames(Frame()->Database, courseId);
+    } catch (const EDatabaseError& e) {
+        // A course no window opens offers no tee.
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
+    for (const std::string& name : names) TeeComboBox->addItem(QString::fromStdString(name));
     if (TeeComboBox->count() > 0) TeeComboBox->setCurrentIndex(0);
 }
 
@@ -276,20 +283,25 @@ bool ShowCourseReports(const std::vector<TCourseReport>& reports, unsigned char&
 
 void TTransWiz31::NextDatabase() {
     TWizardState& state = WizardState();
-    int n = 0;
-    {
+    std::vector<TTransWiz4::CourseHeader> courses;
+    try {
         TProgressScope progress("Preparing course data");
         for (int i = 0; i < CourseListBox->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = CourseListBox->topLevelItem(i);
             if (!item->isSelected()) continue;
-            FillCourse(Frame()->Database, item->data(0, Qt::UserRole).toInt(),
-                       item->text(0).toStdString(), state.Send.Courses[size_t(n)]);
-            ++n;
+            courses.push_back(state.Send.Courses[courses.size()]);
+            FillCourse(Frame()->Database, item->data(0, Qt::UserRole).toInt(), item->text(0).toStdString(),
+                       courses.back());
         }
-        state.Send.CourseCount = n;
-        state.Send.TransferKind = 0;
-        state.TeeIndex = TeeComboBox->currentIndex();
+    } catch (const EDatabaseError& e) {
+        // A course that does not load as the course window loads it is not sent.
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        return;
     }
+    for (size_t n = 0; n < courses.size(); ++n) state.Send.Courses[n] = std::move(courses[n]);
+    state.Send.CourseCount = int(courses.size());
+    state.Send.TransferKind = 0;
+    state.TeeIndex = TeeComboBox->currentIndex();
     OpenNext(TransWiz4);
 }
 
@@ -301,7 +313,7 @@ std::vector<std::string> CourseTeeNames(TDatabase& db, int courseId) {
     course.SetFilter("CourseId = " + std::to_string(courseId));
     course.Open();
     if (course.IsEmpty()) return names;
-    const int tees = std::clamp(course.FieldByName("Tees").AsInteger(), 0, 6);
+    const int tees = StoredTeeCount(course.FieldByName("Tees"));
     TTable card(&db, "ScoreCard");
     card.SetFilter("CourseId = " + std::to_string(courseId));
     card.Open();
@@ -318,6 +330,8 @@ void FillCourse(TDatabase& db, int courseId, const std::string& listName,
     TTable course(&db, "Course_General");
     course.SetFilter("CourseId=" + id);
     course.Open();
+    // A tee count the course window cannot show throws before anything is copied.
+    if (!course.IsEmpty()) StoredTeeCount(course.FieldByName("Tees"));
     c.CourseName = listName;
     c.CourseId = courseId;
     if (!course.IsEmpty()) {

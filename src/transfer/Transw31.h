@@ -68,10 +68,12 @@ extern TTransWiz31* TransWiz31;
 bool ShowCourseReports(const std::vector<TCourseReport>& reports, unsigned char& lengthWarningShown);
 
 // The tee names of a course for the tee box: the ScoreCard's names of tees 1
-// to Tees, "Tee number: " + t where a name is empty.
+// to Tees, "Tee number: " + t where a name is empty. A tee count the course
+// window refuses throws EDatabaseError (StoredTeeCount).
 std::vector<std::string> CourseTeeNames(TDatabase& db, int courseId);
 
 // A course of the database as the send page keeps it. Hole j is the row whose
-// HoleNumber is j + 1, or an empty record when there is none.
+// HoleNumber is j + 1, or an empty record when there is none. A course whose
+// tee count the course window refuses throws EDatabaseError, copying nothing.
 void FillCourse(TDatabase& db, int courseId, const std::string& listName,
                 TTransWiz4::CourseHeader& course);

@@ -794,8 +794,8 @@ TEST_F(CourseWindowTest, NewCourseDialogGrowsWithItsTees) {
     unsqueezed("six tees");
     dialog->TeesComboBox->setCurrentIndex(2);
     unsqueezed("three tees");
-    // Tee 3's default light blue is dark: its text is white.
-    EXPECT_EQ(dialog->Tee[2]->palette().color(QPalette::Text), QColor(Qt::white));
+    // Tee 3's default blue reads in black (5.5 : 1; white would be 3.8 : 1).
+    EXPECT_EQ(dialog->Tee[2]->palette().color(QPalette::Text), QColor(Qt::black));
     EXPECT_EQ(dialog->Tee[1]->palette().color(QPalette::Text), QColor(Qt::black));
     Close(dialog);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+#include "common/Pictures.h"
 #include "courses/Scorecard.h"
 
 namespace {
@@ -244,4 +245,19 @@ TEST(ScorecardGrid, NullColourIsWhite) {
     EXPECT_EQ(ColourOf(TVariant()), WhiteColour);
     EXPECT_EQ(ColourOf(TVariant(255)), 255u);
     EXPECT_EQ(ColourOf(TVariant("nonsense")), WhiteColour);
+}
+
+// Text on a tee colour (the grid's cells, the set-up boxes) and a tee's name
+// in its colour (the round's header) read at 4.5 : 1 at least, any colour.
+TEST(ScorecardGrid, EveryTeeColourKeepsItsTextReadable) {
+    EXPECT_NEAR(ContrastRatio(0x000000, 0xFFFFFF), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(0x808080, 0x404040), 2.62, 0.01);  // grey on a dark grey chip
+    for (unsigned b = 0; b < 256; b += 15)
+        for (unsigned g = 0; g < 256; g += 15)
+            for (unsigned r = 0; r < 256; r += 15) {
+                const unsigned c = r | g << 8 | b << 16;
+                ASSERT_GE(ContrastRatio(c, IsDarkColour(c) ? 0xFFFFFF : 0x000000), 4.5) << std::hex << c;
+                for (unsigned window : {0xFFFFFFu, 0xEFEFEFu, 0x404040u})
+                    ASSERT_GE(ContrastRatio(c, ReadableGround(c, window)), 4.5) << std::hex << c << " on " << window;
+            }
 }

@@ -271,6 +271,9 @@ TEST_F(SampleRoundJourney, EveryLabelReadableAndThePinInSightOnEachHole) {
             for (size_t i = 0; i < labels.size(); ++i) {
                 if (labels[i].Box.isEmpty()) continue;
                 EXPECT_GT(owners.inked[i], 5) << labels[i].Text << ", " << at;
+                // A label moved clear of another stays off the markers too.
+                if (labels[i].Shift != 0)
+                    EXPECT_EQ(MarkerPixelsIn(whole, labels[i].Box), 0) << labels[i].Text << " on a marker, " << at;
             }
         }
         EXPECT_GE(holes, 9) << row;

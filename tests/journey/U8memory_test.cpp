@@ -49,8 +49,16 @@ protected:
 // still there, and the fresh listing leaves the rest of the slot's points.
 TEST_F(U8MemoryTest, ARefusedPointDeletionIsReportedAndTheListingAfterItDeletesNothing) {
     StartFull({"--refuse-delete", "5"});
+    // Beside a rounds list made wide by a long title, the window opens wholly
+    // inside the frame's client area, its close box and buttons in sight.
+    AppendRow(MainForm->Database, "Round",
+              {{"UserId", 1}, {"RoundStartDate", "2024-05-17 09:30:00"},
+               {"RoundTitle", "Klubbmästerskapet i slaggolf, final och prisutdelning"}});
+    MainForm->Rounds1Click();
+    Flush();
     TMemoryManagerForm* memory = OpenMemoryManager(3);
     ASSERT_NE(memory, nullptr);
+    EXPECT_TRUE(MainForm->MdiArea()->viewport()->rect().contains(memory->parentWidget()->geometry()));
     ASSERT_TRUE(log.Empty()) << log.Texts().front();
     DeleteSeaLinks(memory, log);
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{Question, "Error in removing course."}));

@@ -671,6 +671,15 @@ TEST(HoleLabels, TheLaterOfTwoOverlappingLabelsMovesJustClear) {
         }
     for (size_t i = 0; i < pile.size(); ++i) EXPECT_EQ(moved[i].x(), pile[i].x()) << i;
 
+    // A moved label clears the markers too: just below the first lies a
+    // marker, so the second goes below the marker, the least move clearing
+    // both. A label that overlaps no label stays, on a marker or not.
+    const std::vector<QRectF> marker{QRectF(120, 66, 12, 12)};
+    moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(130, 58, 50, 14)}, gap, marker);
+    EXPECT_NEAR(moved[1].y(), 78 + gap, 1e-4);
+    moved = SeparateLabels({QRectF(100, 50, 60, 14), QRectF(118, 70, 20, 10)}, gap, marker);
+    EXPECT_EQ(moved[1], QPointF(118, 70));
+
     // A label that cannot be drawn (an empty box) neither moves nor pushes.
     moved = SeparateLabels({QRectF(0, 0, 0, 0), QRectF(0, 0, 20, 10), QRectF(5, 5, 0, 0)}, gap);
     EXPECT_EQ(moved[0], QPointF(0, 0));
@@ -719,7 +728,9 @@ TEST(HoleSceneGL, LabelsAtThePinKeepClearAndThePinShows) {
         int moved = 0;
         for (size_t i = 0; i < labels.size(); ++i) {
             EXPECT_GT(owners.inked[i], 10) << labels[i].Text << ", " << at;
-            if (labels[i].Shift != 0) ++moved;
+            if (labels[i].Shift == 0) continue;
+            ++moved;
+            EXPECT_EQ(MarkerPixelsIn(whole, labels[i].Box), 0) << labels[i].Text << " moved onto a marker, " << at;
         }
         EXPECT_GE(moved, 2) << at;  // this corner needs it
         // A word space at least between any two of them.

@@ -185,6 +185,19 @@ inline LabelOwners OwnersOf(const QImage& alone, const std::vector<THoleLabel>& 
     return r;
 }
 
+// Pixels in a marker's own colour (hazards, lay-ups, shots, the pin) inside
+// a label's box: a label moved there would hide the marker.
+inline int MarkerPixelsIn(const QImage& whole, const QRectF& box) {
+    int n = 0;
+    const QRect r = box.toAlignedRect().intersected(whole.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (const QColor c : {QColor(255, 255, 0), QColor(0, 255, 255), QColor(128, 128, 0), QColor(255, 0, 0),
+                                   QColor(0, 255, 0)})
+                if (PixelIs(whole, x, y, c.red(), c.green(), c.blue(), 1)) ++n;
+    return n;
+}
+
 inline ::testing::AssertionResult IsClearColour(const QImage& image, int x, int y) {
     return PixelIs(image, x, y, 128, 230, 128, 1);
 }

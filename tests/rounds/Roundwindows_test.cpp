@@ -1101,16 +1101,23 @@ double ContrastRatio(QColor a, QColor b) {
 }
 }  // namespace
 
-// A white or yellow tee's name keeps its colour in the header and reads
-// against what lies behind it; a dark tee's name stays on the window.
+// A white, yellow, grey or red tee's name keeps its colour in the header and
+// reads against what lies behind it; a dark tee's name stays on the window.
 TEST_F(RoundsTest, LightTeeNamesReadInTheHeader) {
     Update("ScoreCard", "CourseId = " + std::to_string(alpha),
            {{"Tee1Col", 0xFFFFFF}, {"Tee1Name", "White"}, {"Tee2Col", 0x00FFFF}, {"Tee2Name", "Yellow"}});
     const long long yellowRound = AddRound(alpha, 2, "2026-06-02 10:00:00", "Yellow");
-    const long long redRound = AddRound(AddCourse("Dark", true, 1, true), 1, "2026-06-03 10:00:00", "Red");
+    const long long dark = AddCourse("Dark", true, 2, true);  // tees Red and Blue
+    const long long redRound = AddRound(dark, 1, "2026-06-03 10:00:00", "Red");
+    const long long blueRound = AddRound(dark, 2, "2026-06-04 10:00:00", "Blue");
+    const long long grey = AddCourse("Grey", true, 1, true);
+    Update("ScoreCard", "CourseId = " + std::to_string(grey), {{"Tee1Col", 0x808080}, {"Tee1Name", "Grå"}});
+    const long long greyRound = AddRound(grey, 1, "2026-06-05 10:00:00", "Grey");
     TRoundsForm* list = OpenList();
-    const std::tuple<long long, const char*, QColor> rounds[] = {
-        {roundId, "White", QColor(255, 255, 255)}, {yellowRound, "Yellow", QColor(255, 255, 0)}};
+    const std::tuple<long long, const char*, QColor> rounds[] = {{roundId, "White", QColor(255, 255, 255)},
+                                                                 {yellowRound, "Yellow", QColor(255, 255, 0)},
+                                                                 {greyRound, "Grå", QColor(128, 128, 128)},
+                                                                 {redRound, "Red", QColor(255, 0, 0)}};
     for (const auto& [round, name, colour] : rounds) {
         Select(list, round);
         list->Viewround1Click();
@@ -1154,15 +1161,15 @@ TEST_F(RoundsTest, LightTeeNamesReadInTheHeader) {
         Flush();
     }
     // A dark tee colour needs no chip: the name's colour on the window.
-    Select(list, redRound);
+    Select(list, blueRound);
     list->Viewround1Click();
     Flush();
     TRoundFrm* frm = Children<TRoundFrm>().at(0);
     auto* tee = frm->findChild<QLabel*>("TeeLabel");
     ASSERT_NE(tee, nullptr);
-    EXPECT_EQ(tee->text().toStdString(), "Red");
+    EXPECT_EQ(tee->text().toStdString(), "Blue");
     EXPECT_FALSE(tee->autoFillBackground());
-    EXPECT_EQ(tee->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(tee->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 }
 
 // The round window's hole view draws every label whole over the markers:

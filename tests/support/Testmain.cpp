@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "common/Frame.h"
+#include "common/Tablegrid.h"
 #include "support/Testsupport.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
     QSurfaceFormat::setDefaultFormat(format);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
+    UseFullRowStyle();  // as the program does
+    KeepWindowsInWorkArea();
     std::setlocale(LC_NUMERIC, "C");
     TempHome home;
     MessageLog fallback;

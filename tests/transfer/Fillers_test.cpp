@@ -90,6 +90,12 @@ TEST_F(FillerTest, TeeNamesByCourseId) {
     AppendRow("ScoreCard", {{"CourseId", c}, {"Tee1Name", "White"}, {"Tee3Name", "Red"}});
     EXPECT_EQ(CourseTeeNames(db, c), (std::vector<std::string>{"White", "Tee number: 2", "Red"}));
     EXPECT_TRUE(CourseTeeNames(db, c + 1).empty());
+    // A tee count the course window refuses is refused here too, on both roads.
+    const int nine = AddCourse("Nine tees", true, 9);
+    EXPECT_THROW(CourseTeeNames(db, nine), EDatabaseError);
+    TTransWiz4::CourseHeader course;
+    EXPECT_THROW(FillCourse(db, nine, "Nine tees", course), EDatabaseError);
+    EXPECT_EQ(course.CourseId, 0);
 }
 
 TEST_F(FillerTest, BagClubsInHolderOrder) {

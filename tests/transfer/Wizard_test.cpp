@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -581,15 +582,47 @@ protected:
 
 TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
     sim.Device().LoadEmpty();
+    // A tee count the course window refuses: no tee offered, nothing sent.
+    AppendRow(MainForm->Database, "Course_General", {{"Course_Name", "Östra Ängen"}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 9}});
+    const std::string refused = "'9' is not a valid tee count for field 'Tees' of Course_General.";
     Script s;
     ToDevice(s, true);
-    s.Then(TransWiz31, [] {
+    s.Then(TransWiz31, [this, refused] {
         EXPECT_EQ(TransWiz31->Label5->text(), "Select one course and one tee to be transferred.");
         EXPECT_TRUE(TransWiz31->TeeComboBox->isVisible());
         auto* list = TransWiz31->CourseListBox;
-        QTreeWidgetItem* item = nullptr;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            if (list->topLevelItem(i)->text(0) == "St. Mary's") item = list->topLevelItem(i);
+        const auto row = [list](const QString& name) {
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                if (list->topLevelItem(i)->text(0) == name) return list->topLevelItem(i);
+            return static_cast<QTreeWidgetItem*>(nullptr);
+        };
+        QTreeWidgetItem* nine = row("Östra Ängen");
+        ASSERT_NE(nine, nullptr);
+        // The row shows its capitals' dots and rings: its letters reach as
+        // far up and down as the same text drawn on its own.
+        const auto inkRows = [](const QImage& image) {
+            int top = image.height(), bottom = -1;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) top = std::min(top, y), bottom = std::max(bottom, y);
+            return bottom - top + 1;
+        };
+        QImage alone(300, 60, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QPainter painter(&alone);
+        painter.setFont(list->font());
+        painter.drawText(alone.rect(), Qt::AlignCenter, nine->text(0));
+        painter.end();
+        EXPECT_EQ(inkRows(list->viewport()->grab(list->visualItemRect(nine)).toImage()), inkRows(alone));
+        nine->setSelected(true);
+        EXPECT_EQ(TransWiz31->TeeComboBox->count(), 0);
+        EXPECT_EQ(LastMessage(), refused);
+        log.Clear();
+        TransWiz31->NextButton->click();
+        EXPECT_EQ(LastMessage(), refused);
+        EXPECT_TRUE(TransWiz31->isVisible());
+        nine->setSelected(false);
+        QTreeWidgetItem* item = row("St. Mary's");
         ASSERT_NE(item, nullptr);
         item->setSelected(true);
         ASSERT_EQ(TransWiz31->TeeComboBox->count(), 2);
