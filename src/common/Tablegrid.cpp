@@ -14,10 +14,16 @@ TTableGridModel::TTableGridModel(TTable* table, std::vector<Column> columns, QOb
     : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {}
 
 void TTableGridModel::Reopen() {
-    beginResetModel();
-    try {
+    Change([this] {
         table_->Close();
         table_->Open();
+    });
+}
+
+void TTableGridModel::Change(const std::function<void()>& change) {
+    beginResetModel();
+    try {
+        change();
     } catch (...) {
         endResetModel();
         throw;

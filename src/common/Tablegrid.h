@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QProxyStyle>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ public:
     TTableGridModel(TTable* table, std::vector<Column> columns, QObject* parent = nullptr);
 
     void Reopen();
+    // Runs a re-read of the table inside a reset of the grid, also when it throws.
+    void Change(const std::function<void()>& change);
     TTable* Table() const { return table_; }
     // True when the grid shows the values it showed when Remember() was
     // last called (and Remember() was called).

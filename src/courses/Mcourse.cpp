@@ -39,22 +39,6 @@ constexpr int StoredColumnWidth[2] = {116, 54};
 constexpr int StoredWidth = 169, StoredHeight = 503;
 // The list grows with its names up to this width.
 constexpr int MaxListWidth = 500;
-
-// The grid's model, able to wrap a re-read of its table in a reset.
-class TCourseGridModel : public TTableGridModel {
-public:
-    using TTableGridModel::TTableGridModel;
-    void Change(const std::function<void()>& change) {
-        beginResetModel();
-        try {
-            change();
-        } catch (...) {
-            endResetModel();
-            throw;
-        }
-        endResetModel();
-    }
-};
 } // namespace
 
 std::array<int, 2> CourseColumnWidths(const std::array<int, 2>& content, int available) {
@@ -125,7 +109,7 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     });
     connect(CourseGrid, &QAbstractItemView::doubleClicked, this, [this] { CourseGridDblClick(); });
     model_ =
-        new TCourseGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
+        new TTableGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
     CourseGrid->viewport()->installEventFilter(this);
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
@@ -203,7 +187,7 @@ bool TCourseForm::ReopenTable() {
     const int id = SelectedCourseId();
     stale_ = false;
     try {
-        static_cast<TCourseGridModel*>(model_)->Change([this] {
+        model_->Change([this] {
             // Refresh replaces the rows only once the new ones are read.
             TableCourseGeneral.Active() ? TableCourseGeneral.Refresh() : TableCourseGeneral.Open();
         });
@@ -218,7 +202,7 @@ bool TCourseForm::ReopenTable() {
 
 void TCourseForm::FilterChange() {
     // Setting the filter re-reads the rows, or keeps them when that fails.
-    static_cast<TCourseGridModel*>(model_)->Change([this] {
+    model_->Change([this] {
         TableCourseGeneral.SetFilter("Course_Name Like " +
                                      QuotedStr(Filter->text().toStdString() + "*"));
         if (!TableCourseGeneral.Active()) TableCourseGeneral.Open();

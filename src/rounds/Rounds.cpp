@@ -33,22 +33,6 @@ void EnableRoundsCommands(bool enable) {
     Frame()->RoundsTB->setEnabled(enable);
 }
 
-// The grid's model, able to wrap any re-read of its table in a reset.
-class TRoundsGridModel : public TTableGridModel {
-public:
-    using TTableGridModel::TTableGridModel;
-    void Change(const std::function<void()>& change) {
-        beginResetModel();
-        try {
-            change();
-        } catch (...) {
-            endResetModel();
-            throw;
-        }
-        endResetModel();
-    }
-};
-
 // A stored number as a whole number; 0 when missing or not a number.
 long long WholeValue(const TVariant& v) {
     try {
@@ -112,7 +96,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     QFont gridFont("Tahoma");
     gridFont.setPointSize(8);
     RoundsGrid->setFont(gridFont);
-    auto* model = new TRoundsGridModel(
+    auto* model = new TTableGridModel(
         &RoundTable,
         {{"Date", "Date"}, {"CourseName", "Course"}, {"Score", "Score"}, {"RoundTitle", "RoundTitle"}},
         this);
@@ -202,7 +186,7 @@ void TRoundsForm::Reread(const std::function<void()>& change) {
     // comes back on them too.
     std::exception_ptr failed;
     try {
-        static_cast<TRoundsGridModel*>(model_)->Change(change);
+        model_->Change(change);
     } catch (...) {
         failed = std::current_exception();
     }
