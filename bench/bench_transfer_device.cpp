@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "db/Database.h"
+#include "db/Dbrows.h"
 #include "db/Table.h"
 #include "device/Tserialport.h"
 #include "device/Tu8device.h"
@@ -146,17 +147,6 @@ void LoadOneCourse(u8sim::U8SimDevice& dev) {
     game[12] = 17;
     std::memcpy(&game[15], "Bench", 5);
     dev.Write(u8::GameAreaAddress, game);
-}
-
-// Appends a row and returns its key (the table's first column).
-int AppendRow(TDatabase& db, const std::string& table,
-              std::initializer_list<std::pair<const char*, TVariant>> values) {
-    TTable t(&db, table);
-    t.Open();
-    t.Append();
-    for (const auto& [name, value] : values) t.FieldByName(name).SetValue(value);
-    t.Post();
-    return int(t.Fields(0).Value().AsInteger());
 }
 
 // The simulator on port 3 (at the given wire speed, else without wire

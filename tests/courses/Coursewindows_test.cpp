@@ -948,12 +948,8 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
 
     // A re-read while another program holds the file alone keeps the rows;
     // a click once the hold has gone reads them again.
-    Db().Execute("PRAGMA journal_mode = DELETE");
-    Db().Execute("PRAGMA busy_timeout = 0");
     TDatabase other;
-    other.SetDatabaseName(DataPath("kx.mdb"));
-    other.Open();
-    other.Execute("BEGIN EXCLUSIVE");
+    HoldFileAlone(Db(), other);
     other.Execute("UPDATE Course_General SET Course_Name = 'Moor'");
     EXPECT_NO_THROW(MainForm->RefreshListWindows());
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Heath");

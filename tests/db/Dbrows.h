@@ -31,6 +31,17 @@ inline void AppendRowBeforeStart(const std::string& table,
     db.Close();
 }
 
+// Has another connection hold the file alone until it commits. The given
+// connection goes to a rollback journal and stops waiting on locks, so that
+// the hold keeps its reads out too.
+inline void HoldFileAlone(TDatabase& mine, TDatabase& other) {
+    mine.Execute("PRAGMA journal_mode = DELETE");
+    mine.Execute("PRAGMA busy_timeout = 0");
+    other.SetDatabaseName(DataPath("kx.mdb"));
+    other.Open();
+    other.Execute("BEGIN EXCLUSIVE");
+}
+
 // The number of rows the filter gives.
 inline int CountRows(TDatabase& db, const std::string& table, const std::string& filter = "") {
     TTable t(&db, table);

@@ -100,12 +100,8 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     EXPECT_EQ(Cell(m, 0, 3), "Later");
     // Another program holds the file alone and stores a round: the re-read
     // keeps the rows, and a click once the hold has gone reads them again.
-    db->Execute("PRAGMA journal_mode = DELETE");
-    db->Execute("PRAGMA busy_timeout = 0");
     TDatabase other;
-    other.SetDatabaseName(DataPath("kx.mdb"));
-    other.Open();
-    other.Execute("BEGIN EXCLUSIVE");
+    HoldFileAlone(*db, other);
     other.Execute("INSERT INTO Round (UserId, RoundStartDate) VALUES (1, '2026-08-01 08:00:00')");
     EXPECT_NO_THROW(list->FormActivate());
     EXPECT_EQ(m->rowCount(), 3);
