@@ -343,6 +343,11 @@ struct WireCount {
     }
 };
 
+// As the memory manager opens: the device found, its lists read.
+bool ListedAsOpened(Bench& b, TMemoryManager& manager, MemoryLists& lists) {
+    return b.device->CheckDevice() == kPort && manager.ListDeviceContents(lists).empty();
+}
+
 void BM_MemoryManagerOpening(benchmark::State& state) {
     Bench b("bench_memory_open.mdb", 115200);
     if (!b.ok) {
@@ -355,8 +360,7 @@ void BM_MemoryManagerOpening(benchmark::State& state) {
         count.Start(b.sim);
         TMemoryManager manager(b.port, *b.device);
         MemoryLists lists;
-        if (b.device->CheckDevice() != kPort || !manager.ListDeviceContents(lists).empty() ||
-            lists.Courses.size() != 1 || lists.Rounds.size() != 1) {
+        if (!ListedAsOpened(b, manager, lists) || lists.Courses.size() != 1 || lists.Rounds.size() != 1) {
             state.SkipWithError("listing failed");
             return;
         }
@@ -372,15 +376,13 @@ void BM_MemoryManagerRemovesARound(benchmark::State& state) {
         state.SkipWithError("device not found");
         return;
     }
-    LoadOneCourse(b.sim.Device());
     WireCount count;
     for (auto _ : state) {
         state.PauseTiming();
         LoadOneCourse(b.sim.Device());
         TMemoryManager manager(b.port, *b.device);
         MemoryLists lists;
-        if (b.device->CheckDevice() != kPort || !manager.ListDeviceContents(lists).empty() ||
-            lists.Rounds.size() != 1) {
+        if (!ListedAsOpened(b, manager, lists) || lists.Rounds.size() != 1) {
             state.SkipWithError("listing failed");
             return;
         }

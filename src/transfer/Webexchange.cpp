@@ -162,16 +162,16 @@ std::string TWebExchange::Post(const std::string& url, const std::string& body) 
     curl_off_t sent = 0;
     curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestHead);
     curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &sent);
-    const bool lost = requestHead > 0 && sent >= t.requestBytes;
+    const bool sentWhole = requestHead > 0 && sent >= t.requestBytes;
     if (t.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
         throw ENetworkError("The reply is larger than " + std::to_string(MaxReplyBytes) +
-                            " bytes.", lost);
-    if (t.idle || t.slow) throw ENetworkError("The web service stopped answering.", lost);
+                            " bytes.", sentWhole);
+    if (t.idle || t.slow) throw ENetworkError("The web service stopped answering.", sentWhole);
     if (rc != CURLE_OK)
         throw ENetworkError(error[0] ? std::string(error) : std::string(curl_easy_strerror(rc)),
-                            lost);
+                            sentWhole);
     if (status < 200 || status > 299)
         throw ENetworkError("The web service answered with status " + std::to_string(status) +
-                            ".", lost);
+                            ".", sentWhole);
     return std::move(t.reply);
 }
