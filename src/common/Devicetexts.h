@@ -16,3 +16,11 @@ inline std::string DeviceText(const char* field, size_t size) {
     size_t n = nul ? size_t(static_cast<const char*>(nul) - field) : size;
     return QString::fromLatin1(field, qsizetype(n)).toStdString();
 }
+
+// The device's name rule for bag, club and course names. A letter with a
+// mark goes as its base letter (Ö as O, é as e); then characters from the
+// start while below the limit: a blank and '+'..'z' are written, each
+// followed by a 0 byte; any other character is not written. The field
+// (limit + 1 bytes) is cleared first. The upload writes names with it and
+// the imports compare names made with it.
+void PutDeviceName(char* field, const std::string& text, int limit);

@@ -6,20 +6,6 @@
 
 namespace {
 
-// The device's name rule for course names: at most 9 characters; a blank
-// and '+'..'z' are written, any other character ends the name.
-std::string UnderNameRule(const std::string& text) {
-    char field[10] = {};
-    for (size_t i = 0; i < text.size() && i < 9; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == ' ' || (c >= '+' && c <= 'z')) {
-            field[i] = char(c);
-            field[i + 1] = 0;
-        }
-    }
-    return DeviceText(field, sizeof field);
-}
-
 const TKnownCourse* Known(int courseId, const std::vector<TKnownCourse>& before) {
     for (const TKnownCourse& c : before)
         if (c.CourseId == courseId) return &c;
@@ -35,7 +21,9 @@ bool Free(const CourseEntry& e) { return e.CourseId == u8::FreeSlot; }
 }  // namespace
 
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName) {
-    return UnderNameRule(u8Name.empty() ? listName : u8Name);
+    char field[10];
+    PutDeviceName(field, u8Name.empty() ? listName : u8Name, 9);
+    return DeviceText(field, sizeof field);
 }
 
 std::string SlotName(const CourseEntry& entry) { return DeviceText(entry.Name, sizeof entry.Name); }

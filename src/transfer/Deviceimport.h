@@ -17,7 +17,8 @@ struct TKnownCourse {
 };
 
 // The name the program writes to the device for a course: its U8_Name, or
-// its list name under the device's name rule when U8_Name is empty.
+// its list name when U8_Name is empty, under the device's name rule
+// (PutDeviceName, as the upload writes it).
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName);
 
 // A directory slot's name as the device holds it.

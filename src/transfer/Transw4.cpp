@@ -180,14 +180,7 @@ void TTransWiz4::SendToWeb() {
 TDeviceUpload::TDeviceUpload(TU8Device& device, TDatabase& db) : device_(device), db_(db) {}
 
 void TDeviceUpload::PutName(char* field, const std::string& text, int limit) {
-    std::memset(field, 0, size_t(limit) + 1);
-    for (int i = 0; i < int(text.size()) && i < limit; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[size_t(i)]);
-        if (c == ' ' || (c >= '+' && c <= 'z')) {
-            field[i] = char(c);
-            field[i + 1] = 0;
-        }
-    }
+    PutDeviceName(field, text, limit);
 }
 
 int32_t TDeviceUpload::DeviceUnits(double degrees) {

@@ -71,9 +71,7 @@ public:
     int SendConnected(int kind, std::vector<TTransWiz4::CourseHeader>& courses, int courseCount,
                       const std::vector<TTransWiz4::TBag>& bags, int bagCount, int teeIndex);
 
-    // The device's name rule: characters from the start of the text while
-    // below the limit; blank and '+'..'z' accepted, each followed by a 0 byte.
-    // The field (limit + 1 bytes) is cleared first.
+    // The device's name rule (PutDeviceName): the one the imports compare by.
     static void PutName(char* field, const std::string& text, int limit);
     // Degrees as the device's 1e-7 units, rounded half away from zero.
     static int32_t DeviceUnits(double degrees);

@@ -8,6 +8,7 @@
 #include "transfer/Transfercommon.h"
 #include "transfer/Transferfixture.h"
 #include "transfer/Transw31.h"
+#include "transfer/Transw4.h"
 
 namespace {
 
@@ -127,6 +128,20 @@ TEST_F(CourseImportTest, ImportAgainMergesPointsWithoutCopies) {
     EXPECT_EQ(Value("Waypoints", "HoleId = " + std::to_string(hole2) +
                         " and Type = 5 and Latitude > 60.0077 and Latitude < 60.0078",
                     "Name").AsString(), "Water left");
+}
+
+// A course sent to the device and read back is the same course.
+TEST_F(CourseImportTest, ACourseSentAndReadBackIsMerged) {
+    sim.Device().LoadEmpty();
+    const int course = AddCourse("Östra Ängen GK", false);
+    for (int h = 1; h <= 9; ++h) AddPoint(course, AddHole(course, h, 4, 300), 2, 0, 59.0 + h / 100.0, 18.0, "Pin");
+    std::vector<TTransWiz4::CourseHeader> courses(3);
+    FillCourse(db, course, "Östra Ängen GK", courses[0]);
+    ASSERT_EQ(TDeviceUpload(device, db).Send(0, courses, 1, {}, 0, 0), 1);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sim.Device().Read(Entry(0) + 2, 10).data()), "Ostra Ang");
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_EQ(Count("Course_General"), 1);
+    EXPECT_EQ(Points(course), 9);
 }
 
 TEST_F(CourseImportTest, AHoleWithoutParRefusesTheCourse) {

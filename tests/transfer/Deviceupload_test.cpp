@@ -133,12 +133,14 @@ TEST_F(DeviceUploadTest, NameRuleClearsTheFieldFirst) {
 }
 
 TEST_F(DeviceUploadTest, TwoBagsWithThePutterInTheSecondOnly) {
-    auto first = MakeBag(7, "NoPutt", {MakeClub(1, "A", 0), MakeClub(2, "B", 1), MakeClub(3, "C", 2)});
+    auto first = MakeBag(7, "Ärtbag", {MakeClub(1, "Éclair", 0), MakeClub(2, "B", 1), MakeClub(3, "C", 2)});
     auto second = MakeBag(8, "Putt", ThreeClubs());
     EXPECT_EQ(SendBags({first, second}), 1);
     EXPECT_EQ(+Bag(0).BagId, 7);
     EXPECT_EQ(+Bag(1).BagId, 8);
     EXPECT_EQ(+Bag(1).Club[2].ClubId, 98);  // putter of the second bag of the transfer
+    EXPECT_STREQ(Bag(0).Name, "Artbag");    // letters with marks go as their base letters
+    EXPECT_STREQ(Bag(0).Club[0].Name, "Eclair");
     EXPECT_EQ(sim.Device().Byte(u8::HeaderAddress + 1), 2);
 }
 
@@ -289,9 +291,9 @@ TEST_F(CourseUploadTest, SameCourseKeepsItsSlotAndAFullDirectoryRefuses) {
 
     std::vector<uint8_t> id = {uint8_t(course), uint8_t(course >> 8)};
     sim.Device().Write(u8::CourseDirAddress + u8::CourseEntrySize * 1, id);
-    EXPECT_EQ(SendCourse(course, "Pine", 0), 1);
+    EXPECT_EQ(SendCourse(course, "Brännaslätt", 0), 1);
     EXPECT_EQ(+Entry(1).Holes, 9);
-    EXPECT_EQ(transfer::DeviceText(Entry(1).Name, 11), "Pine");
+    EXPECT_EQ(transfer::DeviceText(Entry(1).Name, 11), "Brannasla");
     EXPECT_EQ(+Entry(0).CourseId, 101);
     EXPECT_EQ(sim.Device().Byte(u8::HeaderAddress + 3), 1);
     EXPECT_EQ(sim.Device().Byte(u8::HeaderAddress + 4), 2);  // none free: 3 - 1

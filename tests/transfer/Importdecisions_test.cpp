@@ -40,7 +40,8 @@ TKnownCourse Known(int id, const std::string& u8Name, const std::string& listNam
 
 TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     const std::vector<TKnownCourse> before = {Known(1, "", "Links A"), Known(5, "SECOND", "Second Course"),
-                                              Known(7, "", "Elm Park & Co"), Known(9, "CAFE", "Caf\xC3\xA9")};
+                                              Known(7, "", "Elm Park & Co"), Known(9, "CAFE", "Caf\xC3\xA9"),
+                                              Known(11, "", "Östra Ängen GK")};
     // The number names no course: new.
     EXPECT_EQ(DecideSlot(Entry(6, "SECOND"), before).Action, TSlotAction::New);
     // Number and U8_Name: merge.
@@ -56,6 +57,7 @@ TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     EXPECT_EQ(CourseDeviceName("", "Elm Park & Co"), "Elm Park ");
     EXPECT_EQ(DecideSlot(Entry(7, "Elm Park "), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(1, "Links A"), before).Action, TSlotAction::Merge);
+    EXPECT_EQ(DecideSlot(Entry(11, "Ostra Ang"), before).Action, TSlotAction::Merge);  // marks dropped
     // The name an import stored (longer than U8_Name holds) counts too.
     EXPECT_EQ(DecideSlot(Entry(9, "Caf\xE9"), before).Action, TSlotAction::Merge);
     // A hole without par refuses the slot before anything else.
