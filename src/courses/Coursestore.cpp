@@ -1,12 +1,11 @@
 #include "courses/Coursestore.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 
 #include "courses/Scorecard.h"
 #include "common/Calculations.h"
+#include "platform/Textutil.h"
 
 const unsigned DefaultTeeColour[6] = {0xFFFFFF, 0x00FFFF, 0xFF8000, 0x0000FF, 0xFF00FF, 0x0080FF};
 const char* const PointTypeItems[7] = {"Tee", "Pin", "Green", "Lay up", "Water", "Bunker", "Rough"};
@@ -420,43 +419,29 @@ std::vector<TPointRow> ReadPointList(TTable& waypoints, TTable& holes) {
                                  NumberOr(waypoints.CellValue(r, cTee), 0),
                                  waypoints.CellValue(r, cName).AsString());
         row.description = waypoints.CellValue(r, cDesc).AsString();
-        row.latitude = FormatCoordinate(FloatOr(waypoints.CellValue(r, cLat), 0), 1);
-        row.longitude = FormatCoordinate(FloatOr(waypoints.CellValue(r, cLon), 0), 0);
+        row.latitude = WithDecimalSeparator(FormatCoordinate(FloatOr(waypoints.CellValue(r, cLat), 0), 1));
+        row.longitude = WithDecimalSeparator(FormatCoordinate(FloatOr(waypoints.CellValue(r, cLon), 0), 0));
         rows.push_back(std::move(row));
     }
     waypoints.Close();
     return rows;
 }
 
-namespace {
-bool ParseDegrees(const std::string& text, double* out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return false;
-    *out = v;
-    return true;
-}
-} // namespace
-
 std::string ClampCoordinateText(const std::string& text, int limit) {
-    double v = 0;
-    if (!ParseDegrees(text, &v)) return "0";
-    if (v > limit) return std::to_string(limit);
-    if (v < 0) return "0";
+    const std::optional<double> v = ReadDecimal(text);
+    if (!v) return "0";
+    if (*v > limit) return std::to_string(limit);
+    if (*v < 0) return "0";
     return text;
 }
 
 double CoordinateOf(const std::string& text, char letter, int limit) {
-    double v = 0;
-    if (!ParseDegrees(ClampCoordinateText(text, limit), &v)) return 0.0;
-    return ParseCoordinate(letter, v);
+    const std::optional<double> v = ReadDecimal(ClampCoordinateText(text, limit));
+    return v ? ParseCoordinate(letter, *v) : 0.0;
 }
 
 std::string CoordinateBoxText(double degrees) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", std::fabs(degrees));
-    return buffer;
+    return DecimalText(std::fabs(degrees), 'g', 15);
 }
 
 bool StorePoint(TDatabase& db, int courseId, int pointId, const TPointInput& in) {

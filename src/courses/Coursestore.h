@@ -127,7 +127,7 @@ struct TPointRow {
     std::string hole; // "No hole" or the hole number
     std::string type;
     std::string description;
-    std::string latitude; // "N 51.0000000"
+    std::string latitude; // "N 51.0000000", the locale's decimal separator
     std::string longitude;
 };
 // The rows of the points list from the table (filtered to the course, sorted
@@ -145,12 +145,13 @@ struct TPointInput {
     std::string longitudeText;
     char longitudeLetter = 'E';
 };
-// The box text after leaving a coordinate box: above limit the limit, below 0
-// or not a number "0".
+// The box text after leaving a coordinate box (read with ReadDecimal): above
+// limit the limit, below 0 or not a number "0".
 std::string ClampCoordinateText(const std::string& text, int limit);
 // Signed degrees from a coordinate box and its hemisphere letter.
 double CoordinateOf(const std::string& text, char letter, int limit);
-// Absolute degrees as the dialog shows them (up to 15 significant digits).
+// Absolute degrees as the dialog shows them (up to 15 significant digits, the
+// locale's decimal separator).
 std::string CoordinateBoxText(double degrees);
 
 // Stores the dialog's values: pointId 0 appends a point to the course,

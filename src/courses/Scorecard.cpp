@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Textutil.h"
@@ -36,13 +35,11 @@ int IntDef(const std::string& text, int def) {
 }
 
 std::string FloatText(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
+    return DecimalText(value, 'g', 15);
 }
 
 namespace {
-// A whole text as a floating-point number.
+// A whole stored text as a floating-point number.
 bool ParseFloat(const std::string& text, double* out) {
     if (text.empty()) return false;
     const char* begin = text.c_str();
@@ -72,8 +69,8 @@ std::string CheckLength(const std::string& text, const std::string& isMeter) {
 }
 
 std::string CheckRating(const std::string& text) {
-    double v = 0;
-    if (!ParseFloat(text, &v) || v < 45.0 || v > 100.0) return "72";
+    const std::optional<double> v = ReadDecimal(text);
+    if (!v || *v < 45.0 || *v > 100.0) return "72";
     return text;
 }
 
@@ -347,8 +344,7 @@ void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& tex
         scorecard.Edit();
         for (int i = 0; i < 12; ++i) {
             if (!texts.hasRating[i] || i % 6 + 1 > written) continue;
-            double rating = 0;
-            if (!ParseFloat(CheckRating(texts.rating[i]), &rating)) rating = 0.0;
+            const double rating = ReadDecimal(CheckRating(texts.rating[i])).value_or(0.0);
             scorecard.FieldByName(RatingField(i)).SetAsFloat(rating);
             scorecard.FieldByName(SlopeField(i))
                 .SetAsInteger(IntDef(CheckSlope(texts.slope[i]), 0));

@@ -26,7 +26,8 @@ int RowOfHole(int hole);
 
 // The integer of a text (optional sign, digits), or def when it is none.
 int IntDef(const std::string& text, int def);
-// Shortest text of a floating-point value ("72", "70.5").
+// Shortest text of a floating-point value ("72", "70.5"; the locale's
+// decimal separator).
 std::string FloatText(double value);
 
 // Box checks: the text the box holds after leaving it.

@@ -1,7 +1,10 @@
 #include "platform/Textutil.h"
 
+#include <QLocale>
+#include <QString>
 #include <cctype>
 #include <climits>
+#include <cmath>
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -62,4 +65,28 @@ int StrToInt(const std::string& text) {
     if (negative) value = -value;
     if (value < INT_MIN || value > INT_MAX) fail();
     return static_cast<int>(value);
+}
+
+std::optional<double> ReadDecimal(const std::string& text) {
+    QString t = QString::fromStdString(text).trimmed();
+    const QString point = QLocale().decimalPoint();
+    if (point != ".") t.replace(point, ".");
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double v = c.toDouble(t, &ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::string WithDecimalSeparator(const std::string& text) {
+    const QString point = QLocale().decimalPoint();
+    if (point == ".") return text;
+    return QString::fromStdString(text).replace('.', point).toStdString();
+}
+
+std::string DecimalText(double value, char format, int precision) {
+    const QString c = QLocale::c().toString(
+        value, format, precision < 0 ? QLocale::FloatingPointShortest : precision);
+    return WithDecimalSeparator(c.toStdString());
 }

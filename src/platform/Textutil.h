@@ -1,7 +1,9 @@
 #pragma once
 // Small text and number helpers the program shares: trimming, UTF-8
-// character counts and the class library's integer conversion.
+// character counts, the class library's integer conversion and the decimal
+// numbers the user types and reads.
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -34,3 +36,19 @@ public:
 // The text as an integer: optional sign and decimal digits, nothing else;
 // anything else throws EConvertError ("'<text>' is not a valid integer value").
 int StrToInt(const std::string& text);
+
+// A decimal number as the user types it into a box: the locale's decimal
+// separator or ".", an optional sign and exponent, blanks around it; never a
+// group separator. Nothing when the text is no finite number. Files, the
+// device and the web documents keep their own "." readers.
+std::optional<double> ReadDecimal(const std::string& text);
+
+// A number for the user to read and type back: format 'g' with at most
+// precision significant digits (below 0: the shortest text that reads back as
+// the value) or 'f' with precision decimals; the locale's decimal separator,
+// no group separator.
+std::string DecimalText(double value, char format = 'g', int precision = 15);
+
+// A number written with "." (as a C format writes it) with the locale's
+// decimal separator instead.
+std::string WithDecimalSeparator(const std::string& text);

@@ -32,6 +32,7 @@
 #include "players/Newbag.h"
 #include "players/Newclub.h"
 #include "platform/Qtext.h"
+#include "platform/Textutil.h"
 #include "common/Frame.h"
 
 namespace {
@@ -473,7 +474,7 @@ void TPlayerEditor::LoadDetails(int userId) {
             StateComboBox->setCurrentIndex(StateComboBox->findText(Q(states.FieldByName("StateName").AsString())));
         }
     }
-    HandicapEdit->setText(Q(FormatHandicap(found ? player.FieldByName("HCP").AsFloat() : 0.0)));
+    HandicapEdit->setText(Q(DecimalText(found ? player.FieldByName("HCP").AsFloat() : 0.0, 'g', -1)));
     SetMemoText(DescriptionMemo, text("UserDesc"));
     HomeClubEdit->setText(text("GolfClub"));
     loading_ = false;

@@ -1,6 +1,5 @@
 #include "players/Playerrules.h"
 
-#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <cctype>
@@ -63,21 +62,8 @@ TEditorLists TEditorLists::OfMainForm() {
 // ---------------------------------------------------------------------------
 // Details
 
-std::optional<double> ParseHandicap(const std::string& text) {
-    bool ok = false;
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    const double value = locale.toDouble(QString::fromStdString(text), &ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-std::string FormatHandicap(double hcp) {
-    return QLocale().toString(hcp, 'g', QLocale::FloatingPointShortest).toStdString();
-}
-
 TRefusal CheckDetails(const TPlayerDetails& d) {
-    const std::optional<double> hcp = ParseHandicap(d.Handicap);
+    const std::optional<double> hcp = ReadDecimal(d.Handicap);
     if (!hcp) return TMessage{"The HCP field contains a value that is not valid", kWrongInput};
     if (d.FirstName.empty()) return TMessage{"You must give your first name", kWrongInput};
     if (d.LastName.empty()) return TMessage{"You must give your last name", kWrongInput};
@@ -554,7 +540,7 @@ void TPlayerRecord::SaveDetails(const TPlayerDetails& d, int userId, int* writte
                                                {TVariant(countryId), TVariant(Trim(d.State))}, "StateId");
         player.FieldByName("State").SetAsString(Trim(stateId.AsString()));
     }
-    if (std::optional<double> hcp = ParseHandicap(d.Handicap)) player.FieldByName("HCP").SetAsFloat(*hcp);
+    if (std::optional<double> hcp = ReadDecimal(d.Handicap)) player.FieldByName("HCP").SetAsFloat(*hcp);
     player.FieldByName("GolfClub").SetAsString(d.HomeClub);
     player.FieldByName("LinkURL").SetAsString(d.HomeClubURL);
     player.FieldByName("UserDesc").SetAsString(d.Description);

@@ -79,11 +79,8 @@ struct TPlayerDetails {
     bool Male = true;
 };
 
-// The handicap text as a number (the locale's decimal separator); nothing for
-// a text that is not a finite number.
-std::optional<double> ParseHandicap(const std::string& text);
-// The handicap in its shortest general form with the locale's separator.
-std::string FormatHandicap(double hcp);
+// The handicap box is read with ReadDecimal and shown with
+// DecimalText(hcp, 'g', -1) (platform/Textutil).
 // The detail rules in their fixed order; the first that fails gives its text
 // (caption "Wrong input"). Column widths are the table's to refuse at the save.
 TRefusal CheckDetails(const TPlayerDetails& details);

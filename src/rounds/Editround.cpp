@@ -20,6 +20,7 @@
 #include <exception>
 
 #include "platform/Messagebox.h"
+#include "platform/Textutil.h"
 #include "rounds/Fieldvalues.h"
 #include "rounds/Roundrules.h"
 #include "rounds/Roundstore.h"
@@ -286,7 +287,7 @@ bool TEditRoundForm::ApplyButtonClick() {
     TRoundHeaderInput in;
     in.marker = MarkerEdit->text().toStdString();
     in.title = TitleEdit->text().toStdString();
-    in.hcp = ParseDecimal(HCPEdit->text().toStdString());
+    in.hcp = ReadDecimal(HCPEdit->text().toStdString());
     const QVariant course = CourseComboBox->currentData();
     if (course.isValid()) {
         in.courseId = course.toInt();

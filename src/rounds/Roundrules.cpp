@@ -51,7 +51,7 @@ int HandicapInt(double h) { return WholeNumber(h); }
 int RoundedHandicap(double h) { return HandicapInt(std::trunc(h + 0.5)); }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
-    return QString::number(roundHcp, 'g', 7).toStdString() + " / " +
+    return DecimalText(roundHcp, 'g', 7) + " / " +
            std::to_string(RoundedHandicap(playingHcp));
 }
 
@@ -512,21 +512,11 @@ bool NoPosition(double latitude, double longitude) {
 } // namespace
 
 std::string ShotLatitudeText(double latitude, double longitude) {
-    return NoPosition(latitude, longitude) ? "" : FormatCoordinate(latitude, 1);
+    return NoPosition(latitude, longitude) ? "" : WithDecimalSeparator(FormatCoordinate(latitude, 1));
 }
 
 std::string ShotLongitudeText(double latitude, double longitude) {
-    return NoPosition(latitude, longitude) ? "" : FormatCoordinate(longitude, 0);
-}
-
-std::optional<double> ParseDecimal(const std::string& text) {
-    const std::string t = Trim(text);
-    if (t.empty()) return std::nullopt;
-    bool ok = false;
-    double v = QLocale().toDouble(QString::fromStdString(t), &ok);
-    if (!ok) v = QLocale::c().toDouble(QString::fromStdString(t), &ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
-    return v;
+    return NoPosition(latitude, longitude) ? "" : WithDecimalSeparator(FormatCoordinate(longitude, 0));
 }
 
 std::optional<int> ParseWhole(const std::string& text) {
@@ -546,12 +536,8 @@ std::optional<int> ParseWhole(const std::string& text) {
     return static_cast<int>(v);
 }
 
-std::string DecimalText(double value) {
-    return QLocale().toString(value, 'g', 15).toStdString();
-}
-
 std::string BoundHcpText(const std::string& text) {
-    const std::optional<double> v = ParseDecimal(text);
+    const std::optional<double> v = ReadDecimal(text);
     if (!v) return "0";
     if (*v > 54) return "54";
     if (*v < -10) return "-10";
@@ -559,7 +545,7 @@ std::string BoundHcpText(const std::string& text) {
 }
 
 std::string BoundDegreeText(const std::string& text, double max) {
-    const std::optional<double> v = ParseDecimal(text);
+    const std::optional<double> v = ReadDecimal(text);
     if (!v) return "0";
     if (*v > max) return Printf("%.0f", max);
     if (*v < 0) return "0";

@@ -200,7 +200,7 @@ std::vector<std::string> ScorecardLines(const CardPrintInput& in);
 
 // The description column of a shot: its own text, else its penalty in words.
 std::string ShotDescriptionText(const std::string& description, std::optional<int> penId);
-// "N 60.1000000" / "W 3.5000000"; both empty when the position rounds to 0, 0.
+// "N 60.1000000" / "W 3.5000000" (the locale's decimal separator); both empty when the position rounds to 0, 0.
 std::string ShotLatitudeText(double latitude, double longitude);
 std::string ShotLongitudeText(double latitude, double longitude);
 // The handicap box bounded: above 54 "54", below -10 "-10", not a number
@@ -208,11 +208,7 @@ std::string ShotLongitudeText(double latitude, double longitude);
 std::string BoundHcpText(const std::string& text);
 // A degree box bounded to 0..max; not a number "0".
 std::string BoundDegreeText(const std::string& text, double max);
-// Number of a text in the program's or the user's decimal form.
-std::optional<double> ParseDecimal(const std::string& text);
 std::optional<int> ParseWhole(const std::string& text);
-// The default decimal text of a number, locale decimal separator.
-std::string DecimalText(double value);
 // Penalty list index and stored code.
 int PenaltyIdForIndex(int index);
 int PenaltyIndexForId(std::optional<int> penId);

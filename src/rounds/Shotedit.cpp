@@ -10,6 +10,7 @@
 #include <QRegularExpressionValidator>
 
 #include "platform/Messagebox.h"
+#include "platform/Textutil.h"
 #include "rounds/Roundstore.h"
 #include "rounds/Roundrules.h"
 #include "common/Calculations.h"
@@ -200,7 +201,7 @@ bool TShotEditForm::StoreShot() {
     LatitudeExit();
     LongitudeExit();
     const auto degrees = [](QComboBox* hemisphere, QLineEdit* box) {
-        const std::optional<double> v = ParseDecimal(box->text().toStdString());
+        const std::optional<double> v = ReadDecimal(box->text().toStdString());
         const std::string letter = hemisphere->currentText().toStdString();
         return v ? ParseCoordinate(letter.empty() ? 'N' : letter[0], *v) : 0.0;
     };

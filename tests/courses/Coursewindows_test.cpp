@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
@@ -487,6 +488,28 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Are you sure?"});
     EXPECT_EQ(Count("Waypoints", "CourseId = " + std::to_string(id)), 1);
     EXPECT_EQ(frm->CoursepointsListView->topLevelItemCount(), 1);
+
+    // A Swedish golfer types commas: points and ratings keep them as numbers.
+    const QLocale before;
+    QLocale::setDefault(QLocale("sv_SE"));
+    QTimer::singleShot(0, [&] {
+        Type(d->Latitude, "59,85");
+        Type(d->Longitude, "17,63");
+        d->Button1->click();
+    });
+    frm->AddnewcoursepointClick();
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(3), "N 59,8500000");
+    EXPECT_EQ(frm->CoursepointsListView->topLevelItem(0)->text(4), "E 17,6300000");
+    const std::string course = "CourseId = " + std::to_string(id);
+    EXPECT_DOUBLE_EQ(Value("Waypoints", course + " and Latitude > 59", "Latitude").AsFloat(), 59.85);
+    EXPECT_DOUBLE_EQ(Value("Waypoints", course + " and Latitude > 59", "Longitude").AsFloat(), 17.63);
+    Type(frm->RatingEdit[0], "72,5");
+    EXPECT_EQ(frm->RatingEdit[0]->text(), "72,5");
+    QPointer<TCourseFrm> guard(frm);
+    frm->OKBtn->click();
+    EXPECT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR1M").AsFloat(), 72.5);
+    QLocale::setDefault(before);
 }
 
 TEST_F(CourseWindowTest, HoleSettingsSaveOnceAndGuardPlayedTees) {

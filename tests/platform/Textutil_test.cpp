@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
+#include <optional>
+
 #include "platform/Textutil.h"
 
 TEST(Textutil, TrimTakesAllWhiteSpaceTrimLineOnlyBlanksTabsAndLineEnds) {
@@ -34,4 +37,31 @@ TEST(Textutil, CharCountAndFirstCharsWorkOnWholeUtf8Characters) {
     // A stray continuation byte belongs to the character before it.
     EXPECT_EQ(CharCount("a\x80" "b"), 2u);
     EXPECT_EQ(FirstChars("a\x80" "b", 1), "a\x80");
+}
+
+TEST(Textutil, DecimalBoxesTakeTheLocaleSeparatorAndThePointNeverAGroupAndShowTheLocales) {
+    struct Case {
+        const char* locale;
+        std::string typed;
+        std::optional<double> value;
+        std::string shown;  // the value shown again, to be typed back
+    };
+    const Case cases[] = {
+        {"sv_SE", "59,85", 59.85, "59,85"}, {"sv_SE", "17,63", 17.63, "17,63"},
+        {"sv_SE", "72,5", 72.5, "72,5"},    {"sv_SE", "12.4", 12.4, "12,4"},
+        {"sv_SE", " -3,5 ", -3.5, "-3,5"},  {"sv_SE", "1\u00A0234,5", std::nullopt, ""},
+        {"sv_SE", "1.234,5", std::nullopt, ""}, {"de_DE", "5.125", 5.125, "5,125"},
+        {"de_DE", "12,4", 12.4, "12,4"},    {"de_DE", "1.234,5", std::nullopt, ""},
+        {"en_US", "12.4", 12.4, "12.4"},    {"en_US", "54", 54.0, "54"},
+        {"en_US", "1,234", std::nullopt, ""}, {"en_US", "12,4", std::nullopt, ""},
+        {"en_US", "", std::nullopt, ""},    {"en_US", "inf", std::nullopt, ""},
+    };
+    const QLocale before;
+    for (const Case& c : cases) {
+        QLocale::setDefault(QLocale(c.locale));
+        const std::optional<double> v = ReadDecimal(c.typed);
+        EXPECT_EQ(v, c.value) << c.locale << " '" << c.typed << "'";
+        EXPECT_EQ(v ? DecimalText(*v, 'g', -1) : "", c.shown) << c.locale << " '" << c.typed << "'";
+    }
+    QLocale::setDefault(before);
 }
