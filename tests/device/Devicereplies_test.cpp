@@ -158,8 +158,7 @@ TEST_F(DeviceReplies, ALatePointReplyCostsOneFailedExchangeAndNeverWrongData) {
     EXPECT_EQ(int(point.Id), 325);
     EXPECT_EQ(std::string(point.Name, 3), "PIN");
     EXPECT_EQ(int(point.Latitude), 601000000);
-    // The counter moved on after the time-out: the late reply carries an
-    // older request's id.
+    // The counter moved on after the time-out: the late reply carries an older id.
     auto requests = sim.Device().Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].packageId + 1, requests[1].packageId);

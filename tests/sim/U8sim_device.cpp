@@ -814,7 +814,6 @@ std::vector<ReplyPart> U8SimDevice::OnFrame(const DeviceRequest& request) {
                                   uint8_t(refused->param))
                           : Dispatch(request);
     if (request.command != 0xF3) reply.command = ReplyCommand(request.command);
-    // A reply held back comes first: after the program gave up waiting for it.
     std::vector<ReplyPart> parts = std::exchange(held_, {});
     for (ReplyPart& part : Deliver(request, std::move(reply), active)) parts.push_back(std::move(part));
     return parts;

@@ -74,8 +74,8 @@ int Serve(u8sim::U8Sim& line, const std::function<bool()>& start, const std::fun
 int main(int argc, char** argv) {
     bool logOnly = false, echo = false;
     std::string memory = "full";
-    int silentWrite = 0, silentPoints = 0, silentPointWrite = 0, refuseDelete = 0, unplugAtDelete = 0,
-        lateList = 0;
+    int silentWrite = 0, silentPoints = 0, silentPointWrite = 0, refuseDelete = 0, unplugAtDelete = 0;
+    int lateList = 0;
     std::string mode, paging = "pages";
     unsigned wire = 0;
     for (int i = 1; i < argc; ++i) {
@@ -133,7 +133,6 @@ int main(int argc, char** argv) {
         // Point deletions are iTalk command 39.
         if (refuseDelete > 0) u8.Device().AddFault({u8sim::Fault::Refused, 39, -1, refuseDelete - 1, 1, 0x14});
         if (unplugAtDelete > 0) u8.Device().AddFault({u8sim::Fault::Unplug, 39, -1, unplugAtDelete - 1, 1});
-        // Point-list reads are iTalk command 33.
         if (lateList > 0) u8.Device().AddFault({u8sim::Fault::Late, 33, -1, lateList - 1, 1});
         u8.Device().SetListPaging(paging == "repeat"   ? u8sim::ListPaging::RepeatsFirst
                                   : paging == "refuse" ? u8sim::ListPaging::Refuses

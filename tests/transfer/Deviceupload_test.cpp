@@ -402,10 +402,8 @@ TEST_F(CourseUploadTest, AFailedReUploadLeavesTheSlotFreeAndTheNextOneClean) {
     expectFlaggedPointsHeld();
 }
 
-// Slot 0 is free, and its block holds 87 points (ids 76 to 162) that no
-// course lists. They go before the course's 27 points are written, so a
-// store of 100 has room; a point-list page answered after its time-out is
-// no reply to a later request, and the block is swept.
+// Slot 0's block holds 87 points of no listed course: they go before the 27
+// are written (a store of 100 has room), also when a list page comes late.
 TEST_F(CourseUploadTest, StrayPointsGoFirstAndALateListPageIsNoReply) {
     for (auto [late, capacity] : {std::pair{true, 486}, {false, 100}}) {
         sim.Device().LoadEmpty();
