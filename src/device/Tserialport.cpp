@@ -590,9 +590,12 @@ bool TSerialPort::SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request, con
         Log.AddToLog("Data:");
         DumpBytes(wire + iTalkFrame::HeaderSize, int(wireLen - iTalkFrame::Overhead));
         hold.reset();
-        if (!WaitForITKPackage(int16_t(-g_packageCounter), reply, names)) return false;
+        const bool answered = WaitForITKPackage(int16_t(-g_packageCounter), reply, names);
+        // The counter moves on after a request that went out, answered or
+        // not: a reply that comes after its time-out then carries an older
+        // request's id and is dropped, never taken for the next one's.
         g_packageCounter = g_packageCounter >= 100 ? 1 : g_packageCounter + 1;
-        return true;
+        return answered;
     } catch (const std::exception& e) {
         ShowError("TSerialPortImpl::SendAndReceiveITK:", e);
         return false;

@@ -80,8 +80,9 @@ public:
     // what was asked. Ends after ResponseTimeout ms without a byte, and after
     // four times that in all.
     bool WaitForITKPackage(int16_t expectedId, iTalkRecord& reply, const ReplyCheck& names = {});
-    // One exchange carrying the program-wide package counter. The reply's Data
-    // is a new[] block the caller frees.
+    // One exchange carrying the program-wide package counter, which moves on
+    // once the request went out, answered or not. The reply's Data is a new[]
+    // block the caller frees.
     bool SendAndReceiveITK(iTalkRecord& reply, iTalkRecord request, const ReplyCheck& names = {});
     // replyLen: capacity in, bytes stored out. 0 or -1.
     int iTalkSepi(uint8_t command, int requestLen, const void* request, int& replyLen, void* reply,

@@ -385,8 +385,8 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
     // upload does not write again. Unless the list reads whole, the slot's
     // whole block is swept.
     std::vector<uint16_t> held;
-    bool whole = false;
-    if (device_.ReadPointIds(held, whole) != 0) whole = false;
+    bool whole;
+    device_.ReadPointIds(held, whole);
     SetProgress("Updating course data");
     TTable courseTable(&db_, "Course_General");
     TTable points(&db_, "Waypoints");
@@ -431,6 +431,9 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         e.TotalPar = 0;
         points.SetFilter("HoleId = 0");
         points.Open();
+        // The points to send, written once the slot's strays are gone: a
+        // store near its capacity then has room for them.
+        std::vector<std::pair<DevicePoint, std::string>> sent;
         std::vector<int> written;
         for (int h = 0; h < 18; ++h) {
             CourseHoleEntry& he = e.Hole[h];
@@ -471,10 +474,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
                 case 7: ++counts[2]; break;
                 default: break;
                 }
-                if (device_.WritePoint(&p, points.FieldByName("Name").AsString()) == -1) {
-                    points.Close();
-                    return Fail(UpdateCourseError);
-                }
+                sent.emplace_back(p, points.FieldByName("Name").AsString());
                 written.push_back(p.Id);
             }
             he.Length = uint16_t(hole.HoleLength[size_t(teeIndex)]);
@@ -488,6 +488,8 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
         points.Close();
         if (!RemovePoints(StrayPointIds(whole ? &held : nullptr, slot, written)))
             return Fail(UpdateCourseError);
+        for (const auto& [point, name] : sent)
+            if (device_.WritePoint(&point, name) == -1) return Fail(UpdateCourseError);
     }
     if (last < 0) return -1;
     if (device_.WriteCourseEntry(&dir[last], last + 1) != 0) return Fail(UpdateCourseError);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace u8sim {
 
@@ -792,6 +793,7 @@ std::vector<ReplyPart> U8SimDevice::Deliver(const DeviceRequest& q, Reply reply,
         parts.push_back({std::move(bytes), 0});
     }
     if (auto f = has(Fault::Delay)) parts.front().delayMs += f->param;
+    if (has(Fault::Late)) held_ = std::exchange(parts, {});
     return parts;
 }
 
@@ -812,7 +814,9 @@ std::vector<ReplyPart> U8SimDevice::OnFrame(const DeviceRequest& request) {
                                   uint8_t(refused->param))
                           : Dispatch(request);
     if (request.command != 0xF3) reply.command = ReplyCommand(request.command);
-    return Deliver(request, std::move(reply), active);
+    std::vector<ReplyPart> parts = std::exchange(held_, {});
+    for (ReplyPart& part : Deliver(request, std::move(reply), active)) parts.push_back(std::move(part));
+    return parts;
 }
 
 size_t U8SimDevice::RawPacketLength(const std::vector<uint8_t>& bytes) {

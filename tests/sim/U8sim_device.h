@@ -51,6 +51,7 @@ enum class Fault {
     Chatter,        // param frames that are no reply, param2 ms apart, and no reply
     Refused,        // the request is not carried out and answered {0x80, param}
     Unplug,         // the line goes dead: this request and all after it go unheard until PlugIn
+    Late,           // the reply is held back and goes out just before the next request's reply
 };
 
 // How the point list answers a first position other than 0: from that
@@ -162,6 +163,7 @@ private:
     std::map<uint16_t, std::array<uint8_t, 30>> positions_;
     std::vector<std::string> lists_;
     std::vector<FaultRule> faults_;
+    std::vector<ReplyPart> held_;  // a late reply, sent when the next request comes
     std::vector<DeviceRequest> requests_;
     std::vector<MemoryAccess> memLog_;
     std::string versionText_ = "U8 SIM 2.15 20070301";

@@ -2,7 +2,7 @@
 // line, then serves the device until SIGINT or SIGTERM.
 //   u8sim [--memory full|empty|colliding] [--silent-write N] [--silent-points N]
 //         [--silent-point-write N] [--refuse-delete N] [--unplug-at-delete N]
-//         [--list-paging pages|repeat|refuse] [--wire BAUD]
+//         [--list-paging pages|repeat|refuse] [--late-list N] [--wire BAUD]
 //       the device model: "full" (the default) holds three courses with
 //       their points, two bags, two rounds with shots and the settings;
 //       "empty" only the settings; "colliding" the full memory with course
@@ -18,6 +18,8 @@
 //       --list-paging: how the point list answers a first position other
 //       than 0: from there on ("pages", the default), with the first ids
 //       again ("repeat") or refused ("refuse").
+//       --late-list N: the Nth point-list read (from 1) is answered late,
+//       after the program's time-out: just before its next request's reply.
 //   u8sim --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]
 //       no device: logs each request on stderr and, with --echo, sends it back.
 #include <csignal>
@@ -42,7 +44,7 @@ int Usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s [--memory full|empty|colliding] [--silent-write N] [--silent-points N]\n"
                  "          [--silent-point-write N] [--refuse-delete N] [--unplug-at-delete N]\n"
-                 "          [--list-paging pages|repeat|refuse] [--wire BAUD]\n"
+                 "          [--list-paging pages|repeat|refuse] [--late-list N] [--wire BAUD]\n"
                  "       %s --log [--mode frame|csp|bytes] [--wire BAUD] [--echo]\n",
                  program, program);
     return 2;
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
     bool logOnly = false, echo = false;
     std::string memory = "full";
     int silentWrite = 0, silentPoints = 0, silentPointWrite = 0, refuseDelete = 0, unplugAtDelete = 0;
+    int lateList = 0;
     std::string mode, paging = "pages";
     unsigned wire = 0;
     for (int i = 1; i < argc; ++i) {
@@ -97,6 +100,9 @@ int main(int argc, char** argv) {
         } else if (a == "--unplug-at-delete" && i + 1 < argc) {
             unplugAtDelete = std::atoi(argv[++i]);
             if (unplugAtDelete < 1) return Usage(argv[0]);
+        } else if (a == "--late-list" && i + 1 < argc) {
+            lateList = std::atoi(argv[++i]);
+            if (lateList < 1) return Usage(argv[0]);
         } else if (a == "--list-paging" && i + 1 < argc) {
             paging = argv[++i];
             if (paging != "pages" && paging != "repeat" && paging != "refuse") return Usage(argv[0]);
@@ -127,6 +133,7 @@ int main(int argc, char** argv) {
         // Point deletions are iTalk command 39.
         if (refuseDelete > 0) u8.Device().AddFault({u8sim::Fault::Refused, 39, -1, refuseDelete - 1, 1, 0x14});
         if (unplugAtDelete > 0) u8.Device().AddFault({u8sim::Fault::Unplug, 39, -1, unplugAtDelete - 1, 1});
+        if (lateList > 0) u8.Device().AddFault({u8sim::Fault::Late, 33, -1, lateList - 1, 1});
         u8.Device().SetListPaging(paging == "repeat"   ? u8sim::ListPaging::RepeatsFirst
                                   : paging == "refuse" ? u8sim::ListPaging::Refuses
                                                        : u8sim::ListPaging::Pages);

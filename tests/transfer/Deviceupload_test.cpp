@@ -404,6 +404,20 @@ TEST_F(CourseUploadTest, AFailedReUploadLeavesTheSlotFreeAndTheNextOneClean) {
     expectFlaggedPointsHeld();
 }
 
+// Slot 0's block holds 87 points of no listed course: they go before the 27
+// are written (a store of 100 has room), also when a list page comes late.
+TEST_F(CourseUploadTest, StrayPointsGoFirstAndALateListPageIsNoReply) {
+    for (auto [late, capacity] : {std::pair{true, 486}, {false, 100}}) {
+        sim.Device().LoadEmpty();
+        for (int id = 76; id <= 162; ++id) sim.Device().PutPoint(uint16_t(id), "Old", 0, 0);
+        sim.Device().SetPointCapacity(size_t(capacity));
+        if (late) sim.Device().AddFault({u8sim::Fault::Late, u8::CmdReadPointList, -1, 1, 1});
+        EXPECT_EQ(SendCourse(course, "Pine", 0), 1) << LastMessage();
+        ASSERT_EQ(sim.Device().PointCount(), 27u) << late;
+        EXPECT_LE(sim.Device().PointIds().back(), 75) << late;
+    }
+}
+
 TEST(StrayPointIds, TheSlotsBlockLessWhatIsWritten) {
     const std::vector<uint16_t> listed = {162, 163, 170, 170, 324, 325, 9};
     EXPECT_EQ(TDeviceUpload::StrayPointIds(&listed, 1, {170, 200}), (std::vector<int>{163, 324}));
