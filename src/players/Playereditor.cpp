@@ -610,7 +610,7 @@ void TPlayerEditor::SpeedButton1Click() {
     if (!NewBagFrm || !Frame()) return;
     NewBagFrm->move(DialogPosition(NewBagButton));
     if (NewBagFrm->exec() != 1) return;
-    record_->AddNewBag();
+    if (TRefusal r = record_->AddNewBag()) return Refuse(*r);
     AddBagItem(static_cast<int>(record_->Tree.size()) - 1);
     SetModified();
 }

@@ -282,11 +282,20 @@ TRefusal CheckBagNameSize(const std::string& name) {
     return std::nullopt;
 }
 
-void TPlayerRecord::AddNewBag() {
+TRefusal TPlayerRecord::AddNewBag() {
     MBag* bag = lists_.Bags[BagCount()];
     // The hold that keeps other programs off this unsaved bag: taken now if
-    // another program held the folder alone when this one started.
-    HoldDataFolder();
+    // another program held the folder alone when this one started. A lock
+    // file that cannot be used keeps no program off; the bag is made all the
+    // same.
+    bool heldAlone = false;
+    if (!HoldDataFolder(&heldAlone) && heldAlone) {
+        delete bag;
+        lists_.Bags[BagCount()] = nullptr;
+        return TMessage{"Another Caddora program is tidying the data folder just now.\n"
+                        "The bag was not made: please try again.",
+                        "Bag not made"};
+    }
     try {
         TTable table(&db_, "GolfBag");
         table.Open();
@@ -306,6 +315,7 @@ void TPlayerRecord::AddNewBag() {
     bag->IsNew = 1;
     AppendBag(bag);
     Modified = true;
+    return std::nullopt;
 }
 
 void TPlayerRecord::AddNewClub() {
