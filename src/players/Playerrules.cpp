@@ -6,6 +6,7 @@
 #include <cctype>
 #include <stdexcept>
 #include <cmath>
+#include <exception>
 #include <memory>
 
 #include "db/Database.h"
@@ -680,12 +681,18 @@ void TPlayerRecord::SaveClubs(int userId) {
 void TPlayerRecord::Close() {
     bool unsaved = false;
     for (int i = 0; i < BagCount(); ++i) unsaved = unsaved || Bag(i)->IsNew;
+    // The rows left by a failed delete carry UserId -1: a later start takes them.
+    std::exception_ptr failed;
     if (unsaved && db_.Connected()) {
-        TTable bags(&db_, "GolfBag");
-        bags.Open();
-        for (int i = 0; i < BagCount(); ++i)
-            if (Bag(i)->IsNew && bags.Locate("BagId", TVariant(Bag(i)->BagId))) bags.Delete();
-        bags.Close();
+        try {
+            TTable bags(&db_, "GolfBag");
+            bags.Open();
+            for (int i = 0; i < BagCount(); ++i)
+                if (Bag(i)->IsNew && bags.Locate("BagId", TVariant(Bag(i)->BagId))) bags.Delete();
+            bags.Close();
+        } catch (...) {
+            failed = std::current_exception();
+        }
     }
     for (int i = 0; i < BagCount(); ++i) {
         delete lists_.Bags[i];
@@ -699,6 +706,7 @@ void TPlayerRecord::Close() {
     *lists_.ClubCount = 0;
     Tree.clear();
     List.clear();
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TPlayerRecord::DeleteUnsavedBags(TDatabase& db) {

@@ -153,7 +153,8 @@ public:
     int Save(const TPlayerDetails& details, int userId);
 
     // The editor closes: rows of bags created and never stored are deleted,
-    // the objects freed and the lists emptied.
+    // the objects freed and the lists emptied. A failed delete is passed on
+    // once the objects are freed.
     void Close();
     // Every GolfBag row still carrying UserId -1, with its Clubs rows; only
     // when no other program holds the data folder.
