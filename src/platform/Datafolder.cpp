@@ -43,17 +43,22 @@ struct THold {
 };
 THold hold;
 
-bool SetLock(int fd, short type) {
+// *busy: the lock was refused because another holds a lock in the way.
+bool SetLock(int fd, short type, bool* busy = nullptr) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     while (::fcntl(fd, F_OFD_SETLK, &lock) != 0)
-        if (errno != EINTR) return false;
+        if (errno != EINTR) {
+            if (busy) *busy = errno == EAGAIN || errno == EACCES;
+            return false;
+        }
     return true;
 }
 } // namespace
 
-bool HoldDataFolder() {
+bool HoldDataFolder(bool* heldAlone) {
+    if (heldAlone) *heldAlone = false;
     const std::string path = DataPath("caddora.lock");
     if (hold.fd >= 0 && hold.path == path) return true;
     ReleaseDataFolder();
@@ -62,7 +67,7 @@ bool HoldDataFolder() {
     struct stat st {};
     // Tried once: while another program holds it alone, this one goes on
     // without a hold (and takes it at a later call) rather than wait.
-    const bool held = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && SetLock(fd, F_RDLCK);
+    const bool held = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && SetLock(fd, F_RDLCK, heldAlone);
     if (!held) {
         ::close(fd);
         return false;

@@ -25,8 +25,8 @@ bool ReadRegularFile(const std::string& path, std::string& text, size_t limit);
 // it ends. Called from the user-interface thread.
 // Takes this program's hold (again when the data folder has changed). False
 // when the lock file cannot be used (it is then no regular file, say) or
-// another program holds it alone just now; never waits.
-bool HoldDataFolder();
+// another program holds it alone just now (*heldAlone then true); never waits.
+bool HoldDataFolder(bool* heldAlone = nullptr);
 void ReleaseDataFolder();
 // Runs work when no other program holds the data folder, holding it alone
 // meanwhile; true when work ran. Never waits for another program.

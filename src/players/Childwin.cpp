@@ -42,7 +42,6 @@ TMDIChild::TMDIChild(QWidget* owner) : QWidget(owner) {
 
 TMDIChild::~TMDIChild() {
     if (!freed_) Editor->FreeObjects();
-    TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
     if (Frame() && Frame()->PlayerWindow == this) Frame()->PlayerWindow = nullptr;
 }
 

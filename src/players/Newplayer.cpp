@@ -54,7 +54,6 @@ TNewPlayerForm::TNewPlayerForm(QWidget* owner) : QDialog(owner) {
 TNewPlayerForm::~TNewPlayerForm() {
     qApp->removeEventFilter(this);
     if (!freed_) Editor->FreeObjects();
-    TPlayerRecord::DeleteUnsavedBags(Editor->Record().Database());
     if (Frame()) {
         Frame()->Window()->setWindowTitle("Caddora");
         for (QAction* a : {Frame()->TransferWizard1, Frame()->Settigs1, Frame()->Rounds1})

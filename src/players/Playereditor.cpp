@@ -611,7 +611,7 @@ void TPlayerEditor::SpeedButton1Click() {
     if (!NewBagFrm || !Frame()) return;
     NewBagFrm->move(DialogPosition(NewBagButton));
     if (NewBagFrm->exec() != 1) return;
-    record_->AddNewBag();
+    if (TRefusal r = record_->AddNewBag()) return Refuse(*r);
     AddBagItem(static_cast<int>(record_->Tree.size()) - 1);
     SetModified();
 }
@@ -812,6 +812,15 @@ void TPlayerEditor::FreeObjects() {
     TreeView1->clear();
     ListView1->clear();
     syncing_ = false;
-    record_->Close();
     Forget(this);
+    // Runs while the window closes or goes: a failed delete is told, never
+    // thrown, and its rows (UserId -1) go at a later start.
+    try {
+        record_->Close();
+        TPlayerRecord::DeleteUnsavedBags(record_->Database());
+    } catch (const std::exception& e) {
+        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+    } catch (...) {
+        MessageBox("Unknown error", "Error", MB_OK, MB_ICONERROR);
+    }
 }

@@ -108,7 +108,10 @@ public:
     int FocusedClubIndex() const;  // -1 when no club item is focused
 
     void SetModified();
-    void FreeObjects();  // the editor closes
+    // The editor closes: its objects go, the rows of its unsaved bags and,
+    // while no other program holds the data folder, every other unsaved bag
+    // row. Throws nothing; a failure is told.
+    void FreeObjects();
 
     QTabWidget* PageControl1;
     QGroupBox* GenderGroup;

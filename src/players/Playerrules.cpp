@@ -5,6 +5,7 @@
 #include <cctype>
 #include <stdexcept>
 #include <cmath>
+#include <exception>
 #include <memory>
 
 #include "db/Database.h"
@@ -268,11 +269,20 @@ TRefusal CheckBagNameSize(const std::string& name) {
     return std::nullopt;
 }
 
-void TPlayerRecord::AddNewBag() {
+TRefusal TPlayerRecord::AddNewBag() {
     MBag* bag = lists_.Bags[BagCount()];
     // The hold that keeps other programs off this unsaved bag: taken now if
-    // another program held the folder alone when this one started.
-    HoldDataFolder();
+    // another program held the folder alone when this one started. A lock
+    // file that cannot be used keeps no program off; the bag is made all the
+    // same.
+    bool heldAlone = false;
+    if (!HoldDataFolder(&heldAlone) && heldAlone) {
+        delete bag;
+        lists_.Bags[BagCount()] = nullptr;
+        return TMessage{"Another Caddora program is tidying the data folder just now.\n"
+                        "The bag was not made: please try again.",
+                        "Bag not made"};
+    }
     try {
         TTable table(&db_, "GolfBag");
         table.Open();
@@ -292,6 +302,7 @@ void TPlayerRecord::AddNewBag() {
     bag->IsNew = 1;
     AppendBag(bag);
     Modified = true;
+    return std::nullopt;
 }
 
 void TPlayerRecord::AddNewClub() {
@@ -656,12 +667,18 @@ void TPlayerRecord::SaveClubs(int userId) {
 void TPlayerRecord::Close() {
     bool unsaved = false;
     for (int i = 0; i < BagCount(); ++i) unsaved = unsaved || Bag(i)->IsNew;
+    // The rows left by a failed delete carry UserId -1: a later start takes them.
+    std::exception_ptr failed;
     if (unsaved && db_.Connected()) {
-        TTable bags(&db_, "GolfBag");
-        bags.Open();
-        for (int i = 0; i < BagCount(); ++i)
-            if (Bag(i)->IsNew && bags.Locate("BagId", TVariant(Bag(i)->BagId))) bags.Delete();
-        bags.Close();
+        try {
+            TTable bags(&db_, "GolfBag");
+            bags.Open();
+            for (int i = 0; i < BagCount(); ++i)
+                if (Bag(i)->IsNew && bags.Locate("BagId", TVariant(Bag(i)->BagId))) bags.Delete();
+            bags.Close();
+        } catch (...) {
+            failed = std::current_exception();
+        }
     }
     for (int i = 0; i < BagCount(); ++i) {
         delete lists_.Bags[i];
@@ -675,6 +692,7 @@ void TPlayerRecord::Close() {
     *lists_.ClubCount = 0;
     Tree.clear();
     List.clear();
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TPlayerRecord::DeleteUnsavedBags(TDatabase& db) {

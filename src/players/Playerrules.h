@@ -116,9 +116,12 @@ public:
     TRefusal CheckBagName(const std::string& name, int exceptBag = -1) const;
 
     // The new object stands in entry BagCount / ClubCount (placed by the
-    // dialog). A new bag gets its GolfBag row at once (UserId -1); when that
-    // fails, the bag is freed and the error passed on.
-    void AddNewBag();
+    // dialog). A new bag gets its GolfBag row at once (UserId -1), under this
+    // program's hold on the data folder, so that no other program's start
+    // takes the row for a dead program's. While another program holds the
+    // folder alone the bag is refused; when the row cannot be written the
+    // error is passed on. Either way the bag is freed and nothing written.
+    TRefusal AddNewBag();
     void AddNewClub();
 
     // Drops of the club with the given ClubList index from the list.
@@ -147,7 +150,8 @@ public:
     int Save(const TPlayerDetails& details, int userId);
 
     // The editor closes: rows of bags created and never stored are deleted,
-    // the objects freed and the lists emptied.
+    // the objects freed and the lists emptied. A failed delete is passed on
+    // once the objects are freed.
     void Close();
     // Every GolfBag row still carrying UserId -1, with its Clubs rows; only
     // when no other program holds the data folder.

@@ -30,7 +30,8 @@
 bool CreateApplicationWindows() {
     RemoveLeftoverRequestFiles();
     // Held while the program runs: another program on the same data folder
-    // then leaves the bags of this one's player window alone.
+    // then leaves the bags of this one's player window alone. Missed while
+    // another holds the folder alone; the first new bag takes it then.
     HoldDataFolder();
     auto* main = new TMainForm();
     if (!main->DatabaseOpen()) {

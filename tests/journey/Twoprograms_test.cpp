@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "journey/Journeyfixture.h"
+#include "platform/Otherprogram.h"
 #include "platform/Registry.h"
 #include "players/Childwin.h"
 #include "players/Newplayer.h"
@@ -87,6 +88,17 @@ TEST_F(JourneyTest, ASecondProgramLeavesTheFirstOnesNewBagAlone) {
     FirstPlayer(log);
     TPlayerEditor* ed = OpenPlayerWindow();
     ASSERT_NE(ed, nullptr);
+    // Started while another held the folder alone: no hold, and no new bag
+    // while it holds it still; the next new bag takes the hold first.
+    ReleaseDataFolder();
+    {
+        OtherProgram tidying(DataPath("caddora.lock"), true);
+        EXPECT_EQ(NewBag(ed, "HeldBag"), 1u);
+        EXPECT_EQ(log.Texts(), std::vector<std::string>{"Another Caddora program is tidying the data folder "
+                                                        "just now.\nThe bag was not made: please try again."});
+        EXPECT_EQ(ed->TreeView1->topLevelItemCount(), 1);
+        log.Clear();
+    }
     FilledNewBag(ed, "Travel");
     EXPECT_EQ(Count("GolfBag", "UserId=-1"), 1);
 

@@ -106,12 +106,14 @@ TEST(DataFolderLock, WorkRunsOnlyWhileNoOtherProgramHoldsTheFolder) {
         EXPECT_EQ(runs, 3);
     }
     {
-        // Another holds the folder alone (for a second): no hold and no work
+        // Another holds the folder alone: no hold and no work
         // rather than a wait; the hold is taken at a later call.
         ReleaseDataFolder();
-        OtherProgram alone(lock, true, 1000);
+        OtherProgram alone(lock, true);
         ASSERT_TRUE(alone.Holding());
-        EXPECT_FALSE(HoldDataFolder());
+        bool heldAlone = false;
+        EXPECT_FALSE(HoldDataFolder(&heldAlone));
+        EXPECT_TRUE(heldAlone);
         EXPECT_FALSE(WhenAloneOnDataFolder([&] { ++runs; }));
         EXPECT_EQ(runs, 3);
         alone.End(false);
@@ -159,7 +161,9 @@ TEST(DataFolderLock, FollowsTheDataFolderAndRefusesALockFileThatIsNoFile) {
             ASSERT_EQ(::symlink(home.File("elsewhere").c_str(), lock.c_str()), 0);
         }
         // Not knowing whether another program is there, the work is not run.
-        EXPECT_FALSE(HoldDataFolder());
+        bool heldAlone = true;
+        EXPECT_FALSE(HoldDataFolder(&heldAlone));
+        EXPECT_FALSE(heldAlone);
         EXPECT_FALSE(WhenAloneOnDataFolder([&] { ++runs; }));
         EXPECT_EQ(runs, 1);
         EXPECT_FALSE(std::filesystem::exists(home.File("elsewhere")));

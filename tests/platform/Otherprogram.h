@@ -13,9 +13,8 @@
 
 class OtherProgram {
 public:
-    // alone: holds the file alone, as a program cleaning up does, and lets
-    // go by itself after forMs milliseconds (when not below 0).
-    explicit OtherProgram(const std::string& lockPath, bool alone = false, int forMs = -1) {
+    // alone: holds the file alone, as a program cleaning up does.
+    explicit OtherProgram(const std::string& lockPath, bool alone = false) {
         int ready[2], release[2];
         if (::pipe2(ready, O_CLOEXEC) != 0) return;
         if (::pipe2(release, O_CLOEXEC) != 0) {
@@ -37,7 +36,7 @@ public:
             if (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) answer = '1';
             [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
             pollfd released{release[0], POLLIN, 0};
-            ::poll(&released, 1, forMs);  // until the parent lets go
+            ::poll(&released, 1, -1);  // until the parent lets go
             ::_exit(0);
         }
         ::close(ready[1]);

@@ -567,6 +567,24 @@ TEST_F(PlayerWindowTest, ALockedFileLeavesTheRecordWholeAndTheWindowOpen) {
     EXPECT_EQ(MainForm->PlayerWindow, nullptr);
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Jones");
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 4.0);
+
+    // Cancel with a new bag while the file is held: the failed delete is
+    // told, the program runs on, and the row goes at the next start.
+    ed = OpenPlayer();
+    ASSERT_NE(ed, nullptr);
+    NewBag(ed, "Spare");
+    other.Open();
+    other.StartTransaction();
+    log.Clear();
+    ed->CancelBtn->click();
+    Flush();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Cannot delete from GolfBag: database is locked"});
+    EXPECT_EQ(MainForm->PlayerWindow, nullptr);
+    other.Rollback();
+    EXPECT_EQ(Count("GolfBag", "UserId=-1"), 1);
+    DestroyApplicationWindows();
+    Start();
+    EXPECT_EQ(Count("GolfBag", "UserId=-1"), 0);
 }
 
 TEST_F(PlayerWindowTest, ARowThatDoesNotReadClosesTheWindowWithNothingWritten) {
