@@ -53,23 +53,18 @@ std::string Element(const std::string& text, const std::string& tag, size_t from
 // the test shows its windows on the same X server.
 bool ScreenShows(const std::string& title) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) return false;
-    xcb_connection_t* c = x11->connection();
-    const char name[] = "_NET_WM_NAME";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(c, xcb_query_tree(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root), nullptr);
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    const xcb_window_t root = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data->root : 0;
+    xcb_query_tree_reply_t* tree = c ? xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr) : nullptr;
     bool found = false;
-    for (int i = 0; atom && tree && i < xcb_query_tree_children_length(tree) && !found; ++i) {
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree) && !found; ++i) {
         xcb_get_property_reply_t* p = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, xcb_query_tree_children(tree)[i], atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
-            nullptr);
+            c, xcb_get_property(c, 0, xcb_query_tree_children(tree)[i], XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 64), nullptr);
         found = p && std::string(static_cast<const char*>(xcb_get_property_value(p)),
                                  size_t(xcb_get_property_value_length(p))) == title;
         free(p);
     }
     free(tree);
-    free(atom);
     return found;
 }
 } // namespace
