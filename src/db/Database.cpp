@@ -51,6 +51,15 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
+// Whether the call failed for want of room: the disk is full, or the
+// user's quota or file size limit is reached.
+bool NoRoomLeft(sqlite3* db, int rc) {
+    if ((rc & 0xff) == SQLITE_FULL) return true;
+    const int err = sqlite3_system_errno(db);
+    return ((rc & 0xff) == SQLITE_IOERR || (rc & 0xff) == SQLITE_CANTOPEN) &&
+           (err == ENOSPC || err == EDQUOT || err == EFBIG);
+}
+
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -112,16 +121,30 @@ void TDatabase::Open() {
     // could write to it. A file or folder we may not write is opened
     // read-only: the write-ahead log would need side files beside it, so the
     // file is taken as unchanging.
-    sqlite3* db = nullptr;
-    int rc;
-    if (::access(path_.c_str(), W_OK) == 0 && ::access(FolderOf(path_).c_str(), W_OK) == 0)
-        rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    else
-        rc = sqlite3_open_v2(ImmutableUri(path_).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close_v2(db);
-        throw EDatabaseError("Cannot open the database " + path_ + ": " + reason);
+    const auto openFile = [this](bool writable) {
+        sqlite3* db = nullptr;
+        const int rc = writable ? sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr)
+                                : sqlite3_open_v2(ImmutableUri(path_).c_str(), &db,
+                                                  SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        if (rc != SQLITE_OK) {
+            std::string reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+            sqlite3_close_v2(db);
+            throw EDatabaseError("Cannot open the database " + path_ + ": " + reason);
+        }
+        return db;
+    };
+    const bool writable = ::access(path_.c_str(), W_OK) == 0 && ::access(FolderOf(path_).c_str(), W_OK) == 0;
+    sqlite3* db = openFile(writable);
+    // On a full disk those side files cannot be made either, and not even a
+    // read gets through: the file is then opened as in a read-only folder.
+    diskFull_ = false;
+    if (writable) {
+        const int rc = sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && NoRoomLeft(db, rc)) {
+            sqlite3_close_v2(db);
+            db = openFile(false);
+            diskFull_ = true;
+        }
     }
     db_ = db;
     try {

@@ -33,6 +33,8 @@ public:
     bool Connected() const { return db_ != nullptr; }
     // True when the file could only be opened for reading.
     bool ReadOnly() const;
+    // True when it was opened for reading only because its disk is full.
+    bool DiskFull() const { return db_ && diskFull_; }
 
     sqlite3* Handle() const;  // throws when closed
     // Runs SQL with no result rows (schema, pragmas). Throws EDatabaseError.
@@ -58,6 +60,7 @@ private:
     std::string path_;
     sqlite3* db_ = nullptr;
     int txLevel_ = 0;
+    bool diskFull_ = false;
     std::vector<TTable*> tables_;  // tables that hold statements or rows of this connection
 };
 

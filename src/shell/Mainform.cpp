@@ -296,7 +296,11 @@ void TMainForm::FormCreate() {
     try {
         Database.Open();
         databaseOpen_ = true;
-        if (Database.ReadOnly())
+        if (Database.DiskFull())
+            MessageBox("The disk of the database " + Database.DatabaseName() +
+                           " is full: changes cannot be saved.",
+                       "Error", MB_OK, MB_ICONWARNING);
+        else if (Database.ReadOnly())
             MessageBox("The database " + Database.DatabaseName() +
                            " is read-only: changes cannot be saved.",
                        "Error", MB_OK, MB_ICONWARNING);

@@ -14,10 +14,12 @@
 #include <QToolButton>
 #include <QWindow>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -114,9 +116,23 @@ TEST_F(ShellTest, ADatabaseErrorAtTheFirstPaintStopsWithItsMessage) {
     EXPECT_EQ(MainForm->GetUserId(), 0);
 }
 
-TEST_F(ShellTest, AReadOnlyDatabaseIsSaidAtStart) {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write to any file";
+// A database the program cannot write opens for reading, and the start says
+// why: on a full disk (here, no file may grow), and in a read-only file.
+TEST_F(ShellTest, ADatabaseThatCannotBeWrittenIsSaidAtStart) {
     AddPlayerBeforeStart(1);
+    rlimit was{};
+    getrlimit(RLIMIT_FSIZE, &was);
+    const rlimit none{0, was.rlim_max};
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails rather than ends the program
+    setrlimit(RLIMIT_FSIZE, &none);
+    Start();
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"The disk of the database " + DataPath("kx.mdb") +
+                                                    " is full: changes cannot be saved."});
+
+    if (geteuid() == 0) GTEST_SKIP() << "root may write to any file";
+    DestroyApplicationWindows();
+    log.Clear();
     chmod(DataPath("kx.mdb").c_str(), 0444);
     Start();
     bool said = false;
