@@ -48,7 +48,7 @@ double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
 
 int HandicapInt(double h) { return WholeNumber(h); }
 
-int RoundedHandicap(double h) { return HandicapInt(std::trunc(h + 0.5)); }
+int RoundedHandicap(double h) { return HandicapInt(std::floor(h + 0.5)); }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
     return QString::number(roundHcp, 'g', 7).toStdString() + " / " +

@@ -26,7 +26,11 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_EQ(HcpLabelText(10.4, PlayingHandicap(10.4, 125, 71.3, 72, false)), "10.4 / 11");
     // A 9-hole course's rating is an 18-hole figure: its par counts twice.
     EXPECT_NEAR(PlayingHandicap(18, 113, 72, 36, true), 18, 1e-9);
-    EXPECT_EQ(RoundedHandicap(-0.6), 0);
+    // Nearest whole number, halves up, below 0 too.
+    EXPECT_EQ(HcpLabelText(-1, PlayingHandicap(-1, 113, 72, 72, false)), "-1 / -1");
+    EXPECT_EQ(HcpLabelText(0, PlayingHandicap(0, 113, 70, 72, false)), "0 / -2");
+    EXPECT_EQ(RoundedHandicap(-0.6), -1);
+    EXPECT_EQ(RoundedHandicap(-0.5), 0);
     EXPECT_EQ(RoundedHandicap(10.5), 11);
     // Any stored value converts: held to the int range, NaN as 0.
     constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
