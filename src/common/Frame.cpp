@@ -44,42 +44,48 @@ void SizeMdiChild(QMdiSubWindow* sub, QSize client) {
     if (got != client) sub->resize(sub->size() + (client - got));
 }
 
-QRect FitInside(const QRect& window, const QRect& area) {
-    QRect r(window.topLeft(), window.size().boundedTo(area.size()));
-    r.moveLeft(std::clamp(r.left(), area.left(), area.right() + 1 - r.width()));
-    r.moveTop(std::clamp(r.top(), area.top(), area.bottom() + 1 - r.height()));
-    return r;
+namespace {
+// Where a window of this size lies inside the area, moved in by as little as
+// it must; one larger than the area keeps its top left corner in it.
+QPoint PlaceInside(const QRect& window, const QRect& area) {
+    return {std::max(area.left(), std::min(window.left(), area.right() + 1 - window.width())),
+            std::max(area.top(), std::min(window.top(), area.bottom() + 1 - window.height()))};
 }
 
-namespace {
-// Places each window as it is shown. A window placed after it is shown
-// (an MDI child resized once it is in) is placed again when it next shows.
+// Places each window when it is first shown, no larger than its area where
+// it can shrink. A window shown again (a dialog reopened, an MDI child back
+// after a restore of the frame) stays where it was left.
 class TWorkAreaKeeper : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(watched);
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
-            if (QMdiArea* area = sub->mdiArea()) Fit(sub, sub->geometry(), area->viewport()->rect());
-        } else if (w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog)) {
-            if (const QScreen* screen = w->screen()) {
-                // The window system's frame counts: title bar and borders stay on the screen too.
-                const QRect frame = w->frameGeometry(), inner = w->geometry();
-                const QMargins edges(inner.left() - frame.left(), inner.top() - frame.top(),
-                                     frame.right() - inner.right(), frame.bottom() - inner.bottom());
-                Fit(w, frame, screen->availableGeometry(), edges);
-            }
-        }
+        const bool window = w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog);
+        auto* sub = qobject_cast<QMdiSubWindow*>(w);
+        if ((!sub && !window) || w->property(PlacedProperty).toBool()) return false;
+        QRect area;
+        if (sub && sub->mdiArea()) area = sub->mdiArea()->viewport()->rect();
+        else if (!sub && w->screen()) area = w->screen()->availableGeometry();
+        if (area.isEmpty()) return false;
+        w->setProperty(PlacedProperty, true);
+        Fit(w, area);
         return false;
     }
 
 private:
-    static void Fit(QWidget* w, const QRect& now, const QRect& area, const QMargins& edges = {}) {
-        const QRect fitted = FitInside(now, area);
-        if (fitted == now) return;
-        if (fitted.size() != now.size()) w->resize(fitted.size().shrunkBy(edges));
-        w->move(fitted.topLeft());
+    static constexpr const char* PlacedProperty = "caddoraPlaced";
+
+    // The window system's frame counts: title bar and borders stay in the area too.
+    static void Fit(QWidget* w, const QRect& area) {
+        QRect frame = w->frameGeometry();
+        const QSize edges = frame.size() - w->size();
+        if (frame.width() > area.width() || frame.height() > area.height()) {
+            w->resize(frame.size().boundedTo(area.size()) - edges);
+            frame = w->frameGeometry();
+        }
+        const QPoint at = PlaceInside(frame, area);
+        if (at != frame.topLeft()) w->move(at);
     }
 };
 } // namespace

@@ -1,5 +1,4 @@
 #pragma once
-#include <QRect>
 #include <string>
 #include <vector>
 
@@ -92,10 +91,9 @@ void SetFrame(TFrame* frame);
 // Sizes an MDI child's frame so that its client area is the given size.
 void SizeMdiChild(QMdiSubWindow* sub, QSize client);
 
-// Where a window of this geometry goes to lie wholly inside the area: moved
-// in by as little as it must, and no larger than the area.
-QRect FitInside(const QRect& window, const QRect& area);
 // From now on every window, dialog and MDI child opens wholly inside its work
-// area (the screen's, or the frame's client area) when it is shown; once,
-// after the application object exists.
+// area (the screen's, or the frame's client area) when it is first shown; a
+// window larger than its area keeps its title bar in it. Later showings (a
+// restore of the frame) leave it where it is. Once, after the application
+// object exists.
 void KeepWindowsInWorkArea();

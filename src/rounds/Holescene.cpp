@@ -27,6 +27,42 @@ bool Has(const std::string& s, const char* what) { return s.find(what) != std::s
 bool Positioned(const MarkPointType& p) { return p.X != 0 && p.Y != 0; }
 } // namespace
 
+// A kind of marker: the words of a point's name that choose it, its half
+// size (in marker sizes, or in hundredths of the visible height) and its
+// fill (a negative part is the green's; a tee's square has the tee's colour).
+struct TMarkerKind {
+    const char* Word;
+    const char* Also;  // a second word the name holds too, or null
+    double Size;
+    bool OfHeight;
+    bool TeeSquare;
+    double R, G, B;
+};
+
+namespace {
+// The hazard pass and the shot pass each draw the first kind whose words a
+// point's name holds; the labels keep off the same markers.
+constexpr TMarkerKind HazardMarkers[] = {
+    {"BUNKER", nullptr, 3, false, false, 1, 1, 0},
+    {"WATER", nullptr, 3, false, false, 0, 1, 1},
+    {"BUILDING", nullptr, 3, false, false, 0.5, 0.5, 0},
+    {"LAY", "UP", 1, false, false, 0, 1, 0},
+    {"ROUGH", nullptr, 3, false, false, -1, 0.5, -1},
+};
+constexpr TMarkerKind ShotMarkers[] = {
+    {"SHOT", nullptr, 1, true, false, 1, 0, 0},
+    {"PUTTER", nullptr, 1, true, false, 1, 0, 0},
+    {"TEE", nullptr, 2, false, true, 0, 0, 0},
+};
+constexpr TMarkerKind PinMarker = {"PIN", nullptr, 1, true, false, 0, 1, 0};
+
+template <size_t N> const TMarkerKind* MarkerOf(const TMarkerKind (&kinds)[N], const std::string& upper) {
+    for (const TMarkerKind& k : kinds)
+        if (Has(upper, k.Word) && (!k.Also || Has(upper, k.Also))) return &k;
+    return nullptr;
+}
+} // namespace
+
 uint32_t ColorToRGBValue(int32_t color) {
     if (color >= 0) return uint32_t(color) & 0xFFFFFF;
     QPalette::ColorRole role = QPalette::WindowText;
@@ -517,24 +553,28 @@ void THoleScene::DrawLine(double ax, double ay, double bx, double by, double r, 
     glEnd();
 }
 
-void THoleScene::DrawHazards(const MarkPointType* points) {
-    for (int i = 0; i < PointCount; ++i) {
-        const MarkPointType& p = points[i];
-        if (!Positioned(p)) continue;
-        const std::string t = Upper(p.Text);
-        double x, y;
-        Frame(p, x, y);
-        if (Has(t, "BUNKER"))
-            DrawOctagon(x, y, 3 * MarkerSize, 1, 1, 0);
-        else if (Has(t, "WATER"))
-            DrawOctagon(x, y, 3 * MarkerSize, 0, 1, 1);
-        else if (Has(t, "BUILDING"))
-            DrawOctagon(x, y, 3 * MarkerSize, 0.5, 0.5, 0);
-        else if (Has(t, "LAY") && Has(t, "UP"))
-            DrawOctagon(x, y, MarkerSize, 0, 1, 0);
-        else if (Has(t, "ROUGH"))
-            DrawOctagon(x, y, 3 * MarkerSize, GreenColour[0], 0.5, GreenColour[2]);
+double THoleScene::MarkerHalf(const TMarkerKind& kind) const {
+    return kind.Size * (kind.OfHeight ? 0.01 * VisibleHeight : MarkerSize);
+}
+
+void THoleScene::DrawMarker(const MarkPointType& p, const TMarkerKind& kind) {
+    double x, y;
+    Frame(p, x, y);
+    if (kind.TeeSquare) {
+        const uint32_t rgb = ColorToRGBValue(p.Color);
+        DrawSquare(x, y, MarkerHalf(kind), (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                   ((rgb >> 16) & 0xFF) / 255.0);
+    } else {
+        DrawOctagon(x, y, MarkerHalf(kind), kind.R < 0 ? GreenColour[0] : kind.R,
+                    kind.G < 0 ? GreenColour[1] : kind.G, kind.B < 0 ? GreenColour[2] : kind.B);
     }
+}
+
+void THoleScene::DrawHazards(const MarkPointType* points) {
+    for (int i = 0; i < PointCount; ++i)
+        if (Positioned(points[i]))
+            if (const TMarkerKind* kind = MarkerOf(HazardMarkers, Upper(points[i].Text)))
+                DrawMarker(points[i], *kind);
 }
 
 void THoleScene::DrawGreen(const MarkPointType* points) {
@@ -559,28 +599,17 @@ void THoleScene::DrawGreen(const MarkPointType* points) {
 void THoleScene::DrawPinMarker(const MarkPointType* points) {
     int pin = -1;
     for (int i = 0; i < PointCount; ++i)
-        if (Positioned(points[i]) && Has(Upper(points[i].Text), "PIN")) pin = i;
-    if (pin < 0) return;
-    double x, y;
-    Frame(points[pin], x, y);
-    DrawOctagon(x, y, 0.01 * VisibleHeight, 0, 1, 0);
+        if (Positioned(points[i]) && Has(Upper(points[i].Text), PinMarker.Word)) pin = i;
+    if (pin >= 0) DrawMarker(points[pin], PinMarker);
 }
 
 void THoleScene::DrawShotMarkers(const MarkPointType* points) {
     bool shots = false;
     for (int i = 0; i < PointCount; ++i) {
-        const MarkPointType& p = points[i];
-        if (!Positioned(p)) continue;
-        const std::string t = Upper(p.Text);
-        double x, y;
-        Frame(p, x, y);
-        if (Has(t, "SHOT") || Has(t, "PUTTER")) {
-            DrawOctagon(x, y, 0.01 * VisibleHeight, 1, 0, 0);
-            shots = true;
-        } else if (Has(t, "TEE")) {
-            const uint32_t rgb = ColorToRGBValue(p.Color);
-            DrawSquare(x, y, 2 * MarkerSize, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
-                       ((rgb >> 16) & 0xFF) / 255.0);
+        if (!Positioned(points[i])) continue;
+        if (const TMarkerKind* kind = MarkerOf(ShotMarkers, Upper(points[i].Text))) {
+            DrawMarker(points[i], *kind);
+            shots = shots || !kind->TeeSquare;
         }
     }
     // A putt a metre from the pin would cover the pin's marker: it stays on top.
@@ -724,20 +753,11 @@ std::vector<QRectF> THoleScene::MarkerBoxes(const MarkPointType* points) const {
         const MarkPointType& p = points[i];
         if (!Positioned(p)) continue;
         const std::string t = Upper(p.Text);
-        // As DrawHazards and DrawShotMarkers choose.
-        if (Has(t, "BUNKER") || Has(t, "WATER") || Has(t, "BUILDING"))
-            add(p, 3 * MarkerSize);
-        else if (Has(t, "LAY") && Has(t, "UP"))
-            add(p, MarkerSize);
-        else if (Has(t, "ROUGH"))
-            add(p, 3 * MarkerSize);
-        if (Has(t, "SHOT") || Has(t, "PUTTER"))
-            add(p, 0.01 * VisibleHeight);
-        else if (Has(t, "TEE"))
-            add(p, 2 * MarkerSize);
-        if (Has(t, "PIN")) pin = i;
+        for (const TMarkerKind* kind : {MarkerOf(HazardMarkers, t), MarkerOf(ShotMarkers, t)})
+            if (kind) add(p, MarkerHalf(*kind));
+        if (Has(t, PinMarker.Word)) pin = i;
     }
-    if (pin >= 0) add(points[pin], 0.01 * VisibleHeight);
+    if (pin >= 0) add(points[pin], MarkerHalf(PinMarker));
     return boxes;
 }
 

@@ -24,6 +24,7 @@ class QObject;
 class QPixmap;
 class QWidget;
 class TOpenGLAPPanel;
+struct TMarkerKind;
 class TProPanel;
 class TProSpeedButton;
 class TUpDown;
@@ -172,6 +173,9 @@ private:
     void DrawSquare(double x, double y, double h, double r, double g, double b);
     void DrawLine(double ax, double ay, double bx, double by, double r, double g, double b);
     void DrawPinMarker(const MarkPointType* points);
+    // A point's marker of this kind, and its half size on the ground.
+    void DrawMarker(const MarkPointType& p, const TMarkerKind& kind);
+    double MarkerHalf(const TMarkerKind& kind) const;
     void DrawLabel(const THoleLabel& label, TOpenGLAPPanel* panel);
     // Where a ground-frame point lands on the panel (pixels, y down), and
     // panel pixels per metre on the ground.

@@ -43,12 +43,13 @@ int ListTeeNumber(long long stored, bool isNull) {
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse) {
     const double m = nineHoleCourse ? 2 : 1;
+    if (nineHoleCourse && rating < NineHoleRatingBelow) rating *= 2;
     return roundHcp * slope / 113.0 + (rating - coursePar * m);
 }
 
 int HandicapInt(double h) { return WholeNumber(h); }
 
-int RoundedHandicap(double h) { return HandicapInt(std::trunc(h + 0.5)); }
+int RoundedHandicap(double h) { return HandicapInt(std::floor(h + 0.5)); }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
     return DecimalText(roundHcp, 'g', 7) + " / " +
@@ -165,7 +166,8 @@ CardModel BuildCard(const CardInput& in) {
                     cells[T + 4].Text = "0";
                     h.strokesVoid = true;
                 } else if (rh.ShotsTotal && ch.Par && index) {
-                    const int points = StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, *index, *ch.Par);
+                    const int points = StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, *index, *ch.Par,
+                                                        card.Rows == 22 ? 18 : 9);
                     cells[T + 4].Text = std::to_string(points);
                     h.points += points;
                 }

@@ -27,13 +27,16 @@ int ListTeeNumber(long long stored, bool isNull);
 // ------------------------------------------------------------ playing handicap
 
 // HCP x slope / 113 + (rating - par x m), m = 2 for a 9-hole course (its
-// rating is an 18-hole figure), else 1. Keeps its fraction.
+// rating is an 18-hole figure), else 1. A 9-hole course rated below
+// NineHoleRatingBelow carries a nine-hole rating, which counts twice. Keeps
+// its fraction.
+constexpr double NineHoleRatingBelow = 45;
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse);
 // A handicap truncated to a whole number: WholeNumber (common/Calculations).
 int HandicapInt(double h);
-// trunc(h + 0.5), the value the points and the header use; held to the int
-// range as HandicapInt.
+// floor(h + 0.5), nearest with halves up: the value the points, the header
+// and the printed card use; held to the int range as HandicapInt.
 int RoundedHandicap(double h);
 // "18 / 18": the round's handicap (up to 7 significant digits) and the rounded
 // playing handicap.

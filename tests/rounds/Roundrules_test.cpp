@@ -26,7 +26,14 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_EQ(HcpLabelText(10.4, PlayingHandicap(10.4, 125, 71.3, 72, false)), "10.4 / 11");
     // A 9-hole course's rating is an 18-hole figure: its par counts twice.
     EXPECT_NEAR(PlayingHandicap(18, 113, 72, 36, true), 18, 1e-9);
-    EXPECT_EQ(RoundedHandicap(-0.6), 0);
+    // Rated below 45 it carries a nine-hole rating, which counts twice.
+    EXPECT_EQ(HcpLabelText(18, PlayingHandicap(18, 113, 35, 36, true)), "18 / 16");
+    EXPECT_NEAR(PlayingHandicap(18, 113, 45, 36, true), -9, 1e-9);
+    // Nearest whole number, halves up, below 0 too.
+    EXPECT_EQ(HcpLabelText(-1, PlayingHandicap(-1, 113, 72, 72, false)), "-1 / -1");
+    EXPECT_EQ(HcpLabelText(0, PlayingHandicap(0, 113, 70, 72, false)), "0 / -2");
+    EXPECT_EQ(RoundedHandicap(-0.6), -1);
+    EXPECT_EQ(RoundedHandicap(-0.5), 0);
     EXPECT_EQ(RoundedHandicap(10.5), 11);
     // Any stored value converts: held to the int range, NaN as 0.
     constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
@@ -208,6 +215,9 @@ TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
     EXPECT_EQ(card.Cells[9][1].Text, "984");  // the sum of metres converted once
     EXPECT_EQ(card.Cells[9][4].Text, "36");
     EXPECT_FALSE(card.Cells[10][0].Exists);
+    in.PlayingHcp = -3;  // three back, on indexes 7 to 9
+    EXPECT_EQ(BuildCard(in).Cells[9][5].Text, "15");
+    in.PlayingHcp = 0;
 
     in.Rows = CardRowCount(false, 18, &nas);
     EXPECT_EQ(in.Rows, 22);

@@ -261,6 +261,21 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     EXPECT_FALSE(std::filesystem::exists(card));
     EXPECT_TRUE(log.Empty());
 
+    // A plus golfer, -1.0 on par 72 rated 72.0 / 113, gives one stroke back.
+    const long long plus = AddRound(alpha, 1, "2026-06-01 10:00:00", "Plus");
+    Update("Round", "RoundId = " + std::to_string(plus), {{"RoundHCP", -1.0}});
+    list->FormActivate();
+    Select(list, plus);
+    list->Viewround1Click();
+    const std::string plusCard = home.File("plus.xml");
+    ASSERT_TRUE(Children<TRoundFrm>().back()->WriteScorecardFile(plusCard));
+    std::ifstream plusIn(plusCard);
+    std::vector<std::string> p;
+    for (std::string line; std::getline(plusIn, line);) p.push_back(line);
+    ASSERT_EQ(p.size(), 245u);
+    EXPECT_EQ((std::vector<std::string>{p[7], p[p.size() - 6], p[p.size() - 4], p[p.size() - 3]}),
+              (std::vector<std::string>{"<hcp>-1 / -1</hcp>", "<points>35</points>", "<hcp>-1</hcp>", "<net>73</net>"}));
+
     // A card file that cannot be written: said so, no preview.
     std::filesystem::create_directory(card);
     bool previewShown = false;

@@ -1,3 +1,4 @@
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -256,4 +257,37 @@ TEST_F(ShellTest, MissingHelpFileIsReportedWithItsPath) {
     std::ofstream(path) << "x";
     EXPECT_TRUE(CheckHelpFile(path));
     EXPECT_TRUE(log.Empty());
+}
+
+// A window opens inside its work area; one the user has placed stays there
+// when the main window comes back from a minimise, as does the main window,
+// and a dialog shown again. One larger than its screen keeps its title bar on it.
+TEST_F(ShellTest, WindowsOpenInsideTheirWorkAreaAndThenStayWhereTheUserPutsThem) {
+    Start();
+    MainForm->Course1Click();
+    QCoreApplication::processEvents();
+    QMdiSubWindow* list = MainForm->MdiArea()->subWindowList().value(0);
+    ASSERT_NE(list, nullptr);
+    const QRect area = MainForm->MdiArea()->viewport()->rect();
+    EXPECT_TRUE(area.contains(list->geometry()));
+    list->move(area.width() - 60, area.height() - 40);
+    MainForm->move(-100, 500);
+    QCoreApplication::processEvents();
+    const QPoint listAt = list->pos(), mainAt = MainForm->pos();
+    MainForm->showMinimized();
+    QCoreApplication::processEvents();
+    MainForm->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->pos(), listAt);
+    EXPECT_EQ(MainForm->pos(), mainAt);
+
+    QDialog big(MainForm);
+    big.setMinimumSize(MainForm->screen()->size() + QSize(200, 100));
+    big.move(300, 200);
+    big.show();
+    EXPECT_EQ(big.frameGeometry().topLeft(), MainForm->screen()->availableGeometry().topLeft());
+    big.hide();
+    big.move(50, 60);
+    big.show();
+    EXPECT_EQ(big.pos(), QPoint(50, 60));
 }
