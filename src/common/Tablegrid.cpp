@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QEvent>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -87,6 +90,31 @@ QVariant TTableGridModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Horizontal && section >= 0 && section < columnCount())
         return QString::fromStdString(columns_[section].title);
     return {};
+}
+
+TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)
+    : QObject(grid), reread_(std::move(reread)) {
+    grid->viewport()->installEventFilter(this);
+}
+
+void TListReread::Run() {
+    try {
+        reread_();
+        stale_ = false;
+    } catch (const EDatabaseError&) {
+        stale_ = true;
+    }
+}
+
+void TListReread::RunOnActivation(QMdiArea* area, QWidget* list, bool always) {
+    connect(area, &QMdiArea::subWindowActivated, this, [this, list, always](QMdiSubWindow* w) {
+        if ((always || stale_) && w && w->widget() == list) Run();
+    });
+}
+
+bool TListReread::eventFilter(QObject* watched, QEvent* e) {
+    if (stale_ && e->type() == QEvent::MouseButtonPress) Run();
+    return QObject::eventFilter(watched, e);
 }
 
 std::vector<int> FitColumnsToContents(QTableView* grid) {

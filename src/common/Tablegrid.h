@@ -8,6 +8,8 @@
 
 #include "db/Table.h"
 
+class QAbstractItemView;
+class QMdiArea;
 class QTableView;
 
 // Read-only grid model over the rows of a table component. Reopen() closes
@@ -41,6 +43,27 @@ private:
     std::vector<int> ShownFields() const;
     // The remembered values, row by row and column by column.
     std::optional<std::vector<TVariant>> remembered_;
+};
+
+// A list's re-read that may fail (another program holds the file alone).
+// One that fails keeps the rows listed and marks the list stale; a stale
+// list reads again at the next click in its grid or activation of its window.
+class TListReread : public QObject {
+public:
+    // `reread` re-reads the list and throws EDatabaseError when that fails.
+    TListReread(QAbstractItemView* grid, std::function<void()> reread);
+    void Run();
+    // Runs the re-read when `list`, a window of `area`, becomes active: every
+    // time (`always`) or only while stale.
+    void RunOnActivation(QMdiArea* area, QWidget* list, bool always);
+    bool Stale() const { return stale_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    std::function<void()> reread_;
+    bool stale_ = false;
 };
 
 // Sizes every column of the grid to its texts and returns the width each
