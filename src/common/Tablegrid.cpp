@@ -140,7 +140,7 @@ int FullRowHeight(const QFont& font) {
     const int above = std::max(0, -ink.top() - fm.ascent());
     const int below = std::max(0, ink.bottom() + 1 - fm.descent());
     // The line is centred: what reaches beyond it on one side needs as much on the other.
-    return fm.height() + 2 * std::max(above, below) + 2;
+    return fm.height() + 2 * std::max(above, below);
 }
 
 QSize TFullRowStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
@@ -148,8 +148,11 @@ QSize TFullRowStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
     if (type == CT_ItemViewItem)
         if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option))
-            if (item->features & QStyleOptionViewItem::HasDisplay)
-                s.setHeight(std::max(s.height(), FullRowHeight(item->font)));
+            if (item->features & QStyleOptionViewItem::HasDisplay) {
+                auto height = heights_.constFind(item->font);
+                if (height == heights_.constEnd()) height = heights_.insert(item->font, FullRowHeight(item->font));
+                s.setHeight(std::max(s.height(), *height));
+            }
     return s;
 }
 

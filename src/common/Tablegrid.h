@@ -1,5 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QHash>
 #include <QProxyStyle>
 #include <functional>
 #include <optional>
@@ -74,13 +76,18 @@ int GridChromeWidth(const QTableView* grid);
 
 // The program's style: the platform's own, with the rows of every list, tree
 // and grid high enough for their font's full height, so that the rings and
-// accents of capitals (Å, Ö, É) are not cut off.
+// accents of capitals (Å, Ö, É) are not cut off, and no higher.
 class TFullRowStyle : public QProxyStyle {
 public:
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override;
+
+private:
+    // FullRowHeight of each font met, measured once.
+    mutable QHash<QFont, int> heights_;
 };
-// The height a row needs for a line of text in this font, its text centred.
+// The height a row needs for a line of text in this font, its text centred:
+// the line and, on both sides, what its marks reach beyond it.
 int FullRowHeight(const QFont& font);
 // Makes TFullRowStyle the application's style; once, after the application
 // object exists.
