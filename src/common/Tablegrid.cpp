@@ -92,6 +92,29 @@ QVariant TTableGridModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
+void ReadAgain(TTable& table) {
+    TDatabase* db = table.Database();
+    // Inside a transaction the lock is held already.
+    if (!table.Active() || !db || db->TransactionLevel() > 0) {
+        table.Close();
+        table.Open();
+        return;
+    }
+    db->Execute("SAVEPOINT ReadAgain");
+    try {
+        db->Execute("SELECT 1 FROM sqlite_master LIMIT 1");
+        table.Close();
+        table.Open();
+    } catch (...) {
+        try {
+            db->Execute("RELEASE ReadAgain");
+        } catch (const EDatabaseError&) {
+        }
+        throw;
+    }
+    db->Execute("RELEASE ReadAgain");
+}
+
 TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)
     : QObject(grid), reread_(std::move(reread)) {
     grid->viewport()->installEventFilter(this);

@@ -47,6 +47,13 @@ private:
     std::optional<std::vector<TVariant>> remembered_;
 };
 
+// Reads an open table again, its filter and sort kept, without ever holding
+// its old and new rows together: the database's read lock is taken first, so
+// that a read that cannot start (another program holds the file alone)
+// throws EDatabaseError with the rows as they were; then the old rows go
+// and the new ones are read. A closed table is opened.
+void ReadAgain(TTable& table);
+
 // A list's re-read that may fail (another program holds the file alone).
 // One that fails keeps the rows listed and marks the list stale; a stale
 // list reads again at the next click in its grid or activation of its window.

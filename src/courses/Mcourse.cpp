@@ -184,10 +184,7 @@ void TCourseForm::Reread() {
     // back on them too.
     std::exception_ptr failed;
     try {
-        model_->Change([this] {
-            // Refresh replaces the rows only once the new ones are read.
-            TableCourseGeneral.Active() ? TableCourseGeneral.Refresh() : TableCourseGeneral.Open();
-        });
+        model_->Change([this] { ReadAgain(TableCourseGeneral); });
     } catch (...) {
         failed = std::current_exception();
     }

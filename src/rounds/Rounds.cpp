@@ -108,10 +108,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     for (int c = 0; c < 3; ++c) RoundsGrid->setColumnWidth(c, StoredColumnWidth[c]);
     RoundsGrid->setContextMenuPolicy(Qt::DefaultContextMenu);
     RoundsGrid->viewport()->installEventFilter(this);
-    reread_ = new TListReread(RoundsGrid, [this] {
-        // Refresh replaces the rows only once the new ones are read.
-        Reread([this] { RoundTable.Active() ? RoundTable.Refresh() : RoundTable.Open(); });
-    });
+    reread_ = new TListReread(RoundsGrid, [this] { Reread([this] { ReadAgain(RoundTable); }); });
 
     PopupMenuRounds = new QMenu(this);
     PopupMenuRounds->setObjectName("PopupMenuRounds");
