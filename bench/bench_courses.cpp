@@ -14,6 +14,7 @@
 #include <string>
 
 #include "courses/Coursechild.h"
+#include "common/Tablegrid.h"
 #include "courses/Mcourse.h"
 #include "db/Database.h"
 #include "platform/Datafolder.h"
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
     if (!home.Ok()) return 1;
     OffscreenWithoutDisplay();
     QApplication app(argc, argv);
+    UseFullRowStyle();  // as the program does
     SetMessageResponder([](const MessageRequest&) { return IDOK; });
     FillDatabase();
     if (!CreateApplicationWindows()) return 1;

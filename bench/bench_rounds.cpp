@@ -1,20 +1,29 @@
 // The rounds windows on a full data file: 10,000 rounds of player 1, a course
 // of 18 holes and 2 tees, and one round of 1,000 shots. Opening that round
 // (to its window state normal), re-reading the list, showing a hole of 37
-// shots, storing a shot in the big round and deleting it.
+// shots, storing a shot in the big round and deleting it. All with the
+// program's style; the list's re-read also against the platform's own style.
 #include <benchmark/benchmark.h>
 
 #include "Benchsupport.h"
+#include "Heappeak.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleFactory>
+#include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "common/Tablegrid.h"
 
 #include "db/Table.h"
 #include "platform/Datafolder.h"
@@ -40,6 +49,21 @@ long long CourseId = 0;
 long long BigRound = 0;
 long long ManyShotsRound = 0;
 TRoundsForm* List = nullptr;
+// The platform's own style, which the program's wraps.
+QString PlainStyle;
+
+void UseProgramStyle(bool program) {
+    if (program)
+        UseFullRowStyle();
+    else
+        QApplication::setStyle(QStyleFactory::create(PlainStyle));
+    Flush();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
 
 void Append(TTable& t, std::initializer_list<std::pair<const char*, TVariant>> values) {
     t.Append();
@@ -159,14 +183,68 @@ static void BM_ViewRoundToStateNormal(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewRoundToStateNormal)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// Also the heap a re-read holds at its peak above what the list held before
+// it (Heappeak.h), against what its rows alone hold: a re-read that kept the
+// old rows while it read the new ones would take as much again.
 static void BM_ListRereadAt10000Rounds(benchmark::State& state) {
+    std::vector<double> above;
     for (auto _ : state) {
+        const long long before = HeapPeak::Held();
+        HeapPeak::Restart();
         List->ReopenTable();
+        above.push_back(double(HeapPeak::Peak() - before));
         benchmark::DoNotOptimize(List->RoundTable.RecordCount());
     }
     state.counters["rounds"] = List->RoundTable.RecordCount();
+    if (!HeapPeak::Counting()) return;
+    const long long held = HeapPeak::Held();
+    List->RoundTable.Close();
+    const double rows = double(held - HeapPeak::Held());
+    List->ReopenTable();
+    state.counters["rows_MB"] = rows / 1e6;
+    state.counters["peak_above_MB"] = Median(above) / 1e6;
+    if (Median(above) > rows / 2) state.SkipWithError("the re-read holds the old rows and the new ones together");
 }
 BENCHMARK(BM_ListRereadAt10000Rounds)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The same re-read with the program's style and with the platform's own,
+// taking turns so that a drift of the machine falls on both alike. Time: the
+// fastest of each (load on the machine only adds). Memory: the median of the
+// heap's peak during a re-read
+// above what was held before it, every allocation of the program counted
+// (Heappeak.h); the process's peak resident size only grows, so it cannot
+// tell two variants run in one process apart. Over 1.05 x in either is an error.
+static void BM_ListRereadStyleCost(benchmark::State& state) {
+    std::vector<double> ms[2], bytes[2];
+    for (auto _ : state) {
+        for (const bool program : {false, true}) {
+            state.PauseTiming();
+            UseProgramStyle(program);
+            state.ResumeTiming();
+            const long long before = HeapPeak::Held();
+            HeapPeak::Restart();
+            const auto t0 = std::chrono::steady_clock::now();
+            List->ReopenTable();
+            ms[program].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            bytes[program].push_back(double(HeapPeak::Peak() - before));
+        }
+    }
+    UseProgramStyle(true);
+    const double plain = *std::min_element(ms[0].begin(), ms[0].end());
+    const double styled = *std::min_element(ms[1].begin(), ms[1].end());
+    const double time = styled / plain;
+    state.counters["plain_ms"] = plain;
+    state.counters["styled_ms"] = styled;
+    state.counters["time_ratio"] = time;
+    if (time > 1.05) state.SkipWithError("the program's style makes the re-read over 1.05 x slower");
+    if (!HeapPeak::Counting()) return;
+    const double memory = Median(bytes[1]) / Median(bytes[0]);
+    state.counters["plain_peak_MB"] = Median(bytes[0]) / 1e6;
+    state.counters["styled_peak_MB"] = Median(bytes[1]) / 1e6;
+    state.counters["memory_ratio"] = memory;
+    if (memory > 1.05) state.SkipWithError("the program's style makes the re-read's peak memory over 1.05 x");
+}
+BENCHMARK(BM_ListRereadStyleCost)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 static void BM_ShowHoleWith37Shots(benchmark::State& state) {
     TRoundFrm* frm = OpenRound(ManyShotsRound);
@@ -238,6 +316,8 @@ int main(int argc, char** argv) {
     if (!home.Ok()) return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Caddora");
+    PlainStyle = QApplication::style()->name();
+    UseFullRowStyle();  // as the program does
     std::setlocale(LC_NUMERIC, "C");
     SetMessageResponder([](const MessageRequest&) { return IDYES; });
     {

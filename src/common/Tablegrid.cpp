@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QEvent>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -89,6 +92,54 @@ QVariant TTableGridModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
+void ReadAgain(TTable& table) {
+    TDatabase* db = table.Database();
+    // Inside a transaction the lock is held already.
+    if (!table.Active() || !db || db->TransactionLevel() > 0) {
+        table.Close();
+        table.Open();
+        return;
+    }
+    db->Execute("SAVEPOINT ReadAgain");
+    try {
+        db->Execute("SELECT 1 FROM sqlite_master LIMIT 1");
+        table.Close();
+        table.Open();
+    } catch (...) {
+        try {
+            db->Execute("RELEASE ReadAgain");
+        } catch (const EDatabaseError&) {
+        }
+        throw;
+    }
+    db->Execute("RELEASE ReadAgain");
+}
+
+TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)
+    : QObject(grid), reread_(std::move(reread)) {
+    grid->viewport()->installEventFilter(this);
+}
+
+void TListReread::Run() {
+    try {
+        reread_();
+        stale_ = false;
+    } catch (const EDatabaseError&) {
+        stale_ = true;
+    }
+}
+
+void TListReread::RunOnActivation(QMdiArea* area, QWidget* list, bool always) {
+    connect(area, &QMdiArea::subWindowActivated, this, [this, list, always](QMdiSubWindow* w) {
+        if ((always || stale_) && w && w->widget() == list) Run();
+    });
+}
+
+bool TListReread::eventFilter(QObject* watched, QEvent* e) {
+    if (stale_ && e->type() == QEvent::MouseButtonPress) Run();
+    return QObject::eventFilter(watched, e);
+}
+
 std::vector<int> FitColumnsToContents(QTableView* grid) {
     std::vector<int> need;
     if (!grid->model()) return need;
@@ -112,7 +163,7 @@ int FullRowHeight(const QFont& font) {
     const int above = std::max(0, -ink.top() - fm.ascent());
     const int below = std::max(0, ink.bottom() + 1 - fm.descent());
     // The line is centred: what reaches beyond it on one side needs as much on the other.
-    return fm.height() + 2 * std::max(above, below) + 2;
+    return fm.height() + 2 * std::max(above, below);
 }
 
 QSize TFullRowStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
@@ -120,8 +171,11 @@ QSize TFullRowStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
     if (type == CT_ItemViewItem)
         if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option))
-            if (item->features & QStyleOptionViewItem::HasDisplay)
-                s.setHeight(std::max(s.height(), FullRowHeight(item->font)));
+            if (item->features & QStyleOptionViewItem::HasDisplay) {
+                auto height = heights_.constFind(item->font);
+                if (height == heights_.constEnd()) height = heights_.insert(item->font, FullRowHeight(item->font));
+                s.setHeight(std::max(s.height(), *height));
+            }
     return s;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QHash>
 #include <QProxyStyle>
 #include <functional>
 #include <optional>
@@ -8,6 +10,8 @@
 
 #include "db/Table.h"
 
+class QAbstractItemView;
+class QMdiArea;
 class QTableView;
 
 // Read-only grid model over the rows of a table component. Reopen() closes
@@ -43,6 +47,34 @@ private:
     std::optional<std::vector<TVariant>> remembered_;
 };
 
+// Reads an open table again, its filter and sort kept, without ever holding
+// its old and new rows together: the database's read lock is taken first, so
+// that a read that cannot start (another program holds the file alone)
+// throws EDatabaseError with the rows as they were; then the old rows go
+// and the new ones are read. A closed table is opened.
+void ReadAgain(TTable& table);
+
+// A list's re-read that may fail (another program holds the file alone).
+// One that fails keeps the rows listed and marks the list stale; a stale
+// list reads again at the next click in its grid or activation of its window.
+class TListReread : public QObject {
+public:
+    // `reread` re-reads the list and throws EDatabaseError when that fails.
+    TListReread(QAbstractItemView* grid, std::function<void()> reread);
+    void Run();
+    // Runs the re-read when `list`, a window of `area`, becomes active: every
+    // time (`always`) or only while stale.
+    void RunOnActivation(QMdiArea* area, QWidget* list, bool always);
+    bool Stale() const { return stale_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    std::function<void()> reread_;
+    bool stale_ = false;
+};
+
 // Sizes every column of the grid to its texts and returns the width each
 // needs, its heading included.
 std::vector<int> FitColumnsToContents(QTableView* grid);
@@ -51,13 +83,18 @@ int GridChromeWidth(const QTableView* grid);
 
 // The program's style: the platform's own, with the rows of every list, tree
 // and grid high enough for their font's full height, so that the rings and
-// accents of capitals (Å, Ö, É) are not cut off.
+// accents of capitals (Å, Ö, É) are not cut off, and no higher.
 class TFullRowStyle : public QProxyStyle {
 public:
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override;
+
+private:
+    // FullRowHeight of each font met, measured once.
+    mutable QHash<QFont, int> heights_;
 };
-// The height a row needs for a line of text in this font, its text centred.
+// The height a row needs for a line of text in this font, its text centred:
+// the line and, on both sides, what its marks reach beyond it.
 int FullRowHeight(const QFont& font);
 // Makes TFullRowStyle the application's style; once, after the application
 // object exists.

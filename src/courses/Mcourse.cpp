@@ -1,7 +1,6 @@
 #include "courses/Mcourse.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
 #include <functional>
 
 #include "courses/Coursechild.h"
@@ -110,7 +110,7 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     connect(CourseGrid, &QAbstractItemView::doubleClicked, this, [this] { CourseGridDblClick(); });
     model_ =
         new TTableGridModel(&TableCourseGeneral, {{"Course_Name", "Course"}, {"Par", "Par"}}, this);
-    CourseGrid->viewport()->installEventFilter(this);
+    reread_ = new TListReread(CourseGrid, [this] { Reread(); });
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
     connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
@@ -136,14 +136,7 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     sub->show();
     FitColumns();
     sub->move(0, 0);
-    connect(Frame()->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-        if (stale_ && w && w->widget() == this) ReopenTable();
-    });
-}
-
-bool TCourseForm::eventFilter(QObject* watched, QEvent* e) {
-    if (stale_ && watched == CourseGrid->viewport() && e->type() == QEvent::MouseButtonPress) ReopenTable();
-    return QWidget::eventFilter(watched, e);
+    reread_->RunOnActivation(Frame()->MdiArea(), this, false);
 }
 
 void TCourseForm::FitColumns() {
@@ -183,21 +176,22 @@ void TCourseForm::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
-bool TCourseForm::ReopenTable() {
+void TCourseForm::ReopenTable() { reread_->Run(); }
+
+void TCourseForm::Reread() {
     const int id = SelectedCourseId();
-    stale_ = false;
+    // A read that fails leaves the rows as they were: the selection comes
+    // back on them too.
+    std::exception_ptr failed;
     try {
-        model_->Change([this] {
-            // Refresh replaces the rows only once the new ones are read.
-            TableCourseGeneral.Active() ? TableCourseGeneral.Refresh() : TableCourseGeneral.Open();
-        });
-    } catch (const EDatabaseError&) {
-        stale_ = true;
+        model_->Change([this] { ReadAgain(TableCourseGeneral); });
+    } catch (...) {
+        failed = std::current_exception();
     }
     FitColumns();
     if (id >= 0 && TableCourseGeneral.Locate("CourseId", TVariant(id)))
         CourseGrid->selectRow(TableCourseGeneral.RecNo());
-    return !stale_;
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TCourseForm::FilterChange() {

@@ -8,6 +8,7 @@ class QLineEdit;
 class QMenu;
 class QTableView;
 class QToolButton;
+class TListReread;
 class TTableGridModel;
 
 // The course list: every course by name with its par, a name filter and the
@@ -19,8 +20,8 @@ class TCourseForm : public QWidget {
 
     // Reads TableCourseGeneral again (its filter and sort stay). A read that
     // fails keeps the rows listed and is tried again at the next activation
-    // or click in the list; false then.
-    bool ReopenTable();
+    // or click in the list.
+    void ReopenTable();
 
     void FilterChange();
     void CourseGridDblClick();
@@ -42,7 +43,6 @@ class TCourseForm : public QWidget {
   protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     // Columns fitted to the listed names and the window to its columns;
@@ -50,9 +50,10 @@ class TCourseForm : public QWidget {
     void FitColumns();
     // View (double-click or command) and edit: one window per course.
     void OpenCourse(unsigned char editMode, bool byDoubleClick);
+    // The re-read behind ReopenTable; throws EDatabaseError when it fails.
+    void Reread();
     TTableGridModel* model_;
-    // The last re-read failed: the list shows the rows it had.
-    bool stale_ = false;
+    TListReread* reread_;
 };
 
 // Widths of the Course and Par columns from the width their texts and

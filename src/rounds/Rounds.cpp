@@ -108,6 +108,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     for (int c = 0; c < 3; ++c) RoundsGrid->setColumnWidth(c, StoredColumnWidth[c]);
     RoundsGrid->setContextMenuPolicy(Qt::DefaultContextMenu);
     RoundsGrid->viewport()->installEventFilter(this);
+    reread_ = new TListReread(RoundsGrid, [this] { Reread([this] { ReadAgain(RoundTable); }); });
 
     PopupMenuRounds = new QMenu(this);
     PopupMenuRounds->setObjectName("PopupMenuRounds");
@@ -153,9 +154,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     sub->adjustSize();
     sub->move(0, 0);
     sub->show();
-    connect(Frame()->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-        if (w && w->widget() == this) FormActivate();
-    });
+    reread_->RunOnActivation(Frame()->MdiArea(), this, true);
     // FormShow.
     EnableRoundsCommands(false);
 }
@@ -163,8 +162,6 @@ TRoundsForm::TRoundsForm(QWidget* owner)
 TRoundsForm::~TRoundsForm() { EnableRoundsCommands(true); }
 
 bool TRoundsForm::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == RoundsGrid->viewport() && e->type() == QEvent::MouseButtonPress && stale_)
-        ReopenTable();
     if (watched == RoundsGrid->viewport() && e->type() == QEvent::ContextMenu) {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         const QModelIndex index = RoundsGrid->indexAt(menu->pos());
@@ -199,17 +196,7 @@ void TRoundsForm::Reread(const std::function<void()>& change) {
     if (failed) std::rethrow_exception(failed);
 }
 
-bool TRoundsForm::ReopenTable() {
-    try {
-        // Refresh replaces the rows only once the new ones are read.
-        Reread([this] { RoundTable.Active() ? RoundTable.Refresh() : RoundTable.Open(); });
-    } catch (const EDatabaseError&) {
-        stale_ = true;
-        return false;
-    }
-    stale_ = false;
-    return true;
-}
+void TRoundsForm::ReopenTable() { reread_->Run(); }
 
 void TRoundsForm::FormActivate() { ReopenTable(); }
 

@@ -12,6 +12,7 @@ class QLineEdit;
 class QMenu;
 class QTableView;
 class QToolButton;
+class TListReread;
 class TTableGridModel;
 
 // The rounds list: the current player's rounds, newest first, from which a
@@ -29,8 +30,8 @@ public:
 
     // Reads RoundTable again (its filter and sort stay). A read that fails
     // keeps the rows listed and is tried again at the next activation or
-    // click in the list; false then.
-    bool ReopenTable();
+    // click in the list.
+    void ReopenTable();
 
     // Handlers.
     void FormActivate();
@@ -70,6 +71,5 @@ private:
     std::map<long long, std::string> courseNames_;
     std::map<std::string, std::string> shortDates_;
     bool namesLoaded_ = false;
-    // The last re-read failed: the list shows the rows it had.
-    bool stale_ = false;
+    TListReread* reread_;
 };

@@ -584,6 +584,8 @@ TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
     sim.Device().LoadEmpty();
     // A tee count the course window refuses: no tee offered, nothing sent.
     AppendRow(MainForm->Database, "Course_General", {{"Course_Name", "Östra Ängen"}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 9}});
+    for (const char* name : {"Ärtbag", "Éclair"})
+        AppendRow(MainForm->Database, "Course_General", {{"Course_Name", name}, {"U8_Name", ""}, {"18Holes", false}, {"Tees", 1}});
     const std::string refused = "'9' is not a valid tee count for field 'Tees' of Course_General.";
     Script s;
     ToDevice(s, true);
@@ -598,8 +600,9 @@ TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
         };
         QTreeWidgetItem* nine = row("Östra Ängen");
         ASSERT_NE(nine, nullptr);
-        // The row shows its capitals' dots and rings: its letters reach as
-        // far up and down as the same text drawn on its own.
+        // Each row shows its capitals' dots and rings: its letters reach as
+        // far up and down as the same text drawn on its own. And the row is
+        // no taller than that needs (18 px at the default font).
         const auto inkRows = [](const QImage& image) {
             int top = image.height(), bottom = -1;
             for (int y = 0; y < image.height(); ++y)
@@ -607,13 +610,19 @@ TEST_F(SendWizardTest, OneCourseAndATeeToTheDevice) {
                     if (qGray(image.pixel(x, y)) < 128) top = std::min(top, y), bottom = std::max(bottom, y);
             return bottom - top + 1;
         };
-        QImage alone(300, 60, QImage::Format_RGB32);
-        alone.fill(Qt::white);
-        QPainter painter(&alone);
-        painter.setFont(list->font());
-        painter.drawText(alone.rect(), Qt::AlignCenter, nine->text(0));
-        painter.end();
-        EXPECT_EQ(inkRows(list->viewport()->grab(list->visualItemRect(nine)).toImage()), inkRows(alone));
+        for (const char* name : {"Östra Ängen", "Ärtbag", "Éclair"}) {
+            QTreeWidgetItem* item = row(name);
+            ASSERT_NE(item, nullptr) << name;
+            QImage alone(300, 60, QImage::Format_RGB32);
+            alone.fill(Qt::white);
+            QPainter painter(&alone);
+            painter.setFont(list->font());
+            painter.drawText(alone.rect(), Qt::AlignCenter, item->text(0));
+            painter.end();
+            const QRect rect = list->visualItemRect(item);
+            EXPECT_EQ(inkRows(list->viewport()->grab(rect).toImage()), inkRows(alone)) << name;
+            EXPECT_LE(rect.height(), 18) << name;
+        }
         nine->setSelected(true);
         EXPECT_EQ(TransWiz31->TeeComboBox->count(), 0);
         EXPECT_EQ(LastMessage(), refused);
