@@ -692,7 +692,7 @@ bool TCourseFrm::SaveAll() {
         SaveCourseGeneral();
         tx.Commit();
     } catch (const EDatabaseError& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return false;
     }
     courseName_ = S(NameEdit->text().isEmpty() ? QString("No name") : NameEdit->text());
@@ -780,7 +780,7 @@ void TCourseFrm::AdvancedButtonClick() {
         // The stored course cannot be edited (a tee count the dialog cannot
         // show): no dialog, and this window stays as it is.
         closing_ = false;
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     CancelBtnClick();
@@ -824,7 +824,7 @@ void TCourseFrm::ShowPointDialog(int pointId) {
     } catch (const EDatabaseError& e) {
         // The tees changed to a count the window cannot show: no point is
         // placed on them.
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     ScorecardTable.Open();

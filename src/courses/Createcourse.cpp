@@ -305,7 +305,7 @@ void TCreateCourseForm::Button8Click() {
         TProgressScope progress("Generating form");
         ReopenCourseWindow(id, true);
     } catch (const EDatabaseError& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     CloseDialog(this);

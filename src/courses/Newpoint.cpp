@@ -152,7 +152,7 @@ void TNewCoursePointFrm::Button1Click() {
         try {
             StorePoint(Frame()->Database, CourseId, PointId, Input());
         } catch (const EDatabaseError& e) {
-            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e);
             return;
         }
     }

@@ -305,7 +305,7 @@ void TSettingsForm::FormCreate() {
         datums_ = ReadDatums(table);
     } catch (const std::exception& e) {
         datums_.clear();
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
     }
     for (const DatumRow& row : datums_) {
         CountryCombo->addItem(QString::fromStdString(row.Description));

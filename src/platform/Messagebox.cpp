@@ -82,3 +82,7 @@ void ShowMessage(const std::string& text) {
                               : QStringLiteral("Caddora");
     MessageBox(text, title.toStdString(), MB_OK);
 }
+
+void ShowErrorMessage(const std::exception& e, const std::string& caption) {
+    MessageBox(e.what(), caption, MB_OK, MB_ICONERROR);
+}

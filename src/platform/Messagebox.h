@@ -1,4 +1,5 @@
 #pragma once
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -21,6 +22,9 @@ int MessageBox(const std::string& text, const std::string& caption, int buttons 
                int icon = MB_ICONNONE);
 // A message box with the application title as caption and an OK button.
 void ShowMessage(const std::string& text);
+// An error caught where the user acted: its text with an OK button and the
+// error icon.
+void ShowErrorMessage(const std::exception& e, const std::string& caption = "Error");
 
 using MessageResponder = std::function<int(const MessageRequest&)>;
 // Installs a responder (tests); an empty function restores the real dialog.

@@ -88,7 +88,7 @@ void TMDIChild::FormShow() {
     } catch (const std::exception& e) {
         loadFailed_ = true;
         Editor->setEnabled(false);
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         QTimer::singleShot(0, this, [this] { CloseWindow(); });
         return;
     }
@@ -124,7 +124,7 @@ void TMDIChild::OKBtnClick() {
     try {
         SavePlayer();
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     CloseWindow();

@@ -82,7 +82,7 @@ void TNewPlayerForm::FormShow() {
         // dialog goes, and the start goes on without a player record.
         loadFailed_ = true;
         Editor->setEnabled(false);
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         QTimer::singleShot(0, this, [this] {
             okClosing_ = true;
             CloseAllowed = 1;
@@ -148,7 +148,7 @@ void TNewPlayerForm::OKBtnClick() {
     try {
         userId = Editor->Record().Save(details, 1);
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     Frame()->SetUserId(userId);

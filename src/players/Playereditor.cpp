@@ -261,7 +261,7 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
         } catch (const std::exception& e) {
             StateComboBox->clear();
             StateComboBox->setEnabled(false);
-            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e);
         }
         SetModified();
     });
@@ -819,7 +819,7 @@ void TPlayerEditor::FreeObjects() {
         record_->Close();
         TPlayerRecord::DeleteUnsavedBags(record_->Database());
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
     } catch (...) {
         MessageBox("Unknown error", "Error", MB_OK, MB_ICONERROR);
     }

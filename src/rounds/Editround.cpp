@@ -224,7 +224,7 @@ void TEditRoundForm::LoadRound() {
     } catch (const std::exception& e) {
         loadFailed_ = true;
         setEnabled(false);
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         QTimer::singleShot(0, this, [this] { CloseWindow(); });
     }
 }

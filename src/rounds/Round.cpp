@@ -420,7 +420,7 @@ void TRoundFrm::MissingCourseData() {
 
 void TRoundFrm::LoadFailed(const std::exception& e) {
     OKBtnClick();  // freed once control is back in the event loop
-    MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+    ShowErrorMessage(e);
 }
 
 TRoundTables TRoundFrm::Tables() {

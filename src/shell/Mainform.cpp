@@ -306,7 +306,7 @@ void TMainForm::FormCreate() {
                        "Error", MB_OK, MB_ICONWARNING);
     } catch (const std::exception& e) {
         databaseOpen_ = false;
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
     }
 }
 
@@ -387,7 +387,7 @@ void TMainForm::FirstPaintStep() {
             // before anything is written.
             PlayerTable.Close();
             databaseOpen_ = false;
-            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e);
             Database.Close();
             hide();
             // The program's loop ends; outside a loop (tests) there is none
@@ -591,7 +591,7 @@ bool TMainForm::OpenPlayerFile(const std::string& path) {
         PlayerTable.Close();
     } catch (const std::exception& e) {
         PlayerTable.Close();
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return false;
     }
     if (!found) {

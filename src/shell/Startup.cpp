@@ -46,7 +46,7 @@ bool CreateApplicationWindows() {
         try {
             TPlayerRecord::DeleteUnsavedBags(main->Database);
         } catch (const std::exception& e) {
-            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e);
         }
     }
     main->show();

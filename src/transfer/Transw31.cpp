@@ -166,7 +166,7 @@ void TTransWiz31::FillTees(int courseId) {
         names = CourseTeeNames(Frame()->Database, courseId);
     } catch (const EDatabaseError& e) {
         // A course no window opens offers no tee.
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     for (const std::string& name : names) TeeComboBox->addItem(QString::fromStdString(name));
@@ -295,7 +295,7 @@ void TTransWiz31::NextDatabase() {
         }
     } catch (const EDatabaseError& e) {
         // A course that does not load as the course window loads it is not sent.
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         return;
     }
     for (size_t n = 0; n < courses.size(); ++n) state.Send.Courses[n] = std::move(courses[n]);

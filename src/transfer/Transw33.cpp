@@ -132,7 +132,7 @@ void TTransWiz33::FormShow() {
     try {
         CourseHTTP.SetProxy(s.FirewallAdress, s.Portnumber);
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e, "Caddora");
         QueryFailed = 1;
         done(wizard::Cancelled);
         return;
@@ -213,7 +213,7 @@ void TTransWiz33::NextButtonClick() {
     try {
         CourseHTTP.SetProxy(s.FirewallAdress, s.Portnumber);
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e, "Caddora");
         return;
     }
     std::vector<int> ids;

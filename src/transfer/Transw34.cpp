@@ -87,7 +87,7 @@ void TTransWiz34::FormCreate() {
             CountryComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
     } catch (const std::exception& e) {
         CountryComboBox->clear();
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
     }
     CountryComboBox->setCurrentIndex(-1);
 }
@@ -116,7 +116,7 @@ void TTransWiz34::LoadStates() {
                 StateComboBox->addItem(QString::fromStdString(name), QString::fromStdString(id));
         } catch (const std::exception& e) {
             StateComboBox->clear();
-            MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e);
         }
     }
     StateComboBox->setEnabled(StateComboBox->count() > 0);

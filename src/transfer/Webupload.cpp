@@ -295,7 +295,7 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
     try {
         http_.SetProxy(s.FirewallAdress, s.Portnumber);
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e, "Caddora");
         return;
     }
     const TUploadAccount account{BuildNumber(fileVersion_), s.UserName, s.Password};
@@ -359,7 +359,7 @@ void TWebUpload::Run(const TTransferBuffers& buffers, int kind, int count) {
         } catch (const std::exception& e) {
             // The request file could not be written or read back.
             HideProgress();
-            MessageBox(e.what(), "Caddora", MB_OK, MB_ICONERROR);
+            ShowErrorMessage(e, "Caddora");
             return;
         }
         HideProgress();

@@ -55,7 +55,7 @@ void TWizardPage::ShowHandler() {
     try {
         FormShow();
     } catch (const std::exception& e) {
-        MessageBox(e.what(), "Error", MB_OK, MB_ICONERROR);
+        ShowErrorMessage(e);
         done(wizard::Back);
     }
 }
