@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "db/Jettext.h"
 #include "db/Table.h"
 #include "platform/Datafolder.h"
 
@@ -150,6 +151,8 @@ void TDatabase::Open() {
     try {
         sqlite3_busy_timeout(db_, 5000);
         sqlite3_extended_result_codes(db_, 1);
+        if (RegisterJetText(db_) != SQLITE_OK)
+            throw EDatabaseError("Cannot set up the database: " + std::string(sqlite3_errmsg(db_)));
         CheckSchema();
         Exec("PRAGMA synchronous = NORMAL", "Cannot set up the database");
         Exec("PRAGMA foreign_keys = OFF", "Cannot set up the database");

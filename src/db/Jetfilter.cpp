@@ -254,11 +254,16 @@ private:
     }
 
     std::string Predicate() {
+        const bool leftText = tok_.kind == Tok::String;
         std::string left = Operand();
         if (tok_.kind == Tok::Op && tok_.text != "-" && tok_.text != "+") {
             const std::string op = tok_.text;
             Advance();
-            return left + " " + op + " " + Operand();
+            const bool rightText = tok_.kind == Tok::String;
+            std::string sql = left + " " + op + " " + Operand();
+            // Texts are equal whatever the case of any letter.
+            if ((leftText || rightText) && (op == "=" || op == "<>")) sql += " COLLATE JETTEXT";
+            return sql;
         }
         bool negate = false;
         if (IsWord("not")) {
@@ -410,8 +415,8 @@ std::string JetConditionToSql(const std::string& condition, const std::vector<st
     }
 }
 
-std::string JetSortToSql(const std::string& term, const std::vector<std::string>* columns) {
-    std::string sql;
+std::vector<TSortTerm> JetSortTerms(const std::string& term, const std::vector<std::string>* columns) {
+    std::vector<TSortTerm> terms;
     size_t i = 0;
     auto fail = [&](const std::string& why) -> EDatabaseError {
         return EDatabaseError("Invalid sort \"" + term + "\": " + why + ".");
@@ -445,16 +450,19 @@ std::string JetSortToSql(const std::string& term, const std::vector<std::string>
         const size_t start = i;
         while (i < term.size() && std::isalpha(static_cast<unsigned char>(term[i]))) ++i;
         const std::string dir = Lower(std::string_view(term).substr(start, i - start));
-        std::string order;
-        if (dir.empty() || dir == "asc") order = " ASC";
-        else if (dir == "desc") order = " DESC";
-        else throw fail("ASC or DESC expected");
-        if (!sql.empty()) sql += ", ";
-        sql += QuoteIdentifier(column) + order;
+        if (!dir.empty() && dir != "asc" && dir != "desc") throw fail("ASC or DESC expected");
+        terms.push_back({column, dir == "desc"});
         skipSpace();
         if (i >= term.size()) break;
         if (term[i] != ',') throw fail("unexpected text after the sort order");
         ++i;
     }
+    return terms;
+}
+
+std::string JetSortToSql(const std::string& term, const std::vector<std::string>* columns) {
+    std::string sql;
+    for (const TSortTerm& t : JetSortTerms(term, columns))
+        sql += (sql.empty() ? "" : ", ") + QuoteIdentifier(t.column) + (t.descending ? " DESC" : " ASC");
     return sql;
 }

@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "db/Jetfilter.h"
+#include "db/Jettext.h"
 #include "platform/Textutil.h"
 
 namespace {
@@ -490,14 +492,93 @@ std::vector<int> TTable::ColumnIndexes(const std::string& names) const {
 // ---------------------------------------------------------------------------
 // Reading
 
+namespace {
+
+template <class K>
+std::vector<bool> TextKinds(const std::vector<K>& kinds, K text) {
+    std::vector<bool> r(kinds.size());
+    for (size_t i = 0; i < kinds.size(); ++i) r[i] = kinds[i] == text;
+    return r;
+}
+
+struct TOrderTerm {
+    int column;
+    bool descending;
+    bool text;  // in the user's language's order, case ignored
+};
+
+std::vector<TOrderTerm> OrderTerms(const std::vector<std::string>& sort, const std::vector<std::string>& columns,
+                                   const std::vector<bool>& text) {
+    std::vector<TOrderTerm> r;
+    for (const std::string& entry : sort)
+        for (const TSortTerm& t : JetSortTerms(entry, &columns)) {
+            const int c = static_cast<int>(std::find(columns.begin(), columns.end(), t.column) - columns.begin());
+            r.push_back({c, t.descending, text[c]});
+        }
+    return r;
+}
+
+// SQLite's order of values: null, numbers, texts (by byte).
+int CompareValues(const TVariant& a, const TVariant& b) {
+    const auto rank = [](const TVariant& v) { return v.IsNull() ? 0 : v.IsText() ? 2 : 1; };
+    if (rank(a) != rank(b)) return rank(a) < rank(b) ? -1 : 1;
+    if (a.IsText()) return std::get<std::string>(a.Raw()).compare(std::get<std::string>(b.Raw()));
+    if (a.IsInteger() && b.IsInteger()) return a.AsInteger() < b.AsInteger() ? -1 : a.AsInteger() > b.AsInteger();
+    if (a.IsNull()) return 0;
+    return a.AsFloat() < b.AsFloat() ? -1 : a.AsFloat() > b.AsFloat();
+}
+
+// Rows read in the order of the other terms (and by rowid) put in the order
+// of all terms, texts by their keys; rows equal in all keep their order.
+template <class R>
+void SortByText(std::vector<R>& rows, const std::vector<TOrderTerm>& terms) {
+    std::vector<int> textColumns;
+    for (const TOrderTerm& t : terms)
+        if (t.text) textColumns.push_back(t.column);
+    if (textColumns.empty() || rows.size() < 2) return;
+    const TNameOrder order;
+    const size_t n = textColumns.size();
+    std::vector<std::optional<QCollatorSortKey>> keys;
+    keys.reserve(rows.size() * n);
+    for (const R& r : rows)
+        for (int c : textColumns)
+            keys.push_back(r.values[c].IsText() ? std::optional(order.Key(std::get<std::string>(r.values[c].Raw())))
+                                                : std::nullopt);
+    std::vector<size_t> index(rows.size());
+    for (size_t i = 0; i < index.size(); ++i) index[i] = i;
+    std::stable_sort(index.begin(), index.end(), [&](size_t x, size_t y) {
+        size_t k = 0;
+        for (const TOrderTerm& t : terms) {
+            int c;
+            if (t.text) {
+                const auto& kx = keys[x * n + k];
+                const auto& ky = keys[y * n + k];
+                ++k;
+                c = kx && ky ? kx->compare(*ky) : CompareValues(rows[x].values[t.column], rows[y].values[t.column]);
+            } else {
+                c = CompareValues(rows[x].values[t.column], rows[y].values[t.column]);
+            }
+            if (c != 0) return t.descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    std::vector<R> sorted;
+    sorted.reserve(rows.size());
+    for (size_t i : index) sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
+}
+
+}  // namespace
+
 std::string TTable::SelectSql(std::vector<TVariant>* params) const {
     std::string where;
     if (!Trim(filter_).empty()) where = JetConditionToSql(filter_, &columns_, tableName_, params);
+    // Text columns are put in order after reading (Load).
     std::string order;
-    for (const std::string& term : sort_) {
-        if (!order.empty()) order += ", ";
-        order += JetSortToSql(term, &columns_);
-    }
+    for (const TOrderTerm& term : OrderTerms(sort_, columns_, TextKinds(kinds_, Kind::Text)))
+        if (!term.text)
+            order += (order.empty() ? "" : ", ") + QuoteIdentifier(columns_[term.column]) +
+                     (term.descending ? " DESC" : " ASC");
     std::string sql;
     if (!sql_.empty()) {
         if (where.empty() && order.empty()) return sql_;
@@ -544,6 +625,7 @@ void TTable::Load() {
         throw EDatabaseError((tableName_.empty() ? std::string("Query") : tableName_) + ": " + err);
     }
     sqlite3_reset(select_);
+    SortByText(rows, OrderTerms(sort_, columns_, TextKinds(kinds_, Kind::Text)));
     for (Row& r : rows) CalcRow(r);
     rows_ = std::move(rows);
 }

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "db/Jettext.h"
 #include "db/Table.h"
 #include "common/Memo.h"
 #include "platform/Messagebox.h"
@@ -398,8 +399,7 @@ void TPlayerEditor::LoadCountries() {
     QStringList names;
     for (country.First(); !country.Eof(); country.Next()) names << Q(country.FieldByName("Country").AsString());
     for (QString& n : names) n = n.trimmed();
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    SortNames(names);
     CountryComboBox->clear();
     CountryComboBox->addItems(names);
     CountryComboBox->setCurrentIndex(-1);
@@ -425,8 +425,7 @@ void TPlayerEditor::LoadStates() {
     states.Open();
     QStringList names;
     for (states.First(); !states.Eof(); states.Next()) names << Q(states.FieldByName("StateName").AsString());
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    SortNames(names);
     StateComboBox->addItems(names);
     StateComboBox->setEnabled(StateComboBox->count() > 0);
     StateComboBox->setCurrentIndex(-1);

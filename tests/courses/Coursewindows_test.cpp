@@ -314,6 +314,25 @@ TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
     for (const char* t : {"Holes", "ScoreCard", "Waypoints", "Course_General"})
         EXPECT_EQ(Count(t, gone), 0) << t;
     EXPECT_EQ(list->CourseGrid->model()->rowCount(), 2);
+
+    // A Swedish desktop: the list sorts and finds names as Swedish does.
+    struct Swedish {
+        QLocale before;
+        Swedish() { QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden)); }
+        ~Swedish() { QLocale::setDefault(before); }
+    } swedish;
+    for (const char* name : {"Örebro GK", "ängby låg", "Åre Golf", "Zeta Park", "Ängsö GK", "Abbey", "Ådalen",
+                             "Öland Sol"})
+        NewCourse(name, false, 1);
+    list->ReopenTable();
+    QStringList names;
+    for (int r = 0; r < list->CourseGrid->model()->rowCount(); ++r)
+        names << list->CourseGrid->model()->index(r, 0).data().toString();
+    EXPECT_EQ(names.join(", ").toStdString(),
+              "Abbey, Heath, O'Brien Links, Zeta Park, Ådalen, Åre Golf, ängby låg, Ängsö GK, Öland Sol, Örebro GK");
+    list->Filter->setText("åre");
+    ASSERT_EQ(list->CourseGrid->model()->rowCount(), 1);
+    EXPECT_EQ(list->CourseGrid->model()->index(0, 0).data().toString(), "Åre Golf");
 }
 
 TEST_F(CourseWindowTest, OneWindowPerCourseWhoeverOpenedIt) {

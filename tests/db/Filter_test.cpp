@@ -1,6 +1,8 @@
 #include "db/Dbfixture.h"
 #include "db/Jetfilter.h"
 
+#include <QLocale>
+
 namespace {
 
 std::vector<long long> Ids(TTable& t) {
@@ -111,6 +113,13 @@ TEST_F(FilterTest, TextFormsOfTheProgram) {
     EXPECT_EQ(Rows("Course_General", "Course_Name Like '100%*'"), 1);
     EXPECT_EQ(Rows("Course_General", "Course_Name Like 'Club_*'"), 1);
     EXPECT_EQ(Rows("Course_General", "Course_Name Like 'Club?9'"), 2);
+    // Every letter matches in either case, not only A to Z.
+    for (const char* name : {"Åre Golf", "Örebro GK"})
+        AppendRow("Course_General", {{"Course_Name", name}, {"U8_Name", "X"}, {"Tees", 2}});
+    const std::pair<const char*, int> folded[] = {{"Course_Name Like 'å*'", 1}, {"Course_Name Like 'åre*'", 1},
+                                                  {"Course_Name Like 'ö*'", 1}, {"Course_Name = 'örebro gk'", 1},
+                                                  {"Course_Name <> 'åre golf'", 9}};
+    for (const auto& [filter, rows] : folded) EXPECT_EQ(Rows("Course_General", filter), rows) << filter;
 }
 
 TEST_F(FilterTest, QuotesInNames) {
@@ -212,6 +221,23 @@ TEST_F(FilterTest, SortFormsOfTheProgram) {
     std::vector<std::string> got;
     for (names.First(); !names.Eof(); names.Next()) got.push_back(names.FieldByName("Course_Name").AsString());
     EXPECT_EQ(got, (std::vector<std::string>{"St Andrews", "Stoke Park"}));
+    // Names in the order of the user's language, case ignored (C: by character).
+    for (const char* name : {"ängby", "Zeta", "abbey", "Ängsö"})
+        AppendRow("Course_General", {{"Course_Name", name}, {"U8_Name", "X"}, {"Tees", 3}});
+    const QLocale before;
+    const std::pair<QLocale, std::string> orders[] = {
+        {QLocale::c(), "abbey Zeta ängby Ängsö"},
+        {QLocale(QLocale::German, QLocale::Germany), "abbey ängby Ängsö Zeta"},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "abbey Zeta ängby Ängsö"}};
+    for (const auto& [locale, order] : orders) {
+        QLocale::setDefault(locale);
+        names.SetFilter("Tees = 3");
+        std::string listed;
+        for (names.First(); !names.Eof(); names.Next())
+            listed += (listed.empty() ? "" : " ") + names.FieldByName("Course_Name").AsString();
+        EXPECT_EQ(listed, order) << locale.name().toStdString();
+    }
+    QLocale::setDefault(before);
 
     TTable countries(&db, "Country");
     countries.AddSort("[Country] ASC");
@@ -250,7 +276,7 @@ TEST(FilterText, TranslationIsParameterised) {
 
     params.clear();
     EXPECT_EQ(TTable::TranslateFilter("Name = \"a\"\"b\" OR Name = 'c''d'", &params),
-              "\"Name\" = ? OR \"Name\" = ?");
+              "\"Name\" = ? COLLATE JETTEXT OR \"Name\" = ? COLLATE JETTEXT");
     EXPECT_EQ(params[0], TVariant("a\"b"));
     EXPECT_EQ(params[1], TVariant("c'd"));
 
