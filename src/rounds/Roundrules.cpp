@@ -375,7 +375,7 @@ StatsTexts RoundStatsTexts(const std::vector<StatsHole>& holes) {
                   static_cast<double>(greenPct));
     t.Gir = buffer;
     std::snprintf(buffer, sizeof buffer, "%lld (%.2f)", putts, static_cast<double>(puttsPerHole));
-    t.Puts = buffer;
+    t.Puts = WithDecimalSeparator(buffer);
     t.Bunker = std::to_string(bunkers);
     return t;
 }

@@ -1,3 +1,4 @@
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -388,6 +389,10 @@ TEST(RoundRules, StatisticsTexts) {
     holes.assign(9, {4, 0, 3, 0, true, false});
     holes[0].ShotsPutter = 16;
     EXPECT_EQ(RoundStatsTexts(holes).Puts, "16 (1.78)");
+    const QLocale before;
+    QLocale::setDefault(QLocale("sv_SE"));
+    EXPECT_EQ(RoundStatsTexts(holes).Puts, "16 (1,78)");
+    QLocale::setDefault(before);
     EXPECT_EQ(RoundStatsTexts(holes).Fir, "0 of 0 (0%)");
     // Stored counts at the int limit add up without overflow.
     const int most = std::numeric_limits<int>::max();
