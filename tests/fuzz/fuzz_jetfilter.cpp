@@ -1,11 +1,27 @@
 // The Jet condition and sort parsers on any text: the result is SQL and
-// parameters, or the database error the parsers throw; nothing else.
+// parameters, or the database error the parsers throw; nothing else. The
+// condition then filters a table of names with marks, so that Like and the
+// text comparisons run on it too.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "Fuzzdb.h"
 #include "db/Database.h"
 #include "db/Jetfilter.h"
+#include "db/Table.h"
+
+namespace {
+TDatabase& Db() {
+    static TDatabase& db = []() -> TDatabase& {
+        TDatabase& d = fuzzdb::Db("filter");
+        d.Execute("INSERT INTO Course_General (UserId, Course_Name) VALUES "
+                  "(1, 'Åre Golf'), (1, 'östra ängen'), (2, 'Abbey_%'), (1, NULL)");
+        return d;
+    }();
+    return db;
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -21,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             JetSortToSql(text, known);
         } catch (const EDatabaseError&) {
         }
+    }
+    try {
+        TTable table(&Db(), "Course_General");
+        table.SetFilter(text);
+        table.Open();
+    } catch (const EDatabaseError&) {
     }
     return 0;
 }
