@@ -24,3 +24,8 @@ inline std::string DeviceText(const char* field, size_t size) {
 // (limit + 1 bytes) is cleared first. The upload writes names with it and
 // the imports compare names made with it.
 void PutDeviceName(char* field, const std::string& text, int limit);
+
+// A point name as the device keeps it: Latin-1, each character one byte. A
+// character beyond Latin-1 goes as its base letter when that is one (ő as
+// o), else it is left out.
+std::string DevicePointName(const std::string& text);

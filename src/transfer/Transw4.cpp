@@ -474,7 +474,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
                 case 7: ++counts[2]; break;
                 default: break;
                 }
-                sent.emplace_back(p, points.FieldByName("Name").AsString());
+                sent.emplace_back(p, DevicePointName(points.FieldByName("Name").AsString()));
                 written.push_back(p.Id);
             }
             he.Length = uint16_t(hole.HoleLength[size_t(teeIndex)]);
