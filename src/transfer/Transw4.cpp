@@ -179,10 +179,6 @@ void TTransWiz4::SendToWeb() {
 
 TDeviceUpload::TDeviceUpload(TU8Device& device, TDatabase& db) : device_(device), db_(db) {}
 
-void TDeviceUpload::PutName(char* field, const std::string& text, int limit) {
-    PutDeviceName(field, text, limit);
-}
-
 int32_t TDeviceUpload::DeviceUnits(double degrees) {
     const double units = degrees * 10000000.0;
     if (!(units > -2147483648.0 && units < 2147483647.0)) return 0;
@@ -307,7 +303,7 @@ int TDeviceUpload::SendBags(const std::vector<TTransWiz4::TBag>& bags, int count
         r.Limit5 = uint8_t(n > 5 ? 5 : n - 1);
         r.Limit11 = uint8_t(n > 11 ? 11 : n - 1);
         r.Limit12 = uint8_t(n > 12 ? 12 : n - 1);
-        PutName(r.Name, bag.BagName, 7);
+        PutDeviceName(r.Name, bag.BagName, 7);
         for (int j = 0; j < 14; ++j) {
             BagClubItem& item = r.Club[j];
             if (j >= n) {
@@ -319,7 +315,7 @@ int TDeviceUpload::SendBags(const std::vector<TTransWiz4::TBag>& bags, int count
                 continue;
             }
             const TTransWiz4::ClubSample& club = bag.Clubs[size_t(j)];
-            PutName(item.Name, club.ClubName, 7);
+            PutDeviceName(item.Name, club.ClubName, 7);
             item.Value16 = Truncated(club.ShotsLength);
             if (club.Type == 9) {
                 putter = true;
@@ -425,7 +421,7 @@ int TDeviceUpload::SendCourses(std::vector<TTransWiz4::CourseHeader>& courses, i
             if (!u8Name.empty()) course.CourseName = u8Name;
         }
         courseTable.Close();
-        PutName(e.Name, course.CourseName, 9);
+        PutDeviceName(e.Name, course.CourseName, 9);
         const int holeCount = course.HoleCount == 18 ? 18 : 9;
         e.Holes = uint8_t(course.HoleCount);
         e.TotalPar = 0;

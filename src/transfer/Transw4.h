@@ -71,8 +71,6 @@ public:
     int SendConnected(int kind, std::vector<TTransWiz4::CourseHeader>& courses, int courseCount,
                       const std::vector<TTransWiz4::TBag>& bags, int bagCount, int teeIndex);
 
-    // The device's name rule (PutDeviceName): the one the imports compare by.
-    static void PutName(char* field, const std::string& text, int limit);
     // Degrees as the device's 1e-7 units, rounded half away from zero.
     static int32_t DeviceUnits(double degrees);
     // The ids of the slot's block that the device may hold and this upload

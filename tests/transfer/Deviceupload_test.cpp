@@ -122,13 +122,13 @@ TEST_F(DeviceUploadTest, FourteenClubsAndNameRule) {
 TEST_F(DeviceUploadTest, NameRuleClearsTheFieldFirst) {
     char field[10];
     std::memset(field, 'X', sizeof field);
-    TDeviceUpload::PutName(field, "\xE9t\xE9", 7);  // first character rejected
+    PutDeviceName(field, "\xE9t\xE9", 7);  // first character rejected
     EXPECT_EQ(field[0], 0);
     EXPECT_EQ(field[1], 't');
     EXPECT_EQ(field[2], 0);
     EXPECT_EQ(field[7], 0);
     EXPECT_EQ(field[8], 'X');  // outside the field
-    TDeviceUpload::PutName(field, "", 7);
+    PutDeviceName(field, "", 7);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(field[i], 0);
 }
 
