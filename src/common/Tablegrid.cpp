@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "db/Table.h"
+#include "platform/Messagebox.h"
 
 TTableGridModel::TTableGridModel(TTable* table, std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), table_(table), columns_(std::move(columns)) {}
@@ -116,7 +117,7 @@ void ReadAgain(TTable& table) {
 }
 
 TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)
-    : QObject(grid), reread_(std::move(reread)) {
+    : QObject(grid), grid_(grid), reread_(std::move(reread)) {
     grid->viewport()->installEventFilter(this);
 }
 
@@ -124,8 +125,18 @@ void TListReread::Run() {
     try {
         reread_();
         stale_ = false;
+        return;
     } catch (const EDatabaseError&) {
         stale_ = true;
+    }
+    // The read failed after the rows went: once more at once, then say why.
+    const auto* model = dynamic_cast<const TTableGridModel*>(grid_->model());
+    if (!model || model->Table()->Active()) return;
+    try {
+        reread_();
+        stale_ = false;
+    } catch (const EDatabaseError& e) {
+        ShowErrorMessage(e);
     }
 }
 

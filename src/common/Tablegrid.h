@@ -55,8 +55,10 @@ private:
 void ReadAgain(TTable& table);
 
 // A list's re-read that may fail (another program holds the file alone).
-// One that fails keeps the rows listed and marks the list stale; a stale
-// list reads again at the next click in its grid or activation of its window.
+// One that fails before the rows go keeps them and marks the list stale; a
+// stale list reads again at the next click in its grid or activation of its
+// window. One that fails after the rows went is run once more at once, and
+// when that fails too the database's error is shown.
 class TListReread : public QObject {
 public:
     // `reread` re-reads the list and throws EDatabaseError when that fails.
@@ -71,6 +73,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    QAbstractItemView* grid_;
     std::function<void()> reread_;
     bool stale_ = false;
 };

@@ -180,8 +180,8 @@ void TCourseForm::ReopenTable() { reread_->Run(); }
 
 void TCourseForm::Reread() {
     const int id = SelectedCourseId();
-    // A read that fails leaves the rows as they were: the selection comes
-    // back on them too.
+    // A read that cannot take the lock leaves the rows as they were: the
+    // selection comes back on them too.
     std::exception_ptr failed;
     try {
         model_->Change([this] { ReadAgain(TableCourseGeneral); });

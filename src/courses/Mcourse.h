@@ -19,8 +19,9 @@ class TCourseForm : public QWidget {
     ~TCourseForm() override;
 
     // Reads TableCourseGeneral again (its filter and sort stay). A read that
-    // fails keeps the rows listed and is tried again at the next activation
-    // or click in the list.
+    // fails before the rows go keeps them and is tried again at the next
+    // activation or click in the list; one that fails after is tried once
+    // more at once, and a second failure is shown.
     void ReopenTable();
 
     void FilterChange();

@@ -29,8 +29,9 @@ public:
     ~TRoundsForm() override;
 
     // Reads RoundTable again (its filter and sort stay). A read that fails
-    // keeps the rows listed and is tried again at the next activation or
-    // click in the list.
+    // before the rows go keeps them and is tried again at the next activation
+    // or click in the list; one that fails after is tried once more at once,
+    // and a second failure is shown.
     void ReopenTable();
 
     // Handlers.

@@ -1,5 +1,7 @@
 #pragma once
 // Rows for tests to set up and look at, through the table component.
+#include <sqlite3.h>
+
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -40,6 +42,14 @@ inline void HoldFileAlone(TDatabase& mine, TDatabase& other) {
     other.SetDatabaseName(DataPath("kx.mdb"));
     other.Open();
     other.Execute("BEGIN EXCLUSIVE");
+}
+
+// Has SQLite interrupt the connection's next `times` statements that run
+// more than a few dozen steps: a table's read, not the taking of a lock.
+inline void InterruptLongReads(TDatabase& db, int times) {
+    static int left;
+    left = times;
+    sqlite3_progress_handler(db.Handle(), 40, [](void*) { return left > 0 ? left-- : 0; }, nullptr);
 }
 
 // The number of rows the filter gives.

@@ -109,6 +109,13 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(list->RoundsGrid->viewport(), &click);
     EXPECT_EQ(m->rowCount(), 4);
+    // A read that fails after the rows went is run once more; a second failure is said.
+    InterruptLongReads(*db, 1);
+    list->FormActivate();
+    EXPECT_EQ(m->rowCount(), 4);
+    InterruptLongReads(*db, 2);
+    list->FormActivate();
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Round: interrupted"});
 
     // Empty list: each command says so.
     list->Filter->setText("1999");
