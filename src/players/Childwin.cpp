@@ -79,10 +79,13 @@ void TMDIChild::FormShow() {
     // message the window goes, and the Player command comes back.
     try {
         if (!createError_.empty()) throw std::runtime_error(createError_);
-        UpdateClubStatistics();
+        const TClubFigureMap figures = UpdateClubStatistics();
         const int userId = Frame()->GetUserId();
         Editor->LoadDetails(userId);
         Editor->LoadBagsAndClubs(userId);
+        // A database that cannot be written keeps figures that may be old.
+        if (Frame()->Database.ReadOnly())
+            for (int i = 0; i < Editor->Record().ClubCount(); ++i) PutClubFigures(*Editor->Record().Club(i), figures);
         const TAllRoundsCounters counters = CountAllRounds(Frame()->Database);
         if (ClubStatsForm) ClubStatsForm->AllRounds = counters;
     } catch (const std::exception& e) {
@@ -102,8 +105,8 @@ void TMDIChild::FormShow() {
     }
 }
 
-void TMDIChild::UpdateClubStatistics() {
-    if (Frame()) ::UpdateClubStatistics(Frame()->Database);
+TClubFigureMap TMDIChild::UpdateClubStatistics() {
+    return Frame() ? ::UpdateClubStatistics(Frame()->Database) : TClubFigureMap();
 }
 
 void TMDIChild::OKBtnClick() {

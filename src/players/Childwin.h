@@ -2,6 +2,8 @@
 #include <QWidget>
 #include <string>
 
+#include "players/Clubfigures.h"
+
 class TPlayerEditor;
 
 // The player window: the current player's record in a child of the frame. Every
@@ -12,7 +14,8 @@ public:
     ~TMDIChild() override;
 
     void FormShow();
-    void UpdateClubStatistics();
+    // Recomputes the club figures (stored when the database can be written).
+    TClubFigureMap UpdateClubStatistics();
     void OKBtnClick();
     void CancelBtnClick();
     void SavePlayer();  // throws the database's error; nothing is written then

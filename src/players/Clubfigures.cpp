@@ -13,55 +13,52 @@
 bool IsLengthShot(int shotLength) { return shotLength > 30 && shotLength < 600; }
 
 namespace {
-struct TClubFigures {
-    long long Shots = 0;
-    long long ShotsWithLength = 0;
-    long long ShotsLength = 0;
-    long long LongestShot = 0;
-};
-
 // The field holds exactly this number (not null, not text).
 bool Holds(const TField& field, long long value) {
     const TVariant v = field.Value();
     return (v.IsInteger() || v.IsFloat()) && v.AsFloat() == static_cast<double>(value);
 }
+
+// Figures of every club with shots, from one aggregate query.
+TClubFigureMap ComputeClubFigures(TDatabase& db) {
+    TClubFigureMap figures;
+    TTable shots(&db);
+    shots.SetSQL(
+        "SELECT ClubId, COUNT(*) AS Uses,"
+        " SUM(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN 1 ELSE 0 END) AS Measured,"
+        " SUM(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN ShotLength ELSE 0 END) AS Total,"
+        " MAX(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN ShotLength ELSE 0 END) AS Longest"
+        " FROM RoundShots WHERE ClubId IS NOT NULL GROUP BY ClubId");
+    shots.Open();
+    for (shots.First(); !shots.Eof(); shots.Next()) {
+        TClubFigures& f = figures[shots.Fields(0).Value().AsInteger()];
+        f.Shots = std::min<long long>(shots.Fields(1).Value().AsInteger(), 32767);
+        f.ShotsWithLength = shots.Fields(2).Value().AsInteger();
+        f.ShotsLength = shots.Fields(3).Value().AsInteger();
+        f.LongestShot = shots.Fields(4).Value().AsInteger();
+    }
+    return figures;
+}
 }  // namespace
 
-void UpdateClubStatistics(TDatabase& db) {
+TClubFigureMap UpdateClubStatistics(TDatabase& db) {
+    if (db.ReadOnly()) return ComputeClubFigures(db);
     TTransaction transaction(db);
-    std::unordered_map<long long, TClubFigures> figures;
-    {
-        TTable shots(&db);
-        shots.SetSQL(
-            "SELECT ClubId, COUNT(*) AS Uses,"
-            " SUM(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN 1 ELSE 0 END) AS Measured,"
-            " SUM(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN ShotLength ELSE 0 END) AS Total,"
-            " MAX(CASE WHEN ShotLength > 30 AND ShotLength < 600 THEN ShotLength ELSE 0 END) AS Longest"
-            " FROM RoundShots WHERE ClubId IS NOT NULL GROUP BY ClubId");
-        shots.Open();
-        for (shots.First(); !shots.Eof(); shots.Next()) {
-            TClubFigures& f = figures[shots.Fields(0).Value().AsInteger()];
-            f.Shots = shots.Fields(1).Value().AsInteger();
-            f.ShotsWithLength = shots.Fields(2).Value().AsInteger();
-            f.ShotsLength = shots.Fields(3).Value().AsInteger();
-            f.LongestShot = shots.Fields(4).Value().AsInteger();
-        }
-    }
+    const TClubFigureMap figures = ComputeClubFigures(db);
     TTable clubs(&db, "ClubDetail");
     clubs.Open();
     for (clubs.First(); !clubs.Eof(); clubs.Next()) {
         TClubFigures f;
         if (auto it = figures.find(clubs.FieldByName("ClubId").Value().AsInteger()); it != figures.end())
             f = it->second;
-        const long long shotsStored = std::min<long long>(f.Shots, 32767);
         // Rows whose figures did not change are left alone.
-        if (Holds(clubs.FieldByName("Shots"), shotsStored) &&
+        if (Holds(clubs.FieldByName("Shots"), f.Shots) &&
             Holds(clubs.FieldByName("ShotsWithLength"), f.ShotsWithLength) &&
             Holds(clubs.FieldByName("ShotsLength"), f.ShotsLength) &&
             Holds(clubs.FieldByName("LongestShot"), f.LongestShot))
             continue;
         clubs.Edit();
-        clubs.FieldByName("Shots").SetAsInteger(shotsStored);
+        clubs.FieldByName("Shots").SetAsInteger(f.Shots);
         clubs.FieldByName("ShotsWithLength").SetAsInteger(f.ShotsWithLength);
         clubs.FieldByName("ShotsLength").SetAsFloat(static_cast<double>(f.ShotsLength));
         clubs.FieldByName("LongestShot").SetAsFloat(static_cast<double>(f.LongestShot));
@@ -69,6 +66,16 @@ void UpdateClubStatistics(TDatabase& db) {
     }
     clubs.Close();
     transaction.Commit();
+    return figures;
+}
+
+void PutClubFigures(MClub& club, const TClubFigureMap& figures) {
+    const auto it = figures.find(club.GetClubId());
+    const TClubFigures f = it == figures.end() ? TClubFigures() : it->second;
+    club.SetShots(static_cast<int>(f.Shots));
+    club.SetShotsWithLength(static_cast<int>(f.ShotsWithLength));
+    club.SetShotsLength(static_cast<double>(f.ShotsLength));
+    club.SetLongestShot(static_cast<double>(f.LongestShot));
 }
 
 TAllRoundsCounters CountAllRounds(TDatabase& db) {

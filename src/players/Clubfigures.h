@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <unordered_map>
 
 class MClub;
 class TDatabase;
@@ -10,11 +11,24 @@ class TDatabase;
 // A shot with a measured length: more than 30 and less than 600 metres.
 bool IsLengthShot(int shotLength);
 
+// The four usage figures of one club, as ClubDetail stores them.
+struct TClubFigures {
+    long long Shots = 0;
+    long long ShotsWithLength = 0;
+    long long ShotsLength = 0;
+    long long LongestShot = 0;
+};
+// Figures by ClubId; a club without shots is not listed.
+using TClubFigureMap = std::unordered_map<long long, TClubFigures>;
+
 // Throws away Shots, ShotsWithLength, ShotsLength and LongestShot of every
 // ClubDetail row (all players) and computes them again from RoundShots with one
 // aggregate query, in one transaction. A shot whose club has no ClubDetail row
-// counts for nothing. Shots stops at 32767 (a 16-bit column).
-void UpdateClubStatistics(TDatabase& db);
+// counts for nothing. Shots stops at 32767 (a 16-bit column). A database that
+// cannot be written is left as it is. Returns the figures computed.
+TClubFigureMap UpdateClubStatistics(TDatabase& db);
+// Gives the club its figures of the map (all 0 when it is not listed).
+void PutClubFigures(MClub& club, const TClubFigureMap& figures);
 
 // The counters of the "All rounds statistics" block, over every stored hole
 // that was played (HoleShotsTotal <> 0).

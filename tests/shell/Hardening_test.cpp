@@ -120,6 +120,7 @@ TEST_F(ShellTest, ADatabaseErrorAtTheFirstPaintStopsWithItsMessage) {
 // why: on a full disk (here, no file may grow), and in a read-only file.
 TEST_F(ShellTest, ADatabaseThatCannotBeWrittenIsSaidAtStart) {
     AddPlayerBeforeStart(1);
+    AppendRowBeforeStart("RoundShots", {{"ClubId", 100}, {"ShotLength", 150}});  // the driver's figures are old
     rlimit was{};
     getrlimit(RLIMIT_FSIZE, &was);
     const rlimit none{0, was.rlim_max};
@@ -129,6 +130,14 @@ TEST_F(ShellTest, ADatabaseThatCannotBeWrittenIsSaidAtStart) {
     setrlimit(RLIMIT_FSIZE, &was);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"The disk of the database " + DataPath("kx.mdb") +
                                                     " is full: changes cannot be saved."});
+    // The player window shows the figures it computes and stays open.
+    MainForm->Player1Click();
+    ProcessEventsFor(50);
+    ASSERT_NE(MainForm->PlayerWindow, nullptr);
+    const TPlayerRecord& record = MainForm->PlayerWindow->Editor->Record();
+    ASSERT_TRUE(record.ClubCount() > 1 && record.Club(1)->ClubId == 100);
+    EXPECT_EQ(record.Club(1)->GetLongestShot(), 150);
+    EXPECT_EQ(log.Texts().size(), 1u);
 
     if (geteuid() == 0) GTEST_SKIP() << "root may write to any file";
     DestroyApplicationWindows();
