@@ -44,7 +44,8 @@ double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse) {
     const double m = nineHoleCourse ? 2 : 1;
     if (nineHoleCourse && rating < NineHoleRatingBelow) rating *= 2;
-    return roundHcp * slope / 113.0 + (rating - coursePar * m);
+    const double h = roundHcp * slope / 113.0 + (rating - coursePar * m);
+    return std::round(h * 1e6) / 1e6;
 }
 
 int HandicapInt(double h) { return WholeNumber(h); }

@@ -29,7 +29,8 @@ int ListTeeNumber(long long stored, bool isNull);
 // HCP x slope / 113 + (rating - par x m), m = 2 for a 9-hole course (its
 // rating is an 18-hole figure), else 1. A 9-hole course rated below
 // NineHoleRatingBelow carries a nine-hole rating, which counts twice. Keeps
-// its fraction.
+// its fraction, to a millionth: handicaps and ratings come in tenths, so an
+// exact half stays one for the rounding.
 constexpr double NineHoleRatingBelow = 45;
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse);
