@@ -38,10 +38,9 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_EQ(RoundedHandicap(-0.5), 0);
     EXPECT_EQ(RoundedHandicap(10.5), 11);
     // Exact halves in the typed tenths go up, though binary fractions miss them.
-    const std::tuple<double, int, double, int, bool, int> halves[] = {
-        {18.4, 113, 71.1, 72, false, 18}, {0.4, 113, 71.1, 72, false, 0},  {-1.8, 113, 72.3, 72, false, -1},
-        {11.3, 134, 71.1, 72, false, 13}, {33.9, 128, 70.1, 72, false, 37}, {-3.6, 113, 71.1, 36, true, -4},
-        {0.3, 113, 35.6, 36, true, 0},    {10.5, 113, 72.0, 72, false, 11}};
+    const std::tuple<double, int, double, int, bool, int> halves[] = {{18.4, 113, 71.1, 72, false, 18}, {0.4, 113, 71.1, 72, false, 0},
+        {-1.8, 113, 72.3, 72, false, -1}, {11.3, 134, 71.1, 72, false, 13}, {33.9, 128, 70.1, 72, false, 37},
+        {-3.6, 113, 71.1, 36, true, -4}, {0.3, 113, 35.6, 36, true, 0}, {10.5, 113, 72.0, 72, false, 11}};
     for (const auto& [hcp, slope, rating, par, nine, rounded] : halves)
         EXPECT_EQ(RoundedHandicap(PlayingHandicap(hcp, slope, rating, par, nine)), rounded) << hcp << " " << rating;
     // Any stored value converts: held to the int range, NaN as 0.
