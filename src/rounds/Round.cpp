@@ -461,7 +461,7 @@ bool TRoundFrm::FillScorecard() {
     const double h = PlayingHandicap(roundHcp, *slope, *rating, coursePar, !eighteen);
     cardRows_ = rows;
     cardTees_ = T;
-    playingHcp_ = RoundedHandicap(h);
+    playingHcp_ = CardPlayingHcp(RoundedHandicap(h), rows);
     roundHcp_ = HandicapInt(roundHcp);
     if (PrintingForm) {
         PrintingForm->TeeCount = T;
@@ -471,7 +471,7 @@ bool TRoundFrm::FillScorecard() {
     ReadRoundCardHoles(RoundHoleTable, RoundShotsTable, in);
     in.Tees = T;
     in.Rows = rows;
-    in.PlayingHcp = playingHcp_;
+    in.PlayingHcp = RoundedHandicap(h);
     const CardModel card = BuildCard(in);
 
     const int dpi = logicalDpiX();
@@ -526,7 +526,7 @@ bool TRoundFrm::FillScorecard() {
     DateLabel->setText(QString::fromStdString(header.date));
     SetHeaderValue(TitleLabel, QString::fromStdString(header.title));
     title_ = header.title;
-    HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, h)));
+    HCPLabel->setText(QString::fromStdString(HcpLabelText(roundHcp, playingHcp_)));
     if (PrintingForm) {
         PrintingForm->RoundHcp = roundHcp_;
         PrintingForm->PlayingHcp = playingHcp_;

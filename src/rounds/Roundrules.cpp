@@ -44,12 +44,15 @@ double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse) {
     const double m = nineHoleCourse ? 2 : 1;
     if (nineHoleCourse && rating < NineHoleRatingBelow) rating *= 2;
-    return roundHcp * slope / 113.0 + (rating - coursePar * m);
+    const double h = roundHcp * slope / 113.0 + (rating - coursePar * m);
+    return std::round(h * 1e6) / 1e6;
 }
 
 int HandicapInt(double h) { return WholeNumber(h); }
 
 int RoundedHandicap(double h) { return HandicapInt(std::floor(h + 0.5)); }
+
+int CardPlayingHcp(int rounded, int rows) { return rows == 10 ? RoundedHandicap(rounded / 2.0) : rounded; }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
     return DecimalText(roundHcp, 'g', 7) + " / " +
@@ -166,8 +169,10 @@ CardModel BuildCard(const CardInput& in) {
                     cells[T + 4].Text = "0";
                     h.strokesVoid = true;
                 } else if (rh.ShotsTotal && ch.Par && index) {
-                    const int points = StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, *index, *ch.Par,
-                                                        card.Rows == 22 ? 18 : 9);
+                    // A nine gets half the 18-hole handicap: its index i is place
+                    // 2i - 1 of an 18-hole card (an index above 9 already is one).
+                    const int place = card.Rows == 10 && *index >= 1 && *index <= 9 ? 2 * *index - 1 : *index;
+                    const int points = StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, place, *ch.Par);
                     cells[T + 4].Text = std::to_string(points);
                     h.points += points;
                 }

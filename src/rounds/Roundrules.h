@@ -29,15 +29,20 @@ int ListTeeNumber(long long stored, bool isNull);
 // HCP x slope / 113 + (rating - par x m), m = 2 for a 9-hole course (its
 // rating is an 18-hole figure), else 1. A 9-hole course rated below
 // NineHoleRatingBelow carries a nine-hole rating, which counts twice. Keeps
-// its fraction.
+// its fraction, to a millionth: handicaps and ratings come in tenths, so an
+// exact half stays one for the rounding.
 constexpr double NineHoleRatingBelow = 45;
 double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
                        bool nineHoleCourse);
 // A handicap truncated to a whole number: WholeNumber (common/Calculations).
 int HandicapInt(double h);
-// floor(h + 0.5), nearest with halves up: the value the points, the header
-// and the printed card use; held to the int range as HandicapInt.
+// floor(h + 0.5), nearest with halves up, held to the int range as
+// HandicapInt: the handicap the card's points play with.
 int RoundedHandicap(double h);
+// The playing handicap a card shows, prints and nets with, from the rounded
+// one: on a 10-row card (a nine) half of it, halves up, which is what the
+// card's strokes add up to (BuildCard).
+int CardPlayingHcp(int rounded, int rows);
 // "18 / 18": the round's handicap (up to 7 significant digits) and the rounded
 // playing handicap.
 std::string HcpLabelText(double roundHcp, double playingHcp);
@@ -72,7 +77,7 @@ struct CardInput {
     int Rows = 22;            // 10 or 22
     bool NineAsEighteen = false;
     std::string IsMeter = "true";
-    int PlayingHcp = 0;       // rounded
+    int PlayingHcp = 0;       // rounded; a 10-row card plays half of it
     std::optional<int> HoleColor;
     std::array<std::optional<int>, 6> TeeColor;
     std::array<std::optional<std::string>, 6> TeeName;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "db/Table.h"
 #include "rounds/Roundrules.h"
@@ -36,6 +37,12 @@ TEST(RoundRules, PlayingHandicapAndHeader) {
     EXPECT_EQ(RoundedHandicap(-0.6), -1);
     EXPECT_EQ(RoundedHandicap(-0.5), 0);
     EXPECT_EQ(RoundedHandicap(10.5), 11);
+    // Exact halves in the typed tenths go up, though binary fractions miss them.
+    const std::tuple<double, int, double, int, bool, int> halves[] = {{18.4, 113, 71.1, 72, false, 18}, {0.4, 113, 71.1, 72, false, 0},
+        {-1.8, 113, 72.3, 72, false, -1}, {11.3, 134, 71.1, 72, false, 13}, {33.9, 128, 70.1, 72, false, 37},
+        {-3.6, 113, 71.1, 36, true, -4}, {0.3, 113, 35.6, 36, true, 0}, {10.5, 113, 72.0, 72, false, 11}};
+    for (const auto& [hcp, slope, rating, par, nine, rounded] : halves)
+        EXPECT_EQ(RoundedHandicap(PlayingHandicap(hcp, slope, rating, par, nine)), rounded) << hcp << " " << rating;
     // Any stored value converts: held to the int range, NaN as 0.
     constexpr int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
@@ -216,8 +223,9 @@ TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
     EXPECT_EQ(card.Cells[9][1].Text, "984");  // the sum of metres converted once
     EXPECT_EQ(card.Cells[9][4].Text, "36");
     EXPECT_FALSE(card.Cells[10][0].Exists);
-    in.PlayingHcp = -3;  // three back, on indexes 7 to 9
-    EXPECT_EQ(BuildCard(in).Cells[9][5].Text, "15");
+    in.PlayingHcp = -3;  // a nine gets half, halves up: one back, on index 9 (place 17 of 18)
+    EXPECT_EQ(BuildCard(in).Cells[9][5].Text, "17");
+    EXPECT_EQ(std::tuple(CardPlayingHcp(-3, 10), CardPlayingHcp(27, 10), CardPlayingHcp(17, 22)), std::tuple(-1, 14, 17));
     in.PlayingHcp = 0;
 
     in.Rows = CardRowCount(false, 18, &nas);

@@ -283,6 +283,29 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
     EXPECT_EQ((std::vector<std::string>{p[7], p[p.size() - 6], p[p.size() - 4], p[p.size() - 3]}),
               (std::vector<std::string>{"<hcp>-1 / -1</hcp>", "<points>35</points>", "<hcp>-1</hcp>", "<net>73</net>"}));
 
+    // A nine on a 9-hole course (par 36, par on every hole) plays half the
+    // 18-hole playing handicap; the card prints that and nets with it.
+    const long long heath = AddCourse("Heath", false, 2, true), nine = AddRound(heath, 1, "2026-06-02 10:00:00", "Nine");
+    db->Execute("DELETE FROM RoundHoles WHERE HoleId > 9 AND RoundId = " + std::to_string(nine));
+    for (auto [hcp, rating, header, points, net] : {std::tuple{8.0, 72.0, "8 / 4", "22", 32}, {-3.0, 72.0, "-3 / -1", "17", 37},
+                                                    {18.0, 72.0, "18 / 9", "27", 27}, {18.0, 35.0, "18 / 8", "26", 28}}) {
+        Update("Round", "RoundId = " + std::to_string(nine), {{"RoundHCP", hcp}});
+        Update("ScoreCard", "CourseId = " + std::to_string(heath), {{"CR1M", rating}});
+        list->FormActivate();
+        Select(list, nine);
+        list->Viewround1Click();
+        TRoundFrm* w = Children<TRoundFrm>().back();
+        EXPECT_EQ(LabelText(w, "HCPLabel"), header);
+        std::vector<PrintedTable> tables;  // the preview's totals (length, par, strokes, points, hcp, net) are the grid's
+        QTimer::singleShot(0, [&] { tables = PreviewTables(); PrintingForm->CancelButtonClick(); });
+        w->PrintButton->click();
+        const auto totals = std::find_if(tables.begin(), tables.end(), [](auto& t) { return t[0].back() == "Net"; });
+        ASSERT_NE(totals, tables.end());
+        EXPECT_EQ(totals->back(), (std::vector<std::string>{"2745", "36", "36", points, std::to_string(36 - net), std::to_string(net)}));
+        w->OKBtnClick();
+        Flush();
+    }
+
     // A card file that cannot be written: said so, no preview.
     std::filesystem::create_directory(card);
     bool previewShown = false;
