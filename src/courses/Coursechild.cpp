@@ -50,6 +50,11 @@ std::string S(const QString& s) {
     return s.toStdString();
 }
 
+// The text a rating or slope box was built with.
+std::string Built(const QLineEdit* box) {
+    return S(box->property("Built").toString());
+}
+
 QColor WindowsColour(unsigned c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
@@ -477,6 +482,7 @@ void TCourseFrm::BuildScorecardGrid() {
             box->setToolTip("Course Rating");
             box->setMaxLength(std::max(4, static_cast<int>(Q(grid.rating[i].text).size())));
             box->setText(Q(grid.rating[i].text));
+            box->setProperty("Built", box->text());
             box->setReadOnly(!grid.rating[i].editable);
             box->setVisible(grid.rating[i].visible);
             RatingEdit[i] = box;
@@ -488,6 +494,7 @@ void TCourseFrm::BuildScorecardGrid() {
             box->setMaxLength(std::max(3, static_cast<int>(Q(grid.slope[i].text).size())));
             box->setValidator(new QRegularExpressionValidator(digits, box));
             box->setText(Q(grid.slope[i].text));
+            box->setProperty("Built", box->text());
             box->setReadOnly(!grid.slope[i].editable);
             box->setVisible(grid.slope[i].visible);
             SlopeEdit[i] = box;
@@ -529,11 +536,14 @@ void TCourseFrm::LengthExit(QLineEdit* box) {
     box->setText(Q(CheckLength(S(box->text()), gridUnit_)));
 }
 
+// A rating or slope the user left as stored stays as it is.
 void TCourseFrm::RatingExit(QLineEdit* box) {
-    box->setText(Q(CheckRating(S(box->text()))));
+    if (KeepsStored(S(box->text()), Built(box))) return;
+    box->setText(Q(CheckRating(S(box->text()), gridRows_ <= 10)));
 }
 
 void TCourseFrm::SlopeExit(QLineEdit* box) {
+    if (KeepsStored(S(box->text()), Built(box))) return;
     box->setText(Q(CheckSlope(S(box->text()))));
 }
 
@@ -660,6 +670,8 @@ void TCourseFrm::SaveCourseHoles() {
         texts.hasRating[i] = true;
         texts.rating[i] = S(RatingEdit[i]->text());
         texts.slope[i] = S(SlopeEdit[i]->text());
+        texts.builtRating[i] = Built(RatingEdit[i]);
+        texts.builtSlope[i] = Built(SlopeEdit[i]);
     }
     WriteScorecard(ScorecardTable, HolesTable, texts, gridUnit_);
 }
