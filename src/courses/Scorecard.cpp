@@ -71,7 +71,7 @@ std::string CheckLength(const std::string& text, const std::string& isMeter) {
 std::string CheckRating(const std::string& text, bool nineHoles) {
     const std::optional<double> v = ReadDecimal(text);
     if (!v || *v < (nineHoles ? 22.5 : 45.0) || *v > 100.0) return "72";
-    return text;
+    return DecimalText(*v, 'g', -1);
 }
 
 std::string CheckSlope(const std::string& text) {

@@ -30,8 +30,9 @@ int IntDef(const std::string& text, int def);
 // decimal separator).
 std::string FloatText(double value);
 
-// Box checks: the text the box holds after leaving it. A nine-hole course
-// also takes a nine-hole rating (from 22.5).
+// Box checks: the text the box holds after leaving it. A rating that stays
+// is shown as it was read, with the locale's decimal separator; a nine-hole
+// course also takes a nine-hole rating (from 22.5).
 std::string CheckPar(const std::string& text);
 std::string CheckLength(const std::string& text, const std::string& isMeter);
 std::string CheckRating(const std::string& text, bool nineHoles = false);

@@ -533,6 +533,8 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     EXPECT_DOUBLE_EQ(Value("Waypoints", course + " and Latitude > 59", "Longitude").AsFloat(), 17.63);
     Type(frm->RatingEdit[0], "72,5");
     EXPECT_EQ(frm->RatingEdit[0]->text(), "72,5");
+    Type(frm->RatingEdit[6], "72.5");
+    EXPECT_EQ(frm->RatingEdit[6]->text(), "72,5");
     QPointer<TCourseFrm> guard(frm);
     frm->OKBtn->click();
     EXPECT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
