@@ -25,6 +25,7 @@
 #include "courses/Createcourse.h"
 #include "courses/Newpoint.h"
 #include "courses/Scorecard.h"
+#include "db/Jettext.h"
 #include "platform/Datafolder.h"
 #include "common/Memo.h"
 #include "platform/Messagebox.h"
@@ -288,7 +289,7 @@ void TCourseFrm::FormCreate() {
     for (CountryTable.First(); !CountryTable.Eof(); CountryTable.Next())
         names << Q(CountryTable.FieldByName("Country").AsString()).trimmed();
     CountryTable.Close();
-    names.sort(Qt::CaseInsensitive);
+    SortNames(names);
     CountryComboBox->addItems(names);
     CountryComboBox->setCurrentIndex(-1);
     CoursepointsListView->setToolTip("");
@@ -388,7 +389,7 @@ void TCourseFrm::FillStateList() {
     for (StateTable.First(); !StateTable.Eof(); StateTable.Next())
         names << Q(StateTable.FieldByName("StateName").AsString()).trimmed();
     if (!stateOpen) StateTable.Close();
-    names.sort(Qt::CaseInsensitive);
+    SortNames(names);
     StateComboBox->clear();
     StateComboBox->addItems(names);
     StateComboBox->setCurrentIndex(StateComboBox->findText(selected));

@@ -749,7 +749,10 @@ TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
         c.FieldByName("State").SetAsString("CA");
         c.Post();
     }
+    QLocale::setDefault(QLocale("de_DE")); // countries in the user's language
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_LT(frm->CountryComboBox->findText("Åland Islands"), frm->CountryComboBox->findText("Albania"));
     EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
     EXPECT_EQ(frm->StateComboBox->currentText(), "California");
     EXPECT_TRUE(frm->StateComboBox->isEnabled());
