@@ -25,6 +25,7 @@
 #include "courses/Createcourse.h"
 #include "courses/Newpoint.h"
 #include "courses/Scorecard.h"
+#include "db/Jettext.h"
 #include "platform/Datafolder.h"
 #include "common/Memo.h"
 #include "platform/Messagebox.h"
@@ -48,6 +49,11 @@ std::function<bool(const QUrl&)>& LinkOpener() {
 
 std::string S(const QString& s) {
     return s.toStdString();
+}
+
+// The text a rating or slope box was built with.
+std::string Built(const QLineEdit* box) {
+    return S(box->property("Built").toString());
 }
 
 QColor WindowsColour(unsigned c) {
@@ -283,7 +289,7 @@ void TCourseFrm::FormCreate() {
     for (CountryTable.First(); !CountryTable.Eof(); CountryTable.Next())
         names << Q(CountryTable.FieldByName("Country").AsString()).trimmed();
     CountryTable.Close();
-    names.sort(Qt::CaseInsensitive);
+    SortNames(names);
     CountryComboBox->addItems(names);
     CountryComboBox->setCurrentIndex(-1);
     CoursepointsListView->setToolTip("");
@@ -383,7 +389,7 @@ void TCourseFrm::FillStateList() {
     for (StateTable.First(); !StateTable.Eof(); StateTable.Next())
         names << Q(StateTable.FieldByName("StateName").AsString()).trimmed();
     if (!stateOpen) StateTable.Close();
-    names.sort(Qt::CaseInsensitive);
+    SortNames(names);
     StateComboBox->clear();
     StateComboBox->addItems(names);
     StateComboBox->setCurrentIndex(StateComboBox->findText(selected));
@@ -477,6 +483,7 @@ void TCourseFrm::BuildScorecardGrid() {
             box->setToolTip("Course Rating");
             box->setMaxLength(std::max(4, static_cast<int>(Q(grid.rating[i].text).size())));
             box->setText(Q(grid.rating[i].text));
+            box->setProperty("Built", box->text());
             box->setReadOnly(!grid.rating[i].editable);
             box->setVisible(grid.rating[i].visible);
             RatingEdit[i] = box;
@@ -488,6 +495,7 @@ void TCourseFrm::BuildScorecardGrid() {
             box->setMaxLength(std::max(3, static_cast<int>(Q(grid.slope[i].text).size())));
             box->setValidator(new QRegularExpressionValidator(digits, box));
             box->setText(Q(grid.slope[i].text));
+            box->setProperty("Built", box->text());
             box->setReadOnly(!grid.slope[i].editable);
             box->setVisible(grid.slope[i].visible);
             SlopeEdit[i] = box;
@@ -529,11 +537,14 @@ void TCourseFrm::LengthExit(QLineEdit* box) {
     box->setText(Q(CheckLength(S(box->text()), gridUnit_)));
 }
 
+// A rating or slope the user left as stored stays as it is.
 void TCourseFrm::RatingExit(QLineEdit* box) {
-    box->setText(Q(CheckRating(S(box->text()))));
+    if (KeepsStored(S(box->text()), Built(box))) return;
+    box->setText(Q(CheckRating(S(box->text()), gridRows_ <= 10)));
 }
 
 void TCourseFrm::SlopeExit(QLineEdit* box) {
+    if (KeepsStored(S(box->text()), Built(box))) return;
     box->setText(Q(CheckSlope(S(box->text()))));
 }
 
@@ -660,6 +671,8 @@ void TCourseFrm::SaveCourseHoles() {
         texts.hasRating[i] = true;
         texts.rating[i] = S(RatingEdit[i]->text());
         texts.slope[i] = S(SlopeEdit[i]->text());
+        texts.builtRating[i] = Built(RatingEdit[i]);
+        texts.builtSlope[i] = Built(SlopeEdit[i]);
     }
     WriteScorecard(ScorecardTable, HolesTable, texts, gridUnit_);
 }

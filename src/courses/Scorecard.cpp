@@ -68,16 +68,20 @@ std::string CheckLength(const std::string& text, const std::string& isMeter) {
     return Clamp(text, 0, MetresToDisplay(70, isMeter), MetresToDisplay(650, isMeter));
 }
 
-std::string CheckRating(const std::string& text) {
+std::string CheckRating(const std::string& text, bool nineHoles) {
     const std::optional<double> v = ReadDecimal(text);
-    if (!v || *v < 45.0 || *v > 100.0) return "72";
-    return text;
+    if (!v || *v < (nineHoles ? 22.5 : 45.0) || *v > 100.0) return "72";
+    return DecimalText(*v, 'g', -1);
 }
 
 std::string CheckSlope(const std::string& text) {
     const int v = IntDef(text, 0);
-    if (v < 80 || v > 180) return "113";
+    if (v < 55 || v > 180) return "113";
     return text;
+}
+
+bool KeepsStored(const std::string& text, const std::string& built) {
+    return text == built && ReadDecimal(text).value_or(0.0) != 0.0;
 }
 
 void StrokeIndexExit(std::vector<std::string>& column, int row, bool holes18, int& entryValue) {
@@ -344,10 +348,12 @@ void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& tex
         scorecard.Edit();
         for (int i = 0; i < 12; ++i) {
             if (!texts.hasRating[i] || i % 6 + 1 > written) continue;
-            const double rating = ReadDecimal(CheckRating(texts.rating[i])).value_or(0.0);
-            scorecard.FieldByName(RatingField(i)).SetAsFloat(rating);
-            scorecard.FieldByName(SlopeField(i))
-                .SetAsInteger(IntDef(CheckSlope(texts.slope[i]), 0));
+            if (!KeepsStored(texts.rating[i], texts.builtRating[i]))
+                scorecard.FieldByName(RatingField(i))
+                    .SetAsFloat(ReadDecimal(CheckRating(texts.rating[i], !holes18)).value_or(0.0));
+            if (!KeepsStored(texts.slope[i], texts.builtSlope[i]))
+                scorecard.FieldByName(SlopeField(i))
+                    .SetAsInteger(IntDef(CheckSlope(texts.slope[i]), 0));
         }
         scorecard.Post();
     }

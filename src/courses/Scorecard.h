@@ -30,11 +30,16 @@ int IntDef(const std::string& text, int def);
 // decimal separator).
 std::string FloatText(double value);
 
-// Box checks: the text the box holds after leaving it.
+// Box checks: the text the box holds after leaving it. A rating that stays
+// is shown as it was read, with the locale's decimal separator; a nine-hole
+// course also takes a nine-hole rating (from 22.5).
 std::string CheckPar(const std::string& text);
 std::string CheckLength(const std::string& text, const std::string& isMeter);
-std::string CheckRating(const std::string& text);
+std::string CheckRating(const std::string& text, bool nineHoles = false);
 std::string CheckSlope(const std::string& text);
+// Whether a rating or slope box keeps the stored value unchecked: it still
+// holds the text it was built with, and that is a value (not empty, not 0).
+bool KeepsStored(const std::string& text, const std::string& built);
 
 // The index columns' rules. column holds the texts of one index column by
 // grid row (GridRowCount entries); row is the box being left, entryValue the
@@ -120,12 +125,15 @@ struct TScorecardTexts {
     std::array<bool, 12> hasRating{};
     std::array<std::string, 12> rating;
     std::array<std::string, 12> slope;
+    // The texts the rating and slope boxes were built with (KeepsStored).
+    std::array<std::string, 12> builtRating;
+    std::array<std::string, 12> builtSlope;
 };
 
 // Writes hole lengths (display unit to metres), par and indexes of every hole
 // row, and the ratings and slopes of the boxes that exist, each through its
-// box check; never for a tee above the stored count. A hole without its row
-// is skipped. The caller holds the
+// box check unless the box keeps the stored value; never for a tee above the
+// stored count. A hole without its row is skipped. The caller holds the
 // transaction; the tables stand filtered to the course and are closed after.
 void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& texts,
                     const std::string& isMeter);

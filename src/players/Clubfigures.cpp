@@ -9,6 +9,7 @@
 #include "db/Table.h"
 #include "players/Bagclub.h"
 #include "common/Calculations.h"
+#include "platform/Textutil.h"
 
 bool IsLengthShot(int shotLength) { return shotLength > 30 && shotLength < 600; }
 
@@ -120,7 +121,7 @@ std::string FormatGeneral(double value, int digits) {
         if (text.back() == '.') text.pop_back();
     }
     if (text == "-0") text = "0";
-    return text;
+    return WithDecimalSeparator(text);
 }
 
 long long RoundHalfUp(double value) { return static_cast<long long>(std::floor(value + 0.5)); }

@@ -42,8 +42,8 @@ struct TAllRoundsCounters {
 TAllRoundsCounters CountAllRounds(TDatabase& db);
 
 // The value rounded to `digits` significant digits (halves away from zero),
-// written in plain decimal without trailing zeros: 33.3 -> "33" (2 digits),
-// 65/36 -> "1.81" (3 digits), 100 -> "100".
+// written in plain decimal without trailing zeros, with the locale's decimal
+// separator: 33.3 -> "33" (2 digits), 65/36 -> "1.81" (3 digits), 100 -> "100".
 std::string FormatGeneral(double value, int digits);
 // Nearest whole number, halves up.
 long long RoundHalfUp(double value);

@@ -209,12 +209,12 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     EXPECT_EQ(frm->Cell(8, 6)->text(), "9");
     ASSERT_NE(frm->RatingEdit[0], nullptr);
     EXPECT_EQ(frm->RatingEdit[0]->objectName(), "RatingEditT0");
-    Type(frm->RatingEdit[0], "30");
+    Type(frm->RatingEdit[0], "22.4");
     EXPECT_EQ(frm->RatingEdit[0]->text(), "72");
-    Type(frm->RatingEdit[7], "69.8");
+    Type(frm->RatingEdit[7], "22.5"); // a nine-hole rating
     Type(frm->SlopeEdit[7], "200");
     EXPECT_EQ(frm->SlopeEdit[7]->text(), "113");
-    Type(frm->SlopeEdit[1], "131");
+    Type(frm->SlopeEdit[1], "55");
     frm->NameEdit->setText("Moor \"Old\" O'Brien");
     frm->U8NameEdit->setText("MOOR");
     QPointer<TCourseFrm> guard(frm);
@@ -228,9 +228,9 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     EXPECT_EQ(Value("Holes", course + " and HoleNumber = 5", "HoleHCP1").AsInteger(), 1);
     EXPECT_EQ(Value("Holes", course + " and HoleNumber = 7", "HoleHCP2").AsInteger(), 7);
     EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR1M").AsFloat(), 72.0);
-    EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR2F").AsFloat(), 69.8);
+    EXPECT_DOUBLE_EQ(Value("ScoreCard", course, "CR2F").AsFloat(), 22.5);
     EXPECT_EQ(Value("ScoreCard", course, "S2F").AsInteger(), 113);
-    EXPECT_EQ(Value("ScoreCard", course, "S2M").AsInteger(), 131);
+    EXPECT_EQ(Value("ScoreCard", course, "S2M").AsInteger(), 55);
     EXPECT_EQ(Value("Course_General", course, "Course_Name").AsString(), "Moor \"Old\" O'Brien");
 
     // The list shows the new par; View opens it, Print Scorecard shows and prints the card.
@@ -261,6 +261,15 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     if (std::system("command -v pdftotext >/dev/null 2>&1") == 0) {
         EXPECT_NE(PdfText(pdf).find("Moor \"Old\" O'Brien"), std::string::npos) << PdfText(pdf);
     }
+
+    // A rename keeps the ratings and slopes nobody touched: nine-hole ratings,
+    // a slope of 55, even a slope of 50 that no box would take.
+    Close(frm);
+    Db().Execute("UPDATE ScoreCard SET CR1M = 35, CR2M = 34.1, CR3M = 44.9, CR1F = 38, S1F = 55, S3F = 50");
+    frm = OpenCourseWindow(MainForm, id, 1);
+    frm->NameEdit->setText("Moor");
+    frm->OKBtnClick();
+    EXPECT_EQ(Count("ScoreCard", "CR1M = 35 and CR2M = 34.1 and CR3M = 44.9 and CR1F = 38 and S1F = 55 and S3F = 50"), 1);
 }
 
 TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
@@ -524,6 +533,8 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     EXPECT_DOUBLE_EQ(Value("Waypoints", course + " and Latitude > 59", "Longitude").AsFloat(), 17.63);
     Type(frm->RatingEdit[0], "72,5");
     EXPECT_EQ(frm->RatingEdit[0]->text(), "72,5");
+    Type(frm->RatingEdit[6], "72.5");
+    EXPECT_EQ(frm->RatingEdit[6]->text(), "72,5");
     QPointer<TCourseFrm> guard(frm);
     frm->OKBtn->click();
     EXPECT_TRUE(WaitFor([&] { return guard.isNull(); }, 2000));
@@ -738,7 +749,10 @@ TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
         c.FieldByName("State").SetAsString("CA");
         c.Post();
     }
+    QLocale::setDefault(QLocale("de_DE")); // countries in the user's language
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_LT(frm->CountryComboBox->findText("Åland Islands"), frm->CountryComboBox->findText("Albania"));
     EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
     EXPECT_EQ(frm->StateComboBox->currentText(), "California");
     EXPECT_TRUE(frm->StateComboBox->isEnabled());

@@ -53,7 +53,7 @@ TEST(ScorecardChecks, ParLengthRatingAndSlopeClamps) {
 
     EXPECT_EQ(CheckSlope("200"), "113");
     EXPECT_EQ(CheckSlope(""), "113");
-    EXPECT_EQ(CheckSlope("79"), "113");
+    EXPECT_EQ(CheckSlope("54"), "113");
     EXPECT_EQ(CheckSlope("-120"), "113");
     EXPECT_EQ(CheckSlope("180"), "180");
 }

@@ -1,3 +1,5 @@
+#include <QLocale>
+
 #include "Playerfixture.h"
 #include "players/Bagclub.h"
 #include "players/Clubfigures.h"
@@ -130,6 +132,9 @@ TEST_F(PlayerTest, AllRoundsTexts) {
     EXPECT_EQ(some.Gir, "GIR: 36 of 36 (100%)");
     EXPECT_EQ(some.Bunker, "Bunker hits: 4");
     EXPECT_EQ(some.Putts, "Putts: 65 (1.81)");
+    QLocale::setDefault(QLocale("sv_SE"));
+    EXPECT_EQ(AllRoundsTexts({9, 0, 0, 0, 19}).Putts, "Putts: 19 (2,11)");
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(PlayerTest, AllRoundsCountersCountPlayedHolesOnly) {
