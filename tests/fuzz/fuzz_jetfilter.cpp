@@ -16,7 +16,8 @@ TDatabase& Db() {
     static TDatabase& db = []() -> TDatabase& {
         TDatabase& d = fuzzdb::Db("filter");
         d.Execute("INSERT INTO Course_General (UserId, Course_Name) VALUES "
-                  "(1, 'Åre Golf'), (1, 'östra ängen'), (2, 'Abbey_%'), (1, NULL)");
+                  "(1, 'Åre Golf'), (1, 'östra ängen'), (2, 'Abbey_%'), (1, NULL), "
+                  "(1, 'Golfbanan Brännaslätt'), (2, 'Straße İnci'), (1, char(65279) || 'Kelvin ' || char(8490))");
         return d;
     }();
     return db;
