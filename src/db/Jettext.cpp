@@ -28,9 +28,9 @@ std::vector<char32_t> Folded(const unsigned char* s, int n) {
 }
 
 // Folded in place: the characters below U+0530 (Latin, IPA, Greek,
-// Cyrillic) whose fold is one character, as Qt folds them. The others (ß,
-// İ, ΐ..., any above, bytes that are no UTF-8) go the long way, through
-// Folded.
+// Cyrillic) whose fold, as Qt folds them, is one character. Any other
+// character (from U+0530 on, such as the Kelvin sign or a byte-order mark)
+// and bytes that are no UTF-8 go the long way, through Folded.
 constexpr char32_t kInPlaceEnd = 0x0530;
 constexpr char32_t kLongWay = 0xFFFFFFFF;
 
