@@ -116,6 +116,5 @@ int main(int argc, char** argv) {
     // A data folder of its own for the port map.
     BenchHome home;
     if (!home.Ok()) return 1;
-    RunBenchmarks(&argc, argv);
-    return 0;
+    return RunBenchmarks(&argc, argv);
 }

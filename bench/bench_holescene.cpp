@@ -147,6 +147,5 @@ int main(int argc, char** argv) {
     SetCompatibilityDefaultFormat();
     OffscreenWithoutDisplay();
     QApplication app(argc, argv);
-    RunBenchmarks(&argc, argv);
-    return 0;
+    return RunBenchmarks(&argc, argv);
 }

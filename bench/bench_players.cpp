@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     if (!CreateApplicationWindows()) return 1;
     // The first paint's work (player 1 is there, so no first-run dialog).
     for (int i = 0; i < 50 && !MainForm->FirstPaintDone(); ++i) QCoreApplication::processEvents();
-    RunBenchmarks(&argc, argv);
+    const int status = RunBenchmarks(&argc, argv);
     DestroyApplicationWindows();
-    return 0;
+    return status;
 }

@@ -208,41 +208,37 @@ static void BM_ListRereadAt10000Rounds(benchmark::State& state) {
 BENCHMARK(BM_ListRereadAt10000Rounds)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // The same re-read with the program's style and with the platform's own,
-// taking turns so that a drift of the machine falls on both alike. Time: the
-// fastest of each (load on the machine only adds). Memory: the median of the
-// heap's peak during a re-read
-// above what was held before it, every allocation of the program counted
-// (Heappeak.h); the process's peak resident size only grows, so it cannot
-// tell two variants run in one process apart. Over 1.05 x in either is an error.
+// in pairs taken in turns (PairedRatio) so that a drift of the machine falls
+// on both of a pair alike. Time: the median of the pairs' ratios. Memory:
+// the median of the heap's peak during a re-read above what was held before
+// it, every allocation of the program counted (Heappeak.h); the process's
+// peak resident size only grows, so it cannot tell two variants run in one
+// process apart. Over 1.05 x in either is an error.
 static void BM_ListRereadStyleCost(benchmark::State& state) {
-    std::vector<double> ms[2], bytes[2];
+    std::vector<double> bytes[2];
+    PairedRatio time;
     for (auto _ : state) {
-        for (const bool program : {false, true}) {
+        double ms[2] = {0, 0};
+        for (const bool program : {!time.BaseFirst(), time.BaseFirst()}) {
             state.PauseTiming();
             UseProgramStyle(program);
             state.ResumeTiming();
             const long long before = HeapPeak::Held();
             HeapPeak::Restart();
-            const auto t0 = std::chrono::steady_clock::now();
-            List->ReopenTable();
-            ms[program].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            ms[program] = Milliseconds([] { List->ReopenTable(); });
             bytes[program].push_back(double(HeapPeak::Peak() - before));
         }
+        time.Add(ms[0], ms[1]);
     }
     UseProgramStyle(true);
-    const double plain = *std::min_element(ms[0].begin(), ms[0].end());
-    const double styled = *std::min_element(ms[1].begin(), ms[1].end());
-    const double time = styled / plain;
-    state.counters["plain_ms"] = plain;
-    state.counters["styled_ms"] = styled;
-    state.counters["time_ratio"] = time;
-    if (time > 1.05) state.SkipWithError("the program's style makes the re-read over 1.05 x slower");
+    state.counters["plain_ms"] = time.BaseMs();
+    state.counters["styled_ms"] = time.OtherMs();
+    AtMost(state, "time_ratio", time.Ratio(), 1.05, "the re-read with the program's style");
     if (!HeapPeak::Counting()) return;
-    const double memory = Median(bytes[1]) / Median(bytes[0]);
     state.counters["plain_peak_MB"] = Median(bytes[0]) / 1e6;
     state.counters["styled_peak_MB"] = Median(bytes[1]) / 1e6;
-    state.counters["memory_ratio"] = memory;
-    if (memory > 1.05) state.SkipWithError("the program's style makes the re-read's peak memory over 1.05 x");
+    AtMost(state, "memory_ratio", Median(bytes[1]) / Median(bytes[0]), 1.05,
+           "the re-read's peak heap with the program's style");
 }
 BENCHMARK(BM_ListRereadStyleCost)->Unit(benchmark::kMillisecond)->Iterations(30);
 
@@ -339,7 +335,7 @@ int main(int argc, char** argv) {
         if (auto* l = dynamic_cast<TRoundsForm*>(w)) List = l;
     if (!List) return 1;
 
-    RunBenchmarks(&argc, argv);
+    const int status = RunBenchmarks(&argc, argv);
     DestroyApplicationWindows();
-    return 0;
+    return status;
 }

@@ -3,6 +3,8 @@
 // while another program holds the data folder alone.
 #include <benchmark/benchmark.h>
 
+#include "Benchsupport.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -84,4 +86,4 @@ BENCHMARK(BM_StartupToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime()-
 static void BM_StartupWhileAnotherHoldsTheFolderAlone(benchmark::State& state) { Startups(state, true); }
 BENCHMARK(BM_StartupWhileAnotherHoldsTheFolderAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunBenchmarks(&argc, argv); }

@@ -2,6 +2,8 @@
 // opening one round's shots, appending shots in one transaction, and single
 // posts outside a transaction (write-ahead log against a rollback journal).
 #include <benchmark/benchmark.h>
+
+#include "Benchsupport.h"
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -147,4 +149,4 @@ BENCHMARK(BM_PostWithoutTransaction)->Arg(1)->Arg(0)->Unit(benchmark::kMicroseco
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunBenchmarks(&argc, argv); }

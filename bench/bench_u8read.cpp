@@ -101,6 +101,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", m.text.c_str());
         return int(IDOK);
     });
-    RunBenchmarks(&argc, argv);
-    return 0;
+    return RunBenchmarks(&argc, argv);
 }

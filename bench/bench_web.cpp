@@ -189,6 +189,5 @@ int main(int argc, char** argv) {
     OffscreenWithoutDisplay();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    RunBenchmarks(&argc, argv);
-    return 0;
+    return RunBenchmarks(&argc, argv);
 }

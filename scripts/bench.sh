@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the benchmarks (Release) and runs them.
 # Each program gets BENCH_TIME_LIMIT seconds (default 900); one that runs over
-# is stopped, the others still run, and the script fails at its end.
+# is stopped, the others still run, and the script fails at its end. So it
+# does when a program fails: one of its benchmarks ended in an error (a limit
+# exceeded, a step that failed; the program names them on stderr).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh" "$top/build-bench" Release -DCADDORA_TESTS=ON -DCADDORA_BENCH=ON

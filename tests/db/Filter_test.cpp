@@ -120,6 +120,14 @@ TEST_F(FilterTest, TextFormsOfTheProgram) {
                                                   {"Course_Name Like 'ö*'", 1}, {"Course_Name = 'örebro gk'", 1},
                                                   {"Course_Name <> 'åre golf'", 9}};
     for (const auto& [filter, rows] : folded) EXPECT_EQ(Rows("Course_General", filter), rows) << filter;
+    // Marks beside plain letters, and letters whose fold is shorter in UTF-8 (ẞ, ſ, the Kelvin sign).
+    for (const char* name : {"Golfbanan Brännaslätt", "GROẞE ſtraße", "\u212Aelvin Golf € Club"})
+        AppendRow("Course_General", {{"Course_Name", name}, {"U8_Name", "X"}, {"Tees", 2}});
+    const std::pair<const char*, int> mixed[] = {
+        {"Course_Name Like 'GOLFBANAN BRÄNN*'", 1}, {"Course_Name Like 'golfbanan br?nnasl?tt'", 1},
+        {"Course_Name Like 'große s*'", 1},         {"Course_Name = 'große straße'", 1},
+        {"Course_Name Like 'kelvin*'", 1},          {"Course_Name Like '*golf ? club'", 1}};
+    for (const auto& [filter, rows] : mixed) EXPECT_EQ(Rows("Course_General", filter), rows) << filter;
 }
 
 TEST_F(FilterTest, QuotesInNames) {

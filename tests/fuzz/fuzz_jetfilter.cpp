@@ -15,8 +15,10 @@ namespace {
 TDatabase& Db() {
     static TDatabase& db = []() -> TDatabase& {
         TDatabase& d = fuzzdb::Db("filter");
-        d.Execute("INSERT INTO Course_General (UserId, Course_Name) VALUES "
-                  "(1, 'Åre Golf'), (1, 'östra ängen'), (2, 'Abbey_%'), (1, NULL)");
+        d.Execute("INSERT INTO Course_General (Course_Name, U8_Name, Tees, Address1) VALUES "
+                  "('Åre Golf', 'X', 1, NULL), ('östra ängen', 'X', 2, 'Östra'), ('Abbey_%', 'X', 1, NULL), "
+                  "('Golfbanan Brännaslätt', 'X', 1, 'x'), ('GROẞE ſtraße', 'X', 2, NULL), "
+                  "(char(65279) || 'Kelvin ' || char(8490), 'X', 1, NULL)");
         return d;
     }();
     return db;
