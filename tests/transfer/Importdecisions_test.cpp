@@ -55,6 +55,9 @@ TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     // Without U8_Name the list name under the device's name rule: nine
     // characters, ended by the first character the device does not take.
     EXPECT_EQ(CourseDeviceName("", "Elm Park & Co"), "Elm Park ");
+    for (const auto& [text, shown] : std::map<std::string, std::string>{
+             {"Ærø Łódź", "AEro Lodz"}, {"Weißenhof GC", "Weissenho"}, {"ŒĐÐÞ", "OEDDTH"}, {"œđðþ", "oeddth"}})
+        EXPECT_EQ(CourseDeviceName("", text), shown) << text;  // letters without marks in plain form
     EXPECT_EQ(DecideSlot(Entry(7, "Elm Park "), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(1, "Links A"), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(11, "Ostra Ang"), before).Action, TSlotAction::Merge);  // marks dropped
