@@ -151,6 +151,10 @@ TEST_F(CourseImportTest, ACourseSentAndReadBackIsMerged) {
     EXPECT_EQ(Store(0), 0);
     EXPECT_EQ(Count("Course_General"), 1);
     EXPECT_EQ(Points(course), 10);
+    // Former uploads ended this name at its first letter: the slot is still the course.
+    sim.Device().Fill(Entry(0) + 2, 10, 0);
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_EQ(Count("Course_General"), 1);
 }
 
 TEST_F(CourseImportTest, AHoleWithoutParRefusesTheCourse) {
