@@ -18,8 +18,9 @@ inline std::string DeviceText(const char* field, size_t size) {
 }
 
 // The device's name rule for bag, club and course names. A letter with a
-// mark goes as its base letter (Ö as O, é as e); then characters from the
-// start while below the limit: a blank and '+'..'z' are written, each
+// mark goes as its base letter (Ö as O, é as e), a letter without one in
+// its plain form (Ø as O, Æ as AE, ß as ss, Þ as TH); then characters from
+// the start while below the limit: a blank and '+'..'z' are written, each
 // followed by a 0 byte; any other character is not written. The field
 // (limit + 1 bytes) is cleared first. The upload writes names with it and
 // the imports compare names made with it.

@@ -22,13 +22,8 @@ std::vector<TKnownCourse> KnownCourses(TDatabase& db) {
     table.SetSQL("SELECT CourseId, Course_Name, U8_Name FROM Course_General");
     table.Open();
     courses.reserve(size_t(table.RecordCount()));
-    for (table.First(); !table.Eof(); table.Next()) {
-        TKnownCourse c;
-        c.CourseId = table.Fields(0).AsInteger();
-        c.ListName = table.Fields(1).AsString();
-        c.DeviceName = CourseDeviceName(table.Fields(2).AsString(), c.ListName);
-        courses.push_back(std::move(c));
-    }
+    for (table.First(); !table.Eof(); table.Next())
+        courses.push_back(KnownCourse(table.Fields(0).AsInteger(), table.Fields(2).AsString(), table.Fields(1).AsString()));
     return courses;
 }
 

@@ -12,8 +12,10 @@ const TKnownCourse* Known(int courseId, const std::vector<TKnownCourse>& before)
     return nullptr;
 }
 
+// An empty name is a course's when the device shows the course so: the
+// number alone then tells it.
 bool NameOf(const std::string& name, const TKnownCourse& course) {
-    return !name.empty() && (name == course.DeviceName || name == course.ListName);
+    return name == course.DeviceName || name == course.FormerName || (!name.empty() && name == course.ListName);
 }
 
 bool Free(const CourseEntry& e) { return e.CourseId == u8::FreeSlot; }
@@ -24,6 +26,19 @@ std::string CourseDeviceName(const std::string& u8Name, const std::string& listN
     char field[10];
     PutDeviceName(field, u8Name.empty() ? listName : u8Name, 9);
     return DeviceText(field, sizeof field);
+}
+
+TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::string& listName) {
+    const std::string& text = u8Name.empty() ? listName : u8Name;
+    char former[10] = {};
+    for (size_t i = 0; i < text.size() && i < 9; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == ' ' || (c >= '+' && c <= 'z')) {
+            former[i] = char(c);
+            former[i + 1] = 0;
+        }
+    }
+    return {courseId, CourseDeviceName(u8Name, listName), DeviceText(former, sizeof former), listName};
 }
 
 std::string SlotName(const CourseEntry& entry) { return DeviceText(entry.Name, sizeof entry.Name); }

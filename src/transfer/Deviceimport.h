@@ -13,6 +13,7 @@
 struct TKnownCourse {
     int CourseId = 0;
     std::string DeviceName;  // the name the program writes to the device
+    std::string FormerName;  // the one it wrote before it dropped marks
     std::string ListName;    // Course_Name, the name an import stored
 };
 
@@ -20,6 +21,12 @@ struct TKnownCourse {
 // its list name when U8_Name is empty, under the device's name rule
 // (PutDeviceName, as the upload writes it).
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName);
+
+// A course of the database with the names the device may hold for it: the
+// device name, and the one former uploads wrote, which took the text's
+// bytes and ended the name at the first one the device does not take
+// ("Br" for "Brännaslätt").
+TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::string& listName);
 
 // A directory slot's name as the device holds it.
 std::string SlotName(const CourseEntry& entry);
@@ -36,8 +43,9 @@ struct TSlotDecision {
 };
 
 // A slot was imported before only when its number named a course of the
-// database before the run and its name is a name of that course; every
-// other slot is new (a duplicate loses nothing, a wrong merge does).
+// database before the run and its name is a name of that course (an empty
+// name only when the course's device name is empty too); every other slot
+// is new (a duplicate loses nothing, a wrong merge does).
 TSlotDecision DecideSlot(const CourseEntry& entry, const std::vector<TKnownCourse>& before);
 
 // The slots of a directory that name a course of the database before the

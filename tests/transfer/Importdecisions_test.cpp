@@ -35,13 +35,14 @@ GameHeader Game(uint16_t number, const char* name) {
 }
 
 TKnownCourse Known(int id, const std::string& u8Name, const std::string& listName) {
-    return {id, CourseDeviceName(u8Name, listName), listName};
+    return KnownCourse(id, u8Name, listName);
 }
 
 TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     const std::vector<TKnownCourse> before = {Known(1, "", "Links A"), Known(5, "SECOND", "Second Course"),
                                               Known(7, "", "Elm Park & Co"), Known(9, "CAFE", "Caf\xC3\xA9"),
-                                              Known(11, "", "Östra Ängen GK")};
+                                              Known(11, "", "Östra Ängen GK"), Known(13, "", "Brännaslätt"),
+                                              Known(15, "", "Москва Гольф")};
     // The number names no course: new.
     EXPECT_EQ(DecideSlot(Entry(6, "SECOND"), before).Action, TSlotAction::New);
     // Number and U8_Name: merge.
@@ -55,9 +56,19 @@ TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     // Without U8_Name the list name under the device's name rule: nine
     // characters, ended by the first character the device does not take.
     EXPECT_EQ(CourseDeviceName("", "Elm Park & Co"), "Elm Park ");
+    for (const auto& [text, shown] : std::map<std::string, std::string>{
+             {"Ærø Łódź", "AEro Lodz"}, {"Weißenhof GC", "Weissenho"}, {"ŒĐÐÞ", "OEDDTH"}, {"œđðþ", "oeddth"}})
+        EXPECT_EQ(CourseDeviceName("", text), shown) << text;  // letters without marks in plain form
     EXPECT_EQ(DecideSlot(Entry(7, "Elm Park "), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(1, "Links A"), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(11, "Ostra Ang"), before).Action, TSlotAction::Merge);  // marks dropped
+    // Former uploads ended a name at its first byte the device does not take.
+    EXPECT_EQ(DecideSlot(Entry(13, "Br"), before).Action, TSlotAction::Merge);
+    EXPECT_EQ(DecideSlot(Entry(11, ""), before).Action, TSlotAction::Merge);
+    // A name the device shows empty is the course of its number whose name it shows empty too.
+    EXPECT_EQ(DecideSlot(Entry(15, ""), before).Action, TSlotAction::Merge);
+    EXPECT_EQ(GameCourse(Game(15, ""), nullptr, {}, before), 15);
+    EXPECT_EQ(DecideSlot(Entry(5, ""), before).Action, TSlotAction::New);
     // The name an import stored (longer than U8_Name holds) counts too.
     EXPECT_EQ(DecideSlot(Entry(9, "Caf\xE9"), before).Action, TSlotAction::Merge);
     // A hole without par refuses the slot before anything else.
