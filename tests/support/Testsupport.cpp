@@ -1,5 +1,6 @@
 #include "support/Testsupport.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
@@ -88,6 +89,12 @@ int DarkPixels(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             if (qGray(image.pixel(x, y)) < 100) ++n;
     return n;
+}
+
+std::string SpokenName(QWidget* box) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+    const auto labels = a->relations(QAccessible::Label);
+    return (box->inherits("QComboBox") && !labels.empty() ? labels[0].first : a)->text(QAccessible::Name).toStdString();
 }
 
 PipeFeeder::PipeFeeder(const std::string& path, const std::string& text) {

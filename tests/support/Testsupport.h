@@ -56,6 +56,9 @@ template <class Pred> bool WaitFor(Pred pred, int ms) { return WaitUntilMs(pred,
 // sees, not the widget's properties), and how many of them are dark (text).
 QImage ScreenPixels(QWidget* w);
 int DarkPixels(const QImage& image);
+// What a screen reader says a box is: its accessible name; for a drop-down,
+// whose name is its value here, the name of the label tied to it, if any.
+std::string SpokenName(QWidget* box);
 
 // A named pipe made at path, and a writer that feeds it the text as soon as a
 // reader holds it open (it tries for about five seconds): a reader that waits
