@@ -83,11 +83,11 @@ QImage ScreenPixels(QWidget* w) {
     return w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
 }
 
-int DarkPixels(const QImage& image) {
+int DarkPixels(const QImage& image, int below) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 100) ++n;
+            if (qGray(image.pixel(x, y)) < below) ++n;
     return n;
 }
 
