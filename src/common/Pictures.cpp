@@ -75,6 +75,17 @@ unsigned ReadableGround(unsigned text, unsigned window) {
     return IsDarkColour(text) ? White : Black;
 }
 
+unsigned ReadableText(unsigned text, unsigned window) {
+    const unsigned towards = IsDarkColour(window) ? White : Black;
+    unsigned mixed = text;
+    for (unsigned part = 1; part <= 16 && ContrastRatio(mixed, window) < 4.5; ++part) {
+        mixed = 0;
+        for (unsigned shift : {0u, 8u, 16u})
+            mixed |= (((text >> shift & 0xFF) * (16 - part) + (towards >> shift & 0xFF) * part) / 16) << shift;
+    }
+    return mixed;
+}
+
 QPixmap ListPicture(TListPicture kind) {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);

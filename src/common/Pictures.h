@@ -20,6 +20,10 @@ bool IsDarkColour(unsigned windowsColour);
 // reads there at 4.5 : 1 at least, else black or white, whichever contrasts
 // more (always above 4.5 : 1).
 unsigned ReadableGround(unsigned text, unsigned window);
+// A text colour as near to this one as reads on the window at 4.5 : 1 at
+// least: the colour itself, or mixed towards black on a light window and
+// towards white on a dark one.
+unsigned ReadableText(unsigned text, unsigned window);
 
 // The lists' tool-button pictures, 16 x 16.
 enum class TListPicture { View, New, Edit, Delete, Filter };

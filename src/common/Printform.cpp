@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPainter>
+#include <QPalette>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -72,6 +73,11 @@ std::string StylesheetHref(xmlDocPtr doc) {
         return content.substr(at + 6, end - at - 6);
     }
     return "";
+}
+
+// Paper: black text on white, whatever the desktop's colours.
+QPalette PaperPalette() {
+    return QPalette(Qt::white);
 }
 
 std::string EscapeHtml(const std::string& text) {
@@ -162,6 +168,7 @@ TPrintingForm::TPrintingForm(QWidget* owner) : QDialog(owner) {
     PrintWebBrowser->setObjectName("PrintWebBrowser");
     PrintWebBrowser->setOpenLinks(false);
     PrintWebBrowser->setMinimumSize(796, 497);
+    PrintWebBrowser->setPalette(PaperPalette());
     PrintButton = new QPushButton("Print", this);
     PrintButton->setObjectName("PrintButton");
     CancelButton = new QPushButton("Cancel", this);
@@ -240,6 +247,7 @@ void TPrintingForm::PrintTo(QPrinter& printer) {
         painter.setClipRect(visible);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = visible;
+        context.palette = PaperPalette();
         doc->documentLayout()->draw(&painter, context);
         painter.restore();
         painter.drawText(QRectF(0, body.height(), body.width(), footerHeight),

@@ -27,6 +27,7 @@
 #include "courses/Scorecard.h"
 #include "db/Jettext.h"
 #include "platform/Datafolder.h"
+#include "common/Caption.h"
 #include "common/Memo.h"
 #include "platform/Messagebox.h"
 #include "platform/Qtext.h"
@@ -122,7 +123,8 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     int row = 0, col = 0;
     const auto field = [&](const char* caption, const char* labelName, const char* editName,
                            int maxLength, QLabel** label, QLineEdit** edit) {
-        details->addWidget(new QLabel(caption, DetailsTab), row, col);
+        auto* captionLabel = new QLabel(caption, DetailsTab);
+        details->addWidget(captionLabel, row, col);
         *label = new QLabel(DetailsTab);
         (*label)->setObjectName(labelName);
         (*label)->hide();
@@ -133,20 +135,24 @@ TCourseFrm::TCourseFrm(QWidget* owner)
             (*edit)->setMaxLength(maxLength);
             (*edit)->hide();
             details->addWidget(*edit, row, col + 1);
+            captionLabel->setBuddy(*edit);
         }
         ++row;
+        return captionLabel;
     };
     field("Name: *", "NameLabel", "NameEdit", 50, &NameLabel, &NameEdit);
     field("Address:", "AddrLabel1", "AddressEdit1", 50, &AddrLabel1, &AddressEdit1);
     field("City:", "AddrLabel2", "AddressEdit2", 50, &AddrLabel2, &AddressEdit2);
     field("Zip code:", "ZipLabel", "ZipEdit", 20, &ZipLabel, &ZipEdit);
-    field("Country: *", "CountryLabel", nullptr, 0, &CountryLabel, nullptr);
+    QLabel* countryCaption = field("Country: *", "CountryLabel", nullptr, 0, &CountryLabel, nullptr);
     CountryComboBox = new QComboBox(DetailsTab);
+    countryCaption->setBuddy(CountryComboBox);
     CountryComboBox->setObjectName("CountryComboBox");
     CountryComboBox->hide();
     details->addWidget(CountryComboBox, row - 1, col + 1);
-    field("State:", "StateLabel", nullptr, 0, &StateLabel, nullptr);
+    QLabel* stateCaption = field("State:", "StateLabel", nullptr, 0, &StateLabel, nullptr);
     StateComboBox = new QComboBox(DetailsTab);
+    stateCaption->setBuddy(StateComboBox);
     StateComboBox->setObjectName("StateComboBox");
     StateComboBox->hide();
     details->addWidget(StateComboBox, row - 1, col + 1);
@@ -163,9 +169,9 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     URLLabel->installEventFilter(this);
     EmailLabel->installEventFilter(this);
     row = rows;
-    details->addWidget(new QLabel("Description:", DetailsTab), row, 0, Qt::AlignTop);
     Memo1 = new QPlainTextEdit(DetailsTab);
     Memo1->setObjectName("Memo1");
+    details->addWidget(Caption("Description:", Memo1), row, 0, Qt::AlignTop);
     details->addWidget(Memo1, row++, 1, 1, 3);
     details->setRowStretch(row - 1, 1);
     requiredLabel = new QLabel("All fields with (*) are required", DetailsTab);

@@ -18,6 +18,7 @@
 #include "courses/Coursechild.h"
 #include "courses/Scorecard.h"
 #include "platform/Messagebox.h"
+#include "common/Caption.h"
 #include "common/Helpwindow.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
@@ -49,13 +50,14 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     auto* top = new QGridLayout;
     top->addWidget(HolesButton1, 0, 0);
     top->addWidget(HolesButton2, 0, 1);
-    top->addWidget(new QLabel("Number of tees:", this), 1, 0);
+    top->addWidget(Caption("Number of tees:", TeesComboBox), 1, 0);
     top->addWidget(TeesComboBox, 1, 1);
     top->addWidget(new QLabel("Tee name and color:", this), 2, 0, 1, 3);
     for (int t = 0; t < 6; ++t) {
         Tee[t] = new QLineEdit(this);
         Tee[t]->setObjectName(QString("Tee%1").arg(t + 1));
         Tee[t]->setMaxLength(50); // Tee1Name .. Tee6Name
+        Tee[t]->setAccessibleName(QString("Tee %1 name").arg(t + 1));
         SetBoxColour(Tee[t], DefaultTeeColour[t]);
         TeeBtn[t] = new QPushButton("...", this);
         TeeBtn[t]->setObjectName(QString("Tee%1Btn").arg(t + 1));
@@ -77,7 +79,7 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     HoleBtn->setToolTip("Change color");
     HoleBtn->setAccessibleName("Change hole color");
     HoleBtn->setFixedWidth(28);
-    top->addWidget(new QLabel("Hole color for scorecard", this), 9, 0, 1, 3);
+    top->addWidget(Caption("Hole color for scorecard", HoleCol), 9, 0, 1, 3);
     top->addWidget(HoleCol, 10, 0, 1, 2);
     top->addWidget(HoleBtn, 10, 2);
     rowsLayout->addLayout(top);
@@ -85,10 +87,10 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     auto* names = new QGroupBox("Hole names:", this);
     auto* holes = new QGridLayout(names);
     for (int i = 0; i < 18; ++i) {
-        HoleLabel[i] = new QLabel(QString("Hole %1:").arg(i + 1), names);
-        HoleLabel[i]->setObjectName(QString("Label%1").arg(i + 1));
         Hole[i] = new QLineEdit(names);
         Hole[i]->setObjectName(QString("Hole%1").arg(i + 1));
+        HoleLabel[i] = Caption(QString("Hole %1:").arg(i + 1), Hole[i]);
+        HoleLabel[i]->setObjectName(QString("Label%1").arg(i + 1));
         Hole[i]->setMaxLength(100); // HoleName
         holes->addWidget(HoleLabel[i], i % 9, (i / 9) * 2);
         holes->addWidget(Hole[i], i % 9, (i / 9) * 2 + 1);

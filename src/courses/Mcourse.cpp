@@ -113,6 +113,7 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     reread_ = new TListReread(CourseGrid, [this] { Reread(); });
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
+    Filter->setAccessibleName("Filter");
     connect(Filter, &QLineEdit::textChanged, this, [this] { FilterChange(); });
 
     auto* layout = new QVBoxLayout(this);

@@ -11,6 +11,7 @@
 
 #include "courses/Scorecard.h"
 #include "platform/Messagebox.h"
+#include "common/Caption.h"
 #include "common/Frame.h"
 
 TNewCoursePointFrm* NewCoursePointFrm = nullptr;
@@ -27,9 +28,9 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
         return c;
     };
     ComboBox4 = combo("ComboBox4", {});
-    Label6 = new QLabel("Tee:", this);
-    Label6->setObjectName("Label6");
     ComboBox5 = combo("ComboBox5", {});
+    Label6 = Caption("Tee:", ComboBox5);
+    Label6->setObjectName("Label6");
     QStringList types;
     for (const char* t : PointTypeItems)
         types << t;
@@ -43,10 +44,12 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
     Latitude->setObjectName("Latitude");
     Latitude->setMaxLength(9);
     Latitude->setToolTip("Latitude degrees");
+    Latitude->setAccessibleName("Latitude degrees");
     Longitude = new QLineEdit("0", this);
     Longitude->setObjectName("Longitude");
     Longitude->setMaxLength(9);
     Longitude->setToolTip("Logitude degrees");
+    Longitude->setAccessibleName("Longitude degrees");
     Latitude->installEventFilter(this);
     Longitude->installEventFilter(this);
     // Typing shortens the limit again to nine characters (or what is left of a longer value).
@@ -60,18 +63,18 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
     Button2->setObjectName("Button2");
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel("Hole number:", this), 0, 0);
+    grid->addWidget(Caption("Hole number:", ComboBox4), 0, 0);
     grid->addWidget(ComboBox4, 0, 1, 1, 2);
-    grid->addWidget(new QLabel("Coursepoint type:", this), 1, 0);
+    grid->addWidget(Caption("Coursepoint type:", ComboBox1), 1, 0);
     grid->addWidget(ComboBox1, 1, 1, 1, 2);
     grid->addWidget(Label6, 2, 0);
     grid->addWidget(ComboBox5, 2, 1, 1, 2);
-    grid->addWidget(new QLabel("Description:", this), 3, 0);
+    grid->addWidget(Caption("Description:", Edit2), 3, 0);
     grid->addWidget(Edit2, 3, 1, 1, 2);
-    grid->addWidget(new QLabel("Latitude:", this), 4, 0);
+    grid->addWidget(Caption("Latitude:", LatComboBox), 4, 0);
     grid->addWidget(LatComboBox, 4, 1);
     grid->addWidget(Latitude, 4, 2);
-    grid->addWidget(new QLabel("Longitude:", this), 5, 0);
+    grid->addWidget(Caption("Longitude:", LongComboBox), 5, 0);
     grid->addWidget(LongComboBox, 5, 1);
     grid->addWidget(Longitude, 5, 2);
     auto* buttons = new QHBoxLayout;

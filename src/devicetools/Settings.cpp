@@ -31,6 +31,7 @@
 #include "platform/Registry.h"
 #include "common/Devicetexts.h"
 #include "common/Helpwindow.h"
+#include "common/Pictures.h"
 #include "common/Frame.h"
 #include "common/Progresswin.h"
 
@@ -182,7 +183,7 @@ void TSettingsForm::BuildControls() {
 
     status = new QLabel("Not connected to U8", devicePage);
     status->setObjectName("status");
-    status->setStyleSheet("color: red");
+    ColourStatus();
     Version = new QLabel(devicePage);
     Version->setObjectName("Version");
 
@@ -321,6 +322,19 @@ void TSettingsForm::FormShow() {
         Frame()->Settigs1->setEnabled(false);
         Frame()->SettingsTB->setEnabled(false);
     }
+}
+
+void TSettingsForm::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange) ColourStatus();
+    QWidget::changeEvent(e);
+}
+
+void TSettingsForm::ColourStatus() {
+    const QColor window = palette().color(QPalette::Window);
+    const unsigned red = ReadableText(0x0000FF, window.red() | window.green() << 8 | window.blue() << 16);
+    QPalette p;
+    p.setColor(QPalette::WindowText, QColor(red & 0xFF, red >> 8 & 0xFF, red >> 16));
+    status->setPalette(p);
 }
 
 void TSettingsForm::closeEvent(QCloseEvent* e) {

@@ -79,9 +79,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void BuildControls();
+    // "Not connected to U8" in a red that reads on the window's colour.
+    void ColourStatus();
     void FormCreate();
     void FormShow();
     std::vector<QWidget*> DeviceWidgets() const;

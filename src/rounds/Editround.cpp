@@ -26,6 +26,7 @@
 #include "rounds/Roundstore.h"
 #include "rounds/Shotedit.h"
 #include "common/Calculations.h"
+#include "common/Caption.h"
 #include "common/Frame.h"
 
 namespace {
@@ -124,7 +125,7 @@ TEditRoundForm::TEditRoundForm(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QGridLayout;
     const auto field = [&](int row, int column, const char* caption, QWidget* w) {
-        fields->addWidget(new QLabel(caption, this), row, column);
+        fields->addWidget(Caption(caption, w), row, column);
         fields->addWidget(w, row, column + 1);
     };
     field(0, 0, "Title:", TitleEdit);

@@ -121,12 +121,12 @@ TRoundsForm::TRoundsForm(QWidget* owner)
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    Image1->setAccessibleName("Filter");
     Image1->setGeometry(32, 476, 20, 20);
     Image1->setPixmap(ListPicture(TListPicture::Filter));
     Image1->setAlignment(Qt::AlignCenter);
     Filter = new QLineEdit(this);
     Filter->setObjectName("Filter");
+    Filter->setAccessibleName("Filter");
     Filter->setGeometry(56, 476, 129, 21);
 
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { Viewround1Click(); });

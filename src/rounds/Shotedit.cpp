@@ -14,6 +14,7 @@
 #include "rounds/Roundstore.h"
 #include "rounds/Roundrules.h"
 #include "common/Calculations.h"
+#include "common/Caption.h"
 #include "common/Frame.h"
 
 TShotEditForm* ShotEditForm = nullptr;
@@ -61,9 +62,11 @@ TShotEditForm::TShotEditForm(QWidget* owner)
     DescriptionEdit = edit("DescriptionEdit", 0);
     Latitude = edit("Latitude", 9);
     Latitude->setToolTip("Latitude degrees");
+    Latitude->setAccessibleName("Latitude degrees");
     Latitude->setEnabled(false);
     Longitude = edit("Longitude", 9);
     Longitude->setToolTip("Logitude degrees");
+    Longitude->setAccessibleName("Longitude degrees");
     Longitude->setEnabled(false);
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
@@ -74,7 +77,7 @@ TShotEditForm::TShotEditForm(QWidget* owner)
     auto* grid = new QGridLayout(this);
     int row = 0;
     const auto line = [&](const char* caption, QWidget* a, QWidget* b = nullptr) {
-        auto* l = new QLabel(caption, this);
+        QLabel* l = Caption(caption, a);
         grid->addWidget(l, row, 0);
         if (b) {
             grid->addWidget(a, row, 1);

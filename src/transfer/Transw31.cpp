@@ -14,6 +14,7 @@
 #include "device/Tu8device.h"
 #include "platform/Messagebox.h"
 #include "platform/Textutil.h"
+#include "common/Caption.h"
 #include "common/Frame.h"
 #include "courses/Scorecard.h"
 #include "transfer/Transfercommon.h"
@@ -46,11 +47,11 @@ TTransWiz31::TTransWiz31(QWidget* owner) : TWizardPage(owner) {
     CourseListBox->header()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(CourseListBox);
     auto* teeRow = new QHBoxLayout;
-    TeeLabel = new QLabel("Choose tee:", this);
-    TeeLabel->setObjectName("TeeLabel");
     TeeComboBox = new QComboBox(this);
     TeeComboBox->setObjectName("TeeComboBox");
     TeeComboBox->setAccessibleName("Choose tee");
+    TeeLabel = Caption("Choose tee:", TeeComboBox);
+    TeeLabel->setObjectName("TeeLabel");
     teeRow->addWidget(TeeLabel);
     teeRow->addWidget(TeeComboBox, 1);
     layout->addLayout(teeRow);

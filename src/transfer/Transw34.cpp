@@ -10,6 +10,7 @@
 #include "db/Table.h"
 #include "platform/Messagebox.h"
 #include "platform/Textutil.h"
+#include "common/Caption.h"
 #include "common/Frame.h"
 #include "transfer/Transw33.h"
 #include "transfer/Wizardstate.h"
@@ -49,20 +50,20 @@ TTransWiz34::TTransWiz34(QWidget* owner) : TWizardPage(owner) {
     layout->addWidget(HeadingLabel(this, "Course query"));
     layout->addWidget(new QLabel("Please fill in query criteries", this));
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel("Country", this), 0, 0);
-    grid->addWidget(new QLabel("State", this), 0, 1);
     CountryComboBox = new QComboBox(this);
     CountryComboBox->setObjectName("CountryComboBox");
     CountryComboBox->setAccessibleName("Country");
     StateComboBox = new QComboBox(this);
     StateComboBox->setObjectName("StateComboBox");
     StateComboBox->setAccessibleName("State");
+    grid->addWidget(Caption("Country", CountryComboBox), 0, 0);
+    grid->addWidget(Caption("State", StateComboBox), 0, 1);
     grid->addWidget(CountryComboBox, 1, 0);
     grid->addWidget(StateComboBox, 1, 1);
-    grid->addWidget(new QLabel("Course name", this), 2, 0);
     CourseEdit = new QLineEdit(this);
     CourseEdit->setObjectName("CourseEdit");
     CourseEdit->setAccessibleName("Course name");
+    grid->addWidget(Caption("Course name", CourseEdit), 2, 0);
     grid->addWidget(CourseEdit, 3, 0, 1, 2);
     layout->addLayout(grid);
     layout->addStretch();

@@ -283,6 +283,7 @@ TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
     EXPECT_EQ(list->CourseGrid->model()->index(0, 0).data().toString(), "Heath");
     EXPECT_EQ(list->CourseGrid->model()->index(1, 0).data().toString(), "O'Brien Links");
     EXPECT_EQ(list->CourseGrid->model()->index(2, 1).data().toString(), "72");
+    EXPECT_EQ(SpokenName(list->Filter), "Filter");
     list->Filter->setText("O'B");
     EXPECT_TRUE(log.Empty());
     ASSERT_EQ(list->CourseGrid->model()->rowCount(), 1);
@@ -753,6 +754,12 @@ TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
     QLocale::setDefault(QLocale::c());
     EXPECT_LT(frm->CountryComboBox->findText("Åland Islands"), frm->CountryComboBox->findText("Albania"));
+    // Each box of the page reads as its caption.
+    for (const auto& [box, caption] : std::initializer_list<std::pair<const char*, const char*>>{{"NameEdit", "Name: *"}, {"AddressEdit1", "Address:"},
+             {"AddressEdit2", "City:"}, {"ZipEdit", "Zip code:"}, {"CountryComboBox", "Country: *"}, {"StateComboBox", "State:"},
+             {"TelephoneEdit", "Telephone:"}, {"FaxEdit", "Fax:"}, {"URLEdit", "URL:"}, {"EmailEdit", "Email:"},
+             {"U8NameEdit", "U8 Name: *"}, {"Memo1", "Description:"}})
+        EXPECT_EQ(SpokenName(frm->DetailsTab->findChild<QWidget*>(box)), caption) << box;
     EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
     EXPECT_EQ(frm->StateComboBox->currentText(), "California");
     EXPECT_TRUE(frm->StateComboBox->isEnabled());

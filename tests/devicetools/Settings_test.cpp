@@ -23,6 +23,7 @@
 #include "devicetools/Settings.h"
 #include "platform/Registry.h"
 #include "common/Helpwindow.h"
+#include "common/Pictures.h"
 
 namespace {
 
@@ -176,6 +177,15 @@ TEST_F(SettingsTest, OpensNotConnected) {
     EXPECT_EQ(form->PageControl->tabText(1), "Peakrally settings");
     EXPECT_EQ(form->status->text(), "Not connected to U8");
     EXPECT_FALSE(form->status->isHidden());
+    // It reads on a light and on a dark desktop's window alike.
+    const QPalette desktop = QApplication::palette();
+    for (const unsigned window : {0xEFEFEFu, 0x353535u}) {
+        QApplication::setPalette(QPalette(QColor(QRgb(window))));
+        ProcessEventsFor(50);
+        const QColor c = form->status->palette().color(QPalette::WindowText);
+        EXPECT_GE(ContrastRatio(c.red() | c.green() << 8 | c.blue() << 16, window), 4.5) << std::hex << window;
+    }
+    QApplication::setPalette(desktop);
     EXPECT_TRUE(form->Connect->isEnabled());
     EXPECT_FALSE(form->Distance->isEnabled());
     EXPECT_FALSE(form->DatumCombo->isEnabled());

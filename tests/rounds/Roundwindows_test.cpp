@@ -80,6 +80,7 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Course");
     EXPECT_GE(list->RoundsGrid->columnWidth(0), 57);
     EXPECT_GE(list->RoundsGrid->columnWidth(1), 81);
+    EXPECT_EQ(SpokenName(list->Filter), "Filter");
 
     list->Filter->setText("O'B");
     EXPECT_EQ(m->rowCount(), 0);

@@ -84,6 +84,12 @@ std::string PdfText(const std::string& pdf) {
 }
 
 bool HavePdfToText() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
+
+// The printed page as a picture.
+QImage PdfPicture(const std::string& pdf) {
+    if (std::system(("pdftoppm -r 100 -png -singlefile '" + pdf + "' '" + pdf + "'").c_str()) != 0) return {};
+    return QImage(QString::fromStdString(pdf + ".png"));
+}
 } // namespace
 
 class PrintTest : public ShellTest {
@@ -92,8 +98,15 @@ protected:
         ASSERT_TRUE(CreateApplicationWindows());
         form = PrintingForm;
         ASSERT_NE(form, nullptr);
+        // A dark desktop, which paper does not follow: a card's black text
+        // gives thousands of near-black pixels, a tee's name and the date a
+        // few hundred.
+        QApplication::setPalette(QPalette(QColor(53, 53, 53)));
+        ProcessEventsFor(50);
     }
+    void TearDown() override { QApplication::setPalette(desktop); ShellTest::TearDown(); }
     std::string Shown() const { return form->PrintWebBrowser->toPlainText().toStdString(); }
+    const QPalette desktop = QApplication::palette();
     TPrintingForm* form = nullptr;
 };
 
@@ -105,6 +118,7 @@ TEST_F(PrintTest, ShowsCourseCardAsWrittenAndPrintsItWithTheDate) {
     EXPECT_NE(Shown().find("Yellow"), std::string::npos);
     EXPECT_NE(Shown().find("3001"), std::string::npos);
     EXPECT_NE(Shown().find("392"), std::string::npos);  // hole 9, tee 2
+    EXPECT_GT(DarkPixels(form->PrintWebBrowser->viewport()->grab().toImage(), 60), 1500);
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, MainKey, "Print_Background"), "yes");
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, PageSetupKey, "footer"), "&d");
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, PageSetupKey, "header"), "");
@@ -115,6 +129,7 @@ TEST_F(PrintTest, ShowsCourseCardAsWrittenAndPrintsItWithTheDate) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
     form->PrintTo(printer);
+    EXPECT_GT(DarkPixels(PdfPicture(pdf), 60), 1500);
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("A & B <C>"), std::string::npos) << text;
     const std::string today =
@@ -167,6 +182,7 @@ TEST_F(PrintTest, CancelDeletesOnlyTheCurrentModesFileAndResetsPageSetup) {
     form->show();
     EXPECT_NE(Shown().find("Ann Putter"), std::string::npos) << Shown();
     EXPECT_NE(Shown().find("5800"), std::string::npos);
+    EXPECT_GT(DarkPixels(form->PrintWebBrowser->viewport()->grab().toImage(), 60), 1500);
     form->CancelButtonClick();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(Exists(DataPath("scorecard.xml")));
@@ -221,6 +237,7 @@ TEST_F(PrintTest, PrintButtonPrintsThenClosesAndResets) {
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, MainKey, "Print_Background"), "no");
     if (HavePdfToText()) {
         EXPECT_NE(PdfText(pdf).find("Dunes"), std::string::npos);
+        EXPECT_GT(DarkPixels(PdfPicture(pdf), 60), 1500);
     }
 
     // A cancelled print dialog prints nothing but still resets and closes.

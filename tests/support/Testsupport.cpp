@@ -1,5 +1,6 @@
 #include "support/Testsupport.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
@@ -82,12 +83,18 @@ QImage ScreenPixels(QWidget* w) {
     return w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
 }
 
-int DarkPixels(const QImage& image) {
+int DarkPixels(const QImage& image, int below) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 100) ++n;
+            if (qGray(image.pixel(x, y)) < below) ++n;
     return n;
+}
+
+std::string SpokenName(QWidget* box) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+    const auto labels = a->relations(QAccessible::Label);
+    return (box->inherits("QComboBox") && !labels.empty() ? labels[0].first : a)->text(QAccessible::Name).toStdString();
 }
 
 PipeFeeder::PipeFeeder(const std::string& path, const std::string& text) {

@@ -53,9 +53,13 @@ bool WaitUntilMs(const std::function<bool()>& pred, int ms);
 template <class Pred> bool WaitFor(Pred pred, int ms) { return WaitUntilMs(pred, ms); }
 
 // The pixels the X server holds now where the widget lies (what the user
-// sees, not the widget's properties), and how many of them are dark (text).
+// sees, not the widget's properties), and how many of them are dark (text),
+// or darker than the given grey.
 QImage ScreenPixels(QWidget* w);
-int DarkPixels(const QImage& image);
+int DarkPixels(const QImage& image, int below = 100);
+// What a screen reader says a box is: its accessible name; for a drop-down,
+// whose name is its value here, the name of the label tied to it, if any.
+std::string SpokenName(QWidget* box);
 
 // A named pipe made at path, and a writer that feeds it the text as soon as a
 // reader holds it open (it tries for about five seconds): a reader that waits
