@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
@@ -382,6 +383,29 @@ TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
     });
     QTest::mouseClick(ed->EditClubButton, Qt::LeftButton);
     EXPECT_TRUE(editorShown) << "the club editor did not open";
+}
+
+// New club and New Bag open at their buttons; near the screen's corner they
+// lie whole on the screen at every showing.
+TEST_F(PlayerWindowTest, DialogsAtTheirButtonsOpenWholeOnTheScreenEveryTime) {
+    TPlayerEditor* ed = OpenPlayerBags();
+    ASSERT_NE(ed, nullptr);
+    const QRect screen = MainForm->screen()->availableGeometry();
+    const QPoint corner = screen.bottomRight() - QPoint(40, 40);
+    MainForm->move(MainForm->pos() + corner - ed->NewClubButton->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(WaitFor([&] { return ed->NewClubButton->mapToGlobal(QPoint(0, 0)) == corner; }, 2000));
+    for (int showing = 1; showing <= 2; ++showing)
+        for (auto [dialog, button] : {std::pair<QDialog*, QToolButton*>{NewClubFrm, ed->NewClubButton},
+                                      {NewBagFrm, ed->NewBagButton}}) {
+            QRect shown;
+            WhenShown(dialog, [&, dialog = dialog] {
+                shown = dialog->frameGeometry();
+                dialog->reject();
+            });
+            button->click();
+            EXPECT_TRUE(screen.contains(shown)) << dialog->objectName().toStdString() << ", showing " << showing
+                                                << ", at " << shown.x() << "," << shown.y();
+        }
 }
 
 TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
