@@ -160,6 +160,7 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     details->addWidget(new QLabel("Description:", DetailsTab), row, 0, Qt::AlignTop);
     Memo1 = new QPlainTextEdit(DetailsTab);
     Memo1->setObjectName("Memo1");
+    Memo1->setTabChangesFocus(true);
     details->addWidget(Memo1, row++, 1, 1, 3);
     details->setRowStretch(row - 1, 1);
     requiredLabel = new QLabel("All fields with (*) are required", DetailsTab);

@@ -246,6 +246,7 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
     edit(&HomeClubURL, "HomeClubURL", "Home club URL");
     DescriptionMemo = new QPlainTextEdit(page);
     DescriptionMemo->setObjectName("DescriptionMemo");
+    DescriptionMemo->setTabChangesFocus(true);
     form->addRow("Description", DescriptionMemo);
     RequiredNote = new QLabel("All fields with * are required", page);
     RequiredNote->setObjectName("RequiredNote");

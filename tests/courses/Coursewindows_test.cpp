@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QMdiArea>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -739,6 +741,11 @@ TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
         c.Post();
     }
     TCourseFrm* frm = OpenCourseWindow(MainForm, id, 1);
+    // Tab moves on from the description and writes no tab into it.
+    frm->Memo1->setFocus();
+    QTest::keyClick(frm->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(frm->Memo1->toPlainText(), "");
+    EXPECT_NE(frm->window()->focusWidget(), frm->Memo1);
     EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
     EXPECT_EQ(frm->StateComboBox->currentText(), "California");
     EXPECT_TRUE(frm->StateComboBox->isEnabled());

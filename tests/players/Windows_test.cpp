@@ -149,6 +149,11 @@ TEST_F(PlayerWindowTest, FirstRunThenThePlayerWindowAsAUserWould) {
     EXPECT_TRUE(ed->OKBtn->isEnabled());
     Type(ed->LastNameEdit, "Smith");
     Type(ed->HandicapEdit, "12.5");
+    // Tab moves on from the description and writes no tab into it.
+    Type(ed->DescriptionMemo, "Lefty");
+    QTest::keyClick(ed->DescriptionMemo, Qt::Key_Tab);
+    EXPECT_EQ(ed->DescriptionMemo->toPlainText(), "Lefty");
+    EXPECT_EQ(first->focusWidget(), ed->OKBtn);
     // OK without a country: the message, the dialog stays.
     ed->OKBtn->click();
     ASSERT_EQ(log.Texts(), std::vector<std::string>{"You must choose a country"});

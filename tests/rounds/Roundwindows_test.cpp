@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -8,11 +9,13 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
@@ -92,6 +95,26 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     list->Filter->setText("");
     EXPECT_EQ(m->rowCount(), 2);
     EXPECT_TRUE(log.Empty());
+
+    // From the keyboard: Shift+F10 and the Menu key open the menu on the
+    // current row, whose commands act on it; Tab leaves the grid.
+    QTableView* grid = list->RoundsGrid;
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(list->PopupMenuRounds->isVisible());
+    log.QueueAnswer(IDNO);
+    QTest::keyClick(list->PopupMenuRounds, Qt::Key_Up); // the last command: Delete round
+    QTest::keyClick(list->PopupMenuRounds, Qt::Key_Return);
+    EXPECT_EQ(log.Texts(),
+              std::vector<std::string>{"Are you sure you want to delete round " + Cell(m, 1, 0) + " / Unknown course?"});
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
+    QApplication::sendEvent(grid, &menuKey);
+    EXPECT_TRUE(list->PopupMenuRounds->isVisible());
+    list->PopupMenuRounds->hide();
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(grid->window()->focusWidget(), list->Filter);
+    log.Clear();
 
     // A round stored meanwhile shows when the list becomes active again.
     AddRound(alpha, 1, "2026-07-01 08:00:00", "Later");
