@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -9,7 +8,6 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -96,25 +94,22 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     EXPECT_EQ(m->rowCount(), 2);
     EXPECT_TRUE(log.Empty());
 
-    // From the keyboard: Shift+F10 and the Menu key open the menu on the
-    // current row, whose commands act on it; Tab leaves the grid.
-    QTableView* grid = list->RoundsGrid;
-    grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_Down);
-    QTest::keyClick(grid, Qt::Key_F10, Qt::ShiftModifier);
-    ASSERT_TRUE(list->PopupMenuRounds->isVisible());
-    log.QueueAnswer(IDNO);
-    QTest::keyClick(list->PopupMenuRounds, Qt::Key_Up); // the last command: Delete round
-    QTest::keyClick(list->PopupMenuRounds, Qt::Key_Return);
-    EXPECT_EQ(log.Texts(),
-              std::vector<std::string>{"Are you sure you want to delete round " + Cell(m, 1, 0) + " / Unknown course?"});
+    // The Menu key and Shift+F10 open the menu on the current row, whose
+    // commands act on it; Tab leaves the grid.
+    list->RoundsGrid->setFocus();
+    QTest::keyClick(list->RoundsGrid, Qt::Key_Down);
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
-    QApplication::sendEvent(grid, &menuKey);
-    EXPECT_TRUE(list->PopupMenuRounds->isVisible());
-    list->PopupMenuRounds->hide();
-    QTest::keyClick(grid, Qt::Key_Tab);
-    EXPECT_EQ(grid->window()->focusWidget(), list->Filter);
-    log.Clear();
+    QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    for (QEvent* key : std::initializer_list<QEvent*>{&menuKey, &shiftF10}) {
+        QApplication::sendEvent(list->RoundsGrid, key);
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        log.QueueAnswer(IDNO);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up); // the last command, Delete round
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+        EXPECT_EQ(log.Texts().back(), "Are you sure you want to delete round " + Cell(m, 1, 0) + " / Unknown course?");
+    }
+    QTest::keyClick(list->RoundsGrid, Qt::Key_Tab);
+    EXPECT_EQ(list->window()->focusWidget(), list->Filter);
 
     // A round stored meanwhile shows when the list becomes active again.
     AddRound(alpha, 1, "2026-07-01 08:00:00", "Later");
