@@ -9,7 +9,6 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QPoint;
-class QPoint;
 class QSize;
 class QToolButton;
 class QWidget;
