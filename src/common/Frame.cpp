@@ -52,40 +52,54 @@ QPoint PlaceInside(const QRect& window, const QRect& area) {
             std::max(area.top(), std::min(window.top(), area.bottom() + 1 - window.height()))};
 }
 
+constexpr const char* PlacedProperty = "caddoraPlaced";
+// Set on a window the program has just moved: its next showing fits it again.
+constexpr const char* MovedProperty = "caddoraMoved";
+
 // Places each window when it is first shown, no larger than its area where
 // it can shrink. A window shown again (a dialog reopened, an MDI child back
-// after a restore of the frame) stays where it was left.
+// after a restore of the frame) stays where it was left, unless the program
+// has moved it since (a tool window too).
 class TWorkAreaKeeper : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(watched);
-        const bool window = w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog);
+        const bool moved = w->property(MovedProperty).toBool();
+        const bool window = w->isWindow() &&
+                            (moved || w->windowType() == Qt::Window || w->windowType() == Qt::Dialog);
         auto* sub = qobject_cast<QMdiSubWindow*>(w);
-        if ((!sub && !window) || w->property(PlacedProperty).toBool()) return false;
+        if ((!sub && !window) || (w->property(PlacedProperty).toBool() && !moved)) return false;
         QRect area;
         if (sub && sub->mdiArea()) area = sub->mdiArea()->viewport()->rect();
         else if (!sub && w->screen()) area = w->screen()->availableGeometry();
         if (area.isEmpty()) return false;
         w->setProperty(PlacedProperty, true);
+        w->setProperty(MovedProperty, false);
         Fit(w, area);
         return false;
     }
 
 private:
-    static constexpr const char* PlacedProperty = "caddoraPlaced";
-
-    // The window system's frame counts: title bar and borders stay in the area too.
+    // The window system's frame counts: title bar and borders stay in the area
+    // too. A window it has not framed yet is taken to get a frame like the main
+    // window's, and a move places its client area.
     static void Fit(QWidget* w, const QRect& area) {
         QRect frame = w->frameGeometry();
+        QPoint client;
+        const QWidget* main = FrameWindow();
+        if (frame == w->geometry() && w->isWindow() && main && main != w) {
+            client = main->geometry().topLeft() - main->frameGeometry().topLeft();
+            frame.setSize(w->size() + main->frameGeometry().size() - main->size());
+        }
         const QSize edges = frame.size() - w->size();
         if (frame.width() > area.width() || frame.height() > area.height()) {
             w->resize(frame.size().boundedTo(area.size()) - edges);
-            frame = w->frameGeometry();
+            frame.setSize(w->size() + edges);
         }
         const QPoint at = PlaceInside(frame, area);
-        if (at != frame.topLeft()) w->move(at);
+        if (at != frame.topLeft()) w->move(at + client);
     }
 };
 } // namespace
@@ -95,4 +109,9 @@ void KeepWindowsInWorkArea() {
     if (keeper || !qApp) return;
     keeper = new TWorkAreaKeeper(qApp);
     qApp->installEventFilter(keeper);
+}
+
+void PlaceWindowAt(QWidget* window, const QPoint& at) {
+    window->move(at);
+    window->setProperty(MovedProperty, true);
 }

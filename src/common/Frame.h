@@ -8,6 +8,7 @@
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QPoint;
 class QSize;
 class QToolButton;
 class QWidget;
@@ -97,3 +98,7 @@ void SizeMdiChild(QMdiSubWindow* sub, QSize client);
 // restore of the frame) leave it where it is. Once, after the application
 // object exists.
 void KeepWindowsInWorkArea();
+
+// Moves a window to where the program wants it (a dialog at its button); at
+// its next showing it is fitted whole into its work area from there.
+void PlaceWindowAt(QWidget* window, const QPoint& at);

@@ -172,6 +172,7 @@ TCourseFrm::TCourseFrm(QWidget* owner)
     Memo1 = new QPlainTextEdit(DetailsTab);
     Memo1->setObjectName("Memo1");
     details->addWidget(Caption("Description:", Memo1), row, 0, Qt::AlignTop);
+    Memo1->setTabChangesFocus(true);
     details->addWidget(Memo1, row++, 1, 1, 3);
     details->setRowStretch(row - 1, 1);
     requiredLabel = new QLabel("All fields with (*) are required", DetailsTab);

@@ -152,9 +152,17 @@ void TCourseForm::FitColumns() {
     CourseGrid->setColumnWidth(0, width[0]);
     CourseGrid->setColumnWidth(1, width[1]);
     setFixedSize(std::max(StoredWidth, chrome + width[0] + width[1]), StoredHeight);
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub) return;
+    // No higher than the frame's client area (a small screen): the grid gives
+    // way, down to the least the list needs.
+    if (sub->mdiArea()) {
+        const int over = sub->minimumSizeHint().height() - sub->mdiArea()->viewport()->height();
+        if (over > 0) setFixedHeight(std::max(StoredHeight - over, layout()->minimumSize().height()));
+    }
     // The frame around the list and nothing more: its size hint would take
     // the grid's own hint, wider than the columns.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->resize(sub->minimumSizeHint());
+    sub->resize(sub->minimumSizeHint());
 }
 
 TCourseForm::~TCourseForm() {

@@ -246,6 +246,7 @@ void TPlayerEditor::BuildDetails(QWidget* page) {
     edit(&HomeClubURL, "HomeClubURL", "Home club URL");
     DescriptionMemo = new QPlainTextEdit(page);
     DescriptionMemo->setObjectName("DescriptionMemo");
+    DescriptionMemo->setTabChangesFocus(true);
     form->addRow("Description", DescriptionMemo);
     RequiredNote = new QLabel("All fields with * are required", page);
     RequiredNote->setObjectName("RequiredNote");
@@ -608,7 +609,7 @@ QPoint TPlayerEditor::DialogPosition(QWidget* button) const {
 void TPlayerEditor::SpeedButton1Click() {
     if (TRefusal r = record_->CanAddBag()) return Refuse(*r);
     if (!NewBagFrm || !Frame()) return;
-    NewBagFrm->move(DialogPosition(NewBagButton));
+    PlaceWindowAt(NewBagFrm, DialogPosition(NewBagButton));
     if (NewBagFrm->exec() != 1) return;
     if (TRefusal r = record_->AddNewBag()) return Refuse(*r);
     AddBagItem(static_cast<int>(record_->Tree.size()) - 1);
@@ -618,7 +619,7 @@ void TPlayerEditor::SpeedButton1Click() {
 void TPlayerEditor::SpeedButton2Click() {
     if (TRefusal r = record_->CanAddClub()) return Refuse(*r);
     if (!NewClubFrm) return;
-    NewClubFrm->move(DialogPosition(NewClubButton));
+    PlaceWindowAt(NewClubFrm, DialogPosition(NewClubButton));
     if (NewClubFrm->exec() != 1) return;
     record_->AddNewClub();
     SyncList();

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QMdiArea>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -760,6 +762,10 @@ TEST_F(CourseWindowTest, CountryAndStateOfTheDetailsPage) {
              {"TelephoneEdit", "Telephone:"}, {"FaxEdit", "Fax:"}, {"URLEdit", "URL:"}, {"EmailEdit", "Email:"},
              {"U8NameEdit", "U8 Name: *"}, {"Memo1", "Description:"}})
         EXPECT_EQ(SpokenName(frm->DetailsTab->findChild<QWidget*>(box)), caption) << box;
+    // Tab moves on from the description and writes no tab into it.
+    frm->Memo1->setFocus();
+    QTest::keyClick(frm->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(frm->Memo1->toPlainText(), "");
     EXPECT_EQ(frm->CountryComboBox->currentText(), "United States");
     EXPECT_EQ(frm->StateComboBox->currentText(), "California");
     EXPECT_TRUE(frm->StateComboBox->isEnabled());

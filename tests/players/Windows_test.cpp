@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
@@ -148,6 +149,10 @@ TEST_F(PlayerWindowTest, FirstRunThenThePlayerWindowAsAUserWould) {
     EXPECT_TRUE(ed->OKBtn->isEnabled());
     Type(ed->LastNameEdit, "Smith");
     Type(ed->HandicapEdit, "12.5");
+    // Tab moves on from the description and writes no tab into it.
+    Type(ed->DescriptionMemo, "Lefty");
+    QTest::keyClick(ed->DescriptionMemo, Qt::Key_Tab);
+    EXPECT_EQ(ed->DescriptionMemo->toPlainText(), "Lefty");
     // OK without a country: the message, the dialog stays.
     ed->OKBtn->click();
     ASSERT_EQ(log.Texts(), std::vector<std::string>{"You must choose a country"});
@@ -382,6 +387,20 @@ TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
     });
     QTest::mouseClick(ed->EditClubButton, Qt::LeftButton);
     EXPECT_TRUE(editorShown) << "the club editor did not open";
+
+    // With the buttons near the screen's corner, New club and New Bag open
+    // at them whole on the screen, at every showing.
+    const QRect screen = MainForm->screen()->availableGeometry();
+    const QPoint corner = screen.bottomRight() - QPoint(40, 40);
+    MainForm->move(MainForm->pos() + corner - ed->NewClubButton->mapToGlobal(QPoint()));
+    ASSERT_TRUE(WaitFor([&] { return ed->NewClubButton->mapToGlobal(QPoint()) == corner; }, 2000));
+    for (QDialog* d : std::initializer_list<QDialog*>{NewClubFrm, NewClubFrm, NewBagFrm, NewBagFrm}) {
+        WhenShown(d, [&, d] {
+            EXPECT_TRUE(screen.contains(d->frameGeometry())) << d->objectName().toStdString();
+            d->reject();
+        });
+        (d == NewClubFrm ? ed->NewClubButton : ed->NewBagButton)->click();
+    }
 }
 
 TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {

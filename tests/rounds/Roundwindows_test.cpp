@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
@@ -93,6 +94,23 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     list->Filter->setText("");
     EXPECT_EQ(m->rowCount(), 2);
     EXPECT_TRUE(log.Empty());
+
+    // The Menu key and Shift+F10 open the menu on the current row, whose
+    // commands act on it; Tab leaves the grid.
+    list->RoundsGrid->setFocus();
+    QTest::keyClick(list->RoundsGrid, Qt::Key_Down);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
+    QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    for (QEvent* key : std::initializer_list<QEvent*>{&menuKey, &shiftF10}) {
+        QApplication::sendEvent(list->RoundsGrid, key);
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        log.QueueAnswer(IDNO);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up); // the last command, Delete round
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+        EXPECT_EQ(log.Texts().back(), "Are you sure you want to delete round " + Cell(m, 1, 0) + " / Unknown course?");
+    }
+    QTest::keyClick(list->RoundsGrid, Qt::Key_Tab);
+    EXPECT_EQ(list->window()->focusWidget(), list->Filter);
 
     // A round stored meanwhile shows when the list becomes active again.
     AddRound(alpha, 1, "2026-07-01 08:00:00", "Later");

@@ -264,12 +264,17 @@ TEST_F(ShellTest, MissingHelpFileIsReportedWithItsPath) {
 // and a dialog shown again. One larger than its screen keeps its title bar on it.
 TEST_F(ShellTest, WindowsOpenInsideTheirWorkAreaAndThenStayWhereTheUserPutsThem) {
     Start();
+    // The main window as large as an 800 x 600 screen leaves it: the course
+    // list, with its filter box, is no higher than the client area.
+    MainForm->resize(800, 575);
+    ASSERT_TRUE(WaitFor([] { return MainForm->height() == 575; }, 2000));
     MainForm->Course1Click();
     QCoreApplication::processEvents();
     QMdiSubWindow* list = MainForm->MdiArea()->subWindowList().value(0);
     ASSERT_NE(list, nullptr);
     const QRect area = MainForm->MdiArea()->viewport()->rect();
     EXPECT_TRUE(area.contains(list->geometry()));
+    EXPECT_LT(list->widget()->height(), 503);
     list->move(area.width() - 60, area.height() - 40);
     MainForm->move(-100, 500);
     QCoreApplication::processEvents();
