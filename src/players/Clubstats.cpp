@@ -81,7 +81,7 @@ void TClubStatsForm::FormCreate() {
 }
 
 void TClubStatsForm::Place(int height, int boxHeight, int okTop) {
-    if (Frame()) move(Frame()->Window()->x() + 600, Frame()->Window()->y() + 74);
+    if (Frame()) PlaceWindowAt(this, Frame()->Window()->pos() + QPoint(600, 74));
     setFixedSize(281, height);
     ScrollBox1->resize(265, boxHeight);
     OK->move(200, okTop);

@@ -165,7 +165,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     // A tool-window border: caption and close box only.
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
-    sub->adjustSize();
+    FitColumns();
     sub->move(0, 0);
     sub->show();
     reread_->RunOnActivation(Frame()->MdiArea(), this, true);
@@ -245,9 +245,17 @@ void TRoundsForm::FitColumns() {
         total += width[c];
     }
     const int gridWidth = std::max(193, total);
-    RoundsGrid->resize(gridWidth, RoundsGrid->height());
-    setFixedSize(gridWidth + 2, 503);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+    // No higher than the frame's client area (a small screen): the grid gives
+    // way, the filter box stays under it.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    int over = 0;
+    if (sub && sub->mdiArea())
+        over = std::clamp(sub->minimumSizeHint().height() - height() + 503 - sub->mdiArea()->viewport()->height(), 0, 300);
+    RoundsGrid->resize(gridWidth, 442 - over);
+    Image1->move(32, 476 - over);
+    Filter->move(56, 476 - over);
+    setFixedSize(gridWidth + 2, 503 - over);
+    if (sub) sub->adjustSize();
 }
 
 void TRoundsForm::FilterChange() {

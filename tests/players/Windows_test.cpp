@@ -394,12 +394,14 @@ TEST_F(PlayerWindowTest, BagAndClubButtonsWorkWithTheMouse) {
     const QPoint corner = screen.bottomRight() - QPoint(40, 40);
     MainForm->move(MainForm->pos() + corner - ed->NewClubButton->mapToGlobal(QPoint()));
     ASSERT_TRUE(WaitFor([&] { return ed->NewClubButton->mapToGlobal(QPoint()) == corner; }, 2000));
-    for (QDialog* d : std::initializer_list<QDialog*>{NewClubFrm, NewClubFrm, NewBagFrm, NewBagFrm}) {
+    ed->StatisticsButton->setEnabled(true);
+    ed->TreeView1->setCurrentItem(ed->TreeView1->topLevelItem(0));  // a bag: its statistics
+    for (QDialog* d : std::initializer_list<QDialog*>{NewClubFrm, NewClubFrm, NewBagFrm, NewBagFrm, ClubStatsForm, ClubStatsForm}) {
         WhenShown(d, [&, d] {
             EXPECT_TRUE(screen.contains(d->frameGeometry())) << d->objectName().toStdString();
             d->reject();
         });
-        (d == NewClubFrm ? ed->NewClubButton : ed->NewBagButton)->click();
+        (d == NewClubFrm ? ed->NewClubButton : d == NewBagFrm ? ed->NewBagButton : ed->StatisticsButton)->click();
     }
 }
 

@@ -111,6 +111,7 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     }
     QTest::keyClick(list->RoundsGrid, Qt::Key_Tab);
     EXPECT_EQ(list->window()->focusWidget(), list->Filter);
+    log.Clear();
 
     // A round stored meanwhile shows when the list becomes active again.
     AddRound(alpha, 1, "2026-07-01 08:00:00", "Later");

@@ -275,6 +275,11 @@ TEST_F(ShellTest, WindowsOpenInsideTheirWorkAreaAndThenStayWhereTheUserPutsThem)
     const QRect area = MainForm->MdiArea()->viewport()->rect();
     EXPECT_TRUE(area.contains(list->geometry()));
     EXPECT_LT(list->widget()->height(), 503);
+    MainForm->Rounds1Click();  // the rounds list too
+    QCoreApplication::processEvents();
+    ASSERT_EQ(MainForm->MdiArea()->subWindowList().size(), 2);
+    const QWidget* filter = MainForm->MdiArea()->subWindowList().value(1)->widget()->findChild<QWidget*>("Filter");
+    EXPECT_TRUE(area.contains(QRect(filter->mapTo(MainForm->MdiArea()->viewport(), QPoint()), filter->size())));
     list->move(area.width() - 60, area.height() - 40);
     MainForm->move(-100, 500);
     QCoreApplication::processEvents();
