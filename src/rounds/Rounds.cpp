@@ -165,9 +165,9 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     // A tool-window border: caption and close box only.
     sub->setWindowFlags(Qt::SubWindow | Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint);
+    sub->show();
     FitColumns();
     sub->move(0, 0);
-    sub->show();
     reread_->RunOnActivation(Frame()->MdiArea(), this, true);
     // FormShow.
     EnableRoundsCommands(false);
