@@ -51,6 +51,10 @@ void PutDeviceName(char* field, const std::string& text, int limit) {
 std::string DevicePointName(const std::string& text) {
     std::string bytes;
     for (const char32_t c : QString::fromStdString(text).normalized(QString::NormalizationForm_C).toUcs4()) {
+        if (const char* plain = c > 0xFF ? PlainForm(c) : nullptr) {
+            bytes += plain;
+            continue;
+        }
         const QString base = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
         const char32_t b = c <= 0xFF ? c : base.isEmpty() ? 0 : base.toUcs4().front();
         if (b != 0 && b <= 0xFF) bytes += char(b);

@@ -28,5 +28,5 @@ void PutDeviceName(char* field, const std::string& text, int limit);
 
 // A point name as the device keeps it: Latin-1, each character one byte. A
 // character beyond Latin-1 goes as its base letter when that is one (ő as
-// o), else it is left out.
+// o) or in its plain form (Ł as L, Œ as OE), else it is left out.
 std::string DevicePointName(const std::string& text);
