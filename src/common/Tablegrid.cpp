@@ -1,11 +1,14 @@
 #include "common/Tablegrid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -114,6 +117,34 @@ void ReadAgain(TTable& table) {
         throw;
     }
     db->Execute("RELEASE ReadAgain");
+}
+
+namespace {
+class TKeyboardMenu : public QObject {
+public:
+    TKeyboardMenu(QAbstractItemView* grid, QMenu* menu) : QObject(grid), grid_(grid), menu_(menu) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        const auto* key = e->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(e) : nullptr;
+        const bool asked = (key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) ||
+                           (e->type() == QEvent::ContextMenu &&
+                            static_cast<QContextMenuEvent*>(e)->reason() == QContextMenuEvent::Keyboard);
+        if (!asked) return false;
+        const QRect row = grid_->visualRect(grid_->currentIndex());
+        menu_->popup(grid_->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint()));
+        return true;
+    }
+
+private:
+    QAbstractItemView* grid_;
+    QMenu* menu_;
+};
+} // namespace
+
+void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu) {
+    grid->setTabKeyNavigation(false);
+    grid->installEventFilter(new TKeyboardMenu(grid, menu));
 }
 
 TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)

@@ -12,6 +12,7 @@
 
 class QAbstractItemView;
 class QMdiArea;
+class QMenu;
 class QTableView;
 
 // Read-only grid model over the rows of a table component. Reopen() closes
@@ -53,6 +54,10 @@ private:
 // throws EDatabaseError with the rows as they were; then the old rows go
 // and the new ones are read. A closed table is opened.
 void ReadAgain(TTable& table);
+
+// The grid's menu opens from the keyboard (the Menu key, Shift+F10) below
+// its current row, and Tab moves on from the grid, not from cell to cell.
+void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu);
 
 // A list's re-read that may fail (another program holds the file alone).
 // One that fails before the rows go keeps them and marks the list stale; a

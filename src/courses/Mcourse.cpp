@@ -104,6 +104,7 @@ TCourseForm::TCourseForm(QWidget* owner) : QWidget(owner), TableCourseGeneral(nu
     CourseGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CourseGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     CourseGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    OpenMenuFromKeyboard(CourseGrid, CoursePopup);
     connect(CourseGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         CoursePopup->popup(CourseGrid->viewport()->mapToGlobal(at));
     });

@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -44,15 +43,6 @@ long long WholeValue(const TVariant& v) {
 }
 
 std::string FilterNumber(const TVariant& v) { return std::to_string(WholeValue(v)); }
-
-// The Menu key (a context menu event from the keyboard) or Shift+F10.
-bool AsksForMenuFromKeyboard(QEvent* e) {
-    if (e->type() == QEvent::ContextMenu)
-        return static_cast<QContextMenuEvent*>(e)->reason() == QContextMenuEvent::Keyboard;
-    if (e->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(e);
-    return key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
-}
 
 // Stored widths of the Date, Course and Score columns.
 constexpr int StoredColumnWidth[3] = {57, 81, 30};
@@ -101,10 +91,6 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     RoundsGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     RoundsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RoundsGrid->verticalHeader()->hide();
-    // Tab goes on to the filter box, not from cell to cell; the grid's keys
-    // open its menu (eventFilter).
-    RoundsGrid->setTabKeyNavigation(false);
-    RoundsGrid->installEventFilter(this);
     RoundsGrid->setGeometry(0, 24, 193, 442);
     RoundsGrid->setMaximumSize(500, 465);
     QFont gridFont("Tahoma");
@@ -132,6 +118,7 @@ TRoundsForm::TRoundsForm(QWidget* owner)
     Editround->setObjectName("Editround");
     Deleteround = PopupMenuRounds->addAction("Delete round");
     Deleteround->setObjectName("Deleteround");
+    OpenMenuFromKeyboard(RoundsGrid, PopupMenuRounds);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -181,12 +168,6 @@ bool TRoundsForm::eventFilter(QObject* watched, QEvent* e) {
         const QModelIndex index = RoundsGrid->indexAt(menu->pos());
         if (index.isValid()) SelectRow(index.row());
         PopupMenuRounds->popup(menu->globalPos());
-        return true;
-    }
-    // From the keyboard the menu opens below the current row.
-    if (watched == RoundsGrid && AsksForMenuFromKeyboard(e)) {
-        const QRect row = RoundsGrid->visualRect(RoundsGrid->currentIndex());
-        PopupMenuRounds->popup(RoundsGrid->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint()));
         return true;
     }
     return QWidget::eventFilter(watched, e);

@@ -313,9 +313,16 @@ TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
     EXPECT_EQ(Count("Holes", "CourseId = " + std::to_string(played)), 9);
     log.Clear();
 
+    // Shift+F10 opens the menu on the current row; Tab leaves the grid.
     Select(list, "Oak Hill");
     log.QueueAnswer(IDNO);
-    list->Deletecourse1Click();
+    QTest::keyClick(list->CourseGrid, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up); // the last command, Delete course
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+    list->CourseGrid->setFocus();
+    QTest::keyClick(list->CourseGrid, Qt::Key_Tab);
+    EXPECT_EQ(list->window()->focusWidget(), list->Filter);
     EXPECT_EQ(log.Messages().at(0).text, "Are you sure you want to delete Oak Hill?");
     EXPECT_EQ(log.Messages().at(0).caption, "Delete shot");
     EXPECT_EQ(Count("Course_General", ""), 3);
