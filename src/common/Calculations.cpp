@@ -48,7 +48,7 @@ std::string FormatCoordinate(double degrees, unsigned char isLatitude) {
     return text;
 }
 
-int StablefordPoints(int h, int s, int i, int p, int highestIndex) {
+int StablefordPoints(int h, int s, int i, int p) {
     if (s < 1) return 0;
     // Every full 18 of the handicap is a stroke on every hole; the rest is
     // one more on the holes of the lowest indexes. A handicap below 0 gives
@@ -58,7 +58,7 @@ int StablefordPoints(int h, int s, int i, int p, int highestIndex) {
         r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
     } else {
         const long long k = -static_cast<long long>(h);
-        r = -(k / 18 + (i > highestIndex - k % 18 && i <= highestIndex ? 1 : 0));
+        r = -(k / 18 + (i > 18 - k % 18 && i <= 18 ? 1 : 0));
     }
     // In long long: a stored par or score near the int range cannot overflow.
     const long long q = static_cast<long long>(p) - (s - r) + 2;

@@ -17,9 +17,8 @@ THemisphereCoordinate SplitCoordinate(double degrees, unsigned char isLatitude);
 std::string FormatCoordinate(double degrees, unsigned char isLatitude);
 
 // Stableford points of one hole, held to the int range. A handicap below 0
-// gives strokes back from the card's highest index (18, or 9 on a card of
-// nine holes) down.
-int StablefordPoints(int playingHcp, int strokes, int strokeIndex, int par, int highestIndex = 18);
+// gives strokes back from index 18 down.
+int StablefordPoints(int playingHcp, int strokes, int strokeIndex, int par);
 
 // A number truncated to a whole number and held to the int range (NaN: 0),
 // so that any stored or typed value converts.

@@ -47,11 +47,11 @@ TEST(Stableford, PointsFromTheHandicapBands) {
     int levelPar = 0;
     for (int i = 1; i <= 18; ++i) levelPar += StablefordPoints(-1, 4, i, 4);
     EXPECT_EQ(levelPar, 35);
-    // A card of nine holes gives back from its highest index, 9, down.
-    EXPECT_EQ(StablefordPoints(-3, 4, 6, 4, 9), 2);
-    EXPECT_EQ(StablefordPoints(-3, 4, 7, 4, 9), 1);
-    EXPECT_EQ(StablefordPoints(-9, 4, 1, 4, 9), 1);   // every hole once
-    EXPECT_EQ(StablefordPoints(-27, 4, 1, 4, 9), 0);  // and a second per full 18
+    // The places a nine's indexes 6 and 9 take (11 and 17): -3 gives back on 16 to 18.
+    EXPECT_EQ(StablefordPoints(-3, 4, 11, 4), 2);
+    EXPECT_EQ(StablefordPoints(-3, 4, 17, 4), 1);
+    EXPECT_EQ(StablefordPoints(-27, 4, 1, 4), 1);   // every hole once
+    EXPECT_EQ(StablefordPoints(-27, 4, 17, 4), 0);  // and a second above 9
     EXPECT_EQ(StablefordPoints(10, 0, 1, 4), 0);
     EXPECT_EQ(StablefordPoints(0, 9, 1, 3), 0);
     // Band edges: index h gets the extra stroke, index h + 1 does not.

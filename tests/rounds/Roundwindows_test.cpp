@@ -99,7 +99,7 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     // commands act on it; Tab leaves the grid.
     list->RoundsGrid->setFocus();
     QTest::keyClick(list->RoundsGrid, Qt::Key_Down);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint());
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
     for (QEvent* key : std::initializer_list<QEvent*>{&menuKey, &shiftF10}) {
         QApplication::sendEvent(list->RoundsGrid, key);
