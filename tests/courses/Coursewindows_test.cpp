@@ -266,21 +266,18 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
 
     // A rename keeps the ratings and slopes nobody touched: nine-hole ratings,
     // a slope of 55, even a slope of 50 that no box would take, and empty
-    // ones, also when passed through. A box typed into and left empty takes
-    // the default.
+    // ones (women's tee 2, passed through). One typed into and left empty
+    // takes the default.
     Close(frm);
-    Db().Execute("UPDATE ScoreCard SET CR1M = 35, CR2M = 34.1, CR3M = 44.9, CR1F = NULL, S1F = NULL, "
-                 "CR2F = 38, S2F = 55, S3F = 50, CR3F = NULL");
+    Db().Execute("UPDATE ScoreCard SET CR1M = 35, CR2M = 34.1, CR3M = 44.9, CR1F = 38, S1F = 55, S3F = 50");
+    Db().Execute("UPDATE ScoreCard SET CR2F = NULL, S2F = NULL, CR3F = NULL");
     frm = OpenCourseWindow(MainForm, id, 1);
-    Type(frm->RatingEdit[6], "");
-    Type(frm->SlopeEdit[6], "");
-    EXPECT_EQ(frm->RatingEdit[6]->text(), "");
-    QTest::keyClicks(frm->RatingEdit[8], "7");
-    QTest::keyClick(frm->RatingEdit[8], Qt::Key_Backspace);
+    Type(frm->RatingEdit[7], "");
+    QTest::keyClicks(frm->RatingEdit[8], "7\b");
     frm->NameEdit->setText("Moor");
     frm->OKBtnClick();
-    EXPECT_EQ(Count("ScoreCard", "CR1M = 35 and CR2M = 34.1 and CR3M = 44.9 and CR1F Is Null and S1F Is Null "
-                                 "and CR2F = 38 and S2F = 55 and S3F = 50 and CR3F = 72"), 1);
+    EXPECT_EQ(Count("ScoreCard", "CR1M = 35 and CR2M = 34.1 and CR3M = 44.9 and CR1F = 38 and S1F = 55 and S3F = 50"), 1);
+    EXPECT_EQ(Count("ScoreCard", "CR2F Is Null and S2F Is Null and CR3F = 72"), 1);
 }
 
 TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {
