@@ -52,9 +52,10 @@ std::string S(const QString& s) {
     return s.toStdString();
 }
 
-// The text a rating or slope box was built with.
-std::string Built(const QLineEdit* box) {
-    return S(box->property("Built").toString());
+// Whether a rating or slope box keeps its stored value: the user left it as
+// built (Qt's modified mark tells a box typed into since it was last set).
+bool KeepsBuilt(const QLineEdit* box) {
+    return KeepsStored(S(box->text()), S(box->property("Built").toString()), box->isModified());
 }
 
 QColor WindowsColour(unsigned c) {
@@ -546,12 +547,12 @@ void TCourseFrm::LengthExit(QLineEdit* box) {
 
 // A rating or slope the user left as stored stays as it is.
 void TCourseFrm::RatingExit(QLineEdit* box) {
-    if (KeepsStored(S(box->text()), Built(box))) return;
+    if (KeepsBuilt(box)) return;
     box->setText(Q(CheckRating(S(box->text()), gridRows_ <= 10)));
 }
 
 void TCourseFrm::SlopeExit(QLineEdit* box) {
-    if (KeepsStored(S(box->text()), Built(box))) return;
+    if (KeepsBuilt(box)) return;
     box->setText(Q(CheckSlope(S(box->text()))));
 }
 
@@ -678,8 +679,8 @@ void TCourseFrm::SaveCourseHoles() {
         texts.hasRating[i] = true;
         texts.rating[i] = S(RatingEdit[i]->text());
         texts.slope[i] = S(SlopeEdit[i]->text());
-        texts.builtRating[i] = Built(RatingEdit[i]);
-        texts.builtSlope[i] = Built(SlopeEdit[i]);
+        texts.keepRating[i] = KeepsBuilt(RatingEdit[i]);
+        texts.keepSlope[i] = KeepsBuilt(SlopeEdit[i]);
     }
     WriteScorecard(ScorecardTable, HolesTable, texts, gridUnit_);
 }

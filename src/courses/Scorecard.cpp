@@ -80,8 +80,8 @@ std::string CheckSlope(const std::string& text) {
     return text;
 }
 
-bool KeepsStored(const std::string& text, const std::string& built) {
-    return text == built && ReadDecimal(text).value_or(0.0) != 0.0;
+bool KeepsStored(const std::string& text, const std::string& built, bool typed) {
+    return text == built && (!typed || ReadDecimal(text).value_or(0.0) != 0.0);
 }
 
 void StrokeIndexExit(std::vector<std::string>& column, int row, bool holes18, int& entryValue) {
@@ -348,10 +348,10 @@ void WriteScorecard(TTable& scorecard, TTable& holes, const TScorecardTexts& tex
         scorecard.Edit();
         for (int i = 0; i < 12; ++i) {
             if (!texts.hasRating[i] || i % 6 + 1 > written) continue;
-            if (!KeepsStored(texts.rating[i], texts.builtRating[i]))
+            if (!texts.keepRating[i])
                 scorecard.FieldByName(RatingField(i))
                     .SetAsFloat(ReadDecimal(CheckRating(texts.rating[i], !holes18)).value_or(0.0));
-            if (!KeepsStored(texts.slope[i], texts.builtSlope[i]))
+            if (!texts.keepSlope[i])
                 scorecard.FieldByName(SlopeField(i))
                     .SetAsInteger(IntDef(CheckSlope(texts.slope[i]), 0));
         }

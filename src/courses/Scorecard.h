@@ -38,8 +38,9 @@ std::string CheckLength(const std::string& text, const std::string& isMeter);
 std::string CheckRating(const std::string& text, bool nineHoles = false);
 std::string CheckSlope(const std::string& text);
 // Whether a rating or slope box keeps the stored value unchecked: it still
-// holds the text it was built with, and that is a value (not empty, not 0).
-bool KeepsStored(const std::string& text, const std::string& built);
+// holds the text it was built with, and the user never typed into it or
+// that text is a value (not empty, not 0).
+bool KeepsStored(const std::string& text, const std::string& built, bool typed);
 
 // The index columns' rules. column holds the texts of one index column by
 // grid row (GridRowCount entries); row is the box being left, entryValue the
@@ -125,9 +126,9 @@ struct TScorecardTexts {
     std::array<bool, 12> hasRating{};
     std::array<std::string, 12> rating;
     std::array<std::string, 12> slope;
-    // The texts the rating and slope boxes were built with (KeepsStored).
-    std::array<std::string, 12> builtRating;
-    std::array<std::string, 12> builtSlope;
+    // Boxes that keep the stored value (KeepsStored): nothing is written.
+    std::array<bool, 12> keepRating{};
+    std::array<bool, 12> keepSlope{};
 };
 
 // Writes hole lengths (display unit to metres), par and indexes of every hole

@@ -83,9 +83,9 @@ void TMDIChild::FormShow() {
         const int userId = Frame()->GetUserId();
         Editor->LoadDetails(userId);
         Editor->LoadBagsAndClubs(userId);
-        // A database that cannot be written keeps figures that may be old.
-        if (Frame()->Database.ReadOnly())
-            for (int i = 0; i < Editor->Record().ClubCount(); ++i) PutClubFigures(*Editor->Record().Club(i), figures);
+        // The clubs show the figures computed, also when they could not be
+        // stored and the rows keep older ones.
+        for (int i = 0; i < Editor->Record().ClubCount(); ++i) PutClubFigures(*Editor->Record().Club(i), figures);
         const TAllRoundsCounters counters = CountAllRounds(Frame()->Database);
         if (ClubStatsForm) ClubStatsForm->AllRounds = counters;
     } catch (const std::exception& e) {

@@ -14,7 +14,7 @@ public:
     ~TMDIChild() override;
 
     void FormShow();
-    // Recomputes the club figures (stored when the database can be written).
+    // Recomputes the club figures (stored when the database takes them).
     TClubFigureMap UpdateClubStatistics();
     void OKBtnClick();
     void CancelBtnClick();

@@ -40,10 +40,9 @@ TClubFigureMap ComputeClubFigures(TDatabase& db) {
     }
     return figures;
 }
-}  // namespace
 
-TClubFigureMap UpdateClubStatistics(TDatabase& db) {
-    if (db.ReadOnly()) return ComputeClubFigures(db);
+// Computes and stores the figures in one transaction.
+TClubFigureMap StoreClubFigures(TDatabase& db) {
     TTransaction transaction(db);
     const TClubFigureMap figures = ComputeClubFigures(db);
     TTable clubs(&db, "ClubDetail");
@@ -68,6 +67,18 @@ TClubFigureMap UpdateClubStatistics(TDatabase& db) {
     clubs.Close();
     transaction.Commit();
     return figures;
+}
+}  // namespace
+
+TClubFigureMap UpdateClubStatistics(TDatabase& db) {
+    if (db.ReadOnly()) return ComputeClubFigures(db);
+    try {
+        return StoreClubFigures(db);
+    } catch (const EDatabaseError&) {
+        // Not stored: the figures are computed again outside the transaction,
+        // where a read that fails is the caller's error.
+        return ComputeClubFigures(db);
+    }
 }
 
 void PutClubFigures(MClub& club, const TClubFigureMap& figures) {

@@ -25,7 +25,8 @@ using TClubFigureMap = std::unordered_map<long long, TClubFigures>;
 // ClubDetail row (all players) and computes them again from RoundShots with one
 // aggregate query, in one transaction. A shot whose club has no ClubDetail row
 // counts for nothing. Shots stops at 32767 (a 16-bit column). A database that
-// cannot be written is left as it is. Returns the figures computed.
+// cannot be written (read-only, full, held by another program) is left as it
+// is; a failure to read the shots throws. Returns the figures computed.
 TClubFigureMap UpdateClubStatistics(TDatabase& db);
 // Gives the club its figures of the map (all 0 when it is not listed).
 void PutClubFigures(MClub& club, const TClubFigureMap& figures);

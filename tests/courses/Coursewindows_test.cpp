@@ -265,13 +265,19 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     }
 
     // A rename keeps the ratings and slopes nobody touched: nine-hole ratings,
-    // a slope of 55, even a slope of 50 that no box would take.
+    // a slope of 55, even a slope of 50 that no box would take, and empty
+    // ones (women's tee 2, passed through). One typed into and left empty
+    // takes the default.
     Close(frm);
     Db().Execute("UPDATE ScoreCard SET CR1M = 35, CR2M = 34.1, CR3M = 44.9, CR1F = 38, S1F = 55, S3F = 50");
+    Db().Execute("UPDATE ScoreCard SET CR2F = NULL, S2F = NULL, CR3F = NULL");
     frm = OpenCourseWindow(MainForm, id, 1);
+    Type(frm->RatingEdit[7], "");
+    QTest::keyClicks(frm->RatingEdit[8], "7\b");
     frm->NameEdit->setText("Moor");
     frm->OKBtnClick();
     EXPECT_EQ(Count("ScoreCard", "CR1M = 35 and CR2M = 34.1 and CR3M = 44.9 and CR1F = 38 and S1F = 55 and S3F = 50"), 1);
+    EXPECT_EQ(Count("ScoreCard", "CR2F Is Null and S2F Is Null and CR3F = 72"), 1);
 }
 
 TEST_F(CourseWindowTest, ListFilterTakesQuotesAndDeleteIsTheCommandOnly) {

@@ -589,12 +589,22 @@ TEST_F(PlayerWindowTest, ALockedFileLeavesTheRecordWholeAndTheWindowOpen) {
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "LastName").AsString(), "Jones");
     EXPECT_EQ(Value("PlayerDetail", "UserId=1", "HCP").AsFloat(), 4.0);
 
-    // Cancel with a new bag while the file is held: the failed delete is
-    // told, the program runs on, and the row goes at the next start.
+    // Opened while the file is held: the club figures are shown as computed,
+    // not stored, and nothing is said.
+    AppendRow(MainForm->Database, "RoundShots", {{"ClubId", 100}, {"ShotLength", 150}});
+    other.Open();
+    other.StartTransaction();
     ed = OpenPlayer();
     ASSERT_NE(ed, nullptr);
+    EXPECT_EQ(log.Messages().size(), 1u);
+    ASSERT_TRUE(ed->Record().ClubCount() > 1 && ed->Record().Club(1)->ClubId == 100);
+    EXPECT_EQ(ed->Record().Club(1)->GetLongestShot(), 150);
+    EXPECT_EQ(Value("ClubDetail", "ClubId=100", "LongestShot").AsInteger(), 0);
+    other.Rollback();
+
+    // Cancel with a new bag while the file is held: the failed delete is
+    // told, the program runs on, and the row goes at the next start.
     NewBag(ed, "Spare");
-    other.Open();
     other.StartTransaction();
     log.Clear();
     ed->CancelBtn->click();
