@@ -48,17 +48,17 @@ std::string FormatCoordinate(double degrees, unsigned char isLatitude) {
     return text;
 }
 
-int StablefordPoints(int h, int s, int i, int p) {
+int StablefordPoints(int h, int s, int i, int p, int holes) {
     if (s < 1) return 0;
-    // Every full 18 of the handicap is a stroke on every hole; the rest is
+    // Every full round of the handicap is a stroke on every hole; the rest is
     // one more on the holes of the lowest indexes. A handicap below 0 gives
     // strokes back the same way, from the holes of the highest indexes.
     long long r;
     if (h >= 0) {
-        r = h / 18 + (i >= 1 && i <= h % 18 ? 1 : 0);
+        r = h / holes + (i >= 1 && i <= h % holes ? 1 : 0);
     } else {
         const long long k = -static_cast<long long>(h);
-        r = -(k / 18 + (i > 18 - k % 18 && i <= 18 ? 1 : 0));
+        r = -(k / holes + (i > holes - k % holes && i <= holes ? 1 : 0));
     }
     // In long long: a stored par or score near the int range cannot overflow.
     const long long q = static_cast<long long>(p) - (s - r) + 2;

@@ -16,9 +16,10 @@ THemisphereCoordinate SplitCoordinate(double degrees, unsigned char isLatitude);
 // "%c %.7f", e.g. "S 0.5000000".
 std::string FormatCoordinate(double degrees, unsigned char isLatitude);
 
-// Stableford points of one hole, held to the int range. A handicap below 0
-// gives strokes back from index 18 down.
-int StablefordPoints(int playingHcp, int strokes, int strokeIndex, int par);
+// Stableford points of one hole of a card of `holes` holes (18, or 9 for a
+// nine, whose index is its place 1..9), held to the int range. A handicap
+// below 0 gives strokes back from the highest index down.
+int StablefordPoints(int playingHcp, int strokes, int strokeIndex, int par, int holes = 18);
 
 // A number truncated to a whole number and held to the int range (NaN: 0),
 // so that any stored or typed value converts.

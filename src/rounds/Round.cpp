@@ -461,7 +461,7 @@ bool TRoundFrm::FillScorecard() {
     const double h = PlayingHandicap(roundHcp, *slope, *rating, coursePar, !eighteen);
     cardRows_ = rows;
     cardTees_ = T;
-    playingHcp_ = CardPlayingHcp(RoundedHandicap(h), rows);
+    playingHcp_ = CardPlayingHcp(h, rows);
     roundHcp_ = HandicapInt(roundHcp);
     if (PrintingForm) {
         PrintingForm->TeeCount = T;
@@ -471,7 +471,7 @@ bool TRoundFrm::FillScorecard() {
     ReadRoundCardHoles(RoundHoleTable, RoundShotsTable, in);
     in.Tees = T;
     in.Rows = rows;
-    in.PlayingHcp = RoundedHandicap(h);
+    in.PlayingHcp = playingHcp_;
     const CardModel card = BuildCard(in);
 
     const int dpi = logicalDpiX();

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +53,7 @@ int HandicapInt(double h) { return WholeNumber(h); }
 
 int RoundedHandicap(double h) { return HandicapInt(std::floor(h + 0.5)); }
 
-int CardPlayingHcp(int rounded, int rows) { return rows == 10 ? RoundedHandicap(rounded / 2.0) : rounded; }
+int CardPlayingHcp(double h, int rows) { return RoundedHandicap(rows == 10 ? h / 2 : h); }
 
 std::string HcpLabelText(double roundHcp, double playingHcp) {
     return DecimalText(roundHcp, 'g', 7) + " / " +
@@ -123,6 +124,17 @@ CardModel BuildCard(const CardInput& in) {
         return nullptr;
     };
 
+    // A nine's holes are places 1 to 9 of its strokes in the order of their
+    // indexes (then of their rows), whatever numbers the indexes are.
+    std::array<int, 9> place{};
+    if (card.Rows == 10) {
+        std::vector<std::pair<int, int>> byIndex;  // index, row
+        for (int r = 0; r < 9; ++r)
+            if (const CardCourseHole* hole = holeFor(r); hole && hole->Index) byIndex.emplace_back(*hole->Index, r);
+        std::sort(byIndex.begin(), byIndex.end());
+        for (size_t k = 0; k < byIndex.size(); ++k) place[byIndex[k].second] = static_cast<int>(k) + 1;
+    }
+
     for (int r = 0; r < card.Rows; ++r) {
         const bool totalRow = r == 9 || r >= 19;
         auto& cells = card.Cells[r];
@@ -169,10 +181,9 @@ CardModel BuildCard(const CardInput& in) {
                     cells[T + 4].Text = "0";
                     h.strokesVoid = true;
                 } else if (rh.ShotsTotal && ch.Par && index) {
-                    // A nine gets half the 18-hole handicap: its index i is place
-                    // 2i - 1 of an 18-hole card (an index above 9 already is one).
-                    const int place = card.Rows == 10 && *index >= 1 && *index <= 9 ? 2 * *index - 1 : *index;
-                    const int points = StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, place, *ch.Par);
+                    const int points = card.Rows == 10
+                        ? StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, place[r], *ch.Par, 9)
+                        : StablefordPoints(in.PlayingHcp, *rh.ShotsTotal, *index, *ch.Par);
                     cells[T + 4].Text = std::to_string(points);
                     h.points += points;
                 }

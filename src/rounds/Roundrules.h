@@ -37,12 +37,12 @@ double PlayingHandicap(double roundHcp, int slope, double rating, int coursePar,
 // A handicap truncated to a whole number: WholeNumber (common/Calculations).
 int HandicapInt(double h);
 // floor(h + 0.5), nearest with halves up, held to the int range as
-// HandicapInt: the handicap the card's points play with.
+// HandicapInt.
 int RoundedHandicap(double h);
-// The playing handicap a card shows, prints and nets with, from the rounded
-// one: on a 10-row card (a nine) half of it, halves up, which is what the
-// card's strokes add up to (BuildCard).
-int CardPlayingHcp(int rounded, int rows);
+// The playing handicap a card shows, prints, nets and scores with, from the
+// 18-hole figure h (PlayingHandicap): h rounded, or on a 10-row card (a nine)
+// half of h, rounded once. The card's strokes add up to it (BuildCard).
+int CardPlayingHcp(double h, int rows);
 // "18 / 18": the round's handicap (up to 7 significant digits) and the rounded
 // playing handicap.
 std::string HcpLabelText(double roundHcp, double playingHcp);
@@ -77,7 +77,7 @@ struct CardInput {
     int Rows = 22;            // 10 or 22
     bool NineAsEighteen = false;
     std::string IsMeter = "true";
-    int PlayingHcp = 0;       // rounded; a 10-row card plays half of it
+    int PlayingHcp = 0;       // CardPlayingHcp
     std::optional<int> HoleColor;
     std::array<std::optional<int>, 6> TeeColor;
     std::array<std::optional<std::string>, 6> TeeName;

@@ -47,7 +47,7 @@ TEST(Stableford, PointsFromTheHandicapBands) {
     int levelPar = 0;
     for (int i = 1; i <= 18; ++i) levelPar += StablefordPoints(-1, 4, i, 4);
     EXPECT_EQ(levelPar, 35);
-    // The places a nine's indexes 6 and 9 take (11 and 17): -3 gives back on 16 to 18.
+    // -3 gives back on 16 to 18.
     EXPECT_EQ(StablefordPoints(-3, 4, 11, 4), 2);
     EXPECT_EQ(StablefordPoints(-3, 4, 17, 4), 1);
     EXPECT_EQ(StablefordPoints(-27, 4, 1, 4), 1);   // every hole once

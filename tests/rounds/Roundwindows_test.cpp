@@ -304,13 +304,22 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
               (std::vector<std::string>{"<hcp>-1 / -1</hcp>", "<points>35</points>", "<hcp>-1</hcp>", "<net>73</net>"}));
 
     // A nine on a 9-hole course (par 36, par on every hole) plays half the
-    // 18-hole playing handicap; the card prints that and nets with it.
+    // exact 18-hole playing handicap, rounded once, on its holes in the order of
+    // their indexes, whatever numbers they are (holes: the points of holes 1 to
+    // 9); the card prints that and nets with it.
     const long long heath = AddCourse("Heath", false, 2, true), nine = AddRound(heath, 1, "2026-06-02 10:00:00", "Nine");
     db->Execute("DELETE FROM RoundHoles WHERE HoleId > 9 AND RoundId = " + std::to_string(nine));
-    for (auto [hcp, rating, header, points, net] : {std::tuple{8.0, 72.0, "8 / 4", "22", 32}, {-3.0, 72.0, "-3 / -1", "17", 37},
-                                                    {18.0, 72.0, "18 / 9", "27", 27}, {18.0, 35.0, "18 / 8", "26", 28}}) {
+    const int plain[] = {1, 2, 3, 4, 5, 6, 7, 8, 9}, odd[] = {9, 17, 1, 13, 5, 15, 7, 3, 11}, even[] = {10, 18, 2, 14, 6, 16, 8, 4, 12};
+    for (auto [hcp, rating, indexes, header, holes, net] : {std::tuple{8.0, 72.0, plain, "8 / 4", "333322222", 32},
+             {-3, 72, plain, "-3 / -1", "222222221", 37}, {18, 72, plain, "18 / 9", "333333333", 27}, {18, 35, plain, "18 / 8", "333333332", 28},
+             {16.6, 72, plain, "16.6 / 8", "333333332", 28}, {18.6, 72, plain, "18.6 / 9", "333333333", 27}, {-1.5, 72, plain, "-1.5 / -1", "222222221", 37},
+             {2.7, 72, plain, "2.7 / 1", "322222222", 35}, {2.5, 35, plain, "2.5 / 0", "222222222", 36}, {-3, 72, odd, "-3 / -1", "212222222", 37},
+             {2.7, 72, odd, "2.7 / 1", "223222222", 35}, {8, 72, odd, "8 / 4", "223232332", 32}, {16.6, 72, odd, "16.6 / 8", "323333333", 28},
+             {-3, 72, even, "-3 / -1", "212222222", 37}, {2, 72, even, "2 / 1", "223222222", 35}, {8, 72, even, "8 / 4", "223232332", 32},
+             {16.6, 72, even, "16.6 / 8", "323333333", 28}}) {
         Update("Round", "RoundId = " + std::to_string(nine), {{"RoundHCP", hcp}});
         Update("ScoreCard", "CourseId = " + std::to_string(heath), {{"CR1M", rating}});
+        for (int h = 1; h <= 9; ++h) Update("Holes", "CourseId = " + std::to_string(heath) + " and HoleNumber = " + std::to_string(h), {{"HoleHCP1", indexes[h - 1]}});
         list->FormActivate();
         Select(list, nine);
         list->Viewround1Click();
@@ -321,7 +330,9 @@ TEST_F(RoundsTest, PrintScorecardPreviewsAndPrintsToPdf) {
         w->PrintButton->click();
         const auto totals = std::find_if(tables.begin(), tables.end(), [](auto& t) { return t[0].back() == "Net"; });
         ASSERT_NE(totals, tables.end());
-        EXPECT_EQ(totals->back(), (std::vector<std::string>{"2745", "36", "36", points, std::to_string(36 - net), std::to_string(net)}));
+        EXPECT_EQ(totals->back(), (std::vector<std::string>{"2745", "36", "36", std::to_string(54 - net), std::to_string(36 - net), std::to_string(net)}));
+        // The points row of the hole table, above the totals.
+        for (int h = 1; h <= 9; ++h) EXPECT_EQ((totals - 1)->back().at(h), std::string(1, holes[h - 1])) << header << " hole " << h;
         w->OKBtnClick();
         Flush();
     }
