@@ -220,7 +220,7 @@ TEST_F(PrintTest, CloseBoxDeletesTheFileButLeavesPageSetup) {
 TEST_F(PrintTest, PrintButtonPrintsThenClosesAndResets) {
     Write(DataPath("scorecard.xml"), RoundCard("Dunes"));
     form->PrintMode = 1;
-    const std::string pdf = home.File("round.pdf");
+    std::string pdf = home.File("gone/round.pdf");
     int asked = 0;
     form->ChoosePrinter = [&](QPrinter& printer) {
         ++asked;
@@ -229,8 +229,13 @@ TEST_F(PrintTest, PrintButtonPrintsThenClosesAndResets) {
         return true;
     };
     form->show();
+    // A file that cannot be written: said, and the card stays for another try.
     form->PrintButtonClick();
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"The card was not printed.\nThe file " + pdf + " cannot be written."});
+    EXPECT_TRUE(form->isVisible());
+    pdf = home.File("round.pdf");
+    form->PrintButtonClick();
+    EXPECT_EQ(asked, 2);
     EXPECT_TRUE(Exists(pdf));
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(Exists(DataPath("scorecard.xml")));
