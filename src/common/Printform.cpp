@@ -169,7 +169,11 @@ TPrintingForm::TPrintingForm(QWidget* owner) : QDialog(owner) {
     PrintWebBrowser->setObjectName("PrintWebBrowser");
     PrintWebBrowser->setOpenLinks(false);
     PrintWebBrowser->setMinimumSize(796, 497);
-    PrintWebBrowser->setPalette(PaperPalette());
+    // Only the page is paper: the scroll bars keep the desktop's colours.
+    QPalette page;
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Link})
+        page.setBrush(role, PaperPalette().brush(role));
+    PrintWebBrowser->setPalette(page);
     PrintButton = new QPushButton("Print", this);
     PrintButton->setObjectName("PrintButton");
     CancelButton = new QPushButton("Cancel", this);

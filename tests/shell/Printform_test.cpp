@@ -1,6 +1,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -183,6 +184,8 @@ TEST_F(PrintTest, CancelDeletesOnlyTheCurrentModesFileAndResetsPageSetup) {
     EXPECT_NE(Shown().find("Ann Putter"), std::string::npos) << Shown();
     EXPECT_NE(Shown().find("5800"), std::string::npos);
     EXPECT_GT(DarkPixels(form->PrintWebBrowser->viewport()->grab().toImage(), 60), 1500);
+    // Only the page is paper: the scroll bar keeps the dark desktop's colours.
+    EXPECT_GT(DarkPixels(form->PrintWebBrowser->verticalScrollBar()->grab().toImage(), 128), 3000);
     form->CancelButtonClick();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(Exists(DataPath("scorecard.xml")));
