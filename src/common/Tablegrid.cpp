@@ -167,7 +167,12 @@ void TListReread::Run() {
         reread_();
         stale_ = false;
     } catch (const EDatabaseError& e) {
+        // Once for one action: the re-read that its end brings (the list's
+        // activation) fails silently.
+        if (told_) return;
         ShowErrorMessage(e);
+        told_ = true;
+        QMetaObject::invokeMethod(this, [this] { told_ = false; }, Qt::QueuedConnection);
     }
 }
 
