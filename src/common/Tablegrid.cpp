@@ -167,12 +167,13 @@ void TListReread::Run() {
         reread_();
         stale_ = false;
     } catch (const EDatabaseError& e) {
-        // Once for one action: the re-read that its end brings (the list's
-        // activation) fails silently.
-        if (told_) return;
+        // Once for one action: the re-reads that the rest of it brings (the
+        // list's activation, the other list) fail silently.
+        static bool told = false;
+        if (told) return;
         ShowErrorMessage(e);
-        told_ = true;
-        QMetaObject::invokeMethod(this, [this] { told_ = false; }, Qt::QueuedConnection);
+        told = true;
+        QMetaObject::invokeMethod(qApp, [] { told = false; }, Qt::QueuedConnection);
     }
 }
 

@@ -64,7 +64,7 @@ void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu);
 // stale list reads again at the next click in its grid or activation of its
 // window. One that fails after the rows went is run once more at once, and
 // when that fails too the database's error is shown, once for what the user
-// did (not again for the activation that follows it).
+// did (not again for the activation that follows it, nor for another list).
 class TListReread : public QObject {
 public:
     // `reread` re-reads the list and throws EDatabaseError when that fails.
@@ -82,7 +82,6 @@ private:
     QAbstractItemView* grid_;
     std::function<void()> reread_;
     bool stale_ = false;
-    bool told_ = false;  // until the event loop runs again
 };
 
 // Sizes every column of the grid to its texts and returns the width each
