@@ -4,8 +4,10 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 QPixmap CaddoraPicture(QSize size) {
     QPixmap pm(size);
@@ -84,6 +86,22 @@ unsigned ReadableText(unsigned text, unsigned window) {
             mixed |= (((text >> shift & 0xFF) * (16 - part) + (towards >> shift & 0xFF) * part) / 16) << shift;
     }
     return mixed;
+}
+
+QColor GroundBehind(const QWidget* widget) {
+    std::vector<QWidget*> parents;
+    for (QWidget* p = widget->parentWidget(); p; p = p->isWindow() ? nullptr : p->parentWidget())
+        parents.push_back(p);
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(widget->palette().color(QPalette::Window));
+    // From the window down, each parent paints over what lies under it.
+    const QPoint middle = widget->rect().center();
+    for (auto p = parents.rbegin(); p != parents.rend(); ++p) {
+        const QPoint at = widget->mapTo(*p, middle);
+        (*p)->render(&pixel, QPoint(), QRegion(at.x(), at.y(), 1, 1),
+                     p == parents.rbegin() ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
+    }
+    return pixel.pixelColor(0, 0);
 }
 
 QPixmap ListPicture(TListPicture kind) {

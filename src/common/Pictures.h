@@ -1,8 +1,11 @@
 #pragma once
+#include <QColor>
 #include <QIcon>
 #include <QPixmap>
 #include <QSize>
 #include <initializer_list>
+
+class QWidget;
 
 // The program's picture (a green, a flag and the name), drawn at the given size.
 QPixmap CaddoraPicture(QSize size);
@@ -24,6 +27,9 @@ unsigned ReadableGround(unsigned text, unsigned window);
 // least: the colour itself, or mixed towards black on a light window and
 // towards white on a dark one.
 unsigned ReadableText(unsigned text, unsigned window);
+// The colour painted behind the widget's middle: what its parents draw there
+// (a tab page's pane, a group's frame), as the screen shows it.
+QColor GroundBehind(const QWidget* widget);
 
 // The lists' tool-button pictures, 16 x 16.
 enum class TListPicture { View, New, Edit, Delete, Filter };

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "platform/Datafolder.h"
+#include "platform/Messagebox.h"
 #include "platform/Registry.h"
 
 TPrintingForm* PrintingForm = nullptr;
@@ -168,7 +169,11 @@ TPrintingForm::TPrintingForm(QWidget* owner) : QDialog(owner) {
     PrintWebBrowser->setObjectName("PrintWebBrowser");
     PrintWebBrowser->setOpenLinks(false);
     PrintWebBrowser->setMinimumSize(796, 497);
-    PrintWebBrowser->setPalette(PaperPalette());
+    // Only the page is paper: the scroll bars keep the desktop's colours.
+    QPalette page;
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Text, QPalette::Link})
+        page.setBrush(role, PaperPalette().brush(role));
+    PrintWebBrowser->setPalette(page);
     PrintButton = new QPushButton("Print", this);
     PrintButton->setObjectName("PrintButton");
     CancelButton = new QPushButton("Cancel", this);
@@ -226,10 +231,10 @@ void TPrintingForm::WriteBackPageSetup() {
     RegWriteString(RegRoot::CurrentUser, PageSetupKey, "header", "&w&bPage &p of &P");
 }
 
-void TPrintingForm::PrintTo(QPrinter& printer) {
+bool TPrintingForm::PrintTo(QPrinter& printer) {
     std::unique_ptr<QTextDocument> doc(PrintWebBrowser->document()->clone());
     QPainter painter;
-    if (!painter.begin(&printer)) return;
+    if (!painter.begin(&printer)) return false;
     const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
     doc->documentLayout()->setPaintDevice(&printer);
     QFont footerFont = doc->defaultFont();
@@ -239,8 +244,12 @@ void TPrintingForm::PrintTo(QPrinter& printer) {
     doc->setPageSize(body);
     const QString footer = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     const int pages = std::max(1, doc->pageCount());
+    bool paged = true;
     for (int page = 0; page < pages; ++page) {
-        if (page > 0) printer.newPage();
+        if (page > 0 && !printer.newPage()) {
+            paged = false;
+            break;
+        }
         painter.save();
         painter.translate(0, -page * body.height());
         const QRectF visible(0, page * body.height(), body.width(), body.height());
@@ -253,12 +262,21 @@ void TPrintingForm::PrintTo(QPrinter& printer) {
         painter.drawText(QRectF(0, body.height(), body.width(), footerHeight),
                          Qt::AlignLeft | Qt::AlignVCenter, footer);
     }
-    painter.end();
+    const bool ended = painter.end();
+    return paged && ended && printer.printerState() != QPrinter::Error &&
+           printer.printerState() != QPrinter::Aborted;
 }
 
 void TPrintingForm::PrintButtonClick() {
     QPrinter printer(QPrinter::HighResolution);
-    if (ChoosePrinter && ChoosePrinter(printer)) PrintTo(printer);
+    if (ChoosePrinter && ChoosePrinter(printer) && !PrintTo(printer)) {
+        // The card stays on the screen for another try.
+        const std::string where = printer.outputFileName().isEmpty()
+            ? "The printer " + printer.printerName().toStdString() + " did not take it."
+            : "The file " + printer.outputFileName().toStdString() + " cannot be written.";
+        MessageBox("The card was not printed.\n" + where, "Error", MB_OK, MB_ICONERROR);
+        return;
+    }
     WriteBackPageSetup();
     close();
 }

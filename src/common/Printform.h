@@ -30,7 +30,8 @@ public:
     // The card file of the current mode, in the data folder.
     std::string CardFile() const;
     // Prints the shown card: backgrounds, no header, the date as footer.
-    void PrintTo(QPrinter& printer);
+    // False when the printer (or its file) did not take the card.
+    bool PrintTo(QPrinter& printer);
     void PrintButtonClick();
     void CancelButtonClick();
 

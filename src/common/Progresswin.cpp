@@ -72,15 +72,14 @@ void TProgressForm::hideEvent(QHideEvent* e) {
 }
 
 void TProgressForm::FormShow() {
-    if (QWidget* main = FrameWindow()) {
-        main->setCursor(Qt::WaitCursor);
-        // Centre on the main window.
-        const QRect r = main->frameGeometry();
-        move(r.center() - QPoint(width() / 2, height() / 2));
-    }
+    if (QWidget* main = FrameWindow()) main->setCursor(Qt::WaitCursor);
 }
 
 void TProgressForm::setVisible(bool visible) {
+    // Centred on the main window, and whole on the screen from there.
+    if (visible && !isVisible())
+        if (QWidget* main = FrameWindow())
+            PlaceWindowAt(this, main->frameGeometry().center() - QPoint(width() / 2, height() / 2));
     QDialog::setVisible(visible);
     if (!visible) return;
     // Above a modal window that is open (a wizard page), not under it.

@@ -167,7 +167,13 @@ void TListReread::Run() {
         reread_();
         stale_ = false;
     } catch (const EDatabaseError& e) {
+        // Once for one action: the re-reads that the rest of it brings (the
+        // list's activation, the other list) fail silently.
+        static bool told = false;
+        if (told) return;
         ShowErrorMessage(e);
+        told = true;
+        QMetaObject::invokeMethod(qApp, [] { told = false; }, Qt::QueuedConnection);
     }
 }
 

@@ -63,7 +63,8 @@ void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu);
 // One that fails before the rows go keeps them and marks the list stale; a
 // stale list reads again at the next click in its grid or activation of its
 // window. One that fails after the rows went is run once more at once, and
-// when that fails too the database's error is shown.
+// when that fails too the database's error is shown, once for what the user
+// did (not again for the activation that follows it, nor for another list).
 class TListReread : public QObject {
 public:
     // `reread` re-reads the list and throws EDatabaseError when that fails.

@@ -183,7 +183,6 @@ void TSettingsForm::BuildControls() {
 
     status = new QLabel("Not connected to U8", devicePage);
     status->setObjectName("status");
-    ColourStatus();
     Version = new QLabel(devicePage);
     Version->setObjectName("Version");
 
@@ -317,6 +316,7 @@ void TSettingsForm::FormCreate() {
 }
 
 void TSettingsForm::FormShow() {
+    ColourStatus();
     SetDeviceControlsEnabled(false);
     if (Frame()) {
         Frame()->Settigs1->setEnabled(false);
@@ -325,13 +325,16 @@ void TSettingsForm::FormShow() {
 }
 
 void TSettingsForm::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::PaletteChange) ColourStatus();
+    // Once the pages have their new colours too.
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange)
+        QMetaObject::invokeMethod(this, [this] { ColourStatus(); }, Qt::QueuedConnection);
     QWidget::changeEvent(e);
 }
 
 void TSettingsForm::ColourStatus() {
-    const QColor window = palette().color(QPalette::Window);
-    const unsigned red = ReadableText(0x0000FF, window.red() | window.green() << 8 | window.blue() << 16);
+    // Read against what the style paints behind the label (the tab page).
+    const QColor ground = GroundBehind(status);
+    const unsigned red = ReadableText(0x0000FF, ground.red() | ground.green() << 8 | ground.blue() << 16);
     QPalette p;
     p.setColor(QPalette::WindowText, QColor(red & 0xFF, red >> 8 & 0xFF, red >> 16));
     status->setPalette(p);

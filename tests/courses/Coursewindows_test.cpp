@@ -1039,6 +1039,14 @@ TEST_F(CourseWindowTest, CourseListFrameHoldsTheListAndFollowsItsColumns) {
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(grid->viewport(), &click);
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "Moor");
+
+    // Cancel in a course window re-reads the list, and so does the list's
+    // activation after it: reads that fail after the rows went are said once.
+    list->Viewcourse1Click();
+    ASSERT_NE(FindCourseWindow(id), nullptr);
+    InterruptLongReads(Db(), 4);
+    Close(FindCourseWindow(id));  // as its Cancel does
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Query: interrupted"});
     Close(list);
 }
 

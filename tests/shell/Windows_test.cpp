@@ -111,6 +111,18 @@ TEST_F(ShellTest, ProgressScopeShowsMessageAndRestoresTheArrowEvenOnError) {
     EXPECT_FALSE(ProgressForm->isVisible());
     EXPECT_EQ(MainForm->cursor().shape(), Qt::ArrowCursor);
 
+    // With the main window's centre on a corner of the screen, the window is
+    // whole on the screen at every showing.
+    const QRect screen = MainForm->screen()->availableGeometry();
+    for (const QPoint centre : {screen.topLeft(), screen.topRight(), screen.bottomLeft(), screen.bottomRight()}) {
+        MainForm->move(MainForm->pos() + centre - MainForm->frameGeometry().center());
+        ASSERT_TRUE(WaitFor([&] { return MainForm->frameGeometry().center() == centre; }, 2000));
+        for (int showing = 0; showing < 2; ++showing, ProgressForm->hide()) {
+            ProgressForm->show();
+            EXPECT_TRUE(screen.contains(ProgressForm->frameGeometry())) << centre.x() << "," << centre.y();
+        }
+    }
+
     MainForm->setCursor(Qt::CrossCursor);
     try {
         TProgressScope progress("Connecting...");
