@@ -23,11 +23,10 @@ struct TKnownCourse {
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName);
 
 // A course of the database with the names the device may hold for it: the
-// device name, and those former uploads wrote from the same text: under
-// the device's former name rules (without compatibility forms; "Ondver"
-// for "Öndverðarnes", ended at its first letter without a base letter),
-// and from the text's bytes, ended at the first one the device does not
-// take ("Br" for "Brännaslätt").
+// device name, and those former uploads wrote from the same text: in plain
+// forms without compatibility forms; in base letters, ended at the first
+// letter without one ("Ondver" for "Öndverðarnes"); in the text's bytes,
+// ended at the first one the device does not take ("Br" for "Brännaslätt").
 TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::string& listName);
 
 // A directory slot's name as the device holds it.
