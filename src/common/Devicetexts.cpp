@@ -21,20 +21,25 @@ const char* PlainForm(char32_t c) {
     case U'đ': case U'ð': return "d";
     case U'Þ': return "TH";
     case U'þ': return "th";
+    case U'ı': return "i";
     default: return nullptr;
     }
 }
 
 }  // namespace
 
-void PutDeviceName(char* field, const std::string& text, int limit) {
+void PutDeviceName(char* field, const std::string& text, int limit, TDeviceNameRule rule) {
     std::memset(field, 0, size_t(limit) + 1);
-    // Canonical decomposition puts a letter's marks after it as characters
-    // of their own; the letter goes without them.
+    // Decomposition puts a letter's marks after it as characters of their
+    // own; the letter goes without them.
+    const auto form = rule == TDeviceNameRule::CompatibilityForms ? QString::NormalizationForm_KD
+                                                                   : QString::NormalizationForm_D;
     std::u32string letters;
-    for (const char32_t c : QString::fromStdString(text).normalized(QString::NormalizationForm_D).toUcs4()) {
+    for (const char32_t c : QString::fromStdString(text).normalized(form).toUcs4()) {
         if (QChar::isMark(c)) continue;
-        if (const char* plain = PlainForm(c))
+        const char* plain = rule == TDeviceNameRule::BaseLetters ? nullptr : PlainForm(c);
+        if (c == U'ı' && rule != TDeviceNameRule::CompatibilityForms) plain = nullptr;  // it ended the name
+        if (plain)
             while (*plain) letters += char32_t(*plain++);
         else
             letters += c;
@@ -51,13 +56,19 @@ void PutDeviceName(char* field, const std::string& text, int limit) {
 std::string DevicePointName(const std::string& text) {
     std::string bytes;
     for (const char32_t c : QString::fromStdString(text).normalized(QString::NormalizationForm_C).toUcs4()) {
-        if (const char* plain = c > 0xFF ? PlainForm(c) : nullptr) {
-            bytes += plain;
+        if (c <= 0xFF) {
+            bytes += char(c);
             continue;
         }
-        const QString base = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
-        const char32_t b = c <= 0xFF ? c : base.isEmpty() ? 0 : base.toUcs4().front();
-        if (b != 0 && b <= 0xFF) bytes += char(b);
+        // Beyond Latin-1: the compatibility form's letters without their
+        // marks, each in Latin-1 or its plain form.
+        for (const char32_t d : QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD).toUcs4()) {
+            if (QChar::isMark(d)) continue;
+            if (d <= 0xFF)
+                bytes += char(d);
+            else if (const char* plain = PlainForm(d))
+                bytes += plain;
+        }
     }
     return bytes;
 }

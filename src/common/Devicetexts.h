@@ -17,16 +17,31 @@ inline std::string DeviceText(const char* field, size_t size) {
     return QString::fromLatin1(field, qsizetype(n)).toStdString();
 }
 
-// The device's name rule for bag, club and course names. A letter with a
-// mark goes as its base letter (Ö as O, é as e), a letter without one in
-// its plain form (Ø as O, Æ as AE, ß as ss, Þ as TH); then characters from
-// the start while below the limit: a blank and '+'..'z' are written, each
-// followed by a 0 byte; any other character is not written. The field
-// (limit + 1 bytes) is cleared first. The upload writes names with it and
-// the imports compare names made with it.
-void PutDeviceName(char* field, const std::string& text, int limit);
+// The rules the program has written bag, club and course names by.
+enum class TDeviceNameRule {
+    // Written now: a letter in its compatibility form (ﬁ as fi, a
+    // full-width Ａ as A), a letter with a mark as its base letter (Ö as O,
+    // é as e), a letter without one in its plain form (Ø as O, Æ as AE,
+    // ß as ss, Þ as TH, ı as i).
+    CompatibilityForms,
+    // Written before: base letters and plain forms, without compatibility
+    // forms or ı.
+    PlainForms,
+    // Written before that: base letters only.
+    BaseLetters,
+};
+
+// The device's name rule: the letters of the text under a rule, then
+// characters from the start while below the limit: a blank and '+'..'z' are
+// written, each followed by a 0 byte; any other character is not written
+// (the device shows the name up to there). The field (limit + 1 bytes) is
+// cleared first. The upload writes names with it and the imports compare
+// names made with it.
+void PutDeviceName(char* field, const std::string& text, int limit,
+                   TDeviceNameRule rule = TDeviceNameRule::CompatibilityForms);
 
 // A point name as the device keeps it: Latin-1, each character one byte. A
-// character beyond Latin-1 goes as its base letter when that is one (ő as
-// o) or in its plain form (Ł as L, Œ as OE), else it is left out.
+// character beyond Latin-1 goes in its compatibility form (ﬁ as fi), as its
+// base letter (ő as o) or in its plain form (Ł as L, Œ as OE, ı as i), and
+// what is still beyond Latin-1 then is left out.
 std::string DevicePointName(const std::string& text);

@@ -15,17 +15,22 @@ const TKnownCourse* Known(int courseId, const std::vector<TKnownCourse>& before)
 // An empty name is a course's when the device shows the course so: the
 // number alone then tells it.
 bool NameOf(const std::string& name, const TKnownCourse& course) {
-    return name == course.DeviceName || name == course.FormerName || (!name.empty() && name == course.ListName);
+    return name == course.DeviceName || (!name.empty() && name == course.ListName) ||
+           std::find(course.FormerNames.begin(), course.FormerNames.end(), name) != course.FormerNames.end();
 }
 
 bool Free(const CourseEntry& e) { return e.CourseId == u8::FreeSlot; }
 
+std::string NameUnder(const std::string& text, TDeviceNameRule rule) {
+    char field[10];
+    PutDeviceName(field, text, 9, rule);
+    return DeviceText(field, sizeof field);
+}
+
 }  // namespace
 
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName) {
-    char field[10];
-    PutDeviceName(field, u8Name.empty() ? listName : u8Name, 9);
-    return DeviceText(field, sizeof field);
+    return NameUnder(u8Name.empty() ? listName : u8Name, TDeviceNameRule::CompatibilityForms);
 }
 
 TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::string& listName) {
@@ -38,7 +43,10 @@ TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::str
             former[i + 1] = 0;
         }
     }
-    return {courseId, CourseDeviceName(u8Name, listName), DeviceText(former, sizeof former), listName};
+    return {courseId, CourseDeviceName(u8Name, listName),
+            {NameUnder(text, TDeviceNameRule::PlainForms), NameUnder(text, TDeviceNameRule::BaseLetters),
+             DeviceText(former, sizeof former)},
+            listName};
 }
 
 std::string SlotName(const CourseEntry& entry) { return DeviceText(entry.Name, sizeof entry.Name); }

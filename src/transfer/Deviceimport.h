@@ -12,9 +12,9 @@
 // A course of the database as it was before a run.
 struct TKnownCourse {
     int CourseId = 0;
-    std::string DeviceName;  // the name the program writes to the device
-    std::string FormerName;  // the one it wrote before it dropped marks
-    std::string ListName;    // Course_Name, the name an import stored
+    std::string DeviceName;                // the name the program writes to the device
+    std::vector<std::string> FormerNames;  // the ones former uploads wrote
+    std::string ListName;                  // Course_Name, the name an import stored
 };
 
 // The name the program writes to the device for a course: its U8_Name, or
@@ -23,9 +23,10 @@ struct TKnownCourse {
 std::string CourseDeviceName(const std::string& u8Name, const std::string& listName);
 
 // A course of the database with the names the device may hold for it: the
-// device name, and the one former uploads wrote, which took the text's
-// bytes and ended the name at the first one the device does not take
-// ("Br" for "Brännaslätt").
+// device name, and those former uploads wrote from the same text: in plain
+// forms without compatibility forms; in base letters, ended at the first
+// letter without one ("Ondver" for "Öndverðarnes"); in the text's bytes,
+// ended at the first one the device does not take ("Br" for "Brännaslätt").
 TKnownCourse KnownCourse(int courseId, const std::string& u8Name, const std::string& listName);
 
 // A directory slot's name as the device holds it.

@@ -134,24 +134,29 @@ TEST_F(CourseImportTest, ImportAgainMergesPointsWithoutCopies) {
 // A course sent to the device and read back is the same course.
 TEST_F(CourseImportTest, ACourseSentAndReadBackIsMerged) {
     sim.Device().LoadEmpty();
-    const int course = AddCourse("Øresund Golf", false);
+    const int course = AddCourse("Öndverðarnes", false);
     for (int h = 1; h <= 9; ++h) {
         const int hole = AddHole(course, h, 4, 300);
         AddPoint(course, hole, 2, 0, 59.0 + h / 100.0, 18.0, "Pin");
-        if (h == 1) AddPoint(course, hole, 5, 0, 59.5, 18.5, "Sjö ő Łęg Œ");
+        if (h == 1) AddPoint(course, hole, 5, 0, 59.5, 18.5, "Sjö ő Łęg Œ ﬁı");
     }
     std::vector<TTransWiz4::CourseHeader> courses(3);
-    FillCourse(db, course, "Øresund Golf", courses[0]);
+    FillCourse(db, course, "Öndverðarnes", courses[0]);
     ASSERT_EQ(TDeviceUpload(device, db).Send(0, courses, 1, {}, 0, 0), 1);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sim.Device().Read(Entry(0) + 2, 10).data()), "Oresund G");
+    EXPECT_STREQ(reinterpret_cast<const char*>(sim.Device().Read(Entry(0) + 2, 10).data()), "Ondverdar");
     // A point name goes in the device's Latin-1, one byte a character.
     std::vector<std::string> names;
     for (uint16_t id : sim.Device().PointIds()) names.push_back(sim.Device().GetPoint(id).name);
-    EXPECT_THAT(names, testing::Contains("Sj\xF6 o Leg OE"));
+    EXPECT_THAT(names, testing::Contains("Sj\xF6 o Leg OE fii"));
     EXPECT_EQ(Store(0), 0);
     EXPECT_EQ(Count("Course_General"), 1);
     EXPECT_EQ(Points(course), 10);
-    // Former uploads ended this name at its first letter: the slot is still the course.
+    // Former uploads ended this name at its first letter without a base
+    // letter, or at its first letter: the slot is still the course.
+    sim.Device().Fill(Entry(0) + 2, 10, 0);
+    sim.Device().Write(Entry(0) + 2, {'O', 'n', 'd', 'v', 'e', 'r'});
+    EXPECT_EQ(Store(0), 0);
+    EXPECT_EQ(Count("Course_General"), 1);
     sim.Device().Fill(Entry(0) + 2, 10, 0);
     EXPECT_EQ(Store(0), 0);
     EXPECT_EQ(Count("Course_General"), 1);

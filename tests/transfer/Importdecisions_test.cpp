@@ -54,10 +54,12 @@ TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     EXPECT_EQ(DecideSlot(Entry(5, "TESTGC"), before).Action, TSlotAction::New);
     EXPECT_EQ(DecideSlot(Entry(1, "HOMECRS"), before).Action, TSlotAction::New);
     // Without U8_Name the list name under the device's name rule: nine
-    // characters, ended by the first character the device does not take.
+    // characters in compatibility and plain forms, ended by the first
+    // character the device does not take.
     EXPECT_EQ(CourseDeviceName("", "Elm Park & Co"), "Elm Park ");
     for (const auto& [text, shown] : std::map<std::string, std::string>{
-             {"Ærø Łódź", "AEro Lodz"}, {"Weißenhof GC", "Weissenho"}, {"ŒĐÐÞ", "OEDDTH"}, {"œđðþ", "oeddth"}})
+             {"Ærø Łódź", "AEro Lodz"}, {"Weißenhof GC", "Weissenho"}, {"ŒĐÐÞ", "OEDDTH"}, {"œđðþ", "oeddth"},
+             {"Golﬁeld", "Golfield"}, {"Ｐark ıǄ", "Park iDZ"}})
         EXPECT_EQ(CourseDeviceName("", text), shown) << text;  // letters without marks in plain form
     EXPECT_EQ(DecideSlot(Entry(7, "Elm Park "), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(1, "Links A"), before).Action, TSlotAction::Merge);
@@ -65,6 +67,17 @@ TEST(SlotDecision, ImportedBeforeOnlyByNumberAndName) {
     // Former uploads ended a name at its first byte the device does not take.
     EXPECT_EQ(DecideSlot(Entry(13, "Br"), before).Action, TSlotAction::Merge);
     EXPECT_EQ(DecideSlot(Entry(11, ""), before).Action, TSlotAction::Merge);
+    // Or in base letters, ended at the first letter without one (the last
+    // row: plain forms without compatibility forms); the rounds follow the
+    // same decision.
+    int id = 20;
+    for (const auto& [text, slot] : std::map<std::string, std::string>{
+             {"Öndverðarnes", "Ondver"}, {"Bad Süßen", "Bad Su"}, {"Ålborg Øst", "Alborg "},
+             {"Hlíðavöllur", "Hli"}, {"Józefosław", "Jozefos"}, {"Æøﬁ Kåı", "AEo"}}) {
+        const std::vector<TKnownCourse> one = {Known(++id, "", text)};
+        EXPECT_EQ(DecideSlot(Entry(uint16_t(id), slot.c_str()), one).Action, TSlotAction::Merge) << text;
+        EXPECT_EQ(GameCourse(Game(uint16_t(id), slot.c_str()), nullptr, {}, one), id) << text;
+    }
     // A name the device shows empty is the course of its number whose name it shows empty too.
     EXPECT_EQ(DecideSlot(Entry(15, ""), before).Action, TSlotAction::Merge);
     EXPECT_EQ(GameCourse(Game(15, ""), nullptr, {}, before), 15);
