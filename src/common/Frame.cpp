@@ -115,3 +115,11 @@ void PlaceWindowAt(QWidget* window, const QPoint& at) {
     window->move(at);
     window->setProperty(MovedProperty, true);
 }
+
+void SetTabChain(std::initializer_list<QWidget*> widgets) {
+    QWidget* before = nullptr;
+    for (QWidget* w : widgets) {
+        if (before) QWidget::setTabOrder(before, w);
+        before = w;
+    }
+}

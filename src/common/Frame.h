@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -102,3 +103,6 @@ void KeepWindowsInWorkArea();
 // Moves a window to where the program wants it (a dialog at its button); at
 // its next showing it is fitted whole into its work area from there.
 void PlaceWindowAt(QWidget* window, const QPoint& at);
+
+// Tab goes through the widgets in the order given, as they stand on the screen.
+void SetTabChain(std::initializer_list<QWidget*> widgets);

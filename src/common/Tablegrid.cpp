@@ -122,7 +122,8 @@ void ReadAgain(TTable& table) {
 namespace {
 class TKeyboardMenu : public QObject {
 public:
-    TKeyboardMenu(QAbstractItemView* grid, QMenu* menu) : QObject(grid), grid_(grid), menu_(menu) {}
+    TKeyboardMenu(QAbstractItemView* grid, QMenu* menu, std::function<bool()> when)
+        : QObject(grid), grid_(grid), menu_(menu), when_(std::move(when)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
@@ -131,6 +132,8 @@ protected:
                            (e->type() == QEvent::ContextMenu &&
                             static_cast<QContextMenuEvent*>(e)->reason() == QContextMenuEvent::Keyboard);
         if (!asked) return false;
+        if (when_ && !when_()) return true;
+        grid_->scrollTo(grid_->currentIndex());
         const QRect row = grid_->visualRect(grid_->currentIndex());
         menu_->popup(grid_->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint()));
         return true;
@@ -139,12 +142,13 @@ protected:
 private:
     QAbstractItemView* grid_;
     QMenu* menu_;
+    std::function<bool()> when_;
 };
 } // namespace
 
-void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu) {
+void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu, std::function<bool()> when) {
     grid->setTabKeyNavigation(false);
-    grid->installEventFilter(new TKeyboardMenu(grid, menu));
+    grid->installEventFilter(new TKeyboardMenu(grid, menu, std::move(when)));
 }
 
 TListReread::TListReread(QAbstractItemView* grid, std::function<void()> reread)

@@ -56,8 +56,9 @@ private:
 void ReadAgain(TTable& table);
 
 // The grid's menu opens from the keyboard (the Menu key, Shift+F10) below
-// its current row, and Tab moves on from the grid, not from cell to cell.
-void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu);
+// its current row, scrolled into view first, and Tab moves on from the grid,
+// not from cell to cell. With `when`, only while it holds.
+void OpenMenuFromKeyboard(QAbstractItemView* grid, QMenu* menu, std::function<bool()> when = {});
 
 // A list's re-read that may fail (another program holds the file alone).
 // One that fails before the rows go keeps them and marks the list stale; a

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -41,6 +42,7 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     Rows = new QScrollArea(this);
     Rows->setObjectName("Rows");
     Rows->setFrameShape(QFrame::NoFrame);
+    Rows->setFocusPolicy(Qt::NoFocus); // Tab goes to its boxes, not to the frame
     Rows->setWidgetResizable(true);
     Rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* rows = new QWidget(Rows);
@@ -107,6 +109,8 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
     Button9->setObjectName("Button9");
     Button1 = new QPushButton("Help", this);
     Button1->setObjectName("Button1");
+    // A focused button takes Enter itself.
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(b != Button8);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button8);
@@ -138,6 +142,13 @@ TCreateCourseForm::TCreateCourseForm(QWidget* owner) : QWidget(nullptr) {
 }
 
 TCreateCourseForm::~TCreateCourseForm() = default;
+
+void TCreateCourseForm::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        Button8->click();
+    else
+        QWidget::keyPressEvent(e);
+}
 
 void TCreateCourseForm::FormCreate() {
     TeesComboBox->blockSignals(true);

@@ -5,6 +5,7 @@
 
 class QColorDialog;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -56,6 +57,10 @@ class TCreateCourseForm : public QWidget {
     QPushButton *Button8, *Button9, *Button1;
     QColorDialog* ColorDialog;
     QScrollArea* Rows; // the tee, colour and hole-name rows
+
+  protected:
+    // Enter that no control takes presses OK, the default button.
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     void FormCreate();

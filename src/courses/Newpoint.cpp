@@ -83,6 +83,8 @@ TNewCoursePointFrm::TNewCoursePointFrm(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(Button2);
     grid->addLayout(buttons, 6, 0, 1, 3);
     resize(294, 210);
+    SetTabChain({ComboBox4, ComboBox1, ComboBox5, Edit2, LatComboBox, Latitude, LongComboBox, Longitude, Button1,
+                 Button2});
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });

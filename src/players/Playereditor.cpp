@@ -35,6 +35,7 @@
 #include "platform/Qtext.h"
 #include "platform/Textutil.h"
 #include "common/Frame.h"
+#include "common/Tablegrid.h"
 
 namespace {
 constexpr int ClubIndexRole = Qt::UserRole;  // a list item's club (its state index)
@@ -279,7 +280,7 @@ void TPlayerEditor::BuildBags(QWidget* page) {
         b->setToolTip(hint);
         b->setAccessibleName(hint);
         b->setIcon(icon);
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where it is
         b->setEnabled(false);
         return b;
     };
@@ -303,6 +304,7 @@ void TPlayerEditor::BuildBags(QWidget* page) {
     for (const auto& [button, word] : words) {
         button->setText(word);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->installEventFilter(this);  // Enter
     }
 
     TreeView1 = new TBagTree(this, page);
@@ -360,6 +362,16 @@ void TPlayerEditor::BuildBags(QWidget* page) {
     EditClubItem->setObjectName("Edit2");
     ClubStatisticsItem = ListPopupMenu->addAction("Statistics");
     ClubStatisticsItem->setObjectName(firstRun_ ? "Statistics2" : "Statistics1");
+
+    // From the keyboard: Tab in the order things stand, and the menus by the
+    // Menu key or Shift+F10 on the current bag or club, as the right button opens them.
+    SetTabChain({TreeView1, NewBagButton, DeleteBagButton, EditBagButton, StatisticsButton, ListView1,
+                 NewClubButton, DeleteClubButton, EditClubButton, ClubStatisticsButton});
+    OpenMenuFromKeyboard(TreeView1, TreePopUpMenu, [this] {
+        QTreeWidgetItem* item = TreeView1->currentItem();
+        return item && !item->parent() && !TreeView1->Editing();
+    });
+    OpenMenuFromKeyboard(ListView1, ListPopupMenu, [this] { return firstRun_ || ListView1->currentItem(); });
 
     connect(NewBagButton, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(NewClubButton, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
@@ -750,6 +762,13 @@ void TPlayerEditor::TreeSelectionButtons() {
 void TPlayerEditor::ListSelectionButtons() { SetClubButtons(ListView1->currentItem() != nullptr); }
 
 bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
+    // A focused button takes Enter itself, as Space.
+    if (auto* button = qobject_cast<QToolButton*>(watched); button && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        button->click();
+        return true;
+    }
     const bool tree = watched == TreeView1 || watched == TreeView1->viewport();
     const bool list = watched == ListView1 || watched == ListView1->viewport();
     if (!tree && !list) return QWidget::eventFilter(watched, e);
@@ -780,8 +799,8 @@ bool TPlayerEditor::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::FocusOut: {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) break;
-        // A press on one of the buttons (they take no focus) hands the focus
-        // to the window's frame: that is no leaving for another control.
+        // A click on one of the buttons (they take the focus by Tab only) hands
+        // the focus to the window's frame: that is no leaving for another control.
         if (QWidget* now = QApplication::focusWidget(); now && now->isAncestorOf(static_cast<QWidget*>(watched)))
             break;
         // Nor is the in-place editor of a bag's name, which lives in the tree.

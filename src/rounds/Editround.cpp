@@ -149,6 +149,7 @@ TEditRoundForm::TEditRoundForm(QWidget* owner)
     buttons->addWidget(HelpBtn);
     layout->addLayout(buttons);
     setFixedSize(600, 437);
+    SetTabChain({HCPEdit, AddShotButton, EditShotButton, DeleteShotButton, ShotsView, OKBtn});
 
     connect(CourseComboBox, &QComboBox::activated, this, [this] { CourseComboBoxChange(); });
     connect(AddShotButton, &QToolButton::clicked, this, [this] { Insertshot1Click(); });

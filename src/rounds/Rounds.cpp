@@ -162,7 +162,17 @@ TRoundsForm::TRoundsForm(QWidget* owner)
 
 TRoundsForm::~TRoundsForm() { EnableRoundsCommands(true); }
 
+void TRoundsForm::ComeBackOnClose(QWidget* opened) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(opened->parentWidget())) sub->installEventFilter(this);
+}
+
 bool TRoundsForm::eventFilter(QObject* watched, QEvent* e) {
+    // Before the frame chooses the next window by creation order.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(watched); sub && e->type() == QEvent::Close) {
+        auto* mine = qobject_cast<QMdiSubWindow*>(parentWidget());
+        if (mine && sub->mdiArea() && sub->mdiArea()->activeSubWindow() == sub) sub->mdiArea()->setActiveSubWindow(mine);
+        return false;
+    }
     if (watched == RoundsGrid->viewport() && e->type() == QEvent::ContextMenu) {
         auto* menu = static_cast<QContextMenuEvent*>(e);
         const QModelIndex index = RoundsGrid->indexAt(menu->pos());
@@ -328,6 +338,7 @@ void TRoundsForm::RoundsGridDblClick() {
 
     TProgressScope progress("Generating form");
     QPointer<TRoundFrm> frm = new TRoundFrm(FrameWindow());
+    ComeBackOnClose(frm);
     frm->Tag = roundId;
     frm->setWindowTitle(QString::fromStdString("Round - " + courseName + " " + date));
     if (PrintingForm) PrintingForm->CardTitle = courseName;
@@ -373,6 +384,7 @@ void TRoundsForm::EditroundClick() {
     const std::string date = RoundTable.FieldByName("Date").AsString();
 
     auto* editor = new TEditRoundForm(FrameWindow());
+    ComeBackOnClose(editor);
     editor->Tag = roundId;
     const std::string round = "RoundId = " + std::to_string(roundId);
     const std::string user = "UserId = " + std::to_string(Frame()->GetUserId());

@@ -67,6 +67,8 @@ private:
     // Columns as wide as their headings and texts, the window as wide as they.
     void FitColumns();
     bool OpenDetailExists(int roundId) const;
+    // Closing a window opened from the list makes the list the active window again.
+    void ComeBackOnClose(QWidget* opened);
     TTableGridModel* model_;
     // Course names of one re-read: looked up once, not per row.
     std::map<long long, std::string> courseNames_;

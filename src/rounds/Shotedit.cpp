@@ -103,6 +103,8 @@ TShotEditForm::TShotEditForm(QWidget* owner)
     buttons->addWidget(Button2);
     grid->addLayout(buttons, row, 0, 1, 3);
     resize(312, 218);
+    SetTabChain({HoleComboBox, ShotComboBox, LengthEdit, ClubComboBox, PenaltyComboBox, DescriptionEdit, LatComboBox,
+                 Latitude, LongComboBox, Longitude, Button1, Button2});
 
     connect(HoleComboBox, &QComboBox::currentIndexChanged, this, [this] { HoleComboBoxChange(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });

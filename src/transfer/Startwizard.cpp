@@ -50,6 +50,7 @@ int TStartWiz::exec() {
     // where step 1 was left.
     if (QWidget* owner = parentWidget())
         move(owner->frameGeometry().center() - rect().center());
+    NextButton->setFocus();  // wherever the last run left it
     return TWizardPage::exec();
 }
 

@@ -74,7 +74,11 @@ void TTransWiz1::UpdateNextButton() {
 }
 
 void TTransWiz1::FormShow() {
-    if (Visited == 0) U8Button->setChecked(true);
+    // Opened anew: the default choice, and "Next >" has the focus.
+    if (Visited == 0) {
+        U8Button->setChecked(true);
+        NextButton->setFocus();
+    }
     NextButton->setDefault(true);
     UpdateNextButton();
 }

@@ -41,7 +41,10 @@ TTransWiz3::~TTransWiz3() {
 }
 
 void TTransWiz3::FormShow() {
-    if (Visited == 0) CoursesButton->setChecked(true);
+    if (Visited == 0) {
+        CoursesButton->setChecked(true);
+        NextButton->setFocus();
+    }
     NextButton->setDefault(true);
 }
 

@@ -172,7 +172,9 @@ TEST_F(CourseWindowTest, NewCourseEditedInYardsIsStoredInMetresAndPrinted) {
     EXPECT_EQ(dialog->Hole[0]->maxLength(), 100);
     dialog->Tee[0]->setText("Back");
     dialog->Hole[0]->setText("Pond");
-    dialog->Button8->click();
+    // Tab makes no stop on the rows' frame; Enter presses OK.
+    EXPECT_EQ(TabFrom(dialog->TeesComboBox), dialog->Tee[0]);
+    QTest::keyClick(dialog->Hole[0], Qt::Key_Return);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     TTable courses(&Db(), "Course_General");
@@ -471,6 +473,7 @@ TEST_F(CourseWindowTest, CoursePointsAddedAndEditedThroughTheDialog) {
     QStringList tees;
     QTimer::singleShot(0, [&] {
         caption = d->windowTitle().toStdString();
+        EXPECT_EQ(TabFrom(d->LatComboBox), d->Latitude); // Tab as the boxes stand
         for (int i = 0; i < d->ComboBox5->count(); ++i)
             tees << d->ComboBox5->itemText(i);
         d->ComboBox4->setCurrentIndex(3);
@@ -586,7 +589,7 @@ TEST_F(CourseWindowTest, HoleSettingsSaveOnceAndGuardPlayedTees) {
     EXPECT_EQ(dialog->TeesComboBox->currentIndex(), 3);
     dialog->TeesComboBox->setCurrentIndex(2); // tee 4 was not played
     log.Clear();
-    dialog->Button8->click();
+    QTest::keyClick(dialog->TeesComboBox, Qt::Key_Return); // OK
     EXPECT_EQ(Value("Course_General", "CourseId = " + std::to_string(id), "Tees").AsInteger(), 3);
     frm = FindCourseWindow(id);
     ASSERT_NE(frm, nullptr);

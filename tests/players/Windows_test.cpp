@@ -105,7 +105,7 @@ protected:
             NewBagFrm->bagEdit->setText(name);
             NewBagFrm->Button1->click();
         });
-        ed->NewBagButton->click();
+        QTest::keyClick(ed->NewBagButton, Qt::Key_Space);
     }
     TPlayerEditor* OpenPlayer() {
         MainForm->Player1->trigger();
@@ -425,7 +425,9 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     EXPECT_TRUE(ed->DeleteBagButton->isEnabled());
     EXPECT_TRUE(ed->StatisticsButton->isEnabled());
 
-    // A renamed bag: the new-bag rules, then the new name.
+    // A renamed bag: the new-bag rules, then the new name. New Bag is
+    // reached by Tab from the tree, the tree's menu by Shift+F10.
+    EXPECT_EQ(TabFrom(ed->TreeView1), ed->NewBagButton);
     NewBag(ed, "Spare");
     QTreeWidgetItem* spare = ed->TreeView1->topLevelItem(1);
     const int spareId = MainForm->BagList[1]->BagId;
@@ -436,7 +438,8 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     ed->TreeView1->setCurrentItem(spare);
     emit ed->TreeView1->itemClicked(spare, 0);
     auto rename = [&](const QString& name) {
-        ed->RenameBagItem->trigger();
+        QTest::keyClick(ed->TreeView1, Qt::Key_F10, Qt::ShiftModifier);
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(QApplication::activePopupWidget(), key);
         auto* line = ed->TreeView1->findChild<QLineEdit*>("BagNameEditor");
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->maxLength(), 8);
@@ -466,13 +469,15 @@ TEST_F(PlayerWindowTest, PlayerWindowCommandsAndCancel) {
     EXPECT_EQ(log.Texts().back(), "Delete Bag?");
     EXPECT_EQ(ed->TreeView1->topLevelItemCount(), 1);
 
-    // A club of the player's own can be deleted after the question.
+    // A club of the player's own can be deleted after the question (the
+    // list's menu by Shift+F10).
     NewClub(ed, "Extra", &TClubTypeButtons::RBIron);
     ed->ListView1->setCurrentItem(ListItem(ed, "Extra"));
     emit ed->ListView1->itemClicked(ed->ListView1->currentItem());
     EXPECT_TRUE(ed->DeleteClubButton->isEnabled());
     log.QueueAnswer(IDYES);
-    ed->DeleteClubButton->click();
+    QTest::keyClick(ed->ListView1, Qt::Key_F10, Qt::ShiftModifier);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(QApplication::activePopupWidget(), key);
     EXPECT_EQ(log.Texts().back(), "Delete Club?");
     EXPECT_EQ(ListItem(ed, "Extra"), nullptr);
     EXPECT_FALSE(ed->DeleteClubButton->isEnabled());

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -96,14 +97,19 @@ TEST_F(RoundsTest, ListNewestFirstWithUnknownCourseAndQuotedFilter) {
     EXPECT_TRUE(log.Empty());
 
     // The Menu key and Shift+F10 open the menu on the current row, whose
-    // commands act on it; Tab leaves the grid.
+    // commands act on it, brought into view when scrolled away (in a grid one
+    // row high); Tab leaves the grid.
+    QWidget* rows = list->RoundsGrid->viewport();
+    list->RoundsGrid->resize(list->RoundsGrid->width(), list->RoundsGrid->height() - rows->height() + list->RoundsGrid->rowHeight(0));
     list->RoundsGrid->setFocus();
     QTest::keyClick(list->RoundsGrid, Qt::Key_Down);
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
     for (QEvent* key : std::initializer_list<QEvent*>{&menuKey, &shiftF10}) {
+        list->RoundsGrid->verticalScrollBar()->setValue(0);
         QApplication::sendEvent(list->RoundsGrid, key);
         ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+        EXPECT_TRUE(rows->rect().contains(rows->mapFromGlobal(QApplication::activePopupWidget()->pos()) - QPoint(0, 1)));
         log.QueueAnswer(IDNO);
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up); // the last command, Delete round
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
@@ -532,6 +538,7 @@ TEST_F(RoundsTest, EditorAddsAShotAtPlaceThree) {
         EXPECT_EQ(shot->ShotComboBox->currentText(), "3");
         EXPECT_EQ(shot->ShotComboBox->count(), 5);
         EXPECT_EQ(shot->Latitude->text(), "");
+        EXPECT_EQ(TabFrom(shot->ShotComboBox), shot->LengthEdit); // Tab as the boxes stand
         shot->DescriptionEdit->setText("X");
         shot->LengthEdit->setText("");
         shot->Button1Click();  // no length: said, still open
@@ -999,6 +1006,7 @@ TEST_F(RoundsTest, EditingKeepsStoredTextsWholeAndPenaltyStrokes) {
 }
 
 TEST_F(RoundsTest, EditorTakesEnterAsOkAndEscAsCancel) {
+    MainForm->Course1Click();
     TRoundsForm* list = OpenList();
     const auto title = [&] {
         TTable round(db, "Round");
@@ -1018,10 +1026,12 @@ TEST_F(RoundsTest, EditorTakesEnterAsOkAndEscAsCancel) {
     Flush();
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(title(), "Medal");
+    EXPECT_EQ(MainForm->MdiArea()->activeSubWindow(), list->parentWidget()); // the list, not the course list
 
     Select(list, roundId);
     list->EditroundClick();
     editor = Children<TEditRoundForm>().at(0);
+    EXPECT_EQ(TabFrom(editor->HCPEdit), editor->AddShotButton); // the buttons above the shots first
     editor->TitleEdit->setText("Enter");
     editor->HCPEdit->setText("70");
     press(editor->HCPEdit, Qt::Key_Return);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <QElapsedTimer>
 #include <QThread>
@@ -95,6 +96,12 @@ std::string SpokenName(QWidget* box) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
     const auto labels = a->relations(QAccessible::Label);
     return (box->inherits("QComboBox") && !labels.empty() ? labels[0].first : a)->text(QAccessible::Name).toStdString();
+}
+
+QWidget* TabFrom(QWidget* w) {
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_Tab);
+    return w->window()->focusWidget();
 }
 
 PipeFeeder::PipeFeeder(const std::string& path, const std::string& text) {

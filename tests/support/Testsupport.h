@@ -60,6 +60,8 @@ int DarkPixels(const QImage& image, int below = 100);
 // What a screen reader says a box is: its accessible name; for a drop-down,
 // whose name is its value here, the name of the label tied to it, if any.
 std::string SpokenName(QWidget* box);
+// Where Tab pressed in the widget, once it has the focus, takes the focus.
+QWidget* TabFrom(QWidget* w);
 
 // A named pipe made at path, and a writer that feeds it the text as soon as a
 // reader holds it open (it tries for about five seconds): a reader that waits

@@ -188,16 +188,18 @@ TEST_F(WizardTest, ChoicesPositionsAndBack) {
     s.Then(TransWiz1, [&moved] {
         EXPECT_EQ(TransWiz1->pos(), moved);
         EXPECT_TRUE(TransWiz1->KXButton->isChecked());
+        TransWiz1->CancelButton->setFocus();
         TransWiz1->CancelButton->click();
     });
     Run(s);
     EXPECT_EQ(s.Done(), 6u);
     EXPECT_TRUE(NoPageVisible());
 
-    // A new run starts on the defaults.
+    // A new run starts on the defaults, with the focus on Next.
     Script again;
     again.Then(StartWiz, [] { StartWiz->NextButton->click(); });
     again.Then(TransWiz1, [] {
+        EXPECT_EQ(TransWiz1->focusWidget(), TransWiz1->NextButton);
         EXPECT_TRUE(TransWiz1->U8Button->isChecked());
         EXPECT_EQ(TransWiz1->NextButton->text(), "Next >");
         TransWiz1->NextButton->click();
@@ -232,8 +234,8 @@ TEST_F(WizardTest, NextHasTheFocusOfAChoicePageOpenedAnew) {
         TransWiz2->WebButton->setFocus();
         TransWiz2->NextButton->click();
     });
-    s.Then(TransWiz3, [] {
-        EXPECT_TRUE(TransWiz3->NextButton->isDefault());
+    s.Then(TransWiz3, [nextReady] {
+        nextReady(TransWiz3);
         TransWiz3->BackButton->click();
     });
     s.Then(TransWiz2, [] {
@@ -316,14 +318,16 @@ TEST_F(WizardTest, BackOnStepOneBringsTheWelcomePageWhereStepOneWas) {
     });
     s.Then(StartWiz, [&moved] {
         EXPECT_EQ(StartWiz->pos(), moved);
+        StartWiz->CancelButton->setFocus();
         StartWiz->CancelButton->click();
     });
     Run(s);
     EXPECT_EQ(s.Done(), 3u);
-    // The next run starts centred again.
+    // The next run starts centred again, with the focus on Next.
     Script again;
     again.Then(StartWiz, [&centred] {
         EXPECT_EQ(StartWiz->pos(), centred);
+        EXPECT_EQ(StartWiz->focusWidget(), StartWiz->NextButton);
         StartWiz->CancelButton->click();
     });
     Run(again);
