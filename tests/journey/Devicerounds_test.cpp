@@ -2,6 +2,7 @@
 // wizard, the round looked at page by page, a shot mended and the card
 // printed; the device's own tools; then the program started again.
 #include <QComboBox>
+#include <set>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QLabel>
@@ -97,6 +98,11 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     auto* round = Child<TRoundFrm>();
     ASSERT_NE(round, nullptr);
     EXPECT_EQ(round->PlayerLabel->text(), "Ann Berg");
+    // The watch's nine, stored with holes 10-18 unplayed, is a card of nine holes, par 36.
+    EXPECT_EQ(round->CardRows(), 10);
+    const auto* par = round->findChild<QLineEdit*>(QString("ScorecardEditR9C%1").arg(round->CardTees() + 1));
+    ASSERT_NE(par, nullptr);
+    EXPECT_EQ(par->text(), "36");
     EXPECT_GT(Colours(Shot(MainForm, "21-round-scorecard")), 8);
     round->PageControl->setCurrentIndex(1);
     ProcessEventsFor(300);
@@ -168,6 +174,7 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     });
     EXPECT_EQ(print.Run([round] { round->PrintButton->click(); }), 1u);
     EXPECT_TRUE(card.contains("Ann Berg")) << card.toStdString();
+    EXPECT_FALSE(card.contains("Out")) << card.toStdString();
     round->OKBtn->click();
     Flush();
     EXPECT_EQ(ChildCount<TRoundFrm>(), 0);
@@ -403,6 +410,11 @@ TEST_F(DeviceJourneyTest, PeakrallyUploadsAndACourseDownloaded) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>(2, "Transfer ok!"));
     EXPECT_EQ(web.Rounds().size(), 2u);
     EXPECT_EQ(Count("Round", "Web_Id>0"), 2);
+    // The watch's nine goes with the strokes of its nine holes.
+    std::multiset<long> holes;
+    for (const webdouble::Round& r : web.Rounds())
+        holes.insert(std::count(r.header.at("HOLESHOTSTOTAL").begin(), r.header.at("HOLESHOTSTOTAL").end(), ',') + 1);
+    EXPECT_EQ(holes, (std::multiset<long>{9, 18}));
 
     // Peakrally to Caddora: a course of another golfer, with the list open.
     MainForm->Course1->trigger();

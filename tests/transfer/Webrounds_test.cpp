@@ -109,6 +109,30 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     EXPECT_EQ(none.FIR + none.GIR + none.BIR + none.Putts, 0);
 }
 
+// A nine from the watch (holes 10-18 stored with no stroke and no shot)
+// sends its nine holes; a nine played as 18 and an 18-hole round eighteen.
+TEST_F(WebRoundsTest, ANineSendsTheHolesItPlayed) {
+    const long long big = AppendRow("Course_General", {{"Course_Name", "Big"}, {"U8_Name", "Big"}, {"Tees", 1},
+                                                        {"Web_Id", 346}, {"18Holes", true}});
+    const std::string nine = "5, 5, 5, 5, 5, 5, 5, 5, 5";
+    const struct {
+        long long course;
+        int back;
+        std::string sent;
+    } cases[] = {{course, 0, nine}, {course, 6, nine + ", 6, 6, 6, 6, 6, 6, 6, 6, 6"},
+                 {big, 0, nine + ", 0, 0, 0, 0, 0, 0, 0, 0, 0"}};
+    int day = 10;
+    for (const auto& c : cases) {
+        const long long round = Round(c.course, "2003-07-" + std::to_string(day++) + " 09:00:00", "", 45);
+        for (int h = 1; h <= 18; ++h) Hole(round, h, h <= 9 ? 5 : c.back, false, false, false, 4, 0, 0);
+        TTransWiz4::RoundHeader r;
+        std::string name;
+        ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
+        EXPECT_EQ(r.HoleShotsTotal, c.sent) << c.back;
+        EXPECT_EQ(r.Score, 45);
+    }
+}
+
 TEST_F(WebRoundsTest, ARoundOfMoreShotsThanTheRecordHolds) {
     const long long round = Round(course, "2003-07-05 09:15:00", "Long", 88);
     TTable shots(&db, "RoundShots");
