@@ -1027,8 +1027,7 @@ TEST_F(RoundsTest, DarkTeeColoursTakeWhiteFiguresAndNineHolesPrintTot) {
     const long long nine = AddCourse("Nine", false, 2, true);
     const long long round = AddRound(nine, 2, "2026-06-01 10:00:00", "Nine");
     // As the watch stores a nine: holes 10-18 with no stroke and no shot.
-    Update("RoundHoles", "RoundId = " + std::to_string(round) + " and HoleId > 9",
-           {{"HoleShotsTotal", 0}, {"HoleShotsPutter", 0}, {"GIR", true}});
+    db->Execute("UPDATE RoundHoles SET HoleShotsTotal = 0, GIR = 1 WHERE HoleId > 9 AND RoundId = " + std::to_string(round));
     TRoundsForm* list = OpenList();
     Select(list, round);
     list->Viewround1Click();

@@ -55,6 +55,7 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     Hole(round, 2, 4, false, true, true, 3, 2, 0);  // a fairway on a par 3 does not count
     Hole(round, 3, 7, true, false, false, 5, 0, 0);
     Hole(round, 4, 6, false, false, true, 5, 3, 2);
+    Hole(round, 12, 0, false, false, false, 4, 0, 0);  // stored by the watch, not played: a nine
     const long long driver = AppendRow("ClubDetail", {{"ClubName", "Driver"}, {"Type", 0},
                                                       {"ClubWebId", 700}});
     AppendRow("RoundShots", {{"RoundId", round}, {"HoleId", 2}, {"ShotNumber", 1},
@@ -91,6 +92,9 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     EXPECT_EQ(r.Shots[2].Hole, 2);
     EXPECT_EQ(r.Shots[2].Length, 200);
     EXPECT_DOUBLE_EQ(r.Shots[2].Lat, 59.5);
+    AppendRow("RoundShots", {{"RoundId", round}, {"HoleId", 12}, {"ShotNumber", 1}});  // now played: 18
+    ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
+    EXPECT_EQ(r.HoleShotsTotal, "5, 4, -, 6, 0");
 
     const long long refused = Round(noWeb, "2003-07-06 09:00:00", "x", 90);
     EXPECT_EQ(FillRound(db, static_cast<int>(refused), 1, r, name), RoundRefused);
@@ -107,30 +111,6 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     const long long empty = Round(course, "2003-07-07 09:00:00", "Empty", 70);
     ComputeRoundStatistics(db, static_cast<int>(empty), none);
     EXPECT_EQ(none.FIR + none.GIR + none.BIR + none.Putts, 0);
-}
-
-// A nine from the watch (holes 10-18 stored with no stroke and no shot)
-// sends its nine holes; a nine played as 18 and an 18-hole round eighteen.
-TEST_F(WebRoundsTest, ANineSendsTheHolesItPlayed) {
-    const long long big = AppendRow("Course_General", {{"Course_Name", "Big"}, {"U8_Name", "Big"}, {"Tees", 1},
-                                                        {"Web_Id", 346}, {"18Holes", true}});
-    const std::string nine = "5, 5, 5, 5, 5, 5, 5, 5, 5";
-    const struct {
-        long long course;
-        int back;
-        std::string sent;
-    } cases[] = {{course, 0, nine}, {course, 6, nine + ", 6, 6, 6, 6, 6, 6, 6, 6, 6"},
-                 {big, 0, nine + ", 0, 0, 0, 0, 0, 0, 0, 0, 0"}};
-    int day = 10;
-    for (const auto& c : cases) {
-        const long long round = Round(c.course, "2003-07-" + std::to_string(day++) + " 09:00:00", "", 45);
-        for (int h = 1; h <= 18; ++h) Hole(round, h, h <= 9 ? 5 : c.back, false, false, false, 4, 0, 0);
-        TTransWiz4::RoundHeader r;
-        std::string name;
-        ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
-        EXPECT_EQ(r.HoleShotsTotal, c.sent) << c.back;
-        EXPECT_EQ(r.Score, 45);
-    }
 }
 
 TEST_F(WebRoundsTest, ARoundOfMoreShotsThanTheRecordHolds) {
