@@ -123,6 +123,12 @@ int ShotStrokes(int penId) {
     return WholeNumber(static_cast<double>(c));
 }
 
+bool HolePlayed(int strokes, int shots) { return strokes > 0 || shots > 0; }
+
+const char* const PlayedHoleCondition =
+    "(h.HoleShotsTotal > 0 OR EXISTS (SELECT 1 FROM RoundShots s"
+    " WHERE s.RoundId = h.RoundId AND s.HoleId = h.HoleId))";
+
 void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundShotsTable,
                    int roundId) {
     const std::string round = std::to_string(roundId);

@@ -48,3 +48,7 @@ void ValidateRound(TTable& roundTable, TTable& roundHolesTable, TTable& roundSho
 // plus 2n for n new balls (code 10 + n), held to the int range; a given-up
 // hole (code 9) counts nothing.
 int ShotStrokes(int penId);
+// A hole with no stroke stored and no shot was not played.
+bool HolePlayed(int strokes, int shots);
+// The same rule as an SQL condition on a RoundHoles row named h.
+extern const char* const PlayedHoleCondition;

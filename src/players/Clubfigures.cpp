@@ -92,13 +92,13 @@ void PutClubFigures(MClub& club, const TClubFigureMap& figures) {
 
 TAllRoundsCounters CountAllRounds(TDatabase& db) {
     TTable holes(&db);
-    holes.SetSQL(
-        "SELECT COUNT(*),"
-        " SUM(CASE WHEN FIR <> 0 THEN 1 ELSE 0 END),"
-        " SUM(CASE WHEN GIR <> 0 THEN 1 ELSE 0 END),"
-        " SUM(CASE WHEN BunkerHits <> 0 THEN BunkerHits ELSE 0 END),"
-        " SUM(CASE WHEN HoleShotsPutter <> 0 THEN HoleShotsPutter ELSE 0 END)"
-        " FROM RoundHoles WHERE HoleShotsTotal <> 0");
+    holes.SetSQL(std::string("SELECT COUNT(*),"
+                             " SUM(CASE WHEN h.FIR <> 0 THEN 1 ELSE 0 END),"
+                             " SUM(CASE WHEN h.GIR <> 0 THEN 1 ELSE 0 END),"
+                             " SUM(CASE WHEN h.BunkerHits <> 0 THEN h.BunkerHits ELSE 0 END),"
+                             " SUM(CASE WHEN h.HoleShotsPutter <> 0 THEN h.HoleShotsPutter ELSE 0 END)"
+                             " FROM RoundHoles h WHERE ") +
+                 PlayedHoleCondition);
     holes.Open();
     TAllRoundsCounters c;
     if (!holes.IsEmpty()) {

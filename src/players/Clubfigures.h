@@ -32,7 +32,7 @@ TClubFigureMap UpdateClubStatistics(TDatabase& db);
 void PutClubFigures(MClub& club, const TClubFigureMap& figures);
 
 // The counters of the "All rounds statistics" block, over every stored hole
-// that was played (HoleShotsTotal <> 0).
+// that was played (HolePlayed, common/Calculations).
 struct TAllRoundsCounters {
     int Holes = 0;
     int FairwayHits = 0;

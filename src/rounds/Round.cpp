@@ -451,8 +451,9 @@ bool TRoundFrm::FillScorecard() {
     }
     const int T = std::min(tees, 6);
 
+    ReadRoundCardHoles(RoundHoleTable, RoundShotsTable, in);
     bool nineAsEighteen = false;
-    const int rows = CardRowCount(eighteen, LastRoundHole(RoundHoleTable), &nineAsEighteen);
+    const int rows = CardRowCount(eighteen, in.RoundHoles, &nineAsEighteen);
     NineAsEighteen = nineAsEighteen ? 1 : 0;
     in.NineAsEighteen = nineAsEighteen;
     for (QLabel* l : {Label15, Label16, Label17, UnitLabel2}) l->setVisible(rows == 22);
@@ -468,7 +469,6 @@ bool TRoundFrm::FillScorecard() {
         PrintingForm->RowCount = rows;
     }
 
-    ReadRoundCardHoles(RoundHoleTable, RoundShotsTable, in);
     in.Tees = T;
     in.Rows = rows;
     in.PlayingHcp = playingHcp_;
@@ -557,7 +557,7 @@ bool TRoundFrm::FillScorecard() {
 }
 
 void TRoundFrm::ShowRoundStats() {
-    const StatsTexts t = RoundStatsTexts(ReadStatsHoles(RoundHoleTable));
+    const StatsTexts t = RoundStatsTexts(ReadStatsHoles(RoundHoleTable, RoundShotsTable));
     FirLabel->setText(QString::fromStdString(t.Fir));
     GirLabel->setText(QString::fromStdString(t.Gir));
     PutsLabel->setText(QString::fromStdString(t.Puts));

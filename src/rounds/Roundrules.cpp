@@ -76,10 +76,14 @@ std::optional<int> TeeSlope(bool male, int tee, const std::array<std::optional<i
 
 // ------------------------------------------------------------------ scorecard
 
-int CardRowCount(bool eighteenHoles, int lastRoundHole, bool* nineAsEighteen) {
+int CardRowCount(bool eighteenHoles, const std::map<int, CardRoundHole>& roundHoles, bool* nineAsEighteen) {
     if (nineAsEighteen) *nineAsEighteen = false;
     if (eighteenHoles) return 22;
-    if (lastRoundHole > 9) {
+    const auto back = roundHoles.upper_bound(9);
+    const bool backPlayed = std::any_of(back, roundHoles.end(), [](const auto& hole) {
+        return HolePlayed(hole.second.ShotsTotal.value_or(0), static_cast<int>(hole.second.PenIds.size()));
+    });
+    if (backPlayed) {
         if (nineAsEighteen) *nineAsEighteen = true;
         return 22;
     }
@@ -369,12 +373,16 @@ StatsTexts RoundStatsTexts(const std::vector<StatsHole>& holes) {
     int played = 0, greens = 0, fairways = 0, fairwayHoles = 0;
     long long putts = 0, bunkers = 0;  // sums of stored counts
     for (const StatsHole& h : holes) {
-        if (h.ShotsTotal > 0) ++played;
-        if (h.Gir) ++greens;
-        if (h.Fir && h.Par > 3) ++fairways;
-        if (h.Par > 3 && h.ShotsTotal > 0) ++fairwayHoles;
         putts += h.ShotsPutter;
         bunkers += h.BunkerHits;
+        // Hits count on the holes played only, so that no rate passes 100 %.
+        if (!HolePlayed(h.ShotsTotal, h.Shots)) continue;
+        ++played;
+        if (h.Gir) ++greens;
+        if (h.Par > 3) {
+            ++fairwayHoles;
+            if (h.Fir) ++fairways;
+        }
     }
     float fairwayPct = 0, greenPct = 0, puttsPerHole = 0;
     if (fairwayHoles > 0) fairwayPct = static_cast<float>(fairways) / fairwayHoles * 100;

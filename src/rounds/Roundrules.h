@@ -99,8 +99,10 @@ struct CardModel {
     std::array<std::array<CardCell, 11>, 22> Cells;
 };
 
-// 22 for an 18-hole course or a round with holes above 9 (then 9 as 18), else 10.
-int CardRowCount(bool eighteenHoles, int lastRoundHole, bool* nineAsEighteen);
+// Whether a round is a nine: 22 rows for an 18-hole course or for a round
+// that played a hole after the ninth (then 9 as 18), else 10. Holes stored
+// with no strokes and no shot (a watch stores 18 for every game) do not count.
+int CardRowCount(bool eighteenHoles, const std::map<int, CardRoundHole>& roundHoles, bool* nineAsEighteen);
 // Strokes a hole's shots add up to (penalty codes as the card counts them).
 int RecountStrokes(const std::vector<std::optional<int>>& penIds);
 // The round hole number of a card row: r + 1 for rows 0-8, r for rows 10-18.
@@ -180,6 +182,7 @@ struct StatsHole {
     int Par = 0;
     int BunkerHits = 0;
     bool Fir = false, Gir = false;
+    int Shots = 0;  // RoundShots rows of the hole
 };
 struct StatsTexts {
     std::string Fir, Gir, Puts, Bunker;

@@ -1,6 +1,7 @@
 #include "rounds/Roundstore.h"
 
 #include <algorithm>
+#include <map>
 
 #include "common/Calculations.h"
 #include "rounds/Fieldvalues.h"
@@ -186,7 +187,11 @@ TCardHeader ReadCardHeader(TTable& player, TTable& round, TTable& bags) {
     return c;
 }
 
-std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles) {
+std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles, TTable& roundShots) {
+    roundShots.Open();
+    std::map<int, int> shots;  // by hole number
+    for (roundShots.First(); !roundShots.Eof(); roundShots.Next())
+        ++shots[OptInt(roundShots, "HoleId").value_or(0)];
     roundHoles.Open();
     const auto& sorts = roundHoles.SortTerms();
     if (std::find(sorts.begin(), sorts.end(), "[HoleId] ASC") == sorts.end()) {
@@ -202,6 +207,7 @@ std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles) {
         s.BunkerHits = OptInt(roundHoles, "BunkerHits").value_or(0);
         s.Fir = Flag(roundHoles, "FIR");
         s.Gir = Flag(roundHoles, "GIR");
+        s.Shots = shots[OptInt(roundHoles, "HoleId").value_or(0)];
         holes.push_back(s);
     }
     return holes;
@@ -317,13 +323,6 @@ TCardRound ReadCardRound(const TRoundTables& t, TTable& player, CardInput& in) {
     c.male = Flag(player, "Sex");
     c.tee = OptInt(t.round, "TeeNumber");
     return c;
-}
-
-int LastRoundHole(TTable& roundHoles) {
-    roundHoles.Last();
-    const int last = OptInt(roundHoles, "HoleId").value_or(0);
-    roundHoles.First();
-    return last;
 }
 
 std::optional<double> ReadRoundHcp(TTable& round) { return OptFloat(round, "RoundHCP"); }

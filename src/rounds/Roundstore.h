@@ -78,9 +78,9 @@ struct TCardHeader {
     std::string player, marker, bag, date, title;
 };
 TCardHeader ReadCardHeader(TTable& player, TTable& round, TTable& bags);
-// The round's hole rows for the statistics box, in hole order; opens the
-// table.
-std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles);
+// The round's hole rows for the statistics box, in hole order, with the
+// number of their shots; opens both tables.
+std::vector<StatsHole> ReadStatsHoles(TTable& roundHoles, TTable& roundShots);
 
 // The course points of a hole (Waypoints filtered to holeId); none without
 // a hole row.
@@ -113,9 +113,6 @@ struct TCardRound {
     TCourseCard course;
 };
 TCardRound ReadCardRound(const TRoundTables& t, TTable& player, CardInput& in);
-// The highest hole the round has a row for (the table is sorted by hole),
-// 0 when none; the table is left on its first row.
-int LastRoundHole(TTable& roundHoles);
 // The round's stored handicap; the table stands on the round.
 std::optional<double> ReadRoundHcp(TTable& round);
 // The hole page of hole n: the par and index of the course's hole h (n, or

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "db/Table.h"
+#include "rounds/Roundrules.h"
 
 namespace {
 std::optional<TDateTime> DateOf(const TVariant& v) {
@@ -125,17 +126,20 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
     r.Desc = round.FieldByName("RoundDesc").AsString();
     r.Marker = round.FieldByName("MarkerName").AsString();
 
+    // The holes in order with their texts, and by number for the card's
+    // decision whether the round is a nine.
     TTable holes(&db, "RoundHoles");
     holes.SetFilter("RoundId=" + std::to_string(roundId));
     holes.AddSort("[HoleId] ASC");
     holes.Open();
-    std::string total;
+    std::vector<std::pair<int, std::string>> totals;
+    std::map<int, CardRoundHole> byNumber;
     for (holes.First(); !holes.Eof(); holes.Next()) {
-        if (!total.empty()) total += ", ";
-        total += holes.FieldByName("Quit").AsBoolean() ? "-"
-                                                        : holes.FieldByName("HoleShotsTotal").AsString();
+        const int number = holes.FieldByName("HoleId").AsInteger();
+        const bool quit = holes.FieldByName("Quit").AsBoolean();
+        totals.emplace_back(number, quit ? "-" : holes.FieldByName("HoleShotsTotal").AsString());
+        if (!byNumber.count(number)) byNumber[number].ShotsTotal = holes.FieldByName("HoleShotsTotal").AsInteger();
     }
-    r.HoleShotsTotal = total;
     ComputeRoundStatistics(db, roundId, r);
 
     TTable shots(&db, "RoundShots");
@@ -172,8 +176,18 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
         s.Sha = 0;
         s.Length = shots.FieldByName("ShotLength").AsInteger();
         s.Note = shots.FieldByName("Description").AsString();
+        if (const auto hole = byNumber.find(s.Hole); hole != byNumber.end()) hole->second.PenIds.push_back(s.Pen);
     }
     r.ShotCount = k;
+
+    // A nine sends its nine holes, however many the watch stored.
+    const bool nine = CardRowCount(course.FieldByName("18Holes").AsBoolean(), byNumber, nullptr) == 10;
+    r.HoleShotsTotal.clear();
+    for (const auto& [number, text] : totals) {
+        if (nine && number > 9) continue;
+        if (!r.HoleShotsTotal.empty()) r.HoleShotsTotal += ", ";
+        r.HoleShotsTotal += text;
+    }
     return RoundFilled;
 }
 

@@ -97,6 +97,7 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     auto* round = Child<TRoundFrm>();
     ASSERT_NE(round, nullptr);
     EXPECT_EQ(round->PlayerLabel->text(), "Ann Berg");
+    EXPECT_EQ(round->CardRows(), 10);  // the watch's nine, stored with holes 10-18 unplayed
     EXPECT_GT(Colours(Shot(MainForm, "21-round-scorecard")), 8);
     round->PageControl->setCurrentIndex(1);
     ProcessEventsFor(300);
@@ -168,6 +169,7 @@ TEST_F(DeviceJourneyTest, AllRoundsThenTheRoundPageByPageAndRestart) {
     });
     EXPECT_EQ(print.Run([round] { round->PrintButton->click(); }), 1u);
     EXPECT_TRUE(card.contains("Ann Berg")) << card.toStdString();
+    EXPECT_FALSE(card.contains("Out")) << card.toStdString();
     round->OKBtn->click();
     Flush();
     EXPECT_EQ(ChildCount<TRoundFrm>(), 0);
@@ -403,6 +405,8 @@ TEST_F(DeviceJourneyTest, PeakrallyUploadsAndACourseDownloaded) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>(2, "Transfer ok!"));
     EXPECT_EQ(web.Rounds().size(), 2u);
     EXPECT_EQ(Count("Round", "Web_Id>0"), 2);
+    // The watch's nine goes with the strokes of its nine holes.
+    EXPECT_EQ(web.Rounds().at(1).header.at("HOLESHOTSTOTAL"), "4, 2, 4, 4, 2, 4, 4, 2, 4");
 
     // Peakrally to Caddora: a course of another golfer, with the list open.
     MainForm->Course1->trigger();

@@ -97,6 +97,7 @@ protected:
             holes.Open();
             for (holes.First(); !holes.Eof(); holes.Next()) {
                 const int hole = int(holes.FieldByName("HoleId").AsInteger());
+                if (holes.FieldByName("HoleShotsTotal").AsInteger() == 0) continue;  // left unplayed by a nine
                 const int par = int(holes.FieldByName("HolePar").AsInteger());
                 const int full = int(holes.FieldByName("HoleShotsDriver").AsInteger());
                 const std::string courseHole =

@@ -146,8 +146,11 @@ TEST_F(PlayerTest, AllRoundsCountersCountPlayedHolesOnly) {
     hole(5, false, true, 2, 1);
     hole(3, true, true, 0, 0);
     hole(0, true, true, 3, 2);  // not played
+    // Given up: a shot but no strokes stored, so played.
+    AppendRow("RoundHoles", {{"RoundId", 2}, {"HoleId", 12}, {"HoleShotsTotal", 0}});
+    AppendRow("RoundShots", {{"RoundId", 2}, {"HoleId", 12}, {"ShotNumber", 1}, {"PenId", 9}});
     const TAllRoundsCounters c = CountAllRounds(db);
-    EXPECT_EQ(c.Holes, 3);
+    EXPECT_EQ(c.Holes, 4);
     EXPECT_EQ(c.FairwayHits, 2);
     EXPECT_EQ(c.GirCount, 2);
     EXPECT_EQ(c.BunkerHits, 3);

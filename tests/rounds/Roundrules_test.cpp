@@ -213,7 +213,8 @@ TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
         in.RoundHoles[h] = {4, false, {0, 0, 0, 0}};
     }
     bool nas = true;
-    in.Rows = CardRowCount(false, 9, &nas);
+    for (int h = 10; h <= 18; ++h) in.RoundHoles[h] = {0, false, {}};  // as the watch stores a nine
+    in.Rows = CardRowCount(false, in.RoundHoles, &nas);
     EXPECT_EQ(in.Rows, 10);
     EXPECT_FALSE(nas);
     CardModel card = BuildCard(in);
@@ -226,7 +227,8 @@ TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
     EXPECT_EQ(std::tuple(CardPlayingHcp(-3, 10), CardPlayingHcp(27, 10), CardPlayingHcp(17, 22)), std::tuple(-1, 14, 17));
     in.PlayingHcp = 0;
 
-    in.Rows = CardRowCount(false, 18, &nas);
+    in.RoundHoles[18].PenIds = {9};  // a shot, though no stroke stored: played
+    in.Rows = CardRowCount(false, in.RoundHoles, &nas);
     EXPECT_EQ(in.Rows, 22);
     EXPECT_TRUE(nas);
     in.NineAsEighteen = nas;
@@ -239,7 +241,7 @@ TEST(RoundRules, NineHoleCardsAndNineAsEighteen) {
         EXPECT_EQ(card.Cells[i + 9][4].Text, "6");
     }
     EXPECT_EQ(card.Cells[21][4].Text, "90");
-    EXPECT_EQ(CardRowCount(true, 3, &nas), 22);
+    EXPECT_EQ(CardRowCount(true, {{3, {4, false, {}}}}, &nas), 22);
     EXPECT_FALSE(nas);
 }
 
@@ -386,10 +388,14 @@ TEST(RoundRules, StatisticsTexts) {
     EXPECT_EQ(t.Bunker, "2");
     EXPECT_EQ(t.Gir, "0 of 18 (0%)");
 
-    // Greens count on every row, played or not.
-    holes = {{4, 2, 4, 0, false, true}, {0, 0, 4, 0, true, true}};
-    EXPECT_EQ(RoundStatsTexts(holes).Gir, "2 of 1 (200%)");
+    // Hits count on the holes played only: a hole with a shot is played,
+    // one with neither strokes nor a shot is not.
+    holes = {{4, 2, 3, 0, false, true}, {0, 0, 4, 0, true, true}, {0, 0, 4, 0, true, true, 1}};
+    EXPECT_EQ(RoundStatsTexts(holes).Gir, "2 of 2 (100%)");
     EXPECT_EQ(RoundStatsTexts(holes).Fir, "1 of 1 (100%)");
+    holes.assign(12, {4, 2, 4, 0, false, true});
+    holes[11].ShotsTotal = 0;  // given up
+    EXPECT_EQ(RoundStatsTexts(holes).Gir, "11 of 11 (100%)");
     EXPECT_EQ(RoundStatsTexts({}).Fir, "0 of 0 (0%)");
     EXPECT_EQ(RoundStatsTexts({}).Puts, "0 (0.00)");
     holes.assign(9, {4, 0, 3, 0, true, false});

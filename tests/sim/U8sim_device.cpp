@@ -384,6 +384,10 @@ void U8SimDevice::LoadFull() {
             putts += holePutts;
             penalties += pen;
         }
+        // A watch clears the game area when a game starts: the holes a nine
+        // leaves unplayed read as holes of no stroke and no shot.
+        std::fill(mem_.begin() + area + kGameHeader + kHoleSize * holes,
+                  mem_.begin() + area + kGameHeader + kHoleSize * 18, 0);
         mem_[area] = uint8_t(par);
         mem_[area + 1] = uint8_t(score);
         mem_[area + 2] = uint8_t(drivers);

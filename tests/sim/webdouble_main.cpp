@@ -1,8 +1,8 @@
 // webdouble: serves the web-service double on 127.0.0.1 and prints its
 // address; put it in caddora.conf as "Address" under
 // [HKEY_LOCAL_MACHINE\Software\Orlent\Caddora]. Every request is logged on
-// standard error.
-//   webdouble [--user NAME --password PWD] [--courses N] [--seed N]
+// standard error, with its whole document under --documents.
+//   webdouble [--user NAME --password PWD] [--courses N] [--seed N] [--documents]
 //             [--download-fault trickle|all-courses|status500|silence]
 //       --download-fault: every course download is answered so: a byte every
 //       second, with every course of the store whether asked or not, with
@@ -35,16 +35,18 @@ int main(int argc, char** argv) {
     int courses = 0;
     unsigned seed = 1;
     std::string downloadFault;
+    bool documents = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--user" && i + 1 < argc) user = argv[++i];
         else if (a == "--password" && i + 1 < argc) password = argv[++i];
         else if (a == "--courses" && i + 1 < argc) courses = std::atoi(argv[++i]);
         else if (a == "--seed" && i + 1 < argc) seed = unsigned(std::strtoul(argv[++i], nullptr, 10));
+        else if (a == "--documents") documents = true;
         else if (a == "--download-fault" && i + 1 < argc && Faults().count(argv[i + 1])) downloadFault = argv[++i];
         else {
             std::fprintf(stderr,
-                         "usage: %s [--user NAME --password PWD] [--courses N] [--seed N]\n"
+                         "usage: %s [--user NAME --password PWD] [--courses N] [--seed N] [--documents]\n"
                          "          [--download-fault trickle|all-courses|status500|silence]\n",
                          argv[0]);
             return 2;
@@ -68,10 +70,12 @@ int main(int argc, char** argv) {
     while (!stopRequested) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         auto requests = web.Requests();
-        for (; shown < requests.size(); ++shown)
+        for (; shown < requests.size(); ++shown) {
             std::fprintf(stderr, "%s %s DATA=%s%s\n", requests[shown].method.c_str(),
                          requests[shown].target.c_str(), requests[shown].data.c_str(),
                          requests[shown].wellFormed ? "" : " (not well-formed)");
+            if (documents) std::fprintf(stderr, "%s\n", requests[shown].body.c_str());
+        }
     }
     return 0;
 }

@@ -191,6 +191,7 @@ TEST_F(RoundImportTest, TheCourseOfARoundIsNamedByNumberAndName) {
 
 TEST_F(RoundImportTest, NineHoleGameSkipsTheHolesNotPlayed) {
     sim.Device().LoadFull();
+    sim.Device().Fill(Area(2) + 30 + 9 * 17, 9 * 17, 0xFF);  // records never written
     Open();
     EXPECT_EQ(Store(2), 0);
     EXPECT_TRUE(messages.Empty());
