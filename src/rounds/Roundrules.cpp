@@ -129,9 +129,10 @@ CardModel BuildCard(const CardInput& in) {
     };
 
     // A nine's holes are places 1 to 9 of its strokes in the order of their
-    // indexes (then of their rows), whatever numbers the indexes are.
+    // indexes (then of their rows), whatever numbers the indexes are; played
+    // as 18, place p is index 2p - 1 of the first nine and 2p of the second.
     std::array<int, 9> place{};
-    if (card.Rows == 10) {
+    if (card.Rows == 10 || in.NineAsEighteen) {
         std::vector<std::pair<int, int>> byIndex;  // index, row
         for (int r = 0; r < 9; ++r)
             if (const CardCourseHole* hole = holeFor(r); hole && hole->Index) byIndex.emplace_back(*hole->Index, r);
@@ -169,8 +170,7 @@ CardModel BuildCard(const CardInput& in) {
             cells[T + 1].Text = text(ch.Par);
             h.par += ch.Par.value_or(0);
             std::optional<int> index = ch.Index;
-            if (index && in.NineAsEighteen)
-                *index = WholeNumber(r < 9 ? 2.0 * *index - 1 : 2.0 * *index);
+            if (index && in.NineAsEighteen) *index = r < 9 ? 2 * place[r] - 1 : 2 * place[r - 10];
             cells[T + 2].Text = text(index);
 
             // Strokes and points from the round's row of this hole number.
