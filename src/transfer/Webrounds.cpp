@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "common/Calculations.h"
 #include "db/Table.h"
 #include "rounds/Roundrules.h"
 
@@ -70,10 +71,18 @@ void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader&
     holes.SetFilter("RoundId = " + std::to_string(roundId));
     holes.AddSort("[HoleId] ASC");
     holes.Open();
+    // Hits count on the holes played only, as the round's statistics count them.
+    TTable shots(&db, "RoundShots");
+    shots.SetFilter("RoundId = " + std::to_string(roundId));
+    shots.Open();
+    std::map<int, int> shotsOf;  // HoleId -> shots
+    for (shots.First(); !shots.Eof(); shots.Next()) ++shotsOf[shots.FieldByName("HoleId").AsInteger()];
     int fir = 0, bir = 0, gir = 0, putts = 0;
     for (holes.First(); !holes.Eof(); holes.Next()) {
-        if (holes.FieldByName("GIR").AsBoolean()) ++gir;
-        if (holes.FieldByName("FIR").AsBoolean() && holes.FieldByName("HolePar").AsInteger() > 3)
+        const bool played = HolePlayed(holes.FieldByName("HoleShotsTotal").AsInteger(),
+                                       shotsOf[holes.FieldByName("HoleId").AsInteger()]);
+        if (played && holes.FieldByName("GIR").AsBoolean()) ++gir;
+        if (played && holes.FieldByName("FIR").AsBoolean() && holes.FieldByName("HolePar").AsInteger() > 3)
             ++fir;
         putts += holes.FieldByName("HoleShotsPutter").AsInteger();
         bir += holes.FieldByName("BunkerHits").AsInteger();

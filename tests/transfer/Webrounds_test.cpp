@@ -55,7 +55,7 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     Hole(round, 2, 4, false, true, true, 3, 2, 0);  // a fairway on a par 3 does not count
     Hole(round, 3, 7, true, false, false, 5, 0, 0);
     Hole(round, 4, 6, false, false, true, 5, 3, 2);
-    Hole(round, 12, 0, false, false, false, 4, 0, 0);  // stored by the watch, not played: a nine
+    Hole(round, 12, 0, false, true, true, 4, 0, 0);  // stored by the watch, not played: a nine
     const long long driver = AppendRow("ClubDetail", {{"ClubName", "Driver"}, {"Type", 0},
                                                       {"ClubWebId", 700}});
     AppendRow("RoundShots", {{"RoundId", round}, {"HoleId", 2}, {"ShotNumber", 1},
@@ -95,6 +95,7 @@ TEST_F(WebRoundsTest, CopyIntoTheSendPage) {
     AppendRow("RoundShots", {{"RoundId", round}, {"HoleId", 12}, {"ShotNumber", 1}});  // now played: 18
     ASSERT_EQ(FillRound(db, static_cast<int>(round), 1, r, name), RoundFilled);
     EXPECT_EQ(r.HoleShotsTotal, "5, 4, -, 6, 0");
+    EXPECT_EQ(std::pair(r.FIR, r.GIR), std::pair(3, 3));
 
     const long long refused = Round(noWeb, "2003-07-06 09:00:00", "x", 90);
     EXPECT_EQ(FillRound(db, static_cast<int>(refused), 1, r, name), RoundRefused);
