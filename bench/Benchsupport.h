@@ -90,19 +90,27 @@ double Milliseconds(F&& f) {
 
 // Two ways of doing the same work, timed in pairs taken in turns (a pair's
 // two runs close together, so that the machine's load falls on both alike):
-// the median of the pairs' ratios.
+// the median of the pairs' ratios. A pair may hold several runs of each,
+// interleaved: each side counts its least time, the one the machine's other
+// work did not lengthen.
 class PairedRatio {
 public:
-    // One pair: base() and other(), the first of them alternating.
+    // One pair: base() and other(), runs times each, the first of them
+    // alternating.
     template <class Base, class Other>
-    void Time(Base&& base, Other&& other) {
+    void Time(Base&& base, Other&& other, int runs = 1) {
         double b = 0, o = 0;
-        if (BaseFirst()) {
-            b = Milliseconds(base);
-            o = Milliseconds(other);
-        } else {
-            o = Milliseconds(other);
-            b = Milliseconds(base);
+        for (int r = 0; r < runs; ++r) {
+            double rb = 0, ro = 0;
+            if (BaseFirst() == (r % 2 == 0)) {
+                rb = Milliseconds(base);
+                ro = Milliseconds(other);
+            } else {
+                ro = Milliseconds(other);
+                rb = Milliseconds(base);
+            }
+            b = r == 0 ? rb : std::min(b, rb);
+            o = r == 0 ? ro : std::min(o, ro);
         }
         Add(b, o);
     }

@@ -90,6 +90,8 @@ bool Match(const C* p, size_t pn, const C* s, size_t sn, bool hasEsc, C esc, Fol
                     continue;
                 }
             } else if (c == C('%')) {
+                while (i + 1 < pn && p[i + 1] == C('%')) ++i;
+                if (i + 1 == pn) return true;
                 starP = ++i;
                 starS = j;
                 continue;
@@ -131,6 +133,9 @@ TMatch MatchInPlace(const TInPlaceText& p, const TInPlaceText& s, bool hasEsc, c
                     }
                 }
             } else if (pc == U'%') {
+                // A run of % that ends the pattern takes the rest as it is.
+                while (!p.End(pNext) && p.s[pNext] == '%') ++pNext;
+                if (p.End(pNext)) return TMatch::Yes;
                 starP = i = pNext;
                 starS = j;
                 continue;

@@ -431,7 +431,7 @@ TEST_F(SerialPortLink, APortThatDoesNotOpenStillWaitsTheOpenDelay) {
     EXPECT_GE(watch.ElapsedNow(), 290u);
     EXPECT_FALSE(port.GetPortOpen());
     // The time-out stays at the connect time-out.
-    EXPECT_EQ(port.ResponseTimeout, 300);
+    EXPECT_EQ(port.ResponseTimeout, SimConnectTimeoutMS);
 }
 
 TEST_F(SerialPortLink, SearchGoesOnFromAFailingLastGoodPortAndWritesTheFileBack) {
@@ -446,7 +446,7 @@ TEST_F(SerialPortLink, SearchGoesOnFromAFailingLastGoodPortAndWritesTheFileBack)
     EXPECT_EQ(IniValue("ForcePortNr"), -1);
     EXPECT_EQ(IniValue("OpenDelayMS"), 100);
     EXPECT_EQ(IniValue("ReadDelayMS"), 100);
-    EXPECT_EQ(IniValue("ConnectTimeoutMS"), 300);
+    EXPECT_EQ(IniValue("ConnectTimeoutMS"), SimConnectTimeoutMS);
 
     // The sim moves to port 7: the last good port 3 fails, the scan finds 7.
     port.ClosePort();
@@ -456,6 +456,7 @@ TEST_F(SerialPortLink, SearchGoesOnFromAFailingLastGoodPortAndWritesTheFileBack)
     port.ClosePort();
 
     // Nothing answering anywhere.
+    SetConnectTimeout(300);
     sim.Device().AddFault(Rule(Fault::Silence, -1, -1));
     EXPECT_EQ(port.SearchArmdeck(1, model, -1), -1);
     EXPECT_FALSE(port.GetPortOpen());

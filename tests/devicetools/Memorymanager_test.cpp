@@ -62,7 +62,8 @@ protected:
     TMemoryManagerForm* Open() {
         watch.Clear();
         new TMemoryManagerForm(nullptr);
-        Settle();
+        // Once it shows; it closes instead when no device answers.
+        WaitFor([this] { Settle(); auto* f = Child<TMemoryManagerForm>(); return !f || f->isVisible(); }, 30000);
         return Child<TMemoryManagerForm>();
     }
     ProgressWatch watch;
@@ -209,6 +210,7 @@ TEST_F(MemoryManagerTest, DeviceGoneBeforeTheQuestionChangesNothing) {
     TMemoryManagerForm* form = Open();
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(Check(form->BagsListView, "Travel"));
+    SetConnectTimeout(300);
     sim.Device().AddFault(Silence(-1, -1, 0, -1));
     form->Delete->click();
     ASSERT_EQ(log.Messages().size(), 1u);
@@ -458,6 +460,7 @@ TEST_F(MemoryManagerTest, ADeviceThatRefusesPointWorkOpensWithoutAMessage) {
 }
 
 TEST_F(MemoryManagerTest, SilentDeviceClosesTheWindow) {
+    SetConnectTimeout(300);
     sim.Device().AddFault(Silence(-1, -1, 0, -1));
     new TMemoryManagerForm(nullptr);
     Settle();

@@ -57,7 +57,8 @@ protected:
     TSettingsForm* Open() {
         watch.Clear();
         new TSettingsForm(nullptr);
-        Settle();
+        // Once it shows; it closes instead when no device answers.
+        WaitFor([this] { Settle(); auto* f = Child<TSettingsForm>(); return !f || f->isVisible(); }, 30000);
         return Child<TSettingsForm>();
     }
     TSettingsForm* OpenConnected() {
@@ -519,6 +520,7 @@ TEST_F(SettingsTest, FailedWritesAreReportedAndTheWindowStays) {
 TEST_F(SettingsTest, DeviceGoneBeforeOkTurnsBackToNotConnected) {
     TSettingsForm* form = OpenConnected();
     ASSERT_NE(form, nullptr);
+    SetConnectTimeout(300);
     sim.Device().AddFault(Silence(-1, -1, 0, -1));
     sim.Device().ClearLogs();
     form->OKBtn->click();
@@ -545,6 +547,7 @@ TEST_F(SettingsTest, DeviceGoneBeforeOkTurnsBackToNotConnected) {
 }
 
 TEST_F(SettingsTest, SilentDeviceCannotBeConnected) {
+    SetConnectTimeout(300);
     sim.Device().AddFault(Silence(-1, -1, 0, -1));
     TSettingsForm* form = Open();
     ASSERT_NE(form, nullptr);

@@ -14,6 +14,7 @@
 #include "devicetools/Memorymanager.h"
 #include "journey/Journeyfixture.h"
 #include "platform/Inifile.h"
+#include "sim/Simport.h"
 
 class U8simProcess : public JourneyTest {
 protected:
@@ -35,6 +36,7 @@ protected:
         const std::string path = u8sim.readLine().trimmed().toStdString();
         ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
         TIniFile(DataPath("caddora.ini")).WriteString("Port Settings", "Port1", path);
+        SetConnectTimeout(SimConnectTimeoutMS);
     }
     // The memory manager from the main window's menu, once it lists the courses.
     TMemoryManagerForm* OpenMemoryManager(int courses) {

@@ -413,12 +413,13 @@ TEST_F(WizardTest, ProgressIsShownAboveThePage) {
         ASSERT_TRUE(WaitFor([] { return TransWiz1->isActiveWindow(); }, 2000));
         {
             TProgressScope progress("Connecting...");
-            // The port's waits let events run while the device is sought.
-            ProcessEventsFor(300);
             QWidget* label = ProgressForm->findChild<QWidget*>("ProgressLabel");
             ASSERT_TRUE(TransWiz1->frameGeometry().intersects(ProgressForm->frameGeometry()));
-            onTop = QApplication::topLevelAt(label->mapToGlobal(label->rect().center())) == ProgressForm;
-            dark = DarkPixels(ScreenPixels(label));
+            // The port's waits let events run while the device is sought.
+            WaitFor([&] {
+                onTop = QApplication::topLevelAt(label->mapToGlobal(label->rect().center())) == ProgressForm;
+                return onTop && (dark = DarkPixels(ScreenPixels(label))) > 20;
+            }, 10000);
         }
         TransWiz1->CancelButton->click();
     });
