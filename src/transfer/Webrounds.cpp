@@ -66,21 +66,28 @@ std::vector<TRoundListRow> RoundListRows(TDatabase& db, int userId) {
     return rows;
 }
 
-void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader& r) {
+namespace {
+// The shots of each hole of a round (HoleId -> shots).
+std::map<int, int> ShotsPerHole(TDatabase& db, int roundId) {
+    TTable shots(&db, "RoundShots");
+    shots.SetFilter("RoundId = " + std::to_string(roundId));
+    shots.Open();
+    std::map<int, int> shotsOf;
+    for (shots.First(); !shots.Eof(); shots.Next()) ++shotsOf[shots.FieldByName("HoleId").AsInteger()];
+    return shotsOf;
+}
+
+// Hits count on the holes played only, as the round's statistics count them.
+void CountHits(TDatabase& db, int roundId, const std::map<int, int>& shotsOf, TTransWiz4::RoundHeader& r) {
     TTable holes(&db, "RoundHoles");
     holes.SetFilter("RoundId = " + std::to_string(roundId));
     holes.AddSort("[HoleId] ASC");
     holes.Open();
-    // Hits count on the holes played only, as the round's statistics count them.
-    TTable shots(&db, "RoundShots");
-    shots.SetFilter("RoundId = " + std::to_string(roundId));
-    shots.Open();
-    std::map<int, int> shotsOf;  // HoleId -> shots
-    for (shots.First(); !shots.Eof(); shots.Next()) ++shotsOf[shots.FieldByName("HoleId").AsInteger()];
     int fir = 0, bir = 0, gir = 0, putts = 0;
     for (holes.First(); !holes.Eof(); holes.Next()) {
+        const auto shots = shotsOf.find(holes.FieldByName("HoleId").AsInteger());
         const bool played = HolePlayed(holes.FieldByName("HoleShotsTotal").AsInteger(),
-                                       shotsOf[holes.FieldByName("HoleId").AsInteger()]);
+                                       shots == shotsOf.end() ? 0 : shots->second);
         if (played && holes.FieldByName("GIR").AsBoolean()) ++gir;
         if (played && holes.FieldByName("FIR").AsBoolean() && holes.FieldByName("HolePar").AsInteger() > 3)
             ++fir;
@@ -91,6 +98,11 @@ void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader&
     r.BIR = bir;
     r.GIR = gir;
     r.Putts = putts;
+}
+} // namespace
+
+void ComputeRoundStatistics(TDatabase& db, int roundId, TTransWiz4::RoundHeader& r) {
+    CountHits(db, roundId, ShotsPerHole(db, roundId), r);
 }
 
 TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundHeader& r,
@@ -137,6 +149,7 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
 
     // The holes in order with their texts, and by number for the card's
     // decision whether the round is a nine.
+    const std::map<int, int> shotsOf = ShotsPerHole(db, roundId);
     TTable holes(&db, "RoundHoles");
     holes.SetFilter("RoundId=" + std::to_string(roundId));
     holes.AddSort("[HoleId] ASC");
@@ -147,9 +160,20 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
         const int number = holes.FieldByName("HoleId").AsInteger();
         const bool quit = holes.FieldByName("Quit").AsBoolean();
         totals.emplace_back(number, quit ? "-" : holes.FieldByName("HoleShotsTotal").AsString());
-        if (!byNumber.count(number)) byNumber[number].ShotsTotal = holes.FieldByName("HoleShotsTotal").AsInteger();
+        if (byNumber.count(number)) continue;
+        byNumber[number].ShotsTotal = holes.FieldByName("HoleShotsTotal").AsInteger();
+        if (const auto shots = shotsOf.find(number); shots != shotsOf.end())
+            byNumber[number].PenIds.resize(size_t(shots->second));
     }
-    ComputeRoundStatistics(db, roundId, r);
+    // A nine sends its nine holes, however many the watch stored.
+    const bool nine = CardRowCount(course.FieldByName("18Holes").AsBoolean(), byNumber, nullptr) == 10;
+    r.HoleShotsTotal.clear();
+    for (const auto& [number, text] : totals) {
+        if (nine && number > 9) continue;
+        if (!r.HoleShotsTotal.empty()) r.HoleShotsTotal += ", ";
+        r.HoleShotsTotal += text;
+    }
+    CountHits(db, roundId, shotsOf, r);
 
     TTable shots(&db, "RoundShots");
     shots.SetFilter("RoundId=" + std::to_string(roundId));
@@ -185,18 +209,8 @@ TFillResult FillRound(TDatabase& db, int roundId, int userId, TTransWiz4::RoundH
         s.Sha = 0;
         s.Length = shots.FieldByName("ShotLength").AsInteger();
         s.Note = shots.FieldByName("Description").AsString();
-        if (const auto hole = byNumber.find(s.Hole); hole != byNumber.end()) hole->second.PenIds.push_back(s.Pen);
     }
     r.ShotCount = k;
-
-    // A nine sends its nine holes, however many the watch stored.
-    const bool nine = CardRowCount(course.FieldByName("18Holes").AsBoolean(), byNumber, nullptr) == 10;
-    r.HoleShotsTotal.clear();
-    for (const auto& [number, text] : totals) {
-        if (nine && number > 9) continue;
-        if (!r.HoleShotsTotal.empty()) r.HoleShotsTotal += ", ";
-        r.HoleShotsTotal += text;
-    }
     return RoundFilled;
 }
 
